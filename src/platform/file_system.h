@@ -1,0 +1,32 @@
+// Files on the data disk: RAII stream handles, the directory separator, and the look-up of data
+// files whose names were written in another case by the system that mastered the disk.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+
+struct FileCloser {
+  void operator()(std::FILE* f) const noexcept {
+    if (f) std::fclose(f);
+  }
+};
+using FileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
+// The separator that ends a configured directory.
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// Opens a data file. When `path` does not exist under its exact name, its last component is
+// looked up case-insensitively (ASCII letters) in its directory and that file is opened instead.
+// Returns null when neither exists or the open fails.
+FileHandle OpenDataFile(const char* path, const char* mode);
+
+// The size of an open stream in bytes, or -1. Leaves the stream position at the end.
+std::int64_t StreamSize(std::FILE* f);
+
+// Seeks to an absolute position; false when the platform refuses (negative or unrepresentable).
+bool SeekTo(std::FILE* f, std::int64_t offset);

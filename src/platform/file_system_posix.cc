@@ -1,0 +1,52 @@
+#include <dirent.h>
+#include <strings.h>
+#include <sys/types.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/file_system.h"
+
+namespace {
+
+// Finds an entry of `dir` whose name equals `name` ignoring ASCII case.
+bool FindCaseInsensitive(const std::string& dir, const std::string& name, std::string* found) {
+  DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return false;
+  bool ok = false;
+  while (dirent* e = readdir(d)) {
+    if (strcasecmp(e->d_name, name.c_str()) == 0) {
+      *found = e->d_name;
+      ok = true;
+      break;
+    }
+  }
+  closedir(d);
+  return ok;
+}
+
+}  // namespace
+
+FileHandle OpenDataFile(const char* path, const char* mode) {
+  FileHandle f(std::fopen(path, mode));
+  if (f || errno != ENOENT) return f;
+
+  const std::string full(path);
+  const std::size_t slash = full.rfind('/');
+  const std::string dir = slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? full : full.substr(slash + 1);
+  std::string other;
+  if (name.empty() || !FindCaseInsensitive(dir, name, &other) || other == name) return nullptr;
+  return FileHandle(std::fopen((dir + other).c_str(), mode));
+}
+
+std::int64_t StreamSize(std::FILE* f) {
+  if (!f || fseeko(f, 0, SEEK_END) != 0) return -1;
+  const off_t end = ftello(f);
+  return end < 0 ? -1 : static_cast<std::int64_t>(end);
+}
+
+bool SeekTo(std::FILE* f, std::int64_t offset) {
+  if (!f || offset < 0) return false;
+  return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
+}
