@@ -1,0 +1,50 @@
+// Where the family's files and the roll data are, and the one check that guards every read of
+// the roll: the marker file "mrdb.id" in the data directory, and the disk prompt while it is
+// missing.
+#pragma once
+
+#include <memory>
+
+#include "store/roll_format.h"
+
+inline constexpr const char* kProfileSection = "Kinloom7m";
+inline constexpr const char* kFamilyDirectoryKey = "KinloomDir";
+inline constexpr const char* kDataDirectoryKey = "MRPath";
+inline constexpr const char* kDiskPrompt = "Please insert Kinloom Disk 3(Dravenholt)\n\nClick OK when done.";
+inline constexpr unsigned kDiskPromptStyle = 49;  // OK/Cancel with the exclamation icon
+
+// The longest data directory with which every file name built from it still fits its buffer
+// ("mroll.ext" in 256 bytes, "mrdb.id" in 260). A longer configured directory is not used.
+inline constexpr int kMaxDataDirectoryLength = kPathBufferSize - 1 - 9;
+
+class DataLocation {
+ public:
+  DataLocation();
+
+  // Reads KinloomDir and MRPath of section Kinloom7m from brevik.ini (platform/profile.h), at most
+  // 259 characters each, and appends the platform's separator to each value that does not
+  // already end in it. A missing file, section or key reads as "". A data directory longer than
+  // kMaxDataDirectoryLength is refused: dataDirectory stays empty and the data counts as absent.
+  void ReadConfiguration();
+
+  // Releases familyDirectory (shutdown).
+  void Release();
+
+  // 1 when "mrdb.id" in dataDirectory can be opened for reading, else 0. Sets the critical-error
+  // mode to fail-critical-errors for the test and restores it afterwards.
+  int MarkerFilePresent() const;
+
+  // Shows the disk prompt; returns kIdOk, kIdCancel, or anything else when the box failed to show.
+  int PromptForDisk() const;
+
+  // Test and tool seam: sets both directories as ReadConfiguration would from these values.
+  void SetDirectories(const char* family, const char* data);
+
+  // The family directory, always ending in the separator; null before ReadConfiguration and
+  // after Release. Used as a plain prefix.
+  std::unique_ptr<char[]> familyDirectory;
+  // The data directory, always ending in the separator, or empty when none is usable.
+  char dataDirectory[kMaxPath];
+  // False when the configured data directory was too long to use.
+  bool dataDirectoryUsable;
+};

@@ -1,0 +1,72 @@
+// An open roll database: the name file of fixed slots, the line file and the surname index of one
+// database number, plus the disk check that guards every read and the search run.
+//
+// Ownership: the database owns its three files and its RollIndex; it does not own the ResultList
+// it fills (set once with SetResultList). Reads never go outside the files: a slot, line or node
+// that is not there reads as empty (offset -1, empty text), never as stale bytes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/file_system.h"
+#include "store/data_location.h"
+#include "store/roll_format.h"
+#include "store/roll_index.h"
+
+class ResultList;
+class SearchRequest;
+
+inline constexpr const char* kLineFileMessage = "ext";
+inline constexpr const char* kNameFileMessage = "cor";
+inline constexpr int kMaxDatabaseNumber = 32;
+
+// Base name of the files of database `number`, or null when it has none (only 1 has: "mroll").
+const char* DatabaseBaseName(int number);
+
+class RollDatabase {
+ public:
+  explicit RollDatabase(const DataLocation& location);
+  ~RollDatabase();
+  RollDatabase(const RollDatabase&) = delete;
+  RollDatabase& operator=(const RollDatabase&) = delete;
+
+  void SetResultList(ResultList* list) { resultList = list; }
+
+  // Opens the file set of `number` (1 = opened, 0 = not). Refused silently for a number without
+  // a base name; "ext" or "cor" when the line or name file cannot be opened; "cor" too when the
+  // name file is shorter than its trailer or its trailer L lies outside 0..255.
+  int Open(int number);
+  void Close();
+
+  // Slot `slot` into lineOffset and currentName; a slot outside the name file gives -1 and "".
+  void ReadSlot(std::int32_t slot);
+  // The one-line summary of the entry at `lineOffset` into `out` (at least 35 bytes).
+  void ReadSummary(std::int32_t lineOffset, char* out);
+  // The entry's whole line, its LF included, NUL-terminated, into `out` (kLineBufferSize bytes);
+  // cut at 4,999 bytes. An offset outside the line file gives "".
+  void ReadLine(std::int32_t lineOffset, char* out);
+
+  // 1 when the data disk is present, after prompting as often as the user asks; 0 on Cancel.
+  int EnsureDataPresent();
+
+  // Rewrites `key` (a buffer of at least 24 bytes holding at most 23 characters) into index form.
+  static void NormaliseKey(char* key);
+  // Runs one search; the outcome is visible only through the result list.
+  void RunSearch(SearchRequest& request);
+
+  const DataLocation& location;
+  std::unique_ptr<RollIndex> index;
+  FileHandle lineFile;
+  FileHandle nameFile;
+  ResultList* resultList = nullptr;
+  std::int32_t lineOffset = -1;
+  char currentName[kCurrentNameSize] = {};
+  std::int32_t slotSize = 0;
+  std::int32_t nameLength = 0;
+  std::int32_t number = -1;
+
+ private:
+  std::int64_t nameFileSize = 0;
+  std::int64_t lineFileSize = 0;
+};

@@ -1,0 +1,28 @@
+// What one search asks for: a surname, an optional given name and a database number.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int kRequestTextSize = 256;
+inline constexpr int kGivenNameLength = 255;  // the given name is padded with spaces to this
+
+class SearchRequest {
+ public:
+  // Copies `text` into surname and clears hasGivenName. A text longer than 255 characters is
+  // reported ("last name is too long") and changes nothing.
+  void SetSurname(const char* text);
+  void SetDatabase(int n);
+  // Fills givenName with `text` upper-cased (a-z only) and space-padded to 255 characters, and
+  // sets hasGivenName. Longer than 255 characters: reported ("first name is too long"), no change.
+  void SetGivenName(const char* text);
+  // Shows "query error: %s.\n" with `message` in a message box.
+  static void ReportError(const char* message);
+
+  std::int32_t hasGivenName = 0;
+  std::int8_t number = 0;
+  char givenName[kRequestTextSize] = {};
+  char surname[kRequestTextSize] = {};
+};
+
+// Upper-cases the letters a-z of a NUL-terminated text in place; every other byte is kept.
+void UpperCaseAscii(char* text);
