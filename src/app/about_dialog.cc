@@ -9,8 +9,8 @@
 
 QIcon AppIcon() {
   QIcon icon;
-  for (const char* path : {":/icon/dravenholt-16.png", ":/icon/dravenholt-32.png",
-                           ":/icon/dravenholt-48.png", ":/icon/dravenholt.ico"}) {
+  for (const char* path : {":/icon/dravenholt-32.png", ":/icon/dravenholt-64.png",
+                           ":/icon/dravenholt-128.png", ":/icon/dravenholt-256.png"}) {
     if (QFile::exists(QLatin1String(path))) icon.addFile(QLatin1String(path));
   }
   return icon;

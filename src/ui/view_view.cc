@@ -184,7 +184,7 @@ void CViewView::paintEvent(QPaintEvent* event) {
 }
 
 void CViewView::OnDraw(QPainter& painter, bool fullPaint) {
-  if (m_pDocument && m_pDocument->backdrop) {
+  if (m_pDocument && m_pDocument->backdrop && m_pResults) {
     painter.drawPixmap(0, 0, *m_pDocument->backdrop);
     DrawRows(painter, m_pResults->RowCount(), m_pResults->ResultCount());
   }
@@ -248,7 +248,7 @@ void CViewView::RepaintInPlace(const QRegion& region) {
 }
 
 void CViewView::RepaintResults() {
-  if (!m_pDocument || !m_pDocument->backdrop) return;
+  if (!m_pDocument || !m_pDocument->backdrop || !m_pResults) return;
   ApplyResultState(m_pResults->RowCount());
   // Rows are as tall as the font; a page may reach below the list rectangle, and that strip is
   // restored with it so that no row of an earlier page is left behind.
@@ -264,3 +264,5 @@ void CViewView::ShowPage() {
   for (int i = 0; i < rows; ++i) m_pResults->FormatRow(i, m_szRowText[i]);
   RepaintResults();
 }
+
+HelpWindow* CViewView::Help() const { return m_pHelpWindow.data(); }

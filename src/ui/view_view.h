@@ -108,7 +108,7 @@ class CViewView : public QWidget {
   QRect CellRect(int row, int column) const;
   // The count line as DrawCountLine draws it now.
   QString CountLine() const;
-  HelpWindow* Help() const { return m_pHelpWindow; }
+  HelpWindow* Help() const;
   const QString& HelpFilePath() const { return m_strHelpPath; }
 
   // The members below are the view's state; the painting and the commands share them.

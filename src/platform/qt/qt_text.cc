@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include <QList>
+
 #include "platform/cp1252.h"
 
 QString FromWindows1252(std::string_view bytes) {
