@@ -13,6 +13,7 @@ HelpWindow::HelpWindow(const QString& helpFilePath) : QWidget(nullptr, Qt::Windo
 
   browser_ = new QTextBrowser(this);
   browser_->setOpenLinks(false);
+  browser_->document()->setDocumentMargin(12);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->addWidget(browser_);

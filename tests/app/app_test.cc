@@ -1,6 +1,8 @@
 // Start-up and shutdown of the application object, the main frame and the document.
 #include <QApplication>
+#include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
@@ -70,7 +72,7 @@ TEST_F(StartUpTest, OpensOneCaptionedFixedWindowAndRestoresTheErrorModeAtExit) {
     EXPECT_EQ(frame->pos(), QPoint(10, 20));
 
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
-    QTRY_COMPARE(frame->focusWidget(), frame->View()->m_pEdit[0]);
+    EXPECT_SOON(frame->focusWidget() == frame->View()->m_pEdit[0]);
     EXPECT_EQ(app.ExitInstance(), 0);
   }
   EXPECT_EQ(CurrentCriticalErrorMode(), kSemFailCriticalErrors);
@@ -106,6 +108,57 @@ TEST_F(StartUpTest, WithoutAConfigurationTheWindowStillOpens) {
   CViewApp app;
   ASSERT_EQ(app.InitInstance(), 1);
   EXPECT_NE(app.MainWindow(), nullptr);
+  app.ExitInstance();
+}
+
+TEST_F(StartUpTest, TheAboutCommandShowsTheBoxAndEveryCloseKeyClosesIt) {
+  CViewApp app;
+  ASSERT_EQ(app.InitInstance(), 1);
+  CMainFrame* frame = app.MainWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+  QApplication::setActiveWindow(frame);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+
+  struct Seen {
+    QString title;
+    QStringList labels;
+    bool okFocused = false;
+    bool closed = false;
+  };
+  auto closeWith = [](Seen* seen, std::function<void(QDialog*)> close) {
+    OnNextModal([seen, close](QWidget* modal) {
+      auto* box = qobject_cast<AboutDialog*>(modal);
+      ASSERT_NE(box, nullptr);
+      seen->title = box->windowTitle();
+      for (const QLabel* label : box->findChildren<QLabel*>()) seen->labels << label->text();
+      const auto* ok = qobject_cast<QPushButton*>(box->focusWidget());
+      seen->okFocused = ok && ok->text() == QStringLiteral("OK");
+      close(box);
+      seen->closed = !box->isVisible();
+    });
+  };
+
+  // The frame's shortcut, then the command itself with each way of closing.
+  Seen viaKey;
+  closeWith(&viaKey, [](QDialog* box) { QTest::keyClick(box, Qt::Key_Return); });
+  QTest::keyClick(frame->View()->m_pEdit[0], Qt::Key_F1, Qt::ControlModifier);
+  EXPECT_EQ(viaKey.title, QStringLiteral("About View"));
+  EXPECT_TRUE(viaKey.labels.contains(QStringLiteral("View Application Version 1.0")));
+  EXPECT_TRUE(viaKey.okFocused);
+  EXPECT_TRUE(viaKey.closed);
+
+  for (auto close : std::vector<std::function<void(QDialog*)>>{
+           [](QDialog* box) { QTest::keyClick(box, Qt::Key_Escape); },
+           [](QDialog* box) { box->close(); },
+           [](QDialog* box) { QTest::mouseClick(box->findChild<QPushButton*>(), Qt::LeftButton); }}) {
+    Seen seen;
+    closeWith(&seen, close);
+    app.OnAppAbout();
+    EXPECT_TRUE(seen.closed);
+  }
+  // Nothing else changed.
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_EQ(frame->View()->m_pResults->ResultCount(), 0);
   app.ExitInstance();
 }
 

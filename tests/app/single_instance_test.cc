@@ -31,7 +31,8 @@ TEST(SingleInstanceTest, ASecondProcessRaisesTheFirstAndEndsQuietly) {
   ASSERT_TRUE(first->waitForStarted(10000));
   const SingleInstance probe(QString::fromLatin1(kLockName));
   // The first copy answers once its window is up.
-  QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(probe.SocketPath()), 20000);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(probe.SocketPath()); }, 20000))
+      << "the first copy never listened";
 
   QProcess* second = StartViewer(&owner);
   ASSERT_TRUE(second->waitForFinished(20000));
@@ -71,9 +72,9 @@ TEST(SingleInstanceTest, RaisingRestoresTheWindowAndPutsItsDialogOnTop) {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
 
   frame->showMinimized();
-  QTRY_VERIFY(frame->isMinimized());
+  EXPECT_SOON(frame->isMinimized());
   frame->RaiseWithPopup();
-  QTRY_VERIFY(!frame->isMinimized());
+  EXPECT_SOON(!frame->isMinimized());
   EXPECT_TRUE(frame->isVisible());
 
   QWidget* raisedPopup = nullptr;
@@ -81,7 +82,7 @@ TEST(SingleInstanceTest, RaisingRestoresTheWindowAndPutsItsDialogOnTop) {
   OnNextModal([&](QWidget* modal) {
     frame->RaiseWithPopup();
     raisedPopup = QApplication::activeModalWidget();
-    QTRY_COMPARE(QApplication::activeWindow(), modal);
+    EXPECT_SOON(QApplication::activeWindow() == modal);
     static_cast<QDialog*>(modal)->accept();
   });
   dialog.exec();

@@ -6,6 +6,7 @@
 
 #include "app/view_doc.h"
 #include "ui/bitmap_button.h"
+#include "ui/help_window.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -211,6 +212,16 @@ TEST(ScreenshotTest, SavesTheWindowAfterASearch) {
       Search(QStringLiteral("Abbott"));
       ClickRow(3);
       ASSERT_TRUE(frame->grab().save(file));
+      // The entry of the selected row, and the help, beside it.
+      const QString stem = file.left(file.size() - 4);
+      OnNextModal([stem](QWidget* modal) {
+        modal->grab().save(stem + QStringLiteral("-moreinfo.png"));
+        QTest::keyClick(modal, Qt::Key_Return);
+      });
+      view->OnMoreInfo();
+      view->OnHelp();
+      ASSERT_NE(view->Help(), nullptr);
+      view->Help()->grab().save(stem + QStringLiteral("-help.png"));
     }
   } shot;
   shot.Take(path);

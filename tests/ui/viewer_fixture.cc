@@ -37,7 +37,7 @@ void ViewerTest::OpenWindow() {
   ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
   QApplication::setActiveWindow(frame.get());
   ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
-  QTRY_VERIFY(!g_bFirstDraw);
+  EXPECT_SOON(!g_bFirstDraw);
 }
 
 void ViewerTest::CloseWindow() {
@@ -45,15 +45,30 @@ void ViewerTest::CloseWindow() {
   view = nullptr;
 }
 
+void TypeText(QWidget* widget, const QString& text) {
+  for (const QChar c : text) {
+    if (c.unicode() < 0x80) {
+      QTest::keyClick(widget, static_cast<char>(c.unicode()));
+    } else {
+      // No key code for it: the key event carries the text alone, as an input method sends it.
+      QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+  }
+}
+
 void ViewerTest::Search(const QString& surname, const QString& given) {
   view->m_pEdit[0]->clear();
   view->m_pEdit[1]->clear();
-  QTest::keyClicks(view->m_pEdit[1], given);
-  QTest::keyClicks(view->m_pEdit[0], surname);
+  TypeText(view->m_pEdit[1], given);
+  TypeText(view->m_pEdit[0], surname);
   QTest::keyClick(view->m_pEdit[0], Qt::Key_Return);
 }
 
 void ViewerTest::ClickAt(const QPoint& point) { QTest::mouseClick(view, Qt::LeftButton, {}, point); }
+
+void ViewerTest::DoubleClickAt(const QPoint& point) {
+  QTest::mouseDClick(frame->windowHandle(), Qt::LeftButton, {}, view->mapTo(frame.get(), point));
+}
 
 void ViewerTest::ClickRow(int row) { ClickAt(view->CellRect(row, 0).center()); }
 
@@ -61,7 +76,7 @@ QImage ViewerTest::Grab() const { return view->grab().toImage(); }
 
 QWidget* ViewerTest::Focus() const { return frame->focusWidget(); }
 
-void OnNextModal(std::function<void(QWidget*)> action) {
+QObject* OnNextModal(std::function<void(QWidget*)> action) {
   auto* poll = new QTimer;
   poll->setInterval(5);
   QObject::connect(poll, &QTimer::timeout, [poll, action] {
@@ -72,4 +87,5 @@ void OnNextModal(std::function<void(QWidget*)> action) {
     action(modal);
   });
   poll->start();
+  return poll;
 }
