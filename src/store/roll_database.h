@@ -47,6 +47,9 @@ class RollDatabase {
   // cut at 4,999 bytes. An offset outside the line file gives "".
   void ReadLine(std::int32_t lineOffset, char* out);
 
+  // The number of whole slots in the open name file (0 when none is open).
+  std::int32_t SlotCount() const;
+
   // 1 when the data disk is present, after prompting as often as the user asks; 0 on Cancel.
   int EnsureDataPresent();
 

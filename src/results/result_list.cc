@@ -1,0 +1,207 @@
+#include "results/result_list.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/message_box.h"
+#include "results/detail_text.h"
+#include "store/roll_database.h"
+#include "store/search_request.h"
+
+namespace {
+
+bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+void CopyText(char* dst, std::size_t size, const char* src) {
+  const std::size_t n = strnlen(src, size - 1);
+  std::memcpy(dst, src, n);
+  dst[n] = '\0';
+}
+
+void Tell(const char* format, const std::string& path) {
+  std::string text(format);
+  const std::size_t at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, path);
+  ShowMessageBox(text.c_str(), kMbOk | kMbIconExclamation);
+}
+
+}  // namespace
+
+ResultList::ResultList(RollDatabase& db, const char* familyDirectory)
+    : filterBuffer(std::make_unique<FilterBuffer>(std::string(familyDirectory ? familyDirectory : "") +
+                                                  kFilterBufferFileName)),
+      database(db) {}
+
+ResultList::~ResultList() = default;
+
+int ResultList::Reset() {
+  rowCount = 0;
+  first = cursor = end = -1;
+  const int open = filterBuffer->Empty();
+  mode = 1;
+  return open;
+}
+
+void ResultList::SetRange(std::int32_t firstSlot, std::int32_t count) {
+  first = cursor = firstSlot;
+  const std::int64_t last = static_cast<std::int64_t>(firstSlot) + count;
+  end = last > INT32_MAX ? INT32_MAX : last < INT32_MIN ? INT32_MIN : static_cast<std::int32_t>(last);
+  rowCount = 0;
+}
+
+void ResultList::SetDisplaySurname(char* text) {
+  UpperCaseAscii(text);
+  CopyText(displaySurname, sizeof displaySurname, text);
+}
+
+void ResultList::SetRowsPerPage(bool largeFont) {
+  rowsPerPage = largeFont ? kLargeFontRowsPerPage : kMaxRowsPerPage;
+  filterBuffer->SetRowsPerPage(rowsPerPage);
+}
+
+int ResultList::ShowRange() {
+  mode = 1;
+  return LoadRangePage();
+}
+
+int ResultList::LoadRangePage() {
+  rowCount = 0;
+  rangePageStart = cursor;
+  while (cursor < end && rowCount < rowsPerPage) {
+    database.ReadSlot(cursor);
+    rows[rowCount].lineOffset = database.lineOffset;
+    CopyText(rows[rowCount].nameText, sizeof rows[rowCount].nameText, database.currentName);
+    ++cursor;
+    ++rowCount;
+  }
+  FillSummaries();
+  return cursor < end ? 1 : 0;
+}
+
+int ResultList::PreviousRangePage() {
+  std::int32_t start = rangePageStart - rowsPerPage;
+  if (start < first) start = first;
+  cursor = start;
+  rangePageStart = start;
+  return LoadRangePage();
+}
+
+void ResultList::NormaliseGivenName(char* text) const {
+  const int length = database.nameLength;
+  if (length <= 0) {
+    text[0] = '\0';
+    return;
+  }
+  const std::size_t have = std::strlen(text);
+  for (int i = 0; i < length; ++i) text[i] = static_cast<std::size_t>(i) < have ? Upper(text[i]) : ' ';
+  text[length] = '\0';
+}
+
+int ResultList::FilterByGivenName(const char* given) {
+  mode = 0;
+  if (!filterBuffer->Reopen()) {
+    Tell(kFilterBufferOpenMessage, filterBuffer->Path());
+    return 0;
+  }
+
+  int prefix = 0;
+  while (given[prefix] != '\0' && IsLetter(given[prefix])) ++prefix;
+  if (prefix == 0) prefix = 1;
+
+  // Both texts are normalised to exactly L characters in buffers of L + 1 (at most 256) bytes.
+  char key[kCurrentNameSize + 1];
+  CopyText(key, sizeof key, given);
+  NormaliseGivenName(key);
+  const int compare = prefix < database.nameLength ? prefix : database.nameLength;
+
+  bool lost = false;
+  char candidate[kCurrentNameSize + 1];
+  for (; cursor < end; ++cursor) {
+    database.ReadSlot(cursor);
+    CopyText(candidate, sizeof candidate, database.currentName);
+    NormaliseGivenName(candidate);
+    if (std::memcmp(candidate, key, static_cast<std::size_t>(compare < 0 ? 0 : compare)) == 0) {
+      if (filterBuffer->Append(database.lineOffset, database.currentName, nullptr) != 1) lost = true;
+    }
+  }
+
+  filterBuffer->CountRecords();
+  const int read = filterBuffer->FirstPage(rows);
+  rowCount = read < 0 ? 0 : read;
+  FillSummaries();
+  if (lost) Tell(kFilterBufferWriteMessage, filterBuffer->Path());
+  return 0;
+}
+
+void ResultList::FillSummaries() {
+  for (int i = 0; i < rowCount; ++i) {
+    char s[40];
+    database.ReadSummary(rows[i].lineOffset, s);
+    int n = 0;
+    for (; s[n] != '\0'; ++n) {
+      if (static_cast<unsigned char>(s[n]) == kFieldSeparator) {
+        s[n] = ',';
+        if (s[n + 1] != '\0') ++n;  // the byte after a separator is passed over
+      } else if (s[n] == '\n') {
+        s[n] = ' ';
+      }
+    }
+    if (n > 0 && s[n - 1] == ',') s[n - 1] = '\0';
+    CopyText(rows[i].summaryText, sizeof rows[i].summaryText, s);
+  }
+}
+
+std::int32_t ResultList::ResultCount() const {
+  if (mode == 1) {
+    const std::int64_t count = static_cast<std::int64_t>(end) - first;
+    return count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
+  }
+  return filterBuffer->RecordCount();
+}
+
+int ResultList::HasNextPage() {
+  if (mode == 1) return cursor < end ? 1 : 0;
+  return filterBuffer->MoreAfter();
+}
+
+int ResultList::HasPreviousPage() const {
+  if (mode == 1) return static_cast<std::int64_t>(cursor) > static_cast<std::int64_t>(first) + rowsPerPage ? 1 : 0;
+  return filterBuffer->MoreBefore();
+}
+
+int ResultList::NextPage() {
+  if (mode == 1) return LoadRangePage();
+  const int read = filterBuffer->NextPage(rows);
+  rowCount = read < 0 ? 0 : read;
+  FillSummaries();
+  return 1;
+}
+
+int ResultList::PreviousPage() {
+  if (mode == 1) return PreviousRangePage();
+  const int read = filterBuffer->PreviousPage(rows);
+  rowCount = read < 0 ? 0 : read;
+  FillSummaries();
+  return 1;
+}
+
+int ResultList::FormatRow(int row, char* out) const {
+  if (row < 0 || row >= rowCount) {
+    out[0] = '\0';
+    return 0;
+  }
+  return std::snprintf(out, kDisplaySurnameSize + kRowNameSize + kRowSummarySize, "%s\t%s\t%s",
+                       displaySurname, rows[row].nameText, rows[row].summaryText);
+}
+
+const char* ResultList::DetailText(int row) {
+  detailText[0] = '\0';
+  if (row < 0 || row >= rowCount) return detailText;
+  char line[kLineBufferSize];
+  database.ReadLine(rows[row].lineOffset, line);
+  ComposeDetailText(line, database.number, detailText, sizeof detailText);
+  return detailText;
+}

@@ -1,0 +1,69 @@
+#include "store/data_location.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/error_mode.h"
+#include "platform/file_system.h"
+#include "platform/message_box.h"
+#include "platform/profile.h"
+
+namespace {
+
+constexpr std::size_t kProfileValueSize = kMaxPath;  // at most 259 characters taken
+
+// The value with the separator appended unless it already ends in one (an empty value included).
+std::size_t WithSeparator(const char* value, char* out, std::size_t size) {
+  std::size_t n = std::strlen(value);
+  const bool needs = n == 0 || value[n - 1] != kPathSeparator;
+  if (n + (needs ? 1 : 0) + 1 > size) return 0;
+  std::memcpy(out, value, n);
+  if (needs) out[n++] = kPathSeparator;
+  out[n] = '\0';
+  return n;
+}
+
+}  // namespace
+
+DataLocation::DataLocation() : dataDirectory{}, dataDirectoryUsable(true) {}
+
+void DataLocation::SetDirectories(const char* family, const char* data) {
+  familyDirectory.reset();
+  const std::size_t familyLength = std::strlen(family);
+  familyDirectory = std::make_unique<char[]>(familyLength + 2);
+  WithSeparator(family, familyDirectory.get(), familyLength + 2);
+
+  char buffer[kMaxPath + 1];
+  const std::size_t n = WithSeparator(data, buffer, sizeof buffer);
+  dataDirectoryUsable = n > 0 && n <= static_cast<std::size_t>(kMaxDataDirectoryLength);
+  if (dataDirectoryUsable) {
+    std::memcpy(dataDirectory, buffer, n + 1);
+  } else {
+    dataDirectory[0] = '\0';
+  }
+}
+
+void DataLocation::ReadConfiguration() {
+  Release();
+  auto family = std::make_unique<char[]>(kProfileValueSize);
+  auto data = std::make_unique<char[]>(kProfileValueSize);
+  ReadProfileString(kProfileSection, kFamilyDirectoryKey, "", family.get(), kProfileValueSize);
+  ReadProfileString(kProfileSection, kDataDirectoryKey, "", data.get(), kProfileValueSize);
+  SetDirectories(family.get(), data.get());
+}
+
+void DataLocation::Release() { familyDirectory.reset(); }
+
+int DataLocation::MarkerFilePresent() const {
+  const unsigned saved = SetCriticalErrorMode(kSemFailCriticalErrors);
+  bool present = false;
+  char path[kMaxPath];
+  if (dataDirectoryUsable && dataDirectory[0] != '\0') {
+    const int n = std::snprintf(path, sizeof path, "%s%s", dataDirectory, kMarkerFileName);
+    if (n > 0 && n < static_cast<int>(sizeof path)) present = OpenDataFile(path, "r") != nullptr;
+  }
+  SetCriticalErrorMode(saved);
+  return present ? 1 : 0;
+}
+
+int DataLocation::PromptForDisk() const { return ShowMessageBox(kDiskPrompt, kDiskPromptStyle); }

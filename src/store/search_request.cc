@@ -1,0 +1,42 @@
+#include "store/search_request.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/message_box.h"
+
+void UpperCaseAscii(char* text) {
+  for (; *text; ++text) {
+    if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
+  }
+}
+
+void SearchRequest::SetSurname(const char* text) {
+  const std::size_t length = std::strlen(text);
+  if (length > kRequestTextSize - 1) {
+    ReportError("last name is too long");
+    return;
+  }
+  std::memcpy(surname, text, length + 1);
+  hasGivenName = 0;
+}
+
+void SearchRequest::SetDatabase(int n) { number = static_cast<std::int8_t>(n); }
+
+void SearchRequest::SetGivenName(const char* text) {
+  const std::size_t length = std::strlen(text);
+  if (length > kGivenNameLength) {
+    ReportError("first name is too long");
+    return;
+  }
+  for (std::size_t i = 0; i < kGivenNameLength; ++i) givenName[i] = i < length ? text[i] : ' ';
+  givenName[kGivenNameLength] = '\0';
+  UpperCaseAscii(givenName);
+  hasGivenName = 1;
+}
+
+void SearchRequest::ReportError(const char* message) {
+  char text[kRequestTextSize];
+  std::snprintf(text, sizeof text, "query error: %s.\n", message);
+  ShowMessageBox(text, kMbOk);
+}
