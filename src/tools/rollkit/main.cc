@@ -14,7 +14,8 @@ namespace {
 std::string UsageLine(const CLI::App& app, const CLI::App* sub) {
   const CLI::App* target = sub ? sub : &app;
   const std::string name = sub ? app.get_name() + " " + sub->get_name() : app.get_name();
-  std::string usage = app.get_formatter()->make_usage(target, name);
+  const CLI::Formatter formatter;
+  std::string usage = formatter.make_usage(target, name);
   while (!usage.empty() && usage.back() == '\n') usage.pop_back();
   return usage;
 }
