@@ -19,6 +19,11 @@ struct Frame {
   int step;  // even 2k: descend into child k; odd 2k+1: visit entry k
 };
 
+std::string_view KeyAt(const std::vector<unsigned char>& file, std::int64_t node, int i) {
+  const char* key = reinterpret_cast<const char*>(&file[node + kEntriesOffset + i * kIndexEntrySize + 8]);
+  return std::string_view(key, strnlen(key, kIndexKeySize));
+}
+
 }  // namespace
 
 IndexWalkResult WalkIndex(const std::vector<unsigned char>& file,
@@ -50,6 +55,11 @@ IndexWalkResult WalkIndex(const std::vector<unsigned char>& file,
       problem(where + ": entry count " + std::to_string(count) + " outside 1..4");
       return;
     }
+    for (int i = 1; i < count; ++i) {
+      if (KeyAt(file, offset, i - 1).compare(KeyAt(file, offset, i)) >= 0) {
+        problem(where + " entry " + std::to_string(i) + ": key is not above the entry before it");
+      }
+    }
     stack.push_back({offset, count, 0});
   };
 
@@ -70,11 +80,10 @@ IndexWalkResult WalkIndex(const std::vector<unsigned char>& file,
       continue;
     }
     const unsigned char* bytes = &file[offset + kEntriesOffset + k * kIndexEntrySize];
-    const char* key = reinterpret_cast<const char*>(bytes + 8);
-    const std::size_t keyLength = strnlen(key, kIndexKeySize);
+    const std::string_view key = KeyAt(file, offset, k);
     ++result.entries;
-    entry({offset, k, DecodeFixed32(bytes), DecodeFixed32(bytes + 4), std::string_view(key, keyLength),
-           keyLength < static_cast<std::size_t>(kIndexKeySize)});
+    entry({offset, k, DecodeFixed32(bytes), DecodeFixed32(bytes + 4), key,
+           key.size() < static_cast<std::size_t>(kIndexKeySize)});
   }
   return result;
 }

@@ -23,7 +23,8 @@ struct IndexWalkResult {
   std::int64_t entries = 0;
 };
 
-// `problem(text)` gets each fault in the tree's structure; `entry(e)` each entry in key order.
+// `problem(text)` gets each fault in the tree's structure (keys out of order within a node
+// included); `entry(e)` each entry in key order.
 // Header and end byte are the caller's to check; a file shorter than the header has no tree.
 IndexWalkResult WalkIndex(const std::vector<unsigned char>& file,
                           const std::function<void(const std::string&)>& problem,
