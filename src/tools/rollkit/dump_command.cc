@@ -79,6 +79,7 @@ class Dumper {
   bool Run(std::FILE* out, std::string* error) {
     std::vector<KeyRun> runs;
     if (!ReadIndex(&runs, error) || !OpenData(error)) return false;
+    if (runs.empty() && fieldCount_ == 0) fieldCount_ = kRollFieldCount;  // an empty roll
 
     std::vector<std::string> header = RollCsvHeader();
     if (fieldCount_ != kRollFieldCount) {
