@@ -40,6 +40,12 @@ std::size_t CopyOut(std::string_view value, char* out, std::size_t size) {
   return n;
 }
 
+std::string InDirectory(std::string_view dir) {
+  std::string path(dir);
+  if (path.back() != '/') path += '/';
+  return path + kProfileFileName;
+}
+
 }  // namespace
 
 std::string FindProfilePath() {
@@ -52,7 +58,7 @@ std::string FindProfilePath() {
     home = std::string(h) + "/.config";
   }
   if (!home.empty()) {
-    std::string candidate = home + "/" + kProfileFileName;
+    std::string candidate = InDirectory(home);
     if (FileExists(candidate)) return candidate;
   }
 
@@ -63,7 +69,7 @@ std::string FindProfilePath() {
     std::string_view dir = list.substr(0, colon);
     list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
     if (dir.empty()) continue;
-    std::string candidate = std::string(dir) + "/" + kProfileFileName;
+    std::string candidate = InDirectory(dir);
     if (FileExists(candidate)) return candidate;
   }
   return {};

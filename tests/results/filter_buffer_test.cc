@@ -1,0 +1,108 @@
+#include "results/filter_buffer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "support/scoped_temp_dir.h"
+
+namespace {
+
+class Buffer : public ::testing::Test {
+ protected:
+  void Fill(int records) {
+    for (int i = 0; i < records; ++i) {
+      ASSERT_EQ(buffer.Append(1000 + i, ("N" + std::to_string(i)).c_str(), nullptr), 1);
+    }
+    buffer.CountRecords();
+  }
+  // Reads a page and returns the line offset of its first row (-1 when empty) and its size.
+  std::pair<int, int> Page(int (FilterBuffer::*turn)(ResultRow*)) {
+    const int n = (buffer.*turn)(rows);
+    return {n > 0 ? rows[0].lineOffset - 1000 : -1, n};
+  }
+
+  ScopedTempDir dir;
+  FilterBuffer buffer{dir.File("history.buf")};
+  ResultRow rows[10];
+};
+
+}  // namespace
+
+TEST_F(Buffer, StartsEmptyOnDisk) {
+  EXPECT_TRUE(buffer.IsOpen());
+  EXPECT_EQ(ReadFileBytes(dir.File("history.buf")), "");
+  buffer.CountRecords();
+  EXPECT_EQ(buffer.RecordCount(), 0);
+  EXPECT_EQ(buffer.FirstPage(rows), 0);
+  EXPECT_EQ(buffer.MoreAfter(), 0);
+  EXPECT_EQ(buffer.MoreBefore(), 0);
+}
+
+TEST_F(Buffer, RecordsAreThreeHundredBytesAndPartialOnesDoNotCount) {
+  Fill(1);
+  const std::string bytes = ReadFileBytes(dir.File("history.buf"));
+  ASSERT_EQ(bytes.size(), 300u);
+  EXPECT_EQ(bytes.substr(0, 4), Le32(1000));
+  EXPECT_EQ(bytes.substr(4, 2), "N0");
+  WriteFileBytes(dir.File("history.buf"), bytes + "x");
+  buffer.CountRecords();
+  EXPECT_EQ(buffer.RecordCount(), 1);
+  EXPECT_EQ(buffer.Empty(), 1);
+  EXPECT_EQ(buffer.RecordCount(), 0);
+  EXPECT_EQ(ReadFileBytes(dir.File("history.buf")), "");
+}
+
+TEST_F(Buffer, PagesTwentyFiveRecordsByTen) {
+  Fill(25);
+  EXPECT_EQ(buffer.RecordCount(), 25);
+  EXPECT_EQ(Page(&FilterBuffer::FirstPage), std::make_pair(0, 10));
+  EXPECT_EQ(buffer.MoreBefore(), 0);
+  EXPECT_EQ(buffer.MoreAfter(), 1);
+  EXPECT_EQ(Page(&FilterBuffer::NextPage), std::make_pair(10, 10));
+  EXPECT_EQ(buffer.MoreBefore(), 1);
+  EXPECT_EQ(Page(&FilterBuffer::NextPage), std::make_pair(20, 5));
+  EXPECT_EQ(buffer.MoreAfter(), 0);
+  EXPECT_EQ(buffer.MoreBefore(), 1);
+  EXPECT_EQ(Page(&FilterBuffer::PreviousPage), std::make_pair(10, 10));
+  EXPECT_EQ(Page(&FilterBuffer::PreviousPage), std::make_pair(0, 10));
+  EXPECT_EQ(buffer.MoreBefore(), 0);
+  EXPECT_EQ(Page(&FilterBuffer::PreviousPage), std::make_pair(0, 10));  // clamped at the start
+  EXPECT_STREQ(rows[3].nameText, "N3");
+}
+
+TEST_F(Buffer, AnExactPageHasNeitherNeighbour) {
+  for (int perPage : {10, 8}) {
+    buffer.Empty();
+    buffer.SetRowsPerPage(perPage);
+    Fill(perPage);
+    EXPECT_EQ(Page(&FilterBuffer::FirstPage), std::make_pair(0, perPage));
+    EXPECT_EQ(buffer.MoreAfter(), 0) << perPage;
+    EXPECT_EQ(buffer.MoreBefore(), 0) << perPage;
+  }
+}
+
+TEST_F(Buffer, HostileRecordsComeBackTerminated) {
+  WriteFileBytes(dir.File("history.buf"), std::string(600, '\x7F'));
+  buffer.CountRecords();
+  ASSERT_EQ(buffer.FirstPage(rows), 2);
+  EXPECT_EQ(std::strlen(rows[1].nameText), 254u);
+  EXPECT_EQ(std::strlen(rows[1].summaryText), 40u);
+}
+
+TEST(FilterBufferFailure, AnUnwritablePlaceFailsQuietly) {
+  ScopedTempDir dir;
+  for (const std::string& path : {dir.File("missing/history.buf"), dir.path() + std::string(300, 'x')}) {
+    FilterBuffer buffer(path);
+    ResultRow rows[10];
+    EXPECT_EQ(buffer.Empty(), 0);
+    EXPECT_EQ(buffer.Reopen(), 0);
+    EXPECT_EQ(buffer.Append(1, "A", nullptr), -1);
+    buffer.CountRecords();
+    EXPECT_EQ(buffer.RecordCount(), 0);
+    EXPECT_EQ(buffer.FirstPage(rows), -1);
+    EXPECT_EQ(buffer.NextPage(rows), -1);
+    EXPECT_EQ(buffer.MoreAfter(), 0);
+    EXPECT_EQ(buffer.MoreBefore(), 0);
+  }
+}

@@ -1,0 +1,189 @@
+#include "results/result_list.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "support/scripted_message_box.h"
+#include "support/test_roll.h"
+
+namespace {
+
+const std::string kFF = "\xFF";
+
+// Numbers of the names (NAME100 -> 0) on the current page.
+std::vector<int> Numbers(const SearchSession& s) {
+  std::vector<int> out;
+  for (const std::string& name : s.PageNames()) out.push_back(std::stoi(name.substr(name.size() - 3)) - 100);
+  return out;
+}
+
+std::vector<int> Range(int from, int to) {
+  std::vector<int> out;
+  for (int i = from; i < to; ++i) out.push_back(i);
+  return out;
+}
+
+class Paging : public ::testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    for (int i = 0; i < 25; ++i) roll.Add("Smith", "NAME" + std::to_string(100 + i));
+    roll.Add("Solo", "ONLY");
+    roll.Build();
+  }
+  TestRoll roll;
+  ScriptedMessageBox boxes;
+};
+
+}  // namespace
+
+// Range mode (false) and filtered mode with a name matching everything (true) page alike.
+TEST_P(Paging, TwentyFiveByTenAndByEight) {
+  const bool filtered = GetParam();
+  for (bool large : {false, true}) {
+    const int per = large ? 8 : 10;
+    SearchSession s(roll.location);
+    s.Search("Smith", filtered ? "n" : "", large);
+    ASSERT_EQ(s.list.IsFiltered(), filtered);
+    EXPECT_EQ(s.list.ResultCount(), 25);
+
+    std::vector<std::vector<int>> pages;
+    std::vector<std::pair<int, int>> flags;
+    pages.push_back(Numbers(s));
+    flags.push_back({s.list.HasPreviousPage(), s.list.HasNextPage()});
+    while (s.list.HasNextPage()) {
+      s.list.NextPage();
+      pages.push_back(Numbers(s));
+      flags.push_back({s.list.HasPreviousPage(), s.list.HasNextPage()});
+    }
+    const int count = (25 + per - 1) / per;
+    ASSERT_EQ(static_cast<int>(pages.size()), count) << per;
+    for (int p = 0; p < count; ++p) {
+      EXPECT_EQ(pages[p], Range(p * per, std::min(25, (p + 1) * per))) << per << " page " << p;
+      EXPECT_EQ(flags[p], std::make_pair(p > 0 ? 1 : 0, p < count - 1 ? 1 : 0)) << per << " page " << p;
+    }
+    // Back from the last page to the first, and once more: the first page again.
+    for (int p = count - 2; p >= 0; --p) {
+      s.list.PreviousPage();
+      EXPECT_EQ(Numbers(s), Range(p * per, (p + 1) * per)) << per << " back to " << p;
+    }
+    EXPECT_EQ(s.list.HasPreviousPage(), 0);
+    s.list.PreviousPage();
+    EXPECT_EQ(Numbers(s), Range(0, per));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothModes, Paging, ::testing::Bool());
+
+TEST_F(Paging, OnePageWhenTheRangeFits) {
+  SearchSession s(roll.location);
+  s.Search("Solo");
+  EXPECT_EQ(s.list.RowCount(), 1);
+  EXPECT_FALSE(s.list.HasNextPage());
+  EXPECT_FALSE(s.list.HasPreviousPage());
+}
+
+TEST(GivenNameFilter, MatchesTheLeadingLettersAsAPrefix) {
+  TestRoll roll;
+  for (const char* name : {"john", "JOHNSTON", "JON", "John W", "J. W.", "MARY ANN", "MARYLAND", "Mar", "", "7TH"}) {
+    roll.Add("Smith", name);
+  }
+  roll.Build();
+  ScriptedMessageBox boxes;
+  SearchSession s(roll.location);
+  struct Case {
+    const char* given;
+    std::vector<std::string> names;
+  } cases[] = {
+      {"JOHN", {"john", "John W", "JOHNSTON"}},
+      {"john w", {"john", "John W", "JOHNSTON"}},  // only the first word counts
+      {"J. W.", {"J. W.", "john", "John W", "JOHNSTON", "JON"}},
+      {"Mary Ann", {"MARY ANN", "MARYLAND"}},
+      {"7", {"7TH"}},  // no leading letter: one character compared
+      {"Zeke", {}},
+  };
+  for (const Case& c : cases) {
+    s.Search("Smith", c.given);
+    EXPECT_EQ(s.PageNames(), c.names) << c.given;  // names as stored, not normalised
+    EXPECT_EQ(s.list.ResultCount(), static_cast<int>(c.names.size())) << c.given;
+    EXPECT_FALSE(s.list.HasNextPage());
+  }
+  EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST(Summaries, AreConvertedForTheRow) {
+  TestRoll roll;
+  roll.Add("Smith", "A", {"J", "CO A"});
+  roll.Add("Smith", "B", {" ", ""});
+  roll.Add("Smith", "C", {"X"});
+  roll.Add("Smith", "D", {std::string(30, 'z')});
+  roll.Add("Smith", "E", {});
+  roll.Build();
+  SearchSession s(roll.location);
+  s.Search("Smith");
+  EXPECT_EQ(s.PageRows(), (std::vector<std::string>{
+                              "SMITH\tA\tJ, CO A,  ",  // the line feed kept as a space
+                              "SMITH\tB\t ",           // nothing but empty fields
+                              "SMITH\tC\tX,  ",
+                              "SMITH\tD\t" + std::string(30, 'z') + "...",  // cut at 30 bytes
+                              "SMITH\tE\t ",
+                          }));
+}
+
+TEST(Summaries, TheLongestSummaryFitsTheRow) {
+  TestRoll roll;
+  roll.Add("Smith", "A", {});
+  roll.Build();
+  // Twenty-nine bytes, a separator, one more field: 34 bytes before the conversion.
+  WriteFileBytes(roll.dataDir + "mroll.ext", std::string(29, 'q') + kFF + "Y" + kFF + "\n");
+  SearchSession s(roll.location);
+  s.Search("Smith");
+  ASSERT_EQ(s.list.RowCount(), 1);
+  EXPECT_STREQ(s.list.Row(0).summaryText, (std::string(29, 'q') + ", ...").c_str());
+}
+
+TEST(FormatRow, JoinsTheThreeColumnsWithTabs) {
+  TestRoll roll;
+  roll.Add("smith", "JOHN", {"A", "B"});
+  roll.Build();
+  SearchSession s(roll.location);
+  s.Search("smith");
+  char out[500];
+  EXPECT_EQ(s.list.FormatRow(0, out), 18);
+  EXPECT_STREQ(out, "SMITH\tJOHN\tA, B,  ");
+  EXPECT_EQ(s.list.FormatRow(1, out), 0);
+  EXPECT_STREQ(out, "");
+}
+
+TEST(FilterBufferTrouble, IsToldInsteadOfAnsweringZero) {
+  TestRoll roll;
+  roll.Add("Smith", "JOHN");
+  roll.Build();
+  DataLocation elsewhere;
+  elsewhere.SetDirectories((roll.familyDir + "gone").c_str(), roll.dataDir.c_str());
+  ScriptedMessageBox boxes;
+  SearchSession s(elsewhere);
+  s.Search("Smith");
+  EXPECT_EQ(s.list.ResultCount(), 1);  // a surname-only search does not need the file
+  EXPECT_TRUE(boxes.boxes().empty());
+  s.Search("Smith", "John");
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_NE(boxes.boxes()[0].text.find(roll.familyDir + "gone/history.buf"), std::string::npos)
+      << boxes.boxes()[0].text;
+  EXPECT_EQ(s.list.RowCount(), 0);
+}
+
+TEST(ResetState, IsEmptyInRangeMode) {
+  TestRoll roll;
+  roll.Add("Smith", "JOHN");
+  roll.Build();
+  SearchSession s(roll.location);
+  s.Search("Smith", "j");
+  s.list.Reset();
+  EXPECT_FALSE(s.list.IsFiltered());
+  EXPECT_EQ(s.list.ResultCount(), 0);
+  EXPECT_EQ(s.list.RowCount(), 0);
+  EXPECT_FALSE(s.list.HasNextPage());
+  EXPECT_FALSE(s.list.HasPreviousPage());
+  EXPECT_EQ(ReadFileBytes(roll.familyDir + "history.buf"), "");
+}

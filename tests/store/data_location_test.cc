@@ -1,0 +1,138 @@
+#include "store/data_location.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "platform/error_mode.h"
+#include "platform/message_box.h"
+#include "store/roll_database.h"
+#include "support/scoped_temp_dir.h"
+#include "support/scripted_message_box.h"
+
+TEST(DataLocation, EndsEveryDirectoryInOneSeparator) {
+  struct Case {
+    const char* value;
+    const char* expected;
+  } cases[] = {
+      {"/media/rolls", "/media/rolls/"},
+      {"/media/rolls/", "/media/rolls/"},
+      {"", "/"},
+      {"D:\\ROLLS", "D:\\ROLLS/"},  // only the platform's separator counts
+      {"rel", "rel/"},
+  };
+  for (const Case& c : cases) {
+    DataLocation location;
+    location.SetDirectories(c.value, c.value);
+    EXPECT_STREQ(location.familyDirectory.get(), c.expected) << c.value;
+    EXPECT_STREQ(location.dataDirectory, c.expected) << c.value;
+    EXPECT_TRUE(location.dataDirectoryUsable);
+  }
+}
+
+TEST(DataLocation, ReadsBrevikIniAndFallsBackToTheRoot) {
+  ScopedTempDir dir;
+  const std::string ini = dir.File("brevik.ini");
+  setenv("BREVIK_INI", ini.c_str(), 1);
+
+  DataLocation location;
+  EXPECT_EQ(location.familyDirectory, nullptr);
+  location.ReadConfiguration();  // no file at all
+  EXPECT_STREQ(location.familyDirectory.get(), "/");
+  EXPECT_STREQ(location.dataDirectory, "/");
+
+  WriteFileBytes(ini, "[Kinloom7m]\nKinloomDir=/opt/kinloom\nMRPath=/media/disk3/\n");
+  location.ReadConfiguration();
+  EXPECT_STREQ(location.familyDirectory.get(), "/opt/kinloom/");
+  EXPECT_STREQ(location.dataDirectory, "/media/disk3/");
+  location.Release();
+  EXPECT_EQ(location.familyDirectory, nullptr);
+  unsetenv("BREVIK_INI");
+}
+
+TEST(DataLocation, TooLongADataDirectoryCountsAsAbsentNotAsAnotherPath) {
+  ScopedTempDir dir;
+  // A directory that exists and holds the marker, reached through a path padded with "./".
+  WriteFileBytes(dir.File("mrdb.id"), "");
+  std::string padded = dir.path();
+  while (padded.size() <= static_cast<std::size_t>(kMaxDataDirectoryLength)) padded += "./";
+
+  DataLocation location;
+  location.SetDirectories("/tmp", padded.c_str());
+  EXPECT_FALSE(location.dataDirectoryUsable);
+  EXPECT_STREQ(location.dataDirectory, "");
+  EXPECT_EQ(location.MarkerFilePresent(), 0);
+
+  padded.resize(kMaxDataDirectoryLength);
+  while (padded.back() != '/') padded.pop_back();
+  location.SetDirectories("/tmp", padded.c_str());
+  EXPECT_TRUE(location.dataDirectoryUsable);
+  EXPECT_EQ(location.MarkerFilePresent(), 1);
+}
+
+TEST(DataLocation, MarkerTestKeepsTheCriticalErrorMode) {
+  ScopedTempDir dir;
+  DataLocation location;
+  location.SetDirectories(dir.path().c_str(), dir.path().c_str());
+  const unsigned before = SetCriticalErrorMode(kSemFailCriticalErrors | kSemNoOpenFileErrorBox);
+
+  EXPECT_EQ(location.MarkerFilePresent(), 0);
+  WriteFileBytes(dir.File("mrdb.id"), "");  // an empty marker counts
+  EXPECT_EQ(location.MarkerFilePresent(), 1);
+  EXPECT_EQ(CurrentCriticalErrorMode(), 0x8001u);
+  SetCriticalErrorMode(before);
+}
+
+TEST(DataLocation, MarkerNameMatchesInAnyCase) {
+  ScopedTempDir dir;
+  DataLocation location;
+  location.SetDirectories(dir.path().c_str(), dir.path().c_str());
+  WriteFileBytes(dir.File("MRDB.ID"), "");
+  EXPECT_EQ(location.MarkerFilePresent(), 1);
+}
+
+class DiskPrompt : public ::testing::Test {
+ protected:
+  DiskPrompt() {
+    location.SetDirectories(dir.path().c_str(), dir.path().c_str());
+  }
+  ScopedTempDir dir;
+  DataLocation location;
+};
+
+TEST_F(DiskPrompt, NoPromptWhileTheMarkerIsThere) {
+  WriteFileBytes(dir.File("mrdb.id"), "x");
+  ScriptedMessageBox boxes;
+  RollDatabase database(location);
+  EXPECT_EQ(database.EnsureDataPresent(), 1);
+  EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(DiskPrompt, RepeatsUntilTheDiskIsBackOrTheUserCancels) {
+  ScriptedMessageBox boxes;
+  RollDatabase database(location);
+
+  boxes.Answer({kIdOk, kIdOk, kIdCancel});
+  EXPECT_EQ(database.EnsureDataPresent(), 0);
+  ASSERT_EQ(boxes.boxes().size(), 3u);
+  for (const auto& box : boxes.boxes()) {
+    EXPECT_EQ(box.text, "Please insert Kinloom Disk 3(Dravenholt)\n\nClick OK when done.");
+    EXPECT_EQ(box.style, 49u);
+  }
+
+  // The user puts the disk in while the second prompt is up.
+  int shown = 0;
+  boxes.OnShow([&](const ScriptedMessageBox::Box&) {
+    if (++shown == 2) WriteFileBytes(dir.File("mrdb.id"), "");
+  });
+  boxes.Answer({kIdOk, kIdOk});
+  EXPECT_EQ(database.EnsureDataPresent(), 1);
+  EXPECT_EQ(shown, 2);
+}
+
+TEST_F(DiskPrompt, ABoxThatCannotShowLetsTheOperationGoOn) {
+  ScriptedMessageBox boxes(/*defaultAnswer=*/0);
+  RollDatabase database(location);
+  EXPECT_EQ(database.EnsureDataPresent(), 1);
+  EXPECT_EQ(boxes.boxes().size(), 1u);
+}

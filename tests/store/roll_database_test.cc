@@ -1,0 +1,167 @@
+#include "store/roll_database.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <functional>
+
+#include "support/scoped_temp_dir.h"
+#include "support/scripted_message_box.h"
+
+namespace {
+
+const std::string kFF = "\xFF";
+const std::string kEmptyIndex = std::string(8, '\xFF') + "\x04";
+
+// A name file of slots with name length `length`, each slot (line offset, name).
+std::string NameFile(int length, const std::vector<std::pair<int, std::string>>& slots) {
+  std::string bytes;
+  for (const auto& [offset, name] : slots) {
+    std::string text = name;
+    text.resize(static_cast<std::size_t>(length), '\0');
+    bytes += Le32(offset) + text;
+  }
+  return bytes + Le32(length);
+}
+
+class RollFiles : public ::testing::Test {
+ protected:
+  RollFiles() { location.SetDirectories(dir.path().c_str(), dir.path().c_str()); }
+
+  // Writes the three files with the given line file and opens database 1.
+  void OpenWith(const std::string& lines, const std::string& names = NameFile(8, {{0, "JOHN"}})) {
+    WriteFileBytes(dir.File("mroll.ext"), lines);
+    WriteFileBytes(dir.File("mroll.cor"), names);
+    WriteFileBytes(dir.File("mroll.tre"), kEmptyIndex);
+    ASSERT_EQ(database.Open(1), 1);
+  }
+  std::string Summary(std::int32_t offset) {
+    char out[kSummaryBufferSize + 8];
+    std::memset(out, '#', sizeof out);
+    database.ReadSummary(offset, out);
+    EXPECT_EQ(out[kSummaryBufferSize], '#') << "wrote past 35 bytes";
+    return out;
+  }
+
+  ScopedTempDir dir;
+  DataLocation location;
+  ScriptedMessageBox boxes;
+  RollDatabase database{location};
+};
+
+}  // namespace
+
+TEST_F(RollFiles, SummaryShowsTheFirstFourNonEmptyFields) {
+  struct Case {
+    std::string line, summary;
+  } cases[] = {
+      {"J" + kFF + "CO A" + kFF + "5 IL INF" + kFF + "PVT" + kFF + "CORP" + kFF + "\n",
+       "J" + kFF + " CO A" + kFF + " 5 IL INF" + kFF + " PVT" + kFF + " ..."},
+      {"A  " + kFF + kFF + "   " + kFF + "B" + kFF + "\n", "A" + kFF + " B" + kFF + " \n"},
+      {kFF + "X" + kFF + "\n", "X" + kFF + " \n"},
+      {std::string(30, 'a') + "bc\n", std::string(30, 'a') + "..."},
+      {std::string(30, 'a') + "\n", std::string(30, 'a')},
+      {std::string(29, 't') + kFF + "Y" + kFF + "\n", std::string(29, 't') + kFF + " ..."},
+      {"\n", "\n"},
+      {"cut at the end", "cut at the end..."},  // runs to the end of the file: keep it last
+  };
+  std::string lines;
+  std::vector<int> offsets;
+  for (const Case& c : cases) {
+    offsets.push_back(static_cast<int>(lines.size()));
+    lines += c.line;
+  }
+  OpenWith(lines);
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    EXPECT_EQ(Summary(offsets[i]), cases[i].summary) << "case " << i;
+  }
+  EXPECT_EQ(Summary(static_cast<int>(lines.size()) + 1000), "...");  // past the end: cut at once
+  EXPECT_EQ(Summary(-1), "");
+}
+
+TEST_F(RollFiles, ReadLineStopsAtTheLineFeedTheEndOrTheBuffer) {
+  const std::string first = "A" + kFF + "B" + kFF + "\n";
+  const std::string huge(6000, 'x');
+  OpenWith(first + "tail" + kFF + "\n" + huge);
+  char out[kLineBufferSize + 8];
+  std::memset(out, '#', sizeof out);
+  database.ReadLine(0, out);
+  EXPECT_EQ(std::string(out), first);
+  database.ReadLine(static_cast<int>(first.size()), out);
+  EXPECT_EQ(std::string(out), "tail" + kFF + "\n");
+  database.ReadLine(static_cast<int>(first.size()) + 6, out);
+  EXPECT_EQ(std::string(out), std::string(kLineBufferSize - 1, 'x'));
+  EXPECT_EQ(out[kLineBufferSize], '#');
+  for (std::int32_t outside : {-1, -5000, 1 << 30}) {
+    database.ReadLine(outside, out);
+    EXPECT_STREQ(out, "") << outside;
+  }
+}
+
+TEST_F(RollFiles, SlotsFollowTheTrailersGeometry) {
+  OpenWith("x\n", NameFile(20, {{0, "ZERO"}, {11, "ONE"}, {22, "TWO"}, {33, "THREE"}}));
+  EXPECT_EQ(database.nameLength, 20);
+  EXPECT_EQ(database.slotSize, 24);
+  EXPECT_EQ(database.SlotCount(), 4);
+  database.ReadSlot(3);  // at byte 72
+  EXPECT_EQ(database.lineOffset, 33);
+  EXPECT_STREQ(database.currentName, "THREE");
+  // Outside the file: nothing stale survives.
+  for (std::int32_t slot : {4, -1, 1 << 30}) {
+    database.ReadSlot(slot);
+    EXPECT_EQ(database.lineOffset, -1) << slot;
+    EXPECT_STREQ(database.currentName, "") << slot;
+  }
+}
+
+TEST_F(RollFiles, ANameWithoutItsNulIsCutAtTheField) {
+  std::string names = Le32(0) + "ABCDEFGH" + Le32(8);
+  OpenWith("x\n", names);
+  database.ReadSlot(0);
+  EXPECT_STREQ(database.currentName, "ABCDEFGH");
+}
+
+TEST_F(RollFiles, OpenRefusesNumbersWithoutFilesSilently) {
+  OpenWith("x\n");
+  for (int number : {0, -1, 2, 32, 33}) {
+    EXPECT_EQ(database.Open(number), 0) << number;
+    EXPECT_EQ(database.index, nullptr);
+  }
+  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_EQ(database.Open(1), 1);
+  EXPECT_EQ(database.number, 1);
+}
+
+TEST_F(RollFiles, MissingOrBrokenFilesSayWhichFile) {
+  struct Case {
+    const char* what;
+    std::function<void()> damage;
+    const char* message;
+  } cases[] = {
+      {"no line file", [&] { std::remove(dir.File("mroll.ext").c_str()); }, "ext"},
+      {"no name file", [&] { std::remove(dir.File("mroll.cor").c_str()); }, "cor"},
+      {"name file shorter than its trailer", [&] { WriteFileBytes(dir.File("mroll.cor"), "ab"); }, "cor"},
+      {"trailer above 255", [&] { WriteFileBytes(dir.File("mroll.cor"), Le32(256)); }, "cor"},
+      {"negative trailer", [&] { WriteFileBytes(dir.File("mroll.cor"), Le32(-4)); }, "cor"},
+  };
+  for (Case& c : cases) {
+    OpenWith("x\n");
+    c.damage();
+    const std::size_t before = boxes.boxes().size();
+    EXPECT_EQ(database.Open(1), 0) << c.what;
+    ASSERT_EQ(boxes.boxes().size(), before + 1) << c.what;
+    EXPECT_EQ(boxes.boxes().back().text, c.message) << c.what;
+    EXPECT_EQ(boxes.boxes().back().style, kMbOk);
+    database.Close();
+  }
+}
+
+TEST_F(RollFiles, FilesMasteredInUpperCaseAreFound) {
+  WriteFileBytes(dir.File("MROLL.EXT"), "x\n");
+  WriteFileBytes(dir.File("MROLL.COR"), NameFile(4, {{0, "AL"}}));
+  WriteFileBytes(dir.File("Mroll.Tre"), kEmptyIndex);
+  ASSERT_EQ(database.Open(1), 1);
+  database.Close();
+  EXPECT_FALSE(FileExists(dir.File("mroll.tre")));  // the existing index was used, not a new one
+  EXPECT_TRUE(boxes.boxes().empty());
+}

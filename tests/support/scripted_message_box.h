@@ -1,0 +1,36 @@
+// Installs a message-box handler for the life of the object that records every box and answers
+// from a script (then with the default answer).
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/message_box.h"
+
+class ScriptedMessageBox {
+ public:
+  struct Box {
+    std::string text;
+    unsigned style;
+  };
+
+  explicit ScriptedMessageBox(int defaultAnswer = kIdOk);
+  ~ScriptedMessageBox();
+
+  // Answers for the next boxes, in order.
+  void Answer(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+  // Runs before each answer (for example to put the disk back).
+  void OnShow(std::function<void(const Box&)> hook) { hook_ = std::move(hook); }
+
+  const std::vector<Box>& boxes() const { return boxes_; }
+  std::vector<std::string> texts() const;
+
+ private:
+  int defaultAnswer_;
+  std::deque<int> answers_;
+  std::vector<Box> boxes_;
+  std::function<void(const Box&)> hook_;
+  MessageBoxHandler previous_;
+};

@@ -1,0 +1,61 @@
+#include "support/test_roll.h"
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "store/roll_writer.h"
+
+std::vector<std::string> SampleFields(const std::string& company) {
+  return {"J", company, "5 IL INF", "PVT", "CORP", "", "12", "34", "56", "U"};
+}
+
+TestRoll::TestRoll() : dataDir(dir_.File("data/")), familyDir(dir_.File("family/")) {
+  mkdir(dataDir.c_str(), 0755);
+  mkdir(familyDir.c_str(), 0755);
+  location.SetDirectories(familyDir.c_str(), dataDir.c_str());
+}
+
+void TestRoll::Add(const std::string& surname, const std::string& name, std::vector<std::string> fields) {
+  entries_.push_back({surname, name, std::move(fields)});
+}
+
+void TestRoll::Build(int nameLength) {
+  RollWriter writer(nameLength);
+  std::string error;
+  for (const Entry& e : entries_) {
+    std::vector<std::string_view> fields(e.fields.begin(), e.fields.end());
+    ASSERT_TRUE(writer.Add(e.surname, e.name, fields, &error)) << e.surname << ": " << error;
+  }
+  ASSERT_TRUE(writer.Write(dataDir, &error)) << error;
+}
+
+SearchSession::SearchSession(const DataLocation& location)
+    : database(location), list(database, location.familyDirectory.get()) {
+  database.SetResultList(&list);
+}
+
+void SearchSession::Search(const std::string& surname, const std::string& given, bool largeFont) {
+  list.SetRowsPerPage(largeFont);
+  list.Reset();
+  request.SetSurname(surname.c_str());
+  request.SetDatabase(1);
+  if (!given.empty()) request.SetGivenName(given.c_str());
+  database.RunSearch(request);
+}
+
+std::vector<std::string> SearchSession::PageRows() const {
+  std::vector<std::string> rows;
+  char text[500];
+  for (int i = 0; i < list.RowCount(); ++i) {
+    list.FormatRow(i, text);
+    rows.emplace_back(text);
+  }
+  return rows;
+}
+
+std::vector<std::string> SearchSession::PageNames() const {
+  std::vector<std::string> names;
+  for (int i = 0; i < list.RowCount(); ++i) names.emplace_back(list.Row(i).nameText);
+  return names;
+}
