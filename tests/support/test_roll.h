@@ -25,12 +25,16 @@ class TestRoll {
   // Writes the database into dataDir (with its marker file) and points `location` at it.
   void Build(int nameLength = 0);
 
+  // Declared first: the directories below are built from it, and members are made in order.
+ private:
+  ScopedTempDir dir_;
+
+ public:
   std::string dataDir;    // ends in '/'
   std::string familyDir;  // ends in '/'
   DataLocation location;
 
  private:
-  ScopedTempDir dir_;
   struct Entry {
     std::string surname, name;
     std::vector<std::string> fields;
