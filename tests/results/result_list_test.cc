@@ -216,3 +216,13 @@ TEST(FilterBufferTrouble, AMatchLostWhenTheBufferIsWrittenOutIsTold) {
   waitpid(child, &status, 0);
   EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
+
+TEST(ResetState, ANewListIsTheEmptyRange) {
+  TestRoll roll;
+  roll.Build();
+  SearchSession s(roll.location);
+  EXPECT_EQ(s.list.ResultCount(), 0);
+  EXPECT_EQ(s.list.RowCount(), 0);
+  EXPECT_FALSE(s.list.HasNextPage());
+  EXPECT_FALSE(s.list.HasPreviousPage());
+}

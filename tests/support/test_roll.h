@@ -17,6 +17,9 @@
 std::vector<std::string> SampleFields(const std::string& company = "A");
 
 class TestRoll {
+  // First, so that the directories below are made from it after it exists.
+  ScopedTempDir dir_;
+
  public:
   TestRoll();
 
