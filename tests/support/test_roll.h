@@ -28,11 +28,6 @@ class TestRoll {
   // Writes the database into dataDir (with its marker file) and points `location` at it.
   void Build(int nameLength = 0);
 
-  // Declared first: the directories below are built from it, and members are made in order.
- private:
-  ScopedTempDir dir_;
-
- public:
   std::string dataDir;    // ends in '/'
   std::string familyDir;  // ends in '/'
   DataLocation location;
