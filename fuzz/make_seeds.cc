@@ -128,5 +128,11 @@ int main(int argc, char** argv) {
       Put(out + "/filter_buffer", "partial" + std::to_string(count), fuzz::JoinParts({"\x00\x08\x01", file}));
     }
   }
+  // Roll CSV files as rollkit reads them.
+  const std::string header = "surname,name,middle_initial,company,unit,rank_in,rank_out,misc,box,roll,record,side\n";
+  Put(out + "/csv", "plain", header + "Smith,John,J,A,5 IL INF,PVT,CORP,,12,34,56,U\nJones,Ann,,B,2 OH CAV,SGT,,\"wounded, 1863\",1,2,3,C\n");
+  Put(out + "/csv", "quoted", "\xEF\xBB\xBF" + header + "\"O'Brien\",\"Mary \"\"Polly\"\"\",\" \",A,\"multi\nline\",PVT,,,1,2,3,U\r\n");
+  Put(out + "/csv", "latin", header + "M\xC3\xBCller,J\xC3\xBCrgen,,A,5 IL INF,PVT,,,1,2,3,U\n");
+  Put(out + "/csv", "short", header + "Smith,John\nSmith\n,,,\n");
   return 0;
 }
