@@ -118,17 +118,25 @@ int ResultList::FilterByGivenName(const char* given) {
   const int compare = prefix < database.nameLength ? prefix : database.nameLength;
 
   bool lost = false;
+  std::int64_t written = 0;
   char candidate[kCurrentNameSize + 1];
   for (; cursor < end; ++cursor) {
     database.ReadSlot(cursor);
     CopyText(candidate, sizeof candidate, database.currentName);
     NormaliseGivenName(candidate);
     if (std::memcmp(candidate, key, static_cast<std::size_t>(compare < 0 ? 0 : compare)) == 0) {
-      if (filterBuffer->Append(database.lineOffset, database.currentName, nullptr) != 1) lost = true;
+      if (filterBuffer->Append(database.lineOffset, database.currentName, nullptr) == 1) {
+        ++written;
+      } else {
+        lost = true;
+      }
     }
   }
 
+  // Appends only reach the file when the stream is written out, which the recount's reopen does;
+  // a record lost there (a full disk, the file removed or replaced) shows as a short count.
   filterBuffer->CountRecords();
+  if (filterBuffer->RecordCount() < written) lost = true;
   TakeFilteredPage(filterBuffer->FirstPage(rows));
   if (lost) Tell(kFilterBufferWriteMessage, filterBuffer->Path());
   return 0;

@@ -204,6 +204,8 @@ void RollDatabase::RunSearch(SearchRequest& request) {
     last = 0;
   } else if (last > available) {
     last = available;
+  } else if (last < firstSlot) {
+    last = firstSlot;  // a negative slot count: nothing to show, never a negative count
   }
   resultList->SetRange(firstSlot, static_cast<std::int32_t>(last - firstSlot));
   resultList->SetDisplaySurname(request.surname);

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include "support/scripted_message_box.h"
 #include "support/test_roll.h"
@@ -186,6 +191,30 @@ TEST(ResetState, IsEmptyInRangeMode) {
   EXPECT_FALSE(s.list.HasNextPage());
   EXPECT_FALSE(s.list.HasPreviousPage());
   EXPECT_EQ(ReadFileBytes(roll.familyDir + "history.buf"), "");
+}
+
+// The last match sits in the stream's buffer until the recount writes it out; a full disk (a
+// file-size limit in a child process) loses it there, and the user must hear of it.
+TEST(FilterBufferTrouble, AMatchLostWhenTheBufferIsWrittenOutIsTold) {
+  TestRoll roll;
+  for (int i = 0; i < 12; ++i) roll.Add("Brown", "BOB" + std::to_string(i));
+  roll.Build();
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    ScriptedMessageBox boxes;
+    SearchSession s(roll.location);
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit room{11 * kFilterRecordSize, 11 * kFilterRecordSize};
+    setrlimit(RLIMIT_FSIZE, &room);
+    s.Search("Brown", "bob");
+    const bool told = boxes.boxes().size() == 1 &&
+                      boxes.boxes()[0].text.find("The list of results is incomplete.") != std::string::npos;
+    _exit(s.list.ResultCount() == 11 && told ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 TEST(ResetState, ANewListIsTheEmptyRange) {

@@ -144,3 +144,22 @@ TEST_F(SearchRun, AnIndexPromisingMoreSlotsThanTheNameFileHoldsIsCut) {
   EXPECT_EQ(s.list.ResultCount(), 0);
   EXPECT_EQ(s.list.RowCount(), 0);
 }
+
+TEST_F(SearchRun, ANegativeSlotCountGivesAnEmptyResultNotANegativeCount) {
+  const std::string tre = roll.dataDir + "mroll.tre";
+  std::string bytes = ReadFileBytes(tre);
+  const std::size_t at = bytes.find("SMITH" + std::string(17, ' '));
+  ASSERT_NE(at, std::string::npos);
+  for (int count : {-3, -30, INT32_MIN}) {
+    bytes.replace(at - 4, 4, Le32(count));
+    WriteFileBytes(tre, bytes);
+    SearchSession s(roll.location);
+    for (const char* given : {"", "n"}) {
+      s.Search("Smith", given);
+      EXPECT_EQ(s.list.ResultCount(), 0) << count << given;
+      EXPECT_EQ(s.list.RowCount(), 0) << count << given;
+      EXPECT_FALSE(s.list.HasNextPage());
+      EXPECT_FALSE(s.list.HasPreviousPage());
+    }
+  }
+}

@@ -1,0 +1,138 @@
+// Builds the seed corpora of the fuzz targets from valid databases made with the engine's writer:
+//   make_fuzz_seeds OUT   writes OUT/<target>/<seed> for every target.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "platform/byte_order.h"
+#include "results/filter_buffer.h"
+#include "store/roll_format.h"
+#include "store/roll_writer.h"
+
+namespace {
+
+std::string Slurp(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+void Put(const std::string& dir, const std::string& name, const std::string& bytes) {
+  mkdir(dir.c_str(), 0755);
+  std::ofstream(dir + "/" + name, std::ios::binary) << bytes;
+}
+
+struct Roll {
+  std::string cor, ext, tre;
+};
+
+struct Entry {
+  std::string surname, name;
+  std::vector<std::string> fields;
+};
+
+Roll Build(const std::string& scratch, const std::vector<Entry>& entries, int nameLength) {
+  RollWriter writer(nameLength);
+  std::string error;
+  for (const Entry& e : entries) {
+    std::vector<std::string_view> fields(e.fields.begin(), e.fields.end());
+    if (!writer.Add(e.surname, e.name, fields, &error)) {
+      std::fprintf(stderr, "make_fuzz_seeds: %s: %s\n", e.surname.c_str(), error.c_str());
+      std::exit(1);
+    }
+  }
+  if (!writer.Write(scratch, &error)) {
+    std::fprintf(stderr, "make_fuzz_seeds: %s\n", error.c_str());
+    std::exit(1);
+  }
+  return {Slurp(scratch + "mroll.cor"), Slurp(scratch + "mroll.ext"), Slurp(scratch + "mroll.tre")};
+}
+
+std::vector<std::string> Fields(int i) {
+  const std::string misc = i % 3 == 0 ? std::string(70, 'M') + " wounded at " + std::string(30, 'W') : "";
+  return {i % 4 == 0 ? " " : "J", "CO " + std::to_string(i % 9), "5 IL INF", "PVT", i % 2 ? "CORP" : "",
+          misc, std::to_string(100 + i), "34", i % 5 == 0 ? " " : "56", i % 2 ? "U" : "C"};
+}
+
+std::string Surname(int i) {
+  static const char* const kNames[] = {"Smith", "Jones", "Brown", "Miller", "Davis", "Wilson", "Anderson",
+                                        "Taylor", "Thomas", "Moore", "Martin", "Jackson", "Thompson",
+                                        "White", "Harris", "Clark", "Lewis", "Robinson", "Walker", "Young"};
+  std::string s = kNames[i % 20];
+  if (i >= 20) s += std::string(1, static_cast<char>('a' + (i / 20) % 26)) + std::to_string(i);
+  return s;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: make_fuzz_seeds OUT\n");
+    return 2;
+  }
+  const std::string out = argv[1];
+  mkdir(out.c_str(), 0755);
+  const std::string scratch = fuzz::ScratchDir();
+
+  // Databases of 1, 4, 5, 30 and 200 surnames (one to three index levels), several slots each.
+  struct Shape {
+    int surnames, perSurname, nameLength;
+  };
+  const Shape shapes[] = {{1, 1, 0}, {4, 2, 20}, {5, 3, 0}, {30, 2, 12}, {200, 1, 0}, {3, 25, 255}};
+  int n = 0;
+  for (const Shape& shape : shapes) {
+    std::vector<Entry> entries;
+    for (int s = 0; s < shape.surnames; ++s) {
+      for (int k = 0; k < shape.perSurname; ++k) {
+        const int i = s * shape.perSurname + k;
+        entries.push_back({Surname(s), (k % 2 ? "John " : "Mary ") + std::string(1, static_cast<char>('A' + k % 26)),
+                           Fields(i)});
+      }
+    }
+    if (shape.surnames == 1) entries.push_back({"Averyveryverylongsurnam", "Al", Fields(1)});
+    const Roll roll = Build(scratch, entries, shape.nameLength);
+    const std::string tag = std::to_string(n++);
+    Put(out + "/index", "tree" + tag, roll.tre);
+    const std::string surname = Surname(shape.surnames / 2);
+    Put(out + "/roll", "range" + tag, fuzz::JoinParts({surname, roll.cor, roll.ext, roll.tre}));
+    Put(out + "/roll", "given" + tag, fuzz::JoinParts({"\x01" + surname + std::string(1, '\0') + "jo", roll.cor, roll.ext, roll.tre}));
+    Put(out + "/roll", "miss" + tag, fuzz::JoinParts({"Nobody", roll.cor, roll.ext, roll.tre}));
+  }
+  Put(out + "/index", "empty", std::string(fuzz::kEmptyIndex));
+
+  // INI texts.
+  Put(out + "/profile", "plain", "[Kinloom7m]\nKinloomDir=/home/u/kinloom\nMRPath=/media/cdrom\n");
+  Put(out + "/profile", "windows",
+      "; family settings\r\n[Other]\r\nMRPath=x\r\n[ kinloom7m ]\r\n  kinloomdir = \"C:\\KINLOOM\\\" \r\nMRPATH='D:\\'\r\n");
+  Put(out + "/profile", "long", "[Kinloom7m]\nMRPath=/" + std::string(300, 'd') + "\nKinloomDir=\n");
+  Put(out + "/profile", "named", "Section\tKey\n[Section]\nKey=value\n[Kinloom7m\nMRPath\n=x\n");
+
+  // Filter buffer files: matches as the result list writes them, and the scripts that page them.
+  {
+    const std::string path = scratch + "history.buf";
+    for (int count : {0, 1, 10, 25}) {
+      {
+        FilterBuffer buffer(path);
+        for (int i = 0; i < count; ++i) buffer.Append(i * 40, ("ANNA" + std::to_string(i)).c_str(), nullptr);
+      }
+      std::string file = Slurp(path);
+      Put(out + "/filter_buffer", "records" + std::to_string(count),
+          fuzz::JoinParts({std::string("\x00\x00\x01\x02\x0a\x00\x03\x05\x06\x07\x04\x00\x00\x01", 14), file}));
+      file += "xyz";  // a partial record at the end
+      Put(out + "/filter_buffer", "partial" + std::to_string(count), fuzz::JoinParts({"\x00\x08\x01", file}));
+    }
+  }
+  // Roll CSV files as rollkit reads them.
+  const std::string header = "surname,name,middle_initial,company,unit,rank_in,rank_out,misc,box,roll,record,side\n";
+  Put(out + "/csv", "plain", header + "Smith,John,J,A,5 IL INF,PVT,CORP,,12,34,56,U\nJones,Ann,,B,2 OH CAV,SGT,,\"wounded, 1863\",1,2,3,C\n");
+  Put(out + "/csv", "quoted", "\xEF\xBB\xBF" + header + "\"O'Brien\",\"Mary \"\"Polly\"\"\",\" \",A,\"multi\nline\",PVT,,,1,2,3,U\r\n");
+  Put(out + "/csv", "latin", header + "M\xC3\xBCller,J\xC3\xBCrgen,,A,5 IL INF,PVT,,,1,2,3,U\n");
+  Put(out + "/csv", "short", header + "Smith,John\nSmith\n,,,\n");
+  return 0;
+}

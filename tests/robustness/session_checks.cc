@@ -1,0 +1,92 @@
+#include "session_checks.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
+#include "results/detail_text.h"
+#include "store/roll_format.h"
+
+std::string ExpectedLine(const std::string& ext, long offset) {
+  if (offset < 0 || offset >= static_cast<long>(ext.size())) return "";
+  std::string line;
+  for (std::size_t i = static_cast<std::size_t>(offset); i < ext.size() && line.size() < kLineBufferSize - 1; ++i) {
+    line += ext[i];
+    if (ext[i] == '\n') break;
+  }
+  return line.substr(0, line.find('\0'));
+}
+
+void CheckPage(SearchSession& s, const std::string& dataDir, const std::string& context, const std::string& otherDir) {
+  std::vector<std::string> dirs{dataDir};
+  if (!otherDir.empty()) dirs.push_back(otherDir);
+  ResultList& list = s.list;
+  ASSERT_GE(list.ResultCount(), 0) << context;
+  ASSERT_GE(list.RowCount(), 0) << context;
+  ASSERT_LE(list.RowCount(), list.RowsPerPage()) << context;
+  for (int i = 0; i < list.RowCount(); ++i) {
+    const ResultRow& row = list.Row(i);
+    const std::string name = row.nameText;
+    const std::string detail = list.DetailText(i);
+    EXPECT_LT(std::strlen(row.summaryText), static_cast<std::size_t>(kRowSummarySize)) << context;
+    bool nameFound = name.empty();
+    std::vector<std::string> details;
+    for (const std::string& dir : dirs) {
+      nameFound = nameFound || ReadFileBytes(dir + "mroll.cor").find(name) != std::string::npos;
+      char expected[kDetailTextSize];
+      const std::string line = ExpectedLine(ReadFileBytes(dir + "mroll.ext"), row.lineOffset);
+      ComposeDetailText(line.c_str(), 1, expected, sizeof expected);
+      details.push_back(expected);
+    }
+    EXPECT_TRUE(nameFound) << context << ": row " << i << " " << name;
+    if (dirs.size() > 1) details.push_back("");
+    EXPECT_NE(std::find(details.begin(), details.end(), detail), details.end())
+        << context << ": row " << i << " at " << row.lineOffset << ": " << detail;
+  }
+}
+
+int SearchAndPage(SearchSession& s, const std::string& dataDir, const std::string& surname, const std::string& given) {
+  const std::string context = surname + "/" + given;
+  s.Search(surname, given);
+  CheckPage(s, dataDir, context);
+  int rows = s.list.RowCount();
+  for (int page = 0; page < 100 && s.list.HasNextPage(); ++page) {
+    s.list.NextPage();
+    CheckPage(s, dataDir, context + " next " + std::to_string(page));
+    rows += s.list.RowCount();
+  }
+  for (int page = 0; page < 100 && s.list.HasPreviousPage(); ++page) {
+    s.list.PreviousPage();
+    CheckPage(s, dataDir, context + " previous " + std::to_string(page));
+  }
+  return rows;
+}
+
+std::map<std::string, FileState> Snapshot(const std::string& root) {
+  std::map<std::string, FileState> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    if (!entry.is_regular_file()) continue;
+    struct stat st {};
+    stat(entry.path().c_str(), &st);
+    const long long mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
+    files[std::filesystem::relative(entry.path(), root).string()] = {ReadFileBytes(entry.path()), mtime};
+  }
+  return files;
+}
+
+std::vector<std::string> Changes(const std::map<std::string, FileState>& before,
+                                 const std::map<std::string, FileState>& after) {
+  std::vector<std::string> changed;
+  for (const auto& [path, state] : after) {
+    auto it = before.find(path);
+    if (it == before.end() || !(it->second == state)) changed.push_back(path);
+  }
+  for (const auto& [path, state] : before) {
+    if (!after.count(path)) changed.push_back(path);
+  }
+  return changed;
+}

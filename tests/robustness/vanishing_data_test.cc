@@ -1,0 +1,245 @@
+// Data that goes away while the program runs: the disk taken out between searches, the data
+// files removed or replaced between page turns and before More Info, and the filter buffer
+// removed, made unusable or filled during a search with a given name. Nothing crashes; the user
+// is asked for the disk, or sees what the files now hold, or is told the list is incomplete.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <filesystem>
+
+#include "results/result_list.h"
+#include "session_checks.h"
+#include "store/roll_writer.h"
+#include "support/scripted_message_box.h"
+
+namespace {
+
+// What the view's commands do: the disk check first, and the operation only when it passes.
+bool TurnPage(SearchSession& s, bool next) {
+  if (!s.database.EnsureDataPresent()) return false;
+  if (next) {
+    s.list.NextPage();
+  } else {
+    s.list.PreviousPage();
+  }
+  return true;
+}
+
+class VanishingData : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int i = 0; i < 25; ++i) roll.Add("Smith", "NAME" + std::to_string(100 + i), SampleFields(std::to_string(i)));
+    for (int i = 0; i < 60; ++i) roll.Add("Jones", "ANN" + std::to_string(100 + i));
+    for (int i = 0; i < 12; ++i) roll.Add("Brown", "BOB" + std::to_string(i));
+    roll.Build();
+    // A copy of the files as they were, for checks after the originals are gone.
+    copy = scratch.path();
+    for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) {
+      WriteFileBytes(copy + name, ReadFileBytes(roll.dataDir + name));
+    }
+  }
+  std::string Data(const char* name) const { return roll.dataDir + name; }
+  std::string Marker() const { return Data("mrdb.id"); }
+  std::string Buffer() const { return roll.familyDir + "history.buf"; }
+  std::string FilterMessage(const char* format) const {
+    std::string text(format);
+    return text.replace(text.find("%s"), 2, Buffer());
+  }
+
+  TestRoll roll;
+  ScopedTempDir scratch;
+  std::string copy;
+  ScriptedMessageBox boxes;
+};
+
+}  // namespace
+
+TEST_F(VanishingData, TheMarkerRemovedBetweenSearchesBringsThePromptBack) {
+  SearchSession s(roll.location);
+  s.Search("Smith");
+  ASSERT_EQ(s.list.ResultCount(), 25);
+  ASSERT_TRUE(boxes.boxes().empty());
+
+  std::remove(Marker().c_str());
+  boxes.Answer({kIdCancel});
+  s.Search("Smith");
+  ASSERT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.boxes()[0].text, kDiskPrompt);
+  EXPECT_EQ(boxes.boxes()[0].style, kDiskPromptStyle);
+  EXPECT_EQ(s.list.ResultCount(), 0);  // cancelled: the search ends empty
+  EXPECT_EQ(s.list.RowCount(), 0);
+
+  // OK without the disk asks again; the disk put back and OK goes on.
+  boxes.Answer({kIdOk, kIdOk});
+  boxes.OnShow([&](const ScriptedMessageBox::Box&) {
+    if (boxes.boxes().size() == 3) WriteFileBytes(Marker(), "");
+  });
+  s.Search("Smith", "name1");
+  EXPECT_EQ(boxes.texts(), std::vector<std::string>(3, kDiskPrompt));
+  EXPECT_EQ(s.list.ResultCount(), 25);
+}
+
+TEST_F(VanishingData, TheDiskTakenOutBetweenPageTurnsPromptsAndCancelKeepsThePage) {
+  SearchSession s(roll.location);
+  s.Search("Smith");
+  const std::vector<std::string> first = s.PageRows();
+  for (const char* name : {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}) std::remove(Data(name).c_str());
+
+  boxes.Answer({kIdCancel});
+  EXPECT_FALSE(TurnPage(s, true));
+  EXPECT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
+  EXPECT_EQ(s.PageRows(), first);
+
+  // The disk comes back while the prompt is up.
+  boxes.OnShow([&](const ScriptedMessageBox::Box&) {
+    for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) WriteFileBytes(Data(name), ReadFileBytes(copy + name));
+    WriteFileBytes(Marker(), "");
+  });
+  boxes.Answer({kIdOk});
+  EXPECT_TRUE(TurnPage(s, true));
+  EXPECT_EQ(s.PageNames()[0], "NAME110");
+  CheckPage(s, roll.dataDir, "after the disk came back");
+}
+
+TEST_F(VanishingData, DataFilesRemovedWhileAResultIsShownAreReadToTheEndOfThatResult) {
+  SearchSession s(roll.location);
+  s.Search("Smith");
+  for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) std::remove(Data(name).c_str());
+  // The open files still hold the data: the pages and More Info go on as before.
+  int rows = s.list.RowCount();
+  while (s.list.HasNextPage()) {
+    ASSERT_TRUE(TurnPage(s, true));
+    CheckPage(s, copy, "removed");
+    rows += s.list.RowCount();
+  }
+  EXPECT_EQ(rows, 25);
+  ASSERT_TRUE(TurnPage(s, false));
+  CheckPage(s, copy, "removed, back");
+  EXPECT_TRUE(boxes.boxes().empty());
+  // The next search finds no line file and says so.
+  s.Search("Smith");
+  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"ext"});
+  EXPECT_EQ(s.list.ResultCount(), 0);
+}
+
+TEST_F(VanishingData, DataFilesReplacedByAnotherRollKeepTheShownResultWhole) {
+  SearchSession s(roll.location);
+  s.Search("Smith");
+  {
+    ScopedTempDir other;
+    RollWriter writer;
+    std::string error;
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(writer.Add("Smith", "OTHER" + std::to_string(i), {"X"}, &error));
+    ASSERT_TRUE(writer.Write(other.path(), &error)) << error;
+    for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) {
+      ASSERT_EQ(std::rename((other.path() + name).c_str(), Data(name).c_str()), 0);
+    }
+  }
+  ASSERT_TRUE(TurnPage(s, true));
+  EXPECT_EQ(s.PageNames()[0], "NAME110");
+  CheckPage(s, copy, "replaced");
+  s.Search("Smith");
+  EXPECT_EQ(s.list.ResultCount(), 3);
+  CheckPage(s, roll.dataDir, "new roll");
+}
+
+// A bad copy over the open files: what was already read into the stream's buffer may still be
+// shown, the rest reads as blank rows and empty detail texts; nothing else.
+TEST_F(VanishingData, DataFilesCutInPlaceShowTheOldDataOrBlanks) {
+  SearchSession s(roll.location);
+  s.Search("Jones");
+  ASSERT_NE(std::string(s.list.DetailText(3)), "");
+  WriteFileBytes(Data("mroll.ext"), "");
+  CheckPage(s, roll.dataDir, "line file cut", copy);
+  WriteFileBytes(Data("mroll.cor"), ReadFileBytes(copy + "mroll.cor").substr(0, 100));
+  while (s.list.HasNextPage()) {
+    ASSERT_TRUE(TurnPage(s, true));
+    CheckPage(s, roll.dataDir, "name file cut", copy);
+    EXPECT_EQ(s.list.RowCount(), 10);
+  }
+  EXPECT_TRUE(boxes.boxes().empty());
+}
+
+TEST_F(VanishingData, TheFamilyDirectoryRemovedBeforeAGivenNameSearchIsTold) {
+  SearchSession s(roll.location);
+  s.Search("Jones", "ann");
+  ASSERT_EQ(s.list.ResultCount(), 60);
+  std::filesystem::remove_all(roll.familyDir);
+  s.Search("Jones", "ann");
+  EXPECT_EQ(boxes.texts(), std::vector<std::string>{FilterMessage(kFilterBufferOpenMessage)});
+  EXPECT_EQ(s.list.ResultCount(), 0);
+  EXPECT_EQ(s.list.RowCount(), 0);
+  EXPECT_FALSE(s.list.HasNextPage());
+}
+
+// Root may write anywhere, so a directory in the file's place stands in for an unwritable file.
+TEST_F(VanishingData, AFilterBufferThatCannotBeWrittenIsTold) {
+  SearchSession s(roll.location);
+  std::remove(Buffer().c_str());
+  ASSERT_EQ(mkdir(Buffer().c_str(), 0755), 0);
+  s.Search("Jones", "ann");
+  EXPECT_EQ(boxes.texts(), std::vector<std::string>{FilterMessage(kFilterBufferOpenMessage)});
+  EXPECT_EQ(s.list.ResultCount(), 0);
+  s.Search("Jones");  // a surname-only search does not need it
+  EXPECT_EQ(s.list.ResultCount(), 60);
+  EXPECT_EQ(boxes.boxes().size(), 1u);
+}
+
+TEST_F(VanishingData, TheFilterBufferRemovedBetweenPageTurnsKeepsItsPages) {
+  SearchSession s(roll.location);
+  s.Search("Jones", "ann");
+  std::remove(Buffer().c_str());
+  int rows = s.list.RowCount();
+  while (s.list.HasNextPage()) {
+    ASSERT_TRUE(TurnPage(s, true));
+    CheckPage(s, roll.dataDir, "buffer removed");
+    rows += s.list.RowCount();
+  }
+  EXPECT_EQ(rows, 60);
+  EXPECT_TRUE(boxes.boxes().empty());
+}
+
+// A full disk, played by a file-size limit on a child process: every match that does not fit is
+// lost, and the user is told so instead of being shown the shorter count as the whole result.
+TEST_F(VanishingData, AFullDiskDuringAGivenNameSearchIsTold) {
+  // Jones has 60 matches, Brown 12; with room for 11 of Brown's, only the last record fails, and
+  // it fails when the buffer is written out after the scan.
+  for (const auto& [limit, surname] :
+       std::vector<std::pair<long, std::string>>{{3000, "Jones"}, {1000, "Brown"}, {0, "Brown"}, {3300, "Brown"}, {3400, "Brown"}}) {
+    SCOPED_TRACE(std::to_string(limit) + " " + surname);
+    int pipeFds[2];
+    ASSERT_EQ(pipe(pipeFds), 0);
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      close(pipeFds[0]);
+      std::signal(SIGXFSZ, SIG_IGN);
+      SearchSession s(roll.location);
+      const rlimit small{static_cast<rlim_t>(limit), static_cast<rlim_t>(limit)};
+      setrlimit(RLIMIT_FSIZE, &small);
+      s.Search(surname, surname == "Jones" ? "ann" : "bob");
+      std::string report = std::to_string(s.list.ResultCount()) + "\n";
+      for (const std::string& text : boxes.texts()) report += text + "\n";
+      if (write(pipeFds[1], report.data(), report.size()) < 0) _exit(2);
+      _exit(0);
+    }
+    close(pipeFds[1]);
+    std::string report;
+    char chunk[512];
+    for (ssize_t n; (n = read(pipeFds[0], chunk, sizeof chunk)) > 0;) report.append(chunk, static_cast<std::size_t>(n));
+    close(pipeFds[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    const int shown = std::stoi(report);
+    const int fits = static_cast<int>(limit / kFilterRecordSize);
+    EXPECT_EQ(shown, fits) << report;
+    EXPECT_NE(report.find(FilterMessage(kFilterBufferWriteMessage)), std::string::npos) << report;
+  }
+}

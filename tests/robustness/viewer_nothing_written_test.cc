@@ -1,0 +1,96 @@
+// The viewer, driven by key presses and clicks through a whole session (searches with and
+// without a given name, page turns both ways, More Info, Clear, Quit), writes nothing but
+// history.buf in the family directory: not in the data directory, not in the working
+// directory, not in the home, configuration, data or cache directories.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <optional>
+
+#include <QPushButton>
+#include <QTest>
+
+#include "results/result_list.h"
+#include "session_checks.h"
+#include "ui/bitmap_button.h"
+#include "ui/more_info_dialog.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+class ViewerNothingWritten : public ViewerTest {
+ protected:
+  void SetUp() override {
+    AddStandardEntries(&roll);
+    root = std::filesystem::path(roll.dataDir).parent_path().parent_path().string() + "/";
+    std::filesystem::create_directories(home.path() + "config");
+    // Everything a desktop program might write to lands where it is watched.
+    for (const auto& [name, value] : {std::pair{"HOME", ""}, {"XDG_CONFIG_HOME", "config"},
+                                      {"XDG_DATA_HOME", "data"}, {"XDG_CACHE_HOME", "cache"}}) {
+      const char* old = std::getenv(name);
+      saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+      setenv(name, (home.path() + value).c_str(), 1);
+    }
+    previousDir = std::filesystem::current_path();
+    std::filesystem::current_path(home.path());
+  }
+  void TearDown() override {
+    std::filesystem::current_path(previousDir);
+    for (const auto& [name, value] : saved) {
+      if (value) {
+        setenv(name.c_str(), value->c_str(), 1);
+      } else {
+        unsetenv(name.c_str());
+      }
+    }
+  }
+
+  void MoreInfoOn(int row) {
+    ClickRow(row);
+    bool shown = false;
+    OnNextModal([&](QWidget* modal) {
+      shown = qobject_cast<MoreInfoDialog*>(modal) != nullptr;
+      QTest::keyClick(modal, Qt::Key_Return);
+    });
+    QTest::mouseClick(view->m_pMoreInfoBtn, Qt::LeftButton);
+    EXPECT_TRUE(shown) << row;
+  }
+  void Page(BitmapButton* button, int times) {
+    for (int i = 0; i < times; ++i) {
+      QTest::mouseClick(button, Qt::LeftButton);
+      MoreInfoOn(0);
+    }
+  }
+
+  std::string root;
+  ScopedTempDir home;
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+  std::filesystem::path previousDir;
+};
+
+}  // namespace
+
+TEST_F(ViewerNothingWritten, AWholeSessionChangesOnlyTheFilterBuffer) {
+  const auto elsewhere = Snapshot(home.path());
+  OpenWindow();  // builds the roll; the view empties history.buf at once
+  const auto data = Snapshot(root);
+  ASSERT_EQ(data.count("family/history.buf"), 1u);
+
+  Search(QStringLiteral("Abbott"));
+  MoreInfoOn(2);
+  Page(view->m_pNextBtn, 2);
+  Page(view->m_pPrevBtn, 2);
+  Search(QStringLiteral("abbott"), QStringLiteral("john"));
+  MoreInfoOn(4);
+  Search(QStringLiteral("Abbott"), QStringLiteral("a"));
+  Search(QStringLiteral("Nobody"), QStringLiteral("a"));
+  Search(QStringLiteral("Dunn"));
+  MoreInfoOn(0);
+  QTest::mouseClick(view->m_pClearBtn, Qt::LeftButton);
+  CloseWindow();
+
+  EXPECT_EQ(Changes(data, Snapshot(root)), std::vector<std::string>{"family/history.buf"});
+  EXPECT_EQ(Changes(elsewhere, Snapshot(home.path())), std::vector<std::string>{});
+  EXPECT_TRUE(boxes.boxes().empty()) << boxes.texts().front();
+}
