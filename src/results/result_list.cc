@@ -129,9 +129,7 @@ int ResultList::FilterByGivenName(const char* given) {
   }
 
   filterBuffer->CountRecords();
-  const int read = filterBuffer->FirstPage(rows);
-  rowCount = read < 0 ? 0 : read;
-  FillSummaries();
+  TakeFilteredPage(filterBuffer->FirstPage(rows));
   if (lost) Tell(kFilterBufferWriteMessage, filterBuffer->Path());
   return 0;
 }
@@ -172,19 +170,20 @@ int ResultList::HasPreviousPage() const {
   return filterBuffer->MoreBefore();
 }
 
+void ResultList::TakeFilteredPage(int read) {
+  rowCount = read < 0 ? 0 : read;  // -1: the buffer is not open, an empty page
+  FillSummaries();
+}
+
 int ResultList::NextPage() {
   if (mode == 1) return LoadRangePage();
-  const int read = filterBuffer->NextPage(rows);
-  rowCount = read < 0 ? 0 : read;
-  FillSummaries();
+  TakeFilteredPage(filterBuffer->NextPage(rows));
   return 1;
 }
 
 int ResultList::PreviousPage() {
   if (mode == 1) return PreviousRangePage();
-  const int read = filterBuffer->PreviousPage(rows);
-  rowCount = read < 0 ? 0 : read;
-  FillSummaries();
+  TakeFilteredPage(filterBuffer->PreviousPage(rows));
   return 1;
 }
 

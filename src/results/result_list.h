@@ -67,6 +67,7 @@ class ResultList {
   int LoadRangePage();
   int PreviousRangePage();
   void FillSummaries();
+  void TakeFilteredPage(int read);
   void NormaliseGivenName(char* text) const;
 
   std::int32_t first = -1;
