@@ -26,6 +26,7 @@ int FilterBuffer::Empty() {
 
 int FilterBuffer::Reopen() {
   Close();
+  atEnd = false;
   if (path.size() <= kMaxPathLength) file.reset(std::fopen(path.c_str(), "rb+"));
   isOpen = file != nullptr;
   return isOpen ? 1 : 0;
@@ -33,6 +34,7 @@ int FilterBuffer::Reopen() {
 
 void FilterBuffer::Close() {
   file.reset();
+  atEnd = false;
   isOpen = false;
 }
 
@@ -55,6 +57,7 @@ std::int64_t FilterBuffer::Position() {
 
 int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
   if (!isOpen) return -1;
+  atEnd = false;
   if (n <= 0 || !SeekTo(file.get(), offset)) return 0;
   unsigned char bytes[kFilterRecordSize * 10];
   if (n > 10) n = 10;
@@ -73,12 +76,16 @@ int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
 
 int FilterBuffer::Append(std::int32_t lineOffset, const char* name, const char* summary) {
   if (!isOpen) return -1;
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return 0;
+  // Right after an append the stream already stands at the end. Seeking there again would write
+  // out the stream buffer and ask the file's size once per record.
+  if (!atEnd && std::fseek(file.get(), 0, SEEK_END) != 0) return 0;
   unsigned char record[kFilterRecordSize] = {};
   EncodeFixed32(record, lineOffset);
   if (name) std::memcpy(record + 4, name, strnlen(name, kRowNameSize - 1));
   if (summary) std::memcpy(record + 4 + kRowNameSize, summary, strnlen(summary, kRowSummarySize - 1));
-  return static_cast<int>(std::fwrite(record, kFilterRecordSize, 1, file.get()));
+  const int written = static_cast<int>(std::fwrite(record, kFilterRecordSize, 1, file.get()));
+  atEnd = written == 1;
+  return written;
 }
 
 int FilterBuffer::MoreBefore() {

@@ -47,6 +47,7 @@ class FilterBuffer {
   FileHandle file;
   std::int32_t recordCount = 0;
   bool isOpen = false;
+  bool atEnd = false;  // the stream stands at the end of the file: set by a whole append only
   std::string path;
   std::int64_t filterPageOffset = 0;
   int rowsPerPage = 10;

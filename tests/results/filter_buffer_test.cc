@@ -53,6 +53,25 @@ TEST_F(Buffer, RecordsAreThreeHundredBytesAndPartialOnesDoNotCount) {
   EXPECT_EQ(ReadFileBytes(dir.File("history.buf")), "");
 }
 
+TEST_F(Buffer, AppendsLandAtTheEndWhateverWasReadOrReopenedBetween) {
+  ASSERT_EQ(buffer.Append(1000, "A", nullptr), 1);
+  ASSERT_EQ(buffer.Append(1001, "B", nullptr), 1);
+  EXPECT_EQ(buffer.ReadRecords(rows, 0, 1), 1);  // the stream now stands after the first record
+  ASSERT_EQ(buffer.Append(1002, "C", nullptr), 1);
+  buffer.CountRecords();                          // reopens: the stream stands at the start
+  ASSERT_EQ(buffer.Append(1003, "D", nullptr), 1);
+  ASSERT_EQ(buffer.Reopen(), 1);
+  ASSERT_EQ(buffer.Append(1004, "E", nullptr), 1);
+  buffer.CountRecords();
+  ASSERT_EQ(buffer.RecordCount(), 5);
+  const std::string bytes = ReadFileBytes(dir.File("history.buf"));
+  ASSERT_EQ(bytes.size(), 1500u);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(bytes.substr(i * 300, 4), Le32(1000 + i)) << "record " << i;
+    EXPECT_EQ(bytes[i * 300 + 4], 'A' + i) << "record " << i;
+  }
+}
+
 TEST_F(Buffer, PagesTwentyFiveRecordsByTen) {
   Fill(25);
   EXPECT_EQ(buffer.RecordCount(), 25);
