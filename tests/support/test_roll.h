@@ -17,6 +17,10 @@
 std::vector<std::string> SampleFields(const std::string& company = "A");
 
 class TestRoll {
+  // Declared first: dataDir and familyDir are built from it, and members are constructed in
+  // declaration order.
+  ScopedTempDir dir_;
+
  public:
   TestRoll();
 
@@ -30,7 +34,6 @@ class TestRoll {
   DataLocation location;
 
  private:
-  ScopedTempDir dir_;
   struct Entry {
     std::string surname, name;
     std::vector<std::string> fields;
