@@ -16,17 +16,24 @@ FilterBuffer::FilterBuffer(std::string p) : path(std::move(p)) { Empty(); }
 FilterBuffer::~FilterBuffer() { Close(); }
 
 int FilterBuffer::Empty() {
+  recordCount = 0;
+  // Emptied already and not used since (a search resets the list twice): nothing to do.
+  if (isOpen && untouched) return 1;
   Close();
   if (path.size() <= kMaxPathLength) {
+    // Closed again at once: some file systems write out a file that is closed after being
+    // truncated and written to, which would slow down every given-name search.
     FileHandle created(std::fopen(path.c_str(), "wb+"));
   }
-  recordCount = 0;
-  return Reopen();
+  Reopen();
+  untouched = isOpen;
+  return isOpen ? 1 : 0;
 }
 
 int FilterBuffer::Reopen() {
+  // Nothing was written since the file was emptied, so there is nothing a reopen would bring out.
+  if (isOpen && untouched) return 1;
   Close();
-  atEnd = false;
   if (path.size() <= kMaxPathLength) file.reset(std::fopen(path.c_str(), "rb+"));
   isOpen = file != nullptr;
   return isOpen ? 1 : 0;
@@ -35,6 +42,7 @@ int FilterBuffer::Reopen() {
 void FilterBuffer::Close() {
   file.reset();
   atEnd = false;
+  untouched = false;
   isOpen = false;
 }
 
@@ -58,6 +66,7 @@ std::int64_t FilterBuffer::Position() {
 int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
   if (!isOpen) return -1;
   atEnd = false;
+  untouched = false;
   if (n <= 0 || !SeekTo(file.get(), offset)) return 0;
   unsigned char bytes[kFilterRecordSize * 10];
   if (n > 10) n = 10;
@@ -78,6 +87,7 @@ int FilterBuffer::Append(std::int32_t lineOffset, const char* name, const char* 
   if (!isOpen) return -1;
   // Right after an append the stream already stands at the end. Seeking there again would write
   // out the stream buffer and ask the file's size once per record.
+  untouched = false;
   if (!atEnd && std::fseek(file.get(), 0, SEEK_END) != 0) return 0;
   unsigned char record[kFilterRecordSize] = {};
   EncodeFixed32(record, lineOffset);

@@ -46,10 +46,12 @@ int RollDatabase::Open(int n) {
     ShowMessageBox(kLineFileMessage, kMbOk);
     return 0;
   }
+  std::setvbuf(lineFile.get(), lineStreamBuffer, _IOFBF, sizeof lineStreamBuffer);
   if (!BuildName(path, basePath, ".cor") || !(nameFile = OpenDataFile(path, "rb"))) {
     ShowMessageBox(kNameFileMessage, kMbOk);
     return 0;
   }
+  std::setvbuf(nameFile.get(), nameStreamBuffer, _IOFBF, sizeof nameStreamBuffer);
 
   // The trailer must be there and name a slot that fits the 256-byte name buffer; a name file
   // that fails either test is as unusable as a missing one.

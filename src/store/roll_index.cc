@@ -52,6 +52,7 @@ RollIndex::RollIndex(const char* path) {
     rootOffset = -1;
     secondHeaderWord = -1;
     if (indexFile) {
+      std::setvbuf(indexFile.get(), streamBuffer, _IOFBF, sizeof streamBuffer);
       created = true;
       unsigned char header[kIndexHeaderSize];
       EncodeFixed32(header, rootOffset);
@@ -61,6 +62,7 @@ RollIndex::RollIndex(const char* path) {
     return;
   }
 
+  std::setvbuf(indexFile.get(), streamBuffer, _IOFBF, sizeof streamBuffer);
   fileSize = FileSize(indexFile.get());
   unsigned char last = 0;
   bool wellFormed = fileSize >= 1 && SeekTo(indexFile.get(), fileSize - 1) &&

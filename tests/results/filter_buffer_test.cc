@@ -72,6 +72,34 @@ TEST_F(Buffer, AppendsLandAtTheEndWhateverWasReadOrReopenedBetween) {
   }
 }
 
+// Emptying and reopening a buffer that is already empty and unused are skipped; whatever came
+// between must still be emptied or brought out.
+TEST_F(Buffer, EmptyAndReopenStillMeanWhatTheySayAfterAnything) {
+  const std::string file = dir.File("history.buf");
+  EXPECT_EQ(buffer.Empty(), 1);
+  EXPECT_EQ(buffer.Empty(), 1);
+  EXPECT_EQ(buffer.Reopen(), 1);
+  ASSERT_EQ(buffer.Append(1000, "A", nullptr), 1);
+  EXPECT_EQ(buffer.Empty(), 1);  // after an append: really emptied
+  EXPECT_EQ(ReadFileBytes(file), "");
+  ASSERT_EQ(buffer.Append(1001, "B", nullptr), 1);
+  EXPECT_EQ(buffer.Reopen(), 1);  // after an append: really reopened, so the record is out
+  EXPECT_EQ(ReadFileBytes(file).size(), 300u);
+  EXPECT_EQ(buffer.FirstPage(rows), 1);
+  EXPECT_EQ(buffer.Empty(), 1);  // after a read
+  EXPECT_EQ(ReadFileBytes(file), "");
+  EXPECT_EQ(buffer.FirstPage(rows), 0);
+  WriteFileBytes(file, std::string(600, 'x'));  // written behind the buffer's back after a read
+  EXPECT_EQ(buffer.Reopen(), 1);
+  EXPECT_EQ(buffer.Empty(), 1);
+  EXPECT_EQ(ReadFileBytes(file), "");
+  buffer.Close();
+  EXPECT_EQ(buffer.Empty(), 1);  // after a close
+  EXPECT_TRUE(buffer.IsOpen());
+  buffer.CountRecords();
+  EXPECT_EQ(buffer.RecordCount(), 0);
+}
+
 TEST_F(Buffer, PagesTwentyFiveRecordsByTen) {
   Fill(25);
   EXPECT_EQ(buffer.RecordCount(), 25);
