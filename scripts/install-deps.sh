@@ -8,7 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
   libcli11-dev nlohmann-json3-dev libcsv-dev
-  xauth xvfb
+  xauth xvfb dpkg-dev appstream desktop-file-utils man-db
 )
 if [[ "${1:-}" == "--bench" ]]; then packages+=(libbenchmark-dev libsqlite3-dev hyperfine time); fi
 if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi

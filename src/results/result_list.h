@@ -70,7 +70,7 @@ class ResultList {
   void TakeFilteredPage(int read);
   void NormaliseGivenName(char* text) const;
 
-  std::int32_t first = -1;
+  std::int32_t first = 0;  // a new list is the empty range [0, 0)
   std::int32_t cursor = 0;
   std::int32_t end = 0;
   int rowCount = 0;

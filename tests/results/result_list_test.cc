@@ -187,3 +187,13 @@ TEST(ResetState, IsEmptyInRangeMode) {
   EXPECT_FALSE(s.list.HasPreviousPage());
   EXPECT_EQ(ReadFileBytes(roll.familyDir + "history.buf"), "");
 }
+
+TEST(ResetState, ANewListIsTheEmptyRange) {
+  TestRoll roll;
+  roll.Build();
+  SearchSession s(roll.location);
+  EXPECT_EQ(s.list.ResultCount(), 0);
+  EXPECT_EQ(s.list.RowCount(), 0);
+  EXPECT_FALSE(s.list.HasNextPage());
+  EXPECT_FALSE(s.list.HasPreviousPage());
+}

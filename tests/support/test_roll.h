@@ -17,8 +17,7 @@
 std::vector<std::string> SampleFields(const std::string& company = "A");
 
 class TestRoll {
-  // Declared first: dataDir and familyDir are built from it, and members are constructed in
-  // declaration order.
+  // First, so that the directories below are made from it after it exists.
   ScopedTempDir dir_;
 
  public:

@@ -1,0 +1,84 @@
+#include "app/view_app.h"
+
+#include <cstdio>
+
+#include <QApplication>
+
+#include "app/about_dialog.h"
+#include "app/main_frame.h"
+#include "app/view_doc.h"
+#include "platform/error_mode.h"
+#include "platform/message_box.h"
+#include "platform/qt/qt_dialogs.h"
+#include "platform/qt/single_instance.h"
+#include "ui/hist_view.h"
+
+namespace {
+constexpr int kRaiseTimeoutMs = 3000;
+}  // namespace
+
+CViewApp::CViewApp() = default;
+
+CViewApp::~CViewApp() {
+  mainWindow_.reset();
+  instance_.reset();
+}
+
+int CViewApp::InitInstance() {
+  char name[256];
+  std::snprintf(name, sizeof name, kMutexNameFormat, kAppTitle);
+  instance_ = std::make_unique<SingleInstance>(QString::fromLatin1(name));
+  if (!instance_->Acquire()) {
+    // Another copy runs: bring it forward if it is far enough to answer, and end quietly.
+    instance_->RaiseRunningCopy(kRaiseTimeoutMs);
+    return 0;
+  }
+
+  SetDialogBkColor(QColor(192, 192, 192), QColor(0, 0, 0));
+  InstallQtMessageBoxHandler();
+
+  location.ReadConfiguration();
+
+  mainWindow_ = OpenDocumentFile(kDocumentName);
+  if (!mainWindow_) return 0;
+  QObject::connect(mainWindow_.get(), &CMainFrame::aboutRequested, [this] { OnAppAbout(); });
+
+  mainWindow_->ActivateFrame(kSwShowNormal);
+  mainWindow_->setWindowTitle(QString::fromLatin1(kAppTitle));
+  mainWindow_->setWindowIcon(AppIcon());
+
+  // From now on a later copy finds a window to raise.
+  CMainFrame* frame = mainWindow_.get();
+  instance_->Listen([frame] { frame->RaiseWithPopup(); });
+
+  savedErrorMode = SetCriticalErrorMode(kRunErrorMode);
+  return 1;
+}
+
+std::unique_ptr<CMainFrame> CViewApp::OpenDocumentFile(const char* name) {
+  auto frame = std::make_unique<CMainFrame>(std::make_unique<CViewDoc>(), location);
+  if (frame->OnCreate() == -1) {
+    ShowMessageBox(kCreateDocumentMessage, kMbOk | kMbIconExclamation);
+    return nullptr;
+  }
+  if (!frame->Document()->OnOpenDocument(name)) return nullptr;  // destroys view, frame, document
+  frame->View()->OnInitialUpdate();
+  frame->ActivateFrame(kSwShowNormal);
+  return frame;
+}
+
+void CViewApp::Run() {
+  if (mainWindow_) QApplication::exec();
+  mainWindow_.reset();
+}
+
+int CViewApp::ExitInstance() {
+  if (savedErrorMode != 0) SetCriticalErrorMode(savedErrorMode);
+  location.Release();
+  return 0;
+}
+
+void CViewApp::OnAppAbout() {
+  AboutDialog dialog(mainWindow_.get());
+  dialog.DoModal();
+}

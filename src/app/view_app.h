@@ -1,0 +1,46 @@
+// The application object: the single-instance rule, the configuration, the one document and
+// its window, and the critical-error mode for the run.
+#pragma once
+
+#include <memory>
+
+#include "store/data_location.h"
+
+class CMainFrame;
+class SingleInstance;
+
+inline constexpr const char* kMutexNameFormat = "PreventAnother%s";
+inline constexpr const char* kDocumentName = "IDB_BACKDROP";
+inline constexpr const char* kCreateDocumentMessage = "Failed to create empty document.";
+inline constexpr unsigned kRunErrorMode = 0x8001;
+
+class CViewApp {
+ public:
+  CViewApp();
+  ~CViewApp();
+  CViewApp(const CViewApp&) = delete;
+  CViewApp& operator=(const CViewApp&) = delete;
+
+  // Nonzero to enter the message loop; 0 to end at once (another copy runs, or no window).
+  int InitInstance();
+  // Runs the message loop until the main window closes, then destroys the window.
+  void Run();
+  // Restores the error mode and releases the configuration. Always 0.
+  int ExitInstance();
+
+  // The About command.
+  void OnAppAbout();
+
+  CMainFrame* MainWindow() const { return mainWindow_.get(); }
+
+  DataLocation location;
+  unsigned savedErrorMode = 0;
+
+ private:
+  // Creates the document, the frame and the view, and opens the document under `name`. The
+  // frame, on success; null (and nothing left over) on failure.
+  std::unique_ptr<CMainFrame> OpenDocumentFile(const char* name);
+
+  std::unique_ptr<SingleInstance> instance_;
+  std::unique_ptr<CMainFrame> mainWindow_;
+};

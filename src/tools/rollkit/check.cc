@@ -1,0 +1,227 @@
+#include "tools/rollkit/check.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "platform/byte_order.h"
+#include "platform/cp1252.h"
+#include "platform/file_system.h"
+#include "store/roll_format.h"
+#include "tools/rollkit/index_walk.h"
+
+namespace {
+
+constexpr std::size_t kChunkSize = 1 << 20;
+// The longest line with its LF (a line and a NUL fill the 5,000-byte line buffer).
+constexpr std::int64_t kLongestLine = kLineBufferSize - 1;
+
+// Where the line feeds of the line file are, one bit per byte: lets every slot's line be checked
+// without reading the line file more than once, in whatever order the slots point into it.
+class LineFeedMap {
+ public:
+  bool Load(std::FILE* f, std::int64_t size) {
+    size_ = size;
+    bits_.assign(static_cast<std::size_t>((size + 63) / 64), 0);
+    std::unique_ptr<unsigned char[]> chunk(new unsigned char[kChunkSize]);
+    std::int64_t position = 0;
+    std::size_t got;
+    while (position < size && (got = std::fread(chunk.get(), 1, kChunkSize, f)) > 0) {
+      for (std::size_t i = 0; i < got && position + static_cast<std::int64_t>(i) < size; ++i) {
+        if (chunk[i] == kLineFeed) {
+          const std::int64_t at = position + static_cast<std::int64_t>(i);
+          bits_[at >> 6] |= std::uint64_t{1} << (at & 63);
+        }
+      }
+      position += static_cast<std::int64_t>(got);
+    }
+    return position >= size;
+  }
+
+  // Whether a line feed stands in [from, from + length), within the file.
+  bool LineFeedWithin(std::int64_t from, std::int64_t length) const {
+    std::int64_t end = from + length;
+    if (end > size_) end = size_;
+    for (std::int64_t at = from; at < end;) {
+      const std::uint64_t word = bits_[at >> 6] >> (at & 63);
+      if (word != 0) return at + __builtin_ctzll(word) < end;
+      at = (at | 63) + 1;
+    }
+    return false;
+  }
+
+ private:
+  std::int64_t size_ = 0;
+  std::vector<std::uint64_t> bits_;
+};
+
+std::string Quoted(std::string_view key) { return "\"" + Cp1252ToUtf8(key) + "\""; }
+
+class Checker {
+ public:
+  Checker(const RollFiles& files, const std::function<void(const std::string&)>& report)
+      : files_(files), report_(report) {}
+
+  CheckSummary Run() {
+    if (files_.marker.empty()) Problem(ExpectedPath(files_, kMarkerFileName) + ": missing");
+    const bool linesRead = LoadLineFile();
+    const bool namesRead = CheckNameFile(linesRead);
+    CheckIndexFile(namesRead);
+    return summary_;
+  }
+
+ private:
+  void Problem(const std::string& text) {
+    ++summary_.problems;
+    report_(text);
+  }
+
+  FileHandle Open(const std::string& path, const char* name) {
+    if (path.empty()) {
+      Problem(ExpectedPath(files_, name) + ": missing");
+      return nullptr;
+    }
+    FileHandle f(std::fopen(path.c_str(), "rb"));
+    if (!f) Problem(path + ": cannot be read");
+    return f;
+  }
+
+  bool LoadLineFile() {
+    FileHandle f = Open(files_.lineFile, kLineFileName);
+    if (!f) return false;
+    lineSize_ = StreamSize(f.get());
+    if (lineSize_ < 0 || !SeekTo(f.get(), 0) || !lineFeeds_.Load(f.get(), lineSize_)) {
+      Problem(files_.lineFile + ": read error");
+      return false;
+    }
+    return true;
+  }
+
+  // Trailer, size, and every slot: its line inside the line file and ending in LF within 4,999
+  // bytes, its name text ending in NUL within L bytes.
+  bool CheckNameFile(bool linesRead) {
+    FileHandle f = Open(files_.nameFile, kNameFileName);
+    if (!f) return false;
+    const std::string& path = files_.nameFile;
+    const std::int64_t size = StreamSize(f.get());
+    unsigned char trailer[kNameTrailerSize];
+    if (size < kNameTrailerSize) {
+      Problem(path + ": " + std::to_string(size) + " bytes, too short for its trailer");
+      return false;
+    }
+    if (!SeekTo(f.get(), size - kNameTrailerSize) || std::fread(trailer, 1, sizeof trailer, f.get()) != sizeof trailer) {
+      Problem(path + ": read error");
+      return false;
+    }
+    const std::int32_t length = DecodeFixed32(trailer);
+    if (length < 0 || length > kMaxNameLength) {
+      Problem(path + ": name length " + std::to_string(length) + " in the trailer is outside 0..255");
+      return false;
+    }
+    const std::int64_t slotSize = length + 4;
+    const std::int64_t body = size - kNameTrailerSize;
+    if (body % slotSize != 0) {
+      Problem(path + ": " + std::to_string(body) + " bytes before the trailer are not whole slots of " +
+              std::to_string(slotSize) + " bytes");
+    }
+    slotCount_ = body / slotSize;
+    summary_.slots = slotCount_;
+    if (!SeekTo(f.get(), 0)) return Problem(path + ": read error"), false;
+
+    const std::size_t slotsPerChunk = kChunkSize / slotSize;
+    std::vector<unsigned char> chunk(slotsPerChunk * slotSize);
+    for (std::int64_t slot = 0; slot < slotCount_;) {
+      const std::int64_t want = std::min<std::int64_t>(slotsPerChunk, slotCount_ - slot);
+      if (std::fread(chunk.data(), slotSize, want, f.get()) != static_cast<std::size_t>(want)) {
+        Problem(path + ": read error");
+        return false;
+      }
+      for (std::int64_t i = 0; i < want; ++i, ++slot) {
+        const unsigned char* s = &chunk[i * slotSize];
+        if (length > 0 && std::memchr(s + 4, 0, length) == nullptr) {
+          Problem(path + ": slot " + std::to_string(slot) + ": name text has no NUL within " +
+                  std::to_string(length) + " bytes");
+        }
+        if (linesRead) CheckLine(slot, DecodeFixed32(s));
+      }
+    }
+    return true;
+  }
+
+  void CheckLine(std::int64_t slot, std::int32_t offset) {
+    const std::string where = files_.nameFile + ": slot " + std::to_string(slot) + ": line offset " +
+                              std::to_string(offset);
+    if (offset < 0 || offset >= lineSize_) {
+      Problem(where + " is outside the line file (" + std::to_string(lineSize_) + " bytes)");
+    } else if (!lineFeeds_.LineFeedWithin(offset, kLongestLine)) {
+      Problem(where + ": no line feed within " + std::to_string(kLongestLine) + " bytes");
+    }
+  }
+
+  // End byte and header, then the tree: whole nodes, entry counts, keys ascending within nodes
+  // and in tree order, no node reached twice, slot ranges inside the name file.
+  void CheckIndexFile(bool namesRead) {
+    if (files_.indexFile.empty()) return Problem(ExpectedPath(files_, kIndexFileName) + ": missing");
+    const std::string& path = files_.indexFile;
+    std::vector<unsigned char> file;
+    {
+      FileHandle f = Open(path, kIndexFileName);
+      if (!f) return;
+      const std::int64_t size = StreamSize(f.get());
+      if (size > static_cast<std::int64_t>(INT32_MAX) + kIndexNodeSize + 1) {
+        return Problem(path + ": " + std::to_string(size) + " bytes, more than node offsets can reach");
+      }
+    }
+    std::string error;
+    if (!ReadWholeFile(path, &file, &error)) return Problem(error);
+    if (file.empty() || file.back() != kIndexEndByte) Problem(path + ": last byte is not the end byte 04");
+    if (file.size() < static_cast<std::size_t>(kIndexHeaderSize) + 1) {
+      return Problem(path + ": " + std::to_string(file.size()) + " bytes, too short for header and end byte");
+    }
+
+    std::string previousKey;
+    std::int64_t previousNode = -1;
+    int previousPosition = -1;
+    bool havePrevious = false;
+    const auto walk = WalkIndex(
+        file, [&](const std::string& text) { Problem(path + ": " + text); },
+        [&](const WalkedEntry& e) {
+          const std::string where = path + ": node at " + std::to_string(e.nodeOffset) + " entry " +
+                                    std::to_string(e.position);
+          if (!e.keyTerminated) Problem(where + ": key has no NUL within 24 bytes");
+          // Neighbours within one node were compared by the walk already.
+          const bool neighbours = previousNode == e.nodeOffset && previousPosition + 1 == e.position;
+          if (havePrevious && !neighbours && std::string_view(previousKey) >= e.key) {
+            Problem(where + ": key " + Quoted(e.key) + " is out of tree order after " + Quoted(previousKey));
+          }
+          previousKey.assign(e.key);
+          previousNode = e.nodeOffset;
+          previousPosition = e.position;
+          havePrevious = true;
+          if (e.slotCount < 1) {
+            Problem(where + ": slot count " + std::to_string(e.slotCount) + " is not positive");
+          } else if (namesRead && (e.firstSlot < 0 || static_cast<std::int64_t>(e.firstSlot) + e.slotCount > slotCount_)) {
+            Problem(where + ": slots " + std::to_string(e.firstSlot) + " to " +
+                    std::to_string(static_cast<std::int64_t>(e.firstSlot) + e.slotCount - 1) +
+                    " are not all inside the name file (" + std::to_string(slotCount_) + " slots)");
+          }
+        });
+    summary_.keys = walk.entries;
+    summary_.nodes = walk.nodes;
+  }
+
+  const RollFiles& files_;
+  const std::function<void(const std::string&)>& report_;
+  CheckSummary summary_;
+  LineFeedMap lineFeeds_;
+  std::int64_t lineSize_ = 0;
+  std::int64_t slotCount_ = 0;
+};
+
+}  // namespace
+
+CheckSummary CheckDatabase(const RollFiles& files, const std::function<void(const std::string&)>& report) {
+  return Checker(files, report).Run();
+}

@@ -1,0 +1,38 @@
+// The files of a roll database in a data directory, found the way the engine finds them (the
+// exact name, else the same name in another case), and the checks rollkit makes before it lets
+// the engine open them: the engine would create a missing index file and end the process on a
+// malformed one, and rollkit never changes a file in the data directory.
+#pragma once
+
+#include <optional>
+#include <string>
+
+inline constexpr const char* kNameFileName = "mroll.cor";
+inline constexpr const char* kLineFileName = "mroll.ext";
+inline constexpr const char* kIndexFileName = "mroll.tre";
+
+struct RollFiles {
+  std::string directory;  // ends in '/'
+  std::string marker;     // full paths; empty when the file is not there
+  std::string nameFile;
+  std::string lineFile;
+  std::string indexFile;
+};
+
+// The data directory: `given` (--data) when set, else MRPath of section Kinloom7m in brevik.ini.
+// Returns false with *error when neither names one.
+bool ResolveDataDirectory(const std::optional<std::string>& given, std::string* directory,
+                          std::string* error);
+
+// Finds the files of database 1 in `directory`. False with *error when it is not a directory.
+bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string* error);
+
+// The path a missing file would have, for messages.
+std::string ExpectedPath(const RollFiles& files, const char* name);
+
+// Everything search, show and dump need before reading: the marker, the three files, the index
+// file's end byte and a usable name-file trailer. False with *error naming the file at fault.
+bool CheckReadable(const RollFiles& files, std::string* error);
+
+// Whether `directory` holds any file of a roll database (in any case).
+bool HoldsRollFiles(const std::string& directory, std::string* which);

@@ -1,0 +1,102 @@
+#include "tools/rollkit/search_session.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/cp1252.h"
+#include "store/roll_writer.h"
+#include "store/search_request.h"
+#include "tools/rollkit/database_files.h"
+#include "tools/rollkit/exit_status.h"
+#include "tools/rollkit/roll_text.h"
+
+SearchSession::SearchSession() {
+  previousHandler_ = InstallMessageBoxHandler([this](const char* text, unsigned) {
+    // One line on stderr: the box's paragraphs joined, in the terminal's UTF-8.
+    std::string line = Cp1252ToUtf8(text);
+    while (!line.empty() && line.back() == '\n') line.pop_back();
+    for (char& c : line) {
+      if (c == '\n') c = ' ';
+    }
+    ReportProblem(line);
+    messageShown_ = true;
+    return kIdCancel;
+  });
+}
+
+SearchSession::~SearchSession() {
+  list_.reset();
+  database_.reset();
+  InstallMessageBoxHandler(previousHandler_);
+}
+
+bool SearchSession::Run(const SearchOptions& options) {
+  if (options.surname.empty()) throw UsageError("SURNAME is empty");
+  const std::string surname = ArgumentToRollBytes(options.surname, "SURNAME");
+  if (RollWriter::KeyOf(surname).empty()) throw UsageError("SURNAME is longer than 23 characters");
+  std::string given;
+  if (!options.givenName.empty()) {
+    given = ArgumentToRollBytes(options.givenName, "--given");
+    if (given.size() > kGivenNameLength) throw UsageError("--given is longer than 255 characters");
+  }
+
+  std::string directory;
+  std::string error;
+  RollFiles files;
+  if (!ResolveDataDirectory(options.dataDirectory, &directory, &error) ||
+      !LocateRollFiles(directory, &files, &error) || !CheckReadable(files, &error)) {
+    ReportProblem(error);
+    return false;
+  }
+  if (!familyDirectory_.Created()) {
+    ReportProblem(std::string("cannot create a temporary directory: ") + std::strerror(errno));
+    return false;
+  }
+
+  location_.SetDirectories(familyDirectory_.Path().c_str(), files.directory.c_str());
+  if (!location_.dataDirectoryUsable) {
+    ReportProblem(files.directory + ": path too long");
+    return false;
+  }
+  database_ = std::make_unique<RollDatabase>(location_);
+  list_ = std::make_unique<ResultList>(*database_, location_.familyDirectory.get());
+  database_->SetResultList(list_.get());
+  list_->SetRowsPerPage(options.rows == kLargeFontRowsPerPage);
+
+  SearchRequest request;
+  request.SetSurname(surname.c_str());
+  request.SetDatabase(1);
+  if (!given.empty()) request.SetGivenName(given.c_str());
+  database_->RunSearch(request);
+  return !messageShown_;
+}
+
+void SearchSession::ForEachRow(const std::function<bool(int row)>& visit) {
+  // Bounded by the result count, so that a list that keeps offering pages cannot loop forever.
+  std::int64_t remaining = list_->ResultCount();
+  for (;;) {
+    const int rows = list_->RowCount();
+    for (int i = 0; i < rows && remaining > 0; ++i, --remaining) {
+      if (!visit(i)) return;
+    }
+    if (remaining <= 0 || rows == 0 || !list_->HasNextPage()) return;
+    list_->NextPage();
+  }
+}
+
+void WriteText(std::string_view bytes, bool raw) {
+  if (raw) {
+    std::fwrite(bytes.data(), 1, bytes.size(), stdout);
+  } else {
+    const std::string text = Cp1252ToUtf8(bytes);
+    std::fwrite(text.data(), 1, text.size(), stdout);
+  }
+}
+
+bool FinishOutput() {
+  if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+    ReportProblem(std::string("cannot write to standard output: ") + std::strerror(errno));
+    return false;
+  }
+  return true;
+}

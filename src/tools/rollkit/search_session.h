@@ -1,0 +1,50 @@
+// One search as the viewer runs it, for search and show: the engine's own objects (DataLocation,
+// RollDatabase, SearchRequest, ResultList) over a private family directory, with the message box
+// answered on stderr. The data directory is checked first, so that the engine neither creates an
+// index file nor ends the process on a malformed one.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/message_box.h"
+#include "results/result_list.h"
+#include "store/data_location.h"
+#include "store/roll_database.h"
+#include "tools/rollkit/commands.h"
+#include "tools/rollkit/private_directory.h"
+
+class SearchSession {
+ public:
+  SearchSession();
+  ~SearchSession();
+  SearchSession(const SearchSession&) = delete;
+  SearchSession& operator=(const SearchSession&) = delete;
+
+  // Validates the arguments (UsageError), checks the data and runs the search with its first page
+  // loaded. Returns false when the search could not be made; the reason is on stderr already.
+  bool Run(const SearchOptions& options);
+
+  // Calls `visit(row)` for every row of every page, in listing order, paging forward with the
+  // list's own next-page operation; stops early when `visit` returns false.
+  void ForEachRow(const std::function<bool(int row)>& visit);
+
+  ResultList& List() { return *list_; }
+  RollDatabase& Database() { return *database_; }
+  // Whether the engine has shown a message (each one was written to stderr).
+  bool MessageShown() const { return messageShown_; }
+
+ private:
+  PrivateDirectory familyDirectory_;
+  DataLocation location_;
+  std::unique_ptr<RollDatabase> database_;
+  std::unique_ptr<ResultList> list_;
+  MessageBoxHandler previousHandler_;
+  bool messageShown_ = false;
+};
+
+// Writes `bytes` to standard output, converted to UTF-8 unless `raw`.
+void WriteText(std::string_view bytes, bool raw);
+// Flushes standard output; false (with a message) when anything failed to be written.
+bool FinishOutput();

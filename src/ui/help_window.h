@@ -1,0 +1,24 @@
+// The program's help: a window of its own on the built-in guide. It names the family's help
+// file and says whether that file is there; the view closes it when the program ends.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QTextBrowser;
+
+class HelpWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // `helpFilePath` is the family directory followed by the help file's name.
+  explicit HelpWindow(const QString& helpFilePath);
+
+  // Shows the guide (opening the window or bringing it forward).
+  void ShowGuide();
+
+  QString Text() const;
+
+ private:
+  QTextBrowser* browser_;
+};

@@ -1,0 +1,84 @@
+#include "ui/hist_view.h"
+
+#include <string>
+
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include "app/view_doc.h"
+#include "platform/qt/qt_text.h"
+
+CHistView::CHistView(CViewDoc* document, const DataLocation& location, QWidget* parent)
+    : CViewView(document, location, parent) {}
+
+CHistView::~CHistView() { OnDestroy(); }
+
+int CHistView::OnCreate() {
+  if (CViewView::OnCreate() == -1) return -1;
+  for (int row = 0; row < 2; ++row) {
+    const NameFieldGeometry& g = kNameFields[row];
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(row == 0 ? QStringLiteral("surname") : QStringLiteral("givenName"));
+    edit->setProperty("controlId", static_cast<int>(g.id));
+    edit->setGeometry(g.x, g.y, g.width, g.height);
+    edit->setMaxLength(g.limit);
+    // No text cursor over the fields: the view decides the cursor everywhere.
+    edit->setCursor(Qt::ArrowCursor);
+    // Enter in a name field is the Search command.
+    connect(edit, &QLineEdit::returnPressed, this, &CViewView::OnSearch);
+    edit->show();
+    m_pEdit[row] = edit;
+  }
+  return 0;
+}
+
+void CHistView::DoSearch(const char* surname) {
+  m_pResults->Reset();
+  m_pMoreInfoBtn->setEnabled(false);
+  m_pRequest->SetSurname(surname);
+  m_pRequest->SetDatabase(1);
+  const std::string given = [this] {
+    std::string text = ToWindows1252(m_pEdit[1]->text());
+    if (text.size() > static_cast<std::size_t>(kGivenNameReadLength)) text.resize(kGivenNameReadLength);
+    return text;
+  }();
+  if (!given.empty()) m_pRequest->SetGivenName(given.c_str());
+  m_pDatabase->RunSearch(*m_pRequest);
+  if (g_bShuttingDown) return;
+  m_nSelRow = -1;
+  ShowPage();
+}
+
+void CHistView::OnLButtonDown(const QPoint& point) {
+  if (!rcResultList.contains(point)) return;
+  const int h = TextHeight();
+  const int row = (point.y() - kRowTop) / h;
+  const int rowCount = m_pResults->RowCount();
+  QRegion changed;
+  if (m_nSelRow >= 0) changed += RowRect(m_nSelRow);
+  if (rowCount > 0 && row < rowCount) {
+    m_nSelRow = row;
+    changed += RowRect(row);
+    m_pMoreInfoBtn->setEnabled(true);
+  } else {
+    m_nSelRow = -1;
+    m_pMoreInfoBtn->setEnabled(false);
+  }
+  // The paint restores the old row from the backdrop and inverts the new one.
+  if (m_pDocument && m_pDocument->backdrop) RepaintInPlace(changed);
+}
+
+void CHistView::OnLButtonDblClk(const QPoint& point) {
+  if (rcResultList.contains(point)) OnMoreInfo();
+}
+
+void CHistView::mousePressEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) OnLButtonDown(event->position().toPoint());
+  QWidget::mousePressEvent(event);
+}
+
+void CHistView::mouseDoubleClickEvent(QMouseEvent* event) {
+  // The press of the same double click has already set or cleared the selection.
+  if (event->button() == Qt::LeftButton) OnLButtonDblClk(event->position().toPoint());
+}

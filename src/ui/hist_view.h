@@ -1,0 +1,37 @@
+// The search view the program shows: CViewView plus the surname and given-name fields, the
+// concrete search routine and the selection of a row by mouse.
+#pragma once
+
+#include "ui/view_view.h"
+
+struct NameFieldGeometry {
+  short x;
+  short y;
+  short width;
+  short height;
+  short id;
+  short limit;
+};
+inline constexpr NameFieldGeometry kNameFields[2] = {
+    {146, 147, 147, 24, IDC_SURNAME, kNameFieldLimit},
+    {321, 147, 154, 24, IDC_GIVEN_NAME, kNameFieldLimit},
+};
+
+class CHistView : public CViewView {
+  Q_OBJECT
+
+ public:
+  CHistView(CViewDoc* document, const DataLocation& location, QWidget* parent);
+  ~CHistView() override;
+
+  int OnCreate() override;
+  void OnInitialUpdate() override { CViewView::OnInitialUpdate(); }
+  void DoSearch(const char* surname) override;
+
+  void OnLButtonDown(const QPoint& point);
+  void OnLButtonDblClk(const QPoint& point);
+
+ protected:
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+};

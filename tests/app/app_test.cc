@@ -1,0 +1,175 @@
+// Start-up and shutdown of the application object, the main frame and the document.
+#include <QApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QPushButton>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QScreen>
+#include <QMessageBox>
+#include <QTest>
+
+#include "app/about_dialog.h"
+#include "app/main_frame.h"
+#include "app/view_app.h"
+#include "app/view_doc.h"
+#include "app_fixture.h"
+#include "platform/error_mode.h"
+#include "platform/qt/qt_dialogs.h"
+#include "ui/hist_view.h"
+
+namespace {
+
+TEST(FramePlacementTest, FirstActivationCentresByTheWorkAreasRightAndBottom) {
+  // A 1024x768 screen with a 30-pixel task bar at the bottom.
+  EXPECT_EQ(FirstActivationRect(1024, 738), QRect(QPoint(192, 129), QPoint(831, 608)));
+  // A work area narrower than the frame: it overhangs the left edge rather than shrinking.
+  EXPECT_EQ(FirstActivationRect(600, 480).topLeft(), QPoint(-20, 0));
+  EXPECT_EQ(FirstActivationRect(641, 481).topLeft(), QPoint(0, 0));
+  EXPECT_EQ(FirstActivationRect(640, 480).size(), QSize(640, 480));
+}
+
+class StartUpTest : public ::testing::Test {
+ protected:
+  StartUpTest() { g_bFirstDraw = true; }
+  ~StartUpTest() override {
+    CViewDoc::BackdropResource() = QStringLiteral(":/IDB_BACKDROP.bmp");
+    InstallMessageBoxHandler(nullptr);
+  }
+  StartUpEnvironment env;
+};
+
+TEST_F(StartUpTest, OpensOneCaptionedFixedWindowAndRestoresTheErrorModeAtExit) {
+  SetCriticalErrorMode(kSemFailCriticalErrors);  // an earlier mode to come back to
+  {
+    CViewApp app;
+    ASSERT_EQ(app.InitInstance(), 1);
+    CMainFrame* frame = app.MainWindow();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(CurrentCriticalErrorMode(), 0x8001u);
+    EXPECT_EQ(app.savedErrorMode, kSemFailCriticalErrors);
+
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Dravenholt"));
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_FALSE(frame->isMinimized());
+    const Qt::WindowFlags flags = frame->windowFlags();
+    EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
+    EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
+    EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(frame->minimumSize(), QSize(632, 453));
+    EXPECT_EQ(frame->maximumSize(), QSize(632, 453));
+    ASSERT_TRUE(frame->Document()->backdrop);
+    EXPECT_EQ(frame->Document()->backdrop->size(), QSize(632, 453));
+    EXPECT_TRUE(frame->findChildren<QMenuBar*>().isEmpty());
+
+    // Placed once, by the work area; the second activation during start-up did not move it.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect expected = FirstActivationRect(area.x() + area.width(), area.y() + area.height());
+    EXPECT_EQ(frame->NormalRect(), expected);
+    EXPECT_EQ(frame->pos(), expected.topLeft());
+    frame->move(10, 20);
+    frame->ActivateFrame(kSwShowNormal);
+    EXPECT_EQ(frame->pos(), QPoint(10, 20));
+
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+    EXPECT_SOON(frame->focusWidget() == frame->View()->m_pEdit[0]);
+    EXPECT_EQ(app.ExitInstance(), 0);
+  }
+  EXPECT_EQ(CurrentCriticalErrorMode(), kSemFailCriticalErrors);
+  SetCriticalErrorMode(0);
+}
+
+TEST_F(StartUpTest, WithoutTheBackdropStartUpEndsWithNoWindow) {
+  CViewDoc::BackdropResource() = QStringLiteral(":/no-such-picture.bmp");
+  QString title, text;
+  QColor background;
+  OnNextModal([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    ASSERT_NE(box, nullptr);
+    title = box->windowTitle();
+    text = box->text();
+    background = box->palette().color(QPalette::Window);
+    box->accept();
+  });
+  CViewApp app;
+  EXPECT_EQ(app.InitInstance(), 0);
+  EXPECT_EQ(app.MainWindow(), nullptr);
+  EXPECT_EQ(text, QStringLiteral("Couldn't load background"));
+  EXPECT_EQ(title, QStringLiteral("Dravenholt"));
+  EXPECT_EQ(background, QColor(192, 192, 192));
+  EXPECT_EQ(app.ExitInstance(), 0);
+  for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible()) << w->metaObject()->className();
+}
+
+TEST_F(StartUpTest, WithoutAConfigurationTheWindowStillOpens) {
+  ScopedEnv noIni("BREVIK_INI", QByteArray("/nonexistent/brevik.ini"));
+  ScopedEnv noHome("XDG_CONFIG_HOME", QByteArray("/nonexistent"));
+  ScopedEnv noDirs("XDG_CONFIG_DIRS", QByteArray("/nonexistent"));
+  CViewApp app;
+  ASSERT_EQ(app.InitInstance(), 1);
+  EXPECT_NE(app.MainWindow(), nullptr);
+  app.ExitInstance();
+}
+
+TEST_F(StartUpTest, TheAboutCommandShowsTheBoxAndEveryCloseKeyClosesIt) {
+  CViewApp app;
+  ASSERT_EQ(app.InitInstance(), 1);
+  CMainFrame* frame = app.MainWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
+  QApplication::setActiveWindow(frame);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+
+  struct Seen {
+    QString title;
+    QStringList labels;
+    bool okFocused = false;
+    bool closed = false;
+  };
+  auto closeWith = [](Seen* seen, std::function<void(QDialog*)> close) {
+    OnNextModal([seen, close](QWidget* modal) {
+      auto* box = qobject_cast<AboutDialog*>(modal);
+      ASSERT_NE(box, nullptr);
+      seen->title = box->windowTitle();
+      for (const QLabel* label : box->findChildren<QLabel*>()) seen->labels << label->text();
+      const auto* ok = qobject_cast<QPushButton*>(box->focusWidget());
+      seen->okFocused = ok && ok->text() == QStringLiteral("OK");
+      close(box);
+      seen->closed = !box->isVisible();
+    });
+  };
+
+  // The frame's shortcut, then the command itself with each way of closing.
+  Seen viaKey;
+  closeWith(&viaKey, [](QDialog* box) { QTest::keyClick(box, Qt::Key_Return); });
+  QTest::keyClick(frame->View()->m_pEdit[0], Qt::Key_F1, Qt::ControlModifier);
+  EXPECT_EQ(viaKey.title, QStringLiteral("About View"));
+  EXPECT_TRUE(viaKey.labels.contains(QStringLiteral("View Application Version 1.0")));
+  EXPECT_TRUE(viaKey.okFocused);
+  EXPECT_TRUE(viaKey.closed);
+
+  for (auto close : std::vector<std::function<void(QDialog*)>>{
+           [](QDialog* box) { QTest::keyClick(box, Qt::Key_Escape); },
+           [](QDialog* box) { box->close(); },
+           [](QDialog* box) { QTest::mouseClick(box->findChild<QPushButton*>(), Qt::LeftButton); }}) {
+    Seen seen;
+    closeWith(&seen, close);
+    app.OnAppAbout();
+    EXPECT_TRUE(seen.closed);
+  }
+  // Nothing else changed.
+  EXPECT_TRUE(frame->isVisible());
+  EXPECT_EQ(frame->View()->m_pResults->ResultCount(), 0);
+  app.ExitInstance();
+}
+
+TEST(DocumentTest, LoadsTheBackdropWhateverTheNameAndOnlyOnce) {
+  for (const char* name : {"IDB_BACKDROP", "", "/etc/passwd"}) {
+    CViewDoc document;
+    EXPECT_EQ(document.backdrop, nullptr);
+    ASSERT_TRUE(document.OnOpenDocument(name)) << name;
+    ASSERT_NE(document.backdrop, nullptr);
+    EXPECT_EQ(document.backdrop->size(), QSize(632, 453)) << name;
+  }
+}
+
+}  // namespace

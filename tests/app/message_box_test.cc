@@ -1,0 +1,67 @@
+// The Qt message box behind ShowMessageBox: caption, colours, answers and cursor.
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+
+#include "platform/message_box.h"
+#include "platform/qt/qt_cursor.h"
+#include "platform/qt/qt_dialogs.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+class QtMessageBoxTest : public ::testing::Test {
+ protected:
+  QtMessageBoxTest() {
+    SetDialogBkColor(QColor(192, 192, 192), QColor(0, 0, 0));
+    InstallQtMessageBoxHandler();
+  }
+  ~QtMessageBoxTest() override { InstallMessageBoxHandler(nullptr); }
+
+  // Shows a box with `style` and answers it with `answer` typed or clicked at it.
+  int Show(unsigned style, std::function<void(QMessageBox*)> answer) {
+    OnNextModal([answer](QWidget* modal) { answer(qobject_cast<QMessageBox*>(modal)); });
+    return ShowMessageBox("Please insert Kinloom Disk 3(Dravenholt)\n\nClick OK when done.", style);
+  }
+};
+
+TEST_F(QtMessageBoxTest, OkCancelBoxesAnswerCancelUnlessOkWasPressed) {
+  auto press = [](QMessageBox::StandardButton which) {
+    return [which](QMessageBox* box) { QTest::mouseClick(box->button(which), Qt::LeftButton); };
+  };
+  EXPECT_EQ(Show(kMbOkCancel | kMbIconExclamation, press(QMessageBox::Ok)), kIdOk);
+  EXPECT_EQ(Show(kMbOkCancel | kMbIconExclamation, press(QMessageBox::Cancel)), kIdCancel);
+  EXPECT_EQ(Show(kMbOkCancel, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }), kIdCancel);
+  EXPECT_EQ(Show(kMbOkCancel, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); }), kIdOk);
+  // An OK-only box answers OK however it is closed.
+  EXPECT_EQ(Show(kMbOk, [](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); }), kIdOk);
+}
+
+TEST_F(QtMessageBoxTest, TheBoxIsCaptionedColouredAndHasTheArrowDuringABusyCommand) {
+  QString title, text;
+  QColor background, foreground;
+  Qt::CursorShape cursor = Qt::BlankCursor;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  ShowWaitCursor();
+  Show(kMbOkCancel | kMbIconExclamation, [&](QMessageBox* box) {
+    title = box->windowTitle();
+    text = box->text();
+    icon = box->icon();
+    background = box->palette().color(QPalette::Window);
+    foreground = box->palette().color(QPalette::WindowText);
+    cursor = QApplication::overrideCursor()->shape();
+    box->reject();
+  });
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  ShowArrowCursor();
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(title, QStringLiteral("Dravenholt"));
+  EXPECT_EQ(text, QStringLiteral("Please insert Kinloom Disk 3(Dravenholt)\n\nClick OK when done."));
+  EXPECT_EQ(icon, QMessageBox::Warning);
+  EXPECT_EQ(background, QColor(192, 192, 192));
+  EXPECT_EQ(foreground, QColor(0, 0, 0));
+  EXPECT_EQ(cursor, Qt::ArrowCursor);
+}
+
+}  // namespace

@@ -1,0 +1,118 @@
+// The search view as it stands after start-up: controls, their places, states and order.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "ui/bitmap_button.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+class ViewLayoutTest : public ViewerTest {
+ protected:
+  void SetUp() override {
+    AddStandardEntries(&roll);
+    OpenWindow();
+  }
+};
+
+TEST_F(ViewLayoutTest, EveryControlSitsAtItsPlaceWithItsTextAndState) {
+  struct Expect {
+    QWidget* control;
+    QRect rect;
+    const char* text;
+    int id;
+    bool enabled;
+  };
+  const Expect controls[] = {
+      {view->m_pSearchBtn, QRect(62, 425, 96, 20), "&Search", 1, true},
+      {view->m_pClearBtn, QRect(163, 425, 96, 20), "&Clear", 101, true},
+      {view->m_pMoreInfoBtn, QRect(264, 425, 96, 20), "&More Info", 104, false},
+      {view->m_pPrevBtn, QRect(535, 165, 19, 23), "", 106, false},
+      {view->m_pNextBtn, QRect(561, 165, 19, 23), "", 107, false},
+      {view->m_pHelpBtn, QRect(365, 425, 96, 20), "Help", 102, true},
+      {view->m_pQuitBtn, QRect(466, 425, 96, 20), "&Quit", 103, true},
+  };
+  for (const Expect& e : controls) {
+    auto* button = qobject_cast<QAbstractButton*>(e.control);
+    ASSERT_NE(button, nullptr) << e.text;
+    EXPECT_EQ(button->geometry(), e.rect) << e.text;
+    EXPECT_EQ(button->text(), QString::fromLatin1(e.text));
+    EXPECT_EQ(button->property("commandId").toInt(), e.id) << e.text;
+    EXPECT_EQ(button->isEnabled(), e.enabled) << e.text;
+  }
+  EXPECT_TRUE(view->m_pSearchBtn->isDefault());
+
+  EXPECT_EQ(view->m_pEdit[0]->geometry(), QRect(146, 147, 147, 24));
+  EXPECT_EQ(view->m_pEdit[1]->geometry(), QRect(321, 147, 154, 24));
+  EXPECT_EQ(view->m_pEdit[0]->property("controlId").toInt(), 108);
+  EXPECT_EQ(view->m_pEdit[1]->property("controlId").toInt(), 109);
+  for (QLineEdit* edit : view->m_pEdit) {
+    EXPECT_TRUE(edit->text().isEmpty());
+    QTest::keyClicks(edit, QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZ"));
+    EXPECT_EQ(edit->text(), QStringLiteral("ABCDEFGHIJKLMNOPQRST")) << "at most 20 characters";
+  }
+
+  EXPECT_EQ(view->geometry(), QRect(0, 0, 632, 453));
+  EXPECT_EQ(view->m_nSelRow, -1);
+  EXPECT_FALSE(view->m_bBusy);
+  EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
+}
+
+TEST_F(ViewLayoutTest, FocusStartsInTheSurnameAndTabWalksTheCreationOrder) {
+  EXPECT_EQ(Focus(), view->m_pEdit[0]);
+
+  // With the page buttons and More Info enabled, every control is on the walk.
+  Search(QStringLiteral("Abbott"));
+  QTest::keyClick(view->m_pNextBtn, Qt::Key_Space);  // page 2: both page buttons enabled
+  ClickRow(0);
+  ASSERT_TRUE(view->m_pPrevBtn->isEnabled() && view->m_pNextBtn->isEnabled());
+  ASSERT_TRUE(view->m_pMoreInfoBtn->isEnabled());
+
+  view->m_pEdit[1]->setFocus();
+  const QWidget* order[] = {view->m_pSearchBtn, view->m_pClearBtn, view->m_pMoreInfoBtn,
+                            view->m_pPrevBtn,   view->m_pNextBtn,  view->m_pHelpBtn,
+                            view->m_pQuitBtn,   view->m_pEdit[0],  view->m_pEdit[1]};
+  for (const QWidget* expected : order) {
+    QTest::keyClick(Focus(), Qt::Key_Tab);
+    EXPECT_EQ(Focus(), expected) << expected->metaObject()->className();
+  }
+  QTest::keyClick(Focus(), Qt::Key_Backtab);
+  EXPECT_EQ(Focus(), view->m_pEdit[0]);
+  QTest::keyClick(Focus(), Qt::Key_Backtab);
+  EXPECT_EQ(Focus(), view->m_pQuitBtn);
+
+  // Disabled controls are passed over.
+  view->OnClear();
+  view->m_pClearBtn->setFocus();
+  QTest::keyClick(Focus(), Qt::Key_Tab);
+  EXPECT_EQ(Focus(), view->m_pHelpBtn);
+}
+
+TEST_F(ViewLayoutTest, TeardownDeletesControlsAndEngineAndMarksShutdown) {
+  QPointer<QWidget> edit = view->m_pEdit[0];
+  QPointer<QWidget> quit = view->m_pQuitBtn;
+  view->OnDestroy();
+  EXPECT_TRUE(g_bShuttingDown);
+  EXPECT_TRUE(edit.isNull());
+  EXPECT_TRUE(quit.isNull());
+  EXPECT_EQ(view->m_pSearchBtn, nullptr);
+  EXPECT_EQ(view->m_pDatabase, nullptr);
+  EXPECT_EQ(view->m_pResults, nullptr);
+  view->OnDestroy();  // a second teardown finds nothing left to do
+  CloseWindow();
+}
+
+TEST_F(ViewLayoutTest, PageButtonsShowTheirFourFaces) {
+  // The disabled face differs from the normal one; the view grabs what is on screen.
+  const QImage dim = view->m_pNextBtn->grab().toImage();
+  view->m_pNextBtn->setEnabled(true);
+  const QImage up = view->m_pNextBtn->grab().toImage();
+  view->m_pNextBtn->setFocus();
+  const QImage focus = view->m_pNextBtn->grab().toImage();
+  EXPECT_EQ(up.size(), QSize(19, 23));
+  EXPECT_NE(dim, up);
+  EXPECT_NE(focus, up);
+}
+
+}  // namespace
