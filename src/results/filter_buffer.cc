@@ -11,7 +11,10 @@ constexpr std::size_t kMaxPathLength = kPathBufferSize - 1;
 
 }  // namespace
 
-FilterBuffer::FilterBuffer(std::string p) : path(std::move(p)) { Empty(); }
+FilterBuffer::FilterBuffer(std::string p)
+    : appendBuffer(std::make_unique<char[]>(kAppendBufferSize)), path(std::move(p)) {
+  Empty();
+}
 
 FilterBuffer::~FilterBuffer() { Close(); }
 
@@ -26,6 +29,10 @@ int FilterBuffer::Empty() {
     FileHandle created(std::fopen(path.c_str(), "wb+"));
   }
   Reopen();
+  // The stream of an emptied buffer is the one a given-name scan appends every match to: a large
+  // buffer writes them out in few calls. The reopen before counting gives the page reads a
+  // stream with the usual small buffer again.
+  if (isOpen) std::setvbuf(file.get(), appendBuffer.get(), _IOFBF, kAppendBufferSize);
   untouched = isOpen;
   return isOpen ? 1 : 0;
 }

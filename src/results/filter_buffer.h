@@ -9,10 +9,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/file_system.h"
 #include "results/result_row.h"
+
+inline constexpr int kAppendBufferSize = 64 * 1024;
 
 class FilterBuffer {
  public:
@@ -47,6 +50,7 @@ class FilterBuffer {
  private:
   std::int64_t Position();
 
+  std::unique_ptr<char[]> appendBuffer;  // given to the stream of an emptied buffer
   FileHandle file;
   std::int32_t recordCount = 0;
   bool isOpen = false;
