@@ -2,7 +2,10 @@
 // a SQLite copy of the roll, in one binary and one run. Before anything is timed, every case is
 // run once on both sides and the answers (count, rows of the page, detail text) must agree.
 //
-//   roll_bench --roll=DIR --family=DIR --sqlite=FILE [--check-only] [benchmark flags]
+//   roll_bench --roll=DIR --family=DIR --sqlite=FILE [--picks=FILE] [--check-only] [benchmark flags]
+//
+// --picks writes the surnames and given names the cases use, one "name<TAB>value" a line;
+// with --picks-only nothing else is done.
 //
 // Each engine case also carries the bytes it must read (index nodes on the lookup path, slots,
 // summary bytes of the line file, filter-buffer records written and read) and the time those
@@ -34,7 +37,9 @@ struct Options {
   std::string rollDir;
   std::string familyDir;
   std::string sqlitePath;
+  std::string picksPath;  // where to write the chosen surnames, for the whole-process figures
   bool checkOnly = false;
+  bool picksOnly = false;  // write the picks and stop: no SQLite copy needed
 };
 
 [[noreturn]] void Fail(const std::string& why) {
@@ -289,14 +294,19 @@ int main(int argc, char** argv) {
       o.familyDir = value("--family=");
     } else if (!value("--sqlite=").empty()) {
       o.sqlitePath = value("--sqlite=");
+    } else if (!value("--picks=").empty()) {
+      o.picksPath = value("--picks=");
+    } else if (a == "--picks-only") {
+      o.picksOnly = true;
     } else if (a == "--check-only") {
       o.checkOnly = true;
     } else {
       Fail("unknown argument " + a);
     }
   }
-  if (o.rollDir.empty() || o.familyDir.empty() || o.sqlitePath.empty()) {
-    Fail("usage: roll_bench --roll=DIR --family=DIR --sqlite=FILE [--check-only] [benchmark flags]");
+  if (o.rollDir.empty() || o.familyDir.empty() || (o.sqlitePath.empty() && !o.picksOnly)) {
+    Fail("usage: roll_bench --roll=DIR --family=DIR --sqlite=FILE [--picks=FILE] [--picks-only | --check-only] "
+         "[benchmark flags]");
   }
   // No box may appear while measuring: one would mean a case is not doing what it says.
   InstallMessageBoxHandler([](const char* text, unsigned) -> int { Fail(std::string("message box: ") + text); });
@@ -323,6 +333,15 @@ int main(int argc, char** argv) {
       {"detail/row", common, "", Kind::kDetail, common + ", first row"},
       {"cold/first_search", median, "", Kind::kCold, median + ", new screen and connection"},
   };
+  if (!o.picksPath.empty()) {
+    std::FILE* f = std::fopen(o.picksPath.c_str(), "w");
+    if (!f) Fail(o.picksPath + ": cannot be written");
+    std::fprintf(f, "single\t%s\nmedian\t%s\ncommon\t%s\ncommon_count\t%d\ngiven\t%s\n", single.c_str(),
+                 median.c_str(), common.c_str(), p.common.slotCount, p.commonGiven.c_str());
+    std::fclose(f);
+  }
+  if (o.picksOnly) return 0;
+
   for (Case& c : cases) {
     CheckSameAnswers(location, o.sqlitePath, c);
     c.bytes = CaseBytes(location, c, p.common.slotCount);
