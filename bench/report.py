@@ -41,10 +41,10 @@ def picks(path):
     return out
 
 
-def us(seconds_or_us, unit="us"):
+def us(seconds_or_us):
     value = seconds_or_us
-    if value >= 10000:
-        return f"{value / 1000:,.1f} ms" if unit == "us" else f"{value:,.0f} {unit}"
+    if value >= 1000:
+        return f"{value / 1000:,.1f} ms" if value >= 10000 else f"{value / 1000:.2f} ms"
     if value >= 100:
         return f"{value:,.0f} µs"
     if value >= 10:

@@ -278,7 +278,15 @@ Picks PickCases(const DataLocation& location) {
   return p;
 }
 
-std::string Entries(std::int64_t n) { return std::to_string(n) + (n == 1 ? " entry" : " entries"); }
+std::string Entries(std::int64_t n) {
+  const std::string digits = std::to_string(n);
+  std::string grouped;
+  for (std::size_t i = 0; i < digits.size(); ++i) {
+    if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+    grouped += digits[i];
+  }
+  return grouped + (n == 1 ? " entry" : " entries");
+}
 
 }  // namespace
 

@@ -113,3 +113,51 @@ TEST(RowSummary, ReportsHowMuchOfTheLineItLookedAt) {
   EXPECT_EQ(RowSummary("", &consumed), "...");
   EXPECT_EQ(consumed, 0);
 }
+
+TEST(LoadSqliteRoll, ANonRollLeavesNoDatabaseBehind) {
+  TestRoll roll;  // directories only, nothing built
+  std::string error;
+  const std::string db = roll.familyDir + "roll.sqlite";
+  EXPECT_FALSE(LoadSqliteRoll(roll.dataDir, db, &error));
+  EXPECT_NE(error.find(roll.dataDir), std::string::npos) << error;
+  EXPECT_FALSE(FileExists(db));
+  EXPECT_FALSE(FileExists(db + ".tmp"));
+}
+
+TEST(LoadSqliteRoll, AnUnreadableIndexIsRefusedNotHalfLoaded) {
+  TestRoll roll;
+  for (int i = 0; i < 40; ++i) roll.Add("Name" + std::string(1, static_cast<char>('a' + i % 26)) + std::to_string(i), "A");
+  roll.Build();
+  // The root's first child: its entry count made impossible.
+  RollDatabase db(roll.location);
+  ASSERT_EQ(db.Open(1), 1);
+  const std::int32_t child = db.index->rootCache.children[0];
+  ASSERT_GT(child, 0);
+  db.Close();
+  Corrupt(roll.dataDir + "mroll.tre", child, Le32(9));
+  std::string error;
+  EXPECT_FALSE(LoadSqliteRoll(roll.dataDir, roll.familyDir + "roll.sqlite", &error));
+  EXPECT_NE(error.find("mroll.tre"), std::string::npos) << error;
+  EXPECT_FALSE(FileExists(roll.familyDir + "roll.sqlite"));
+}
+
+TEST(WalkIndex, AnEmptyIndexHasNoKeysAndACycleEnds) {
+  TestRoll roll;
+  roll.Add("Solo", "A");
+  roll.Build();
+  WriteFileBytes(roll.dataDir + "mroll.tre", std::string(8, '\xFF') + "\x04");
+  RollDatabase db(roll.location);
+  ASSERT_EQ(db.Open(1), 1);
+  std::vector<SurnameRun> runs;
+  EXPECT_TRUE(WalkIndex(*db.index, &runs));
+  EXPECT_TRUE(runs.empty());
+  db.Close();
+
+  // A root whose first child is the root itself.
+  std::string node = Le32(1) + Le32(0) + Le32(1) + "SOLO" + std::string(18, ' ') + std::string(2, '\0') +
+                     std::string(96, '\0') + Le32(8) + Le32(-1) + Le32(-1) + Le32(-1) + Le32(-1);
+  ASSERT_EQ(node.size(), 152u);
+  WriteFileBytes(roll.dataDir + "mroll.tre", Le32(8) + Le32(-1) + node + "\x04");
+  ASSERT_EQ(db.Open(1), 1);
+  EXPECT_FALSE(WalkIndex(*db.index, &runs));
+}
