@@ -28,5 +28,9 @@ FileHandle OpenDataFile(const char* path, const char* mode);
 // The size of an open stream in bytes, or -1. Leaves the stream position at the end.
 std::int64_t StreamSize(std::FILE* f);
 
+// The size in bytes of the file behind a stream that has not been written to, or -1. Asks the
+// file system rather than seeking, so the stream's buffer and position are left alone.
+std::int64_t FileSize(std::FILE* f);
+
 // Seeks to an absolute position; false when the platform refuses (negative or unrepresentable).
 bool SeekTo(std::FILE* f, std::int64_t offset);

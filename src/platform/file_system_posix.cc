@@ -1,4 +1,5 @@
 #include <dirent.h>
+#include <sys/stat.h>
 #include <strings.h>
 #include <sys/types.h>
 
@@ -44,6 +45,12 @@ std::int64_t StreamSize(std::FILE* f) {
   if (!f || fseeko(f, 0, SEEK_END) != 0) return -1;
   const off_t end = ftello(f);
   return end < 0 ? -1 : static_cast<std::int64_t>(end);
+}
+
+std::int64_t FileSize(std::FILE* f) {
+  struct stat st;
+  if (!f || fstat(fileno(f), &st) != 0) return -1;
+  return static_cast<std::int64_t>(st.st_size);
 }
 
 bool SeekTo(std::FILE* f, std::int64_t offset) {

@@ -11,20 +11,35 @@ constexpr std::size_t kMaxPathLength = kPathBufferSize - 1;
 
 }  // namespace
 
-FilterBuffer::FilterBuffer(std::string p) : path(std::move(p)) { Empty(); }
+FilterBuffer::FilterBuffer(std::string p)
+    : appendBuffer(std::make_unique<char[]>(kAppendBufferSize)), path(std::move(p)) {
+  Empty();
+}
 
 FilterBuffer::~FilterBuffer() { Close(); }
 
 int FilterBuffer::Empty() {
+  recordCount = 0;
+  // Emptied already and not used since (a search resets the list twice): nothing to do.
+  if (isOpen && untouched) return 1;
   Close();
   if (path.size() <= kMaxPathLength) {
+    // Closed again at once: some file systems write out a file that is closed after being
+    // truncated and written to, which would slow down every given-name search.
     FileHandle created(std::fopen(path.c_str(), "wb+"));
   }
-  recordCount = 0;
-  return Reopen();
+  Reopen();
+  // The stream of an emptied buffer is the one a given-name scan appends every match to: a large
+  // buffer writes them out in few calls. The reopen before counting gives the page reads a
+  // stream with the usual small buffer again.
+  if (isOpen) std::setvbuf(file.get(), appendBuffer.get(), _IOFBF, kAppendBufferSize);
+  untouched = isOpen;
+  return isOpen ? 1 : 0;
 }
 
 int FilterBuffer::Reopen() {
+  // Nothing was written since the file was emptied, so there is nothing a reopen would bring out.
+  if (isOpen && untouched) return 1;
   Close();
   if (path.size() <= kMaxPathLength) file.reset(std::fopen(path.c_str(), "rb+"));
   isOpen = file != nullptr;
@@ -33,6 +48,8 @@ int FilterBuffer::Reopen() {
 
 void FilterBuffer::Close() {
   file.reset();
+  atEnd = false;
+  untouched = false;
   isOpen = false;
 }
 
@@ -55,6 +72,8 @@ std::int64_t FilterBuffer::Position() {
 
 int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
   if (!isOpen) return -1;
+  atEnd = false;
+  untouched = false;
   if (n <= 0 || !SeekTo(file.get(), offset)) return 0;
   unsigned char bytes[kFilterRecordSize * 10];
   if (n > 10) n = 10;
@@ -73,12 +92,17 @@ int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
 
 int FilterBuffer::Append(std::int32_t lineOffset, const char* name, const char* summary) {
   if (!isOpen) return -1;
-  if (std::fseek(file.get(), 0, SEEK_END) != 0) return 0;
+  // Right after an append the stream already stands at the end. Seeking there again would write
+  // out the stream buffer and ask the file's size once per record.
+  untouched = false;
+  if (!atEnd && std::fseek(file.get(), 0, SEEK_END) != 0) return 0;
   unsigned char record[kFilterRecordSize] = {};
   EncodeFixed32(record, lineOffset);
   if (name) std::memcpy(record + 4, name, strnlen(name, kRowNameSize - 1));
   if (summary) std::memcpy(record + 4 + kRowNameSize, summary, strnlen(summary, kRowSummarySize - 1));
-  return static_cast<int>(std::fwrite(record, kFilterRecordSize, 1, file.get()));
+  const int written = static_cast<int>(std::fwrite(record, kFilterRecordSize, 1, file.get()));
+  atEnd = written == 1;
+  return written;
 }
 
 int FilterBuffer::MoreBefore() {

@@ -1,15 +1,21 @@
 // The filter buffer file, "history.buf" in the family directory: the matches of a given-name
 // search as 300-byte records (store/roll_format.h), paged forwards and back.
 //
+// The buffer is the one user of its file (one copy of the program runs at a time): an Empty or a
+// Reopen of a buffer that is already empty and unused since does nothing.
+//
 // Failures are quiet here (the caller decides what the user sees): when the file cannot be made
 // or opened, Empty and Reopen return 0, Append and the page reads -1, counts stay 0.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/file_system.h"
 #include "results/result_row.h"
+
+inline constexpr int kAppendBufferSize = 64 * 1024;
 
 class FilterBuffer {
  public:
@@ -44,9 +50,12 @@ class FilterBuffer {
  private:
   std::int64_t Position();
 
+  std::unique_ptr<char[]> appendBuffer;  // given to the stream of an emptied buffer
   FileHandle file;
   std::int32_t recordCount = 0;
   bool isOpen = false;
+  bool atEnd = false;      // the stream stands at the end of the file: set by a whole append only
+  bool untouched = false;  // emptied, and neither read, written nor reopened since
   std::string path;
   std::int64_t filterPageOffset = 0;
   int rowsPerPage = 10;

@@ -119,17 +119,24 @@ int ResultList::FilterByGivenName(const char* given) {
 
   bool lost = false;
   std::int64_t written = 0;
-  char candidate[kCurrentNameSize + 1];
   for (; cursor < end; ++cursor) {
     database.ReadSlot(cursor);
-    CopyText(candidate, sizeof candidate, database.currentName);
-    NormaliseGivenName(candidate);
-    if (std::memcmp(candidate, key, static_cast<std::size_t>(compare < 0 ? 0 : compare)) == 0) {
-      if (filterBuffer->Append(database.lineOffset, database.currentName, nullptr) == 1) {
-        ++written;
-      } else {
-        lost = true;
+    // Only the first `compare` characters of the normalised slot name take part, so only they
+    // are worked out: the name's characters upper-cased, and spaces from its end on.
+    const char* name = database.currentName;
+    bool match = true;
+    for (int i = 0; i < compare; ++i) {
+      const char c = *name != '\0' ? Upper(*name++) : ' ';
+      if (c != key[i]) {
+        match = false;
+        break;
       }
+    }
+    if (!match) continue;
+    if (filterBuffer->Append(database.lineOffset, database.currentName, nullptr) == 1) {
+      ++written;
+    } else {
+      lost = true;
     }
   }
 

@@ -12,6 +12,10 @@ namespace {
 
 constexpr const char* kBaseNames[kMaxDatabaseNumber + 1] = {nullptr, "mroll"};
 
+// The longest gap ahead that PositionLineFile reads past rather than seeks over: one default
+// stream buffer, so reading costs at most the one read system call the seek would also cost.
+constexpr std::int64_t kLineSkipLimit = 4096;
+
 // Builds "%s%s%s" into a 256-byte buffer; false when it would not fit.
 bool BuildName(char (&out)[kPathBufferSize], const char* a, const char* b, const char* c = "") {
   const int n = std::snprintf(out, sizeof out, "%s%s%s", a, b, c);
@@ -42,14 +46,16 @@ int RollDatabase::Open(int n) {
     ShowMessageBox(kLineFileMessage, kMbOk);
     return 0;
   }
+  std::setvbuf(lineFile.get(), lineStreamBuffer, _IOFBF, sizeof lineStreamBuffer);
   if (!BuildName(path, basePath, ".cor") || !(nameFile = OpenDataFile(path, "rb"))) {
     ShowMessageBox(kNameFileMessage, kMbOk);
     return 0;
   }
+  std::setvbuf(nameFile.get(), nameStreamBuffer, _IOFBF, sizeof nameStreamBuffer);
 
   // The trailer must be there and name a slot that fits the 256-byte name buffer; a name file
   // that fails either test is as unusable as a missing one.
-  nameFileSize = StreamSize(nameFile.get());
+  nameFileSize = FileSize(nameFile.get());
   unsigned char trailer[kNameTrailerSize];
   std::int32_t length = -1;
   if (nameFileSize >= kNameTrailerSize && SeekTo(nameFile.get(), nameFileSize - kNameTrailerSize) &&
@@ -67,13 +73,18 @@ int RollDatabase::Open(int n) {
     return 0;
   }
   index = std::make_unique<RollIndex>(path);
-  lineFileSize = StreamSize(lineFile.get());
+  lineFileSize = FileSize(lineFile.get());
   nameLength = length;
   slotSize = length + 4;
+  const std::int64_t slots = (nameFileSize - kNameTrailerSize) / slotSize;
+  slotTotal = slots > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(slots);
   return 1;
 }
 
 void RollDatabase::Close() {
+  namePosition = -1;
+  linePosition = -1;
+  slotTotal = 0;
   if (index) {
     index->Close();
     index.reset();
@@ -82,11 +93,7 @@ void RollDatabase::Close() {
   nameFile.reset();
 }
 
-std::int32_t RollDatabase::SlotCount() const {
-  if (!nameFile || slotSize <= 0) return 0;
-  const std::int64_t slots = (nameFileSize - kNameTrailerSize) / slotSize;
-  return slots > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(slots);
-}
+std::int32_t RollDatabase::SlotCount() const { return nameFile ? slotTotal : 0; }
 
 void RollDatabase::ReadSlot(std::int32_t slot) {
   lineOffset = -1;
@@ -94,10 +101,12 @@ void RollDatabase::ReadSlot(std::int32_t slot) {
   if (slot < 0 || slot >= SlotCount()) return;
   unsigned char bytes[4 + kMaxNameLength];
   const std::size_t want = static_cast<std::size_t>(slotSize);
-  if (!SeekTo(nameFile.get(), static_cast<std::int64_t>(slot) * slotSize) ||
-      std::fread(bytes, 1, want, nameFile.get()) != want) {
-    return;
-  }
+  const std::int64_t at = static_cast<std::int64_t>(slot) * slotSize;
+  // The slot after the one read last needs no seek: paging and the given-name scan go in order.
+  const bool positioned = at == namePosition || SeekTo(nameFile.get(), at);
+  namePosition = -1;
+  if (!positioned || std::fread(bytes, 1, want, nameFile.get()) != want) return;
+  namePosition = at + slotSize;
   lineOffset = DecodeFixed32(bytes);
   std::memcpy(currentName, bytes + 4, static_cast<std::size_t>(nameLength));
   currentName[nameLength] = '\0';
@@ -106,13 +115,17 @@ void RollDatabase::ReadSlot(std::int32_t slot) {
 void RollDatabase::ReadSummary(std::int32_t offset, char* out) {
   out[0] = '\0';
   std::FILE* f = lineFile.get();
-  if (!f || !SeekTo(f, offset)) return;
+  if (!f || !PositionLineFile(offset)) return;
 
   int n = 0;
   int fields = 0;
   for (;;) {
     const int c = std::fgetc(f);
-    if (c == EOF) break;
+    if (c == EOF) {
+      linePosition = -1;
+      break;
+    }
+    ++linePosition;
     out[n++] = static_cast<char>(c);
     if (c == kFieldSeparator) {
       --n;
@@ -135,6 +148,11 @@ void RollDatabase::ReadSummary(std::int32_t offset, char* out) {
     if (fields >= 4 || n >= 30) break;
   }
   const int c = std::fgetc(f);
+  if (c == EOF) {
+    linePosition = -1;
+  } else if (linePosition >= 0) {
+    ++linePosition;
+  }
   if (c == kLineFeed) {
     out[n] = '\0';
     return;
@@ -145,15 +163,36 @@ void RollDatabase::ReadSummary(std::int32_t offset, char* out) {
 void RollDatabase::ReadLine(std::int32_t offset, char* out) {
   out[0] = '\0';
   std::FILE* f = lineFile.get();
-  if (!f || offset < 0 || offset >= lineFileSize || !SeekTo(f, offset)) return;
+  if (!f || offset < 0 || offset >= lineFileSize || !PositionLineFile(offset)) return;
   int n = 0;
   while (n < kLineBufferSize - 1) {
     const int c = std::fgetc(f);
-    if (c == EOF) break;
+    if (c == EOF) {
+      linePosition = -1;
+      break;
+    }
+    ++linePosition;
     out[n++] = static_cast<char>(c);
     if (c == kLineFeed) break;
   }
   out[n] = '\0';
+}
+
+bool RollDatabase::PositionLineFile(std::int64_t offset) {
+  std::FILE* f = lineFile.get();
+  const std::int64_t gap = offset - linePosition;
+  if (linePosition >= 0 && gap >= 0 && gap <= kLineSkipLimit) {
+    char skipped[kLineSkipLimit];
+    if (std::fread(skipped, 1, static_cast<std::size_t>(gap), f) == static_cast<std::size_t>(gap)) {
+      linePosition = offset;
+      return true;
+    }
+    std::clearerr(f);  // the file ended inside the gap: let the seek decide, as without the skip
+  }
+  linePosition = -1;
+  if (!SeekTo(f, offset)) return false;
+  linePosition = offset;
+  return true;
 }
 
 int RollDatabase::EnsureDataPresent() {

@@ -70,6 +70,19 @@ class RollDatabase {
   std::int32_t number = -1;
 
  private:
+  // Brings the line file's stream to `offset`: reads past a short gap ahead in place of a seek,
+  // which on a buffered stream costs a system call even when the bytes are in the buffer.
+  bool PositionLineFile(std::int64_t offset);
+
+  // The streams' buffers, given to them when they are opened: the C library would otherwise
+  // allocate one, and ask the file system for its block size, at every open of every search.
+  char lineStreamBuffer[kStreamBufferSize];
+  char nameStreamBuffer[kStreamBufferSize];
+
   std::int64_t nameFileSize = 0;
   std::int64_t lineFileSize = 0;
+  std::int32_t slotTotal = 0;  // whole slots in the name file
+  // Where each stream stands when known (-1 when not): set by the reads, dropped by seeks that fail.
+  std::int64_t namePosition = -1;
+  std::int64_t linePosition = -1;
 };

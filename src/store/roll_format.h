@@ -39,6 +39,9 @@ inline constexpr int kRowSummarySize = 41;       // summary (<= 40) and its NUL
 inline constexpr int kFilterRecordSize = 4 + kRowNameSize + kRowSummarySize;
 static_assert(kFilterRecordSize == 300);
 
+// The buffer of each stream the engine reads the roll through (the C library's usual size).
+inline constexpr int kStreamBufferSize = 4096;
+
 inline constexpr int kPathBufferSize = 256;      // file names are built in 256-byte buffers
 inline constexpr int kMaxPath = 260;
 

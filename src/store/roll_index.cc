@@ -45,12 +45,14 @@ void IndexNode::Encode(unsigned char* bytes) const {
 }
 
 RollIndex::RollIndex(const char* path) {
-  const bool exists = OpenDataFile(path, "r") != nullptr;
-  if (!exists) {
+  // Opening for reading is the existence test: a file that opens is the index.
+  indexFile = OpenDataFile(path, "rb");
+  if (!indexFile) {
     indexFile.reset(std::fopen(path, "w+b"));
     rootOffset = -1;
     secondHeaderWord = -1;
     if (indexFile) {
+      std::setvbuf(indexFile.get(), streamBuffer, _IOFBF, sizeof streamBuffer);
       created = true;
       unsigned char header[kIndexHeaderSize];
       EncodeFixed32(header, rootOffset);
@@ -60,8 +62,8 @@ RollIndex::RollIndex(const char* path) {
     return;
   }
 
-  indexFile = OpenDataFile(path, "rb");
-  fileSize = StreamSize(indexFile.get());
+  std::setvbuf(indexFile.get(), streamBuffer, _IOFBF, sizeof streamBuffer);
+  fileSize = FileSize(indexFile.get());
   unsigned char last = 0;
   bool wellFormed = fileSize >= 1 && SeekTo(indexFile.get(), fileSize - 1) &&
                     std::fread(&last, 1, 1, indexFile.get()) == 1 && last == kIndexEndByte;

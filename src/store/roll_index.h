@@ -59,6 +59,7 @@ class RollIndex {
   IndexNode rootCache;
 
  private:
+  char streamBuffer[kStreamBufferSize];  // given to indexFile: no allocation per search
   FileHandle indexFile;
   std::int64_t fileSize = 0;
   bool created = false;

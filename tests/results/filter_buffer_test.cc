@@ -53,6 +53,53 @@ TEST_F(Buffer, RecordsAreThreeHundredBytesAndPartialOnesDoNotCount) {
   EXPECT_EQ(ReadFileBytes(dir.File("history.buf")), "");
 }
 
+TEST_F(Buffer, AppendsLandAtTheEndWhateverWasReadOrReopenedBetween) {
+  ASSERT_EQ(buffer.Append(1000, "A", nullptr), 1);
+  ASSERT_EQ(buffer.Append(1001, "B", nullptr), 1);
+  EXPECT_EQ(buffer.ReadRecords(rows, 0, 1), 1);  // the stream now stands after the first record
+  ASSERT_EQ(buffer.Append(1002, "C", nullptr), 1);
+  buffer.CountRecords();                          // reopens: the stream stands at the start
+  ASSERT_EQ(buffer.Append(1003, "D", nullptr), 1);
+  ASSERT_EQ(buffer.Reopen(), 1);
+  ASSERT_EQ(buffer.Append(1004, "E", nullptr), 1);
+  buffer.CountRecords();
+  ASSERT_EQ(buffer.RecordCount(), 5);
+  const std::string bytes = ReadFileBytes(dir.File("history.buf"));
+  ASSERT_EQ(bytes.size(), 1500u);
+  for (int i = 0; i < 5; ++i) {
+    EXPECT_EQ(bytes.substr(i * 300, 4), Le32(1000 + i)) << "record " << i;
+    EXPECT_EQ(bytes[i * 300 + 4], 'A' + i) << "record " << i;
+  }
+}
+
+// Emptying and reopening a buffer that is already empty and unused are skipped; whatever came
+// between must still be emptied or brought out.
+TEST_F(Buffer, EmptyAndReopenStillMeanWhatTheySayAfterAnything) {
+  const std::string file = dir.File("history.buf");
+  EXPECT_EQ(buffer.Empty(), 1);
+  EXPECT_EQ(buffer.Empty(), 1);
+  EXPECT_EQ(buffer.Reopen(), 1);
+  ASSERT_EQ(buffer.Append(1000, "A", nullptr), 1);
+  EXPECT_EQ(buffer.Empty(), 1);  // after an append: really emptied
+  EXPECT_EQ(ReadFileBytes(file), "");
+  ASSERT_EQ(buffer.Append(1001, "B", nullptr), 1);
+  EXPECT_EQ(buffer.Reopen(), 1);  // after an append: really reopened, so the record is out
+  EXPECT_EQ(ReadFileBytes(file).size(), 300u);
+  EXPECT_EQ(buffer.FirstPage(rows), 1);
+  EXPECT_EQ(buffer.Empty(), 1);  // after a read
+  EXPECT_EQ(ReadFileBytes(file), "");
+  EXPECT_EQ(buffer.FirstPage(rows), 0);
+  WriteFileBytes(file, std::string(600, 'x'));  // written behind the buffer's back after a read
+  EXPECT_EQ(buffer.Reopen(), 1);
+  EXPECT_EQ(buffer.Empty(), 1);
+  EXPECT_EQ(ReadFileBytes(file), "");
+  buffer.Close();
+  EXPECT_EQ(buffer.Empty(), 1);  // after a close
+  EXPECT_TRUE(buffer.IsOpen());
+  buffer.CountRecords();
+  EXPECT_EQ(buffer.RecordCount(), 0);
+}
+
 TEST_F(Buffer, PagesTwentyFiveRecordsByTen) {
   Fill(25);
   EXPECT_EQ(buffer.RecordCount(), 25);

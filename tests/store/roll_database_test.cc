@@ -165,3 +165,58 @@ TEST_F(RollFiles, FilesMasteredInUpperCaseAreFound) {
   EXPECT_FALSE(FileExists(dir.File("mroll.tre")));  // the existing index was used, not a new one
   EXPECT_TRUE(boxes.boxes().empty());
 }
+
+// The reads remember where the streams stand to save seeks; whatever the order of the reads,
+// each must give what it gives on a freshly opened database.
+TEST_F(RollFiles, ReadsInAnyOrderGiveWhatAFreshOpenGives) {
+  std::string lines;
+  std::vector<int> offsets;
+  std::vector<std::pair<int, std::string>> slots;
+  for (int i = 0; i < 200; ++i) {
+    offsets.push_back(static_cast<int>(lines.size()));
+    slots.push_back({offsets.back(), "N" + std::to_string(i)});
+    // Mostly short lines, now and then one longer than a stream buffer.
+    const std::string field = i % 37 == 5 ? std::string(5000 + i, 'w') : std::string(1 + i % 45, 'a' + i % 26);
+    lines += field + kFF + "F" + std::to_string(i) + kFF + "\n";
+  }
+  lines += "unterminated";
+  const int tail = static_cast<int>(lines.size()) - 12;
+  OpenWith(lines, NameFile(8, slots));
+
+  RollDatabase fresh(location);
+  char got[kLineBufferSize + 8];
+  char want[kLineBufferSize + 8];
+  auto expectSame = [&](int offset, const std::string& context) {
+    ASSERT_EQ(fresh.Open(1), 1);
+    fresh.ReadSummary(offset, want);
+    database.ReadSummary(offset, got);
+    EXPECT_STREQ(got, want) << "summary at " << offset << ", " << context;
+    ASSERT_EQ(fresh.Open(1), 1);
+    fresh.ReadLine(offset, want);
+    database.ReadLine(offset, got);
+    EXPECT_STREQ(got, want) << "line at " << offset << ", " << context;
+  };
+  // Pages of summaries from many starts (forward in steps, the same start twice, backwards, a
+  // jump past a long line, to the end of the file and past it), each followed by one whole line
+  // and the slots of the page read twice over.
+  const std::vector<int> starts = {0, 0, 10, 4, 42, 36, 190, 195, 100, 150, 0};
+  for (int start : starts) {
+    for (int i = start; i < start + 10 && i < 200; ++i) {
+      database.ReadSummary(offsets[static_cast<std::size_t>(i)], got);
+      ASSERT_EQ(fresh.Open(1), 1);
+      fresh.ReadSummary(offsets[static_cast<std::size_t>(i)], want);
+      EXPECT_STREQ(got, want) << "page from " << start << ", row " << i;
+    }
+    expectSame(offsets[static_cast<std::size_t>(start + 3)], "after the page from " + std::to_string(start));
+    expectSame(tail, "the unterminated tail");
+    expectSame(tail + 5, "inside the tail");
+    expectSame(offsets[static_cast<std::size_t>(start)] + 1, "one byte into a line");
+    for (int i = start; i < start + 10; ++i) {
+      for (int twice = 0; twice < 2; ++twice) {
+        database.ReadSlot(i);
+        EXPECT_EQ(database.lineOffset, i < 200 ? offsets[static_cast<std::size_t>(i)] : -1) << "slot " << i;
+        EXPECT_EQ(std::string(database.currentName), i < 200 ? "N" + std::to_string(i) : "") << "slot " << i;
+      }
+    }
+  }
+}

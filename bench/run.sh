@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Regenerates the benchmark report in one go:
+#   1. builds rollkit, the benchmarks and (when its sources are there) the viewer probe;
+#   2. generates and builds the full-size roll once into bench/data/ (reused on later runs), and
+#      a 100,000-entry roll for the memory comparison;
+#   3. copies the full roll into SQLite once;
+#   4. checks that engine and SQLite answer alike, then runs the benchmark suite;
+#   5. measures whole processes: rollkit search (hyperfine, /usr/bin/time -v) and the viewer's
+#      start-up and memory under the offscreen platform;
+#   6. rewrites the tables of bench/README.md.
+#
+# Settings (environment): ENTRIES (6300000), SEED (1), REPS (7 repetitions per case), MIN_TIME
+# (0.3 s per repetition), BUILD_DIR (build-bench), JOBS (2 build jobs).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+entries="${ENTRIES:-6300000}"
+seed="${SEED:-1}"
+reps="${REPS:-7}"
+min_time="${MIN_TIME:-0.3}"
+build="${BUILD_DIR:-build-bench}"
+jobs="${JOBS:-2}"
+
+data="$(pwd)/bench/data"
+roll="$data/roll-$entries-$seed"
+small="$data/roll-100000-$seed"
+family="$data/family"
+results="$data/results"
+mkdir -p "$family" "$results"
+rm -f "$results"/*
+
+quiet() { nice -n 10 "$@"; }
+step() { printf '\n== %s\n' "$*" >&2; }
+
+step "build ($build)"
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVENHOLT_BUILD_BENCH=ON \
+  -DDRAVENHOLT_BUILD_TESTS=OFF -DDRAVENHOLT_BUILD_TOOLS=ON -DDRAVENHOLT_BUILD_VIEWER=ON >/dev/null
+targets=(rollkit roll_bench load_sqlite)
+viewer=""
+if cmake --build "$build" --target help | grep -q '^viewer_probe:'; then
+  targets+=(viewer_probe)
+  viewer="$build/bench/viewer_probe"
+fi
+quiet cmake --build "$build" -j "$jobs" --target "${targets[@]}"
+rollkit="$build/src/tools/rollkit"
+
+# A roll is complete when its index is there: the builder renames its files into place last.
+make_roll() {
+  local n="$1" dir="$2"
+  if [[ -f "$dir/mroll.tre" ]]; then
+    echo "reusing $dir" >&2
+    return
+  fi
+  mkdir -p "$dir"
+  quiet "$rollkit" generate --entries "$n" --seed "$seed" "$dir.csv"
+  quiet "$rollkit" build --force "$dir.csv" "$dir"
+  rm -f "$dir.csv"
+}
+step "rolls"
+make_roll "$entries" "$roll"
+make_roll 100000 "$small"
+
+"$rollkit" check "$roll" >"$results/check.txt"
+
+step "SQLite copy"
+if [[ ! -f "$roll.sqlite" || "$roll/mroll.tre" -nt "$roll.sqlite" ]]; then
+  quiet "$build/bench/load_sqlite" "$roll/" "$roll.sqlite"
+else
+  echo "reusing $roll.sqlite" >&2
+fi
+
+bench=("$build/bench/roll_bench" "--roll=$roll/" "--family=$family/" "--sqlite=$roll.sqlite")
+step "same answers on both sides"
+"${bench[@]}" --check-only --picks="$results/picks.tsv"
+pick() { awk -F'\t' -v k="$1" '$1 == k { print $2 }' "$results/picks.tsv"; }
+single="$(pick single)"
+median="$(pick median)"
+common="$(pick common)"
+given="$(pick given)"
+
+step "benchmarks ($reps repetitions of at least $min_time s per case)"
+quiet "${bench[@]}" --benchmark_repetitions="$reps" --benchmark_min_time="$min_time" \
+  --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+  --benchmark_out="$results/bench.json" --benchmark_out_format=json
+
+step "rollkit search, whole process"
+q() { printf '%q' "$1"; }
+quiet hyperfine --style basic --warmup 3 --min-runs 20 --export-json "$results/hyperfine-rollkit.json" \
+  -n "single" "$rollkit search --data $(q "$roll") $(q "$single")" \
+  -n "median" "$rollkit search --data $(q "$roll") $(q "$median")" \
+  -n "common" "$rollkit search --data $(q "$roll") $(q "$common")" \
+  -n "common_given" "$rollkit search --data $(q "$roll") --given $(q "$given") $(q "$common")"
+peak() {  # name, command...: peak resident set size in kB, from /usr/bin/time -v
+  local name="$1"
+  shift
+  /usr/bin/time -v "$@" >/dev/null 2>"$results/time-$name.txt" || true
+  awk -F': ' '/Maximum resident set size/ { print $2 }' "$results/time-$name.txt" >"$results/peak-$name.kb"
+}
+peak rollkit-common "$rollkit" search --data "$roll" "$common"
+peak rollkit-common-given "$rollkit" search --data "$roll" --given "$given" "$common"
+"$build/bench/roll_bench" "--roll=$small/" "--family=$family/" --picks-only --picks="$results/picks-small.tsv"
+small_common="$(awk -F'\t' '$1 == "common" { print $2 }' "$results/picks-small.tsv")"
+peak rollkit-small "$rollkit" search --data "$small" "$small_common"
+
+if [[ -n "$viewer" ]]; then
+  step "viewer, offscreen"
+  runtime="$data/runtime"
+  mkdir -p "$runtime"
+  chmod 700 "$runtime"
+  printf '[Kinloom7m]\nKinloomDir=%s/\nMRPath=%s/\n' "$family" "$roll" >"$data/brevik.ini"
+  export QT_QPA_PLATFORM=offscreen BREVIK_INI="$data/brevik.ini" XDG_RUNTIME_DIR="$runtime"
+  quiet hyperfine --style basic --warmup 3 --min-runs 20 --export-json "$results/hyperfine-viewer.json" \
+    -n "startup" "$viewer startup"
+  for i in $(seq 1 15); do "$viewer" startup; done | awk '/first paint/ { print $4 }' >"$results/first-paint.ms"
+  peak viewer-idle "$viewer" idle
+  peak viewer-paged "$viewer" page "$common"
+  "$viewer" page "$common" | grep pages >"$results/viewer-pages.txt" || true
+fi
+
+step "report"
+python3 bench/report.py --results "$results" --roll "$roll" --small "$small" --entries "$entries" \
+  --seed "$seed" --readme bench/README.md
+echo "bench/README.md rewritten" >&2
