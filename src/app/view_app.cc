@@ -17,6 +17,12 @@ namespace {
 constexpr int kRaiseTimeoutMs = 3000;
 }  // namespace
 
+void SetDesktopIdentity() {
+  QApplication::setApplicationName(QString::fromLatin1(kAppTitle));
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(kDesktopFileName));
+  QApplication::setWindowIcon(AppIcon());
+}
+
 CViewApp::CViewApp() = default;
 
 CViewApp::~CViewApp() {

@@ -13,6 +13,12 @@ inline constexpr const char* kMutexNameFormat = "PreventAnother%s";
 inline constexpr const char* kDocumentName = "IDB_BACKDROP";
 inline constexpr const char* kCreateDocumentMessage = "Failed to create empty document.";
 inline constexpr unsigned kRunErrorMode = 0x8001;
+// The id of the program's desktop entry (org.dravenholt.Dravenholt.desktop).
+inline constexpr const char* kDesktopFileName = "org.dravenholt.Dravenholt";
+
+// The program's identity on the desktop, set once the QApplication exists: its name, the desktop
+// entry the window system matches its windows to, and the icon every window shows by default.
+void SetDesktopIdentity();
 
 class CViewApp {
  public:

@@ -40,6 +40,8 @@ void BitmapButton::paintEvent(QPaintEvent*) {
     face = &focus_;
   }
   QPainter painter(this);
+  // Scaled pixel for pixel on a high-density screen, as the backdrop around it is.
+  painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
   painter.drawPixmap(0, 0, *face);
 }
 

@@ -23,6 +23,8 @@ int CHistView::OnCreate() {
     edit->setProperty("controlId", static_cast<int>(g.id));
     edit->setGeometry(g.x, g.y, g.width, g.height);
     edit->setMaxLength(g.limit);
+    // The captions over the fields are part of the backdrop; a screen reader needs them here.
+    edit->setAccessibleName(row == 0 ? tr("Surname") : tr("Given Name"));
     // No text cursor over the fields: the view decides the cursor everywhere.
     edit->setCursor(Qt::ArrowCursor);
     // Enter in a name field is the Search command.
@@ -52,21 +54,8 @@ void CHistView::DoSearch(const char* surname) {
 
 void CHistView::OnLButtonDown(const QPoint& point) {
   if (!rcResultList.contains(point)) return;
-  const int h = TextHeight();
-  const int row = (point.y() - kRowTop) / h;
-  const int rowCount = m_pResults->RowCount();
-  QRegion changed;
-  if (m_nSelRow >= 0) changed += RowRect(m_nSelRow);
-  if (rowCount > 0 && row < rowCount) {
-    m_nSelRow = row;
-    changed += RowRect(row);
-    m_pMoreInfoBtn->setEnabled(true);
-  } else {
-    m_nSelRow = -1;
-    m_pMoreInfoBtn->setEnabled(false);
-  }
-  // The paint restores the old row from the backdrop and inverts the new one.
-  if (m_pDocument && m_pDocument->backdrop) RepaintInPlace(changed);
+  // A point below the last row is no row, and clears the selection.
+  SelectRow((point.y() - kRowTop) / TextHeight());
 }
 
 void CHistView::OnLButtonDblClk(const QPoint& point) {

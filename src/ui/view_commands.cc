@@ -13,6 +13,7 @@
 #include "ui/help_window.h"
 #include "ui/more_info_dialog.h"
 #include "ui/row_fields.h"
+#include "ui/view_accessible.h"
 #include "ui/view_view.h"
 
 namespace {
@@ -49,6 +50,7 @@ void CViewView::OnClear() {
   m_pEdit[1]->clear();
   m_pEdit[0]->setFocus();
   m_nSelRow = -1;
+  NotifyResultsChanged(this);
 }
 
 void CViewView::OnHelp() {

@@ -1,5 +1,6 @@
 #include "ui/view_view.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include <QFocusEvent>
@@ -14,6 +15,7 @@
 #include "ui/bitmap_button.h"
 #include "ui/help_window.h"
 #include "ui/row_fields.h"
+#include "ui/view_accessible.h"
 
 bool g_bShuttingDown = false;
 bool g_bFirstDraw = true;
@@ -43,6 +45,8 @@ CViewView::CViewView(CViewDoc* document, const DataLocation& location, QWidget* 
     : QWidget(parent), m_pDocument(document), m_location(location) {
   // Every cursor over the view is the view's choice: the arrow, or the hourglass while busy.
   setCursor(Qt::ArrowCursor);
+  // The painted count line and result table are described to assistive technology.
+  InstallViewAccessibility();
   const char* family = m_location.familyDirectory ? m_location.familyDirectory.get() : "";
   m_strHelpPath = QString::fromLocal8Bit(family) + QLatin1String(kHelpFileName);
 }
@@ -74,9 +78,11 @@ void CViewView::CreateButtons() {
     button->show();
     return button;
   };
-  auto page = [this](int id, const QRect& rect, const char* up, const char* down,
-                     const char* focus, const char* dim) {
+  auto page = [this](int id, const QString& name, const QRect& rect, const char* up,
+                     const char* down, const char* focus, const char* dim) {
     auto* button = new BitmapButton(this);
+    // The button is a picture and its caption is on the backdrop; it is named for screen readers.
+    button->setAccessibleName(name);
     button->setGeometry(rect);
     button->setProperty("commandId", id);
     button->LoadBitmaps(up, down, focus, dim);
@@ -94,11 +100,11 @@ void CViewView::CreateButtons() {
   m_pMoreInfoBtn = push("&More Info", IDC_MORE_INFO, Ltrb(264, 425, 360, 445));
   m_pMoreInfoBtn->setEnabled(false);
   connect(m_pMoreInfoBtn, &QPushButton::clicked, this, &CViewView::OnMoreInfo);
-  m_pPrevBtn = page(IDC_PREV_PAGE, Ltrb(535, 165, 555, 185), "IDB_PREV_UP", "IDB_PREV_DOWN",
-                    "IDB_PREV_FOCUS", "IDB_PREV_DIM");
+  m_pPrevBtn = page(IDC_PREV_PAGE, tr("Previous page"), Ltrb(535, 165, 555, 185), "IDB_PREV_UP",
+                    "IDB_PREV_DOWN", "IDB_PREV_FOCUS", "IDB_PREV_DIM");
   connect(m_pPrevBtn, &QAbstractButton::clicked, this, &CViewView::OnPrevPage);
-  m_pNextBtn = page(IDC_NEXT_PAGE, Ltrb(561, 165, 581, 185), "IDB_NEXT_UP", "IDB_NEXT_DOWN",
-                    "IDB_NEXT_FOCUS", "IDB_NEXT_DIM");
+  m_pNextBtn = page(IDC_NEXT_PAGE, tr("Next page"), Ltrb(561, 165, 581, 185), "IDB_NEXT_UP",
+                    "IDB_NEXT_DOWN", "IDB_NEXT_FOCUS", "IDB_NEXT_DIM");
   connect(m_pNextBtn, &QAbstractButton::clicked, this, &CViewView::OnNextPage);
   m_pHelpBtn = push("Help", IDC_HELP_BUTTON, Ltrb(365, 425, 461, 445));
   connect(m_pHelpBtn, &QPushButton::clicked, this, &CViewView::OnHelp);
@@ -164,6 +170,32 @@ QString CViewView::CountLine() const {
   return QString::fromLatin1(CountLineText(m_pResults ? m_pResults->ResultCount() : 0));
 }
 
+int CViewView::ShownRowCount() const {
+  return m_pResults ? std::clamp(m_pResults->RowCount(), 0, kRowTextCount) : 0;
+}
+
+QString CViewView::FieldText(int row, int column) const {
+  if (row < 0 || row >= ShownRowCount() || column < 0 || column >= kRowFieldCount) return {};
+  return FromWindows1252(SplitRowText(m_szRowText[row], kRowTextSize).field[column]);
+}
+
+void CViewView::SelectRow(int row) {
+  const int old = m_nSelRow;
+  QRegion changed;
+  if (m_nSelRow >= 0) changed += RowRect(m_nSelRow);
+  if (row >= 0 && row < ShownRowCount()) {
+    m_nSelRow = row;
+    changed += RowRect(row);
+    if (m_pMoreInfoBtn) m_pMoreInfoBtn->setEnabled(true);
+  } else {
+    m_nSelRow = -1;
+    if (m_pMoreInfoBtn) m_pMoreInfoBtn->setEnabled(false);
+  }
+  // The paint restores the old row from the backdrop and inverts the new one.
+  if (m_pDocument && m_pDocument->backdrop) RepaintInPlace(changed);
+  if (m_nSelRow != old) NotifySelectionChanged(this, old, m_nSelRow);
+}
+
 // --- painting ---
 
 bool CViewView::PaintedUnderChildrenOnly(const QRegion& region) const {
@@ -185,6 +217,10 @@ void CViewView::paintEvent(QPaintEvent* event) {
 
 void CViewView::OnDraw(QPainter& painter, bool fullPaint) {
   if (m_pDocument && m_pDocument->backdrop && m_pResults) {
+    // On a high-density screen the picture is scaled pixel for pixel, without smoothing: its
+    // captions, rules and field boxes keep sharp edges at exactly their places, at 1.5 as at 2.
+    // The rows, the count line and the inversion are drawn at the screen's own resolution.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawPixmap(0, 0, *m_pDocument->backdrop);
     DrawRows(painter, m_pResults->RowCount(), m_pResults->ResultCount());
   }
@@ -242,8 +278,14 @@ void CViewView::InvertRow(QPainter& painter, int row) {
 }
 
 void CViewView::RepaintInPlace(const QRegion& region) {
+  // At a fractional device-pixel ratio an edge of a cell or of the list falls inside a physical
+  // pixel, which the text's anti-aliasing or the inversion may touch while the repaint's clip,
+  // rounded the other way, leaves it out; that pixel would keep the old page. One logical pixel
+  // more on every side takes such pixels in; the paint redraws them from the backdrop as before.
+  QRegion grown;
+  for (const QRect& rect : region) grown += rect.adjusted(-1, -1, 1, 1);
   m_bInPlace = true;
-  repaint(region);
+  repaint(grown);
   m_bInPlace = false;
 }
 
@@ -263,6 +305,7 @@ void CViewView::ShowPage() {
   const int rows = std::min(m_pResults->RowCount(), kRowTextCount);
   for (int i = 0; i < rows; ++i) m_pResults->FormatRow(i, m_szRowText[i]);
   RepaintResults();
+  NotifyResultsChanged(this);
 }
 
 HelpWindow* CViewView::Help() const { return m_pHelpWindow.data(); }

@@ -108,6 +108,13 @@ class CViewView : public QWidget {
   QRect CellRect(int row, int column) const;
   // The count line as DrawCountLine draws it now.
   QString CountLine() const;
+  // The rows of the current page, as many as are painted.
+  int ShownRowCount() const;
+  // The text painted in `column` of `row` (empty for a missing field or a row not shown).
+  QString FieldText(int row, int column) const;
+  // Makes `row` the selected row, or clears the selection for a row that is not shown (-1 for
+  // none): moves the highlight, switches More Info and tells assistive technology.
+  void SelectRow(int row);
   HelpWindow* Help() const;
   const QString& HelpFilePath() const { return m_strHelpPath; }
 

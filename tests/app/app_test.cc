@@ -162,6 +162,19 @@ TEST_F(StartUpTest, TheAboutCommandShowsTheBoxAndEveryCloseKeyClosesIt) {
   app.ExitInstance();
 }
 
+TEST_F(StartUpTest, TheWindowCarriesTheDesktopEntrysIdAndTheIconFromTheResources) {
+  SetDesktopIdentity();
+  EXPECT_EQ(QGuiApplication::desktopFileName(), QStringLiteral("org.dravenholt.Dravenholt"));
+  EXPECT_EQ(QApplication::applicationName(), QStringLiteral("Dravenholt"));
+  CViewApp app;
+  ASSERT_EQ(app.InitInstance(), 1);
+  // Every size the icon theme gets is in the resources, so the window system can choose.
+  const QList<QSize> sizes = app.MainWindow()->windowIcon().availableSizes();
+  for (int side : {32, 64, 128, 256}) EXPECT_TRUE(sizes.contains(QSize(side, side))) << side;
+  EXPECT_FALSE(QApplication::windowIcon().isNull());
+  app.ExitInstance();
+}
+
 TEST(DocumentTest, LoadsTheBackdropWhateverTheNameAndOnlyOnce) {
   for (const char* name : {"IDB_BACKDROP", "", "/etc/passwd"}) {
     CViewDoc document;
