@@ -32,5 +32,12 @@ std::int64_t StreamSize(std::FILE* f);
 // file system rather than seeking, so the stream's buffer and position are left alone.
 std::int64_t FileSize(std::FILE* f);
 
+// The position of a stream, or -1.
+std::int64_t StreamPosition(std::FILE* f);
+
+// Whether `path` still names the file an open stream reads and writes: false when the file was
+// removed, renamed away or replaced by another file or a directory since the stream was opened.
+bool StreamIsFileAt(std::FILE* f, const char* path);
+
 // Seeks to an absolute position; false when the platform refuses (negative or unrepresentable).
 bool SeekTo(std::FILE* f, std::int64_t offset);

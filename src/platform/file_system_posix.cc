@@ -53,6 +53,19 @@ std::int64_t FileSize(std::FILE* f) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
+std::int64_t StreamPosition(std::FILE* f) {
+  if (!f) return -1;
+  const off_t p = ftello(f);
+  return p < 0 ? -1 : static_cast<std::int64_t>(p);
+}
+
+bool StreamIsFileAt(std::FILE* f, const char* path) {
+  struct stat open;
+  struct stat named;
+  if (!f || fstat(fileno(f), &open) != 0 || stat(path, &named) != 0) return false;
+  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
 bool SeekTo(std::FILE* f, std::int64_t offset) {
   if (!f || offset < 0) return false;
   return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;

@@ -20,8 +20,9 @@ FilterBuffer::~FilterBuffer() { Close(); }
 
 int FilterBuffer::Empty() {
   recordCount = 0;
-  // Emptied already and not used since (a search resets the list twice): nothing to do.
-  if (isOpen && untouched) return 1;
+  // Emptied already and not used since (a search resets the list twice): nothing to do, as long
+  // as the file is still there.
+  if (StillEmptied()) return 1;
   Close();
   if (path.size() <= kMaxPathLength) {
     // Closed again at once: some file systems write out a file that is closed after being
@@ -39,11 +40,17 @@ int FilterBuffer::Empty() {
 
 int FilterBuffer::Reopen() {
   // Nothing was written since the file was emptied, so there is nothing a reopen would bring out.
-  if (isOpen && untouched) return 1;
+  if (StillEmptied()) return 1;
   Close();
   if (path.size() <= kMaxPathLength) file.reset(std::fopen(path.c_str(), "rb+"));
   isOpen = file != nullptr;
   return isOpen ? 1 : 0;
+}
+
+bool FilterBuffer::StillEmptied() const {
+  // The file may have been removed or replaced since (the family directory is the user's own):
+  // then the stream writes into a file nobody will read, and only a real reopen finds that out.
+  return isOpen && untouched && StreamIsFileAt(file.get(), path.c_str());
 }
 
 void FilterBuffer::Close() {
@@ -66,8 +73,8 @@ void FilterBuffer::CountRecords() {
 
 std::int64_t FilterBuffer::Position() {
   if (!isOpen) return 0;
-  const off_t p = ftello(file.get());
-  return p < 0 ? 0 : static_cast<std::int64_t>(p);
+  const std::int64_t p = StreamPosition(file.get());
+  return p < 0 ? 0 : p;
 }
 
 int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {

@@ -49,6 +49,7 @@ class FilterBuffer {
 
  private:
   std::int64_t Position();
+  bool StillEmptied() const;  // emptied and unused since, and the file is still the one at path
 
   std::unique_ptr<char[]> appendBuffer;  // given to the stream of an emptied buffer
   FileHandle file;
