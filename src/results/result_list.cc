@@ -11,6 +11,8 @@
 
 namespace {
 
+constexpr std::size_t kScanBufferSize = 64 * 1024;
+
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
@@ -118,25 +120,26 @@ int ResultList::FilterByGivenName(const char* given) {
   const int compare = prefix < database.nameLength ? prefix : database.nameLength;
 
   bool lost = false;
+  if (!scanBuffer) scanBuffer = std::make_unique_for_overwrite<unsigned char[]>(kScanBufferSize);
   std::int64_t written = 0;
-  for (; cursor < end; ++cursor) {
-    database.ReadSlot(cursor);
-    // Only the first `compare` characters of the normalised slot name take part, so only they
-    // are worked out: the name's characters upper-cased, and spaces from its end on.
-    const char* name = database.currentName;
-    bool match = true;
-    for (int i = 0; i < compare; ++i) {
-      const char c = *name != '\0' ? Upper(*name++) : ' ';
-      if (c != key[i]) {
-        match = false;
-        break;
-      }
-    }
-    if (!match) continue;
+  auto consider = [&] {
+    if (!CurrentNameMatches(key, compare)) return;
     if (filterBuffer->Append(database.lineOffset, database.currentName, nullptr) == 1) {
       ++written;
     } else {
       lost = true;
+    }
+  };
+  while (cursor < end) {
+    const int run = database.ReadSlotRun(cursor, end, scanBuffer.get(), kScanBufferSize);
+    if (run == 0) {  // past the name file's end or a failed read: slot by slot, as ReadSlot reads
+      database.ReadSlot(cursor++);
+      consider();
+      continue;
+    }
+    for (int i = 0; i < run; ++i, ++cursor) {
+      database.TakeSlot(scanBuffer.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(database.slotSize));
+      consider();
     }
   }
 
@@ -147,6 +150,17 @@ int ResultList::FilterByGivenName(const char* given) {
   TakeFilteredPage(filterBuffer->FirstPage(rows));
   if (lost) Tell(kFilterBufferWriteMessage, filterBuffer->Path());
   return 0;
+}
+
+bool ResultList::CurrentNameMatches(const char* key, int compare) const {
+  // Only the first `compare` characters of the normalised slot name take part, so only they are
+  // worked out: the name's characters upper-cased, and spaces from its end on.
+  const char* name = database.currentName;
+  for (int i = 0; i < compare; ++i) {
+    const char c = *name != '\0' ? Upper(*name++) : ' ';
+    if (c != key[i]) return false;
+  }
+  return true;
 }
 
 void ResultList::FillSummaries() {

@@ -69,12 +69,16 @@ class ResultList {
   void FillSummaries();
   void TakeFilteredPage(int read);
   void NormaliseGivenName(char* text) const;
+  // Whether the current slot's name, normalised, begins with the first `compare` characters of
+  // `key`.
+  bool CurrentNameMatches(const char* key, int compare) const;
 
   std::int32_t first = 0;  // a new list is the empty range [0, 0)
   std::int32_t cursor = 0;
   std::int32_t end = 0;
   int rowCount = 0;
   std::unique_ptr<FilterBuffer> filterBuffer;
+  std::unique_ptr<unsigned char[]> scanBuffer;  // the given-name scan's slots, read a run at a time
   RollDatabase& database;
   int mode = 1;  // 1 range, 0 filtered
   ResultRow rows[kMaxRowsPerPage];

@@ -107,8 +107,28 @@ void RollDatabase::ReadSlot(std::int32_t slot) {
   namePosition = -1;
   if (!positioned || std::fread(bytes, 1, want, nameFile.get()) != want) return;
   namePosition = at + slotSize;
-  lineOffset = DecodeFixed32(bytes);
-  std::memcpy(currentName, bytes + 4, static_cast<std::size_t>(nameLength));
+  TakeSlot(bytes);
+}
+
+int RollDatabase::ReadSlotRun(std::int32_t first, std::int32_t end, unsigned char* out, std::size_t size) {
+  if (first < 0 || slotSize <= 0) return 0;
+  const std::int64_t last = end < SlotCount() ? end : SlotCount();
+  const std::int64_t fit = static_cast<std::int64_t>(size / static_cast<std::size_t>(slotSize));
+  const std::int64_t count = last - first < fit ? last - first : fit;
+  if (count <= 0) return 0;
+  const std::int64_t at = static_cast<std::int64_t>(first) * slotSize;
+  const bool positioned = at == namePosition || SeekTo(nameFile.get(), at);
+  namePosition = -1;
+  if (!positioned) return 0;
+  const std::size_t want = static_cast<std::size_t>(count * slotSize);
+  const std::size_t got = std::fread(out, 1, want, nameFile.get());
+  if (got == want) namePosition = at + static_cast<std::int64_t>(want);
+  return static_cast<int>(got / static_cast<std::size_t>(slotSize));
+}
+
+void RollDatabase::TakeSlot(const unsigned char* slotBytes) {
+  lineOffset = DecodeFixed32(slotBytes);
+  std::memcpy(currentName, slotBytes + 4, static_cast<std::size_t>(nameLength));
   currentName[nameLength] = '\0';
 }
 

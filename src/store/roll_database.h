@@ -41,6 +41,12 @@ class RollDatabase {
 
   // Slot `slot` into lineOffset and currentName; a slot outside the name file gives -1 and "".
   void ReadSlot(std::int32_t slot);
+  // Reads the slots from `first` on in one read, as many whole ones as `size` bytes of `out` hold
+  // and lie before both `end` and the end of the name file; returns how many (0 when none could
+  // be read). TakeSlot then makes each of them current as ReadSlot would have: a scan over many
+  // slots reads them a buffer at a time rather than a slot per call into the C library.
+  int ReadSlotRun(std::int32_t first, std::int32_t end, unsigned char* out, std::size_t size);
+  void TakeSlot(const unsigned char* slotBytes);
   // The one-line summary of the entry at `lineOffset` into `out` (at least 35 bytes).
   void ReadSummary(std::int32_t lineOffset, char* out);
   // The entry's whole line, its LF included, NUL-terminated, into `out` (kLineBufferSize bytes);

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 
 #include "support/scoped_temp_dir.h"
@@ -219,4 +221,53 @@ TEST_F(RollFiles, ReadsInAnyOrderGiveWhatAFreshOpenGives) {
       }
     }
   }
+}
+
+TEST_F(RollFiles, SlotRunsGiveWhatReadSlotGives) {
+  std::vector<std::pair<int, std::string>> slots;
+  for (int i = 0; i < 300; ++i) slots.push_back({i * 7, "S" + std::to_string(i)});
+  OpenWith("x\n", NameFile(11, slots));
+  ASSERT_EQ(database.slotSize, 15);
+
+  RollDatabase fresh(location);
+  ASSERT_EQ(fresh.Open(1), 1);
+  std::vector<unsigned char> run(15 * 64 + 14);  // room for 64 slots and part of another
+  // Runs from several starts, with ends before, at and past the file's end, each after a single
+  // slot read somewhere else so that the stream is not where the run starts.
+  const std::vector<std::pair<int, int>> spans = {{0, 10}, {10, 300}, {5, 6}, {290, 400}, {299, 300}, {42, 2000}};
+  for (const auto& [first, end] : spans) {
+    database.ReadSlot(first > 0 ? first - 1 : 100);
+    const int expected = std::min({end, 300, first + 64}) - first;
+    const int got = database.ReadSlotRun(first, end, run.data(), run.size());
+    ASSERT_EQ(got, expected) << first << ".." << end;
+    for (int i = 0; i < got; ++i) {
+      database.TakeSlot(run.data() + static_cast<std::size_t>(i) * 15);
+      fresh.ReadSlot(first + i);
+      EXPECT_EQ(database.lineOffset, fresh.lineOffset) << "slot " << first + i;
+      EXPECT_STREQ(database.currentName, fresh.currentName) << "slot " << first + i;
+    }
+    // The slot after the run reads right, whether or not the stream is already there.
+    database.ReadSlot(first + got);
+    fresh.ReadSlot(first + got);
+    EXPECT_EQ(database.lineOffset, fresh.lineOffset);
+  }
+  // Nothing to read: before the start, at or past the end, or no room for one slot.
+  EXPECT_EQ(database.ReadSlotRun(-1, 10, run.data(), run.size()), 0);
+  EXPECT_EQ(database.ReadSlotRun(300, 400, run.data(), run.size()), 0);
+  EXPECT_EQ(database.ReadSlotRun(20, 20, run.data(), run.size()), 0);
+  EXPECT_EQ(database.ReadSlotRun(0, 10, run.data(), 14), 0);
+}
+
+TEST_F(RollFiles, ARunOverANameFileCutShortSinceItWasOpenedReadsOnlyWholeSlots) {
+  std::vector<std::pair<int, std::string>> slots;
+  for (int i = 0; i < 100; ++i) slots.push_back({i, "N" + std::to_string(i)});
+  OpenWith("x\n", NameFile(8, slots));
+  std::filesystem::resize_file(dir.File("mroll.cor"), 12 * 40 + 5);
+  std::vector<unsigned char> run(12 * 100);
+  ASSERT_EQ(database.ReadSlotRun(0, 100, run.data(), run.size()), 40);
+  database.TakeSlot(run.data() + 12 * 39);
+  EXPECT_STREQ(database.currentName, "N39");
+  EXPECT_EQ(database.ReadSlotRun(40, 100, run.data(), run.size()), 0);
+  database.ReadSlot(40);
+  EXPECT_EQ(database.lineOffset, -1);
 }
