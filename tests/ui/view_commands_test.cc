@@ -206,6 +206,7 @@ TEST_F(CommandsTest, HelpOpensTheGuideAndClosesWithTheProgram) {
   EXPECT_TRUE(help->Text().contains(path));
   EXPECT_TRUE(help->Text().contains(QStringLiteral("is not there")));
   EXPECT_TRUE(help->Text().contains(QStringLiteral("brevik.ini")));
+  EXPECT_TRUE(help->Text().contains(QStringLiteral("/usr/share/dravenholt/sample/")));
 
   // Help again brings the same window back.
   help->hide();
