@@ -35,9 +35,16 @@ std::int64_t FileSize(std::FILE* f);
 // The position of a stream, or -1.
 std::int64_t StreamPosition(std::FILE* f);
 
-// Whether `path` still names the file an open stream reads and writes: false when the file was
-// removed, renamed away or replaced by another file or a directory since the stream was opened.
-bool StreamIsFileAt(std::FILE* f, const char* path);
+// Which file an open stream reads and writes, as the file system tells them apart.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t file = 0;
+  bool known = false;
+};
+FileIdentity IdentityOf(std::FILE* f);
+// Whether `path` still names that file: false when it was removed, renamed away or replaced by
+// another file or a directory since. One question to the file system.
+bool PathNamesFile(const char* path, const FileIdentity& identity);
 
 // Seeks to an absolute position; false when the platform refuses (negative or unrepresentable).
 bool SeekTo(std::FILE* f, std::int64_t offset);

@@ -59,11 +59,16 @@ std::int64_t StreamPosition(std::FILE* f) {
   return p < 0 ? -1 : static_cast<std::int64_t>(p);
 }
 
-bool StreamIsFileAt(std::FILE* f, const char* path) {
-  struct stat open;
-  struct stat named;
-  if (!f || fstat(fileno(f), &open) != 0 || stat(path, &named) != 0) return false;
-  return open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+FileIdentity IdentityOf(std::FILE* f) {
+  struct stat st;
+  if (!f || fstat(fileno(f), &st) != 0) return {};
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), true};
+}
+
+bool PathNamesFile(const char* path, const FileIdentity& identity) {
+  struct stat st;
+  if (!identity.known || stat(path, &st) != 0) return false;
+  return static_cast<std::uint64_t>(st.st_dev) == identity.device && static_cast<std::uint64_t>(st.st_ino) == identity.file;
 }
 
 bool SeekTo(std::FILE* f, std::int64_t offset) {

@@ -21,8 +21,9 @@ FilterBuffer::~FilterBuffer() { Close(); }
 int FilterBuffer::Empty() {
   recordCount = 0;
   // Emptied already and not used since (a search resets the list twice): nothing to do, as long
-  // as the file is still there.
-  if (StillEmptied()) return 1;
+  // as the file is still there. The family directory is the user's own: when the file was
+  // removed or replaced since, the stream would write into a file nobody reads.
+  if (isOpen && untouched && PathNamesFile(path.c_str(), identity)) return 1;
   Close();
   if (path.size() <= kMaxPathLength) {
     // Closed again at once: some file systems write out a file that is closed after being
@@ -35,22 +36,18 @@ int FilterBuffer::Empty() {
   // stream with the usual small buffer again.
   if (isOpen) std::setvbuf(file.get(), appendBuffer.get(), _IOFBF, kAppendBufferSize);
   untouched = isOpen;
+  identity = isOpen ? IdentityOf(file.get()) : FileIdentity{};
   return isOpen ? 1 : 0;
 }
 
 int FilterBuffer::Reopen() {
   // Nothing was written since the file was emptied, so there is nothing a reopen would bring out.
-  if (StillEmptied()) return 1;
+  // (Emptying checked that the file is still there; a search empties the buffer just before.)
+  if (isOpen && untouched) return 1;
   Close();
   if (path.size() <= kMaxPathLength) file.reset(std::fopen(path.c_str(), "rb+"));
   isOpen = file != nullptr;
   return isOpen ? 1 : 0;
-}
-
-bool FilterBuffer::StillEmptied() const {
-  // The file may have been removed or replaced since (the family directory is the user's own):
-  // then the stream writes into a file nobody will read, and only a real reopen finds that out.
-  return isOpen && untouched && StreamIsFileAt(file.get(), path.c_str());
 }
 
 void FilterBuffer::Close() {

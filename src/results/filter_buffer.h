@@ -49,7 +49,6 @@ class FilterBuffer {
 
  private:
   std::int64_t Position();
-  bool StillEmptied() const;  // emptied and unused since, and the file is still the one at path
 
   std::unique_ptr<char[]> appendBuffer;  // given to the stream of an emptied buffer
   FileHandle file;
@@ -57,6 +56,7 @@ class FilterBuffer {
   bool isOpen = false;
   bool atEnd = false;      // the stream stands at the end of the file: set by a whole append only
   bool untouched = false;  // emptied, and neither read, written nor reopened since
+  FileIdentity identity;   // the file the emptied stream stands on
   std::string path;
   std::int64_t filterPageOffset = 0;
   int rowsPerPage = 10;

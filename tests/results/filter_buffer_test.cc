@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "support/scoped_temp_dir.h"
@@ -98,6 +99,23 @@ TEST_F(Buffer, EmptyAndReopenStillMeanWhatTheySayAfterAnything) {
   EXPECT_TRUE(buffer.IsOpen());
   buffer.CountRecords();
   EXPECT_EQ(buffer.RecordCount(), 0);
+}
+
+TEST_F(Buffer, AnEmptiedFileRemovedOrReplacedBehindItsBackIsMadeAgain) {
+  const std::string file = dir.File("history.buf");
+  for (const bool replace : {false, true}) {
+    SCOPED_TRACE(replace ? "replaced" : "removed");
+    EXPECT_EQ(buffer.Empty(), 1);
+    std::remove(file.c_str());
+    if (replace) WriteFileBytes(file, std::string(300, 'x'));
+    EXPECT_EQ(buffer.Empty(), 1);
+    EXPECT_EQ(ReadFileBytes(file), "");
+    EXPECT_EQ(buffer.Reopen(), 1);
+    ASSERT_EQ(buffer.Append(1000, "A", nullptr), 1);
+    buffer.CountRecords();
+    EXPECT_EQ(buffer.RecordCount(), 1);
+    EXPECT_EQ(ReadFileBytes(file).size(), 300u);
+  }
 }
 
 TEST_F(Buffer, PagesTwentyFiveRecordsByTen) {
