@@ -46,5 +46,12 @@ FileIdentity IdentityOf(std::FILE* f);
 // another file or a directory since. One question to the file system.
 bool PathNamesFile(const char* path, const FileIdentity& identity);
 
+// Reads up to `size` bytes at `offset` of the file behind a stream that is only read from, in
+// one call that neither moves the stream nor goes through its buffer: for the few scattered
+// reads (a trailer, a header, the index nodes of one lookup) that a seek and a buffer refill
+// would make two calls and a larger copy. Returns the bytes read, fewer at the end of the file,
+// or -1 on a failure or a negative offset.
+std::int64_t ReadAt(std::FILE* f, std::int64_t offset, void* out, std::size_t size);
+
 // Seeks to an absolute position; false when the platform refuses (negative or unrepresentable).
 bool SeekTo(std::FILE* f, std::int64_t offset);

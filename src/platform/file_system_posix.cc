@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <strings.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <string>
@@ -69,6 +70,22 @@ bool PathNamesFile(const char* path, const FileIdentity& identity) {
   struct stat st;
   if (!identity.known || stat(path, &st) != 0) return false;
   return static_cast<std::uint64_t>(st.st_dev) == identity.device && static_cast<std::uint64_t>(st.st_ino) == identity.file;
+}
+
+std::int64_t ReadAt(std::FILE* f, std::int64_t offset, void* out, std::size_t size) {
+  if (!f || offset < 0) return -1;
+  const int fd = fileno(f);
+  auto* bytes = static_cast<unsigned char*>(out);
+  std::size_t got = 0;
+  // A read from a regular file returns short only at its end or when a signal came between.
+  while (got < size) {
+    const ssize_t n = pread(fd, bytes + got, size - got, static_cast<off_t>(offset + static_cast<std::int64_t>(got)));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return -1;
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return static_cast<std::int64_t>(got);
 }
 
 bool SeekTo(std::FILE* f, std::int64_t offset) {

@@ -58,8 +58,8 @@ int RollDatabase::Open(int n) {
   nameFileSize = FileSize(nameFile.get());
   unsigned char trailer[kNameTrailerSize];
   std::int32_t length = -1;
-  if (nameFileSize >= kNameTrailerSize && SeekTo(nameFile.get(), nameFileSize - kNameTrailerSize) &&
-      std::fread(trailer, 1, sizeof trailer, nameFile.get()) == sizeof trailer) {
+  if (nameFileSize >= kNameTrailerSize &&
+      ReadAt(nameFile.get(), nameFileSize - kNameTrailerSize, trailer, sizeof trailer) == kNameTrailerSize) {
     length = DecodeFixed32(trailer);
   }
   if (length < 0 || length > kMaxNameLength) {

@@ -65,12 +65,11 @@ RollIndex::RollIndex(const char* path) {
   std::setvbuf(indexFile.get(), streamBuffer, _IOFBF, sizeof streamBuffer);
   fileSize = FileSize(indexFile.get());
   unsigned char last = 0;
-  bool wellFormed = fileSize >= 1 && SeekTo(indexFile.get(), fileSize - 1) &&
-                    std::fread(&last, 1, 1, indexFile.get()) == 1 && last == kIndexEndByte;
+  bool wellFormed = fileSize >= 1 && ReadAt(indexFile.get(), fileSize - 1, &last, 1) == 1 && last == kIndexEndByte;
   unsigned char header[kIndexHeaderSize] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
   if (wellFormed) {
     // A file too short for its header is an empty index: every lookup misses.
-    if (SeekTo(indexFile.get(), 0) && std::fread(header, 1, sizeof header, indexFile.get()) != sizeof header) {
+    if (ReadAt(indexFile.get(), 0, header, sizeof header) != static_cast<std::int64_t>(sizeof header)) {
       std::memset(header, 0xFF, sizeof header);
     }
   }
@@ -135,7 +134,9 @@ void RollIndex::LoadNode(std::int32_t offset, IndexNode* out) {
     return;
   }
   unsigned char bytes[kIndexNodeSize];
-  if (!SeekTo(indexFile.get(), offset) || std::fread(bytes, 1, sizeof bytes, indexFile.get()) != sizeof bytes) {
+  // The file is only read once it has a size (a created index has none), so no buffered write
+  // can hide from this unbuffered read.
+  if (ReadAt(indexFile.get(), offset, bytes, sizeof bytes) != static_cast<std::int64_t>(sizeof bytes)) {
     return;
   }
   *out = IndexNode::Decode(bytes);
