@@ -108,7 +108,7 @@ TEST_F(SearchRun, CancelledDiskPromptOpensNothing) {
   s.Search("Smith");
   EXPECT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
   EXPECT_EQ(s.list.ResultCount(), 0);
-  EXPECT_EQ(s.database.index, nullptr);
+  EXPECT_EQ(s.database.Index(), nullptr);
   EXPECT_FALSE(FileExists(roll.dataDir + "mroll.tre"));
 }
 
