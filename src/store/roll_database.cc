@@ -176,7 +176,9 @@ void RollDatabase::RunSearch(SearchRequest& request) {
   index_->Lookup(key, &firstSlot, &slotCount);
   if (firstSlot == -1) return;
 
-  // An index entry may promise slots the name file does not have: keep the part that exists.
+  // An index entry may promise slots the name file does not have: keep the part that exists, so
+  // that no read goes past it. A negative count stays what it is: an empty range whose count
+  // line says "No records found.".
   const std::int64_t available = SlotCount();
   std::int64_t last = static_cast<std::int64_t>(firstSlot) + slotCount;
   if (firstSlot < 0 || firstSlot >= available) {
@@ -184,8 +186,6 @@ void RollDatabase::RunSearch(SearchRequest& request) {
     last = 0;
   } else if (last > available) {
     last = available;
-  } else if (last < firstSlot) {
-    last = firstSlot;  // a negative slot count: nothing to show, never a negative count
   }
   resultList_->SetRange(firstSlot, static_cast<std::int32_t>(last - firstSlot));
   resultList_->SetDisplaySurname(request.surname);
