@@ -52,10 +52,15 @@ class ResultList {
   // Range mode, first page of the range loaded; 1 when slots remain after it.
   int ShowRange();
   // Filtered mode: scans the range for slot names starting with the given name's leading letters
-  // (at least one character), writes the matches to the filter buffer and loads its first page.
-  // When the buffer cannot be opened or a match cannot be written, the user is told (a message
-  // naming the file), and so when the family's history.buf was refused. Returns 0.
+  // (results/given_name.h), appends the matches to the filter buffer and loads its first page.
+  // The matches reach the file at FinishPendingWrites (or at the next page turn): the first page
+  // can be shown before they are written. When the buffer cannot be opened the user is told (a
+  // message naming the file), and so when the family's history.buf was refused. Returns 0.
   int FilterByGivenName(const char* given);
+  // Writes the matches of the last given-name search that are still in memory to the filter
+  // buffer. When not all could be written the user is told, and the count and pages become what
+  // the file holds: true then (the screen must show the page again), else false.
+  bool FinishPendingWrites();
   // 8 rows per page for a large font, else 10; also the filter buffer's page size.
   void SetRowsPerPage(bool largeFont);
   int RowsPerPage() const { return rowsPerPage; }
@@ -89,10 +94,6 @@ class ResultList {
   int PreviousRangePage();
   void FillSummaries();
   void TakeFilteredPage(int read);
-  void NormaliseGivenName(char* text) const;
-  // Whether the current slot's name, normalised, begins with the first `compare` characters of
-  // `key`.
-  bool CurrentNameMatches(const char* key, int compare) const;
 
   std::int32_t first = 0;  // a new list is the empty range [0, 0)
   std::int32_t cursor = 0;
