@@ -31,23 +31,26 @@ std::string LineValue(std::string_view text) {
   return value;
 }
 
-// Where to end a piece of at most `limit` bytes of `value`: not inside a UTF-8 sequence, not
-// between the two "@" of a doubled one, and, where the value allows, not next to a blank, which
-// some readers drop from the ends of CONC lines.
+// Whether ending a piece at `cut` would split a UTF-8 sequence or a doubled "@" (every "@" of a
+// value is doubled, so a run of them splits only after an odd count).
+bool SplitsCharacter(std::string_view value, std::size_t cut) {
+  if (IsContinuationByte(value[cut])) return true;
+  std::size_t ats = 0;
+  while (ats < cut && value[cut - 1 - ats] == '@') ++ats;
+  return ats % 2 == 1;
+}
+
+// Where to end a piece of at most `limit` bytes of `value`: between whole characters and, where
+// the value allows, not next to a blank, which some readers drop from the ends of CONC lines.
 std::size_t CutPoint(std::string_view value, std::size_t limit) {
   if (value.size() <= limit) return value.size();
-  auto fits = [&](std::size_t cut, bool avoidBlanks) {
-    if (IsContinuationByte(value[cut]) || value[cut - 1] == '@') return false;
-    return !avoidBlanks || (value[cut] != ' ' && value[cut - 1] != ' ');
-  };
-  for (bool avoidBlanks : {true, false}) {
-    for (std::size_t cut = limit; cut > limit / 2; --cut) {
-      if (fits(cut, avoidBlanks)) return cut;
-    }
+  for (std::size_t cut = limit; cut > limit / 2; --cut) {
+    if (!SplitsCharacter(value, cut) && value[cut] != ' ' && value[cut - 1] != ' ') return cut;
   }
-  std::size_t cut = limit;
-  while (cut > 1 && IsContinuationByte(value[cut])) --cut;
-  return cut;
+  for (std::size_t cut = limit; cut > 0; --cut) {
+    if (!SplitsCharacter(value, cut)) return cut;
+  }
+  return limit;  // not reached: a character starts within every four bytes
 }
 
 class GedcomText {

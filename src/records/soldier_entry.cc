@@ -4,26 +4,21 @@
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
 // Control bytes and the bytes Windows-1252 leaves undefined (they convert to C1 controls).
 bool IsControlByte(unsigned char byte) {
   return byte < 0x20 || byte == 0x7F || byte == 0x81 || byte == 0x8D || byte == 0x8F ||
          byte == 0x90 || byte == 0x9D;
 }
 
-std::string_view Trimmed(std::string_view text) {
-  while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
+// The text in UTF-8, controls as blanks (tabs and stray CRs among them), outer blanks removed.
 std::string RollText(std::string_view bytes) {
   std::string clean(bytes);
   for (char& c : clean) {
     if (IsControlByte(static_cast<unsigned char>(c))) c = ' ';
   }
-  return Cp1252ToUtf8(Trimmed(clean));
+  const std::size_t first = clean.find_first_not_of(' ');
+  if (first == std::string::npos) return std::string();
+  return Cp1252ToUtf8(std::string_view(clean).substr(first, clean.find_last_not_of(' ') + 1 - first));
 }
 
 bool IsInitial(std::string_view word) {
@@ -48,10 +43,13 @@ std::string GivenNames(const SoldierEntry& entry) {
   const std::string& initial = entry.Field(kMiddleInitialField);
   if (initial.empty()) return given;
   if (given.empty()) return initial;
-  const std::size_t lastBlank = given.find_last_of(' ');
-  const std::string_view lastWord =
-      lastBlank == std::string::npos ? std::string_view(given) : std::string_view(given).substr(lastBlank + 1);
-  if (lastBlank != std::string::npos && (lastWord == initial || lastWord == initial + ".")) return given;
+  // The name text often carries the initial already ("John A"); a name that is only the initial
+  // does not count as carrying it.
+  const std::size_t lastBlank = given.rfind(' ');
+  if (lastBlank != std::string::npos) {
+    const std::string_view lastWord = std::string_view(given).substr(lastBlank + 1);
+    if (lastWord == initial || lastWord == initial + ".") return given;
+  }
   return given + " " + initial;
 }
 

@@ -1,7 +1,6 @@
 #include "records/unit_names.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "records/unit_table.h"
 
@@ -21,7 +20,7 @@ std::string TableKey(std::string_view text) {
   key.reserve(text.size());
   for (char c : Trimmed(text)) {
     if (IsBlank(c)) {
-      if (key.back() != ' ') key += ' ';
+      if (!key.empty() && key.back() != ' ') key += ' ';
     } else {
       key += (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
     }

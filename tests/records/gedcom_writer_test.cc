@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -147,6 +148,22 @@ TEST(GedcomWriter, TextsCannotBreakTheLineStructure) {
   const std::size_t note = FindGedcomTag(lines, "NOTE", indi);
   const std::string text = GedcomTextAt(lines, note);
   EXPECT_EQ(text.substr(text.find("Remarks")), "Remarks: line one \nline two [0m @@@@");
+
+  // A reader undoubles "@@" line by line: no line may end inside a pair.
+  entry.fields[kRemarksField] = std::string(301, '@');
+  const SoldierEntry ats[] = {entry};
+  const std::vector<GedcomLine> atLines = Parse(WriteGedcom(ats, {}));
+  const std::size_t atNote = FindGedcomTag(atLines, "NOTE", FindGedcomTag(atLines, "INDI"));
+  const std::string atText = GedcomTextAt(atLines, atNote);
+  EXPECT_EQ(atText.substr(atText.find("Remarks")), "Remarks: " + std::string(602, '@'));
+  for (std::size_t i = atNote; i == atNote || (i < atLines.size() && atLines[i].level == 3); ++i) {
+    const std::string& value = atLines[i].value;
+    for (std::size_t at = value.find('@'); at != std::string::npos; at = value.find('@', at)) {
+      const std::size_t end = std::min(value.find_first_not_of('@', at), value.size());
+      EXPECT_EQ((end - at) % 2, 0u) << "line " << i << ": " << value;
+      at = end;
+    }
+  }
 }
 
 TEST(GedcomWriter, Dates) {

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "records/unit_table.h"
+
 namespace {
 
 struct Row {
@@ -91,4 +93,13 @@ TEST(UnitNames, SideField) {
   EXPECT_STREQ(SideName(Side::kUnion), "Union");
   EXPECT_STREQ(SideName(Side::kConfederate), "Confederate");
   EXPECT_STREQ(SideName(Side::kUnknown), "");
+}
+
+// The table is searched by halves: a row out of order would be lost without a sound.
+TEST(UnitNames, EveryShortFormOfTheTableIsFound) {
+  ASSERT_GT(kUnitTableSize, 3000u);
+  for (std::size_t i = 0; i < kUnitTableSize; ++i) {
+    const DecodedUnit decoded = DecodeUnit(kUnitTable[i].shortForm, Side::kUnknown);
+    EXPECT_EQ(decoded.name, kUnitTable[i].name) << kUnitTable[i].shortForm;
+  }
 }
