@@ -17,7 +17,7 @@
 #include "records/gedcom_writer.h"
 #include "records/pull_list.h"
 #include "records/unit_names.h"
-#include "tools/rollkit/roll_text.h"
+#include "store/roll_format.h"
 
 namespace {
 

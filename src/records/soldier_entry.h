@@ -35,7 +35,7 @@ struct SoldierEntry {
 };
 
 // Builds an entry from the roll's bytes (Windows-1252): the surname (the index key without its
-// padding), the slot's name text and the fields of the line as split at their separators. Each
+// padding, SurnameOfKey), the slot's name text and the fields of the line (SplitFields). Each
 // text is converted to UTF-8 and loses its leading and trailing blanks; a field the line does not
 // have is empty, and fields past the last EntryField are not part of an entry. Control bytes and
 // the five bytes Windows-1252 leaves undefined, which no roll text holds on purpose, become

@@ -83,16 +83,7 @@ TEST(UnitNames, BlanksAndCaseOfTheRollTextDoNotCount) {
   EXPECT_EQ(UnitInPlainWords(" 18  ME\tINF ", "U"), "18th Maine Infantry (Union)");
   EXPECT_EQ(UnitInPlainWords("25 btry oh lt art", "u"), "25th Battery, Ohio Light Artillery (Union)");
   EXPECT_EQ(UnitInPlainWords("1 al cav", " c "), "1st Alabama Cavalry (Confederate)");
-}
-
-TEST(UnitNames, SideField) {
-  EXPECT_EQ(SideOfField("U"), Side::kUnion);
-  EXPECT_EQ(SideOfField(" c"), Side::kConfederate);
   EXPECT_EQ(SideOfField("UC"), Side::kUnknown);
-  EXPECT_EQ(SideOfField(""), Side::kUnknown);
-  EXPECT_STREQ(SideName(Side::kUnion), "Union");
-  EXPECT_STREQ(SideName(Side::kConfederate), "Confederate");
-  EXPECT_STREQ(SideName(Side::kUnknown), "");
 }
 
 // The table is searched by halves: a row out of order would be lost without a sound.
