@@ -36,6 +36,7 @@ ResultList::~ResultList() = default;
 int ResultList::Reset() {
   rowCount = 0;
   first = cursor = end = -1;
+  found.reset();
   const int open = filterBuffer->Empty();
   mode = 1;
   return open;
@@ -56,6 +57,32 @@ void ResultList::SetDisplaySurname(const char* text) {
 void ResultList::SetRowsPerPage(bool largeFont) {
   rowsPerPage = largeFont ? kLargeFontRowsPerPage : kMaxRowsPerPage;
   filterBuffer->SetRowsPerPage(rowsPerPage);
+}
+
+void ResultList::ShowFound(std::unique_ptr<FindResult> result) {
+  mode = 2;
+  found = std::move(result);
+  LoadFoundPage(0);
+}
+
+void ResultList::LoadFoundPage(std::int64_t start) {
+  rowCount = 0;
+  foundStart = start;
+  const std::int64_t count = found ? found->Count() : 0;
+  for (std::int64_t p = start; p < count && rowCount < rowsPerPage; ++p) {
+    std::int32_t slot = -1;
+    found->At(p, &slot, &rowSpans[rowCount]);
+    database.ReadSlot(slot);
+    rows[rowCount].lineOffset = database.LineOffset();
+    CopyText(rows[rowCount].nameText, sizeof rows[rowCount].nameText, database.CurrentName());
+    ++rowCount;
+  }
+  FillSummaries();
+}
+
+const FoundSpan* ResultList::RowSpan(int row) const {
+  if (mode != 2 || !found || row < 0 || row >= rowCount) return nullptr;
+  return &found->Span(rowSpans[row]);
 }
 
 int ResultList::ShowRange() {
@@ -152,6 +179,10 @@ void ResultList::FillSummaries() {
 }
 
 std::int32_t ResultList::ResultCount() const {
+  if (mode == 2) {
+    const std::int64_t count = found ? found->Count() : 0;
+    return count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
+  }
   if (mode == 1) {
     const std::int64_t count = static_cast<std::int64_t>(end) - first;
     return count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
@@ -160,11 +191,13 @@ std::int32_t ResultList::ResultCount() const {
 }
 
 int ResultList::HasNextPage() const {
+  if (mode == 2) return found && foundStart + rowCount < found->Count() ? 1 : 0;
   if (mode == 1) return cursor < end ? 1 : 0;
   return filterBuffer->MoreAfter();
 }
 
 int ResultList::HasPreviousPage() const {
+  if (mode == 2) return foundStart > 0 ? 1 : 0;
   if (mode == 1) return static_cast<std::int64_t>(cursor) > static_cast<std::int64_t>(first) + rowsPerPage ? 1 : 0;
   return filterBuffer->MoreBefore();
 }
@@ -175,6 +208,10 @@ void ResultList::TakeFilteredPage(int read) {
 }
 
 int ResultList::NextPage() {
+  if (mode == 2) {
+    LoadFoundPage(foundStart + rowCount);
+    return HasNextPage();
+  }
   if (mode == 1) return LoadRangePage();
   FinishPendingWrites();
   TakeFilteredPage(filterBuffer->NextPage(rows));
@@ -182,6 +219,10 @@ int ResultList::NextPage() {
 }
 
 int ResultList::PreviousPage() {
+  if (mode == 2) {
+    LoadFoundPage(foundStart > rowsPerPage ? foundStart - rowsPerPage : 0);
+    return HasNextPage();
+  }
   if (mode == 1) return PreviousRangePage();
   FinishPendingWrites();
   TakeFilteredPage(filterBuffer->PreviousPage(rows));
@@ -193,8 +234,14 @@ int ResultList::FormatRow(int row, char* out) const {
     out[0] = '\0';
     return 0;
   }
-  return std::snprintf(out, kFormattedRowSize, "%s\t%s\t%s",
-                       displaySurname, rows[row].nameText, rows[row].summaryText);
+  // A found row shows the surname of its own key; the others the searched surname.
+  const char* surname = displaySurname;
+  char own[kDisplaySurnameSize];
+  if (const FoundSpan* span = RowSpan(row)) {
+    CopyText(own, sizeof own, span->surname.c_str());
+    surname = own;
+  }
+  return std::snprintf(out, kFormattedRowSize, "%s\t%s\t%s", surname, rows[row].nameText, rows[row].summaryText);
 }
 
 const char* ResultList::DetailText(int row) {

@@ -87,6 +87,7 @@ int RollDatabase::Open(int n) {
 }
 
 void RollDatabase::Close() {
+  catalogue_.reset();
   nameCursor_.Attach(nullptr);
   lineCursor_.Attach(nullptr);
   slotTotal_ = 0;

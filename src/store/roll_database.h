@@ -12,7 +12,9 @@
 
 #include "platform/file_system.h"
 #include "platform/read_cursor.h"
+#include "results/find_result.h"
 #include "store/data_location.h"
+#include "store/key_catalogue.h"
 #include "store/roll_format.h"
 #include "store/roll_index.h"
 
@@ -68,6 +70,17 @@ class RollDatabase {
   static void NormaliseKey(char* key);
   // Runs one search; the outcome is visible only through the result list.
   void RunSearch(SearchRequest& request);
+  // Runs a search that finds surnames in another way than by their exact key, or narrows the
+  // entries by a filter (results/find_result.h): the exact mode without a filter is RunSearch.
+  // The request's surname is matched with options.mode (a typed `*` or `?` switching wildcards
+  // on), its given name (when it has one) narrows as in RunSearch, and the filter keeps the
+  // entries whose fields pass. The result (found mode of the result list) lists the keys' slots,
+  // the typed surname's own key first. A long search calls `progress` (may be empty) now and
+  // then; when it returns false the search stops and the result list keeps what it had.
+  FindOutcome RunFind(SearchRequest& request, const FindOptions& options, const FindProgress& progress);
+  // Every surname of the open roll, walked from its index when first asked for and kept for as
+  // long as the file set stays open; null when none is open.
+  const KeyCatalogue* Catalogue();
 
   // The slot read last by ReadSlot or made current by TakeSlot.
   std::int32_t LineOffset() const { return lineOffset_; }
@@ -107,4 +120,5 @@ class RollDatabase {
   };
   bool StillTheOpenedFiles() const;
   OpenedFile opened_[3];
+  std::unique_ptr<KeyCatalogue> catalogue_;
 };
