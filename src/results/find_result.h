@@ -1,6 +1,6 @@
 // The result of a search that looks beyond one exact key or narrows by an entry's fields: the
-// runs of slots of every key it found, in the order the rows are listed (the typed surname's own
-// key first, then key order), and, when it was narrowed (a given name or a filter), the slots that
+// runs of passed of every key it found, in the order the rows are listed (the typed surname's own
+// key first, then key order), and, when it was narrowed (a given name or a filter), the passed that
 // passed, 4 bytes each. It holds everything its rows need to name their own surname, so it stays
 // whole whatever happens to the catalogue it came from. It never writes a file.
 #pragma once
@@ -38,29 +38,29 @@ struct FoundSpan {
 
 class FindResult {
  public:
-  FindResult(MatchMode mode, bool narrowed) : mode_(mode), narrowed_(narrowed) {}
+  FindResult(MatchMode how, bool narrowedByFields) : mode(how), narrowed(narrowedByFields) {}
 
-  // A key found: all of its slots belong to the result, unless the result is narrowed, when only
-  // the slots given to AddMatch before the next span do (a span without any is dropped).
+  // A key found: all of its passed belong to the result, unless the result is narrowed, when only
+  // the passed given to AddMatch before the next span do (a span without any is dropped).
   void AddSpan(FoundSpan span);
   void AddMatch(std::int32_t slot);
   // Closes the last span (drops it when narrowed and without matches).
   void EndSpan();
 
-  std::int64_t Count() const { return ends_.empty() ? 0 : ends_.back(); }
+  std::int64_t Count() const { return ends.empty() ? 0 : ends.back(); }
   // The slot at position `position` (0 <= position < Count()) and its span.
   void At(std::int64_t position, std::int32_t* slot, std::size_t* span) const;
-  std::size_t SpanCount() const { return spans_.size(); }
-  const FoundSpan& Span(std::size_t i) const { return spans_[i]; }
-  MatchMode Mode() const { return mode_; }
-  bool Narrowed() const { return narrowed_; }
+  std::size_t SpanCount() const { return spans.size(); }
+  const FoundSpan& Span(std::size_t i) const { return spans[i]; }
+  MatchMode Mode() const { return mode; }
+  bool Narrowed() const { return narrowed; }
   // Bytes held, for the memory budget.
   std::size_t Bytes() const;
 
  private:
-  MatchMode mode_;
-  bool narrowed_;
-  std::vector<FoundSpan> spans_;
-  std::vector<std::int64_t> ends_;    // one past each span's last position
-  std::vector<std::uint32_t> slots_;  // narrowed: the slots that passed, in order
+  MatchMode mode;
+  bool narrowed;
+  std::vector<FoundSpan> spans;
+  std::vector<std::int64_t> ends;    // one past each span's last position
+  std::vector<std::uint32_t> passed;  // narrowed: the passed that passed, in order
 };

@@ -14,7 +14,7 @@ GivenNamePrefix::GivenNamePrefix(const char* given, int nameLength) {
   if (prefix == 0) prefix = 1;
   const int length = nameLength < 0 ? 0 : nameLength > kMaxNameLength ? kMaxNameLength : nameLength;
   // Only the first `compare` characters of the normalised texts take part.
-  compare_ = prefix < length ? prefix : length;
+  compare = prefix < length ? prefix : length;
   const std::size_t have = strnlen(given, static_cast<std::size_t>(length));
-  for (int i = 0; i < compare_; ++i) key_[i] = static_cast<std::size_t>(i) < have ? UpperAscii(given[i]) : ' ';
+  for (int i = 0; i < compare; ++i) key[i] = static_cast<std::size_t>(i) < have ? UpperAscii(given[i]) : ' ';
 }

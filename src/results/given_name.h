@@ -16,14 +16,14 @@ class GivenNamePrefix {
   // `given` as the request holds it; `nameLength` is L of the open database.
   GivenNamePrefix(const char* given, int nameLength);
   bool Matches(std::string_view name) const {
-    for (int i = 0; i < compare_; ++i) {
+    for (int i = 0; i < compare; ++i) {
       const char c = static_cast<std::size_t>(i) < name.size() ? UpperAscii(name[static_cast<std::size_t>(i)]) : ' ';
-      if (c != key_[i]) return false;
+      if (c != key[i]) return false;
     }
     return true;
   }
 
  private:
-  char key_[kCurrentNameSize + 1] = {};
-  int compare_ = 0;
+  char key[kCurrentNameSize + 1] = {};
+  int compare = 0;
 };

@@ -20,11 +20,11 @@ constexpr std::int64_t kProgressStep = 1 << 15;
 
 const KeyCatalogue* RollDatabase::Catalogue() {
   if (!IsOpen()) return nullptr;
-  if (!catalogue_) {
-    catalogue_ = std::make_unique<KeyCatalogue>();
-    catalogue_->Build(*index_);
+  if (!catalogue) {
+    catalogue = std::make_unique<KeyCatalogue>();
+    catalogue->Build(*index);
   }
-  return catalogue_.get();
+  return catalogue.get();
 }
 
 FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& options, const FindProgress& progress) {
@@ -34,11 +34,11 @@ FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& opt
     return FindOutcome::kShown;
   }
   if (!EnsureDataPresent() || !Open(request.number)) {
-    resultList_->Reset();
+    resultList->Reset();
     return FindOutcome::kNoData;
   }
-  const KeyCatalogue& catalogue = *Catalogue();
-  const std::vector<KeyMatch> keys = MatchKeys(catalogue, mode, request.surname);
+  const KeyCatalogue& keyCatalogue = *Catalogue();
+  const std::vector<KeyMatch> keys = MatchKeys(keyCatalogue, mode, request.surname);
 
   const bool narrowed = request.hasGivenName == 1 || options.filter.Active();
   auto result = std::make_unique<FindResult>(mode, narrowed);
@@ -47,8 +47,8 @@ FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& opt
   std::vector<std::pair<std::int32_t, std::int32_t>> ranges;
   std::int64_t total = 0;
   for (const KeyMatch& k : keys) {
-    std::int64_t begin = catalogue.FirstSlot(static_cast<std::size_t>(k.key));
-    std::int64_t last = begin + catalogue.SlotCount(static_cast<std::size_t>(k.key));
+    std::int64_t begin = keyCatalogue.FirstSlot(static_cast<std::size_t>(k.key));
+    std::int64_t last = begin + keyCatalogue.SlotCount(static_cast<std::size_t>(k.key));
     if (begin < 0 || begin >= available) begin = last = 0;
     if (last > available) last = available;
     if (last < begin) last = begin;
@@ -57,13 +57,13 @@ FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& opt
   }
 
   std::unique_ptr<GivenNamePrefix> given;
-  if (request.hasGivenName == 1) given = std::make_unique<GivenNamePrefix>(request.givenName, nameLength_);
+  if (request.hasGivenName == 1) given = std::make_unique<GivenNamePrefix>(request.givenName, nameLength);
   std::unique_ptr<unsigned char[]> slots;
   std::unique_ptr<ReadCursor> lines;
   if (narrowed) slots = std::make_unique_for_overwrite<unsigned char[]>(kSlotRunSize);
   if (options.filter.Active()) {
     lines = std::make_unique<ReadCursor>(kLineRunSize);
-    lines->Attach(&lineFile_);
+    lines->Attach(&lineFile);
   }
 
   std::int64_t done = 0;
@@ -71,13 +71,13 @@ FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& opt
   for (std::size_t k = 0; k < keys.size(); ++k) {
     const std::size_t key = static_cast<std::size_t>(keys[k].key);
     const auto [begin, count] = ranges[k];
-    result->AddSpan({begin, count, keys[k].detail, std::string(catalogue.Key(key)), std::string(catalogue.Surname(key))});
+    result->AddSpan({begin, count, keys[k].detail, std::string(keyCatalogue.Key(key)), std::string(keyCatalogue.Surname(key))});
     if (!narrowed) continue;
     for (std::int32_t slot = begin; slot < begin + count;) {
       const int run = ReadSlotRun(slot, begin + count, slots.get(), kSlotRunSize);
       if (run == 0) break;  // a failed read: the rest of this key cannot be looked at
       for (int i = 0; i < run; ++i, ++slot) {
-        const SlotValue value = DecodeSlot(slots.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(slotSize_), nameLength_);
+        const SlotValue value = DecodeSlot(slots.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(slotSize), nameLength);
         if (given && !given->Matches(value.name)) continue;
         if (lines) {
           if (value.lineOffset < 0) continue;
@@ -95,8 +95,8 @@ FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& opt
   }
   result->EndSpan();
 
-  resultList_->Reset();
-  resultList_->SetDisplaySurname(request.surname);
-  resultList_->ShowFound(std::move(result));
+  resultList->Reset();
+  resultList->SetDisplaySurname(request.surname);
+  resultList->ShowFound(std::move(result));
   return FindOutcome::kShown;
 }

@@ -19,13 +19,13 @@ class KeyCatalogue {
   // Walks `index`. False when the walk met a damaged tree; the keys that could be read are kept.
   bool Build(const RollIndex& index);
 
-  std::size_t Size() const { return entries_.size(); }
+  std::size_t Size() const { return entries.size(); }
   // Key `i` as stored (upper case, padded).
   std::string_view Key(std::size_t i) const;
   // The surname of key `i`: the key without its padding.
   std::string_view Surname(std::size_t i) const;
-  std::int32_t FirstSlot(std::size_t i) const { return entries_[i].firstSlot; }
-  std::int32_t SlotCount(std::size_t i) const { return entries_[i].slotCount; }
+  std::int32_t FirstSlot(std::size_t i) const { return entries[i].firstSlot; }
+  std::int32_t SlotCount(std::size_t i) const { return entries[i].slotCount; }
   int SoundexCodes(std::size_t i, const SoundexCode** codes) const;
   int DmCodes(std::size_t i, const DmCode** codes) const;
   // The position of `key` (index form), or -1.
@@ -45,7 +45,7 @@ class KeyCatalogue {
     std::uint32_t dmOffset;
     SoundexCode soundex[kMaxSoundexCodes];
   };
-  std::string keys_;
-  std::vector<Entry> entries_;
-  std::vector<DmCode> dm_;
+  std::string keys;
+  std::vector<Entry> entries;
+  std::vector<DmCode> dm;
 };
