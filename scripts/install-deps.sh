@@ -12,6 +12,7 @@ packages=(
 )
 if [[ "${1:-}" == "--bench" ]]; then packages+=(libbenchmark-dev libsqlite3-dev hyperfine time); fi
 if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi
+if [[ "${1:-}" == "--tidy" ]]; then packages+=(clang-tidy); fi
 # Gramps, for the test that imports our GEDCOM into it (skipped without it).
 if [[ "${1:-}" == "--gramps" ]]; then packages+=(gramps); fi
 

@@ -56,22 +56,22 @@ std::size_t CutPoint(std::string_view value, std::size_t limit) {
 class GedcomText {
  public:
   void Line(int level, std::string_view tag, std::string_view value = {}) {
-    out_ += std::to_string(level);
-    out_ += ' ';
-    out_ += tag;
+    out += std::to_string(level);
+    out += ' ';
+    out += tag;
     if (!value.empty()) {
-      out_ += ' ';
-      out_ += value;
+      out += ' ';
+      out += value;
     }
-    out_ += kLineEnd;
+    out += kLineEnd;
   }
 
   void Record(std::string_view xref, std::string_view tag) {
-    out_ += "0 ";
-    out_ += xref;
-    out_ += ' ';
-    out_ += tag;
-    out_ += kLineEnd;
+    out += "0 ";
+    out += xref;
+    out += ' ';
+    out += tag;
+    out += kLineEnd;
   }
 
   // A text that may hold line breaks and be of any length: CONT per line break, CONC per piece.
@@ -88,7 +88,7 @@ class GedcomText {
     }
   }
 
-  std::string Take() { return std::move(out_); }
+  std::string Take() { return std::move(out); }
 
  private:
   void Pieces(int level, std::string_view tag, std::string_view value, int concLevel) {
@@ -108,7 +108,7 @@ class GedcomText {
     return kGedcomMaxLine - std::to_string(level).size() - 1 - tag.size() - 1 - kLineEnd.size();
   }
 
-  std::string out_;
+  std::string out;
 };
 
 // The start of `text` that fits `limit` bytes, cut between whole characters.

@@ -50,29 +50,29 @@ void PullList::Add(const SoldierEntry& entry) {
   const std::string& box = entry.Field(kMicrofilmBoxField);
   const std::string& roll = entry.Field(kMicrofilmRollField);
   if (box.empty() && roll.empty()) {
-    ++withoutReference_;
+    ++withoutReference;
     return;
   }
-  ++withReference_;
-  ++rolls_[{box, roll}];
+  ++withReference;
+  ++rolls[{box, roll}];
 }
 
 std::vector<MicrofilmRoll> PullList::Rolls() const {
-  std::vector<MicrofilmRoll> rolls;
-  rolls.reserve(rolls_.size());
-  for (const auto& [key, count] : rolls_) rolls.push_back({key.first, key.second, count});
-  return rolls;
+  std::vector<MicrofilmRoll> list;
+  list.reserve(rolls.size());
+  for (const auto& [key, count] : rolls) list.push_back({key.first, key.second, count});
+  return list;
 }
 
 std::string PullList::Text() const {
   std::string text = "National Archives microfilm to request: ";
-  if (rolls_.empty()) {
+  if (rolls.empty()) {
     text += "none.\n";
   } else {
-    text += std::to_string(rolls_.size()) + (rolls_.size() == 1 ? " roll" : " rolls") + " for " +
-            Entries(withReference_) + ".\n";
+    text += std::to_string(rolls.size()) + (rolls.size() == 1 ? " roll" : " rolls") + " for " +
+            Entries(withReference) + ".\n";
   }
-  for (const auto& [key, count] : rolls_) {
+  for (const auto& [key, count] : rolls) {
     if (key.first.empty()) {
       text += "Roll " + key.second + " (no box)";
     } else if (key.second.empty()) {
@@ -82,8 +82,8 @@ std::string PullList::Text() const {
     }
     text += ": " + Entries(count) + "\n";
   }
-  if (withoutReference_ > 0) {
-    text += Entries(withoutReference_) + (withoutReference_ == 1 ? " has" : " have") +
+  if (withoutReference > 0) {
+    text += Entries(withoutReference) + (withoutReference == 1 ? " has" : " have") +
             " no microfilm reference.\n";
   }
   return text;
@@ -93,7 +93,7 @@ std::string PullList::Csv() const {
   std::string out;
   const char* const header[] = {"microfilm_box", "microfilm_roll", "entries"};
   AppendCsvRecord(header, &out);
-  for (const auto& [key, count] : rolls_) {
+  for (const auto& [key, count] : rolls) {
     const std::string fields[] = {key.first, key.second, std::to_string(count)};
     AppendCsvRecord(fields, &out);
   }

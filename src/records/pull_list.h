@@ -23,9 +23,9 @@ class PullList {
   // By box, then roll: numbers in numeric order, before any other text, which follows in byte
   // order; an empty box or roll first.
   std::vector<MicrofilmRoll> Rolls() const;
-  long EntriesWithReference() const { return withReference_; }
+  long EntriesWithReference() const { return withReference; }
   // Entries naming neither a box nor a roll: there is nothing to request for them.
-  long EntriesWithoutReference() const { return withoutReference_; }
+  long EntriesWithoutReference() const { return withoutReference; }
 
   // For a reader, LF line ends:
   //   National Archives microfilm to request: 2 rolls for 5 entries.
@@ -43,7 +43,7 @@ class PullList {
                     const std::pair<std::string, std::string>& b) const;
   };
 
-  std::map<std::pair<std::string, std::string>, long, RollOrder> rolls_;
-  long withReference_ = 0;
-  long withoutReference_ = 0;
+  std::map<std::pair<std::string, std::string>, long, RollOrder> rolls;
+  long withReference = 0;
+  long withoutReference = 0;
 };
