@@ -20,3 +20,17 @@ struct EntryFilter {
   // active.
   std::string Describe() const;
 };
+
+// A filter made ready to test many entries: its texts upper-cased and trimmed once.
+class EntryMatcher {
+ public:
+  explicit EntryMatcher(const EntryFilter& filter);
+  bool Matches(std::string_view line) const;
+
+ private:
+  char side;
+  std::string state;
+  std::string unit;
+  std::string company;
+  int lastField;  // the highest field any test needs
+};

@@ -2,12 +2,21 @@
 
 #include <algorithm>
 
-void FindResult::AddSpan(FoundSpan span) {
+void FindResult::AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::int32_t detail, std::string_view key,
+                         std::size_t surnameLength) {
   EndSpan();
   const std::int64_t before = Count();
-  const std::int64_t size = narrowed || span.slotCount < 0 ? 0 : span.slotCount;
-  spans.push_back(std::move(span));
+  const std::int64_t size = narrowed || slotCount < 0 ? 0 : slotCount;
+  spans.push_back({firstSlot, slotCount, detail, static_cast<std::uint32_t>(keys.size()),
+                   static_cast<std::uint8_t>(key.size()), static_cast<std::uint8_t>(surnameLength)});
+  keys.append(key);
   ends.push_back(before + size);
+}
+
+FoundSpan FindResult::Span(std::size_t i) const {
+  const Stored& s = spans[i];
+  const std::string_view key = std::string_view(keys).substr(s.keyOffset, s.keyLength);
+  return {s.firstSlot, s.slotCount, s.detail, key, key.substr(0, s.surnameLength)};
 }
 
 void FindResult::AddMatch(std::int32_t slot) {
@@ -19,6 +28,7 @@ void FindResult::AddMatch(std::int32_t slot) {
 void FindResult::EndSpan() {
   const bool empty = !spans.empty() && ends.back() == (ends.size() > 1 ? ends[ends.size() - 2] : 0);
   if (empty && narrowed) {
+    keys.resize(spans.back().keyOffset);
     spans.pop_back();
     ends.pop_back();
   }
@@ -40,8 +50,6 @@ void FindResult::At(std::int64_t position, std::int32_t* slot, std::size_t* span
 }
 
 std::size_t FindResult::Bytes() const {
-  std::size_t bytes = spans.capacity() * sizeof(FoundSpan) + ends.capacity() * sizeof(std::int64_t) +
-                      passed.capacity() * sizeof(std::uint32_t);
-  for (const FoundSpan& s : spans) bytes += s.key.capacity() + s.surname.capacity();
-  return bytes;
+  return spans.capacity() * sizeof(Stored) + keys.capacity() + ends.capacity() * sizeof(std::int64_t) +
+         passed.capacity() * sizeof(std::uint32_t);
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "results/entry_filter.h"
@@ -32,17 +33,19 @@ struct FoundSpan {
   std::int32_t firstSlot = 0;
   std::int32_t slotCount = 0;
   std::int32_t detail = -1;  // why the key matched (store/surname_match.h)
-  std::string key;           // the index key
-  std::string surname;       // the key's surname, as each of its rows shows it
+  std::string_view key;      // the index key (held by the result)
+  std::string_view surname;  // the key's surname, as each of its rows shows it (held by the result)
 };
 
 class FindResult {
  public:
   FindResult(MatchMode how, bool narrowedByFields) : mode(how), narrowed(narrowedByFields) {}
 
-  // A key found: all of its passed belong to the result, unless the result is narrowed, when only
-  // the passed given to AddMatch before the next span do (a span without any is dropped).
-  void AddSpan(FoundSpan span);
+  // A key found: all of its slots belong to the result, unless the result is narrowed, when only
+  // the slots given to AddMatch before the next span do (a span without any is dropped). The
+  // result keeps its own copy of the key's text (its first `surnameLength` bytes are the surname).
+  void AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::int32_t detail, std::string_view key,
+               std::size_t surnameLength);
   void AddMatch(std::int32_t slot);
   // Closes the last span (drops it when narrowed and without matches).
   void EndSpan();
@@ -51,7 +54,7 @@ class FindResult {
   // The slot at position `position` (0 <= position < Count()) and its span.
   void At(std::int64_t position, std::int32_t* slot, std::size_t* span) const;
   std::size_t SpanCount() const { return spans.size(); }
-  const FoundSpan& Span(std::size_t i) const { return spans[i]; }
+  FoundSpan Span(std::size_t i) const;
   MatchMode Mode() const { return mode; }
   bool Narrowed() const { return narrowed; }
   // Bytes held, for the memory budget.
@@ -60,7 +63,16 @@ class FindResult {
  private:
   MatchMode mode;
   bool narrowed;
-  std::vector<FoundSpan> spans;
+  struct Stored {
+    std::int32_t firstSlot;
+    std::int32_t slotCount;
+    std::int32_t detail;
+    std::uint32_t keyOffset;
+    std::uint8_t keyLength;
+    std::uint8_t surnameLength;
+  };
+  std::vector<Stored> spans;
+  std::string keys;                  // the spans' keys, one after another
   std::vector<std::int64_t> ends;    // one past each span's last position
   std::vector<std::uint32_t> passed;  // narrowed: the passed that passed, in order
 };

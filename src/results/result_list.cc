@@ -1,5 +1,6 @@
 #include "results/result_list.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -80,9 +81,10 @@ void ResultList::LoadFoundPage(std::int64_t start) {
   FillSummaries();
 }
 
-const FoundSpan* ResultList::RowSpan(int row) const {
-  if (mode != 2 || !found || row < 0 || row >= rowCount) return nullptr;
-  return &found->Span(rowSpans[row]);
+bool ResultList::RowSpan(int row, FoundSpan* span) const {
+  if (mode != 2 || !found || row < 0 || row >= rowCount) return false;
+  *span = found->Span(rowSpans[row]);
+  return true;
 }
 
 int ResultList::ShowRange() {
@@ -237,8 +239,10 @@ int ResultList::FormatRow(int row, char* out) const {
   // A found row shows the surname of its own key; the others the searched surname.
   const char* surname = displaySurname;
   char own[kDisplaySurnameSize];
-  if (const FoundSpan* span = RowSpan(row)) {
-    CopyText(own, sizeof own, span->surname.c_str());
+  if (FoundSpan span; RowSpan(row, &span)) {
+    const std::size_t n = std::min<std::size_t>(span.surname.size(), sizeof own - 1);
+    std::memcpy(own, span.surname.data(), n);
+    own[n] = '\0';
     surname = own;
   }
   return std::snprintf(out, kFormattedRowSize, "%s\t%s\t%s", surname, rows[row].nameText, rows[row].summaryText);

@@ -69,8 +69,9 @@ class ResultList {
   bool IsFound() const { return mode == 2; }
   // The result of found mode, or null.
   const FindResult* Found() const { return found.get(); }
-  // The span (key, surname, why it matched) of row `row` in found mode, or null.
-  const FoundSpan* RowSpan(int row) const;
+  // The span (key, surname, why it matched) of row `row` in found mode; false when not found mode
+  // or no such row.
+  bool RowSpan(int row, FoundSpan* span) const;
   // 8 rows per page for a large font, else 10; also the filter buffer's page size.
   void SetRowsPerPage(bool largeFont);
   int RowsPerPage() const { return rowsPerPage; }

@@ -66,12 +66,13 @@ FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& opt
     lines->Attach(&lineFile);
   }
 
+  const EntryMatcher matcher(options.filter);
   std::int64_t done = 0;
   std::int64_t nextReport = kProgressStep;
   for (std::size_t k = 0; k < keys.size(); ++k) {
     const std::size_t key = static_cast<std::size_t>(keys[k].key);
     const auto [begin, count] = ranges[k];
-    result->AddSpan({begin, count, keys[k].detail, std::string(keyCatalogue.Key(key)), std::string(keyCatalogue.Surname(key))});
+    result->AddSpan(begin, count, keys[k].detail, keyCatalogue.Key(key), keyCatalogue.Surname(key).size());
     if (!narrowed) continue;
     for (std::int32_t slot = begin; slot < begin + count;) {
       const int run = ReadSlotRun(slot, begin + count, slots.get(), kSlotRunSize);
@@ -82,7 +83,7 @@ FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& opt
         if (lines) {
           if (value.lineOffset < 0) continue;
           const std::string_view line = lines->View(value.lineOffset, kLongestLine);
-          if (!options.filter.Matches(line.substr(0, line.find(static_cast<char>(kLineFeed)) + 1))) continue;
+          if (!matcher.Matches(line.substr(0, line.find(static_cast<char>(kLineFeed)) + 1))) continue;
         }
         result->AddMatch(slot);
       }

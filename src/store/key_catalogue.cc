@@ -1,7 +1,6 @@
 #include "store/key_catalogue.h"
 
 #include <algorithm>
-#include <numeric>
 
 #include "store/index_walk.h"
 #include "store/roll_format.h"
@@ -11,35 +10,29 @@ bool KeyCatalogue::Build(const RollIndex& index) {
   keys.clear();
   entries.clear();
   dm.clear();
-  std::vector<Entry> walked;
+  bool sorted = true;
   const IndexWalkResult walk = WalkIndex(index.File(), [](const std::string&) {}, [&](const WalkedEntry& e) {
     Entry entry{};
     entry.keyOffset = static_cast<std::uint32_t>(keys.size());
     entry.keyLength = static_cast<std::uint8_t>(e.key.size());
     entry.firstSlot = e.firstSlot;
     entry.slotCount = e.slotCount;
-    keys.append(e.key);
-    walked.push_back(entry);
-  });
-  // A sound tree gives its keys in order; a damaged one may not, and every search below looks
-  // keys up by bisection.
-  std::vector<std::uint32_t> order(walked.size());
-  std::iota(order.begin(), order.end(), 0u);
-  auto keyOf = [&](const Entry& e) { return std::string_view(keys).substr(e.keyOffset, e.keyLength); };
-  if (!std::is_sorted(walked.begin(), walked.end(), [&](const Entry& a, const Entry& b) { return keyOf(a) < keyOf(b); })) {
-    std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) { return keyOf(walked[a]) < keyOf(walked[b]); });
-  }
-  entries.reserve(walked.size());
-  for (const std::uint32_t i : order) {
-    Entry e = walked[i];
-    const std::string_view surname = SurnameOfKey(keyOf(e));
-    e.surnameLength = static_cast<std::uint8_t>(surname.size());
-    e.soundexCount = static_cast<std::uint8_t>(SurnameSoundexCodes(surname, e.soundex));
+    const std::string_view surname = SurnameOfKey(e.key);
+    entry.surnameLength = static_cast<std::uint8_t>(surname.size());
+    entry.soundexCount = static_cast<std::uint8_t>(SurnameSoundexCodes(surname, entry.soundex));
     DmCode codes[kMaxDmCodes];
-    e.dmCount = static_cast<std::uint8_t>(DaitchMokotoffCodes(surname, codes));
-    e.dmOffset = static_cast<std::uint32_t>(dm.size());
-    dm.insert(dm.end(), codes, codes + e.dmCount);
-    entries.push_back(e);
+    entry.dmCount = static_cast<std::uint8_t>(DaitchMokotoffCodes(surname, codes));
+    entry.dmOffset = static_cast<std::uint32_t>(dm.size());
+    dm.insert(dm.end(), codes, codes + entry.dmCount);
+    if (!entries.empty() && !(Key(entries.size() - 1) < e.key)) sorted = false;
+    keys.append(e.key);
+    entries.push_back(entry);
+  });
+  // A sound tree gives its keys in order; a damaged one may not, and the look-ups bisect.
+  if (!sorted) {
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry& a, const Entry& b) {
+      return std::string_view(keys).substr(a.keyOffset, a.keyLength) < std::string_view(keys).substr(b.keyOffset, b.keyLength);
+    });
   }
   return !walk.damaged;
 }

@@ -46,6 +46,12 @@ class Find : public ::testing::Test {
     return s.database.RunFind(request, FindOptions{mode, filter}, progress);
   }
 
+  FoundSpan Span(int row) const {
+    FoundSpan span;
+    EXPECT_TRUE(s.list.RowSpan(row, &span));
+    return span;
+  }
+
   // "SURNAME NAME" of every row of every page, paging forward.
   std::vector<std::string> AllRows() {
     std::vector<std::string> rows;
@@ -85,17 +91,17 @@ TEST_F(Find, WildcardsMatchTheWholeSurnameOfEachKey) {
 TEST_F(Find, SoundsLikeFindsTheSpellingsOfOneSoundWithTheTypedKeyFirst) {
   Run("Muller", MatchMode::kSoundex);
   EXPECT_EQ(AllRows(), (Rows{"MULLER OTTO", "MUELLER FRITZ", "M\xFCLLER HANS"}));
-  EXPECT_EQ(DescribeMatch(MatchMode::kSoundex, s.list.RowSpan(0)->detail), "Soundex M460");
+  EXPECT_EQ(DescribeMatch(MatchMode::kSoundex, Span(0).detail), "Soundex M460");
   Run("Schmidt", MatchMode::kDaitchMokotoff);
   EXPECT_EQ(AllRows(), (Rows{"SCHMIDT KARL", "SMITH JAMES", "SMITH JOHN", "SMITH JOSIAH", "SMITH MARY", "SMYTH ANN", "SMYTH JOHN"}));
-  EXPECT_EQ(DescribeMatch(MatchMode::kDaitchMokotoff, s.list.RowSpan(1)->detail), "Daitch-Mokotoff 463000");
+  EXPECT_EQ(DescribeMatch(MatchMode::kDaitchMokotoff, Span(1).detail), "Daitch-Mokotoff 463000");
 }
 
 TEST_F(Find, SimilarSpellingFindsClerksSlips) {
   Run("McDonald", MatchMode::kSimilar);
   EXPECT_EQ(AllRows(), (Rows{"MCDONALD ANGUS", "MACDONALD RORY", "MCDONLAD IAN"}));
-  EXPECT_EQ(s.list.RowSpan(0)->detail, 0);
-  EXPECT_EQ(s.list.RowSpan(2)->detail, 1);  // a transposition is one edit
+  EXPECT_EQ(Span(0).detail, 0);
+  EXPECT_EQ(Span(2).detail, 1);  // a transposition is one edit
 }
 
 TEST_F(Find, FiltersKeepOnlyTheEntriesWhoseFieldsPass) {
