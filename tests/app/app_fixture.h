@@ -37,7 +37,8 @@ class StartUpEnvironment {
   StartUpEnvironment()
       : ini_(roll.familyDir + "brevik.ini"),
         iniEnv_("BREVIK_INI", QByteArray::fromStdString(ini_)),
-        runtimeEnv_("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit()) {
+        runtimeEnv_("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit()),
+        configEnv_("XDG_CONFIG_HOME", config_.path().toLocal8Bit()) {
     AddStandardEntries(&roll);
     roll.Build();
     std::ofstream(ini_) << "[Kinloom7m]\nKinloomDir=" << roll.familyDir << "\nMRPath=" << roll.dataDir
@@ -45,13 +46,17 @@ class StartUpEnvironment {
   }
 
   QString RuntimeDir() const { return runtime_.path(); }
+  // The viewer's own settings are read and written under here.
+  QString ConfigDir() const { return config_.path(); }
   const std::string& IniPath() const { return ini_; }
 
   TestRoll roll;
 
  private:
   QTemporaryDir runtime_;
+  QTemporaryDir config_;
   std::string ini_;
   ScopedEnv iniEnv_;
   ScopedEnv runtimeEnv_;
+  ScopedEnv configEnv_;
 };

@@ -18,6 +18,12 @@
 
 class QWidget;
 
+// Readable failure messages for the Qt values the tests compare.
+void PrintTo(const QRect& rect, std::ostream* os);
+void PrintTo(const QSize& size, std::ostream* os);
+void PrintTo(const QPoint& point, std::ostream* os);
+void PrintTo(const QString& text, std::ostream* os);
+
 // Waits (processing events, up to five seconds) until `condition` holds; a failure names it.
 // Qt Test's QTRY_ macros report to Qt Test, not to GoogleTest, so they are not used here.
 #define EXPECT_SOON(condition) \
