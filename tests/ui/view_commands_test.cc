@@ -45,7 +45,8 @@ TEST_F(CommandsTest, AnEmptySurnameIsRefusedAndNothingElseChanges) {
 TEST_F(CommandsTest, TheSurnameIsReadToNineteenCharactersAndTheGivenNameOnlyWhenTyped) {
   // 20 characters typed (the field's limit); the search uses 19.
   Search(QStringLiteral("Abcdefghijklmnopqrst"));
-  EXPECT_STREQ(view->Request()->surname, "ABCDEFGHIJKLMNOPQRS");
+  EXPECT_STREQ(view->Request()->surname, "Abcdefghijklmnopqrs");  // the request keeps what was typed
+  EXPECT_STREQ(view->Results()->DisplaySurname(), "ABCDEFGHIJKLMNOPQRS");
   EXPECT_EQ(view->Results()->ResultCount(), 1);
 
   Search(QStringLiteral("Abbott"), QStringLiteral("john"));
