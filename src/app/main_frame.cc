@@ -43,9 +43,8 @@ QRect FirstActivationRect(int right, int bottom, QSize size) {
 }
 
 CMainFrame::CMainFrame(std::unique_ptr<CViewDoc> document, const DataLocation& location)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                           Qt::WindowCloseButtonHint),
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                           Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       document_(std::move(document)),
       location_(location) {
   // Created with an empty caption; start-up sets it once the window is up.
@@ -88,13 +87,16 @@ void CMainFrame::CreateMenus() {
     return a;
   };
 
-  QAction* quit = action(tr("&Quit"), {QKeySequence::Quit}, [this] {
+  QAction* quit = action(tr("&Quit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] {
     if (view_) view_->OnQuit();
   });
   AddMenuAction(FrameMenu::File, quit);
   menuEnds_[Index(FrameMenu::File)] = quit;
 
-  zoomIn_ = action(tr("Zoom &In"), {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)},
+  // Ctrl++, however the keyboard makes the +: with Shift on the = key, or on the = key alone.
+  zoomIn_ = action(tr("Zoom &In"),
+                   {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal),
+                    QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus)},
                    &CMainFrame::ZoomIn);
   zoomOut_ = action(tr("Zoom &Out"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, &CMainFrame::ZoomOut);
   actualSize_ = action(tr("&Actual Size"), {QKeySequence(Qt::CTRL | Qt::Key_0)}, &CMainFrame::ActualSize);
@@ -105,7 +107,8 @@ void CMainFrame::CreateMenus() {
                 }));
   QAction* separator = Menu(FrameMenu::Help)->addSeparator();
   // Ctrl+F1 reached the box before it had a menu item; it still does.
-  QAction* about = action(tr("&About Dravenholt"), {QKeySequence(Qt::CTRL | Qt::Key_F1)}, &CMainFrame::aboutRequested);
+  QAction* about =
+      action(tr("&About Dravenholt"), {QKeySequence(Qt::CTRL | Qt::Key_F1)}, &CMainFrame::aboutRequested);
   AddMenuAction(FrameMenu::Help, about);
   menuEnds_[Index(FrameMenu::Help)] = separator;
 }

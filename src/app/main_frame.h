@@ -8,10 +8,9 @@
 // Menu mnemonics: File F, Edit E, Find I, View V, Help H; the view's buttons keep S, C, M and Q.
 #pragma once
 
-#include <memory>
-
 #include <QRect>
 #include <QWidget>
+#include <memory>
 
 class CHistView;
 class CViewDoc;

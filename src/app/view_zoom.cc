@@ -5,9 +5,8 @@
 #include <iterator>
 
 double NearestStep(double zoom) {
-  return *std::min_element(std::begin(kZoomSteps), std::end(kZoomSteps), [zoom](double a, double b) {
-    return std::abs(a - zoom) < std::abs(b - zoom);
-  });
+  return *std::min_element(std::begin(kZoomSteps), std::end(kZoomSteps),
+                           [zoom](double a, double b) { return std::abs(a - zoom) < std::abs(b - zoom); });
 }
 
 double StepAfter(double zoom) {
@@ -23,7 +22,8 @@ double StepBefore(double zoom) {
 double LargestStepWithin(QSize frame, QSize available, double share) {
   double largest = kZoomSteps[0];
   for (double step : kZoomSteps) {
-    if (frame.width() * step <= available.width() * share && frame.height() * step <= available.height() * share) {
+    if (frame.width() * step <= available.width() * share &&
+        frame.height() * step <= available.height() * share) {
       largest = step;
     }
   }

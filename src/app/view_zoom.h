@@ -2,9 +2,8 @@
 // window drawn at a larger device-pixel ratio) is platform/qt/screen_zoom.h.
 #pragma once
 
-#include <optional>
-
 #include <QSize>
+#include <optional>
 
 inline constexpr double kZoomSteps[] = {1, 1.25, 1.5, 2, 3};
 // A frame fits comfortably when it takes at most this share of the screen's available width and

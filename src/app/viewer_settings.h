@@ -4,11 +4,10 @@
 // as it was, or absent.
 #pragma once
 
-#include <memory>
-#include <optional>
-
 #include <QSettings>
 #include <QString>
+#include <memory>
+#include <optional>
 
 // Where the file is, worked out afresh from the environment at every call.
 QString ViewerSettingsPath();

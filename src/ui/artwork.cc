@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QHash>
 #include <QRegularExpression>
-
 #include <algorithm>
 #include <cmath>
 
@@ -18,7 +17,8 @@ QList<QPair<qreal, QString>> Renderings(const QString& name) {
   static QHash<QString, QList<QPair<qreal, QString>>> known;
   if (const auto found = known.constFind(name); found != known.cend()) return *found;
   QList<QPair<qreal, QString>> renderings;
-  const QRegularExpression pattern(QStringLiteral("^%1@([0-9.]+)x\\.png$").arg(QRegularExpression::escape(name)));
+  const QRegularExpression pattern(
+      QStringLiteral("^%1@([0-9.]+)x\\.png$").arg(QRegularExpression::escape(name)));
   for (const QString& file : QDir(QStringLiteral(":/hires")).entryList(QDir::Files)) {
     const QRegularExpressionMatch match = pattern.match(file);
     bool ok = false;

@@ -32,8 +32,9 @@ HelpWindow::HelpWindow(const QString& helpFilePath, bool familyDirectorySet) : Q
 
   QString note;
   if (!familyDirectorySet) {
-    note = tr("No family directory is set (<code>KinloomDir</code> in <code>brevik.ini</code>), so the "
-              "family help file cannot be looked for; this guide stands in for it.");
+    note =
+        tr("No family directory is set (<code>KinloomDir</code> in <code>brevik.ini</code>), so the "
+           "family help file cannot be looked for; this guide stands in for it.");
   } else if (QFileInfo(helpFilePath).isFile()) {
     note = tr("The family help file is at <code>%1</code>.").arg(helpFilePath.toHtmlEscaped());
   } else {
@@ -47,7 +48,8 @@ HelpWindow::HelpWindow(const QString& helpFilePath, bool familyDirectorySet) : Q
 void HelpWindow::ShowGuide() {
   if (!isVisible()) {
     // No taller than the screen leaves room for (its logical size shrinks as the zoom grows).
-    if (const QScreen* shown = screen()) resize(kGuideSize.boundedTo(shown->availableGeometry().size() * 9 / 10));
+    if (const QScreen* shown = screen())
+      resize(kGuideSize.boundedTo(shown->availableGeometry().size() * 9 / 10));
   }
   if (isMinimized()) showNormal();
   show();

@@ -113,9 +113,10 @@ TEST_F(StartUpTest, WithoutTheBackdropStartUpEndsWithNoWindow) {
 }
 
 TEST_F(StartUpTest, WithoutAConfigurationTheWindowStillOpens) {
-  ScopedEnv noIni("BREVIK_INI", QByteArray("/nonexistent/brevik.ini"));
-  ScopedEnv noHome("XDG_CONFIG_HOME", QByteArray("/nonexistent"));
-  ScopedEnv noDirs("XDG_CONFIG_DIRS", QByteArray("/nonexistent"));
+  ScopedEnv none;
+  none.Set("BREVIK_INI", "/nonexistent/brevik.ini");
+  none.Set("XDG_CONFIG_HOME", "/nonexistent");
+  none.Set("XDG_CONFIG_DIRS", "/nonexistent");
   CViewApp app;
   ASSERT_EQ(app.InitInstance(), 1);
   EXPECT_NE(app.MainWindow(), nullptr);

@@ -66,6 +66,28 @@ TEST_F(CommandsTest, TheSurnameIsReadToNineteenCharactersAndTheGivenNameOnlyWhen
   EXPECT_EQ(view->CountLine(), QStringLiteral("1 records found."));
 }
 
+TEST_F(CommandsTest, BlanksAroundTypedNamesAreLeftOff) {
+  Search(QStringLiteral("  Abbott "), QStringLiteral(" john\t"));
+  EXPECT_STREQ(view->Request()->surname, "Abbott");
+  EXPECT_EQ(view->CountLine(), QStringLiteral("5 records found."));
+  // The fields keep what was typed.
+  EXPECT_EQ(view->NameField(0)->text(), QStringLiteral("  Abbott "));
+
+  // Blanks inside a name stay: the key rule decides what they mean.
+  Search(QStringLiteral(" Carter  "), QStringLiteral("   "));
+  EXPECT_EQ(view->Request()->hasGivenName, 0);
+  EXPECT_EQ(view->CountLine(), QStringLiteral("1 records found."));
+
+  // A surname of blanks alone is no surname.
+  Search(QStringLiteral("    "));
+  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Please enter a surname."});
+  EXPECT_EQ(view->CountLine(), QStringLiteral("1 records found."));
+
+  // Leading blanks do not use up the 19 characters that are read.
+  Search(QStringLiteral(" Abcdefghijklmnopqrs"));
+  EXPECT_EQ(view->Results()->ResultCount(), 1);
+}
+
 TEST_F(CommandsTest, TextOutsideTheCodePageReachesTheEngineAsOneByteACharacter) {
   Search(QStringLiteral("Ab\u03A9bott"), QStringLiteral("J\u6C5Fohn"));
   EXPECT_STREQ(view->Request()->surname, "Ab?bott");
@@ -247,6 +269,39 @@ TEST_F(CommandsTest, TheFamilyHelpFileIsNamedWhenItIsThere) {
   Click(view->HelpButton());
   ASSERT_NE(view->Help(), nullptr);
   EXPECT_TRUE(view->Help()->Text().contains(QStringLiteral("The family help file is at")));
+}
+
+TEST_F(CommandsTest, HelpClosesWithEscapeAndOpensWithTheGuideNotAPath) {
+  Click(view->HelpButton());
+  QPointer<HelpWindow> help = view->Help();
+  ASSERT_FALSE(help.isNull());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+  // The guide starts with what the program does; where the files are comes later.
+  const QString text = help->Text();
+  EXPECT_TRUE(text.startsWith(QStringLiteral("Dravenholt\nDravenholt finds soldiers"))) << text.left(80).toStdString();
+  EXPECT_GT(text.indexOf(QStringLiteral("kinloom7m.hlp")), text.indexOf(QStringLiteral("Where the data is looked for")));
+
+  QTest::keyClick(help->focusWidget() ? help->focusWidget() : help.data(), Qt::Key_Escape);
+  EXPECT_FALSE(help->isVisible());
+  Click(view->HelpButton());
+  EXPECT_TRUE(help->isVisible());
+}
+
+class UnconfiguredHelpTest : public CommandsTest {
+ protected:
+  void SetUp() override {
+    AddStandardEntries(&roll);
+    OpenWindow("");
+  }
+};
+
+TEST_F(UnconfiguredHelpTest, WithNoFamilyDirectoryTheHelpShowsNoPath) {
+  // An empty KinloomDir is read as the bare separator; that is no place the user named.
+  Click(view->HelpButton());
+  ASSERT_NE(view->Help(), nullptr);
+  const QString text = view->Help()->Text();
+  EXPECT_TRUE(text.contains(QStringLiteral("No family directory is set (KinloomDir in brevik.ini)")));
+  EXPECT_FALSE(text.contains(QStringLiteral("/kinloom7m.hlp")));
 }
 
 TEST_F(CommandsTest, ClosingTheWindowDuringASearchLeavesNothingHalfDone) {

@@ -195,36 +195,3 @@ TEST(ViewWithoutBackdropTest, DrawsNothingButTheControlsStillWork) {
 }
 
 }  // namespace
-
-namespace {
-
-// Not a check: saves the window after a search and a selection to the PNG file named by
-// $DRAVENHOLT_SCREENSHOT, for a person to look at.
-TEST(ScreenshotTest, SavesTheWindowAfterASearch) {
-  const QString path = qEnvironmentVariable("DRAVENHOLT_SCREENSHOT");
-  if (path.isEmpty()) GTEST_SKIP() << "set DRAVENHOLT_SCREENSHOT to a .png path";
-  class Shot : public ViewerTest {
-   public:
-    void TestBody() override {}
-    void Take(const QString& file) {
-      AddStandardEntries(&roll);
-      OpenWindow();
-      Search(QStringLiteral("Abbott"));
-      ClickRow(3);
-      ASSERT_TRUE(frame->grab().save(file));
-      // The entry of the selected row, and the help, beside it.
-      const QString stem = file.left(file.size() - 4);
-      OnNextModal([stem](QWidget* modal) {
-        modal->grab().save(stem + QStringLiteral("-moreinfo.png"));
-        QTest::keyClick(modal, Qt::Key_Return);
-      });
-      view->OnMoreInfo();
-      view->OnHelp();
-      ASSERT_NE(view->Help(), nullptr);
-      view->Help()->grab().save(stem + QStringLiteral("-help.png"));
-    }
-  } shot;
-  shot.Take(path);
-}
-
-}  // namespace

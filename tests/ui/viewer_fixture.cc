@@ -33,8 +33,9 @@ ViewerTest::ViewerTest() : boxes(kIdOk) {
 
 ViewerTest::~ViewerTest() { CloseWindow(); }
 
-void ViewerTest::OpenWindow() {
+void ViewerTest::OpenWindow(const char* familyDirectory) {
   roll.Build();
+  if (familyDirectory != nullptr) roll.location.SetDirectories(familyDirectory, roll.dataDir.c_str());
   frame = std::make_unique<CMainFrame>(std::make_unique<CViewDoc>(), roll.location);
   ASSERT_EQ(frame->OnCreate(), 0);
   ASSERT_TRUE(frame->Document()->OnOpenDocument("IDB_BACKDROP"));

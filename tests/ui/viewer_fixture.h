@@ -48,8 +48,9 @@ class ViewerTest : public ::testing::Test {
   ~ViewerTest() override;
 
   // Builds the database and opens the window the way start-up does: document, frame and view,
-  // initial update, first activation. Waits until it is shown and active.
-  void OpenWindow();
+  // initial update, first activation. Waits until it is shown and active. `familyDirectory`, if
+  // given, stands for the KinloomDir setting.
+  void OpenWindow(const char* familyDirectory = nullptr);
   // Closes and destroys the window (the view's teardown included).
   void CloseWindow();
 

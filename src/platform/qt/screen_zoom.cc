@@ -1,5 +1,9 @@
 #include "platform/qt/screen_zoom.h"
 
+#include <private/qhighdpiscaling_p.h>
+#include <qpa/qplatformscreen.h>
+#include <qpa/qplatformwindow.h>
+
 #include <QApplication>
 #include <QBackingStore>
 #include <QHash>
@@ -7,7 +11,6 @@
 #include <QScreen>
 #include <QWidget>
 #include <QWindow>
-#include <private/qhighdpiscaling_p.h>
 
 namespace {
 
@@ -42,23 +45,21 @@ void ApplyTo(QScreen* screen) {
   QHighDpiScaling::setScreenFactor(screen, OwnFactor(screen) * g_zoom);
 }
 
-// Where a window was before the factors changed: its logical size, and its centre as a share of
-// its screen, which stays put on the device.
+// Where a window was before the factors changed: its logical size, and its centre in device
+// pixels, which stays put on the screen.
 struct Placement {
   QPointer<QWidget> widget;
   QSize size;
-  QPointF centre;  // within the screen's geometry, 0..1 each way
+  QPointF centre;
 };
 
 QList<Placement> VisibleWindows() {
   QList<Placement> windows;
   for (QWidget* widget : QApplication::topLevelWidgets()) {
     const QWindow* window = widget->windowHandle();
-    if (!widget->isVisible() || window == nullptr || window->screen() == nullptr) continue;
-    const QRectF screen = window->screen()->geometry();
-    const QPointF centre = QRectF(window->geometry()).center() - screen.topLeft();
-    windows.append({widget, window->geometry().size(),
-                    QPointF(centre.x() / screen.width(), centre.y() / screen.height())});
+    if (!widget->isVisible() || window == nullptr || window->handle() == nullptr) continue;
+    const QRect device = window->handle()->geometry();
+    windows.append({widget, window->geometry().size(), QRectF(device).center()});
   }
   return windows;
 }
@@ -72,15 +73,18 @@ int Inside(int start, int length, int low, int room) {
 void PlaceAgain(const Placement& placement) {
   QWidget* widget = placement.widget;
   QWindow* window = widget ? widget->windowHandle() : nullptr;
-  if (window == nullptr || window->screen() == nullptr) return;
-  const QRect screen = window->screen()->geometry();
-  const QRect available = window->screen()->availableGeometry();
-  const QPoint centre(screen.x() + qRound(placement.centre.x() * screen.width()),
-                      screen.y() + qRound(placement.centre.y() * screen.height()));
-  QRect client(QPoint(), placement.size);
-  client.moveCenter(centre);
+  QScreen* screen = window ? window->screen() : nullptr;
+  if (screen == nullptr || screen->handle() == nullptr) return;
+  // The same centre in device pixels, in the screen's logical pixels at the new factor.
+  const double factor = QHighDpiScaling::factor(screen);
+  const QPointF deviceOrigin = screen->handle()->geometry().topLeft();
+  const QPointF centre = QPointF(screen->geometry().topLeft()) + (placement.centre - deviceOrigin) / factor;
+  QRect client(QPoint(qRound(centre.x() - placement.size.width() / 2.0),
+                      qRound(centre.y() - placement.size.height() / 2.0)),
+               placement.size);
   const QMargins margins = window->frameMargins();
   const QRect frame = client.marginsAdded(margins);
+  const QRect available = screen->availableGeometry();
   client.moveTopLeft(QPoint(Inside(frame.x(), frame.width(), available.x(), available.width()),
                             Inside(frame.y(), frame.height(), available.y(), available.height())) +
                      QPoint(margins.left(), margins.top()));
