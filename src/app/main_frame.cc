@@ -55,9 +55,11 @@ CMainFrame::CMainFrame(std::unique_ptr<CViewDoc> document, const DataLocation& l
   statusBar_->setSizeGripEnabled(false);
   statusText_ = new QLabel(statusBar_);
   statusText_->setObjectName(QStringLiteral("statusText"));
+  statusText_->setContentsMargins(4, 0, 4, 0);
   statusBar_->addWidget(statusText_, 1);
   zoomText_ = new QLabel(statusBar_);
   zoomText_->setObjectName(QStringLiteral("zoomText"));
+  zoomText_->setContentsMargins(4, 0, 6, 0);
   statusBar_->addPermanentWidget(zoomText_);
 
   auto* layout = new QVBoxLayout(this);

