@@ -26,7 +26,15 @@ RollDatabase::RollDatabase(const DataLocation& loc)
 
 RollDatabase::~RollDatabase() { Close(); }
 
+bool RollDatabase::StillTheOpenedFiles() const {
+  for (const OpenedFile& file : opened_) {
+    if (!IdentityOfPath(file.path).Unchanged(file.identity)) return false;
+  }
+  return true;
+}
+
 int RollDatabase::Open(int n) {
+  if (n == number_ && IsOpen() && StillTheOpenedFiles()) return 1;
   Close();
   const char* base = DatabaseBaseName(n);
   if (!base) return 0;
@@ -35,11 +43,12 @@ int RollDatabase::Open(int n) {
   char basePath[kPathBufferSize];
   char path[kPathBufferSize];
   if (!BuildName(basePath, location_.dataDirectory, base) || !BuildName(path, basePath, kLineFileExtension) ||
-      lineFile_.Open(ResolveDataFile(path)) != OpenStatus::kOk) {
+      lineFile_.Open(opened_[0].path = ResolveDataFile(path)) != OpenStatus::kOk) {
     ShowMessageBox(kLineFileMessage, kMbOk);
     return 0;
   }
-  if (!BuildName(path, basePath, kNameFileExtension) || nameFile_.Open(ResolveDataFile(path)) != OpenStatus::kOk) {
+  if (!BuildName(path, basePath, kNameFileExtension) ||
+      nameFile_.Open(opened_[1].path = ResolveDataFile(path)) != OpenStatus::kOk) {
     ShowMessageBox(kNameFileMessage, kMbOk);
     return 0;
   }
@@ -65,6 +74,9 @@ int RollDatabase::Open(int n) {
   }
   index_ = std::make_unique<RollIndex>(path);
   if (!index_->Usable()) return 0;
+  opened_[0].identity = lineFile_.Identity();
+  opened_[1].identity = nameFile_.Identity();
+  opened_[2] = {index_->Path(), IdentityOfPath(index_->Path())};
   nameLength_ = length;
   slotSize_ = length + kSlotHeaderSize;
   const std::int64_t slots = (nameFileSize - kNameTrailerSize) / slotSize_;
@@ -75,6 +87,7 @@ int RollDatabase::Open(int n) {
 }
 
 void RollDatabase::Close() {
+  catalogue_.reset();
   nameCursor_.Attach(nullptr);
   lineCursor_.Attach(nullptr);
   slotTotal_ = 0;

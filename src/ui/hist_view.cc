@@ -47,6 +47,9 @@ void CHistView::DoSearch(const char* surname) {
   m_nSelRow = -1;
   m_nPage = 0;
   ShowPage();
+  // The matches of a given-name search reach history.buf once the page is on screen; when not all
+  // could be written the list is what the file holds, and the page is shown again.
+  if (m_pResults->FinishPendingWrites() && !g_bShuttingDown) ShowPage();
 }
 
 void CHistView::OnLButtonDown(const QPoint& point) {
