@@ -47,7 +47,9 @@ void ViewerTest::OpenWindow(const char* familyDirectory) {
   QApplication::setActiveWindow(frame.get());
   // A bare X server (Xvfb for screenshots) has no window manager to make the window active.
   const bool active = QTest::qWaitForWindowActive(frame.get());
-  if (QGuiApplication::platformName() == QLatin1String("offscreen")) ASSERT_TRUE(active);
+  if (QGuiApplication::platformName() == QLatin1String("offscreen")) {
+    ASSERT_TRUE(active);
+  }
   EXPECT_SOON(!g_bFirstDraw);
 }
 
