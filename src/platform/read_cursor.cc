@@ -44,3 +44,15 @@ std::size_t ReadCursor::Read(std::int64_t offset, void* out, std::size_t size) {
   }
   return done;
 }
+
+std::string_view ReadCursor::View(std::int64_t offset, std::size_t size) {
+  if (!file_ || offset < 0) return {};
+  if (size > capacity_) size = capacity_;
+  const bool held = offset >= start_ && offset + static_cast<std::int64_t>(size) <= start_ + static_cast<std::int64_t>(length_);
+  // Held whole, or held up to the end of the file (a buffer shorter than its capacity ends there).
+  const bool endHeld = offset >= start_ && offset < start_ + static_cast<std::int64_t>(length_) && length_ < capacity_;
+  if (!held && !endHeld && !Fill(offset)) return {};
+  const std::size_t at = static_cast<std::size_t>(offset - start_);
+  const std::size_t n = length_ - at < size ? length_ - at : size;
+  return std::string_view(reinterpret_cast<const char*>(buffer_.get()) + at, n);
+}

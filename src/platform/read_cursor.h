@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "platform/file_system.h"
 
@@ -26,6 +27,11 @@ class ReadCursor {
   // the file, 0 for a negative offset, no file or a failed read). A read larger than the buffer
   // goes straight to the file.
   std::size_t Read(std::int64_t offset, void* out, std::size_t size);
+
+  // Up to `size` bytes at `offset` (`size` at most the buffer's capacity), as a view into the
+  // buffer that stays valid until the next call: fewer only at the end of the file, empty past
+  // it, on a failed read or for a negative offset. For reading many lines without copying them.
+  std::string_view View(std::int64_t offset, std::size_t size);
 
   // The byte at `offset`, or -1 past the end of the file, on a failed read or for a negative
   // offset.

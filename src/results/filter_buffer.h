@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/scratch_file.h"
 #include "results/result_row.h"
@@ -24,6 +26,21 @@ inline constexpr int kAppendBufferSize = 64 * 1024;
 // history.buf; with no family directory ("" or the root directory, which is nobody's), the
 // per-user state directory's. "" for a null directory: the buffer is then private from the start.
 std::string FilterBufferPath(const char* familyDirectory);
+
+// Matches kept in memory: their line offsets and name texts, compactly.
+class MatchList {
+ public:
+  void Add(std::int32_t lineOffset, std::string_view name);
+  std::size_t Size() const { return offsets_.size(); }
+  std::int32_t LineOffset(std::size_t i) const { return offsets_[i]; }
+  std::string_view Name(std::size_t i) const;
+  void Clear();
+
+ private:
+  std::vector<std::int32_t> offsets_;
+  std::vector<std::uint32_t> nameEnds_;
+  std::string names_;
+};
 
 class FilterBuffer {
  public:
@@ -45,6 +62,16 @@ class FilterBuffer {
   int ReadRecords(ResultRow* rows, std::int64_t offset, int n);
   // Appends one record; 1 taken, 0 the write failed, -1 the file is not open.
   int Append(std::int32_t lineOffset, const char* name, const char* summary);
+  // Appends the records of `matches` (no summaries) and counts them in: the pages that lie among
+  // them are read from memory until WritePending writes them to the file, which everything that
+  // needs the file (another page, a count, Empty, Close) does first. So a search can show its
+  // first page before its matches are on disk; the file ends with the same records. Returns 0
+  // when the file is not open (the matches are dropped), else 1.
+  int AppendPending(MatchList&& matches);
+  bool HasPending() const { return pending_.Size() > 0; }
+  // Writes the pending records; false when not all of them reached the file (the count is then
+  // what the file holds).
+  bool WritePending();
   std::int32_t RecordCount() const { return recordCount_; }
   int MoreBefore() const;
   int MoreAfter() const;
@@ -74,8 +101,10 @@ class FilterBuffer {
   FileIdentity identity_;  // of the file at Path() while it is the one open
   std::string notice_;
   FileKind refused_ = FileKind::kMissing;  // what stood at Path() when it was last refused
-  std::unique_ptr<unsigned char[]> pending_;  // appended records not yet written
-  std::size_t pendingSize_ = 0;
+  std::unique_ptr<unsigned char[]> appended_;  // appended records not yet written
+  std::size_t appendedSize_ = 0;
+  MatchList pending_;                 // records kept in memory, to go at record pendingBase_
+  std::int64_t pendingBase_ = 0;
   bool writeFailed_ = false;
   std::int64_t position_ = 0;  // where the last page read ended
   std::int32_t recordCount_ = 0;

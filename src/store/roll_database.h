@@ -8,10 +8,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/file_system.h"
 #include "platform/read_cursor.h"
+#include "results/find_result.h"
 #include "store/data_location.h"
+#include "store/key_catalogue.h"
 #include "store/roll_format.h"
 #include "store/roll_index.h"
 
@@ -34,6 +37,11 @@ class RollDatabase {
   // a base name; "ext" or "cor" when the line or name file cannot be opened or is not a regular
   // file; "cor" too when the name file is shorter than its trailer or its trailer L lies outside
   // 0..255; 0 when the index is there but cannot be read (the index has told the user).
+  //
+  // The set of the same number that is already open is kept when each of its three paths still
+  // names the same file, with the same size and times (one question to the file system per path):
+  // a disk swapped, a file replaced, rewritten, cut or removed since is noticed, and the set is
+  // opened afresh, exactly as if it had been closed.
   int Open(int number);
   void Close();
 
@@ -62,6 +70,17 @@ class RollDatabase {
   static void NormaliseKey(char* key);
   // Runs one search; the outcome is visible only through the result list.
   void RunSearch(SearchRequest& request);
+  // Runs a search that finds surnames in another way than by their exact key, or narrows the
+  // entries by a filter (results/find_result.h): the exact mode without a filter is RunSearch.
+  // The request's surname is matched with options.mode (a typed `*` or `?` switching wildcards
+  // on), its given name (when it has one) narrows as in RunSearch, and the filter keeps the
+  // entries whose fields pass. The result (found mode of the result list) lists the keys' slots,
+  // the typed surname's own key first. A long search calls `progress` (may be empty) now and
+  // then; when it returns false the search stops and the result list keeps what it had.
+  FindOutcome RunFind(SearchRequest& request, const FindOptions& options, const FindProgress& progress);
+  // Every surname of the open roll, walked from its index when first asked for and kept for as
+  // long as the file set stays open; null when none is open.
+  const KeyCatalogue* Catalogue();
 
   // The slot read last by ReadSlot or made current by TakeSlot.
   std::int32_t LineOffset() const { return lineOffset_; }
@@ -72,6 +91,8 @@ class RollDatabase {
   std::int32_t Number() const { return number_; }
   // The index of the open database, or null.
   RollIndex* Index() const { return index_.get(); }
+  // Whether a file set is open (the last Open succeeded and nothing closed it since).
+  bool IsOpen() const { return index_ != nullptr && nameFile_.IsOpen() && lineFile_.IsOpen(); }
   const DataLocation& Location() const { return location_; }
 
  private:
@@ -91,4 +112,13 @@ class RollDatabase {
   ReadCursor nameCursor_;
   ReadCursor lineCursor_;
   std::int32_t slotTotal_ = 0;  // whole slots in the name file
+
+  // What the open set was opened from, to tell at the next Open whether it is still that.
+  struct OpenedFile {
+    std::string path;
+    FileIdentity identity;
+  };
+  bool StillTheOpenedFiles() const;
+  OpenedFile opened_[3];
+  std::unique_ptr<KeyCatalogue> catalogue_;
 };
