@@ -1,6 +1,7 @@
 #include "tools/rollkit/database_files.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -55,8 +56,15 @@ bool ResolveDataDirectory(const std::optional<std::string>& given, std::string* 
 }
 
 bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string* error) {
-  if (KindOfPath(directory) != FileKind::kDirectory) {
-    *error = directory + ": no such directory";
+  const FileKind kind = KindOfPath(directory);
+  if (kind != FileKind::kDirectory) {
+    if (kind == FileKind::kMissing) {
+      *error = directory + ": no such directory";
+    } else if (kind == FileKind::kUnknown) {
+      *error = directory + ": cannot be read: " + std::strerror(errno);
+    } else {
+      *error = directory + ": " + DescribeFileKind(kind) + ", not a directory";
+    }
     return false;
   }
   files->directory = WithSeparator(directory);
@@ -123,6 +131,10 @@ bool CheckReadable(const RollFiles& files, std::string* error) {
     return false;
   }
   return true;
+}
+
+bool IndexSizeReachable(std::int64_t size) {
+  return size <= static_cast<std::int64_t>(INT32_MAX) + kIndexNodeSize + 1;
 }
 
 bool HoldsRollFiles(const std::string& directory, std::string* which) {
