@@ -121,14 +121,46 @@ bool ConfirmLayout(iso9660_t* iso, int fd, const SectorLayout* wanted, SectorLay
   return false;
 }
 
+// libiso9660 copies each directory record's name without checking that the name lies inside the
+// record (a heap over-read on a damaged directory, found by fuzzing), so a directory's records
+// are checked before the library walks them: each within its sector and long enough for its
+// fixed part and its name, and only zeros after the last record of a sector. A record is
+//   0 length | 1 attribute length | 2 extent | 10 size | 18 date | 25 flags | ... | 32 name length | 33 name
+constexpr int kRecordNameLengthOffset = 32;
+constexpr std::size_t kRecordFixedSize = 33;
+
+bool DirectoryRecordsSound(int fd, ImageExtent directory) {
+  directory.length = (directory.length + kCookedSectorSize - 1) / kCookedSectorSize * kCookedSectorSize;
+  std::vector<unsigned char> bytes(static_cast<std::size_t>(directory.length));
+  if (ReadExtent(fd, directory, 0, bytes.data(), bytes.size()) != directory.length) return false;
+  for (std::size_t sector = 0; sector < bytes.size(); sector += kCookedSectorSize) {
+    const std::size_t end = sector + kCookedSectorSize;
+    std::size_t at = sector;
+    while (at < end && bytes[at] != 0) {
+      const std::size_t length = bytes[at];
+      if (length <= kRecordFixedSize || at + length > end ||
+          kRecordFixedSize + bytes[at + kRecordNameLengthOffset] > length) {
+        return false;
+      }
+      at += length;
+    }
+    if (std::any_of(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(end),
+                    [](unsigned char b) { return b != 0; })) {
+      return false;
+    }
+  }
+  return true;
+}
+
 // The files of the root directory of the tree `iso` reads, or false when it cannot be read.
-bool ReadRoot(iso9660_t* iso, const ImageIdentity& image, SectorLayout layout, std::vector<ImageFile>* files) {
+bool ReadRoot(iso9660_t* iso, int fd, const ImageIdentity& image, SectorLayout layout,
+              std::vector<ImageFile>* files) {
   const std::unique_ptr<iso9660_stat_t, StatFree> root(iso9660_ifs_stat(iso, "/"));
   if (!root || root->type != iso9660_stat_s::_STAT_DIR) return false;
   // The library reads the whole directory into memory at once: bound it before it does.
   const ImageExtent rootExtent{root->lsn, root->size, layout};
   if (root->lsn < 0 || root->size == 0 || root->size > kLargestRootDirectory ||
-      rootExtent.ImageOffset(rootExtent.length - 1) >= image.size) {
+      rootExtent.ImageOffset(rootExtent.length - 1) >= image.size || !DirectoryRecordsSound(fd, rootExtent)) {
     return false;
   }
   const std::unique_ptr<CdioList_t, ListFree> list(iso9660_ifs_readdir(iso, "/"));
@@ -283,12 +315,12 @@ std::unique_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string*
     return nullptr;
   }
 
-  const bool primaryRead = ReadRoot(primary.get(), image->identity_, image->layout_, &image->primaryFiles_);
+  const bool primaryRead = ReadRoot(primary.get(), image->fd_, image->identity_, image->layout_, &image->primaryFiles_);
   // The fuzzy open reads only the primary descriptor; reading the descriptors again with Joliet
   // allowed switches the same reader, with the layout it found, over to the Joliet tree.
   if (iso9660_ifs_read_superblock(primary.get(), ISO_EXTENSION_JOLIET) &&
       iso9660_ifs_get_joliet_level(primary.get()) > 0 &&
-      !ReadRoot(primary.get(), image->identity_, image->layout_, &image->jolietFiles_)) {
+      !ReadRoot(primary.get(), image->fd_, image->identity_, image->layout_, &image->jolietFiles_)) {
     image->jolietFiles_.clear();  // a damaged Joliet tree: the primary names still serve
   }
   if (!primaryRead && image->jolietFiles_.empty()) {

@@ -244,6 +244,15 @@ TEST(DiskImageOpen, TellsWhatIsWrongWithTheImage) {
   WriteFileBytes(dir + "cut.iso", ReadFileBytes(iso).substr(0, 19 * 2048));
   EXPECT_EQ(OpenError(dir + "cut.iso"), dir + "cut.iso: the root directory cannot be read");
 
+  // A directory record whose name runs past the record (and past the directory's sector).
+  disk.WriteIso("plain.iso", false);
+  std::string record = ReadFileBytes(dir + "plain.iso");
+  const std::size_t name = record.find("MROLL.TRE;1");
+  ASSERT_NE(name, std::string::npos);
+  record[name - 1] = '\xF0';
+  WriteFileBytes(dir + "record.iso", record);
+  EXPECT_EQ(OpenError(dir + "record.iso"), dir + "record.iso: the root directory cannot be read");
+
   // The cue sheet says mode 2 where the sectors are mode 1.
   WriteRawImage(iso, dir + "m1.bin", dir + "m1.cue", RawMode::kMode1_2352);
   WriteFileBytes(dir + "m1.cue", "FILE \"m1.bin\" BINARY\n TRACK 01 MODE2/2352\n  INDEX 01 00:00:00\n");
