@@ -80,6 +80,7 @@ TEST(FindOnMedia, CountsOnlyRegularFilesAndNeverWaitsOnAFifo) {
   // A symbolic link to a disk, as /media/cdrom -> cdrom0.
   media.Files("elsewhere/cdrom0", kRollFiles);
   media.Dir("mnt");
+  ASSERT_EQ(symlink(media.Path("nowhere").c_str(), media.Path("mnt/a-dangling-link").c_str()), 0);
   ASSERT_EQ(symlink(media.Path("elsewhere/cdrom0").c_str(), media.Path("mnt/cdrom").c_str()), 0);
 
   const MediaSearchResult result = FindOnMedia(media.Roots(), kRollFiles);
