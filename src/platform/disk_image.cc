@@ -35,9 +35,11 @@ constexpr std::uint16_t kFuzz = 1;
 // Bytes between the data of one raw sector and the data of the next (EDC/ECC, sync, header).
 constexpr std::int64_t kRawGap = kRawSectorSize - kCookedSectorSize;
 
-// libcdio reports through a process-wide handler that writes to stderr; the failures it reports
-// reach the caller as our own messages instead. An assertion keeps the library's handling, which
-// ends the process: the library cannot go on safely after one.
+// libcdio reports through a process-wide handler whose default writes to stderr and ends the
+// process on an error (a damaged image would end the viewer). The failures it reports reach the
+// caller as our own messages instead. An assertion keeps the default handling, which aborts: the
+// library cannot go on safely after one (the directory check below keeps its walk's assertion
+// from being reached).
 void QuietLog(cdio_log_level_t level, const char message[]) {
   if (level == CDIO_LOG_ASSERT) cdio_default_log_handler(level, message);
 }
