@@ -218,7 +218,7 @@ std::int64_t ReadExtent(int fd, const ImageExtent& extent, std::int64_t offset, 
   // The data of consecutive raw sectors is read in one call: each piece goes straight to `out`
   // and the bytes between two pieces into a scratch gap that is overwritten each time.
   unsigned char gap[kRawGap];
-  constexpr int kMostPieces = 512;  // half of the smallest IOV_MAX a system may have is 8
+  constexpr int kMostPieces = 512;  // a piece and a gap each: Linux's IOV_MAX of 1024 vectors
   static_assert(2 * kMostPieces <= IOV_MAX);
   iovec parts[2 * kMostPieces];
   while (done < want) {
@@ -253,9 +253,9 @@ std::int64_t ReadExtent(int fd, const ImageExtent& extent, std::int64_t offset, 
   return done;
 }
 
-bool IdentityOfImage(int fd, ImageIdentity* identity) {
-  struct stat st;
-  if (fstat(fd, &st) != 0) return false;
+namespace {
+
+void FillIdentity(const struct stat& st, ImageIdentity* identity) {
   identity->device = static_cast<std::uint64_t>(st.st_dev);
   identity->inode = static_cast<std::uint64_t>(st.st_ino);
   identity->size = static_cast<std::int64_t>(st.st_size);
@@ -263,6 +263,21 @@ bool IdentityOfImage(int fd, ImageIdentity* identity) {
   identity->modifiedNanoseconds = st.st_mtim.tv_nsec;
   identity->changedSeconds = st.st_ctim.tv_sec;
   identity->changedNanoseconds = st.st_ctim.tv_nsec;
+}
+
+}  // namespace
+
+bool IdentityOfImage(int fd, ImageIdentity* identity) {
+  struct stat st;
+  if (fstat(fd, &st) != 0) return false;
+  FillIdentity(st, identity);
+  return true;
+}
+
+bool IdentityOfImagePath(const std::string& path, ImageIdentity* identity) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return false;
+  FillIdentity(st, identity);
   return true;
 }
 
@@ -277,11 +292,6 @@ bool ImageNameMatches(std::string_view recorded, std::string_view wanted) {
     }
   }
   return recorded.size() == wanted.size() && strncasecmp(recorded.data(), wanted.data(), wanted.size()) == 0;
-}
-
-bool HasDiskImageExtension(std::string_view path) {
-  return EndsWithIgnoringCase(path, ".iso") || EndsWithIgnoringCase(path, ".bin") ||
-         EndsWithIgnoringCase(path, ".cue");
 }
 
 std::unique_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string* error) {

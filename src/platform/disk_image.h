@@ -74,6 +74,9 @@ struct ImageIdentity {
 };
 // The identity of the file open on `fd`; false when the system cannot tell.
 bool IdentityOfImage(int fd, ImageIdentity* identity);
+// The identity of the file at `path` now (symbolic links followed, nothing opened); false when
+// there is none. Equal to a reader's ImageFile::image while the image is the one it read.
+bool IdentityOfImagePath(const std::string& path, ImageIdentity* identity);
 
 // One file of the disk's root directory.
 struct ImageFile {
@@ -87,10 +90,6 @@ struct ImageFile {
 // Whether a name the disk records stands for `wanted`: equal without regard to ASCII case once a
 // ";<digits>" version suffix, and then a bare trailing '.', are taken off the recorded name.
 bool ImageNameMatches(std::string_view recorded, std::string_view wanted);
-
-// Whether `path` names a file that DiskImage::Open takes for an image by its name: one ending in
-// .iso, .bin or .cue, without regard to case.
-bool HasDiskImageExtension(std::string_view path);
 
 class DiskImage {
  public:

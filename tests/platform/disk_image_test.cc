@@ -335,11 +335,17 @@ TEST(DiskImageIdentity, ChangesWhenTheImageIsRewritten) {
   ASSERT_TRUE(IdentityOfImage(first->Descriptor(), &now));
   EXPECT_EQ(now, first->Identity());
   EXPECT_EQ(now.size, static_cast<std::int64_t>(ReadFileBytes(path).size()));
+  ImageIdentity atPath;
+  ASSERT_TRUE(IdentityOfImagePath(path, &atPath));
+  EXPECT_EQ(atPath, first->Identity());
 
   disk.WriteIso("roll.iso");  // replaced by rename: another file at the same path
   std::unique_ptr<DiskImage> second = OpenOrFail(path);
   ASSERT_TRUE(second);
   EXPECT_NE(second->Identity(), first->Identity());
+  ASSERT_TRUE(IdentityOfImagePath(path, &atPath));
+  EXPECT_EQ(atPath, second->Identity());
+  EXPECT_FALSE(IdentityOfImagePath(path + ".gone", &atPath));
   // The first reader still holds its own file, which lost its name (and so its change time).
   ASSERT_TRUE(IdentityOfImage(first->Descriptor(), &now));
   EXPECT_EQ(now.inode, first->Identity().inode);
