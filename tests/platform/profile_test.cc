@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
 
 namespace {
@@ -16,32 +17,6 @@ std::string Lookup(const std::string& text, const char* section, const char* key
   ParseProfileString(text, section, key, "<none>", out.data(), size);
   return out.data();
 }
-
-// Sets environment variables for one test and restores them.
-class ScopedEnv {
- public:
-  void Set(const char* name, const char* value) {
-    const char* old = std::getenv(name);
-    saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      if (it->second) {
-        setenv(it->first.c_str(), it->second->c_str(), 1);
-      } else {
-        unsetenv(it->first.c_str());
-      }
-    }
-  }
-
- private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 }  // namespace
 
