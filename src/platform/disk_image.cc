@@ -9,17 +9,13 @@
 #include <cdio/iso9660.h>
 #include <cdio/logging.h>
 #include <strings.h>
-#include <sys/stat.h>
-#include <sys/uio.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstring>
+#include <vector>
 
 #include "platform/cue_sheet.h"
-#include "platform/regular_file.h"
+#include "platform/open_checked.h"
 
 namespace {
 
@@ -32,8 +28,8 @@ constexpr std::int64_t kVolumeDescriptorSector = 16;
 // How far libiso9660 may look for the descriptor's signature away from where the layout puts it;
 // the layout is then confirmed against our own reads.
 constexpr std::uint16_t kFuzz = 1;
-// Bytes between the data of one raw sector and the data of the next (EDC/ECC, sync, header).
-constexpr std::int64_t kRawGap = kRawSectorSize - kCookedSectorSize;
+// Raw sectors read at once into a scratch buffer: 64 KiB of data, the engine's longest run.
+constexpr std::int64_t kRawSectorsAtOnce = 32;
 
 // libcdio reports through a process-wide handler whose default writes to stderr and ends the
 // process on an error (a damaged image would end the viewer). The failures it reports reach the
@@ -76,45 +72,42 @@ std::string DirectoryOf(const std::string& path) {
 // name in another case than the file's (sheets written on systems that ignore case) is found too.
 std::string ResolveSheetFile(const std::string& sheetPath, const std::string& name) {
   if (name.front() == '/') return name;
-  const std::string directory = DirectoryOf(sheetPath);
-  if (name.find('/') != std::string::npos) return directory + name;
-  const std::string found = FindEntryIgnoringCase(directory, name);
-  return directory + (found.empty() ? name : found);
+  return ResolveDataFile(DirectoryOf(sheetPath) + name);
+}
+
+// The path under which the process reaches the open file again, for libiso9660, which takes only
+// paths: it then opens the very file that was checked, whatever stands at the path by then.
+std::string HandlePath(const ReadOnlyFile& file) {
+  return "/proc/self/fd/" + std::to_string(file.NativeHandle());
 }
 
 bool ReadCueFile(const std::string& path, CueSheet* sheet, std::string* error) {
-  const UniqueFd fd = OpenRegularFile(path, error);
-  if (!fd.Valid()) return false;
-  std::string text(static_cast<std::size_t>(kLargestCueSheet + 1), '\0');
-  std::size_t got = 0;
-  while (got < text.size()) {
-    const ssize_t n = pread(fd.Get(), text.data() + got, text.size() - got, static_cast<off_t>(got));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      *error = path + ": " + std::strerror(errno);
-      return false;
-    }
-    if (n == 0) break;
-    got += static_cast<std::size_t>(n);
-  }
-  if (got > static_cast<std::size_t>(kLargestCueSheet)) {
+  ReadOnlyFile file;
+  if (!OpenChecked(path, "a cue sheet", &file, error)) return false;
+  if (file.Size() > kLargestCueSheet) {
     *error = path + ": too large for a cue sheet";
     return false;
   }
-  text.resize(got);
+  std::string text(static_cast<std::size_t>(file.Size()), '\0');
+  const std::int64_t got = file.ReadAt(0, text.data(), text.size());
+  if (got < 0) {
+    *error = path + ": cannot be read";
+    return false;
+  }
+  text.resize(static_cast<std::size_t>(got));
   return ReadCueSheet(text, path, sheet, error);
 }
 
 // Finds the layout under which our reads of the volume descriptor give what the library read:
 // only `wanted` when a cue sheet tells it, else every layout in turn.
-bool ConfirmLayout(iso9660_t* iso, int fd, const SectorLayout* wanted, SectorLayout* layout) {
+bool ConfirmLayout(iso9660_t* iso, const ReadOnlyFile& file, const SectorLayout* wanted, SectorLayout* layout) {
   unsigned char expected[kCookedSectorSize];
   if (iso9660_iso_seek_read(iso, expected, kVolumeDescriptorSector, 1) != kCookedSectorSize) return false;
   for (SectorLayout candidate : {SectorLayout::kCooked, SectorLayout::kRawMode1, SectorLayout::kRawMode2Form1}) {
     if (wanted && candidate != *wanted) continue;
     const ImageExtent sector{kVolumeDescriptorSector, kCookedSectorSize, candidate};
     unsigned char ours[kCookedSectorSize];
-    if (ReadExtent(fd, sector, 0, ours, sizeof ours) == kCookedSectorSize &&
+    if (ReadExtent(file, sector, 0, ours, sizeof ours) == kCookedSectorSize &&
         std::memcmp(ours, expected, sizeof ours) == 0) {
       *layout = candidate;
       return true;
@@ -131,10 +124,10 @@ bool ConfirmLayout(iso9660_t* iso, int fd, const SectorLayout* wanted, SectorLay
 constexpr int kRecordNameLengthOffset = 32;
 constexpr std::size_t kRecordFixedSize = 33;
 
-bool DirectoryRecordsSound(int fd, ImageExtent directory) {
+bool DirectoryRecordsSound(const ReadOnlyFile& file, ImageExtent directory) {
   directory.length = (directory.length + kCookedSectorSize - 1) / kCookedSectorSize * kCookedSectorSize;
   std::vector<unsigned char> bytes(static_cast<std::size_t>(directory.length));
-  if (ReadExtent(fd, directory, 0, bytes.data(), bytes.size()) != directory.length) return false;
+  if (ReadExtent(file, directory, 0, bytes.data(), bytes.size()) != directory.length) return false;
   for (std::size_t sector = 0; sector < bytes.size(); sector += kCookedSectorSize) {
     const std::size_t end = sector + kCookedSectorSize;
     std::size_t at = sector;
@@ -155,14 +148,14 @@ bool DirectoryRecordsSound(int fd, ImageExtent directory) {
 }
 
 // The files of the root directory of the tree `iso` reads, or false when it cannot be read.
-bool ReadRoot(iso9660_t* iso, int fd, const ImageIdentity& image, SectorLayout layout,
+bool ReadRoot(iso9660_t* iso, const ReadOnlyFile& file, const FileIdentity& image, SectorLayout layout,
               std::vector<ImageFile>* files) {
   const std::unique_ptr<iso9660_stat_t, StatFree> root(iso9660_ifs_stat(iso, "/"));
   if (!root || root->type != iso9660_stat_s::_STAT_DIR) return false;
   // The library reads the whole directory into memory at once: bound it before it does.
   const ImageExtent rootExtent{root->lsn, root->size, layout};
   if (root->lsn < 0 || root->size == 0 || root->size > kLargestRootDirectory ||
-      rootExtent.ImageOffset(rootExtent.length - 1) >= image.size || !DirectoryRecordsSound(fd, rootExtent)) {
+      rootExtent.ImageOffset(rootExtent.length - 1) >= file.Size() || !DirectoryRecordsSound(file, rootExtent)) {
     return false;
   }
   const std::unique_ptr<CdioList_t, ListFree> list(iso9660_ifs_readdir(iso, "/"));
@@ -170,12 +163,12 @@ bool ReadRoot(iso9660_t* iso, int fd, const ImageIdentity& image, SectorLayout l
   for (CdioListNode_t* node = _cdio_list_begin(list.get()); node; node = _cdio_list_node_next(node)) {
     const auto* entry = static_cast<const iso9660_stat_t*>(_cdio_list_node_data(node));
     if (!entry || entry->type != iso9660_stat_s::_STAT_FILE) continue;
-    ImageFile file;
-    file.name = entry->filename;
+    ImageFile found;
+    found.name = entry->filename;
     // An empty file has no sectors; what its record says about their place does not matter.
-    file.extent = {entry->size == 0 ? 0 : static_cast<std::int64_t>(entry->lsn), entry->size, layout};
-    file.image = image;
-    files->push_back(std::move(file));
+    found.extent = {entry->size == 0 ? 0 : static_cast<std::int64_t>(entry->lsn), entry->size, layout};
+    found.image = image;
+    files->push_back(std::move(found));
   }
   return true;
 }
@@ -209,76 +202,39 @@ std::int64_t ImageExtent::ContiguousBytes(std::int64_t fileOffset) const {
   return std::min(rest, kCookedSectorSize - fileOffset % kCookedSectorSize);
 }
 
-std::int64_t ReadExtent(int fd, const ImageExtent& extent, std::int64_t offset, void* out, std::size_t size) {
+std::int64_t ReadExtent(const ReadOnlyFile& image, const ImageExtent& extent, std::int64_t offset, void* out,
+                        std::size_t size) {
   if (offset < 0) return -1;
   if (offset >= extent.length) return 0;
   const std::int64_t want = std::min<std::int64_t>(static_cast<std::int64_t>(size), extent.length - offset);
+  if (extent.layout == SectorLayout::kCooked) {
+    return image.ReadAt(extent.ImageOffset(offset), out, static_cast<std::size_t>(want));
+  }
+
+  // Whole raw sectors are read into a scratch buffer, a run at a time, and their data copied out.
   auto* bytes = static_cast<unsigned char*>(out);
+  const std::int64_t sectorSize = SectorSizeOf(extent.layout);
+  std::vector<unsigned char> scratch;
   std::int64_t done = 0;
-  // The data of consecutive raw sectors is read in one call: each piece goes straight to `out`
-  // and the bytes between two pieces into a scratch gap that is overwritten each time.
-  unsigned char gap[kRawGap];
-  constexpr int kMostPieces = 512;  // a piece and a gap each: Linux's IOV_MAX of 1024 vectors
-  static_assert(2 * kMostPieces <= IOV_MAX);
-  iovec parts[2 * kMostPieces];
   while (done < want) {
-    const std::int64_t at = offset + done;
-    int count = 0;
-    std::int64_t pieceStart = at;
-    while (pieceStart < offset + want && count + 1 < 2 * kMostPieces) {
-      if (count > 0) {
-        parts[count++] = {gap, static_cast<std::size_t>(kRawGap)};
-      }
-      const std::int64_t piece = std::min(extent.ContiguousBytes(pieceStart), offset + want - pieceStart);
-      parts[count++] = {bytes + (pieceStart - offset), static_cast<std::size_t>(piece)};
-      pieceStart += piece;
-      if (extent.layout == SectorLayout::kCooked) break;
+    const std::int64_t first = (offset + done) / kCookedSectorSize;
+    const std::int64_t last = (offset + want - 1) / kCookedSectorSize;
+    const std::int64_t sectors = std::min(last - first + 1, kRawSectorsAtOnce);
+    scratch.resize(static_cast<std::size_t>(sectors * sectorSize));
+    const std::int64_t got = image.ReadAt((extent.firstSector + first) * sectorSize, scratch.data(), scratch.size());
+    if (got < 0) return done > 0 ? done : -1;
+    // Each sector's data as far as it arrived; a short read ends at the image file's end.
+    for (std::int64_t i = 0; i < sectors && done < want; ++i) {
+      const std::int64_t within = (offset + done) % kCookedSectorSize;
+      const std::int64_t start = i * sectorSize + DataOffsetOf(extent.layout) + within;
+      const std::int64_t piece = std::min(kCookedSectorSize - within, want - done);
+      const std::int64_t arrived = std::clamp<std::int64_t>(got - start, 0, piece);
+      std::memcpy(bytes + done, scratch.data() + start, static_cast<std::size_t>(arrived));
+      done += arrived;
+      if (arrived < piece) return done;
     }
-    ssize_t n;
-    do {
-      n = preadv(fd, parts, count, static_cast<off_t>(extent.ImageOffset(at)));
-    } while (n < 0 && errno == EINTR);
-    if (n < 0) return -1;
-    // Count the data bytes among what arrived.
-    std::int64_t left = n;
-    for (int i = 0; i < count && left > 0; ++i) {
-      const std::int64_t got = std::min<std::int64_t>(left, static_cast<std::int64_t>(parts[i].iov_len));
-      if (parts[i].iov_base != gap) done += got;
-      left -= got;
-    }
-    // Short only at the end of the image file (or when a signal came between): the next call
-    // goes on from the first byte that did not arrive and gets nothing at the end.
-    if (n == 0) break;
   }
   return done;
-}
-
-namespace {
-
-void FillIdentity(const struct stat& st, ImageIdentity* identity) {
-  identity->device = static_cast<std::uint64_t>(st.st_dev);
-  identity->inode = static_cast<std::uint64_t>(st.st_ino);
-  identity->size = static_cast<std::int64_t>(st.st_size);
-  identity->modifiedSeconds = st.st_mtim.tv_sec;
-  identity->modifiedNanoseconds = st.st_mtim.tv_nsec;
-  identity->changedSeconds = st.st_ctim.tv_sec;
-  identity->changedNanoseconds = st.st_ctim.tv_nsec;
-}
-
-}  // namespace
-
-bool IdentityOfImage(int fd, ImageIdentity* identity) {
-  struct stat st;
-  if (fstat(fd, &st) != 0) return false;
-  FillIdentity(st, identity);
-  return true;
-}
-
-bool IdentityOfImagePath(const std::string& path, ImageIdentity* identity) {
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) return false;
-  FillIdentity(st, identity);
-  return true;
 }
 
 bool ImageNameMatches(std::string_view recorded, std::string_view wanted) {
@@ -305,34 +261,27 @@ std::unique_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string*
     image->imagePath_ = ResolveSheetFile(path, sheet.fileName);
   }
   const std::string& imagePath = image->imagePath_;
+  ReadOnlyFile& file = image->file_;
+  if (!OpenChecked(imagePath, "a disk image", &file, error)) return nullptr;
+  image->identity_ = file.Identity();
 
-  UniqueFd fd = OpenRegularFile(imagePath, error);
-  if (!fd.Valid()) return nullptr;
-  if (!IdentityOfImage(fd.Get(), &image->identity_)) {
-    *error = imagePath + ": " + std::strerror(errno);
-    return nullptr;
-  }
-  image->fd_ = fd.Release();
-
-  // The library opens the checked file again through the descriptor, never the path.
-  const std::string libraryPath = DescriptorPath(image->fd_);
-  const IsoHandle primary(iso9660_open_fuzzy_ext(libraryPath.c_str(), ISO_EXTENSION_NONE, kFuzz));
-  if (!primary) {
+  const std::string libraryPath = HandlePath(file);
+  const IsoHandle iso(iso9660_open_fuzzy_ext(libraryPath.c_str(), ISO_EXTENSION_NONE, kFuzz));
+  if (!iso) {
     *error = imagePath + ": no ISO 9660 file system";
     return nullptr;
   }
-  if (!ConfirmLayout(primary.get(), image->fd_, fromSheet ? &sheet.layout : nullptr, &image->layout_)) {
+  if (!ConfirmLayout(iso.get(), file, fromSheet ? &sheet.layout : nullptr, &image->layout_)) {
     *error = fromSheet ? imagePath + ": its sectors are not laid out as " + path + " says"
                        : imagePath + ": unknown sector layout";
     return nullptr;
   }
 
-  const bool primaryRead = ReadRoot(primary.get(), image->fd_, image->identity_, image->layout_, &image->primaryFiles_);
+  const bool primaryRead = ReadRoot(iso.get(), file, image->identity_, image->layout_, &image->primaryFiles_);
   // The fuzzy open reads only the primary descriptor; reading the descriptors again with Joliet
   // allowed switches the same reader, with the layout it found, over to the Joliet tree.
-  if (iso9660_ifs_read_superblock(primary.get(), ISO_EXTENSION_JOLIET) &&
-      iso9660_ifs_get_joliet_level(primary.get()) > 0 &&
-      !ReadRoot(primary.get(), image->fd_, image->identity_, image->layout_, &image->jolietFiles_)) {
+  if (iso9660_ifs_read_superblock(iso.get(), ISO_EXTENSION_JOLIET) && iso9660_ifs_get_joliet_level(iso.get()) > 0 &&
+      !ReadRoot(iso.get(), file, image->identity_, image->layout_, &image->jolietFiles_)) {
     image->jolietFiles_.clear();  // a damaged Joliet tree: the primary names still serve
   }
   if (!primaryRead && image->jolietFiles_.empty()) {
@@ -340,10 +289,6 @@ std::unique_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string*
     return nullptr;
   }
   return image;
-}
-
-DiskImage::~DiskImage() {
-  if (fd_ >= 0) close(fd_);
 }
 
 const std::vector<ImageFile>& DiskImage::RootFiles() const {
@@ -367,7 +312,7 @@ bool DiskImage::Find(std::string_view name, ImageFile* file, std::string* error)
       *error = imagePath_ + ": " + match->name + " lies before the start of the image";
       return false;
     }
-    if (extent.length > 0 && extent.ImageOffset(extent.length - 1) >= identity_.size) {
+    if (extent.length > 0 && extent.ImageOffset(extent.length - 1) >= file_.Size()) {
       *error = imagePath_ + ": " + match->name + " runs past the end of the image (is it truncated?)";
       return false;
     }
@@ -379,5 +324,5 @@ bool DiskImage::Find(std::string_view name, ImageFile* file, std::string* error)
 }
 
 std::int64_t DiskImage::Read(const ImageFile& file, std::int64_t offset, void* out, std::size_t size) const {
-  return ReadExtent(fd_, file.extent, offset, out, size);
+  return ReadExtent(file_, file.extent, offset, out, size);
 }

@@ -15,8 +15,8 @@
 //
 // The file system is read with libcdio's libiso9660 (volume descriptors, Joliet, directory
 // records); this module only checks what the library reports against the image file's size and
-// keeps the extents. Nothing here blocks: the image (and a cue sheet) is opened non-blocking and
-// must be a regular file, and the library is handed that very open file.
+// keeps the extents. Nothing here blocks: the image (and a cue sheet) is opened as a ReadOnlyFile,
+// and the library is handed that very open file (through /proc/self/fd), never its path.
 #pragma once
 
 #include <cstddef>
@@ -25,6 +25,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "platform/file_system.h"
 
 inline constexpr std::int32_t kCookedSectorSize = 2048;  // data bytes of every sector
 inline constexpr std::int32_t kRawSectorSize = 2352;     // a whole sector as a raw image holds it
@@ -54,37 +56,19 @@ struct ImageExtent {
 };
 
 // Reads up to `size` bytes of the file at `extent`, from byte `offset` of the file, out of the
-// image file open on `fd`, with positioned reads only (a read may span sectors). Returns the bytes
+// image file `image`, with positioned reads only (a read may span sectors). Returns the bytes
 // read: fewer at the end of the file, and fewer when the image file ends early. Returns -1 on a
 // read failure or a negative offset.
-std::int64_t ReadExtent(int fd, const ImageExtent& extent, std::int64_t offset, void* out, std::size_t size);
-
-// Which image file a reader holds, to tell later whether the file at its path is still the same
-// one, unchanged.
-struct ImageIdentity {
-  std::uint64_t device = 0;
-  std::uint64_t inode = 0;
-  std::int64_t size = 0;
-  std::int64_t modifiedSeconds = 0;
-  std::int64_t modifiedNanoseconds = 0;
-  std::int64_t changedSeconds = 0;
-  std::int64_t changedNanoseconds = 0;
-
-  bool operator==(const ImageIdentity&) const = default;
-};
-// The identity of the file open on `fd`; false when the system cannot tell.
-bool IdentityOfImage(int fd, ImageIdentity* identity);
-// The identity of the file at `path` now (symbolic links followed, nothing opened); false when
-// there is none. Equal to a reader's ImageFile::image while the image is the one it read.
-bool IdentityOfImagePath(const std::string& path, ImageIdentity* identity);
+std::int64_t ReadExtent(const ReadOnlyFile& image, const ImageExtent& extent, std::int64_t offset, void* out,
+                        std::size_t size);
 
 // One file of the disk's root directory.
 struct ImageFile {
   std::string name;  // as the disk records it: "MROLL.COR;1", or the Joliet name "mroll.cor"
   ImageExtent extent;
-  ImageIdentity image;  // the image file it lies in, as it was when the image was opened
-
-  bool operator==(const ImageFile&) const = default;
+  // The image file it lies in, as it was when the image was opened. The file is still what was
+  // read while IdentityOfPath(DiskImage::ImagePath()).Unchanged(image).
+  FileIdentity image;
 };
 
 // Whether a name the disk records stands for `wanted`: equal without regard to ASCII case once a
@@ -99,20 +83,19 @@ class DiskImage {
   // names (a relative name is taken from the cue sheet's directory). Reads the primary and, when
   // the disk has one, the Joliet root directory.
   //
-  // Returns null with *error naming the file at fault, for example "<path>: not a regular
-  // file", "<path>: no ISO 9660 file system", "<cue>:3: track 1 is AUDIO, not data".
+  // Returns null with *error naming the file at fault, for example "<path>: a FIFO, not a disk
+  // image", "<path>: no ISO 9660 file system", "<cue>:3: track 1 is AUDIO, not ...".
   static std::unique_ptr<DiskImage> Open(const std::string& path, std::string* error);
 
   DiskImage(const DiskImage&) = delete;
   DiskImage& operator=(const DiskImage&) = delete;
-  ~DiskImage();
 
   // The file the sectors are read from: `path`, or the .bin file a cue sheet names.
   const std::string& ImagePath() const { return imagePath_; }
-  // That file, open read-only for the life of this object.
-  int Descriptor() const { return fd_; }
+  // That file, open for the life of this object.
+  const ReadOnlyFile& File() const { return file_; }
   // Its identity when it was opened.
-  const ImageIdentity& Identity() const { return identity_; }
+  const FileIdentity& Identity() const { return identity_; }
   SectorLayout Layout() const { return layout_; }
   bool HasJoliet() const { return !jolietFiles_.empty(); }
 
@@ -133,8 +116,8 @@ class DiskImage {
   DiskImage() = default;
 
   std::string imagePath_;
-  int fd_ = -1;
-  ImageIdentity identity_;
+  ReadOnlyFile file_;
+  FileIdentity identity_;
   SectorLayout layout_ = SectorLayout::kCooked;
   std::vector<ImageFile> jolietFiles_;
   std::vector<ImageFile> primaryFiles_;

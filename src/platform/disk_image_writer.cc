@@ -11,7 +11,6 @@
 #include <archive_entry.h>
 #include <fcntl.h>
 #include <stdio.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -19,7 +18,8 @@
 #include <memory>
 #include <random>
 
-#include "platform/regular_file.h"
+#include "platform/file_system.h"
+#include "platform/open_checked.h"
 
 namespace {
 
@@ -79,7 +79,8 @@ class PendingFile {
       // Give the unnamed file a temporary name; the rename below moves it over the final one.
       for (int i = 0; i < kTemporaryNameAttempts && namedPath_.empty(); ++i) {
         const std::string candidate = TemporaryName();
-        if (linkat(AT_FDCWD, DescriptorPath(fd_).c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        const std::string handlePath = "/proc/self/fd/" + std::to_string(fd_);
+        if (linkat(AT_FDCWD, handlePath.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
           namedPath_ = candidate;
         } else if (errno != EEXIST) {
           break;
@@ -114,34 +115,26 @@ class PendingFile {
   int fd_ = -1;
 };
 
-bool SameContent(const struct stat& a, const struct stat& b) {
-  return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
-}
-
-// Adds one file: its header, then its bytes, read through our own checked descriptor.
+// Adds one file: its header, then its bytes, read through our own checked open.
 bool AddFile(archive* a, const IsoImageFile& file, std::vector<unsigned char>* buffer, std::string* error) {
-  const UniqueFd fd = OpenRegularFile(file.sourcePath, error);
-  if (!fd.Valid()) return false;
-  struct stat before;
-  if (fstat(fd.Get(), &before) != 0) {
-    *error = SystemError(file.sourcePath);
-    return false;
-  }
+  ReadOnlyFile source;
+  if (!OpenChecked(file.sourcePath, "a regular file", &source, error)) return false;
+  const FileIdentity before = source.Identity();
+  const std::int64_t size = source.Size();
   const std::unique_ptr<archive_entry, EntryFree> entry(archive_entry_new());
   archive_entry_set_pathname(entry.get(), file.name.c_str());
   archive_entry_set_filetype(entry.get(), AE_IFREG);
   archive_entry_set_perm(entry.get(), 0444);
-  archive_entry_set_size(entry.get(), before.st_size);
-  archive_entry_set_mtime(entry.get(), before.st_mtim.tv_sec, before.st_mtim.tv_nsec);
+  archive_entry_set_size(entry.get(), size);
+  archive_entry_set_mtime(entry.get(), before.modified / 1000000000, before.modified % 1000000000);
   if (archive_write_header(a, entry.get()) != ARCHIVE_OK) {
     *error = file.sourcePath + ": " + archive_error_string(a);
     return false;
   }
   std::int64_t copied = 0;
-  while (copied < before.st_size) {
-    const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kCopyChunk, before.st_size - copied));
-    const ssize_t n = pread(fd.Get(), buffer->data(), want, static_cast<off_t>(copied));
-    if (n < 0 && errno == EINTR) continue;
+  while (copied < size) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kCopyChunk, size - copied));
+    const std::int64_t n = source.ReadAt(copied, buffer->data(), want);
     if (n < 0) {
       *error = SystemError(file.sourcePath);
       return false;
@@ -153,8 +146,7 @@ bool AddFile(archive* a, const IsoImageFile& file, std::vector<unsigned char>* b
     }
     copied += n;
   }
-  struct stat after;
-  if (copied != before.st_size || fstat(fd.Get(), &after) != 0 || !SameContent(before, after)) {
+  if (copied != size || !source.Identity().Unchanged(before)) {
     *error = file.sourcePath + ": changed while it was copied";
     return false;
   }
@@ -171,8 +163,7 @@ bool SetOption(archive* a, const char* option, const char* value, std::string* e
 
 bool WriteIsoImage(const std::vector<IsoImageFile>& files, const std::string& outPath,
                    const IsoImageOptions& options, std::string* error) {
-  struct stat st;
-  if (stat(outPath.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+  if (KindOfPath(outPath) == FileKind::kDirectory) {
     *error = outPath + ": is a directory";
     return false;
   }
@@ -221,19 +212,18 @@ bool CollectImageFiles(const std::string& directory, const std::vector<std::stri
                        std::vector<IsoImageFile>* files, std::string* error) {
   std::string prefix = directory;
   if (!prefix.empty() && prefix.back() != '/') prefix += '/';
-  struct stat st;
-  if (stat(directory.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+  if (KindOfPath(directory) != FileKind::kDirectory) {
     *error = directory + ": not a directory";
     return false;
   }
   files->clear();
   for (const std::string& name : names) {
-    const std::string found = FindEntryIgnoringCase(prefix, name);
-    if (found.empty()) {
+    const std::string path = ResolveDataFile(prefix + name);
+    if (KindOfPath(path) == FileKind::kMissing) {
       *error = directory + ": no " + name;
       return false;
     }
-    files->push_back({name, prefix + found});
+    files->push_back({name, path});
   }
   return true;
 }

@@ -1,6 +1,5 @@
 #include "platform/disk_image.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -117,7 +116,7 @@ TEST_P(ImageRoundTrip, EveryRollFileReadsBackAsWritten) {
     ImageFile file;
     std::string error;
     ASSERT_TRUE(image->Find(name, &file, &error)) << error;
-    EXPECT_EQ(file.image, image->Identity());
+    EXPECT_TRUE(file.image.Unchanged(image->Identity()));
     std::string lower = name;
     for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     const std::string original = ReadFileBytes(disk.roll.dataDir + lower);
@@ -156,8 +155,8 @@ TEST(ReadExtent, TakesTheDataOfEachSectorAndSkipsWhatLiesBetween) {
     if (s >= kFirst) data += sectorData;
   }
   WriteFileBytes(dir.File("raw.bin"), raw);
-  const int fd = open(dir.File("raw.bin").c_str(), O_RDONLY);
-  ASSERT_GE(fd, 0);
+  ReadOnlyFile file;
+  ASSERT_EQ(file.Open(dir.File("raw.bin")), OpenStatus::kOk);
 
   const ImageExtent extent{kFirst, static_cast<std::int64_t>(data.size()) - 100, SectorLayout::kRawMode1};
   EXPECT_EQ(extent.ImageOffset(0), kFirst * 2352 + 16);
@@ -169,24 +168,23 @@ TEST(ReadExtent, TakesTheDataOfEachSectorAndSkipsWhatLiesBetween) {
            {0, 1}, {2047, 2}, {100, 5000}, {2048, 2048}, {1, 2048 * 700 + 13}, {0, data.size()}}) {
     std::string out(size, '?');
     const std::int64_t want = std::min<std::int64_t>(static_cast<std::int64_t>(size), extent.length - offset);
-    ASSERT_EQ(ReadExtent(fd, extent, offset, out.data(), size), want) << offset << "+" << size;
+    ASSERT_EQ(ReadExtent(file, extent, offset, out.data(), size), want) << offset << "+" << size;
     EXPECT_TRUE(out.substr(0, want) == data.substr(offset, want)) << offset << "+" << size;
   }
   char c;
-  EXPECT_EQ(ReadExtent(fd, extent, extent.length, &c, 1), 0);
-  EXPECT_EQ(ReadExtent(fd, extent, -1, &c, 1), -1);
+  EXPECT_EQ(ReadExtent(file, extent, extent.length, &c, 1), 0);
+  EXPECT_EQ(ReadExtent(file, extent, -1, &c, 1), -1);
 
   // An image file cut short inside a sector's data, and inside the bytes after it.
   for (std::int64_t cut : {kFirst * 2352 + 16 + 2048 + 2352 + 700, (kFirst + 2) * 2352 + 10}) {
     ASSERT_EQ(truncate(dir.File("raw.bin").c_str(), cut), 0);
     std::string out(3 * 2048, '?');
-    const std::int64_t got = ReadExtent(fd, extent, 0, out.data(), out.size());
+    const std::int64_t got = ReadExtent(file, extent, 0, out.data(), out.size());
     const std::int64_t whole = (cut - kFirst * 2352) / 2352 * 2048;
     const std::int64_t expected = whole + std::clamp<std::int64_t>((cut - kFirst * 2352) % 2352 - 16, 0, 2048);
     EXPECT_EQ(got, expected) << cut;
     EXPECT_TRUE(out.substr(0, got) == data.substr(0, got)) << cut;
   }
-  close(fd);
 }
 
 TEST(ImageNameMatches, IgnoresCaseAndTheVersionSuffix) {
@@ -212,18 +210,18 @@ TEST(ImageNameMatches, IgnoresCaseAndTheVersionSuffix) {
 TEST(DiskImageOpen, RefusesWhatIsNotARegularFileWithoutWaiting) {
   ScopedTempDir dir;
   ASSERT_EQ(mkdir(dir.File("disk.iso").c_str(), 0755), 0);
-  EXPECT_EQ(OpenError(dir.File("disk.iso")), dir.File("disk.iso") + ": not a regular file");
+  EXPECT_EQ(OpenError(dir.File("disk.iso")), dir.File("disk.iso") + ": a directory, not a disk image");
   ASSERT_EQ(mkfifo(dir.File("fifo.iso").c_str(), 0644), 0);
-  EXPECT_EQ(OpenError(dir.File("fifo.iso")), dir.File("fifo.iso") + ": not a regular file");
-  EXPECT_EQ(OpenError("/dev/null"), "/dev/null: not a regular file");
-  EXPECT_EQ(OpenError(dir.File("none.iso")), dir.File("none.iso") + ": No such file or directory");
+  EXPECT_EQ(OpenError(dir.File("fifo.iso")), dir.File("fifo.iso") + ": a FIFO, not a disk image");
+  EXPECT_EQ(OpenError("/dev/null"), "/dev/null: a device, not a disk image");
+  EXPECT_EQ(OpenError(dir.File("none.iso")), dir.File("none.iso") + ": missing");
 
   // A cue sheet that is itself a FIFO, and one that names a FIFO for its sectors.
   ASSERT_EQ(mkfifo(dir.File("fifo.cue").c_str(), 0644), 0);
-  EXPECT_EQ(OpenError(dir.File("fifo.cue")), dir.File("fifo.cue") + ": not a regular file");
+  EXPECT_EQ(OpenError(dir.File("fifo.cue")), dir.File("fifo.cue") + ": a FIFO, not a cue sheet");
   ASSERT_EQ(mkfifo(dir.File("pipe.bin").c_str(), 0644), 0);
   WriteFileBytes(dir.File("pipe.cue"), "FILE \"pipe.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n");
-  EXPECT_EQ(OpenError(dir.File("pipe.cue")), dir.File("pipe.bin") + ": not a regular file");
+  EXPECT_EQ(OpenError(dir.File("pipe.cue")), dir.File("pipe.bin") + ": a FIFO, not a disk image");
 }
 
 TEST(DiskImageOpen, TellsWhatIsWrongWithTheImage) {
@@ -326,28 +324,25 @@ TEST(DiskImageFind, FallsBackToThePrimaryNamesWhenTheJolietTreeIsDamaged) {
   EXPECT_TRUE(ReadWhole(*image, file, 4096) == ReadFileBytes(disk.roll.dataDir + "mroll.tre"));
 }
 
-TEST(DiskImageIdentity, ChangesWhenTheImageIsRewritten) {
+TEST(DiskImageIdentity, TellsWhenTheFileAtTheImagePathIsAnotherOne) {
   RollOnDisk disk;
   const std::string path = disk.WriteIso("roll.iso");
   std::unique_ptr<DiskImage> first = OpenOrFail(path);
   ASSERT_TRUE(first);
-  ImageIdentity now;
-  ASSERT_TRUE(IdentityOfImage(first->Descriptor(), &now));
-  EXPECT_EQ(now, first->Identity());
-  EXPECT_EQ(now.size, static_cast<std::int64_t>(ReadFileBytes(path).size()));
-  ImageIdentity atPath;
-  ASSERT_TRUE(IdentityOfImagePath(path, &atPath));
-  EXPECT_EQ(atPath, first->Identity());
+  ImageFile file;
+  std::string error;
+  ASSERT_TRUE(first->Find("mroll.cor", &file, &error)) << error;
+  EXPECT_TRUE(IdentityOfPath(path).Unchanged(file.image));
+  EXPECT_EQ(file.image.size, static_cast<std::int64_t>(ReadFileBytes(path).size()));
 
   disk.WriteIso("roll.iso");  // replaced by rename: another file at the same path
+  EXPECT_FALSE(IdentityOfPath(path).Unchanged(file.image));
   std::unique_ptr<DiskImage> second = OpenOrFail(path);
   ASSERT_TRUE(second);
-  EXPECT_NE(second->Identity(), first->Identity());
-  ASSERT_TRUE(IdentityOfImagePath(path, &atPath));
-  EXPECT_EQ(atPath, second->Identity());
-  EXPECT_FALSE(IdentityOfImagePath(path + ".gone", &atPath));
-  // The first reader still holds its own file, which lost its name (and so its change time).
-  ASSERT_TRUE(IdentityOfImage(first->Descriptor(), &now));
-  EXPECT_EQ(now.inode, first->Identity().inode);
-  EXPECT_NE(now, first->Identity());
+  EXPECT_TRUE(IdentityOfPath(path).Unchanged(second->Identity()));
+  // The first reader still reads its own file, which lost its name.
+  EXPECT_TRUE(first->File().Identity().SameFile(first->Identity()));
+  std::string bytes(static_cast<std::size_t>(file.extent.length), '\0');
+  EXPECT_EQ(first->Read(file, 0, bytes.data(), bytes.size()), file.extent.length);
+  EXPECT_TRUE(bytes == ReadFileBytes(disk.roll.dataDir + "mroll.cor"));
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "support/scoped_temp_dir.h"
+#include "support/unprivileged.h"
 
 namespace {
 
@@ -95,12 +96,18 @@ TEST(FindOnMedia, PassesOverWhatCannotBeRead) {
   EXPECT_EQ(none.found, "");
   EXPECT_TRUE(none.placesLooked.empty());
 
+  // Another user's disk, mounted where everyone looks, then one that can be read.
   FakeMedia media;
   media.Files("media/locked", kRollFiles);
+  media.Files("mnt/open", kRollFiles);
+  OpenToOthers(media.Path(""));
   ASSERT_EQ(chmod(media.Path("media/locked").c_str(), 0), 0);
-  const MediaSearchResult result = FindOnMedia(media.Roots(), kRollFiles);
+  const std::vector<std::string> roots = media.Roots();
+  const std::string open = media.Path("mnt/open");
+  EXPECT_EQ(RunUnprivileged([&] {
+              const MediaSearchResult result = FindOnMedia(roots, kRollFiles);
+              return result.found == open + "/" && result.placesLooked == std::vector<std::string>{open} ? 0 : 1;
+            }),
+            0);
   chmod(media.Path("media/locked").c_str(), 0755);
-  if (geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
-  EXPECT_EQ(result.found, "");
-  EXPECT_EQ(result.placesLooked, std::vector<std::string>{});
 }
