@@ -212,16 +212,17 @@ std::int64_t ReadExtent(const ReadOnlyFile& image, const ImageExtent& extent, st
   }
 
   // Whole raw sectors are read into a scratch buffer, a run at a time, and their data copied out.
+  // The buffer is made once per thread, so a small read costs no allocation.
+  thread_local std::vector<unsigned char> scratch(static_cast<std::size_t>(kRawSectorsAtOnce * kRawSectorSize));
   auto* bytes = static_cast<unsigned char*>(out);
   const std::int64_t sectorSize = SectorSizeOf(extent.layout);
-  std::vector<unsigned char> scratch;
   std::int64_t done = 0;
   while (done < want) {
     const std::int64_t first = (offset + done) / kCookedSectorSize;
     const std::int64_t last = (offset + want - 1) / kCookedSectorSize;
     const std::int64_t sectors = std::min(last - first + 1, kRawSectorsAtOnce);
-    scratch.resize(static_cast<std::size_t>(sectors * sectorSize));
-    const std::int64_t got = image.ReadAt((extent.firstSector + first) * sectorSize, scratch.data(), scratch.size());
+    const std::int64_t got = image.ReadAt((extent.firstSector + first) * sectorSize, scratch.data(),
+                                          static_cast<std::size_t>(sectors * sectorSize));
     if (got < 0) return done > 0 ? done : -1;
     // Each sector's data as far as it arrived; a short read ends at the image file's end.
     for (std::int64_t i = 0; i < sectors && done < want; ++i) {
