@@ -106,7 +106,8 @@ class DiskImage {
   // Finds the root file `name` (ImageNameMatches), among the Joliet names first and then among
   // the primary names. False with *error when there is none ("<image>: no file mrdb.id"), when
   // two files match in the tree it was found in, or when the file's sectors do not all lie in
-  // the image file (a truncated image: "<image>: MROLL.EXT;1 ends past the end of the image").
+  // the image file (a truncated image: "<image>: MROLL.EXT;1 runs past the end of the image (is
+  // it truncated?)").
   bool Find(std::string_view name, ImageFile* file, std::string* error) const;
 
   // ReadExtent on this image's file.
