@@ -70,7 +70,10 @@ struct Reader {
       return;
     }
     std::string error;
-    image = DiskImage::Open(source == kIso ? images.iso : source == kRawMode1 ? images.cue1 : images.cue2, &error);
+    image = DiskImage::Open(source == kIso        ? images.iso
+                            : source == kRawMode1 ? images.cue1
+                                                  : images.cue2,
+                            &error);
     if (!image || !image->Find("mroll.ext", &file, &error)) {
       std::fprintf(stderr, "disk_image_bench: %s\n", error.c_str());
       std::exit(1);
@@ -92,7 +95,8 @@ void BM_ReadWhole(benchmark::State& state) {
   std::vector<char> buffer(kRun);
   for (auto _ : state) {
     for (std::size_t at = 0; at < kFileSize; at += kRun) {
-      if (reader.Read(static_cast<std::int64_t>(at), buffer.data(), kRun) != static_cast<std::int64_t>(kRun)) {
+      if (reader.Read(static_cast<std::int64_t>(at), buffer.data(), kRun) !=
+          static_cast<std::int64_t>(kRun)) {
         state.SkipWithError("short read");
         return;
       }
@@ -112,7 +116,8 @@ void BM_ReadScattered(benchmark::State& state) {
   for (std::int64_t& o : offsets) o = static_cast<std::int64_t>(random() % (kFileSize - kScattered));
   std::vector<char> buffer(kScattered);
   for (auto _ : state) {
-    for (std::int64_t offset : offsets) benchmark::DoNotOptimize(reader.Read(offset, buffer.data(), kScattered));
+    for (std::int64_t offset : offsets)
+      benchmark::DoNotOptimize(reader.Read(offset, buffer.data(), kScattered));
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * offsets.size()));
 }

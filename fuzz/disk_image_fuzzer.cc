@@ -24,11 +24,13 @@ void ReadEverything(const DiskImage& image) {
       continue;
     }
     FUZZ_CHECK(file.extent.firstSector >= 0 && file.extent.length >= 0);
-    FUZZ_CHECK(file.extent.length == 0 || file.extent.ImageOffset(file.extent.length - 1) < image.Identity().size);
+    FUZZ_CHECK(file.extent.length == 0 ||
+               file.extent.ImageOffset(file.extent.length - 1) < image.Identity().size);
     std::string bytes(static_cast<std::size_t>(file.extent.length), '\0');
     FUZZ_CHECK(image.Read(file, 0, bytes.data(), bytes.size()) == file.extent.length);
     char piece[3000];
-    for (std::int64_t at : {std::int64_t{1}, std::int64_t{2047}, file.extent.length / 2, file.extent.length - 1}) {
+    for (std::int64_t at :
+         {std::int64_t{1}, std::int64_t{2047}, file.extent.length / 2, file.extent.length - 1}) {
       if (at < 0 || at >= file.extent.length) continue;
       const std::int64_t n = image.Read(file, at, piece, sizeof piece);
       FUZZ_CHECK(n == std::min<std::int64_t>(sizeof piece, file.extent.length - at));
@@ -52,12 +54,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   static const std::string dir = fuzz::ScratchDir();
   fuzz::WriteFile(dir + "image.bin", parts[1]);
-  if (const std::unique_ptr<DiskImage> image = DiskImage::Open(dir + "image.bin", &error)) ReadEverything(*image);
+  if (const std::unique_ptr<DiskImage> image = DiskImage::Open(dir + "image.bin", &error))
+    ReadEverything(*image);
 
   // The same bytes through a cue sheet that tells the layout, chosen by the cue part's length.
   static const char* const kModes[] = {"MODE1/2048", "MODE1/2352", "MODE2/2352"};
-  fuzz::WriteFile(dir + "image.cue", std::string("FILE \"image.bin\" BINARY\n TRACK 01 ") + kModes[parts[0].size() % 3] +
-                                         "\n  INDEX 01 00:00:00\n");
-  if (const std::unique_ptr<DiskImage> image = DiskImage::Open(dir + "image.cue", &error)) ReadEverything(*image);
+  fuzz::WriteFile(dir + "image.cue", std::string("FILE \"image.bin\" BINARY\n TRACK 01 ") +
+                                         kModes[parts[0].size() % 3] + "\n  INDEX 01 00:00:00\n");
+  if (const std::unique_ptr<DiskImage> image = DiskImage::Open(dir + "image.cue", &error))
+    ReadEverything(*image);
   return 0;
 }

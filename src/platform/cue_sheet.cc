@@ -83,7 +83,8 @@ bool ReadCueSheet(std::string_view text, const std::string& sheetName, CueSheet*
     } else if (SameWord(keyword, "INDEX") && state == kSeekingIndex) {
       if (words.size() < 3) return fail("INDEX needs a number and a time");
       if (words[1] != "01" && words[1] != "1") continue;
-      if (words[2] != "00:00:00") return fail("track 1 starts at " + std::string(words[2]) + ", not 00:00:00");
+      if (words[2] != "00:00:00")
+        return fail("track 1 starts at " + std::string(words[2]) + ", not 00:00:00");
       return true;
     }
   }

@@ -100,10 +100,12 @@ bool ReadCueFile(const std::string& path, CueSheet* sheet, std::string* error) {
 
 // Finds the layout under which our reads of the volume descriptor give what the library read:
 // only `wanted` when a cue sheet tells it, else every layout in turn.
-bool ConfirmLayout(iso9660_t* iso, const ReadOnlyFile& file, const SectorLayout* wanted, SectorLayout* layout) {
+bool ConfirmLayout(iso9660_t* iso, const ReadOnlyFile& file, const SectorLayout* wanted,
+                   SectorLayout* layout) {
   unsigned char expected[kCookedSectorSize];
   if (iso9660_iso_seek_read(iso, expected, kVolumeDescriptorSector, 1) != kCookedSectorSize) return false;
-  for (SectorLayout candidate : {SectorLayout::kCooked, SectorLayout::kRawMode1, SectorLayout::kRawMode2Form1}) {
+  for (SectorLayout candidate :
+       {SectorLayout::kCooked, SectorLayout::kRawMode1, SectorLayout::kRawMode2Form1}) {
     if (wanted && candidate != *wanted) continue;
     const ImageExtent sector{kVolumeDescriptorSector, kCookedSectorSize, candidate};
     unsigned char ours[kCookedSectorSize];
@@ -139,7 +141,8 @@ bool DirectoryRecordsSound(const ReadOnlyFile& file, ImageExtent directory) {
       }
       at += length;
     }
-    if (std::any_of(bytes.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin() + static_cast<std::ptrdiff_t>(end),
+    if (std::any_of(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                    bytes.begin() + static_cast<std::ptrdiff_t>(end),
                     [](unsigned char b) { return b != 0; })) {
       return false;
     }
@@ -155,7 +158,8 @@ bool ReadRoot(iso9660_t* iso, const ReadOnlyFile& file, const FileIdentity& imag
   // The library reads the whole directory into memory at once: bound it before it does.
   const ImageExtent rootExtent{root->lsn, root->size, layout};
   if (root->lsn < 0 || root->size == 0 || root->size > kLargestRootDirectory ||
-      rootExtent.ImageOffset(rootExtent.length - 1) >= file.Size() || !DirectoryRecordsSound(file, rootExtent)) {
+      rootExtent.ImageOffset(rootExtent.length - 1) >= file.Size() ||
+      !DirectoryRecordsSound(file, rootExtent)) {
     return false;
   }
   const std::unique_ptr<CdioList_t, ListFree> list(iso9660_ifs_readdir(iso, "/"));
@@ -213,7 +217,8 @@ std::int64_t ReadExtent(const ReadOnlyFile& image, const ImageExtent& extent, st
 
   // Whole raw sectors are read into a scratch buffer, a run at a time, and their data copied out.
   // The buffer is made once per thread, so a small read costs no allocation.
-  thread_local std::vector<unsigned char> scratch(static_cast<std::size_t>(kRawSectorsAtOnce * kRawSectorSize));
+  thread_local std::vector<unsigned char> scratch(
+      static_cast<std::size_t>(kRawSectorsAtOnce * kRawSectorSize));
   auto* bytes = static_cast<unsigned char*>(out);
   const std::int64_t sectorSize = SectorSizeOf(extent.layout);
   std::int64_t done = 0;
@@ -281,7 +286,8 @@ std::unique_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string*
   const bool primaryRead = ReadRoot(iso.get(), file, image->identity_, image->layout_, &image->primaryFiles_);
   // The fuzzy open reads only the primary descriptor; reading the descriptors again with Joliet
   // allowed switches the same reader, with the layout it found, over to the Joliet tree.
-  if (iso9660_ifs_read_superblock(iso.get(), ISO_EXTENSION_JOLIET) && iso9660_ifs_get_joliet_level(iso.get()) > 0 &&
+  if (iso9660_ifs_read_superblock(iso.get(), ISO_EXTENSION_JOLIET) &&
+      iso9660_ifs_get_joliet_level(iso.get()) > 0 &&
       !ReadRoot(iso.get(), file, image->identity_, image->layout_, &image->jolietFiles_)) {
     image->jolietFiles_.clear();  // a damaged Joliet tree: the primary names still serve
   }
@@ -302,7 +308,8 @@ bool DiskImage::Find(std::string_view name, ImageFile* file, std::string* error)
     for (const ImageFile& candidate : *tree) {
       if (!ImageNameMatches(candidate.name, name)) continue;
       if (match) {
-        *error = imagePath_ + ": " + match->name + " and " + candidate.name + " both stand for " + std::string(name);
+        *error = imagePath_ + ": " + match->name + " and " + candidate.name + " both stand for " +
+                 std::string(name);
         return false;
       }
       match = &candidate;

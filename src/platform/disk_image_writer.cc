@@ -108,7 +108,8 @@ class PendingFile {
  private:
   std::string TemporaryName() {
     static std::mt19937 random(std::random_device{}());
-    return directory_ + "." + base_ + "." + std::to_string(getpid()) + "-" + std::to_string(random() % 1000000);
+    return directory_ + "." + base_ + "." + std::to_string(getpid()) + "-" +
+           std::to_string(random() % 1000000);
   }
 
   std::string finalPath_, directory_, base_, namedPath_;
@@ -183,8 +184,9 @@ bool WriteIsoImage(const std::vector<IsoImageFile>& files, const std::string& ou
     return false;
   }
   // Level 1 names (8.3, upper case, ";1"), no Rock Ridge, no padding after the last file.
-  if (archive_write_set_format_iso9660(a.get()) != ARCHIVE_OK || !SetOption(a.get(), "iso-level", "1", error) ||
-      !SetOption(a.get(), "rockridge", nullptr, error) || !SetOption(a.get(), "pad", nullptr, error) ||
+  if (archive_write_set_format_iso9660(a.get()) != ARCHIVE_OK ||
+      !SetOption(a.get(), "iso-level", "1", error) || !SetOption(a.get(), "rockridge", nullptr, error) ||
+      !SetOption(a.get(), "pad", nullptr, error) ||
       !SetOption(a.get(), "joliet", options.joliet ? "1" : nullptr, error) ||
       !SetOption(a.get(), "volume-id", options.volumeId.c_str(), error)) {
     if (error->empty()) *error = std::string("ISO 9660 writer: ") + archive_error_string(a.get());

@@ -62,8 +62,8 @@ bool HoldsAll(OpenDirectory& dir, const std::vector<std::string>& files) {
     bool present = false;
     for (const std::string& name : names) {
       struct stat st;
-      if (strcasecmp(name.c_str(), wanted.c_str()) == 0 && fstatat(dir.Descriptor(), name.c_str(), &st, 0) == 0 &&
-          S_ISREG(st.st_mode)) {
+      if (strcasecmp(name.c_str(), wanted.c_str()) == 0 &&
+          fstatat(dir.Descriptor(), name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
         present = true;
         break;
       }
@@ -99,7 +99,8 @@ std::string CurrentUserName() {
   std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
   passwd entry;
   passwd* result = nullptr;
-  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) != 0 || !result || !result->pw_name) {
+  if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &result) != 0 || !result ||
+      !result->pw_name) {
     return std::string();
   }
   return result->pw_name;

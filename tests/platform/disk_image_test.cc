@@ -1,9 +1,8 @@
 #include "platform/disk_image.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <optional>
 
@@ -108,7 +107,8 @@ TEST_P(ImageRoundTrip, EveryRollFileReadsBackAsWritten) {
   EXPECT_EQ(image->HasJoliet(), kind.joliet);
   EXPECT_EQ(image->ImagePath(), kind.raw ? disk.scratch.File("roll.bin") : path);
   const std::vector<std::string> expected =
-      kind.joliet ? kRollNames : std::vector<std::string>{"MRDB.ID;1", "MROLL.COR;1", "MROLL.EXT;1", "MROLL.TRE;1"};
+      kind.joliet ? kRollNames
+                  : std::vector<std::string>{"MRDB.ID;1", "MROLL.COR;1", "MROLL.EXT;1", "MROLL.TRE;1"};
   EXPECT_EQ(RootNames(*image), expected);
 
   for (const std::string name : {"mrdb.id", "MROLL.COR", "Mroll.Ext", "mroll.tre"}) {
@@ -130,14 +130,14 @@ TEST_P(ImageRoundTrip, EveryRollFileReadsBackAsWritten) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ImageRoundTrip,
-    testing::Values(ImageKind{"IsoWithJoliet", true, std::nullopt, false, SectorLayout::kCooked},
-                    ImageKind{"IsoPlainNames", false, std::nullopt, false, SectorLayout::kCooked},
-                    ImageKind{"Mode1Raw", true, RawMode::kMode1_2352, false, SectorLayout::kRawMode1},
-                    ImageKind{"Mode1RawByItsBin", false, RawMode::kMode1_2352, true, SectorLayout::kRawMode1},
-                    ImageKind{"Mode2Form1Raw", true, RawMode::kMode2_2352, false, SectorLayout::kRawMode2Form1},
-                    ImageKind{"Mode2Form1RawByItsBin", true, RawMode::kMode2_2352, true,
-                              SectorLayout::kRawMode2Form1},
-                    ImageKind{"Mode1Cooked", false, RawMode::kMode1_2048, false, SectorLayout::kCooked}),
+    testing::Values(
+        ImageKind{"IsoWithJoliet", true, std::nullopt, false, SectorLayout::kCooked},
+        ImageKind{"IsoPlainNames", false, std::nullopt, false, SectorLayout::kCooked},
+        ImageKind{"Mode1Raw", true, RawMode::kMode1_2352, false, SectorLayout::kRawMode1},
+        ImageKind{"Mode1RawByItsBin", false, RawMode::kMode1_2352, true, SectorLayout::kRawMode1},
+        ImageKind{"Mode2Form1Raw", true, RawMode::kMode2_2352, false, SectorLayout::kRawMode2Form1},
+        ImageKind{"Mode2Form1RawByItsBin", true, RawMode::kMode2_2352, true, SectorLayout::kRawMode2Form1},
+        ImageKind{"Mode1Cooked", false, RawMode::kMode1_2048, false, SectorLayout::kCooked}),
     [](const testing::TestParamInfo<ImageKind>& kind) { return kind.param.label; });
 
 // The sector arithmetic on its own, over an image whose every data byte tells where it belongs:
@@ -181,7 +181,8 @@ TEST(ReadExtent, TakesTheDataOfEachSectorAndSkipsWhatLiesBetween) {
     std::string out(3 * 2048, '?');
     const std::int64_t got = ReadExtent(file, extent, 0, out.data(), out.size());
     const std::int64_t whole = (cut - kFirst * 2352) / 2352 * 2048;
-    const std::int64_t expected = whole + std::clamp<std::int64_t>((cut - kFirst * 2352) % 2352 - 16, 0, 2048);
+    const std::int64_t expected =
+        whole + std::clamp<std::int64_t>((cut - kFirst * 2352) % 2352 - 16, 0, 2048);
     EXPECT_EQ(got, expected) << cut;
     EXPECT_TRUE(out.substr(0, got) == data.substr(0, got)) << cut;
   }
@@ -220,7 +221,8 @@ TEST(DiskImageOpen, RefusesWhatIsNotARegularFileWithoutWaiting) {
   ASSERT_EQ(mkfifo(dir.File("fifo.cue").c_str(), 0644), 0);
   EXPECT_EQ(OpenError(dir.File("fifo.cue")), dir.File("fifo.cue") + ": a FIFO, not a cue sheet");
   ASSERT_EQ(mkfifo(dir.File("pipe.bin").c_str(), 0644), 0);
-  WriteFileBytes(dir.File("pipe.cue"), "FILE \"pipe.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n");
+  WriteFileBytes(dir.File("pipe.cue"),
+                 "FILE \"pipe.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n");
   EXPECT_EQ(OpenError(dir.File("pipe.cue")), dir.File("pipe.bin") + ": a FIFO, not a disk image");
 }
 
@@ -254,7 +256,8 @@ TEST(DiskImageOpen, TellsWhatIsWrongWithTheImage) {
   // The cue sheet says mode 2 where the sectors are mode 1.
   WriteRawImage(iso, dir + "m1.bin", dir + "m1.cue", RawMode::kMode1_2352);
   WriteFileBytes(dir + "m1.cue", "FILE \"m1.bin\" BINARY\n TRACK 01 MODE2/2352\n  INDEX 01 00:00:00\n");
-  EXPECT_EQ(OpenError(dir + "m1.cue"), dir + "m1.bin: its sectors are not laid out as " + dir + "m1.cue says");
+  EXPECT_EQ(OpenError(dir + "m1.cue"),
+            dir + "m1.bin: its sectors are not laid out as " + dir + "m1.cue says");
 
   WriteFileBytes(dir + "big.cue", std::string(64 * 1024 + 1, ' '));
   EXPECT_EQ(OpenError(dir + "big.cue"), dir + "big.cue: too large for a cue sheet");
@@ -276,7 +279,8 @@ TEST(DiskImageFind, ReportsMissingTruncatedAndAmbiguousFiles) {
       << error;
   std::unique_ptr<DiskImage> twice = OpenOrFail(dir + "twice.iso");
   ASSERT_TRUE(twice);
-  EXPECT_EQ(FindError(*twice, "mroll.cor"), dir + "twice.iso: MRoll.Cor and mroll.cor both stand for mroll.cor");
+  EXPECT_EQ(FindError(*twice, "mroll.cor"),
+            dir + "twice.iso: MRoll.Cor and mroll.cor both stand for mroll.cor");
 
   // Cut inside the last file's sectors: the files before it still read, that one is refused.
   const std::string iso = ReadFileBytes(disk.WriteIso("roll.iso"));
@@ -310,7 +314,8 @@ TEST(DiskImageFind, FallsBackToThePrimaryNamesWhenTheJolietTreeIsDamaged) {
   // supplementary descriptor; its extent at 2 within the record, both byte orders).
   std::string bytes = ReadFileBytes(path);
   const std::size_t svd = 17 * 2048;
-  ASSERT_EQ(bytes.substr(svd, 6), std::string("\x02" "CD001"));
+  ASSERT_EQ(bytes.substr(svd, 6), std::string("\x02"
+                                              "CD001"));
   bytes.replace(svd + 156 + 2, 8, std::string("\xFF\xFF\xFF\x0F\x0F\xFF\xFF\xFF", 8));
   WriteFileBytes(path, bytes);
 

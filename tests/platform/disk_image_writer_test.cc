@@ -1,9 +1,8 @@
 #include "platform/disk_image_writer.h"
 
 #include <dirent.h>
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -50,7 +49,8 @@ TEST(WriteIsoImage, ReplacesTheOutputOnlyWhenTheWholeImageIsWritten) {
   // nothing else is left in the directory.
   ASSERT_EQ(mkfifo(dir.File("fifo").c_str(), 0644), 0);
   for (const std::string& source : {dir.File("missing"), dir.File("fifo")}) {
-    EXPECT_FALSE(WriteIsoImage({{"a.txt", dir.File("a")}, {"b.txt", source}}, dir.File("out.iso"), {}, &error));
+    EXPECT_FALSE(
+        WriteIsoImage({{"a.txt", dir.File("a")}, {"b.txt", source}}, dir.File("out.iso"), {}, &error));
     EXPECT_EQ(error, source + (source == dir.File("fifo") ? ": a FIFO, not a regular file" : ": missing"));
     EXPECT_EQ(ReadFileBytes(dir.File("out.iso")), written);
     EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"a", "fifo", "out.iso"}));

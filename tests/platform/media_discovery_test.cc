@@ -1,9 +1,8 @@
 #include "platform/media_discovery.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include "support/scoped_temp_dir.h"
 #include "support/unprivileged.h"
@@ -59,8 +58,9 @@ TEST(FindOnMedia, TakesTheFirstCompleteDiskAndListsEveryPlaceLookedInto) {
   const MediaSearchResult result = FindOnMedia(media.Roots(), kRollFiles);
   EXPECT_EQ(result.found, media.Path("media/cdrom/"));
   EXPECT_EQ(result.roots, media.Roots());
-  EXPECT_EQ(result.placesLooked, (std::vector<std::string>{media.Path("run/media/ann/USB STICK"),
-                                                           media.Path("media/ann"), media.Path("media/cdrom")}));
+  EXPECT_EQ(result.placesLooked,
+            (std::vector<std::string>{media.Path("run/media/ann/USB STICK"), media.Path("media/ann"),
+                                      media.Path("media/cdrom")}));
 
   // Within one root, names in byte order decide.
   FakeMedia second;
@@ -106,7 +106,8 @@ TEST(FindOnMedia, PassesOverWhatCannotBeRead) {
   const std::string open = media.Path("mnt/open");
   EXPECT_EQ(RunUnprivileged([&] {
               const MediaSearchResult result = FindOnMedia(roots, kRollFiles);
-              return result.found == open + "/" && result.placesLooked == std::vector<std::string>{open} ? 0 : 1;
+              return result.found == open + "/" && result.placesLooked == std::vector<std::string>{open} ? 0
+                                                                                                         : 1;
             }),
             0);
   chmod(media.Path("media/locked").c_str(), 0755);

@@ -46,8 +46,8 @@ TEST(ImageTest, WritesTheRollUnderMasteredNamesAndKeepsAnImageUnlessForced) {
   const std::string cor = std::to_string(ReadFile(db + "/mroll.cor").size());
   const std::string ext = std::to_string(ReadFile(db + "/mroll.ext").size());
   const std::string tre = std::to_string(ReadFile(db + "/mroll.tre").size());
-  EXPECT_EQ(RootNames(dir / "roll.iso"),
-            (std::vector<std::string>{"mrdb.id 0", "mroll.cor " + cor, "mroll.ext " + ext, "mroll.tre " + tre}));
+  EXPECT_EQ(RootNames(dir / "roll.iso"), (std::vector<std::string>{"mrdb.id 0", "mroll.cor " + cor,
+                                                                   "mroll.ext " + ext, "mroll.tre " + tre}));
 
   const std::string before = ReadFile(dir / "roll.iso");
   const RunResult kept = RunRollkit({"image", "--no-joliet", db, dir / "roll.iso"});
@@ -57,8 +57,9 @@ TEST(ImageTest, WritesTheRollUnderMasteredNamesAndKeepsAnImageUnlessForced) {
 
   const RunResult forced = RunRollkit({"image", "--force", "--no-joliet", db, dir / "roll.iso"});
   ASSERT_EQ(forced.exitCode, 0) << forced.err;
-  EXPECT_EQ(RootNames(dir / "roll.iso"), (std::vector<std::string>{"MRDB.ID;1 0", "MROLL.COR;1 " + cor,
-                                                                    "MROLL.EXT;1 " + ext, "MROLL.TRE;1 " + tre}));
+  EXPECT_EQ(RootNames(dir / "roll.iso"),
+            (std::vector<std::string>{"MRDB.ID;1 0", "MROLL.COR;1 " + cor, "MROLL.EXT;1 " + ext,
+                                      "MROLL.TRE;1 " + tre}));
 }
 
 TEST(ImageTest, AnIncompleteRollWritesNothing) {

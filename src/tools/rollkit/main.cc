@@ -80,7 +80,8 @@ int main(int argc, char** argv) {
   bool noJoliet = false;
   CLI::App* imageCmd = app.add_subcommand("image", "Write a roll database as an ISO 9660 disk image");
   imageCmd->add_flag("--force", image.force, "Replace an existing OUT");
-  imageCmd->add_flag("--no-joliet", noJoliet, "Only the upper-case ISO 9660 names (MROLL.COR;1), no Joliet names");
+  imageCmd->add_flag("--no-joliet", noJoliet,
+                     "Only the upper-case ISO 9660 names (MROLL.COR;1), no Joliet names");
   imageCmd->add_option("DIR", image.directory, "Data directory of the database")->required();
   imageCmd->add_option("OUT", image.output, "Image file to write (.iso)")->required();
 
