@@ -50,6 +50,9 @@ void CHistView::DoSearch(const char* surname) {
   if (g_bShuttingDown) return;
   m_nSelRow = -1;
   ShowPage();
+  // The matches of a given-name search reach history.buf once the page is on screen; when not all
+  // could be written the list is what the file holds, and the page is shown again.
+  if (m_pResults->FinishPendingWrites() && !g_bShuttingDown) ShowPage();
 }
 
 void CHistView::OnLButtonDown(const QPoint& point) {
