@@ -47,8 +47,8 @@ struct Images {
     }
     cue1 = dir.File("mode1.cue");
     cue2 = dir.File("mode2.cue");
-    WriteRawImage(iso, dir.File("mode1.bin"), cue1, RawMode::kMode1_2352);
-    WriteRawImage(iso, dir.File("mode2.bin"), cue2, RawMode::kMode2_2352);
+    WriteRawImage(iso, dir.File("mode1.bin"), cue1, RawMode::kMode1Raw);
+    WriteRawImage(iso, dir.File("mode2.bin"), cue2, RawMode::kMode2Raw);
   }
 };
 
@@ -88,7 +88,7 @@ struct Reader {
   }
 };
 
-void BM_ReadWhole(benchmark::State& state) {
+void ReadWhole(benchmark::State& state) {
   const Source source = static_cast<Source>(state.range(0));
   state.SetLabel(kSourceNames[source]);
   const Reader reader(source);
@@ -105,9 +105,9 @@ void BM_ReadWhole(benchmark::State& state) {
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * kFileSize));
 }
-BENCHMARK(BM_ReadWhole)->DenseRange(kPlain, kRawMode2)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadWhole)->DenseRange(kPlain, kRawMode2)->Unit(benchmark::kMillisecond);
 
-void BM_ReadScattered(benchmark::State& state) {
+void ReadScattered(benchmark::State& state) {
   const Source source = static_cast<Source>(state.range(0));
   state.SetLabel(kSourceNames[source]);
   const Reader reader(source);
@@ -121,9 +121,9 @@ void BM_ReadScattered(benchmark::State& state) {
   }
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations() * offsets.size()));
 }
-BENCHMARK(BM_ReadScattered)->DenseRange(kPlain, kRawMode2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(ReadScattered)->DenseRange(kPlain, kRawMode2)->Unit(benchmark::kMicrosecond);
 
-void BM_OpenAndFind(benchmark::State& state) {
+void OpenAndFind(benchmark::State& state) {
   const Source source = static_cast<Source>(state.range(0));
   state.SetLabel(kSourceNames[source]);
   const Images& images = TheImages();
@@ -140,7 +140,7 @@ void BM_OpenAndFind(benchmark::State& state) {
     }
   }
 }
-BENCHMARK(BM_OpenAndFind)->DenseRange(kIso, kRawMode2)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OpenAndFind)->DenseRange(kIso, kRawMode2)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

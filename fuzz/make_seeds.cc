@@ -127,9 +127,9 @@ int main(int argc, char** argv) {
       }
       const std::string tag = joliet ? "joliet" : "plain";
       Put(out + "/disk_image", "iso-" + tag, fuzz::JoinParts({"", Slurp(iso)}));
-      for (RawMode mode : {RawMode::kMode1_2352, RawMode::kMode2_2352}) {
+      for (RawMode mode : {RawMode::kMode1Raw, RawMode::kMode2Raw}) {
         WriteRawImage(iso, scratch + "seed.bin", scratch + "seed.cue", mode);
-        Put(out + "/disk_image", std::string("raw-") + (mode == RawMode::kMode1_2352 ? "1-" : "2-") + tag,
+        Put(out + "/disk_image", std::string("raw-") + (mode == RawMode::kMode1Raw ? "1-" : "2-") + tag,
             fuzz::JoinParts({Slurp(scratch + "seed.cue"), Slurp(scratch + "seed.bin")}));
       }
     }

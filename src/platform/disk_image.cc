@@ -259,17 +259,17 @@ bool ImageNameMatches(std::string_view recorded, std::string_view wanted) {
 std::unique_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string* error) {
   InstallQuietLog();
   std::unique_ptr<DiskImage> image(new DiskImage());
-  image->imagePath_ = path;
+  image->imagePath = path;
   CueSheet sheet;
   const bool fromSheet = EndsWithIgnoringCase(path, ".cue");
   if (fromSheet) {
     if (!ReadCueFile(path, &sheet, error)) return nullptr;
-    image->imagePath_ = ResolveSheetFile(path, sheet.fileName);
+    image->imagePath = ResolveSheetFile(path, sheet.fileName);
   }
-  const std::string& imagePath = image->imagePath_;
-  ReadOnlyFile& file = image->file_;
+  const std::string& imagePath = image->imagePath;
+  ReadOnlyFile& file = image->imageFile;
   if (!OpenChecked(imagePath, "a disk image", &file, error)) return nullptr;
-  image->identity_ = file.Identity();
+  image->imageIdentity = file.Identity();
 
   const std::string libraryPath = HandlePath(file);
   const IsoHandle iso(iso9660_open_fuzzy_ext(libraryPath.c_str(), ISO_EXTENSION_NONE, kFuzz));
@@ -277,21 +277,21 @@ std::unique_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string*
     *error = imagePath + ": no ISO 9660 file system";
     return nullptr;
   }
-  if (!ConfirmLayout(iso.get(), file, fromSheet ? &sheet.layout : nullptr, &image->layout_)) {
+  if (!ConfirmLayout(iso.get(), file, fromSheet ? &sheet.layout : nullptr, &image->sectorLayout)) {
     *error = fromSheet ? imagePath + ": its sectors are not laid out as " + path + " says"
                        : imagePath + ": unknown sector layout";
     return nullptr;
   }
 
-  const bool primaryRead = ReadRoot(iso.get(), file, image->identity_, image->layout_, &image->primaryFiles_);
+  const bool primaryRead = ReadRoot(iso.get(), file, image->imageIdentity, image->sectorLayout, &image->primaryFiles);
   // The fuzzy open reads only the primary descriptor; reading the descriptors again with Joliet
   // allowed switches the same reader, with the layout it found, over to the Joliet tree.
   if (iso9660_ifs_read_superblock(iso.get(), ISO_EXTENSION_JOLIET) &&
       iso9660_ifs_get_joliet_level(iso.get()) > 0 &&
-      !ReadRoot(iso.get(), file, image->identity_, image->layout_, &image->jolietFiles_)) {
-    image->jolietFiles_.clear();  // a damaged Joliet tree: the primary names still serve
+      !ReadRoot(iso.get(), file, image->imageIdentity, image->sectorLayout, &image->jolietFiles)) {
+    image->jolietFiles.clear();  // a damaged Joliet tree: the primary names still serve
   }
-  if (!primaryRead && image->jolietFiles_.empty()) {
+  if (!primaryRead && image->jolietFiles.empty()) {
     *error = imagePath + ": the root directory cannot be read";
     return nullptr;
   }
@@ -299,16 +299,16 @@ std::unique_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string*
 }
 
 const std::vector<ImageFile>& DiskImage::RootFiles() const {
-  return jolietFiles_.empty() ? primaryFiles_ : jolietFiles_;
+  return jolietFiles.empty() ? primaryFiles : jolietFiles;
 }
 
 bool DiskImage::Find(std::string_view name, ImageFile* file, std::string* error) const {
-  for (const std::vector<ImageFile>* tree : {&jolietFiles_, &primaryFiles_}) {
+  for (const std::vector<ImageFile>* tree : {&jolietFiles, &primaryFiles}) {
     const ImageFile* match = nullptr;
     for (const ImageFile& candidate : *tree) {
       if (!ImageNameMatches(candidate.name, name)) continue;
       if (match) {
-        *error = imagePath_ + ": " + match->name + " and " + candidate.name + " both stand for " +
+        *error = imagePath + ": " + match->name + " and " + candidate.name + " both stand for " +
                  std::string(name);
         return false;
       }
@@ -317,20 +317,20 @@ bool DiskImage::Find(std::string_view name, ImageFile* file, std::string* error)
     if (!match) continue;
     const ImageExtent& extent = match->extent;
     if (extent.firstSector < 0) {
-      *error = imagePath_ + ": " + match->name + " lies before the start of the image";
+      *error = imagePath + ": " + match->name + " lies before the start of the image";
       return false;
     }
-    if (extent.length > 0 && extent.ImageOffset(extent.length - 1) >= file_.Size()) {
-      *error = imagePath_ + ": " + match->name + " runs past the end of the image (is it truncated?)";
+    if (extent.length > 0 && extent.ImageOffset(extent.length - 1) >= imageFile.Size()) {
+      *error = imagePath + ": " + match->name + " runs past the end of the image (is it truncated?)";
       return false;
     }
     *file = *match;
     return true;
   }
-  *error = imagePath_ + ": no file " + std::string(name);
+  *error = imagePath + ": no file " + std::string(name);
   return false;
 }
 
 std::int64_t DiskImage::Read(const ImageFile& file, std::int64_t offset, void* out, std::size_t size) const {
-  return ReadExtent(file_, file.extent, offset, out, size);
+  return ReadExtent(imageFile, file.extent, offset, out, size);
 }

@@ -91,13 +91,13 @@ class DiskImage {
   DiskImage& operator=(const DiskImage&) = delete;
 
   // The file the sectors are read from: `path`, or the .bin file a cue sheet names.
-  const std::string& ImagePath() const { return imagePath_; }
+  const std::string& ImagePath() const { return imagePath; }
   // That file, open for the life of this object.
-  const ReadOnlyFile& File() const { return file_; }
+  const ReadOnlyFile& File() const { return imageFile; }
   // Its identity when it was opened.
-  const FileIdentity& Identity() const { return identity_; }
-  SectorLayout Layout() const { return layout_; }
-  bool HasJoliet() const { return !jolietFiles_.empty(); }
+  const FileIdentity& Identity() const { return imageIdentity; }
+  SectorLayout Layout() const { return sectorLayout; }
+  bool HasJoliet() const { return !jolietFiles.empty(); }
 
   // The files (not the directories) of the root directory: the Joliet names when the disk has a
   // Joliet tree, else the primary names.
@@ -116,10 +116,10 @@ class DiskImage {
  private:
   DiskImage() = default;
 
-  std::string imagePath_;
-  ReadOnlyFile file_;
-  FileIdentity identity_;
-  SectorLayout layout_ = SectorLayout::kCooked;
-  std::vector<ImageFile> jolietFiles_;
-  std::vector<ImageFile> primaryFiles_;
+  std::string imagePath;
+  ReadOnlyFile imageFile;
+  FileIdentity imageIdentity;
+  SectorLayout sectorLayout = SectorLayout::kCooked;
+  std::vector<ImageFile> jolietFiles;
+  std::vector<ImageFile> primaryFiles;
 };

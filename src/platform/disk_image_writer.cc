@@ -40,80 +40,80 @@ std::string SystemError(const std::string& path) { return path + ": " + std::str
 // on failure. Publish() gives it the final name in one rename.
 class PendingFile {
  public:
-  explicit PendingFile(const std::string& finalPath) : finalPath_(finalPath) {
-    const std::size_t slash = finalPath.rfind('/');
-    directory_ = slash == std::string::npos ? std::string() : finalPath.substr(0, slash + 1);
-    base_ = slash == std::string::npos ? finalPath : finalPath.substr(slash + 1);
+  explicit PendingFile(const std::string& path) : finalPath(path) {
+    const std::size_t slash = path.rfind('/');
+    directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    base = slash == std::string::npos ? path : path.substr(slash + 1);
   }
   ~PendingFile() {
-    if (fd_ >= 0) close(fd_);
-    if (!namedPath_.empty()) unlink(namedPath_.c_str());
+    if (fd >= 0) close(fd);
+    if (!namedPath.empty()) unlink(namedPath.c_str());
   }
 
   bool Create(std::string* error) {
 #ifdef O_TMPFILE
-    fd_ = open(directory_.empty() ? "." : directory_.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd_ >= 0) return true;
+    fd = open(directory.empty() ? "." : directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0) return true;
 #endif
     for (int i = 0; i < kTemporaryNameAttempts; ++i) {
       const std::string candidate = TemporaryName();
-      fd_ = open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666);
-      if (fd_ >= 0) {
-        namedPath_ = candidate;
+      fd = open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666);
+      if (fd >= 0) {
+        namedPath = candidate;
         return true;
       }
       if (errno != EEXIST) break;
     }
-    *error = SystemError(finalPath_);
+    *error = SystemError(finalPath);
     return false;
   }
 
-  int Descriptor() const { return fd_; }
+  int Descriptor() const { return fd; }
 
   bool Publish(std::string* error) {
-    if (fsync(fd_) != 0) {
-      *error = SystemError(finalPath_);
+    if (fsync(fd) != 0) {
+      *error = SystemError(finalPath);
       return false;
     }
-    if (namedPath_.empty()) {
+    if (namedPath.empty()) {
       // Give the unnamed file a temporary name; the rename below moves it over the final one.
-      for (int i = 0; i < kTemporaryNameAttempts && namedPath_.empty(); ++i) {
+      for (int i = 0; i < kTemporaryNameAttempts && namedPath.empty(); ++i) {
         const std::string candidate = TemporaryName();
-        const std::string handlePath = "/proc/self/fd/" + std::to_string(fd_);
+        const std::string handlePath = "/proc/self/fd/" + std::to_string(fd);
         if (linkat(AT_FDCWD, handlePath.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-          namedPath_ = candidate;
+          namedPath = candidate;
         } else if (errno != EEXIST) {
           break;
         }
       }
-      if (namedPath_.empty()) {
-        *error = SystemError(finalPath_);
+      if (namedPath.empty()) {
+        *error = SystemError(finalPath);
         return false;
       }
     }
-    if (close(fd_) != 0) {
-      fd_ = -1;
-      *error = SystemError(finalPath_);
+    if (close(fd) != 0) {
+      fd = -1;
+      *error = SystemError(finalPath);
       return false;
     }
-    fd_ = -1;
-    if (rename(namedPath_.c_str(), finalPath_.c_str()) != 0) {
-      *error = SystemError(finalPath_);
+    fd = -1;
+    if (rename(namedPath.c_str(), finalPath.c_str()) != 0) {
+      *error = SystemError(finalPath);
       return false;
     }
-    namedPath_.clear();
+    namedPath.clear();
     return true;
   }
 
  private:
   std::string TemporaryName() {
     static std::mt19937 random(std::random_device{}());
-    return directory_ + "." + base_ + "." + std::to_string(getpid()) + "-" +
+    return directory + "." + base + "." + std::to_string(getpid()) + "-" +
            std::to_string(random() % 1000000);
   }
 
-  std::string finalPath_, directory_, base_, namedPath_;
-  int fd_ = -1;
+  std::string finalPath, directory, base, namedPath;
+  int fd = -1;
 };
 
 // Adds one file: its header, then its bytes, read through our own checked open.

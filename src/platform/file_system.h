@@ -86,7 +86,7 @@ class ReadOnlyFile {
   FileIdentity Identity() const;
   // The system's handle of the open file (a descriptor on POSIX), -1 when none is open: for a
   // library that reads the file itself and must be given this very file, not its path.
-  std::intptr_t NativeHandle() const { return handle_; }
+  std::intptr_t NativeHandle() const { return handle; }
 
  private:
   std::intptr_t handle = -1;

@@ -27,23 +27,23 @@ class OpenDirectory {
   OpenDirectory(int parent, const char* path) {
     const int fd = OpenDirectoryAt(parent, path);
     if (fd < 0) return;
-    dir_ = fdopendir(fd);
-    if (!dir_) close(fd);
+    dir = fdopendir(fd);
+    if (!dir) close(fd);
   }
   ~OpenDirectory() {
-    if (dir_) closedir(dir_);
+    if (dir) closedir(dir);
   }
   OpenDirectory(const OpenDirectory&) = delete;
   OpenDirectory& operator=(const OpenDirectory&) = delete;
 
-  bool Valid() const { return dir_ != nullptr; }
-  int Descriptor() const { return dirfd(dir_); }
+  bool Valid() const { return dir != nullptr; }
+  int Descriptor() const { return dirfd(dir); }
 
   // The entries' names but "." and "..", in byte order.
   std::vector<std::string> Names() {
     std::vector<std::string> names;
     while (names.size() < kMostEntries) {
-      const dirent* entry = readdir(dir_);
+      const dirent* entry = readdir(dir);
       if (!entry) break;
       const std::string name = entry->d_name;
       if (name != "." && name != "..") names.push_back(name);
@@ -53,7 +53,7 @@ class OpenDirectory {
   }
 
  private:
-  DIR* dir_ = nullptr;
+  DIR* dir = nullptr;
 };
 
 bool HoldsAll(OpenDirectory& dir, const std::vector<std::string>& files) {

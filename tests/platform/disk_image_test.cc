@@ -133,11 +133,11 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(
         ImageKind{"IsoWithJoliet", true, std::nullopt, false, SectorLayout::kCooked},
         ImageKind{"IsoPlainNames", false, std::nullopt, false, SectorLayout::kCooked},
-        ImageKind{"Mode1Raw", true, RawMode::kMode1_2352, false, SectorLayout::kRawMode1},
-        ImageKind{"Mode1RawByItsBin", false, RawMode::kMode1_2352, true, SectorLayout::kRawMode1},
-        ImageKind{"Mode2Form1Raw", true, RawMode::kMode2_2352, false, SectorLayout::kRawMode2Form1},
-        ImageKind{"Mode2Form1RawByItsBin", true, RawMode::kMode2_2352, true, SectorLayout::kRawMode2Form1},
-        ImageKind{"Mode1Cooked", false, RawMode::kMode1_2048, false, SectorLayout::kCooked}),
+        ImageKind{"Mode1Raw", true, RawMode::kMode1Raw, false, SectorLayout::kRawMode1},
+        ImageKind{"Mode1RawByItsBin", false, RawMode::kMode1Raw, true, SectorLayout::kRawMode1},
+        ImageKind{"Mode2Form1Raw", true, RawMode::kMode2Raw, false, SectorLayout::kRawMode2Form1},
+        ImageKind{"Mode2Form1RawByItsBin", true, RawMode::kMode2Raw, true, SectorLayout::kRawMode2Form1},
+        ImageKind{"Mode1Cooked", false, RawMode::kMode1Cooked, false, SectorLayout::kCooked}),
     [](const testing::TestParamInfo<ImageKind>& kind) { return kind.param.label; });
 
 // The sector arithmetic on its own, over an image whose every data byte tells where it belongs:
@@ -254,7 +254,7 @@ TEST(DiskImageOpen, TellsWhatIsWrongWithTheImage) {
   EXPECT_EQ(OpenError(dir + "record.iso"), dir + "record.iso: the root directory cannot be read");
 
   // The cue sheet says mode 2 where the sectors are mode 1.
-  WriteRawImage(iso, dir + "m1.bin", dir + "m1.cue", RawMode::kMode1_2352);
+  WriteRawImage(iso, dir + "m1.bin", dir + "m1.cue", RawMode::kMode1Raw);
   WriteFileBytes(dir + "m1.cue", "FILE \"m1.bin\" BINARY\n TRACK 01 MODE2/2352\n  INDEX 01 00:00:00\n");
   EXPECT_EQ(OpenError(dir + "m1.cue"),
             dir + "m1.bin: its sectors are not laid out as " + dir + "m1.cue says");

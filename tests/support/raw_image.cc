@@ -27,11 +27,11 @@ std::string SyncAndHeader(int sector, int mode) {
 
 const char* RawModeName(RawMode mode) {
   switch (mode) {
-    case RawMode::kMode1_2352:
+    case RawMode::kMode1Raw:
       return "MODE1/2352";
-    case RawMode::kMode2_2352:
+    case RawMode::kMode2Raw:
       return "MODE2/2352";
-    case RawMode::kMode1_2048:
+    case RawMode::kMode1Cooked:
       return "MODE1/2048";
   }
   return "";
@@ -47,13 +47,13 @@ void WriteRawImage(const std::string& isoPath, const std::string& binPath, const
     const std::string data = iso.substr(i * kDataSize, kDataSize);
     const int sector = static_cast<int>(i);
     switch (mode) {
-      case RawMode::kMode1_2048:
+      case RawMode::kMode1Cooked:
         bin += data;
         break;
-      case RawMode::kMode1_2352:
+      case RawMode::kMode1Raw:
         bin += SyncAndHeader(sector, 1) + data + std::string(288, '\0');
         break;
-      case RawMode::kMode2_2352: {
+      case RawMode::kMode2Raw: {
         // Subheader, twice: file 0, channel 0, submode "data", coding 0.
         const std::string subheader("\0\0\x08\0\0\0\x08\0", 8);
         bin += SyncAndHeader(sector, 2) + subheader + data + std::string(280, '\0');

@@ -6,7 +6,7 @@
 
 #include <string>
 
-enum class RawMode { kMode1_2352, kMode2_2352, kMode1_2048 };
+enum class RawMode { kMode1Raw, kMode2Raw, kMode1Cooked };
 
 // The cue sheet's name for the track mode: "MODE1/2352", "MODE2/2352" or "MODE1/2048".
 const char* RawModeName(RawMode mode);
