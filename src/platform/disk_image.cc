@@ -283,7 +283,8 @@ std::unique_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string*
     return nullptr;
   }
 
-  const bool primaryRead = ReadRoot(iso.get(), file, image->imageIdentity, image->sectorLayout, &image->primaryFiles);
+  const bool primaryRead =
+      ReadRoot(iso.get(), file, image->imageIdentity, image->sectorLayout, &image->primaryFiles);
   // The fuzzy open reads only the primary descriptor; reading the descriptors again with Joliet
   // allowed switches the same reader, with the layout it found, over to the Joliet tree.
   if (iso9660_ifs_read_superblock(iso.get(), ISO_EXTENSION_JOLIET) &&

@@ -108,8 +108,7 @@ class PendingFile {
  private:
   std::string TemporaryName() {
     static std::mt19937 random(std::random_device{}());
-    return directory + "." + base + "." + std::to_string(getpid()) + "-" +
-           std::to_string(random() % 1000000);
+    return directory + "." + base + "." + std::to_string(getpid()) + "-" + std::to_string(random() % 1000000);
   }
 
   std::string finalPath, directory, base, namedPath;

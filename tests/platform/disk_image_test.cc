@@ -130,14 +130,14 @@ TEST_P(ImageRoundTrip, EveryRollFileReadsBackAsWritten) {
 
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ImageRoundTrip,
-    testing::Values(
-        ImageKind{"IsoWithJoliet", true, std::nullopt, false, SectorLayout::kCooked},
-        ImageKind{"IsoPlainNames", false, std::nullopt, false, SectorLayout::kCooked},
-        ImageKind{"Mode1Raw", true, RawMode::kMode1Raw, false, SectorLayout::kRawMode1},
-        ImageKind{"Mode1RawByItsBin", false, RawMode::kMode1Raw, true, SectorLayout::kRawMode1},
-        ImageKind{"Mode2Form1Raw", true, RawMode::kMode2Raw, false, SectorLayout::kRawMode2Form1},
-        ImageKind{"Mode2Form1RawByItsBin", true, RawMode::kMode2Raw, true, SectorLayout::kRawMode2Form1},
-        ImageKind{"Mode1Cooked", false, RawMode::kMode1Cooked, false, SectorLayout::kCooked}),
+    testing::Values(ImageKind{"IsoWithJoliet", true, std::nullopt, false, SectorLayout::kCooked},
+                    ImageKind{"IsoPlainNames", false, std::nullopt, false, SectorLayout::kCooked},
+                    ImageKind{"Mode1Raw", true, RawMode::kMode1Raw, false, SectorLayout::kRawMode1},
+                    ImageKind{"Mode1RawByItsBin", false, RawMode::kMode1Raw, true, SectorLayout::kRawMode1},
+                    ImageKind{"Mode2Form1Raw", true, RawMode::kMode2Raw, false, SectorLayout::kRawMode2Form1},
+                    ImageKind{"Mode2Form1RawByItsBin", true, RawMode::kMode2Raw, true,
+                              SectorLayout::kRawMode2Form1},
+                    ImageKind{"Mode1Cooked", false, RawMode::kMode1Cooked, false, SectorLayout::kCooked}),
     [](const testing::TestParamInfo<ImageKind>& kind) { return kind.param.label; });
 
 // The sector arithmetic on its own, over an image whose every data byte tells where it belongs:
