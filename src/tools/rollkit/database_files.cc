@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/open_checked.h"
 #include "platform/profile.h"
 #include "store/data_location.h"
 #include "store/roll_format.h"
@@ -78,21 +79,7 @@ bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string
 std::string ExpectedPath(const RollFiles& files, const char* name) { return files.directory + name; }
 
 bool OpenRollFile(const std::string& path, ReadOnlyFile* file, std::string* error) {
-  FileKind kind = FileKind::kMissing;
-  switch (file->Open(path, &kind)) {
-    case OpenStatus::kOk:
-      return true;
-    case OpenStatus::kMissing:
-      *error = path + ": missing";
-      return false;
-    case OpenStatus::kNotRegular:
-      *error = path + ": " + DescribeFileKind(kind) + ", not a roll file";
-      return false;
-    case OpenStatus::kUnreadable:
-      break;
-  }
-  *error = path + ": cannot be read: " + std::strerror(errno);
-  return false;
+  return OpenChecked(path, "a roll file", file, error);
 }
 
 bool CheckReadable(const RollFiles& files, std::string* error) {

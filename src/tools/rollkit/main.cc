@@ -1,4 +1,4 @@
-// rollkit: search, show, build, check, dump and generate roll databases from the command line.
+// rollkit: search, show, build, check, dump, image and generate roll databases from the command line.
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
   IgnoreFileSizeLimitSignal();
 
   NumberTexts numbers;
-  CLI::App app("Search, show, build, check and dump muster-roll databases.", "rollkit");
+  CLI::App app("Search, show, build, check, dump and image muster-roll databases.", "rollkit");
   app.require_subcommand(1);
 
   SearchOptions search;
@@ -107,6 +107,15 @@ int main(int argc, char** argv) {
                       "Data directory (default: MRPath of section Kinloom7m in brevik.ini)");
   dumpCmd->add_option("CSV", dump.csvPath, "Output file (default: standard output)");
 
+  ImageOptions image;
+  bool noJoliet = false;
+  CLI::App* imageCmd = app.add_subcommand("image", "Write a roll database as an ISO 9660 disk image");
+  imageCmd->add_flag("--force", image.force, "Replace an existing OUT");
+  imageCmd->add_flag("--no-joliet", noJoliet,
+                     "Only the upper-case ISO 9660 names (MROLL.COR;1), no Joliet names");
+  imageCmd->add_option("DIR", image.directory, "Data directory of the database")->required();
+  imageCmd->add_option("OUT", image.output, "Image file to write (.iso)")->required();
+
   GenerateOptions generate;
   CLI::App* generateCmd = app.add_subcommand("generate", "Write a synthetic roll as CSV");
   generateCmd->add_option("--entries", numbers.entries, "Number of entries, at most 2147483647")
@@ -143,6 +152,10 @@ int main(int argc, char** argv) {
     }
     if (chosen == checkCmd) return RunCheck(checkDirectory);
     if (chosen == dumpCmd) return RunDump(dump);
+    if (chosen == imageCmd) {
+      image.joliet = !noJoliet;
+      return RunImage(image);
+    }
     generate.entries = ParseWholeNumber(numbers.entries, "--entries", 0, kMostGeneratedEntries);
     generate.seed = ParseWholeNumber(numbers.seed, "--seed", 0, UINT64_MAX);
     return RunGenerate(generate);
