@@ -31,40 +31,40 @@ FiltersDialog::FiltersDialog(const EntryFilter& filter, QWidget* parent)
                           Qt::WindowCloseButtonHint) {
   setWindowTitle(tr("Filters"));
 
-  either_ = new QRadioButton(tr("&Either"), this);
-  union_ = new QRadioButton(tr("&Union"), this);
-  confederate_ = new QRadioButton(tr("Con&federate"), this);
+  m_either = new QRadioButton(tr("&Either"), this);
+  m_union = new QRadioButton(tr("&Union"), this);
+  m_confederate = new QRadioButton(tr("Con&federate"), this);
   auto* sides = new QHBoxLayout;
-  for (QRadioButton* side : {either_, union_, confederate_}) sides->addWidget(side);
+  for (QRadioButton* side : {m_either, m_union, m_confederate}) sides->addWidget(side);
   sides->addStretch(1);
 
-  state_ = new QLineEdit(this);
-  state_->setObjectName(QStringLiteral("state"));
-  state_->setMaxLength(kStateLimit);
-  state_->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Za-z]*")), state_));
-  state_->setPlaceholderText(tr("ME, OH, VA..."));
-  state_->setToolTip(tr("The state's abbreviation, as a word of the unit: ME finds 20 ME INF"));
-  unit_ = new QLineEdit(this);
-  unit_->setObjectName(QStringLiteral("unit"));
-  unit_->setMaxLength(kUnitLimit);
-  unit_->setPlaceholderText(tr("20 ME INF, CAV..."));
-  unit_->setToolTip(tr("Text the unit contains, whatever its case"));
-  company_ = new QLineEdit(this);
-  company_->setObjectName(QStringLiteral("company"));
-  company_->setMaxLength(kCompanyLimit);
-  company_->setPlaceholderText(tr("A, B, K..."));
+  m_state = new QLineEdit(this);
+  m_state->setObjectName(QStringLiteral("state"));
+  m_state->setMaxLength(kStateLimit);
+  m_state->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[A-Za-z]*")), m_state));
+  m_state->setPlaceholderText(tr("ME, OH, VA..."));
+  m_state->setToolTip(tr("The state's abbreviation, as a word of the unit: ME finds 20 ME INF"));
+  m_unit = new QLineEdit(this);
+  m_unit->setObjectName(QStringLiteral("unit"));
+  m_unit->setMaxLength(kUnitLimit);
+  m_unit->setPlaceholderText(tr("20 ME INF, CAV..."));
+  m_unit->setToolTip(tr("Text the unit contains, whatever its case"));
+  m_company = new QLineEdit(this);
+  m_company->setObjectName(QStringLiteral("company"));
+  m_company->setMaxLength(kCompanyLimit);
+  m_company->setPlaceholderText(tr("A, B, K..."));
 
   auto* form = new QFormLayout;
   form->addRow(tr("Side:"), sides);
-  form->addRow(tr("&State:"), state_);
-  form->addRow(tr("U&nit contains:"), unit_);
-  form->addRow(tr("Com&pany:"), company_);
+  form->addRow(tr("&State:"), m_state);
+  form->addRow(tr("U&nit contains:"), m_unit);
+  form->addRow(tr("Com&pany:"), m_company);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  clear_ = buttons->addButton(tr("C&lear"), QDialogButtonBox::ResetRole);
+  m_clear = buttons->addButton(tr("C&lear"), QDialogButtonBox::ResetRole);
   connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
   connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-  connect(clear_, &QPushButton::clicked, this, &FiltersDialog::ClearFields);
+  connect(m_clear, &QPushButton::clicked, this, &FiltersDialog::ClearFields);
 
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(form);
@@ -72,31 +72,31 @@ FiltersDialog::FiltersDialog(const EntryFilter& filter, QWidget* parent)
   layout->setSizeConstraint(QLayout::SetFixedSize);
 
   SideButton(filter.side == 'u' ? 'U' : filter.side == 'c' ? 'C' : filter.side)->setChecked(true);
-  state_->setText(FromWindows1252(filter.state));
-  unit_->setText(FromWindows1252(filter.unit));
-  company_->setText(FromWindows1252(filter.company));
+  m_state->setText(FromWindows1252(filter.state));
+  m_unit->setText(FromWindows1252(filter.unit));
+  m_company->setText(FromWindows1252(filter.company));
   ApplyDialogColors(this);
 }
 
 QRadioButton* FiltersDialog::SideButton(char side) const {
-  if (side == 'U') return union_;
-  if (side == 'C') return confederate_;
-  return either_;
+  if (side == 'U') return m_union;
+  if (side == 'C') return m_confederate;
+  return m_either;
 }
 
 EntryFilter FiltersDialog::Filter() const {
   EntryFilter filter;
-  filter.side = union_->isChecked() ? 'U' : confederate_->isChecked() ? 'C' : 0;
-  filter.state = FieldText(state_, true);
-  filter.unit = FieldText(unit_, true);
-  filter.company = FieldText(company_, true);
+  filter.side = m_union->isChecked() ? 'U' : m_confederate->isChecked() ? 'C' : 0;
+  filter.state = FieldText(m_state, true);
+  filter.unit = FieldText(m_unit, true);
+  filter.company = FieldText(m_company, true);
   return filter;
 }
 
 void FiltersDialog::ClearFields() {
-  either_->setChecked(true);
-  state_->clear();
-  unit_->clear();
-  company_->clear();
-  state_->setFocus();
+  m_either->setChecked(true);
+  m_state->clear();
+  m_unit->clear();
+  m_company->clear();
+  m_state->setFocus();
 }

@@ -27,17 +27,17 @@ class FiltersDialog : public QDialog {
 
   // The side buttons: 0 either, 'U' Union, 'C' Confederate.
   QRadioButton* SideButton(char side) const;
-  QLineEdit* StateField() const { return state_; }
-  QLineEdit* UnitField() const { return unit_; }
-  QLineEdit* CompanyField() const { return company_; }
-  QPushButton* ClearButton() const { return clear_; }
+  QLineEdit* StateField() const { return m_state; }
+  QLineEdit* UnitField() const { return m_unit; }
+  QLineEdit* CompanyField() const { return m_company; }
+  QPushButton* ClearButton() const { return m_clear; }
 
  private:
-  QRadioButton* either_;
-  QRadioButton* union_;
-  QRadioButton* confederate_;
-  QLineEdit* state_;
-  QLineEdit* unit_;
-  QLineEdit* company_;
-  QPushButton* clear_;
+  QRadioButton* m_either;
+  QRadioButton* m_union;
+  QRadioButton* m_confederate;
+  QLineEdit* m_state;
+  QLineEdit* m_unit;
+  QLineEdit* m_company;
+  QPushButton* m_clear;
 };

@@ -38,67 +38,67 @@ QString FindStatusText(MatchMode mode, const EntryFilter& filter) {
   return text;
 }
 
-FindMenu::FindMenu(CHistView* view, QWidget* window) : QObject(window), view_(view), window_(window) {
+FindMenu::FindMenu(CHistView* view, QWidget* window) : QObject(window), m_view(view), m_window(window) {
   auto* group = new QActionGroup(this);
   group->setExclusive(true);
   for (const ModeItem& item : kModeItems) {
     auto* action = new QAction(Translated(item.menuText), this);
     action->setCheckable(true);
-    action->setChecked(item.mode == view_->FindSettings().mode);
+    action->setChecked(item.mode == m_view->FindSettings().mode);
     group->addAction(action);
     const MatchMode mode = item.mode;
     connect(action, &QAction::triggered, this, [this, mode] { SetMode(mode); });
-    modes_[static_cast<int>(item.mode)] = action;
-    actions_ << action;
+    m_modes[static_cast<int>(item.mode)] = action;
+    m_actions << action;
   }
   auto* separator = new QAction(this);
   separator->setSeparator(true);
-  actions_ << separator;
+  m_actions << separator;
 
-  filters_ = new QAction(tr("&Filters..."), this);
-  filters_->setCheckable(true);
-  connect(filters_, &QAction::triggered, this, &FindMenu::EditFilters);
-  clearFilters_ = new QAction(tr("&Clear Filters"), this);
-  connect(clearFilters_, &QAction::triggered, this, [this] { SetFilter(EntryFilter()); });
-  actions_ << filters_ << clearFilters_;
+  m_filters = new QAction(tr("&Filters..."), this);
+  m_filters->setCheckable(true);
+  connect(m_filters, &QAction::triggered, this, &FindMenu::EditFilters);
+  m_clearFilters = new QAction(tr("&Clear Filters"), this);
+  connect(m_clearFilters, &QAction::triggered, this, [this] { SetFilter(EntryFilter()); });
+  m_actions << m_filters << m_clearFilters;
 
-  connect(view_, &CHistView::searchShown, this, &FindMenu::ShowSearchDone);
-  SetFilter(view_->FindSettings().filter);
+  connect(m_view, &CHistView::searchShown, this, &FindMenu::ShowSearchDone);
+  SetFilter(m_view->FindSettings().filter);
 }
 
 void FindMenu::SetMode(MatchMode mode) {
-  FindOptions options = view_->FindSettings();
+  FindOptions options = m_view->FindSettings();
   options.mode = mode;
-  view_->SetFindOptions(options);
+  m_view->SetFindOptions(options);
   ModeAction(mode)->setChecked(true);
   ShowStatus(FindStatusText(options.mode, options.filter));
 }
 
 void FindMenu::SetFilter(const EntryFilter& filter) {
-  FindOptions options = view_->FindSettings();
+  FindOptions options = m_view->FindSettings();
   options.filter = filter;
-  view_->SetFindOptions(options);
-  filters_->setChecked(filter.Active());
-  clearFilters_->setEnabled(filter.Active());
+  m_view->SetFindOptions(options);
+  m_filters->setChecked(filter.Active());
+  m_clearFilters->setEnabled(filter.Active());
   ShowStatus(FindStatusText(options.mode, options.filter));
 }
 
 void FindMenu::EditFilters() {
-  FiltersDialog dialog(view_->FindSettings().filter, window_);
+  FiltersDialog dialog(m_view->FindSettings().filter, m_window);
   if (dialog.exec() == QDialog::Accepted) {
     SetFilter(dialog.Filter());
   } else {
     // The item's check mark goes on saying whether a filter is in force.
-    filters_->setChecked(view_->FindSettings().filter.Active());
+    m_filters->setChecked(m_view->FindSettings().filter.Active());
   }
 }
 
 void FindMenu::ShowSearchDone() {
-  const FindOptions& options = view_->FindSettings();
-  ShowStatus(FindStatusText(EffectiveMatchMode(options.mode, view_->Request()->surname), options.filter));
+  const FindOptions& options = m_view->FindSettings();
+  ShowStatus(FindStatusText(EffectiveMatchMode(options.mode, m_view->Request()->surname), options.filter));
 }
 
 void FindMenu::ShowStatus(const QString& text) {
-  status_ = text;
+  m_status = text;
   emit statusChanged(text);
 }

@@ -29,12 +29,12 @@ class FindMenu : public QObject {
   FindMenu(CHistView* view, QWidget* window);
 
   // The items in menu order: the five modes, a separator, Filters..., Clear Filters.
-  const QList<QAction*>& Actions() const { return actions_; }
-  QAction* ModeAction(MatchMode mode) const { return modes_[static_cast<int>(mode)]; }
-  QAction* FiltersAction() const { return filters_; }
-  QAction* ClearFiltersAction() const { return clearFilters_; }
+  const QList<QAction*>& Actions() const { return m_actions; }
+  QAction* ModeAction(MatchMode mode) const { return m_modes[static_cast<int>(mode)]; }
+  QAction* FiltersAction() const { return m_filters; }
+  QAction* ClearFiltersAction() const { return m_clearFilters; }
 
-  QString StatusText() const { return status_; }
+  QString StatusText() const { return m_status; }
 
   // The Filters... item: the dialog over the window; OK puts its filter in force.
   void EditFilters();
@@ -49,11 +49,11 @@ class FindMenu : public QObject {
   // How the result now on screen was found (a typed * or ? switches wildcards on).
   void ShowSearchDone();
 
-  CHistView* view_;
-  QWidget* window_;
-  QList<QAction*> actions_;
-  QAction* modes_[5] = {};
-  QAction* filters_ = nullptr;
-  QAction* clearFilters_ = nullptr;
-  QString status_;
+  CHistView* m_view;
+  QWidget* m_window;
+  QList<QAction*> m_actions;
+  QAction* m_modes[5] = {};
+  QAction* m_filters = nullptr;
+  QAction* m_clearFilters = nullptr;
+  QString m_status;
 };

@@ -36,14 +36,14 @@ int& SearchProgress::ShowDelay() {
   return delay;
 }
 
-SearchProgress::SearchProgress(QWidget* window) : window_(window) {
-  clock_.start();
+SearchProgress::SearchProgress(QWidget* window) : m_window(window) {
+  m_clock.start();
   qApp->installEventFilter(this);
 }
 
 SearchProgress::~SearchProgress() {
   qApp->removeEventFilter(this);
-  delete dialog_.data();
+  delete m_dialog.data();
 }
 
 FindProgress SearchProgress::Callback() {
@@ -51,8 +51,8 @@ FindProgress SearchProgress::Callback() {
 }
 
 bool SearchProgress::Step(int percent) {
-  if (!stopped_ && !dialog_ && clock_.elapsed() >= ShowDelay()) {
-    auto* dialog = new QProgressDialog(tr("Searching the roll..."), tr("Cancel"), 0, 100, window_);
+  if (!m_stopped && !m_dialog && m_clock.elapsed() >= ShowDelay()) {
+    auto* dialog = new QProgressDialog(tr("Searching the roll..."), tr("Cancel"), 0, 100, m_window);
     dialog->setWindowTitle(QString::fromLatin1(kAppTitle));
     dialog->setWindowModality(Qt::WindowModal);
     // Shown now, kept up until the search ends, whatever its value says.
@@ -60,35 +60,35 @@ bool SearchProgress::Step(int percent) {
     dialog->setAutoReset(false);
     dialog->setAutoClose(false);
     ApplyDialogColors(dialog);
-    connect(dialog, &QProgressDialog::canceled, this, [this] { stopped_ = true; });
-    dialog_ = dialog;
+    connect(dialog, &QProgressDialog::canceled, this, [this] { m_stopped = true; });
+    m_dialog = dialog;
     dialog->show();
   }
-  if (dialog_) dialog_->setValue(std::clamp(percent, 0, 100));
+  if (m_dialog) m_dialog->setValue(std::clamp(percent, 0, 100));
   // Escape is seen here, or not at all until the search is over.
   QCoreApplication::processEvents();
-  return !stopped_;
+  return !m_stopped;
 }
 
 bool SearchProgress::InWindow(QObject* watched) const {
   // A menu item or a shortcut belongs to the window of the widget it hangs from.
   QObject* owner = watched;
   while (owner != nullptr && !owner->isWidgetType()) owner = owner->parent();
-  return owner != nullptr && static_cast<QWidget*>(owner)->window() == window_;
+  return owner != nullptr && static_cast<QWidget*>(owner)->window() == m_window;
 }
 
 bool SearchProgress::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if (type == QEvent::Close && watched == window_) {
+  if (type == QEvent::Close && watched == m_window) {
     // The window goes; the search is not worth finishing.
-    stopped_ = true;
+    m_stopped = true;
     return false;
   }
   if (!IsInput(type)) return false;
-  const bool inDialog = dialog_ && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == dialog_;
+  const bool inDialog = m_dialog && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == m_dialog;
   if (type == QEvent::KeyPress && (inDialog || InWindow(watched)) &&
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-    stopped_ = true;
+    m_stopped = true;
     return true;
   }
   return InWindow(watched);

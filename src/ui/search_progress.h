@@ -30,7 +30,7 @@ class SearchProgress : public QObject {
   // The callback for the search: it shows `percent`, lets pending events through and answers
   // false once the search is to stop.
   FindProgress Callback();
-  bool Stopped() const { return stopped_; }
+  bool Stopped() const { return m_stopped; }
 
   // How long a search runs before the dialog shows (100 ms; tests may make it 0).
   static int& ShowDelay();
@@ -43,8 +43,8 @@ class SearchProgress : public QObject {
   // Whether `watched` belongs to the search's window (and not to another one, such as the dialog).
   bool InWindow(QObject* watched) const;
 
-  QWidget* window_;
-  QElapsedTimer clock_;
-  QPointer<QProgressDialog> dialog_;
-  bool stopped_ = false;
+  QWidget* m_window;
+  QElapsedTimer m_clock;
+  QPointer<QProgressDialog> m_dialog;
+  bool m_stopped = false;
 };
