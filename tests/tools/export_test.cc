@@ -1,39 +1,17 @@
 // What a search's entries become for other programs: search --format csv and json (every row, not
 // one page), pull-list, and show as GEDCOM, citations and several details at once.
-#include <csv.h>
 #include <nlohmann/json.hpp>
 
 #include <gtest/gtest.h>
 
+#include "csv_records.h"
 #include "gedcom_lines.h"
 #include "records/gedcom_writer.h"
 #include "rollkit_runner.h"
 
 namespace {
 
-using Records = std::vector<std::vector<std::string>>;
-
-// Reads CSV back with libcsv in strict mode, as a spreadsheet or a script would.
-Records ReadCsv(const std::string& text) {
-  struct Reader {
-    Records records;
-    std::vector<std::string> current;
-  } reader;
-  csv_parser parser;
-  EXPECT_EQ(csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI), 0);
-  auto onField = [](void* data, std::size_t size, void* self) {
-    static_cast<Reader*>(self)->current.emplace_back(static_cast<const char*>(data), size);
-  };
-  auto onRecord = [](int, void* self) {
-    auto* r = static_cast<Reader*>(self);
-    r->records.push_back(std::move(r->current));
-    r->current.clear();
-  };
-  EXPECT_EQ(csv_parse(&parser, text.data(), text.size(), onField, onRecord, &reader), text.size());
-  EXPECT_EQ(csv_fini(&parser, onField, onRecord, &reader), 0);
-  csv_free(&parser);
-  return reader.records;
-}
+using Records = CsvRecords;
 
 class ExportTest : public ::testing::Test {
  protected:
@@ -62,7 +40,7 @@ class ExportTest : public ::testing::Test {
 TEST_F(ExportTest, CsvHoldsEveryRowOfTheResultWithTheUnitDecoded) {
   const RunResult r = Run("search", {"--format", "csv", "--match", "soundex", "smith"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const Records records = ReadCsv(r.out);
+  const Records records = ReadCsvRecords(r.out);
   ASSERT_EQ(records.size(), 26u);
   EXPECT_EQ(records[0], (std::vector<std::string>{"surname", "given_name", "middle_initial", "company", "unit",
                                                   "unit_name", "rank_in", "rank_out", "remarks", "microfilm_box",
