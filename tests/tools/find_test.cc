@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "platform/byte_order.h"
 #include "rollkit_runner.h"
 
 namespace {
@@ -144,6 +147,23 @@ TEST_F(FindTest, KeysListsEverySurnameOrThoseASearchWouldUse) {
             "MILLER\t1\tSoundex M460\nMUELLER\t1\tSoundex M460\nM\xC3\xBCLLER\t1\tSoundex M460\n");
   EXPECT_EQ(Run("keys", {"SMITHS?N"}).out, "SMITHSON\t1\twildcard\n");
   EXPECT_EQ(Run("keys", {"nobody"}).out, "");
+}
+
+TEST_F(FindTest, KeysOfADamagedIndexAreListedAsFarAsTheyGoAndTheDamageReported) {
+  // The root's second child points back at the root: the walk must neither loop nor keep quiet.
+  const std::string copy = dir / "damaged";
+  std::filesystem::copy(data, copy);
+  std::string tre = ReadFile(copy + "/mroll.tre");
+  const auto root = static_cast<std::size_t>(DecodeFixed32(reinterpret_cast<const unsigned char*>(tre.data())));
+  constexpr std::size_t kSecondChild = 136;  // 4-byte count, four 32-byte entries, first child
+  EncodeFixed32(reinterpret_cast<unsigned char*>(tre.data() + root + kSecondChild), static_cast<std::int32_t>(root));
+  WriteFile(copy + "/mroll.tre", tre);
+
+  const RunResult r = RunRollkit({"keys", "--data", copy});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, RollkitLine(copy + "/mroll.tre: the index is damaged; only the keys that could be read are "
+                                      "listed (rollkit check names the damage)"));
+  EXPECT_NE(r.out.find("SMITH\t3\n"), std::string::npos) << r.out;
 }
 
 TEST_F(FindTest, BadValuesAreUsageErrorsNamingTheOptionAndItsValues) {

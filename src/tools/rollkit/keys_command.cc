@@ -20,7 +20,8 @@ int RunKeys(const KeysOptions& options) {
   }
   SearchSession session;
   if (!session.OpenData(options.dataDirectory)) return kExitDataProblem;
-  const KeyCatalogue* catalogue = session.Catalogue();
+  bool whole = true;
+  const KeyCatalogue* catalogue = session.Catalogue(&whole);
   if (!catalogue) return kExitDataProblem;
 
   // One key a line: its surname and slot count, and, for a search, why it matched.
@@ -48,6 +49,11 @@ int RunKeys(const KeysOptions& options) {
       if (!write(static_cast<std::size_t>(match.key), &why)) break;
     }
   }
-  if (session.MessageShown()) return kExitDataProblem;
-  return FinishOutput() ? kExitOk : kExitDataProblem;
+  if (!FinishOutput() || session.MessageShown()) return kExitDataProblem;
+  if (!whole) {
+    return ReportProblem(session.IndexFile() +
+                         ": the index is damaged; only the keys that could be read are listed (rollkit check names "
+                         "the damage)");
+  }
+  return kExitOk;
 }

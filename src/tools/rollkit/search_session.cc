@@ -30,6 +30,7 @@ SearchSession::SearchSession() {
 }
 
 SearchSession::~SearchSession() {
+  catalogue_.reset();
   list_.reset();
   database_.reset();
   InstallMessageBoxHandler(previousHandler_);
@@ -71,6 +72,7 @@ bool SearchSession::OpenData(const std::optional<std::string>& dataDirectory) {
     ReportProblem(error);
     return false;
   }
+  indexFile_ = files.indexFile;
   location_.SetDirectories("", files.directory.c_str());
   if (!location_.dataDirectoryUsable) {
     ReportProblem(files.directory + ": path too long");
@@ -82,12 +84,15 @@ bool SearchSession::OpenData(const std::optional<std::string>& dataDirectory) {
   return true;
 }
 
-const KeyCatalogue* SearchSession::Catalogue() {
-  if (!database_->EnsureDataPresent() || !database_->Open(1)) {
+const KeyCatalogue* SearchSession::Catalogue(bool* whole) {
+  if (!database_->EnsureDataPresent() || !database_->Open(1) || !database_->Index()) {
     if (!messageShown_) ReportProblem(location_.dataDirectory + std::string(": the roll's files could not be opened"));
     return nullptr;
   }
-  return database_->Catalogue();
+  // Walked here rather than taken from the database, which keeps no word of a damaged tree.
+  catalogue_ = std::make_unique<KeyCatalogue>();
+  *whole = catalogue_->Build(*database_->Index());
+  return catalogue_.get();
 }
 
 std::string SearchSession::RowSurname(int row) const {

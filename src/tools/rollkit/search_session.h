@@ -14,6 +14,7 @@
 #include "records/soldier_entry.h"
 #include "results/result_list.h"
 #include "store/data_location.h"
+#include "store/key_catalogue.h"
 #include "store/roll_database.h"
 #include "tools/rollkit/commands.h"
 
@@ -31,8 +32,9 @@ class SearchSession {
   // False (the reason on stderr) when there is no usable directory.
   bool OpenData(const std::optional<std::string>& dataDirectory);
   // Every surname of the opened roll (after OpenData); null, the reason on stderr, when its
-  // files cannot be opened.
-  const KeyCatalogue* Catalogue();
+  // files cannot be opened. *whole is false when the walk met a damaged tree: the catalogue then
+  // holds only the keys that could be read.
+  const KeyCatalogue* Catalogue(bool* whole);
 
   // Calls `visit(row)` for every row of every page, in listing order, paging forward with the
   // list's own next-page operation; stops early when `visit` returns false.
@@ -45,6 +47,9 @@ class SearchSession {
   // roll.
   SoldierEntry RowEntry(int row);
 
+  // The index file OpenData found, as it was named.
+  const std::string& IndexFile() const { return indexFile_; }
+
   ResultList& List() { return *list_; }
   RollDatabase& Database() { return *database_; }
   // Whether the engine has shown a message (each one was written to stderr).
@@ -54,6 +59,8 @@ class SearchSession {
   DataLocation location_;
   std::unique_ptr<RollDatabase> database_;
   std::unique_ptr<ResultList> list_;
+  std::unique_ptr<KeyCatalogue> catalogue_;
+  std::string indexFile_;
   MessageBoxHandler previousHandler_;
   bool messageShown_ = false;
 };
