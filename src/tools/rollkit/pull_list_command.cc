@@ -8,7 +8,6 @@
 #include "tools/rollkit/search_session.h"
 
 int RunPullList(const SearchOptions& options, bool csv) {
-  if (options.raw) throw UsageError("--raw: pull-list writes UTF-8 only");
   SearchSession session;
   if (!session.Run(options)) return kExitDataProblem;
   PullList pullList;

@@ -1,5 +1,6 @@
 // rollkit show: the detail text of results, as More Info shows it; or the same entries as a
 // GEDCOM file for a family tree, or as citations to paste into notes.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -86,32 +87,34 @@ int RunShow(const SearchOptions& options, const std::vector<std::string>& indexe
     }
   }
 
-  // One pass over the result collects what each named position shows.
+  // One pass over the result, as far as the last position named, collects what each shows.
   std::map<long long, std::string> texts;
   std::map<long long, SoldierEntry> entries;
   for (long long index : positions) {
-    if (format == ShowFormat::kText) texts[index];
-    else entries[index];
+    if (format == ShowFormat::kText) {
+      texts[index];
+    } else {
+      entries[index];
+    }
   }
-  const long long last = positions.empty() ? -1 : std::max(texts.empty() ? -1 : texts.rbegin()->first,
-                                                            entries.empty() ? -1 : entries.rbegin()->first);
+  const long long last = *std::max_element(positions.begin(), positions.end());
   long long position = 0;
-  std::size_t seen = 0;
   session.ForEachRow([&](int row) {
     const long long at = position++;
     if (auto text = texts.find(at); text != texts.end()) {
       const char* detail = session.List().DetailText(row);
       text->second = options.raw ? std::string(detail) : AsTerminalLines(detail);
-      ++seen;
     } else if (auto entry = entries.find(at); entry != entries.end()) {
       entry->second = session.RowEntry(row);
-      ++seen;
     }
     return at < last;
   });
   if (session.MessageShown()) return kExitDataProblem;
-  if (seen != texts.size() + entries.size()) {
-    return ReportProblem("result " + std::to_string(position) + " could not be read");
+  if (position <= last) {
+    // The pages ended before the count said they would: name the first position not reached.
+    const long long missing =
+        *std::find_if(positions.begin(), positions.end(), [&](long long p) { return p >= position; });
+    return ReportProblem("result " + std::to_string(missing) + " could not be read");
   }
 
   std::string out;
