@@ -172,11 +172,13 @@ TEST_F(FindTest, BadValuesAreUsageErrorsNamingTheOptionAndItsValues) {
       {{"--match", "fuzzy"}, "--match: fuzzy is not one of exact, wildcard, soundex, dm, similar"},
       {{"--match", "Soundex"}, "--match: Soundex is not one of exact, wildcard, soundex, dm, similar"},
       {{"--side", "Union"}, "--side: Union is not U or C"},
+      {{"--side", ""}, "--side:  is not U or C"},
       {{"--state", "M"}, "--state: M is not a two-letter state abbreviation"},
       {{"--state", "M1"}, "--state: M1 is not a two-letter state abbreviation"},
       {{"--unit", "   "}, "--unit: the text is blank"},
       {{"--unit", "\xC4\x80"}, "--unit: character U+0100 is not in Windows-1252"},
       {{"--company", "A,B"}, "--company: A,B is not a company (letters or digits, at most 16)"},
+      {{"--company", ""}, "--company:  is not a company (letters or digits, at most 16)"},
       {{"--format", "xml"}, "--format: xml is not one of text, csv, json"},
       {{"--format", "csv", "--raw"}, "--raw: only for --format text"},
   };

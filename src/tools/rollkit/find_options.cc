@@ -53,30 +53,30 @@ void AddFindOptions(CLI::App* command, FindArguments* arguments, bool matchOnly)
 
 FindOptions ParseFindArguments(const FindArguments& arguments) {
   FindOptions options;
-  if (!arguments.match.empty() && !ParseMatchMode(arguments.match, &options.mode)) {
-    throw UsageError("--match: " + arguments.match + " is not one of " + MatchModeChoices());
+  if (arguments.match && !ParseMatchMode(*arguments.match, &options.mode)) {
+    throw UsageError("--match: " + *arguments.match + " is not one of " + MatchModeChoices());
   }
-  if (!arguments.side.empty()) {
-    const std::string side = Upper(arguments.side);
-    if (side != "U" && side != "C") throw UsageError("--side: " + arguments.side + " is not U or C");
+  if (arguments.side) {
+    const std::string side = Upper(*arguments.side);
+    if (side != "U" && side != "C") throw UsageError("--side: " + *arguments.side + " is not U or C");
     options.filter.side = side[0];
   }
-  if (!arguments.state.empty()) {
-    const std::string& state = arguments.state;
+  if (arguments.state) {
+    const std::string& state = *arguments.state;
     if (state.size() != 2 || !IsLetter(state[0]) || !IsLetter(state[1])) {
       throw UsageError("--state: " + state + " is not a two-letter state abbreviation");
     }
     options.filter.state = Upper(state);
   }
-  if (!arguments.unit.empty()) {
-    std::string unit = ArgumentToRollBytes(arguments.unit, "--unit");
+  if (arguments.unit) {
+    std::string unit = ArgumentToRollBytes(*arguments.unit, "--unit");
     if (unit.find_first_not_of(' ') == std::string::npos) throw UsageError("--unit: the text is blank");
     if (unit.size() > kLongestUnitText) throw UsageError("--unit is longer than 255 characters");
     options.filter.unit = std::move(unit);
   }
-  if (!arguments.company.empty()) {
-    const std::string& company = arguments.company;
-    bool plain = company.size() <= kLongestCompany;
+  if (arguments.company) {
+    const std::string& company = *arguments.company;
+    bool plain = !company.empty() && company.size() <= kLongestCompany;
     for (char c : company) plain = plain && IsLetterOrDigit(c);
     if (!plain) throw UsageError("--company: " + company + " is not a company (letters or digits, at most 16)");
     options.filter.company = Upper(company);

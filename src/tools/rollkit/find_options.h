@@ -4,6 +4,7 @@
 // error naming the option and what it allows.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "results/find_result.h"
@@ -12,12 +13,13 @@ namespace CLI {
 class App;
 }
 
+// Each as typed; absent when not given (an empty value given is refused like any other).
 struct FindArguments {
-  std::string match;    // "": exact (a * or ? in the surname still switches wildcards on)
-  std::string side;
-  std::string state;
-  std::string unit;
-  std::string company;
+  std::optional<std::string> match;  // absent: exact (a * or ? in the surname switches wildcards on)
+  std::optional<std::string> side;
+  std::optional<std::string> state;
+  std::optional<std::string> unit;
+  std::optional<std::string> company;
 };
 
 // Adds --match to `command`, and the four filters unless `matchOnly`.

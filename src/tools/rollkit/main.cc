@@ -183,7 +183,7 @@ int main(int argc, char** argv) {
     }
     if (chosen == keysCmd) {
       keys.mode = ParseFindArguments(keysFind).mode;
-      keys.modeGiven = !keysFind.match.empty();
+      keys.modeGiven = keysFind.match.has_value();
       return RunKeys(keys);
     }
     if (chosen == buildCmd) {
