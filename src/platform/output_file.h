@@ -40,7 +40,7 @@ class OutputFile {
   // directly, as a shell's redirection would write it: the open of a FIFO waits for its reader.
   // False with *error ("path: a directory", "path: cannot create: Permission denied").
   bool Open(const std::string& path, std::string* error);
-  std::FILE* Stream() const { return stream_; }
+  std::FILE* Stream() const { return stream; }
 
   // Flushes everything and puts the file in place. False with *error ("path: write error: No space
   // left on device") when anything could not be written; the old file then stays.
@@ -49,11 +49,11 @@ class OutputFile {
  private:
   void Abandon();
 
-  std::string path_;       // as given, for messages
-  std::string target_;     // where the file ends up
-  std::string temporary_;  // empty when written directly
-  std::FILE* stream_ = nullptr;
-  int ticket_ = -1;
+  std::string givenPath;       // as given, for messages
+  std::string targetPath;     // where the file ends up
+  std::string temporaryPath;  // empty when written directly
+  std::FILE* stream = nullptr;
+  int ticket = -1;
 };
 
 // A directory in which several files are built that are to replace files of the same names
@@ -69,7 +69,7 @@ class StagingDirectory {
   // temporary file would be. False with *error naming `directory`.
   bool Create(const std::string& directory, const std::string& stem, std::string* error);
   // The staging directory, ending in the separator.
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return givenPath; }
 
   // Moves each of `names` from the staging directory into the directory it was made in,
   // replacing what stands there, with every catchable signal held off until the last is moved.
@@ -77,9 +77,9 @@ class StagingDirectory {
   bool Publish(const std::vector<std::string>& names, std::string* error);
 
  private:
-  std::string parent_;  // ends in the separator
-  std::string path_;
-  int ticket_ = -1;
+  std::string parentDirectory;  // ends in the separator
+  std::string givenPath;
+  int ticket = -1;
 };
 
 // Removes from `directory` the temporary files and staging directories that processes of this

@@ -128,27 +128,27 @@ FileIdentity StandardOutputIdentity() {
 OutputFile::~OutputFile() { Abandon(); }
 
 void OutputFile::Abandon() {
-  if (stream_) std::fclose(stream_);
-  stream_ = nullptr;
-  if (!temporary_.empty()) unlink(temporary_.c_str());
-  UnregisterCleanup(ticket_);
-  ticket_ = -1;
-  temporary_.clear();
+  if (stream) std::fclose(stream);
+  stream = nullptr;
+  if (!temporaryPath.empty()) unlink(temporaryPath.c_str());
+  UnregisterCleanup(ticket);
+  ticket = -1;
+  temporaryPath.clear();
 }
 
 bool OutputFile::Open(const std::string& path, std::string* error) {
   Abandon();
-  path_ = path;
-  target_ = FinalTargetOf(path);
+  givenPath = path;
+  targetPath = FinalTargetOf(path);
   struct stat st;
-  const bool exists = stat(target_.c_str(), &st) == 0;
+  const bool exists = stat(targetPath.c_str(), &st) == 0;
   if (exists && S_ISDIR(st.st_mode)) {
     *error = path + ": a directory";
     return false;
   }
   if (exists && !S_ISREG(st.st_mode)) {
-    const int fd = open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0 || !(stream_ = fdopen(fd, "wb"))) {
+    const int fd = open(targetPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0 || !(stream = fdopen(fd, "wb"))) {
       *error = path + ": cannot be written: " + Reason();
       if (fd >= 0) close(fd);
       return false;
@@ -156,23 +156,23 @@ bool OutputFile::Open(const std::string& path, std::string* error) {
     return true;
   }
 
-  const std::string temporary = DirectoryOf(target_) + TemporaryName(BaseNameOf(target_));
-  ticket_ = RegisterCleanup(temporary, CleanupKind::kFile);
-  if (ticket_ < 0) {
+  const std::string temporary = DirectoryOf(targetPath) + TemporaryName(BaseNameOf(targetPath));
+  ticket = RegisterCleanup(temporary, CleanupKind::kFile);
+  if (ticket < 0) {
     *error = path + ": cannot create: the path is too long";
     return false;
   }
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0) {
     *error = path + ": cannot create: " + Reason();
-    UnregisterCleanup(ticket_);
-    ticket_ = -1;
+    UnregisterCleanup(ticket);
+    ticket = -1;
     return false;
   }
-  temporary_ = temporary;
+  temporaryPath = temporary;
   if (exists) KeepOwnerAndMode(fd, st);
-  stream_ = fdopen(fd, "wb");
-  if (!stream_) {
+  stream = fdopen(fd, "wb");
+  if (!stream) {
     *error = path + ": cannot create: " + Reason();
     close(fd);
     Abandon();
@@ -182,63 +182,63 @@ bool OutputFile::Open(const std::string& path, std::string* error) {
 }
 
 bool OutputFile::Commit(std::string* error) {
-  if (!stream_) {
-    *error = path_ + ": not open";
+  if (!stream) {
+    *error = givenPath + ": not open";
     return false;
   }
-  bool ok = std::fflush(stream_) == 0 && !std::ferror(stream_);
-  if (ok && !temporary_.empty()) ok = fsync(fileno(stream_)) == 0;
+  bool ok = std::fflush(stream) == 0 && !std::ferror(stream);
+  if (ok && !temporaryPath.empty()) ok = fsync(fileno(stream)) == 0;
   const std::string reason = ok ? std::string() : Reason();
-  const bool closed = std::fclose(stream_) == 0;
-  stream_ = nullptr;
+  const bool closed = std::fclose(stream) == 0;
+  stream = nullptr;
   if (!ok || !closed) {
-    *error = path_ + ": write error: " + (ok ? Reason() : reason);
+    *error = givenPath + ": write error: " + (ok ? Reason() : reason);
     Abandon();
     return false;
   }
-  if (temporary_.empty()) return true;
-  if (rename(temporary_.c_str(), target_.c_str()) != 0) {
-    *error = path_ + ": cannot be replaced: " + Reason();
+  if (temporaryPath.empty()) return true;
+  if (rename(temporaryPath.c_str(), targetPath.c_str()) != 0) {
+    *error = givenPath + ": cannot be replaced: " + Reason();
     Abandon();
     return false;
   }
   // Renamed away: forgotten only now, so that no moment leaves the temporary name unguarded.
-  temporary_.clear();
-  UnregisterCleanup(ticket_);
-  ticket_ = -1;
+  temporaryPath.clear();
+  UnregisterCleanup(ticket);
+  ticket = -1;
   return true;
 }
 
 // --- StagingDirectory ---
 
 StagingDirectory::~StagingDirectory() {
-  if (!path_.empty()) RemoveDirectoryAndEntries(path_);
-  UnregisterCleanup(ticket_);
+  if (!givenPath.empty()) RemoveDirectoryAndEntries(givenPath);
+  UnregisterCleanup(ticket);
 }
 
 bool StagingDirectory::Create(const std::string& directory, const std::string& stem, std::string* error) {
-  parent_ = directory.empty() || directory.back() == '/' ? directory : directory + "/";
-  const std::string path = parent_ + TemporaryName(stem);
-  ticket_ = RegisterCleanup(path, CleanupKind::kDirectory);
-  if (ticket_ < 0) {
+  parentDirectory = directory.empty() || directory.back() == '/' ? directory : directory + "/";
+  const std::string path = parentDirectory + TemporaryName(stem);
+  ticket = RegisterCleanup(path, CleanupKind::kDirectory);
+  if (ticket < 0) {
     *error = directory + ": the path is too long";
     return false;
   }
   if (mkdir(path.c_str(), 0700) != 0) {
     *error = directory + ": cannot create a file there: " + Reason();
-    UnregisterCleanup(ticket_);
-    ticket_ = -1;
+    UnregisterCleanup(ticket);
+    ticket = -1;
     return false;
   }
-  path_ = path + "/";
+  givenPath = path + "/";
   return true;
 }
 
 bool StagingDirectory::Publish(const std::vector<std::string>& names, std::string* error) {
   const SignalsHeld held;
   for (const std::string& name : names) {
-    if (rename((path_ + name).c_str(), (parent_ + name).c_str()) != 0) {
-      *error = parent_ + name + ": cannot be replaced: " + Reason();
+    if (rename((givenPath + name).c_str(), (parentDirectory + name).c_str()) != 0) {
+      *error = parentDirectory + name + ": cannot be replaced: " + Reason();
       return false;
     }
   }

@@ -37,5 +37,5 @@ class SignalsHeld {
   SignalsHeld& operator=(const SignalsHeld&) = delete;
 
  private:
-  unsigned char saved_[128];  // the previous signal mask (a sigset_t)
+  unsigned char saved[128];  // the previous signal mask (a sigset_t)
 };

@@ -135,17 +135,17 @@ void UnregisterCleanup(int ticket) {
 }
 
 SignalsHeld::SignalsHeld() {
-  static_assert(sizeof(sigset_t) <= sizeof saved_);
+  static_assert(sizeof(sigset_t) <= sizeof saved);
   sigset_t all;
   sigfillset(&all);
   for (int fault : kFaultSignals) sigdelset(&all, fault);  // a fault while held would kill outright
   sigset_t previous;
   pthread_sigmask(SIG_BLOCK, &all, &previous);
-  std::memcpy(saved_, &previous, sizeof previous);
+  std::memcpy(saved, &previous, sizeof previous);
 }
 
 SignalsHeld::~SignalsHeld() {
   sigset_t previous;
-  std::memcpy(&previous, saved_, sizeof previous);
+  std::memcpy(&previous, saved, sizeof previous);
   pthread_sigmask(SIG_SETMASK, &previous, nullptr);
 }

@@ -37,22 +37,22 @@ std::string SignalName(int sig) { return sigabbrev_np(sig) ? sigabbrev_np(sig) :
 // writing there.
 class CreationWatch {
  public:
-  explicit CreationWatch(const std::string& directory) : fd_(inotify_init1(IN_CLOEXEC)) {
-    inotify_add_watch(fd_, directory.c_str(), IN_CREATE);
+  explicit CreationWatch(const std::string& directory) : fd(inotify_init1(IN_CLOEXEC)) {
+    inotify_add_watch(fd, directory.c_str(), IN_CREATE);
   }
-  ~CreationWatch() { close(fd_); }
+  ~CreationWatch() { close(fd); }
   // Waits (at most the bound) for the next entry to be made; its name, or "" when none was.
   std::string Next() {
-    pollfd ready{fd_, POLLIN, 0};
+    pollfd ready{fd, POLLIN, 0};
     if (poll(&ready, 1, kBoundSeconds * 1000) <= 0) return "";
     alignas(inotify_event) char buffer[4096];
-    const ssize_t n = read(fd_, buffer, sizeof buffer);
+    const ssize_t n = read(fd, buffer, sizeof buffer);
     if (n < static_cast<ssize_t>(sizeof(inotify_event))) return "";
     return reinterpret_cast<inotify_event*>(buffer)->name;
   }
 
  private:
-  int fd_;
+  int fd;
 };
 
 class RollkitInterrupted : public ::testing::Test {

@@ -4,7 +4,7 @@
 
 void ScopedEnv::Set(const char* name, const char* value) {
   const char* old = std::getenv(name);
-  saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
+  saved.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
   if (value) {
     setenv(name, value, 1);
   } else {
@@ -13,7 +13,7 @@ void ScopedEnv::Set(const char* name, const char* value) {
 }
 
 ScopedEnv::~ScopedEnv() {
-  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+  for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
     if (it->second) {
       setenv(it->first.c_str(), it->second->c_str(), 1);
     } else {

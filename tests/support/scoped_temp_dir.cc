@@ -13,12 +13,12 @@ ScopedTempDir::ScopedTempDir() {
   const char* base = std::getenv("TMPDIR");
   std::string pattern = std::string(base && *base ? base : "/tmp") + "/dravenholt-test-XXXXXX";
   if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern + "/";
+  directory = pattern + "/";
 }
 
 ScopedTempDir::~ScopedTempDir() {
   std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
+  std::filesystem::remove_all(directory, ignored);
 }
 
 std::string ReadFileBytes(const std::string& path) {

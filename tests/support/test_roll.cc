@@ -10,20 +10,20 @@ std::vector<std::string> SampleFields(const std::string& company) {
   return {"J", company, "5 IL INF", "PVT", "CORP", "", "12", "34", "56", "U"};
 }
 
-TestRoll::TestRoll() : dataDir(dir_.File("data/")), familyDir(dir_.File("family/")) {
+TestRoll::TestRoll() : dataDir(dir.File("data/")), familyDir(dir.File("family/")) {
   mkdir(dataDir.c_str(), 0755);
   mkdir(familyDir.c_str(), 0755);
   location.SetDirectories(familyDir.c_str(), dataDir.c_str());
 }
 
 void TestRoll::Add(const std::string& surname, const std::string& name, std::vector<std::string> fields) {
-  entries_.push_back({surname, name, std::move(fields)});
+  entries.push_back({surname, name, std::move(fields)});
 }
 
 void TestRoll::Build(int nameLength) {
   RollWriter writer(nameLength);
   std::string error;
-  for (const Entry& e : entries_) {
+  for (const Entry& e : entries) {
     std::vector<std::string_view> fields(e.fields.begin(), e.fields.end());
     ASSERT_TRUE(writer.Add(e.surname, e.name, fields, &error)) << e.surname << ": " << error;
   }

@@ -42,8 +42,8 @@ class SingleInstance {
   static QString RuntimeDirectory();
 
  private:
-  QString name_;
-  std::unique_ptr<QLockFile> lock_;
-  std::unique_ptr<QLocalServer> server_;
-  std::function<void()> raise_;
+  QString m_name;
+  std::unique_ptr<QLockFile> m_lock;
+  std::unique_ptr<QLocalServer> m_server;
+  std::function<void()> m_raise;
 };

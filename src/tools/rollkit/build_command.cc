@@ -63,70 +63,70 @@ bool ConvertCell(const std::string& cell, std::size_t column, std::string* out, 
 
 class CsvToRoll {
  public:
-  CsvToRoll(const std::string& path, int nameLength) : path_(path), writer_(nameLength), nameLength_(nameLength) {}
+  CsvToRoll(const std::string& path, int nameLength) : csvPath(path), rollWriter(nameLength), slotNameLength(nameLength) {}
 
   bool Take(const CsvRecord& record, std::string* error) {
-    if (columns_ == 0) {
-      columns_ = record.fields.size();
-      if (columns_ < kFirstFieldColumn) return Refuse(record, "the header needs at least the columns surname and name", error);
-      cells_.resize(columns_);
+    if (headerColumns == 0) {
+      headerColumns = record.fields.size();
+      if (headerColumns < kFirstFieldColumn) return Refuse(record, "the header needs at least the columns surname and name", error);
+      cells.resize(headerColumns);
       return true;
     }
     const std::size_t columns = record.fields.size();
-    if (columns > columns_ || columns < kFirstFieldColumn) {
+    if (columns > headerColumns || columns < kFirstFieldColumn) {
       return Refuse(record, std::to_string(columns) + (columns == 1 ? " column" : " columns") +
-                                " where the header has " + std::to_string(columns_), error);
+                                " where the header has " + std::to_string(headerColumns), error);
     }
-    if (columns < columns_ && shortRows_++ == 0) firstShortRow_ = record.line;
+    if (columns < headerColumns && shortRows++ == 0) firstShortRow = record.line;
     std::string reason;
     for (std::size_t i = 0; i < columns; ++i) {
-      if (!ConvertCell(record.fields[i], i, &cells_[i], &reason)) return Refuse(record, reason, error);
+      if (!ConvertCell(record.fields[i], i, &cells[i], &reason)) return Refuse(record, reason, error);
     }
-    const std::string& surname = cells_[kSurnameColumn];
+    const std::string& surname = cells[kSurnameColumn];
     if (surname.empty()) return Refuse(record, "empty surname", error);
     if (RollWriter::KeyOf(surname).empty()) {
       return Refuse(record, "surname key longer than 23 characters", error);
     }
-    const std::size_t nameLimit = nameLength_ > 0 ? static_cast<std::size_t>(nameLength_ - 1) : kLongestNameText;
-    if (cells_[kNameColumn].size() > nameLimit) {
-      return Refuse(record, "name text of " + std::to_string(cells_[kNameColumn].size()) +
+    const std::size_t nameLimit = slotNameLength > 0 ? static_cast<std::size_t>(slotNameLength - 1) : kLongestNameText;
+    if (cells[kNameColumn].size() > nameLimit) {
+      return Refuse(record, "name text of " + std::to_string(cells[kNameColumn].size()) +
                                 " bytes (at most " + std::to_string(nameLimit) + ")", error);
     }
     std::size_t lineLength = 1;
-    fields_.clear();
+    rowFields.clear();
     for (std::size_t i = kFirstFieldColumn; i < columns; ++i) {
-      fields_.push_back(cells_[i]);
-      lineLength += cells_[i].size() + 1;
+      rowFields.push_back(cells[i]);
+      lineLength += cells[i].size() + 1;
     }
     if (lineLength > kLineBufferSize - 1) {
       return Refuse(record, "entry line of " + std::to_string(lineLength) + " bytes (at most " +
                                 std::to_string(kLineBufferSize - 1) + ")", error);
     }
-    if (!writer_.Add(surname, cells_[kNameColumn], fields_, &reason)) return Refuse(record, reason, error);
+    if (!rollWriter.Add(surname, cells[kNameColumn], rowFields, &reason)) return Refuse(record, reason, error);
     return true;
   }
 
-  bool SawHeader() const { return columns_ > 0; }
-  RollWriter& Writer() { return writer_; }
+  bool SawHeader() const { return headerColumns > 0; }
+  RollWriter& Writer() { return rollWriter; }
   // Rows with fewer columns than the header: their entries' lines hold fewer fields.
-  std::int64_t ShortRows() const { return shortRows_; }
-  long FirstShortRow() const { return firstShortRow_; }
-  std::size_t HeaderColumns() const { return columns_; }
+  std::int64_t ShortRows() const { return shortRows; }
+  long FirstShortRow() const { return firstShortRow; }
+  std::size_t HeaderColumns() const { return headerColumns; }
 
  private:
   bool Refuse(const CsvRecord& record, const std::string& reason, std::string* error) const {
-    *error = path_ + ":" + std::to_string(record.line) + ": " + reason;
+    *error = csvPath + ":" + std::to_string(record.line) + ": " + reason;
     return false;
   }
 
-  std::string path_;
-  RollWriter writer_;
-  int nameLength_;
-  std::size_t columns_ = 0;
-  std::int64_t shortRows_ = 0;
-  long firstShortRow_ = 0;
-  std::vector<std::string> cells_;
-  std::vector<std::string_view> fields_;
+  std::string csvPath;
+  RollWriter rollWriter;
+  int slotNameLength;
+  std::size_t headerColumns = 0;
+  std::int64_t shortRows = 0;
+  long firstShortRow = 0;
+  std::vector<std::string> cells;
+  std::vector<std::string_view> rowFields;
 };
 
 // Removes database files left in another case (MROLL.COR beside the new mroll.cor).

@@ -60,65 +60,65 @@ std::size_t MostFields(const ReadOnlyFile& lines) {
 
 class Dumper {
  public:
-  explicit Dumper(const RollFiles& files) : files_(files), names_(kStreamBuffer), lines_(kStreamBuffer) {}
+  explicit Dumper(const RollFiles& files) : rollFiles(files), nameCursor(kStreamBuffer), lineCursor(kStreamBuffer) {}
 
   // Opens the files and makes sure the whole roll can be dumped: an index whose tree holds
   // together and whose slot ranges lie in the name file without listing any slot twice over.
   bool Open(std::string* error) {
-    if (!OpenRollFile(files_.indexFile, &indexFile_, error) || !OpenRollFile(files_.nameFile, &nameFile_, error) ||
-        !OpenRollFile(files_.lineFile, &lineFile_, error)) {
+    if (!OpenRollFile(rollFiles.indexFile, &indexFile, error) || !OpenRollFile(rollFiles.nameFile, &nameFile, error) ||
+        !OpenRollFile(rollFiles.lineFile, &lineFile, error)) {
       return false;
     }
-    if (!IndexSizeReachable(indexFile_.Size())) {
-      *error = files_.indexFile + ": " + std::to_string(indexFile_.Size()) + " bytes, more than node offsets can reach";
+    if (!IndexSizeReachable(indexFile.Size())) {
+      *error = rollFiles.indexFile + ": " + std::to_string(indexFile.Size()) + " bytes, more than node offsets can reach";
       return false;
     }
     unsigned char trailer[kNameTrailerSize];
-    const std::int64_t size = nameFile_.Size();
-    if (size < kNameTrailerSize || nameFile_.ReadAt(size - kNameTrailerSize, trailer, sizeof trailer) != kNameTrailerSize ||
+    const std::int64_t size = nameFile.Size();
+    if (size < kNameTrailerSize || nameFile.ReadAt(size - kNameTrailerSize, trailer, sizeof trailer) != kNameTrailerSize ||
         !NameLengthUsable(DecodeTrailer(trailer))) {
-      *error = files_.nameFile + ": cannot be read";
+      *error = rollFiles.nameFile + ": cannot be read";
       return false;
     }
-    nameLength_ = DecodeTrailer(trailer);
-    slotSize_ = nameLength_ + kSlotHeaderSize;
-    slotCount_ = (size - kNameTrailerSize) / slotSize_;
+    nameLength = DecodeTrailer(trailer);
+    slotSize = nameLength + kSlotHeaderSize;
+    slotCount = (size - kNameTrailerSize) / slotSize;
     if (!Survey(error)) return false;
-    fieldCount_ = entries_ == 0 ? kRollFieldCount : MostFields(lineFile_);
-    names_.Attach(&nameFile_);
-    lines_.Attach(&lineFile_);
+    fieldCount = entryCount == 0 ? kRollFieldCount : MostFields(lineFile);
+    nameCursor.Attach(&nameFile);
+    lineCursor.Attach(&lineFile);
     return true;
   }
 
   // Writes the CSV to `out`; `outName` names it in a message.
   bool Write(std::FILE* out, const std::string& outName, std::string* error) {
     std::vector<std::string> header = RollCsvHeader();
-    if (fieldCount_ != kRollFieldCount) {
+    if (fieldCount != kRollFieldCount) {
       header.resize(2);
-      for (std::size_t i = 0; i < fieldCount_; ++i) header.push_back("field" + std::to_string(i + 1));
+      for (std::size_t i = 0; i < fieldCount; ++i) header.push_back("field" + std::to_string(i + 1));
     }
     CsvWriter writer(out);
     std::vector<std::string_view> view(header.begin(), header.end());
     writer.Write(view);
 
     std::vector<std::string> columns;
-    std::vector<unsigned char> slot(static_cast<std::size_t>(slotSize_));
+    std::vector<unsigned char> slot(static_cast<std::size_t>(slotSize));
     std::string line;
     std::string failure;
-    WalkIndex(indexFile_, [](const std::string&) {}, [&](const WalkedEntry& e) {
+    WalkIndex(indexFile, [](const std::string&) {}, [&](const WalkedEntry& e) {
       if (!failure.empty() || e.slotCount < 1) return;
       const std::string surname = Cp1252ToUtf8(SurnameOfKey(e.key));
       const std::int64_t end = static_cast<std::int64_t>(e.firstSlot) + e.slotCount;
       for (std::int64_t s = e.firstSlot; s < end; ++s) {
-        if (names_.Read(s * slotSize_, slot.data(), slot.size()) != slot.size()) {
-          failure = files_.nameFile + ": slot " + std::to_string(s) + " cannot be read";
+        if (nameCursor.Read(s * slotSize, slot.data(), slot.size()) != slot.size()) {
+          failure = rollFiles.nameFile + ": slot " + std::to_string(s) + " cannot be read";
           return;
         }
-        const SlotValue value = DecodeSlot(slot.data(), nameLength_);
-        longestName_ = std::max(longestName_, static_cast<std::int32_t>(value.name.size()));
+        const SlotValue value = DecodeSlot(slot.data(), nameLength);
+        longestName = std::max(longestName, static_cast<std::int32_t>(value.name.size()));
         ReadLine(value.lineOffset, &line);
         const auto fields = SplitFields(line);
-        if (fields.size() < fieldCount_) ++shortEntries_;
+        if (fields.size() < fieldCount) ++shortEntries;
         columns.resize(2 + fields.size());
         columns[0] = surname;
         columns[1] = Cp1252ToUtf8(value.name);
@@ -138,31 +138,31 @@ class Dumper {
     return true;
   }
 
-  std::int64_t ShortEntries() const { return shortEntries_; }
-  std::size_t FieldCount() const { return fieldCount_; }
-  std::int32_t NameLength() const { return nameLength_; }
-  std::int32_t LongestName() const { return longestName_; }
+  std::int64_t ShortEntries() const { return shortEntries; }
+  std::size_t FieldCount() const { return fieldCount; }
+  std::int32_t NameLength() const { return nameLength; }
+  std::int32_t LongestName() const { return longestName; }
 
  private:
   bool Survey(std::string* error) {
     std::string damage;
     std::int64_t listed = 0;
     const IndexWalkResult walk = WalkIndex(
-        indexFile_, [&](const std::string& text) { if (damage.empty()) damage = text; },
+        indexFile, [&](const std::string& text) { if (damage.empty()) damage = text; },
         [&](const WalkedEntry& e) {
           if (!damage.empty() || e.slotCount < 1) return;
-          if (e.firstSlot < 0 || static_cast<std::int64_t>(e.firstSlot) + e.slotCount > slotCount_) {
+          if (e.firstSlot < 0 || static_cast<std::int64_t>(e.firstSlot) + e.slotCount > slotCount) {
             damage = "node at " + std::to_string(e.nodeOffset) + " entry " + std::to_string(e.position) +
                      ": slots outside the name file";
           }
           listed += e.slotCount;
         });
-    if (damage.empty() && listed > slotCount_) damage = "its keys list more slots than the name file holds";
+    if (damage.empty() && listed > slotCount) damage = "its keys list more slots than the name file holds";
     if (!damage.empty()) {
-      *error = files_.indexFile + ": damaged (" + damage + "); run rollkit check";
+      *error = rollFiles.indexFile + ": damaged (" + damage + "); run rollkit check";
       return false;
     }
-    entries_ = walk.entries;
+    entryCount = walk.entries;
     return true;
   }
 
@@ -171,26 +171,26 @@ class Dumper {
     line->clear();
     if (offset < 0) return;
     for (std::int64_t at = offset; line->size() < static_cast<std::size_t>(kLongestLine); ++at) {
-      const int c = lines_.ByteAt(at);
+      const int c = lineCursor.ByteAt(at);
       if (c < 0) break;
       line->push_back(static_cast<char>(c));
       if (c == kLineFeed) break;
     }
   }
 
-  const RollFiles& files_;
-  ReadOnlyFile indexFile_;
-  ReadOnlyFile nameFile_;
-  ReadOnlyFile lineFile_;
-  ReadCursor names_;
-  ReadCursor lines_;
-  std::int32_t nameLength_ = 0;
-  std::int64_t slotSize_ = kSlotHeaderSize;
-  std::int64_t slotCount_ = 0;
-  std::int64_t entries_ = 0;
-  std::size_t fieldCount_ = 0;
-  std::int64_t shortEntries_ = 0;
-  std::int32_t longestName_ = 0;
+  const RollFiles& rollFiles;
+  ReadOnlyFile indexFile;
+  ReadOnlyFile nameFile;
+  ReadOnlyFile lineFile;
+  ReadCursor nameCursor;
+  ReadCursor lineCursor;
+  std::int32_t nameLength = 0;
+  std::int64_t slotSize = kSlotHeaderSize;
+  std::int64_t slotCount = 0;
+  std::int64_t entryCount = 0;
+  std::size_t fieldCount = 0;
+  std::int64_t shortEntries = 0;
+  std::int32_t longestName = 0;
 };
 
 // What the user may want to know to build the same roll again from the CSV.

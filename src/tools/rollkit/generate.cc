@@ -37,22 +37,22 @@ constexpr std::size_t kFirstStaffOfficerRank = 3;
 
 class WeightedTable {
  public:
-  WeightedTable(const WeightedName* names, std::size_t count) : names_(names) {
+  WeightedTable(const WeightedName* names, std::size_t count) : weightedNames(names) {
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < count; ++i) {
       total += names[i].weight;
-      cumulative_.push_back(total);
+      cumulative.push_back(total);
     }
   }
   std::size_t PickIndex(Prng& rng) const {
-    const std::uint64_t x = rng.Below(cumulative_.back());
-    return std::upper_bound(cumulative_.begin(), cumulative_.end(), x) - cumulative_.begin();
+    const std::uint64_t x = rng.Below(cumulative.back());
+    return std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin();
   }
-  const char* Pick(Prng& rng) const { return names_[PickIndex(rng)].text; }
+  const char* Pick(Prng& rng) const { return weightedNames[PickIndex(rng)].text; }
 
  private:
-  const WeightedName* names_;
-  std::vector<std::uint64_t> cumulative_;
+  const WeightedName* weightedNames;
+  std::vector<std::uint64_t> cumulative;
 };
 
 bool IsAscii(std::string_view text) {
@@ -205,9 +205,9 @@ struct RollGenerator::Impl {
   std::vector<std::size_t> confederateUnits;
 };
 
-RollGenerator::RollGenerator(std::uint64_t seed) : impl_(std::make_unique<Impl>(seed)) {}
+RollGenerator::RollGenerator(std::uint64_t seed) : impl(std::make_unique<Impl>(seed)) {}
 RollGenerator::~RollGenerator() = default;
-void RollGenerator::Next(GeneratedEntry* entry) { impl_->Next(entry); }
+void RollGenerator::Next(GeneratedEntry* entry) { impl->Next(entry); }
 
 int RunGenerate(const GenerateOptions& options) {
   const bool toStandardOutput = options.csvPath == "-";

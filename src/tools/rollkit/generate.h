@@ -27,7 +27,7 @@ class RollGenerator {
 
  private:
   struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<Impl> impl;
 };
 
 // The most entries a roll can hold: slot numbers are 32-bit.
