@@ -15,6 +15,7 @@
 #include "app/viewer_settings.h"
 #include "platform/qt/screen_zoom.h"
 #include "ui/hist_view.h"
+#include "ui/use_actions.h"
 
 namespace {
 
@@ -149,6 +150,10 @@ int CMainFrame::OnCreate() {
   view->setFixedSize(kClientWidth, kClientHeight);
   static_cast<QVBoxLayout*>(layout())->insertWidget(0, view);
   view_ = view;
+  uses_ = new UseActions(view, this);
+  uses_->SetSearchDescription([this] { return StatusText(); });
+  for (QAction* item : uses_->EditActions()) AddMenuAction(FrameMenu::Edit, item);
+  for (QAction* item : uses_->FileActions()) AddMenuAction(FrameMenu::File, item);
   return 0;
 }
 
