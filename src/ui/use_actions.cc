@@ -55,9 +55,9 @@ UseActions::UseActions(CViewView* view, QObject* parent) : QObject(parent), m_vi
   m_editItems = {m_copy, m_copyCitation, m_copyEvidence};
 
   m_export = MakeAction(tr("&Export Results..."), QKeySequence(Qt::CTRL | Qt::Key_E), [this] { OnExport(); });
-  m_pullList = MakeAction(tr("Microfilm &Pull List..."), QKeySequence(Qt::CTRL | Qt::Key_L), [this] { OnPullList(); });
+  m_pullList = MakeAction(tr("Microfilm &Pull List..."), QKeySequence(), [this] { OnPullList(); });
   m_saveSoldier =
-      MakeAction(tr("Save Soldier as &GEDCOM..."), QKeySequence(Qt::CTRL | Qt::Key_G), [this] { OnSaveSoldier(); });
+      MakeAction(tr("Save Soldier as &GEDCOM..."), QKeySequence(), [this] { OnSaveSoldier(); });
   m_saveAll = MakeAction(tr("Save &All Results as GEDCOM..."), QKeySequence(), [this] { OnSaveAll(); });
   m_fileItems = {m_export, m_pullList, Separator(this), m_saveSoldier, m_saveAll, Separator(this)};
 #if DRAVENHOLT_CAN_PRINT

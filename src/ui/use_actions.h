@@ -3,9 +3,11 @@
 //   Edit  Copy (Ctrl+C): the selected row as text, its fields tab-separated, as the row shows them
 //         Copy Citation (Ctrl+Shift+C), Copy Evidence Citation: the selected entry's citation
 //   File  Export Results... (Ctrl+E): every entry of the result as CSV or JSON
-//         Microfilm Pull List... (Ctrl+L): the microfilm rolls the result's entries point to
-//         Save Soldier as GEDCOM... (Ctrl+G), Save All Results as GEDCOM...
+//         Microfilm Pull List...: the microfilm rolls the result's entries point to
+//         Save Soldier as GEDCOM..., Save All Results as GEDCOM...
 //         Print Preview..., Print... (Ctrl+P): the result list, or the selected record
+//
+// Only the common keys are taken (Copy, Export, Print); Ctrl+G, Ctrl+L and F3 are left to Find.
 //
 // The items for one entry need a selected row, the others a result with entries; each follows
 // the view as it changes. The print items exist only where the build can print (ui/printing.h).
