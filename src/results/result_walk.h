@@ -22,7 +22,7 @@ struct WalkedRow {
   std::string surname;   // the surname of the row's key, as the list shows it
   std::string nameText;  // the slot's name text
   std::int32_t lineOffset = -1;
-  std::string line;      // the entry's whole line as ReadLine gives it (LF included; "" for none)
+  std::string line;  // the entry's whole line as ReadLine gives it (LF included; "" for none)
 };
 
 enum class WalkStart {

@@ -17,8 +17,8 @@ QString ResultFileStem(const CViewView* view) {
 void ExportResults(CViewView* view) {
   const QStringList filters = {QObject::tr("CSV files (*.csv)"), QObject::tr("JSON files (*.json)")};
   SaveChoice choice;
-  if (!AskSaveFile(view->window(), QObject::tr("Export Results"), ResultFileStem(view) + QStringLiteral(".csv"),
-                   filters, &choice)) {
+  if (!AskSaveFile(view->window(), QObject::tr("Export Results"),
+                   ResultFileStem(view) + QStringLiteral(".csv"), filters, &choice)) {
     return;
   }
   // A name that says what it is wins over the filter left standing.
@@ -33,7 +33,8 @@ bool WriteExport(CViewView* view, const QString& path, ExportFormat format) {
   ExportDocument document(format);
   if (!file.Write(document.Begin())) return false;
   const long count = view->Results()->ResultCount();
-  const QString what = count == 1 ? QObject::tr("Exporting 1 result...") : QObject::tr("Exporting %1 results...").arg(count);
+  const QString what =
+      count == 1 ? QObject::tr("Exporting 1 result...") : QObject::tr("Exporting %1 results...").arg(count);
   const WalkOutcome outcome =
       ForEachEntry(view, what, [&](const SoldierEntry& entry) { return file.Write(document.Entry(entry)); });
   if (outcome != WalkOutcome::kDone) return false;

@@ -85,8 +85,8 @@ class PageFlow {
         y += m_rows[i].height;
       }
       painter.setFont(m_body);
-      painter.drawText(QRectF(0, bottom + LineHeight(m_body), m_page.width(), LineHeight(m_body)), Qt::AlignHCenter,
-                       QObject::tr("Page %1 of %2").arg(p + 1).arg(starts.size()));
+      painter.drawText(QRectF(0, bottom + LineHeight(m_body), m_page.width(), LineHeight(m_body)),
+                       Qt::AlignHCenter, QObject::tr("Page %1 of %2").arg(p + 1).arg(starts.size()));
     }
   }
 
@@ -97,7 +97,8 @@ class PageFlow {
   QRectF Cell(std::size_t column, qreal y, qreal height) const {
     qreal x = 0;
     for (std::size_t c = 0; c < column; ++c) x += m_columns[c].share * m_page.width();
-    const qreal width = m_columns[column].share * m_page.width() - (column + 1 < m_columns.size() ? m_gap : 0);
+    const qreal width =
+        m_columns[column].share * m_page.width() - (column + 1 < m_columns.size() ? m_gap : 0);
     return QRectF(x, y, width, height);
   }
 
@@ -125,9 +126,10 @@ class PageFlow {
                      PrintedDate(m_heading.date));
     painter.setFont(m_title);
     const qreal dateWidth = QFontMetricsF(m_body, m_printer).horizontalAdvance(PrintedDate(m_heading.date));
-    painter.drawText(QRectF(0, 0, m_page.width() - dateWidth - 2 * m_gap, titleHeight), Qt::AlignLeft | Qt::AlignBottom,
-                     QFontMetricsF(m_title, m_printer)
-                         .elidedText(m_heading.title, Qt::ElideRight, m_page.width() - dateWidth - 2 * m_gap));
+    painter.drawText(
+        QRectF(0, 0, m_page.width() - dateWidth - 2 * m_gap, titleHeight), Qt::AlignLeft | Qt::AlignBottom,
+        QFontMetricsF(m_title, m_printer)
+            .elidedText(m_heading.title, Qt::ElideRight, m_page.width() - dateWidth - 2 * m_gap));
     painter.setFont(m_body);
     painter.drawText(QRectF(0, titleHeight, m_page.width(), LineHeight(m_body)), Qt::AlignLeft | Qt::AlignTop,
                      m_heading.detail);
@@ -158,7 +160,8 @@ QString ListedName(const SoldierEntry& entry) {
 
 QString PrintedDate(const QDate& date) { return QLocale().toString(date, QLocale::LongFormat); }
 
-void PrintResultList(QPrinter* printer, const PrintHeading& heading, const std::vector<SoldierEntry>& entries) {
+void PrintResultList(QPrinter* printer, const PrintHeading& heading,
+                     const std::vector<SoldierEntry>& entries) {
   PageFlow flow(printer, heading,
                 {{0.23, QObject::tr("Name")},
                  {0.34, QObject::tr("Unit")},
@@ -168,14 +171,15 @@ void PrintResultList(QPrinter* printer, const PrintHeading& heading, const std::
                  {0.19, QObject::tr("Microfilm")}});
   for (const SoldierEntry& entry : entries) {
     flow.Add({ListedName(entry), Text(UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField))),
-              Text(entry.Field(kCompanyField)), Text(entry.Field(kRankInField)), Text(entry.Field(kRankOutField)),
-              Text(MicrofilmReference(entry))});
+              Text(entry.Field(kCompanyField)), Text(entry.Field(kRankInField)),
+              Text(entry.Field(kRankOutField)), Text(MicrofilmReference(entry))});
   }
   if (entries.empty()) flow.Add({QObject::tr("No entries.")});
   flow.Paint();
 }
 
-void PrintRecord(QPrinter* printer, const PrintHeading& heading, const QString& body, const SoldierEntry& entry) {
+void PrintRecord(QPrinter* printer, const PrintHeading& heading, const QString& body,
+                 const SoldierEntry& entry) {
   PageFlow flow(printer, heading, {{1.0, QString()}});
   for (const QString& line : body.split(QLatin1Char('\n'))) flow.Add({line});
   const std::string unit = UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField));

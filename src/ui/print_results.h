@@ -7,10 +7,9 @@
 
 #if DRAVENHOLT_CAN_PRINT
 
-#include <vector>
-
 #include <QDate>
 #include <QString>
+#include <vector>
 
 #include "records/soldier_entry.h"
 
@@ -23,11 +22,13 @@ struct PrintHeading {
 };
 
 // One row per entry: name, unit in plain words, company, ranks in and out, microfilm reference.
-void PrintResultList(QPrinter* printer, const PrintHeading& heading, const std::vector<SoldierEntry>& entries);
+void PrintResultList(QPrinter* printer, const PrintHeading& heading,
+                     const std::vector<SoldierEntry>& entries);
 
 // The record as More Info shows it (`body`, LF line breaks), then the unit in plain words and both
 // citations.
-void PrintRecord(QPrinter* printer, const PrintHeading& heading, const QString& body, const SoldierEntry& entry);
+void PrintRecord(QPrinter* printer, const PrintHeading& heading, const QString& body,
+                 const SoldierEntry& entry);
 
 // The date as the heading prints it.
 QString PrintedDate(const QDate& date);

@@ -22,7 +22,8 @@ PullListDialog::PullListDialog(PullList list, const QString& fileStem, QWidget* 
   m_text->setReadOnly(true);
   m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_text->setPlainText(QString::fromStdString(m_list.Text()));
-  m_text->setMinimumSize(m_text->fontMetrics().averageCharWidth() * 56, m_text->fontMetrics().lineSpacing() * 16);
+  m_text->setMinimumSize(m_text->fontMetrics().averageCharWidth() * 56,
+                         m_text->fontMetrics().lineSpacing() * 16);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   m_copy = buttons->addButton(tr("&Copy"), QDialogButtonBox::ActionRole);
@@ -42,7 +43,9 @@ void PullListDialog::CopyText() { QGuiApplication::clipboard()->setText(m_text->
 void PullListDialog::SaveList() {
   const QStringList filters = {tr("Text files (*.txt)"), tr("CSV files (*.csv)")};
   SaveChoice choice;
-  if (!AskSaveFile(this, tr("Save Pull List"), m_fileStem + QStringLiteral("-microfilm.txt"), filters, &choice)) return;
+  if (!AskSaveFile(this, tr("Save Pull List"), m_fileStem + QStringLiteral("-microfilm.txt"), filters,
+                   &choice))
+    return;
   const QString suffix = QFileInfo(choice.path).suffix().toLower();
   const bool csv = suffix == QLatin1String("csv") || (suffix != QLatin1String("txt") && choice.filter == 1);
   SaveBytes(choice.path, csv ? m_list.Csv() : m_list.Text());

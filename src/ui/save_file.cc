@@ -21,8 +21,8 @@ QString SuffixOf(const QString& filter) {
 
 }  // namespace
 
-bool AskSaveFile(QWidget* parent, const QString& title, const QString& suggestedName, const QStringList& filters,
-                 SaveChoice* choice) {
+bool AskSaveFile(QWidget* parent, const QString& title, const QString& suggestedName,
+                 const QStringList& filters, SaveChoice* choice) {
   QString folder = g_lastFolder;
   if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (folder.isEmpty()) folder = QDir::homePath();
@@ -54,7 +54,9 @@ QString SaveFailedText(const QString& path, const QString& reason) {
 }
 
 bool SaveTarget::Fail(const QString& reason) {
-  if (!m_failed) ShowMessageBox(ToWindows1252(SaveFailedText(m_file.fileName(), reason)).c_str(), kMbOk | kMbIconExclamation);
+  if (!m_failed)
+    ShowMessageBox(ToWindows1252(SaveFailedText(m_file.fileName(), reason)).c_str(),
+                   kMbOk | kMbIconExclamation);
   m_failed = true;
   m_file.cancelWriting();
   return false;
@@ -62,7 +64,8 @@ bool SaveTarget::Fail(const QString& reason) {
 
 bool SaveTarget::Open() {
   const QFileInfo target(m_file.fileName());
-  if (target.exists() && !target.isFile()) return Fail(QObject::tr("Something other than a file stands there."));
+  if (target.exists() && !target.isFile())
+    return Fail(QObject::tr("Something other than a file stands there."));
   if (!m_file.open(QIODevice::WriteOnly)) return Fail(m_file.errorString());
   return true;
 }

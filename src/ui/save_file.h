@@ -3,11 +3,10 @@
 // so that a failed or cancelled save leaves the old file, or none, as it was.
 #pragma once
 
-#include <string_view>
-
 #include <QSaveFile>
 #include <QString>
 #include <QStringList>
+#include <string_view>
 
 class QWidget;
 
@@ -19,8 +18,8 @@ struct SaveChoice {
 };
 // Asks for the file, starting in the folder of the last save of this session (else the user's
 // documents) with `suggestedName` filled in. False when the user cancelled.
-bool AskSaveFile(QWidget* parent, const QString& title, const QString& suggestedName, const QStringList& filters,
-                 SaveChoice* choice);
+bool AskSaveFile(QWidget* parent, const QString& title, const QString& suggestedName,
+                 const QStringList& filters, SaveChoice* choice);
 
 // A file name made of `text`: letters, digits, '-' and '_' kept, any run of other characters as
 // one '_', at most 60 characters; `fallback` when nothing is left.

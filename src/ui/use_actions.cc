@@ -51,13 +51,13 @@ UseActions::UseActions(CViewView* view, QObject* parent) : QObject(parent), m_vi
   m_copy = MakeAction(tr("&Copy"), QKeySequence::Copy, [this] { OnCopy(); });
   m_copyCitation = MakeAction(tr("Copy C&itation"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_C),
                               [this] { OnCopyCitation(false); });
-  m_copyEvidence = MakeAction(tr("Copy &Evidence Citation"), QKeySequence(), [this] { OnCopyCitation(true); });
+  m_copyEvidence =
+      MakeAction(tr("Copy &Evidence Citation"), QKeySequence(), [this] { OnCopyCitation(true); });
   m_editItems = {m_copy, m_copyCitation, m_copyEvidence};
 
   m_export = MakeAction(tr("&Export Results..."), QKeySequence(Qt::CTRL | Qt::Key_E), [this] { OnExport(); });
   m_pullList = MakeAction(tr("Microfilm &Pull List..."), QKeySequence(), [this] { OnPullList(); });
-  m_saveSoldier =
-      MakeAction(tr("Save Soldier as &GEDCOM..."), QKeySequence(), [this] { OnSaveSoldier(); });
+  m_saveSoldier = MakeAction(tr("Save Soldier as &GEDCOM..."), QKeySequence(), [this] { OnSaveSoldier(); });
   m_saveAll = MakeAction(tr("Save &All Results as GEDCOM..."), QKeySequence(), [this] { OnSaveAll(); });
   m_fileItems = {m_export, m_pullList, Separator(this), m_saveSoldier, m_saveAll, Separator(this)};
 #if DRAVENHOLT_CAN_PRINT
@@ -101,7 +101,8 @@ bool UseActions::eventFilter(QObject* watched, QEvent* event) {
     auto* edit = qobject_cast<QLineEdit*>(watched);
     auto* key = static_cast<QKeyEvent*>(event);
     // Left unaccepted, the key goes to the frame's shortcut instead of the field.
-    if (edit != nullptr && key->matches(QKeySequence::Copy) && !edit->hasSelectedText() && m_copy->isEnabled()) {
+    if (edit != nullptr && key->matches(QKeySequence::Copy) && !edit->hasSelectedText() &&
+        m_copy->isEnabled()) {
       key->ignore();
       return true;
     }
@@ -132,8 +133,8 @@ void UseActions::OnSaveSoldier() {
   const std::string gedcom = WriteGedcom({&entry, 1}, TodaysGedcom());
   SaveChoice choice;
   const QString name = FileStem(QString::fromStdString(FullName(entry)), QStringLiteral("soldier"));
-  if (!AskSaveFile(m_view->window(), tr("Save Soldier as GEDCOM"), name + QStringLiteral(".ged"), GedcomFilters(),
-                   &choice)) {
+  if (!AskSaveFile(m_view->window(), tr("Save Soldier as GEDCOM"), name + QStringLiteral(".ged"),
+                   GedcomFilters(), &choice)) {
     return;
   }
   SaveBytes(choice.path, gedcom);
@@ -141,8 +142,8 @@ void UseActions::OnSaveSoldier() {
 
 void UseActions::OnSaveAll() {
   SaveChoice choice;
-  if (!AskSaveFile(m_view->window(), tr("Save All Results as GEDCOM"), ResultFileStem(m_view) + QStringLiteral(".ged"),
-                   GedcomFilters(), &choice)) {
+  if (!AskSaveFile(m_view->window(), tr("Save All Results as GEDCOM"),
+                   ResultFileStem(m_view) + QStringLiteral(".ged"), GedcomFilters(), &choice)) {
     return;
   }
   std::vector<SoldierEntry> entries;
@@ -163,7 +164,8 @@ QString UseActions::SearchTitle() const {
   const SearchRequest* request = m_view->Request();
   QString title = tr("Search: %1").arg(FromWindows1252(request->surname, sizeof request->surname).toUpper());
   if (request->hasGivenName == 1) {
-    title += tr(", given name %1").arg(FromWindows1252(request->givenName, sizeof request->givenName).trimmed());
+    title +=
+        tr(", given name %1").arg(FromWindows1252(request->givenName, sizeof request->givenName).trimmed());
   }
   return title;
 }

@@ -13,13 +13,12 @@
 // the view as it changes. The print items exist only where the build can print (ui/printing.h).
 #pragma once
 
-#include <functional>
-#include <memory>
-#include <vector>
-
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <functional>
+#include <memory>
+#include <vector>
 
 #include "records/soldier_entry.h"
 #include "ui/printing.h"

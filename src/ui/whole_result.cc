@@ -24,7 +24,8 @@ void SetProgressDelay(int milliseconds) { g_progressDelay = milliseconds; }
 
 bool PageEntry(CViewView* view, int row, SoldierEntry* entry) {
   WalkedRow walked;
-  if (row >= view->ShownRowCount() || !ReadPageRow(*view->Results(), *view->Database(), row, &walked)) return false;
+  if (row >= view->ShownRowCount() || !ReadPageRow(*view->Results(), *view->Database(), row, &walked))
+    return false;
   *entry = EntryOf(walked);
   return true;
 }
@@ -35,7 +36,8 @@ bool SelectedEntry(CViewView* view, SoldierEntry* entry) {
   return view->Database()->EnsureDataPresent() && PageEntry(view, row, entry);
 }
 
-WalkOutcome ForEachEntry(CViewView* view, const QString& what, const std::function<bool(const SoldierEntry&)>& take) {
+WalkOutcome ForEachEntry(CViewView* view, const QString& what,
+                         const std::function<bool(const SoldierEntry&)>& take) {
   ResultWalk walk(*view->Database(), *view->Results(), *view->Request());
   switch (walk.Start()) {
     case WalkStart::kReady:

@@ -4,9 +4,8 @@
 // they are.
 #pragma once
 
-#include <functional>
-
 #include <QString>
+#include <functional>
 
 #include "records/soldier_entry.h"
 
@@ -29,7 +28,8 @@ enum class WalkOutcome {
 
 // Hands every entry of the result to `take`, in listing order. While it runs, a progress window
 // captioned `what` shows (after a moment, for a long result) and can stop it.
-WalkOutcome ForEachEntry(CViewView* view, const QString& what, const std::function<bool(const SoldierEntry&)>& take);
+WalkOutcome ForEachEntry(CViewView* view, const QString& what,
+                         const std::function<bool(const SoldierEntry&)>& take);
 
 // How long a walk runs before its progress window shows, in milliseconds (0: at once).
 void SetProgressDelay(int milliseconds);

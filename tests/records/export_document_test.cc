@@ -2,8 +2,8 @@
 #include "records/export_document.h"
 
 #include <gtest/gtest.h>
-#include <nlohmann/json.hpp>
 
+#include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
@@ -20,8 +20,10 @@ std::string Document(ExportFormat format, const std::vector<SoldierEntry>& entri
 }
 
 std::vector<SoldierEntry> Entries() {
-  return {EntryFromRoll("KELLY", "Patrick", {"G", "G", "25 BTRY OH LT ART", "CORP", "SERG", "", "12", "34", "5678", "U"}),
-          EntryFromRoll("O'BRIEN", "Jos\xE9", {"", "A, B", "18 ME INF", "PVT", "PVT", "said \"no\"", "1", "2", "3", "U"}),
+  return {EntryFromRoll("KELLY", "Patrick",
+                        {"G", "G", "25 BTRY OH LT ART", "CORP", "SERG", "", "12", "34", "5678", "U"}),
+          EntryFromRoll("O'BRIEN", "Jos\xE9",
+                        {"", "A, B", "18 ME INF", "PVT", "PVT", "said \"no\"", "1", "2", "3", "U"}),
           EntryFromRoll("SMITH", "", {})};
 }
 

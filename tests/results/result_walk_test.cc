@@ -50,7 +50,8 @@ std::vector<std::string> PagedAll(SearchSession& s) {
 class Walk : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (int i = 0; i < 25; ++i) roll.Add("Smith", "NAME" + std::to_string(100 + i), SampleFields("C" + std::to_string(i)));
+    for (int i = 0; i < 25; ++i)
+      roll.Add("Smith", "NAME" + std::to_string(100 + i), SampleFields("C" + std::to_string(i)));
     roll.Add("Smyth", "NED", SampleFields("Y"));
     roll.Add("Solo", "ONLY", SampleFields("S"));
     roll.Build();
@@ -100,7 +101,8 @@ TEST_F(Walk, FoundModeGivesEachRowItsOwnSurname) {
   ASSERT_EQ(s.database.RunFind(s.request, FindOptions{MatchMode::kWildcard, {}}, {}), FindOutcome::kShown);
   SearchSession paged(roll.location);
   paged.request = s.request;
-  ASSERT_EQ(paged.database.RunFind(paged.request, FindOptions{MatchMode::kWildcard, {}}, {}), FindOutcome::kShown);
+  ASSERT_EQ(paged.database.RunFind(paged.request, FindOptions{MatchMode::kWildcard, {}}, {}),
+            FindOutcome::kShown);
   const std::vector<std::string> expected = PagedAll(paged);
   ASSERT_EQ(expected.size(), 26u);
   EXPECT_EQ(expected.back(), "SMYTH|NED|Y");
