@@ -164,11 +164,11 @@ void PrintResultList(QPrinter* printer, const PrintHeading& heading,
                      const std::vector<SoldierEntry>& entries) {
   PageFlow flow(printer, heading,
                 {{0.23, QObject::tr("Name")},
-                 {0.34, QObject::tr("Unit")},
+                 {0.30, QObject::tr("Unit")},
                  {0.06, QObject::tr("Co.")},
                  {0.09, QObject::tr("Rank in")},
                  {0.09, QObject::tr("Rank out")},
-                 {0.19, QObject::tr("Microfilm")}});
+                 {0.23, QObject::tr("Microfilm")}});
   for (const SoldierEntry& entry : entries) {
     flow.Add({ListedName(entry), Text(UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField))),
               Text(entry.Field(kCompanyField)), Text(entry.Field(kRankInField)),

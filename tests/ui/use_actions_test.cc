@@ -14,8 +14,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QProgressDialog>
 #include <QPointer>
 #include <QPushButton>
@@ -35,6 +33,11 @@
 #include "ui/save_file.h"
 #include "ui/whole_result.h"
 #include "viewer_fixture.h"
+
+#if DRAVENHOLT_CAN_PRINT
+#include <QPrintDialog>
+#include <QPrinter>
+#endif
 
 namespace {
 
