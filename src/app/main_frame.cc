@@ -16,6 +16,7 @@
 #include "platform/qt/screen_zoom.h"
 #include "ui/find_menu.h"
 #include "ui/hist_view.h"
+#include "ui/use_actions.h"
 
 namespace {
 
@@ -155,6 +156,11 @@ int CMainFrame::OnCreate() {
   for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::Find, item);
   connect(find, &FindMenu::statusChanged, this, &CMainFrame::SetStatusText);
   SetStatusText(find->StatusText());
+
+  uses_ = new UseActions(view, this);
+  uses_->SetSearchDescription([this] { return StatusText(); });
+  for (QAction* item : uses_->EditActions()) AddMenuAction(FrameMenu::Edit, item);
+  for (QAction* item : uses_->FileActions()) AddMenuAction(FrameMenu::File, item);
   return 0;
 }
 

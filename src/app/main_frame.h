@@ -21,6 +21,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
+class UseActions;
 
 // Show commands of ActivateFrame.
 inline constexpr int kSwShowNormal = 1;
@@ -58,6 +59,8 @@ class CMainFrame : public QWidget {
   void RaiseWithPopup();
 
   CHistView* View() const { return view_; }
+  // What can be done with what was found (ui/use_actions.h); its items are in File and Edit.
+  UseActions* Uses() const { return uses_; }
   CViewDoc* Document() const { return document_.get(); }
   bool FirstActivation() const { return firstActivation_; }
   // The normal rectangle set at the first activation (left, top, right and bottom exclusive).
@@ -101,6 +104,7 @@ class CMainFrame : public QWidget {
   std::unique_ptr<CViewDoc> document_;
   const DataLocation& location_;
   CHistView* view_ = nullptr;
+  UseActions* uses_ = nullptr;
   bool firstActivation_ = true;
   QRect normalRect_;
 

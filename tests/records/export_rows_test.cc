@@ -6,12 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "csv_records.h"
+#include "csv_reader.h"
 #include "records/csv_text.h"
 
 namespace {
-
-using Records = CsvRecords;
 
 std::vector<std::string> Values(const SoldierEntry& entry) {
   const auto values = ExportValues(entry);
@@ -34,7 +32,7 @@ std::vector<SoldierEntry> AwkwardEntries() {
 TEST(ExportRows, CsvReadBackByACsvReaderEqualsTheEntries) {
   std::string csv = CsvHeader();
   for (const SoldierEntry& entry : AwkwardEntries()) csv += CsvRow(entry);
-  const Records records = ReadCsvRecords(csv);
+  const CsvRecords records = ReadCsv(csv);
   ASSERT_EQ(records.size(), 5u);
   const auto& columns = ExportColumns();
   EXPECT_EQ(records[0], std::vector<std::string>(columns.begin(), columns.end()));
@@ -49,7 +47,7 @@ TEST(ExportRows, CsvFieldsSurviveWhateverTheyHold) {
   std::string csv;
   AppendCsvRecord(fields, &csv);
   AppendCsvRecord(fields, &csv);
-  EXPECT_EQ(ReadCsvRecords(csv), (Records{fields, fields}));
+  EXPECT_EQ(ReadCsv(csv), (CsvRecords{fields, fields}));
 }
 
 TEST(ExportRows, CsvTextIsRfc4180) {

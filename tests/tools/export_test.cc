@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "csv_records.h"
+#include "csv_reader.h"
 #include "gedcom_lines.h"
 #include "records/gedcom_writer.h"
 #include "rollkit_runner.h"
@@ -40,7 +40,7 @@ class ExportTest : public ::testing::Test {
 TEST_F(ExportTest, CsvHoldsEveryRowOfTheResultWithTheUnitDecoded) {
   const RunResult r = Run("search", {"--format", "csv", "--match", "soundex", "smith"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  const Records records = ReadCsvRecords(r.out);
+  const Records records = ReadCsv(r.out);
   ASSERT_EQ(records.size(), 26u);
   EXPECT_EQ(records[0], (std::vector<std::string>{"surname", "given_name", "middle_initial", "company", "unit",
                                                   "unit_name", "rank_in", "rank_out", "remarks", "microfilm_box",

@@ -1,9 +1,9 @@
-#include "csv_records.h"
+#include "csv_reader.h"
 
 #include <csv.h>
 #include <gtest/gtest.h>
 
-CsvRecords ReadCsvRecords(const std::string& text) {
+CsvRecords ReadCsv(const std::string& text) {
   struct Reader {
     CsvRecords records;
     std::vector<std::string> current;
