@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/data_file.h"
 #include "platform/error_mode.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -62,7 +63,7 @@ int DataLocation::MarkerFilePresent() const {
     const int n = std::snprintf(path, sizeof path, "%s%s", dataDirectory, kMarkerFileName);
     // Only a regular file counts: a FIFO or a device in its place is never opened.
     ReadOnlyFile marker;
-    if (n > 0 && n < static_cast<int>(sizeof path)) present = marker.Open(ResolveDataFile(path)) == OpenStatus::kOk;
+    if (n > 0 && n < static_cast<int>(sizeof path)) present = OpenDataFile(ResolveDataFile(path), &marker) == OpenStatus::kOk;
   }
   SetCriticalErrorMode(saved);
   return present ? 1 : 0;
