@@ -1,6 +1,7 @@
 #include "store/data_location.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/data_file.h"
@@ -25,6 +26,23 @@ std::size_t WithSeparator(const char* value, char* out, std::size_t size) {
 }
 
 }  // namespace
+
+MediaSearchResult FindRollOnMedia() {
+  const char* root = std::getenv(kMediaRootVariable);
+  return FindOnMedia(MediaRoots(CurrentUserName(), root && *root ? root : "/"),
+                     {kMarkerFileName, kNameFileName, kLineFileName, kIndexFileName});
+}
+
+std::string PlacesLooked(const MediaSearchResult& search) {
+  const std::vector<std::string>& places = search.placesLooked.empty() ? search.roots : search.placesLooked;
+  std::string text;
+  for (const std::string& place : places) {
+    if (!text.empty()) text += ", ";
+    // Places end in the separator; the user reads directories without it.
+    text += place.size() > 1 && place.back() == kPathSeparator ? place.substr(0, place.size() - 1) : place;
+  }
+  return text;
+}
 
 DataLocation::DataLocation() : dataDirectory{}, dataDirectoryUsable(true) {}
 

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
+#include "platform/media_discovery.h"
 #include "store/roll_format.h"
 
 inline constexpr const char* kProfileSection = "Kinloom7m";
@@ -16,6 +18,18 @@ inline constexpr unsigned kDiskPromptStyle = 49;  // OK/Cancel with the exclamat
 // The longest data directory with which every file name built from it still fits its buffer
 // ("mroll.ext" in 256 bytes, "mrdb.id" in 260). A longer configured directory is not used.
 inline constexpr int kMaxDataDirectoryLength = kPathBufferSize - 1 - 9;
+
+// The environment variable that, when set, stands for the system's root directory in the search
+// of mounted media: a test's fake media tree.
+inline constexpr const char* kMediaRootVariable = "DRAVENHOLT_MEDIA_ROOT";
+
+// Looks for the roll on mounted media (platform/media_discovery.h: the current user's and the
+// system's mount directories, each one level deep) and gives the first place holding the marker
+// and the three files of database 1.
+MediaSearchResult FindRollOnMedia();
+// Where a search of mounted media looked, for the user: the places looked into, or the mount
+// directories themselves when none held anything ("/media/anna/DISK3, /mnt/cdrom").
+std::string PlacesLooked(const MediaSearchResult& search);
 
 class DataLocation {
  public:

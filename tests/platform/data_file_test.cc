@@ -19,7 +19,8 @@ namespace {
 
 // Everything a search shows: the count line's number, every page's rows and each row's whole
 // line as More Info reads it.
-std::vector<std::string> Everything(SearchSession& s, const std::string& surname, const std::string& given = "") {
+std::vector<std::string> Everything(SearchSession& s, const std::string& surname,
+                                    const std::string& given = "") {
   s.Search(surname, given);
   std::vector<std::string> seen{std::to_string(s.list.ResultCount())};
   char line[kLineBufferSize];
@@ -48,8 +49,10 @@ class RollImages : public ::testing::Test {
     scratch = new ScopedTempDir;
     WriteRollIso(roll->dataDir, scratch->File("roll.iso"));
     WriteRollIso(roll->dataDir, scratch->File("plain.iso"), false);
-    WriteRawImage(scratch->File("roll.iso"), scratch->File("mode1.bin"), scratch->File("mode1.cue"), RawMode::kMode1Raw);
-    WriteRawImage(scratch->File("roll.iso"), scratch->File("mode2.bin"), scratch->File("mode2.cue"), RawMode::kMode2Raw);
+    WriteRawImage(scratch->File("roll.iso"), scratch->File("mode1.bin"), scratch->File("mode1.cue"),
+                  RawMode::kMode1Raw);
+    WriteRawImage(scratch->File("roll.iso"), scratch->File("mode2.bin"), scratch->File("mode2.cue"),
+                  RawMode::kMode2Raw);
   }
   static void TearDownTestSuite() {
     delete scratch;
@@ -68,8 +71,8 @@ ScopedTempDir* RollImages::scratch = nullptr;
 TEST_F(RollImages, SearchesReadTheSameBytesAsTheUnpackedFiles) {
   SearchSession unpacked(roll->location);
   const std::vector<std::vector<std::string>> expected = {
-      Everything(unpacked, "Smith"), Everything(unpacked, "Surname7"), Everything(unpacked, "Smith", "Given 3"),
-      Everything(unpacked, "Nobody")};
+      Everything(unpacked, "Smith"), Everything(unpacked, "Surname7"),
+      Everything(unpacked, "Smith", "Given 3"), Everything(unpacked, "Nobody")};
   ASSERT_EQ(expected[0].front(), "200");
   ASSERT_EQ(expected[2].front(), "200");  // the given-name search shows its rows under the range's count
 
@@ -121,7 +124,8 @@ TEST_F(RollImages, NothingIsCreatedForAnIndexMissingFromTheImage) {
   location.SetDirectories(partial.familyDir.c_str(), path.c_str());
   SearchSession s(location);
   s.Search("Smith");
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{FormatMessage(kIndexUnreadableMessage, path + "/mroll.tre")});
+  EXPECT_EQ(boxes.texts(),
+            std::vector<std::string>{FormatMessage(kIndexUnreadableMessage, path + "/mroll.tre")});
   EXPECT_EQ(s.list.RowCount(), 0);
   EXPECT_EQ(ReadFileBytes(path), before);
 }
