@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "app/about_dialog.h"
+#include "app/disk_prompt.h"
 #include "app/main_frame.h"
 #include "app/view_doc.h"
 #include "app/view_zoom.h"
@@ -42,6 +43,7 @@ CViewApp::CViewApp() = default;
 
 CViewApp::~CViewApp() {
   mainWindow_.reset();
+  diskFinder_.reset();
   instance_.reset();
 }
 
@@ -59,6 +61,8 @@ int CViewApp::InitInstance() {
   InstallQtMessageBoxHandler();
 
   location.ReadConfiguration();
+  diskFinder_ = std::make_unique<DiskFinder>(location);
+  diskFinder_->Locate();  // when the configured directory lacks the roll: mounted media, the last choice
 
   mainWindow_ = OpenDocumentFile(kDocumentName);
   if (!mainWindow_) return 0;

@@ -81,10 +81,13 @@ int DataLocation::MarkerFilePresent() const {
     const int n = std::snprintf(path, sizeof path, "%s%s", dataDirectory, kMarkerFileName);
     // Only a regular file counts: a FIFO or a device in its place is never opened.
     ReadOnlyFile marker;
-    if (n > 0 && n < static_cast<int>(sizeof path)) present = OpenDataFile(ResolveDataFile(path), &marker) == OpenStatus::kOk;
+    if (n > 0 && n < static_cast<int>(sizeof path))
+      present = OpenDataFile(ResolveDataFile(path), &marker) == OpenStatus::kOk;
   }
   SetCriticalErrorMode(saved);
   return present ? 1 : 0;
 }
 
-int DataLocation::PromptForDisk() const { return ShowMessageBox(kDiskPrompt, kDiskPromptStyle); }
+int DataLocation::PromptForDisk() const {
+  return diskPrompt ? diskPrompt() : ShowMessageBox(kDiskPrompt, kDiskPromptStyle);
+}

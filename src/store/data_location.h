@@ -3,6 +3,7 @@
 // missing.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -49,7 +50,13 @@ class DataLocation {
   int MarkerFilePresent() const;
 
   // Shows the disk prompt; returns kIdOk, kIdCancel, or anything else when the box failed to show.
+  // With a diskPrompt set, that prompt is asked instead.
   int PromptForDisk() const;
+
+  // A front end's own disk prompt, which answers as the box does and may have pointed this
+  // location at the data elsewhere before it answers kIdOk (the viewer looks on mounted media and
+  // lets the user browse for the disk). Empty: the specified message box.
+  std::function<int()> diskPrompt;
 
   // Test and tool seam: sets both directories as ReadConfiguration would from these values.
   void SetDirectories(const char* family, const char* data);
