@@ -75,7 +75,9 @@ TEST_F(DiskTest, NothingIsWrittenOverTheImageTheRollIsReadFrom) {
   WriteFile(dir / "junk.iso", std::string(50000, 'x'));
   const RunResult junk = RunRollkit({"search", "--data", dir / "junk.iso", "smith"});
   EXPECT_EQ(junk.exitCode, 1);
-  EXPECT_EQ(junk.err, RollkitLine(dir / "junk.iso" + ": no ISO 9660 file system"));
+  EXPECT_EQ(junk.err,
+            RollkitLine(dir / "junk.iso" +
+                        ": a regular file, not a directory or a disk image (no ISO 9660 file system)"));
 }
 
 TEST_F(DiskTest, WithoutDataOrIniTheRollIsFoundOnMountedMedia) {

@@ -84,7 +84,15 @@ bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string
   const FileKind kind = KindOfPath(directory);
   // A regular file is a disk image holding the roll; it must read as one.
   const bool inImage = kind == FileKind::kRegular;
-  if (inImage && !DiskImage::Open(directory, error)) return false;
+  if (inImage && !DiskImage::Open(directory, error)) {
+    // Most often a file given by mistake: say so first, then why it is no image.
+    const std::string prefix = directory + ": ";
+    if (error->compare(0, prefix.size(), prefix) == 0) {
+      *error =
+          prefix + "a regular file, not a directory or a disk image (" + error->substr(prefix.size()) + ")";
+    }
+    return false;
+  }
   if (kind != FileKind::kDirectory && !inImage) {
     if (kind == FileKind::kMissing) {
       *error = directory + ": no such directory";
