@@ -30,41 +30,41 @@ void AddOnce(QStringList* list, const QString& place) {
 }  // namespace
 
 DiskFinder::DiskFinder(DataLocation& location)
-    : location_(location), configured_(location.dataDirectory), chooser_(&ChooseDataPlace) {
-  location_.diskPrompt = [this] { return Prompt(); };
+    : m_location(location), m_configured(location.dataDirectory), m_chooser(&ChooseDataPlace) {
+  m_location.diskPrompt = [this] { return Prompt(); };
 }
 
-DiskFinder::~DiskFinder() { location_.diskPrompt = nullptr; }
+DiskFinder::~DiskFinder() { m_location.diskPrompt = nullptr; }
 
 bool DiskFinder::TryPlace(const std::string& place) {
   if (place.empty()) return false;
-  const std::string family = location_.familyDirectory ? location_.familyDirectory.get() : "";
-  const std::string before = location_.dataDirectory;
-  location_.SetDirectories(family.c_str(), place.c_str());
-  if (location_.MarkerFilePresent()) return true;
-  location_.SetDirectories(family.c_str(), before.c_str());
+  const std::string family = m_location.familyDirectory ? m_location.familyDirectory.get() : "";
+  const std::string before = m_location.dataDirectory;
+  m_location.SetDirectories(family.c_str(), place.c_str());
+  if (m_location.MarkerFilePresent()) return true;
+  m_location.SetDirectories(family.c_str(), before.c_str());
   return false;
 }
 
 bool DiskFinder::Locate() {
-  looked_.clear();
+  m_looked.clear();
   // A configuration that names no data directory leaves the bare separator: nothing to show.
-  if (configured_.size() > 1) AddOnce(&looked_, Displayed(configured_));
-  if (TryPlace(configured_)) return true;
+  if (m_configured.size() > 1) AddOnce(&m_looked, Displayed(m_configured));
+  if (TryPlace(m_configured)) return true;
   const MediaSearchResult media = FindRollOnMedia();
   if (TryPlace(media.found)) return true;
   const std::string places = PlacesLooked(media);
   for (const QString& place :
        QString::fromLocal8Bit(places.c_str()).split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
-    AddOnce(&looked_, place);
+    AddOnce(&m_looked, place);
   }
   const QString remembered = RememberedDataPlace();
-  AddOnce(&looked_, remembered);
+  AddOnce(&m_looked, remembered);
   return TryPlace(remembered.toLocal8Bit().toStdString());
 }
 
 QString DiskFinder::LookedIn() const {
-  return QLatin1String(kLookedInPrefix) + looked_.join(QStringLiteral(", "));
+  return QLatin1String(kLookedInPrefix) + m_looked.join(QStringLiteral(", "));
 }
 
 int DiskFinder::Prompt() {
@@ -86,7 +86,7 @@ int DiskFinder::Prompt() {
     box.exec();
     if (box.clickedButton() == ok) return kIdOk;
     if (box.clickedButton() != browse) return kIdCancel;
-    const QString choice = chooser_ ? chooser_(QApplication::activeWindow()) : QString();
+    const QString choice = m_chooser ? m_chooser(QApplication::activeWindow()) : QString();
     if (TryPlace(choice.toLocal8Bit().toStdString())) {
       RememberDataPlace(choice);
       return kIdOk;

@@ -45,16 +45,16 @@ class DiskFinder {
   int Prompt();
 
   // Replaces the file dialog (tests).
-  void SetChooser(Chooser chooser) { chooser_ = std::move(chooser); }
+  void SetChooser(Chooser chooser) { m_chooser = std::move(chooser); }
 
  private:
   // Points the location at `place` when it holds the marker; else leaves it as it was.
   bool TryPlace(const std::string& place);
 
-  DataLocation& location_;
-  std::string configured_;
-  QStringList looked_;
-  Chooser chooser_;
+  DataLocation& m_location;
+  std::string m_configured;
+  QStringList m_looked;
+  Chooser m_chooser;
 };
 
 // The file dialog of Browse…: a disk image (.iso, .bin, .cue), or a folder by its marker file.

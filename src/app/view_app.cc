@@ -43,7 +43,7 @@ CViewApp::CViewApp() = default;
 
 CViewApp::~CViewApp() {
   mainWindow_.reset();
-  diskFinder_.reset();
+  m_diskFinder.reset();
   instance_.reset();
 }
 
@@ -61,8 +61,8 @@ int CViewApp::InitInstance() {
   InstallQtMessageBoxHandler();
 
   location.ReadConfiguration();
-  diskFinder_ = std::make_unique<DiskFinder>(location);
-  diskFinder_->Locate();  // when the configured directory lacks the roll: mounted media, the last choice
+  m_diskFinder = std::make_unique<DiskFinder>(location);
+  m_diskFinder->Locate();  // when the configured directory lacks the roll: mounted media, the last choice
 
   mainWindow_ = OpenDocumentFile(kDocumentName);
   if (!mainWindow_) return 0;

@@ -40,7 +40,7 @@ class CViewApp {
 
   CMainFrame* MainWindow() const { return mainWindow_.get(); }
   // Where the roll is looked for and the disk asked for; null before InitInstance.
-  DiskFinder* Finder() const { return diskFinder_.get(); }
+  DiskFinder* Finder() const { return m_diskFinder.get(); }
 
   DataLocation location;
   unsigned savedErrorMode = 0;
@@ -52,6 +52,6 @@ class CViewApp {
 
   std::unique_ptr<SingleInstance> instance_;
   // Finds the roll where the configuration does not say, and asks for the disk.
-  std::unique_ptr<DiskFinder> diskFinder_;
+  std::unique_ptr<DiskFinder> m_diskFinder;
   std::unique_ptr<CMainFrame> mainWindow_;
 };

@@ -3,6 +3,7 @@
 // it may not read. Each is named with what it is, and nothing waits: every run is bounded, so a
 // hang fails here instead of stopping the suite.
 #include <gtest/gtest.h>
+
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -23,14 +24,10 @@ enum class Stand { kFifo, kSocket, kDevice, kDirectory };
 
 const char* Describe(Stand stand) {
   switch (stand) {
-    case Stand::kFifo:
-      return "a FIFO";
-    case Stand::kSocket:
-      return "a socket";
-    case Stand::kDevice:
-      return "a device";
-    case Stand::kDirectory:
-      return "a directory";
+    case Stand::kFifo: return "a FIFO";
+    case Stand::kSocket: return "a socket";
+    case Stand::kDevice: return "a device";
+    case Stand::kDirectory: return "a directory";
   }
   return "";
 }
@@ -80,11 +77,11 @@ class RollkitHostileFiles : public ::testing::Test {
   // search, show and dump each end at once with `message` as their one line; check lists it
   // among its problems.
   void ExpectEveryCommandSays(const std::string& message, bool unprivileged = false) {
-    for (const std::vector<std::string>& args :
-         std::vector<std::vector<std::string>>{{"search", "--data", data, "smith"},
-                                               {"search", "--data", data, "--given", "j", "smith"},
-                                               {"show", "--data", data, "smith", "0"},
-                                               {"dump", "--data", data}}) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {"search", "--data", data, "smith"},
+             {"search", "--data", data, "--given", "j", "smith"},
+             {"show", "--data", data, "smith", "0"},
+             {"dump", "--data", data}}) {
       const RunResult r = Run(args, unprivileged);
       EXPECT_EQ(r.exitCode, 1) << args[0];
       EXPECT_EQ(r.err, RollkitLine(message)) << args[0];
@@ -133,11 +130,10 @@ TEST_F(RollkitHostileFiles, AFifoBesideTheFileInAnotherCaseIsTheOneNamed) {
 TEST_F(RollkitHostileFiles, DataDirectoryThatIsNoDirectory) {
   ScratchDir dir;
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
-  for (const auto& [path, what] :
-       {std::pair<std::string, std::string>{dir / "fifo", "a FIFO, not a directory"},
-        {roll.dataDir + "mroll.cor",
-         "a regular file, not a directory or a disk image (no ISO 9660 file system)"},
-        {dir / "missing", "no such directory"}}) {
+  for (const auto& [path, what] : {std::pair<std::string, std::string>{dir / "fifo", "a FIFO, not a directory"},
+                                   {roll.dataDir + "mroll.cor",
+                                    "a regular file, not a directory or a disk image (no ISO 9660 file system)"},
+                                   {dir / "missing", "no such directory"}}) {
     const RunResult search = Run({"search", "--data", path, "smith"});
     EXPECT_EQ(search.err, RollkitLine(path + ": " + what));
     const RunResult check = Run({"check", path});
