@@ -14,6 +14,7 @@
 #include "app/view_zoom.h"
 #include "app/viewer_settings.h"
 #include "platform/qt/screen_zoom.h"
+#include "ui/find_menu.h"
 #include "ui/hist_view.h"
 
 namespace {
@@ -149,6 +150,11 @@ int CMainFrame::OnCreate() {
   view->setFixedSize(kClientWidth, kClientHeight);
   static_cast<QVBoxLayout*>(layout())->insertWidget(0, view);
   view_ = view;
+
+  auto* find = new FindMenu(view, this);
+  for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::Find, item);
+  connect(find, &FindMenu::statusChanged, this, &CMainFrame::SetStatusText);
+  SetStatusText(find->StatusText());
   return 0;
 }
 

@@ -3,8 +3,9 @@
 // the size of the backdrop; under the view, a status strip.
 //
 // The menu bar holds File, Edit, Find, View and Help, in this order, each shown once it has an
-// item. The frame fills what works today (File: Quit; View: the zoom; Help: the guide and About);
-// later work adds its items through Menu/AddMenuAction and shows its state with SetStatusText.
+// item. The frame fills what works today (File: Quit; Find: ui/find_menu.h, whose status text the
+// strip shows; View: the zoom; Help: the guide and About); later work adds its items through
+// Menu/AddMenuAction and shows its state with SetStatusText.
 // Menu mnemonics: File F, Edit E, Find I, View V, Help H; the view's buttons keep S, C, M and Q.
 #pragma once
 

@@ -54,7 +54,7 @@ class FrameMenuTest : public ViewerTest {
 };
 
 TEST_F(FrameMenuTest, TheMenuBarHoldsWhatWorksTodayWithMnemonicsClearOfTheButtons) {
-  EXPECT_EQ(Titles(frame->MenuBar()), (QStringList{"&File", "&View", "&Help"}));
+  EXPECT_EQ(Titles(frame->MenuBar()), (QStringList{"&File", "F&ind", "&View", "&Help"}));
   EXPECT_EQ(Items(frame->Menu(FrameMenu::File)), (QStringList{"&Quit\tCtrl+Q"}));
   EXPECT_EQ(Items(frame->Menu(FrameMenu::View)), (QStringList{"Zoom &In\tCtrl++ Ctrl+= Ctrl+Shift++",
                                                               "Zoom &Out\tCtrl+-", "&Actual Size\tCtrl+0"}));

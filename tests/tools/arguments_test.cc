@@ -11,7 +11,7 @@ std::string UsageError(const std::string& message, const std::string& usage) {
 }
 
 const std::string kSearch = "search [OPTIONS] SURNAME";
-const std::string kShow = "show [OPTIONS] SURNAME INDEX";
+const std::string kShow = "show [OPTIONS] SURNAME INDEX...";
 const std::string kBuild = "build [OPTIONS] CSV DIR";
 const std::string kGenerate = "generate [OPTIONS] CSV";
 

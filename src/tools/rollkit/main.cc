@@ -11,13 +11,11 @@
 #include "store/roll_format.h"
 #include "tools/rollkit/commands.h"
 #include "tools/rollkit/exit_status.h"
+#include "tools/rollkit/find_options.h"
 #include "tools/rollkit/generate.h"
 #include "tools/rollkit/number_argument.h"
 
 namespace {
-
-// The most results one search can have: one per slot, and slot numbers are 32-bit.
-constexpr std::uint64_t kMostResults = 2147483647;
 
 std::string UsageLine(const CLI::App& app, const CLI::App* sub) {
   const CLI::App* target = sub ? sub : &app;
@@ -39,7 +37,6 @@ int ReportUsage(const CLI::App& app, const CLI::App* sub, const std::string& mes
 struct NumberTexts {
   std::string searchRows = "10";
   std::string showRows = "10";
-  std::string index;
   std::string nameLength;
   std::string entries = "100000";
   std::string seed = "1";
@@ -50,7 +47,7 @@ void AddSearchOptions(CLI::App* sub, SearchOptions* options, std::string* rows) 
                   "Data directory holding mroll.cor, mroll.ext, mroll.tre and mrdb.id "
                   "(default: MRPath of section Kinloom7m in brevik.ini)");
   sub->add_option("--given", options->givenName, "Keep only entries whose given name starts so");
-  sub->add_option("--rows", *rows, "Rows per page, 10 or 8")->type_name("10|8");
+  if (rows) sub->add_option("--rows", *rows, "Rows per page, 10 or 8")->type_name("10|8");
 }
 
 int ParseRows(const std::string& text) {
@@ -75,7 +72,14 @@ int main(int argc, char** argv) {
   CLI::App* searchCmd = app.add_subcommand("search", "List the entries of a surname");
   AddSearchOptions(searchCmd, &search, &numbers.searchRows);
   auto* rawSearch = searchCmd->add_flag("--raw", search.raw, "Write the Windows-1252 bytes unchanged");
-  searchCmd->add_flag("--json", json, "Write one JSON document with every field")->excludes(rawSearch);
+  auto* jsonSearch =
+      searchCmd->add_flag("--json", json, "Write one JSON document with every field")->excludes(rawSearch);
+  FindArguments searchFind;
+  AddFindOptions(searchCmd, &searchFind);
+  std::string searchFormat = "text";
+  searchCmd->add_option("--format", searchFormat, "text (the rows), or every entry as csv or json")
+      ->type_name("text|csv|json")
+      ->excludes(jsonSearch);
   searchCmd->add_option("SURNAME", search.surname, "Surname to look up")->required();
 
   SearchOptions show;
@@ -83,9 +87,33 @@ int main(int argc, char** argv) {
   AddSearchOptions(showCmd, &show, &numbers.showRows);
   showCmd->add_flag("--raw", show.raw, "Write the Windows-1252 bytes and CR LF unchanged");
   showCmd->add_option("SURNAME", show.surname, "Surname to look up")->required();
-  showCmd->add_option("INDEX", numbers.index, "0-based position of the result in listing order")
+  FindArguments showFind;
+  AddFindOptions(showCmd, &showFind);
+  std::string showFormat = "text";
+  showCmd->add_option("--format", showFormat, "The detail text, a GEDCOM 5.5.1 file or citations")
+      ->type_name("text|gedcom|citation|evidence");
+  std::vector<std::string> showIndexes;
+  showCmd->add_option("INDEX", showIndexes, "0-based positions in listing order: N or N-M, one or more")
       ->type_name("N")
       ->required();
+
+  SearchOptions pull;
+  CLI::App* pullCmd = app.add_subcommand("pull-list", "List the microfilm rolls that hold a search's entries");
+  AddSearchOptions(pullCmd, &pull, nullptr);
+  FindArguments pullFind;
+  AddFindOptions(pullCmd, &pullFind);
+  std::string pullFormat = "text";
+  pullCmd->add_option("--format", pullFormat, "text or csv")->type_name("text|csv");
+  pullCmd->add_option("SURNAME", pull.surname, "Surname to look up")->required();
+
+  KeysOptions keys;
+  FindArguments keysFind;
+  CLI::App* keysCmd = app.add_subcommand("keys", "List the surnames of a roll with their counts");
+  keysCmd->add_option("--data", keys.dataDirectory,
+                      "Data directory (default: MRPath of section Kinloom7m in brevik.ini)");
+  AddFindOptions(keysCmd, &keysFind, true);
+  keysCmd->add_flag("--raw", keys.raw, "Write the Windows-1252 bytes unchanged");
+  keysCmd->add_option("SURNAME", keys.surname, "Only the surnames a search for this one would list");
 
   BuildOptions build;
   CLI::App* buildCmd = app.add_subcommand("build", "Build a roll database from a CSV file");
@@ -138,11 +166,25 @@ int main(int argc, char** argv) {
   try {
     if (chosen == searchCmd) {
       search.rows = ParseRows(numbers.searchRows);
-      return RunSearch(search, json);
+      search.find = ParseFindArguments(searchFind);
+      return RunSearch(search, json, ParseSearchFormat(searchFormat));
     }
     if (chosen == showCmd) {
       show.rows = ParseRows(numbers.showRows);
-      return RunShow(show, static_cast<long long>(ParseWholeNumber(numbers.index, "INDEX", 0, kMostResults)));
+      show.find = ParseFindArguments(showFind);
+      return RunShow(show, showIndexes, ParseShowFormat(showFormat));
+    }
+    if (chosen == pullCmd) {
+      pull.find = ParseFindArguments(pullFind);
+      if (pullFormat != "text" && pullFormat != "csv") {
+        throw UsageError("--format: " + pullFormat + " is not one of text, csv");
+      }
+      return RunPullList(pull, pullFormat == "csv");
+    }
+    if (chosen == keysCmd) {
+      keys.mode = ParseFindArguments(keysFind).mode;
+      keys.modeGiven = keysFind.match.has_value();
+      return RunKeys(keys);
     }
     if (chosen == buildCmd) {
       if (!numbers.nameLength.empty()) {
