@@ -267,7 +267,7 @@ std::unique_ptr<DiskImage> DiskImage::Open(const std::string& path, std::string*
     image->imagePath = ResolveSheetFile(path, sheet.fileName);
   }
   const std::string& imagePath = image->imagePath;
-  ReadOnlyFile& file = image->imageFile;
+  ReadOnlyFile& file = *image->imageFile;
   if (!OpenChecked(imagePath, "a disk image", &file, error)) return nullptr;
   image->imageIdentity = file.Identity();
 
@@ -321,7 +321,7 @@ bool DiskImage::Find(std::string_view name, ImageFile* file, std::string* error)
       *error = imagePath + ": " + match->name + " lies before the start of the image";
       return false;
     }
-    if (extent.length > 0 && extent.ImageOffset(extent.length - 1) >= imageFile.Size()) {
+    if (extent.length > 0 && extent.ImageOffset(extent.length - 1) >= imageFile->Size()) {
       *error = imagePath + ": " + match->name + " runs past the end of the image (is it truncated?)";
       return false;
     }
@@ -333,5 +333,14 @@ bool DiskImage::Find(std::string_view name, ImageFile* file, std::string* error)
 }
 
 std::int64_t DiskImage::Read(const ImageFile& file, std::int64_t offset, void* out, std::size_t size) const {
-  return ReadExtent(imageFile, file.extent, offset, out, size);
+  return ReadExtent(*imageFile, file.extent, offset, out, size);
+}
+
+ReadOnlyFile DiskImage::OpenWindow(const ImageFile& file) const { return ReadOnlyFile::Window(imageFile, file.extent); }
+
+std::string DiskImage::SectorFileOf(const std::string& path) {
+  if (!EndsWithIgnoringCase(path, ".cue")) return path;
+  CueSheet sheet;
+  std::string error;
+  return ReadCueFile(path, &sheet, &error) ? ResolveSheetFile(path, sheet.fileName) : path;
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/disk_image.h"
 #include "platform/file_system.h"
 #include "platform/file_system_posix.h"
 
@@ -58,15 +59,29 @@ const char* DescribeFileKind(FileKind kind) {
 ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
 ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle(std::exchange(other.handle, -1)), fileSize(std::exchange(other.fileSize, -1)) {}
+    : handle(std::exchange(other.handle, -1)),
+      fileSize(std::exchange(other.fileSize, -1)),
+      image(std::move(other.image)),
+      extent(std::move(other.extent)) {}
 
 ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
   if (this != &other) {
     Close();
     handle = std::exchange(other.handle, -1);
     fileSize = std::exchange(other.fileSize, -1);
+    image = std::move(other.image);
+    extent = std::move(other.extent);
   }
   return *this;
+}
+
+ReadOnlyFile ReadOnlyFile::Window(std::shared_ptr<const ReadOnlyFile> imageFile, const ImageExtent& where) {
+  ReadOnlyFile window;
+  if (!imageFile || !imageFile->IsOpen() || imageFile->image) return window;  // no window of a window
+  window.image = std::move(imageFile);
+  window.extent = std::make_shared<const ImageExtent>(where);
+  window.fileSize = where.length;
+  return window;
 }
 
 OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
@@ -98,9 +113,12 @@ void ReadOnlyFile::Close() {
   if (handle >= 0) close(static_cast<int>(handle));
   handle = -1;
   fileSize = -1;
+  image.reset();
+  extent.reset();
 }
 
 std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
+  if (image) return ReadExtent(*image, *extent, offset, out, size);
   if (handle < 0 || offset < 0) return -1;
   const int fd = static_cast<int>(handle);
   auto* bytes = static_cast<unsigned char*>(out);
@@ -117,6 +135,11 @@ std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t si
 }
 
 FileIdentity ReadOnlyFile::Identity() const {
+  if (image) {
+    FileIdentity id = image->Identity();
+    if (id.known) id.window = extent->ImageOffset(0);
+    return id;
+  }
   struct stat st;
   if (handle < 0 || fstat(static_cast<int>(handle), &st) != 0) return {};
   return IdentityOfStat(st);

@@ -131,7 +131,8 @@ TEST_F(RollkitHostileFiles, DataDirectoryThatIsNoDirectory) {
   ScratchDir dir;
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
   for (const auto& [path, what] : {std::pair<std::string, std::string>{dir / "fifo", "a FIFO, not a directory"},
-                                   {roll.dataDir + "mroll.cor", "a regular file, not a directory"},
+                                   {roll.dataDir + "mroll.cor",
+                                    "a regular file, not a directory or a disk image (no ISO 9660 file system)"},
                                    {dir / "missing", "no such directory"}}) {
     const RunResult search = Run({"search", "--data", path, "smith"});
     EXPECT_EQ(search.err, RollkitLine(path + ": " + what));

@@ -125,10 +125,12 @@ TEST_F(SearchShowTest, DataDirectoryIsNeverChangedAndScratchIsRemoved) {
   const RunResult configured = RunRollkit({"search", "smith"}, {{"BREVIK_INI", tmp / "brevik.ini"}});
   EXPECT_EQ(Lines(configured.out).front(), "25 records found.") << configured.err;
   WriteFile(tmp / "brevik.ini", "[Kinloom7m]\nKinloomDir=/x\n");
-  const RunResult unset = RunRollkit({"search", "smith"}, {{"BREVIK_INI", tmp / "brevik.ini"}});
+  const RunResult unset = RunRollkit(
+      {"search", "smith"}, {{"BREVIK_INI", tmp / "brevik.ini"}, {"DRAVENHOLT_MEDIA_ROOT", tmp / "none"}, {"USER", "anna"}});
   EXPECT_EQ(unset.exitCode, 1);
   EXPECT_EQ(unset.err, RollkitLine("no data directory: pass --data DIR or set MRPath in section Kinloom7m of " +
-                                   tmp / "brevik.ini"));
+                                   tmp / "brevik.ini" + "; no roll on mounted media (looked in " + tmp / "none/run/media/anna, " +
+                                   tmp / "none/media/anna, " + tmp / "none/media, " + tmp / "none/mnt)"));
 }
 
 TEST_F(SearchShowTest, MissingOrMalformedFilesAreReportedWithoutTouchingTheDirectory) {
