@@ -1,25 +1,44 @@
 // viewer_probe: the viewer as it starts for a user, with a watch on its first paint, for the
-// whole-process figures. It runs the real start-up (CViewApp) and then, depending on the mode:
+// whole-process figures and the search latency. It runs the real start-up (CViewApp) and then,
+// depending on the mode:
 //
 //   viewer_probe startup            quit as soon as the search screen has been painted once
 //   viewer_probe idle               the same, after the event queue has run dry
 //   viewer_probe page SURNAME       search SURNAME with the real controls, press next page until
 //                                   it is disabled, then quit
+//   viewer_probe shot SURNAME PNG [GIVEN]
+//                                   search by Enter in the surname field, save the window as PNG
+//   viewer_probe latency PICKS REPS [benchmark flags]
+//                                   for each search case named in PICKS (roll_bench --picks),
+//                                   REPS times: type the names, press Enter in the surname field
+//                                   and time it until the screen has been painted (Google
+//                                   Benchmark, one search per repetition; median and 99th
+//                                   percentile)
 //
-// It prints the time from main() to the first paint and the peak resident memory (VmHWM).
+// The first three print the time from main() to the first paint and the peak resident memory
+// (VmHWM).
+#include <benchmark/benchmark.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "app/view_app.h"
 #include "platform/qt/qt_dialogs.h"
@@ -37,19 +56,24 @@ std::string PeakMemory() {
   return "?";
 }
 
-class FirstPaint : public QObject {
+// Watches every paint of the search view: the first one starts the mode's work, and each one
+// is counted, so that a timed search can tell that the screen was painted.
+class PaintWatch : public QObject {
  public:
-  FirstPaint(QElapsedTimer& clock, std::function<void(CViewView*)> then) : clock_(clock), then_(std::move(then)) {}
+  PaintWatch(QElapsedTimer& clock, std::function<void(CViewView*)> then) : clock_(clock), then_(std::move(then)) {}
+  int paints = 0;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (!seen_ && event->type() == QEvent::Paint) {
-      if (auto* view = qobject_cast<CViewView*>(watched)) {
-        seen_ = true;
-        std::printf("first paint after %.1f ms\n", static_cast<double>(clock_.nsecsElapsed()) / 1e6);
-        // After the paint has finished: the handler runs from the event loop.
-        QTimer::singleShot(0, view, [this, view] { then_(view); });
-      }
+    if (event->type() != QEvent::Paint) return false;
+    auto* view = qobject_cast<CViewView*>(watched);
+    if (!view) return false;
+    ++paints;
+    if (!seen_) {
+      seen_ = true;
+      std::printf("first paint after %.1f ms\n", static_cast<double>(clock_.nsecsElapsed()) / 1e6);
+      // After the paint has finished: the handler runs from the event loop.
+      QTimer::singleShot(0, view, [this, view] { then_(view); });
     }
     return false;
   }
@@ -60,26 +84,119 @@ class FirstPaint : public QObject {
   bool seen_ = false;
 };
 
+std::map<std::string, std::string> ReadPicks(const std::string& path) {
+  std::map<std::string, std::string> picks;
+  std::ifstream in(path);
+  std::string line;
+  while (std::getline(in, line)) {
+    const std::size_t tab = line.find('\t');
+    if (tab != std::string::npos) picks[line.substr(0, tab)] = line.substr(tab + 1);
+  }
+  return picks;
+}
+
+double Percentile99(const std::vector<double>& v) {
+  if (v.empty()) return 0;
+  std::vector<double> sorted = v;
+  std::sort(sorted.begin(), sorted.end());
+  const auto rank = static_cast<std::size_t>(std::ceil(0.99 * static_cast<double>(sorted.size())));
+  return sorted[std::max<std::size_t>(rank, 1) - 1];
+}
+
+// Registers the search cases of `picks` and runs them through `view`'s own controls.
+bool RunLatency(CViewView* view, PaintWatch& watch, const std::map<std::string, std::string>& picks, int reps) {
+  struct SearchCase {
+    const char* name;
+    const char* surnamePick;
+    const char* givenPick;  // null: none
+  };
+  const SearchCase cases[] = {
+      {"search/surname/single", "single", nullptr},      {"search/surname/median", "median", nullptr},
+      {"search/given/one_letter", "common", "one_letter"}, {"search/given/common", "common", "given"},
+      {"search/given/no_match", "common", "no_match"},   {"search/surname/most_common", "common", nullptr},
+  };
+  std::vector<std::pair<QString, QString>> searches;
+  for (const SearchCase& c : cases) {
+    const auto surname = picks.find(c.surnamePick);
+    const auto given = c.givenPick ? picks.find(c.givenPick) : picks.end();
+    if (surname == picks.end() || (c.givenPick && given == picks.end())) {
+      std::fprintf(stderr, "viewer_probe: the picks name no %s\n", c.givenPick ? c.givenPick : c.surnamePick);
+      return false;
+    }
+    const QString surnameText = QString::fromLatin1(surname->second.c_str());
+    const QString givenText = c.givenPick ? QString::fromLatin1(given->second.c_str()) : QString();
+    searches.emplace_back(surnameText, givenText);
+    benchmark::RegisterBenchmark(("viewer/" + std::string(c.name)).c_str(),
+                                 [view, &watch, surnameText, givenText](benchmark::State& state) {
+                                   for (auto _ : state) {
+                                     view->m_pEdit[0]->setText(surnameText);
+                                     view->m_pEdit[1]->setText(givenText);
+                                     QApplication::processEvents();
+                                     watch.paints = 0;
+                                     const auto t0 = std::chrono::steady_clock::now();
+                                     QTest::keyClick(view->m_pEdit[0], Qt::Key_Return);
+                                     // What the search left for later (the buttons' new states)
+                                     // is part of the screen the user sees.
+                                     QCoreApplication::sendPostedEvents();
+                                     QApplication::processEvents();
+                                     const auto t1 = std::chrono::steady_clock::now();
+                                     if (watch.paints == 0) state.SkipWithError("the search painted nothing");
+                                     state.SetIterationTime(std::chrono::duration<double>(t1 - t0).count());
+                                   }
+                                 })
+        ->UseManualTime()
+        ->Iterations(1)
+        ->Repetitions(reps)
+        ->ComputeStatistics("p99", Percentile99)
+        ->Unit(benchmark::kMillisecond);
+  }
+  // Each search once untimed: the timed ones are the viewer's usual searches, not its first.
+  for (const auto& [surnameText, givenText] : searches) {
+    view->m_pEdit[0]->setText(surnameText);
+    view->m_pEdit[1]->setText(givenText);
+    QTest::keyClick(view->m_pEdit[0], Qt::Key_Return);
+    QApplication::processEvents();
+  }
+  // The last search was the most common surname's: the screen must show its whole count.
+  const auto count = picks.find("common_count");
+  if (count == picks.end() || view->m_pResults->ResultCount() != std::atoi(count->second.c_str())) {
+    std::fprintf(stderr, "viewer_probe: the searches do not reach the roll of the picks\n");
+    return false;
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   QElapsedTimer clock;
   clock.start();
+  benchmark::Initialize(&argc, argv);
   const std::string mode = argc > 1 ? argv[1] : "startup";
-  const std::string surname = argc > 2 ? argv[2] : "";
-  if (mode != "startup" && mode != "idle" && !(mode == "page" && !surname.empty())) {
-    std::fprintf(stderr, "usage: viewer_probe startup | idle | page SURNAME\n");
+  const std::string argument = argc > 2 ? argv[2] : "";
+  const std::string third = argc > 3 ? argv[3] : "";
+  const std::string fourth = argc > 4 ? argv[4] : "";
+  const int reps = std::atoi(third.c_str());
+  if (mode != "startup" && mode != "idle" && !(mode == "page" && !argument.empty()) &&
+      !(mode == "latency" && !argument.empty() && reps > 0) &&
+      !(mode == "shot" && !argument.empty() && !third.empty())) {
+    std::fprintf(stderr,
+                 "usage: viewer_probe startup | idle | page SURNAME | latency PICKS REPS [benchmark flags] | "
+                 "shot SURNAME PNG [GIVEN]\n");
     return 2;
   }
+  const auto picks = mode == "latency" ? ReadPicks(argument) : std::map<std::string, std::string>();
   int exitCode = 0;
 
   QApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kAppTitle));
   CViewApp app;
-  FirstPaint watch(clock, [&](CViewView* view) {
+  PaintWatch* watchPtr = nullptr;
+  PaintWatch watch(clock, [&](CViewView* view) {
     if (mode == "idle") QApplication::processEvents();
     if (mode == "page") {
-      view->m_pEdit[0]->setText(QString::fromLatin1(surname.c_str()));
+      view->m_pEdit[0]->setText(QString::fromLatin1(argument.c_str()));
       view->m_pSearchBtn->click();
       QApplication::processEvents();
       int pages = 1;
@@ -88,13 +205,22 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         ++pages;
       }
-      std::printf("%s: %d pages, %d rows on the last\n", surname.c_str(), pages, view->m_pResults->RowCount());
+      std::printf("%s: %d pages, %d rows on the last\n", argument.c_str(), pages, view->m_pResults->RowCount());
       if (pages < 2) exitCode = 1;
     }
-    std::printf("peak memory %s\n", PeakMemory().c_str());
+    if (mode == "latency" && !RunLatency(view, *watchPtr, picks, reps)) exitCode = 1;
+    if (mode == "shot") {
+      view->m_pEdit[0]->setText(QString::fromLatin1(argument.c_str()));
+      view->m_pEdit[1]->setText(QString::fromLatin1(fourth.c_str()));
+      QTest::keyClick(view->m_pEdit[0], Qt::Key_Return);
+      QApplication::processEvents();
+      if (!view->window()->grab().save(QString::fromLocal8Bit(third.c_str()))) exitCode = 1;
+    }
+    if (mode != "latency" && mode != "shot") std::printf("peak memory %s\n", PeakMemory().c_str());
     std::fflush(stdout);
     QApplication::closeAllWindows();
   });
+  watchPtr = &watch;
   application.installEventFilter(&watch);
   if (app.InitInstance()) {
     app.Run();
