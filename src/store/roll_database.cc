@@ -26,7 +26,15 @@ RollDatabase::RollDatabase(const DataLocation& loc)
 
 RollDatabase::~RollDatabase() { Close(); }
 
+bool RollDatabase::StillTheOpenedFiles() const {
+  for (const OpenedFile& file : opened_) {
+    if (!IdentityOfPath(file.path).Unchanged(file.identity)) return false;
+  }
+  return true;
+}
+
 int RollDatabase::Open(int n) {
+  if (n == number_ && IsOpen() && StillTheOpenedFiles()) return 1;
   Close();
   const char* base = DatabaseBaseName(n);
   if (!base) return 0;
@@ -35,11 +43,12 @@ int RollDatabase::Open(int n) {
   char basePath[kPathBufferSize];
   char path[kPathBufferSize];
   if (!BuildName(basePath, location_.dataDirectory, base) || !BuildName(path, basePath, kLineFileExtension) ||
-      lineFile_.Open(ResolveDataFile(path)) != OpenStatus::kOk) {
+      lineFile_.Open(opened_[0].path = ResolveDataFile(path)) != OpenStatus::kOk) {
     ShowMessageBox(kLineFileMessage, kMbOk);
     return 0;
   }
-  if (!BuildName(path, basePath, kNameFileExtension) || nameFile_.Open(ResolveDataFile(path)) != OpenStatus::kOk) {
+  if (!BuildName(path, basePath, kNameFileExtension) ||
+      nameFile_.Open(opened_[1].path = ResolveDataFile(path)) != OpenStatus::kOk) {
     ShowMessageBox(kNameFileMessage, kMbOk);
     return 0;
   }
@@ -65,6 +74,9 @@ int RollDatabase::Open(int n) {
   }
   index_ = std::make_unique<RollIndex>(path);
   if (!index_->Usable()) return 0;
+  opened_[0].identity = lineFile_.Identity();
+  opened_[1].identity = nameFile_.Identity();
+  opened_[2] = {index_->Path(), IdentityOfPath(index_->Path())};
   nameLength_ = length;
   slotSize_ = length + kSlotHeaderSize;
   const std::int64_t slots = (nameFileSize - kNameTrailerSize) / slotSize_;
@@ -176,7 +188,9 @@ void RollDatabase::RunSearch(SearchRequest& request) {
   index_->Lookup(key, &firstSlot, &slotCount);
   if (firstSlot == -1) return;
 
-  // An index entry may promise slots the name file does not have: keep the part that exists.
+  // An index entry may promise slots the name file does not have: keep the part that exists, so
+  // that no read goes past it. A negative count stays what it is: an empty range whose count
+  // line says "No records found.".
   const std::int64_t available = SlotCount();
   std::int64_t last = static_cast<std::int64_t>(firstSlot) + slotCount;
   if (firstSlot < 0 || firstSlot >= available) {
@@ -184,8 +198,6 @@ void RollDatabase::RunSearch(SearchRequest& request) {
     last = 0;
   } else if (last > available) {
     last = available;
-  } else if (last < firstSlot) {
-    last = firstSlot;  // a negative slot count: nothing to show, never a negative count
   }
   resultList_->SetRange(firstSlot, static_cast<std::int32_t>(last - firstSlot));
   resultList_->SetDisplaySurname(request.surname);

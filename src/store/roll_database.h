@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/file_system.h"
 #include "platform/read_cursor.h"
@@ -34,6 +35,11 @@ class RollDatabase {
   // a base name; "ext" or "cor" when the line or name file cannot be opened or is not a regular
   // file; "cor" too when the name file is shorter than its trailer or its trailer L lies outside
   // 0..255; 0 when the index is there but cannot be read (the index has told the user).
+  //
+  // The set of the same number that is already open is kept when each of its three paths still
+  // names the same file, with the same size and times (one question to the file system per path):
+  // a disk swapped, a file replaced, rewritten, cut or removed since is noticed, and the set is
+  // opened afresh, exactly as if it had been closed.
   int Open(int number);
   void Close();
 
@@ -72,6 +78,8 @@ class RollDatabase {
   std::int32_t Number() const { return number_; }
   // The index of the open database, or null.
   RollIndex* Index() const { return index_.get(); }
+  // Whether a file set is open (the last Open succeeded and nothing closed it since).
+  bool IsOpen() const { return index_ != nullptr && nameFile_.IsOpen() && lineFile_.IsOpen(); }
   const DataLocation& Location() const { return location_; }
 
  private:
@@ -91,4 +99,12 @@ class RollDatabase {
   ReadCursor nameCursor_;
   ReadCursor lineCursor_;
   std::int32_t slotTotal_ = 0;  // whole slots in the name file
+
+  // What the open set was opened from, to tell at the next Open whether it is still that.
+  struct OpenedFile {
+    std::string path;
+    FileIdentity identity;
+  };
+  bool StillTheOpenedFiles() const;
+  OpenedFile opened_[3];
 };

@@ -14,10 +14,11 @@ namespace {
 
 }  // namespace
 
-RollIndex::RollIndex(const char* path) {
+RollIndex::RollIndex(const char* path) : path_(ResolveDataFile(path)) {
   FileKind kind = FileKind::kMissing;
-  const OpenStatus status = indexFile_.Open(ResolveDataFile(path), &kind);
+  const OpenStatus status = indexFile_.Open(path_, &kind);
   if (status == OpenStatus::kMissing) {
+    path_ = path;
     // A missing index is made: the empty tree, its header and its end byte.
     CreateNewFile(path, EmptyIndexBytes());
     return;
@@ -72,9 +73,14 @@ void RollIndex::LoadNode(std::int32_t offset, IndexNode* out) {
   }
   out->entryCount = 0;
   if (!indexFile_.IsOpen() || !NodeInsideIndex(offset, fileSize_)) return;
+  if (const auto cached = nodeCache_.find(offset); cached != nodeCache_.end()) {
+    *out = cached->second;
+    return;
+  }
   unsigned char bytes[kIndexNodeSize];
   if (indexFile_.ReadAt(offset, bytes, sizeof bytes) != static_cast<std::int64_t>(sizeof bytes)) return;
   *out = IndexNode::Decode(bytes);
+  if (nodeCache_.size() < kNodeCacheLimit) nodeCache_.emplace(offset, *out);
 }
 
 void RollIndex::Lookup(const char* key, std::int32_t* firstSlot, std::int32_t* slotCount) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 #include "platform/file_system.h"
 #include "store/roll_format.h"
@@ -43,14 +44,19 @@ class RollIndex {
   static int FindPosition(const char* key, const IndexEntry* entries, int count);
 
   // Fetches the node at `offset` into `out` (the root from its cache). Does nothing for -1; a node
-  // that cannot be read whole comes back with entryCount 0.
+  // that cannot be read whole comes back with entryCount 0. Nodes read once are kept (up to
+  // kNodeCacheLimit of them) for as long as the index is open: the file does not change under an
+  // open index, or the database would have opened it afresh.
   void LoadNode(std::int32_t offset, IndexNode* out);
+  static constexpr std::size_t kNodeCacheLimit = 1 << 16;
 
   std::int32_t RootOffset() const { return rootOffset_; }
   std::int32_t SecondHeaderWord() const { return secondHeaderWord_; }
   const IndexNode& RootCache() const { return rootCache_; }
   // The open index file (not open when the index was created or is not usable).
   const ReadOnlyFile& File() const { return indexFile_; }
+  // The path the index was opened (or created) under.
+  const std::string& Path() const { return path_; }
 
  private:
   std::int32_t rootOffset_ = -1;
@@ -59,4 +65,6 @@ class RollIndex {
   ReadOnlyFile indexFile_;
   std::int64_t fileSize_ = 0;
   bool usable_ = true;
+  std::string path_;
+  std::unordered_map<std::int32_t, IndexNode> nodeCache_;
 };
