@@ -1,5 +1,6 @@
 // What the machine charges for the two things every answer needs, measured in the same run as
-// the cases they bound: copying cached file bytes, and opening and closing a file.
+// the cases they bound: copying cached file bytes, and opening and closing a file. Both are
+// measured in the calling thread's CPU time (stopwatch.h), as the warm cases are.
 #pragma once
 
 #include <cstddef>

@@ -3,16 +3,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
 #include <memory>
 #include <vector>
 
 #include "machine_costs.h"
+#include "stopwatch.h"
 
 namespace {
-
-using Clock = std::chrono::steady_clock;
 
 double Median(std::vector<double> v) {
   if (v.empty()) return 0;
@@ -48,9 +46,9 @@ double MeasureCachedReadBandwidth(const std::string& path, std::size_t size, int
   }
   std::vector<double> rates;
   for (int pass = 0; ok && pass < passes; ++pass) {
-    const auto t0 = Clock::now();
+    const Instant t0 = Now();
     ok = ReadFully(fd, buffer.get(), size, 0);
-    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    const double seconds = Since(t0).cpu;
     if (ok && seconds > 0) rates.push_back(static_cast<double>(size) / seconds);
   }
   close(fd);
@@ -62,13 +60,13 @@ double MeasureOpenCloseNs(const std::string& path, int batches, int perBatch) {
   if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
   std::vector<double> each;
   for (int b = 0; b < batches; ++b) {
-    const auto t0 = Clock::now();
+    const Instant t0 = Now();
     for (int i = 0; i < perBatch; ++i) {
       const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
       if (fd < 0) return 0;
       close(fd);
     }
-    each.push_back(std::chrono::duration<double, std::nano>(Clock::now() - t0).count() / perBatch);
+    each.push_back(Since(t0).cpu * 1e9 / perBatch);
   }
   return Median(each);
 }

@@ -3,6 +3,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
 #include <vector>
 
 #include "page_cache.h"
@@ -58,5 +61,19 @@ std::int64_t ResidentBytes(const std::string& path) {
     for (unsigned char p : pages) resident += (p & 1) ? page : 0;
   }
   munmap(map, size);
+  return resident;
+}
+
+std::int64_t EvictAll(const std::vector<std::string>& files, int attempts) {
+  std::int64_t resident = 0;
+  for (int attempt = 0; attempt < attempts; ++attempt) {
+    if (attempt > 0) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    resident = 0;
+    for (const std::string& f : files) {
+      if (!EvictFromPageCache(f)) return -1;
+      resident += std::max<std::int64_t>(ResidentBytes(f), 0);
+    }
+    if (resident == 0) break;
+  }
   return resident;
 }

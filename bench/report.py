@@ -54,6 +54,8 @@ def us(seconds_or_us):
 
 
 def ratio(x):
+    if x < 0.1:
+        return f"{x:.3f}×" if x >= 0.001 else f"{x:.1e}×"
     if x >= 100:
         return f"{x:,.0f}×"
     if x >= 10:
@@ -77,8 +79,8 @@ def load_benchmarks(path):
     return data["context"], medians
 
 
-def load_percentile(path, aggregate):
-    """Per case of a viewer run, the given aggregate's time in µs."""
+def load_percentile(path, aggregate, key=None):
+    """Per case of a viewer run, the given aggregate of its wall time (or of counter `key`) in µs."""
     data = read(path)
     if not data:
         return {}
@@ -88,7 +90,7 @@ def load_percentile(path, aggregate):
             continue
         name = re.sub(r"/(iterations:\d+|repeats:\d+|manual_time)", "", b["run_name"])
         scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}[b["time_unit"]]
-        out[name.split("/", 1)[1]] = b["real_time"] * scale
+        out[name.split("/", 1)[1]] = b[key] if key else b["real_time"] * scale
     return out
 
 
@@ -166,7 +168,9 @@ def machine_section(rounds, args):
         f"(shared with other work: load average {' '.join(load)} when the report was written)",
         f"- Memory: {mem}; measured in the run (medians over {len(rounds.runs)} rounds): one 64 MiB `pread` from "
         f"the page cache {rounds.context('cached_read_bytes_per_second') / 1e9:.2f} GB/s; an `open` and `close` "
-        f"of the marker file {rounds.context('marker_open_close_ns') / 1000:.2f} µs",
+        f"of the marker file {rounds.context('marker_open_close_ns') / 1000:.2f} µs (both in CPU time, as the "
+        f"warm cases); the warm cases' wall-clock time was {wall_factor(rounds):.1f} times their CPU time "
+        "(median over cases and sides): the machine's other work",
         f"- System: {platform.platform()}; {gcc[0] if gcc else 'g++'}; RelWithDebInfo build",
         "- Libraries: " + "; ".join(versions.splitlines()),
         f"- Roll: `rollkit generate --entries {int(args.entries):,} --seed {args.seed}`, built with "
@@ -175,6 +179,12 @@ def machine_section(rounds, args):
     if check:
         lines.append(f"- `rollkit check`: {check}")
     return "\n".join(lines)
+
+
+def wall_factor(rounds):
+    factors = [entry["wall_us"] / entry["us"] for _, m in rounds.runs for sides in m.values()
+               for entry in sides.values() if entry.get("wall_us") and entry.get("us")]
+    return statistics.median(factors) if factors else 0.0
 
 
 def ratio_range(values):
@@ -233,11 +243,15 @@ def viewer_section(path, notes):
     p99 = load_percentile(path, "p99")
     if not medians:
         return "The viewer was not built for this report."
-    rows = ["| Case | Searched | Median | 99th percentile | Within one frame (16 ms) |", "|---|---|---:|---:|---|"]
+    cpu_median = load_percentile(path, "median", "cpu_us")
+    cpu_p99 = load_percentile(path, "p99", "cpu_us")
+    rows = ["| Case | Searched | Median | 99th percentile | Within one frame (16 ms) | GUI thread's CPU time: median "
+            "| its 99th percentile |", "|---|---|---:|---:|---|---:|---:|"]
     for case, title in WARM_TITLES:
         if case in medians:
             rows.append(f"| {title} | {notes.get(case, '')} | {us(medians[case])} | {us(p99.get(case, 0))} | "
-                        f"{'yes' if p99.get(case, 1e9) < 16000 else '**no**'} |")
+                        f"{'yes' if p99.get(case, 1e9) < 16000 else '**no**'} | {us(cpu_median.get(case, 0))} | "
+                        f"{us(cpu_p99.get(case, 0))} |")
     return "\n".join(rows)
 
 

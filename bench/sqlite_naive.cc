@@ -120,12 +120,7 @@ void NaiveSqliteScreen::LoadPage() {
   sqlite3_bind_int(s, p++, kRowsPerPage);
   sqlite3_bind_int64(s, p++, pageOffset_);
   while (sqlite3_step(s) == SQLITE_ROW) {
-    SqliteRow row;
-    row.slot = sqlite3_column_int64(s, 0);
-    row.name = ColumnBytes(s, 1);
-    row.line = ColumnBytes(s, 2);
-    row.summary = RowSummary(row.line);
-    rows_.push_back(std::move(row));
+    rows_.push_back(ReadRow(s));
   }
   sqlite3_reset(s);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "line_summary.h"
 #include "results/result_list.h"
 #include "store/roll_format.h"
 
@@ -30,6 +31,15 @@ std::string ColumnBytes(sqlite3_stmt* s, int column) {
   const void* p = sqlite3_column_blob(s, column);
   const int n = sqlite3_column_bytes(s, column);
   return p ? std::string(static_cast<const char*>(p), static_cast<std::size_t>(n)) : std::string();
+}
+
+SqliteRow ReadRow(sqlite3_stmt* s) {
+  SqliteRow row;
+  row.slot = sqlite3_column_int64(s, 0);
+  row.name = ColumnBytes(s, 1);
+  row.line = ColumnBytes(s, 2);
+  row.summary = RowSummary(row.line);
+  return row;
 }
 
 bool BuildSqliteFile(const std::string& dbPath, const std::function<bool(sqlite3* db, std::string* error)>& fill,

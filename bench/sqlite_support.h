@@ -25,6 +25,9 @@ struct SqliteRow {
   std::string summary;
 };
 
+// The current row of `s`, whose first three columns are the slot, the name and the line.
+SqliteRow ReadRow(sqlite3_stmt* s);
+
 // Runs `sql` (one or more statements); false with *error naming the statement on failure.
 bool Exec(sqlite3* db, const char* sql, std::string* error);
 // Prepares `sql` to be kept for the connection's life; null on failure.

@@ -235,12 +235,7 @@ void TunedSqliteScreen::LoadPage(std::int64_t start) {
   sqlite3_bind_int64(s, 1, first_ + pageStart_);
   sqlite3_bind_int64(s, 2, first_ + pageEnd_);
   while (sqlite3_step(s) == SQLITE_ROW) {
-    SqliteRow row;
-    row.slot = sqlite3_column_int64(s, 0);
-    row.name = ColumnBytes(s, 1);
-    row.line = ColumnBytes(s, 2);
-    row.summary = RowSummary(row.line);
-    rows_.push_back(std::move(row));
+    rows_.push_back(ReadRow(s));
   }
   sqlite3_reset(s);
 }
@@ -268,12 +263,7 @@ void TunedSqliteScreen::LoadFilteredPage(std::int64_t start) {
   if (pageStart_ < 0) pageStart_ = pageEnd_;
   for (int i = bound; i < kRowsPerPage; ++i) sqlite3_bind_null(s, i + 1);
   while (bound > 0 && sqlite3_step(s) == SQLITE_ROW) {
-    SqliteRow row;
-    row.slot = sqlite3_column_int64(s, 0);
-    row.name = ColumnBytes(s, 1);
-    row.line = ColumnBytes(s, 2);
-    row.summary = RowSummary(row.line);
-    rows_.push_back(std::move(row));
+    rows_.push_back(ReadRow(s));
   }
   sqlite3_reset(s);
 }
