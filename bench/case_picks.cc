@@ -12,7 +12,8 @@ namespace {
 bool IsLetter(char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
 
 const std::string& Most(const std::map<std::string, int>& counts) {
-  return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+  return std::max_element(counts.begin(), counts.end(), [](auto& a, auto& b) { return a.second < b.second; })
+      ->first;
 }
 
 }  // namespace
@@ -21,7 +22,8 @@ bool PickCases(const DataLocation& location, CasePicks* p, std::string* error) {
   RollDatabase db(location);
   if (!db.Open(1)) return *error = "no roll database in " + std::string(location.dataDirectory), false;
   std::vector<SurnameRun> runs;
-  if (!ListSurnameRuns(*db.Index(), &runs) || runs.empty()) return *error = "the index cannot be walked", false;
+  if (!ListSurnameRuns(*db.Index(), &runs) || runs.empty())
+    return *error = "the index cannot be walked", false;
 
   std::vector<const SurnameRun*> singles;
   for (const SurnameRun& r : runs) {
@@ -56,7 +58,8 @@ bool PickCases(const DataLocation& location, CasePicks* p, std::string* error) {
     if (n >= 1) ++letters[name.substr(0, 1)];
     if (n >= 2) ++words[name.substr(0, n)];
   }
-  if (letters.empty() || words.empty()) return *error = "the most common surname has no given names to filter by", false;
+  if (letters.empty() || words.empty())
+    return *error = "the most common surname has no given names to filter by", false;
   p->oneLetter = Most(letters);
   p->commonGiven = Most(words);
   p->noMatch.clear();

@@ -10,9 +10,9 @@
 class DataLocation;
 
 struct CasePicks {
-  SurnameRun single;  // of one entry: the middle one in key order
-  SurnameRun median;  // the median entry's, entries lined up by how common their surname is
-  SurnameRun common;  // the most common (the last in key order among equals)
+  SurnameRun single;        // of one entry: the middle one in key order
+  SurnameRun median;        // the median entry's, entries lined up by how common their surname is
+  SurnameRun common;        // the most common (the last in key order among equals)
   std::string oneLetter;    // the most frequent first letter among the most common surname's names
   std::string commonGiven;  // the most frequent leading word (two letters or more) among them
   std::string noMatch;      // a given name that matches none of them

@@ -42,7 +42,8 @@ double MeasureCachedReadBandwidth(const std::string& path, std::size_t size, int
   std::memset(buffer.get(), 0, size);  // its pages exist before anything is timed
   bool ok = true;
   for (off_t at = 0; ok && at < st.st_size; at += static_cast<off_t>(size)) {
-    ok = ReadFully(fd, buffer.get(), std::min<std::size_t>(size, static_cast<std::size_t>(st.st_size - at)), at);
+    ok = ReadFully(fd, buffer.get(), std::min<std::size_t>(size, static_cast<std::size_t>(st.st_size - at)),
+                   at);
   }
   std::vector<double> rates;
   for (int pass = 0; ok && pass < passes; ++pass) {

@@ -54,7 +54,8 @@ std::int64_t ResidentBytes(const std::string& path) {
   // Mapping without touching faults nothing in; mincore then tells which pages are cached.
   void* map = mmap(nullptr, size, PROT_READ, MAP_SHARED, file.fd, 0);
   if (map == MAP_FAILED) return -1;
-  std::vector<unsigned char> pages((size + static_cast<std::size_t>(page) - 1) / static_cast<std::size_t>(page));
+  std::vector<unsigned char> pages((size + static_cast<std::size_t>(page) - 1) /
+                                   static_cast<std::size_t>(page));
   std::int64_t resident = -1;
   if (mincore(map, size, pages.data()) == 0) {
     resident = 0;

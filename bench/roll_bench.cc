@@ -192,7 +192,8 @@ class Timer {
     other_ += cold_ ? took.cpu : took.wall;
   }
   void Report(benchmark::State& state) const {
-    state.counters[cold_ ? "cpu_us" : "wall_us"] = benchmark::Counter(other_ * 1e6, benchmark::Counter::kAvgIterations);
+    state.counters[cold_ ? "cpu_us" : "wall_us"] =
+        benchmark::Counter(other_ * 1e6, benchmark::Counter::kAvgIterations);
   }
 
  private:
@@ -265,8 +266,8 @@ benchmark::internal::Benchmark* Register(const Side& side, SearchScreen* screen,
       break;
   }
   const bool cold = IsCold(c.kind);
-  benchmark::internal::Benchmark* b =
-      benchmark::RegisterBenchmark((side.name + "/" + c.name).c_str(), [body, counters, cold](benchmark::State& state) {
+  benchmark::internal::Benchmark* b = benchmark::RegisterBenchmark(
+      (side.name + "/" + c.name).c_str(), [body, counters, cold](benchmark::State& state) {
         Timer timer(cold);
         body(state, timer);
         timer.Report(state);
@@ -303,13 +304,16 @@ int main(int argc, char** argv) {
       Fail("unknown argument " + a);
     }
   }
-  if (o.rollDir.empty() || o.familyDir.empty() || (!o.picksOnly && (o.naivePath.empty() || o.tunedPath.empty())) ||
+  if (o.rollDir.empty() || o.familyDir.empty() ||
+      (!o.picksOnly && (o.naivePath.empty() || o.tunedPath.empty())) ||
       (o.set != "warm" && o.set != "cold")) {
-    Fail("usage: roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE [--set=warm|cold] [--picks=FILE] "
-         "[--picks-only | --check-only] [benchmark flags]");
+    Fail(
+        "usage: roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE [--set=warm|cold] "
+        "[--picks=FILE] [--picks-only | --check-only] [benchmark flags]");
   }
   // No box may appear while measuring: one would mean a case is not doing what it says.
-  InstallMessageBoxHandler([](const char* text, unsigned) -> int { Fail(std::string("message box: ") + text); });
+  InstallMessageBoxHandler(
+      [](const char* text, unsigned) -> int { Fail(std::string("message box: ") + text); });
 
   static DataLocation location;
   location.SetDirectories(o.familyDir.c_str(), o.rollDir.c_str());
@@ -322,9 +326,10 @@ int main(int argc, char** argv) {
   if (!o.picksPath.empty()) {
     std::FILE* f = std::fopen(o.picksPath.c_str(), "w");
     if (!f) Fail(o.picksPath + ": cannot be written");
-    std::fprintf(f, "single\t%s\nmedian\t%s\ncommon\t%s\ncommon_count\t%d\ngiven\t%s\none_letter\t%s\nno_match\t%s\n",
-                 single.c_str(), median.c_str(), common.c_str(), p.common.slotCount, p.commonGiven.c_str(),
-                 p.oneLetter.c_str(), p.noMatch.c_str());
+    std::fprintf(
+        f, "single\t%s\nmedian\t%s\ncommon\t%s\ncommon_count\t%d\ngiven\t%s\none_letter\t%s\nno_match\t%s\n",
+        single.c_str(), median.c_str(), common.c_str(), p.common.slotCount, p.commonGiven.c_str(),
+        p.oneLetter.c_str(), p.noMatch.c_str());
     std::fclose(f);
   }
   if (o.picksOnly) return 0;
@@ -338,7 +343,8 @@ int main(int argc, char** argv) {
       {"search/given/no_match", common, p.noMatch, Kind::kSearch, common + " " + p.noMatch},
       {"page/next/range", common, "", Kind::kNext, common + ", page 1 to 2"},
       {"page/previous/range", common, "", Kind::kPrevious, common + ", page 2 to 1"},
-      {"page/next/filtered", common, p.commonGiven, Kind::kNext, common + " " + p.commonGiven + ", page 1 to 2"},
+      {"page/next/filtered", common, p.commonGiven, Kind::kNext,
+       common + " " + p.commonGiven + ", page 1 to 2"},
       {"page/previous/filtered", common, p.commonGiven, Kind::kPrevious,
        common + " " + p.commonGiven + ", page 2 to 1"},
       {"detail/row", common, "", Kind::kDetail, common + ", first row"},
@@ -353,7 +359,8 @@ int main(int argc, char** argv) {
   const std::string naivePath = o.naivePath;
   const std::string tunedPath = o.tunedPath;
   static std::vector<Side> sides = {
-      {"engine", [] { return std::make_unique<EngineScreen>(location); },
+      {"engine",
+       [] { return std::make_unique<EngineScreen>(location); },
        {roll + kNameFileName, roll + kLineFileName, roll + kIndexFileName, roll + kMarkerFileName}},
       {"naive",
        [naivePath]() -> std::unique_ptr<SearchScreen> {
@@ -368,7 +375,8 @@ int main(int argc, char** argv) {
          if (!s->Open(tunedPath)) Fail(tunedPath + ": cannot be opened");
          return s;
        },
-       {tunedPath}, [](SearchScreen& s) { static_cast<TunedSqliteScreen&>(s).Remap(); }},
+       {tunedPath},
+       [](SearchScreen& s) { static_cast<TunedSqliteScreen&>(s).Remap(); }},
   };
 
   // What an answer to each warm case must read at the least.

@@ -10,7 +10,9 @@
 bool ListSurnameRuns(const RollIndex& index, std::vector<SurnameRun>* runs) {
   const IndexWalkResult walk = WalkIndex(
       index.File(), [](const std::string&) {},
-      [&](const WalkedEntry& e) { runs->push_back({std::string(e.key), e.firstSlot, e.slotCount}); });
+      [&](const WalkedEntry& e) {
+        runs->push_back({std::string(e.key), e.firstSlot, e.slotCount});
+      });
   return !walk.damaged;
 }
 
@@ -21,7 +23,8 @@ bool VisitRollEntries(const std::string& rollDirectory, const std::function<bool
   RollDatabase roll(location);
   if (!roll.Open(1)) return *error = rollDirectory + ": no roll database", false;
   std::vector<SurnameRun> runs;
-  if (!ListSurnameRuns(*roll.Index(), &runs)) return *error = rollDirectory + "mroll.tre: unreadable index", false;
+  if (!ListSurnameRuns(*roll.Index(), &runs))
+    return *error = rollDirectory + "mroll.tre: unreadable index", false;
   if (nameLength) *nameLength = roll.NameLength();
   char line[kLineBufferSize];
   for (const SurnameRun& run : runs) {

@@ -70,8 +70,11 @@ bool NaiveSqliteScreen::Open(const std::string& dbPath) {
   const struct {
     const char* sql;
     Statement* stmt;
-  } statements[] = {{kCountSql, &countStmt_}, {kPageSql, &pageStmt_}, {kCountGivenSql, &countGivenStmt_},
-                    {kPageGivenSql, &pageGivenStmt_}, {kLineSql, &lineStmt_}};
+  } statements[] = {{kCountSql, &countStmt_},
+                    {kPageSql, &pageStmt_},
+                    {kCountGivenSql, &countGivenStmt_},
+                    {kPageGivenSql, &pageGivenStmt_},
+                    {kLineSql, &lineStmt_}};
   for (const auto& s : statements) {
     *s.stmt = Prepare(db_, s.sql);
     if (!*s.stmt) {

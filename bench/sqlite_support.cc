@@ -42,8 +42,8 @@ SqliteRow ReadRow(sqlite3_stmt* s) {
   return row;
 }
 
-bool BuildSqliteFile(const std::string& dbPath, const std::function<bool(sqlite3* db, std::string* error)>& fill,
-                     std::string* error) {
+bool BuildSqliteFile(const std::string& dbPath,
+                     const std::function<bool(sqlite3* db, std::string* error)>& fill, std::string* error) {
   const std::string temporary = dbPath + ".tmp";
   std::remove(temporary.c_str());
   sqlite3* db = nullptr;

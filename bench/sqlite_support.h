@@ -38,8 +38,8 @@ std::string ColumnBytes(sqlite3_stmt* s, int column);
 // Makes the database at `dbPath`: `fill` runs on a new database at `dbPath`.tmp, which is renamed
 // into place only when `fill` succeeded and the database was closed cleanly. False with *error
 // (and nothing left behind, neither the temporary nor a half-made database) on failure.
-bool BuildSqliteFile(const std::string& dbPath, const std::function<bool(sqlite3* db, std::string* error)>& fill,
-                     std::string* error);
+bool BuildSqliteFile(const std::string& dbPath,
+                     const std::function<bool(sqlite3* db, std::string* error)>& fill, std::string* error);
 
 // The surname as every row shows it: upper-cased (a-z only), cut to 29 characters.
 std::string RowSurname(const std::string& surname);

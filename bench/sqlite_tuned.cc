@@ -16,19 +16,23 @@ namespace {
 constexpr const char* kSchema =
     "PRAGMA page_size = 4096;"
     "CREATE TABLE roll (name_length INTEGER NOT NULL);"
-    "CREATE TABLE surname (key TEXT PRIMARY KEY, first INTEGER NOT NULL, count INTEGER NOT NULL) WITHOUT ROWID;"
-    "CREATE TABLE entry (slot INTEGER PRIMARY KEY, run INTEGER NOT NULL, name TEXT NOT NULL, given TEXT NOT NULL, "
-    "line BLOB NOT NULL);";
+    "CREATE TABLE surname (key TEXT PRIMARY KEY, first INTEGER NOT NULL, count INTEGER NOT NULL) "
+    "WITHOUT ROWID;"
+    "CREATE TABLE entry (slot INTEGER PRIMARY KEY, run INTEGER NOT NULL, name TEXT NOT NULL, "
+    "given TEXT NOT NULL, line BLOB NOT NULL);";
 constexpr const char* kIndex = "CREATE INDEX entry_given ON entry (run, given);";
 
 constexpr const char* kSurnameSql = "SELECT first, count FROM surname WHERE key = ?1";
-constexpr const char* kRangePageSql = "SELECT slot, name, line FROM entry WHERE slot >= ?1 AND slot < ?2 ORDER BY slot";
+constexpr const char* kRangePageSql =
+    "SELECT slot, name, line FROM entry WHERE slot >= ?1 AND slot < ?2 ORDER BY slot";
 constexpr const char* kGivenSql = "SELECT slot FROM entry WHERE run = ?1 AND given >= ?2 AND given < ?3";
 constexpr const char* kGivenUnboundedSql = "SELECT slot FROM entry WHERE run = ?1 AND given >= ?2";
 // A prefix of blanks: the range holds more than the matches, which are told by their names.
-constexpr const char* kGivenCheckedSql = "SELECT slot, given FROM entry WHERE run = ?1 AND given >= ?2 AND given < ?3";
+constexpr const char* kGivenCheckedSql =
+    "SELECT slot, given FROM entry WHERE run = ?1 AND given >= ?2 AND given < ?3";
 constexpr const char* kSlotPageSql =
-    "SELECT slot, name, line FROM entry WHERE slot IN (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10) ORDER BY slot";
+    "SELECT slot, name, line FROM entry WHERE slot IN (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10) "
+    "ORDER BY slot";
 constexpr const char* kLineSql = "SELECT line FROM entry WHERE slot = ?1";
 
 constexpr int kRowsPerPage = kMaxRowsPerPage;
@@ -102,14 +106,15 @@ TunedSqliteScreen::~TunedSqliteScreen() { Close(); }
 
 bool TunedSqliteScreen::Open(const std::string& dbPath) {
   Close();
-  if (sqlite3_open_v2(dbPath.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) != SQLITE_OK) {
+  if (sqlite3_open_v2(dbPath.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
+      SQLITE_OK) {
     Close();
     return false;
   }
   std::string error;
   mmapSize_ = kMmapSize;
-  const std::string settings = "PRAGMA mmap_size = " + std::to_string(mmapSize_) +
-                               "; PRAGMA cache_size = -" + std::to_string(kCacheKiB) + ";";
+  const std::string settings = "PRAGMA mmap_size = " + std::to_string(mmapSize_) + "; PRAGMA cache_size = -" +
+                               std::to_string(kCacheKiB) + ";";
   if (!Exec(db_, settings.c_str(), &error)) {
     Close();
     return false;
@@ -117,11 +122,15 @@ bool TunedSqliteScreen::Open(const std::string& dbPath) {
   const struct {
     const char* sql;
     Statement* stmt;
-  } statements[] = {{"BEGIN", &begin_},        {"COMMIT", &commit_},
-                    {kSurnameSql, &surname_},  {kRangePageSql, &rangePage_},
-                    {kGivenSql, &given_},      {kGivenUnboundedSql, &givenUnbounded_},
+  } statements[] = {{"BEGIN", &begin_},
+                    {"COMMIT", &commit_},
+                    {kSurnameSql, &surname_},
+                    {kRangePageSql, &rangePage_},
+                    {kGivenSql, &given_},
+                    {kGivenUnboundedSql, &givenUnbounded_},
                     {kGivenCheckedSql, &givenChecked_},
-                    {kSlotPageSql, &slotPage_}, {kLineSql, &line_}};
+                    {kSlotPageSql, &slotPage_},
+                    {kLineSql, &line_}};
   for (const auto& s : statements) {
     *s.stmt = Prepare(db_, s.sql);
     if (!*s.stmt) {
@@ -139,8 +148,8 @@ bool TunedSqliteScreen::Open(const std::string& dbPath) {
 }
 
 void TunedSqliteScreen::Close() {
-  for (Statement* s :
-       {&begin_, &commit_, &surname_, &rangePage_, &given_, &givenUnbounded_, &givenChecked_, &slotPage_, &line_}) {
+  for (Statement* s : {&begin_, &commit_, &surname_, &rangePage_, &given_, &givenUnbounded_, &givenChecked_,
+                       &slotPage_, &line_}) {
     s->reset();
   }
   sqlite3_close(db_);
@@ -187,7 +196,8 @@ void TunedSqliteScreen::Search(const std::string& surname, const std::string& gi
     if (filtered_) {
       // The scan compares the first min(n, L) characters of the name padded to L.
       std::string prefix = GivenNameLetters(given);
-      if (prefix.size() > static_cast<std::size_t>(std::max(nameLength_, 0))) prefix.resize(std::max(nameLength_, 0));
+      if (prefix.size() > static_cast<std::size_t>(std::max(nameLength_, 0)))
+        prefix.resize(std::max(nameLength_, 0));
       ScanGivenName(prefix);
     } else {
       count_ = runCount_;

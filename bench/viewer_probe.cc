@@ -27,7 +27,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -40,8 +39,8 @@
 #include <vector>
 
 #include "app/view_app.h"
-#include "stopwatch.h"
 #include "platform/qt/qt_dialogs.h"
+#include "stopwatch.h"
 #include "ui/bitmap_button.h"
 #include "ui/view_view.h"
 
@@ -60,7 +59,8 @@ std::string PeakMemory() {
 // is counted, so that a timed search can tell that the screen was painted.
 class PaintWatch : public QObject {
  public:
-  PaintWatch(QElapsedTimer& clock, std::function<void(CViewView*)> then) : clock_(clock), then_(std::move(then)) {}
+  PaintWatch(QElapsedTimer& clock, std::function<void(CViewView*)> then)
+      : clock_(clock), then_(std::move(then)) {}
   int paints = 0;
 
  protected:
@@ -104,16 +104,17 @@ double Percentile99(const std::vector<double>& v) {
 }
 
 // Registers the search cases of `picks` and runs them through `view`'s own controls.
-bool RunLatency(CViewView* view, PaintWatch& watch, const std::map<std::string, std::string>& picks, int reps) {
+bool RunLatency(CViewView* view, PaintWatch& watch, const std::map<std::string, std::string>& picks,
+                int reps) {
   struct SearchCase {
     const char* name;
     const char* surnamePick;
     const char* givenPick;  // null: none
   };
   const SearchCase cases[] = {
-      {"search/surname/single", "single", nullptr},      {"search/surname/median", "median", nullptr},
+      {"search/surname/single", "single", nullptr},        {"search/surname/median", "median", nullptr},
       {"search/given/one_letter", "common", "one_letter"}, {"search/given/common", "common", "given"},
-      {"search/given/no_match", "common", "no_match"},   {"search/surname/most_common", "common", nullptr},
+      {"search/given/no_match", "common", "no_match"},     {"search/surname/most_common", "common", nullptr},
   };
   std::vector<std::pair<QString, QString>> searches;
   for (const SearchCase& c : cases) {
@@ -207,7 +208,8 @@ int main(int argc, char* argv[]) {
         QApplication::processEvents();
         ++pages;
       }
-      std::printf("%s: %d pages, %d rows on the last\n", argument.c_str(), pages, view->m_pResults->RowCount());
+      std::printf("%s: %d pages, %d rows on the last\n", argument.c_str(), pages,
+                  view->m_pResults->RowCount());
       if (pages < 2) exitCode = 1;
     }
     if (mode == "latency" && !RunLatency(view, *watchPtr, picks, reps)) exitCode = 1;

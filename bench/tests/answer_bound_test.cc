@@ -1,11 +1,12 @@
 // The bound counts what an answer cannot do without, and the engine's screen does what the view's
 // commands do.
+#include "answer_bound.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <string>
 
-#include "answer_bound.h"
 #include "engine_screen.h"
 #include "roll_catalog.h"
 #include "support/scripted_message_box.h"
@@ -21,7 +22,8 @@ class AnswerBound : public ::testing::Test {
     for (int i = 0; i < 25; ++i) {
       roll.Add("Smith", i % 3 == 0 ? "John" : "Peter", {std::string(static_cast<std::size_t>(i + 1), 'F')});
     }
-    for (int i = 0; i < 30; ++i) roll.Add("Other" + std::string(1, static_cast<char>('A' + i % 26)) + std::to_string(i), "A");
+    for (int i = 0; i < 30; ++i)
+      roll.Add("Other" + std::string(1, static_cast<char>('A' + i % 26)) + std::to_string(i), "A");
     roll.Build(20);
   }
 

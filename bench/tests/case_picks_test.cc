@@ -1,9 +1,10 @@
 // The cases mean what the report says they mean only if they are picked as it says.
+#include "case_picks.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "case_picks.h"
 #include "support/test_roll.h"
 
 namespace {
@@ -14,7 +15,8 @@ TEST(CasePicks, SurnamesByHowCommonAndGivenNamesByHowFrequent) {
   for (int i = 0; i < 3; ++i) roll.Add("Brown", "A");
   for (int i = 0; i < 5; ++i) roll.Add("Jones", "A");
   // J leads six names; JOHN (either case) is the commonest word; XQZY begins a name, QQQQ none.
-  for (const char* name : {"John", "JOHNNY", "james", "J. W.", "Peter", "Pat", "Paul A", "Jo", "JOHN", "Xqzyl"}) {
+  for (const char* name :
+       {"John", "JOHNNY", "james", "J. W.", "Peter", "Pat", "Paul A", "Jo", "JOHN", "Xqzyl"}) {
     roll.Add("Smith", name);
   }
   roll.Build();

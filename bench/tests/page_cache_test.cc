@@ -1,13 +1,13 @@
 // The cold cases trust these to tell them the roll really left the page cache, and the bound
 // trusts the measured costs; neither may hang on or read what is not a regular file.
-#include <gtest/gtest.h>
+#include "page_cache.h"
 
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 
 #include <string>
 
 #include "machine_costs.h"
-#include "page_cache.h"
 #include "sqlite_tuned.h"
 #include "support/scoped_temp_dir.h"
 #include "support/test_roll.h"

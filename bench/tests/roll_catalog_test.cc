@@ -1,12 +1,13 @@
 // What the benchmarks read from a roll by themselves: its keys and entries, and a summary computed
 // from a line in memory, which must be the line reader's.
+#include "roll_catalog.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "line_summary.h"
-#include "roll_catalog.h"
 #include "support/test_roll.h"
 
 namespace {
@@ -47,7 +48,8 @@ TEST(RollCatalog, WalksKeysInOrderAndVisitsEveryEntryWithItsLine) {
 
   // A visitor that stops ends the visit there.
   int visits = 0;
-  EXPECT_FALSE(VisitRollEntries(roll.dataDir, [&](const RollEntry&) { return ++visits < 5; }, &error));
+  EXPECT_FALSE(VisitRollEntries(
+      roll.dataDir, [&](const RollEntry&) { return ++visits < 5; }, &error));
   EXPECT_EQ(visits, 5);
 }
 

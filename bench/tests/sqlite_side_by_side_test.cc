@@ -20,11 +20,13 @@ struct Schema {
   std::function<std::unique_ptr<SearchScreen>(const std::string&)> open;
 };
 
-const Schema kNaive = {"naive", LoadNaiveSqliteRoll, [](const std::string& path) -> std::unique_ptr<SearchScreen> {
+const Schema kNaive = {"naive", LoadNaiveSqliteRoll,
+                       [](const std::string& path) -> std::unique_ptr<SearchScreen> {
                          auto s = std::make_unique<NaiveSqliteScreen>();
                          return s->Open(path) ? std::move(s) : nullptr;
                        }};
-const Schema kTuned = {"tuned", LoadTunedSqliteRoll, [](const std::string& path) -> std::unique_ptr<SearchScreen> {
+const Schema kTuned = {"tuned", LoadTunedSqliteRoll,
+                       [](const std::string& path) -> std::unique_ptr<SearchScreen> {
                          auto s = std::make_unique<TunedSqliteScreen>();
                          return s->Open(path) ? std::move(s) : nullptr;
                        }};
@@ -108,8 +110,7 @@ TEST_P(SideBySide, GivenNamePrefixesMatchTheSameEntries) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Schemas, SideBySide, ::testing::Values(kNaive, kTuned),
-                         SchemaName);
+INSTANTIATE_TEST_SUITE_P(Schemas, SideBySide, ::testing::Values(kNaive, kTuned), SchemaName);
 
 // The tuned copy answers a given name from matches it keeps in memory and pages through them by
 // itself; these are the turns where that could go wrong.
@@ -171,10 +172,12 @@ TEST_F(TunedSideBySide, ABlankOrTheLastByteAsGivenNameAndNamesCutAtTheirLength) 
 
 TEST_F(TunedSideBySide, TheGivenNameScanReadsOnlyItsIndex) {
   // Enough surnames and names for the planner's statistics to tell a range from a scan.
-  for (int i = 0; i < 2000; ++i) roll.Add("Name" + std::to_string(i % 200), std::string(1, static_cast<char>('A' + i % 26)));
+  for (int i = 0; i < 2000; ++i)
+    roll.Add("Name" + std::to_string(i % 200), std::string(1, static_cast<char>('A' + i % 26)));
   Load();
   // A plan that visits the table for every match would still answer right, and slowly.
-  EXPECT_EQ(sqlite.GivenNamePlan(), "SEARCH entry USING COVERING INDEX entry_given (run=? AND given>? AND given<?)");
+  EXPECT_EQ(sqlite.GivenNamePlan(),
+            "SEARCH entry USING COVERING INDEX entry_given (run=? AND given>? AND given<?)");
 }
 
 class LoadSqlite : public ::testing::TestWithParam<Schema> {};
@@ -191,7 +194,8 @@ TEST_P(LoadSqlite, ANonRollLeavesNoDatabaseBehind) {
 
 TEST_P(LoadSqlite, AnUnreadableIndexIsRefusedNotHalfLoaded) {
   TestRoll roll;
-  for (int i = 0; i < 40; ++i) roll.Add("Name" + std::string(1, static_cast<char>('a' + i % 26)) + std::to_string(i), "A");
+  for (int i = 0; i < 40; ++i)
+    roll.Add("Name" + std::string(1, static_cast<char>('a' + i % 26)) + std::to_string(i), "A");
   roll.Build();
   // The root's first child: its entry count made impossible.
   RollDatabase db(roll.location);
@@ -207,7 +211,6 @@ TEST_P(LoadSqlite, AnUnreadableIndexIsRefusedNotHalfLoaded) {
   EXPECT_FALSE(FileExists(roll.familyDir + "roll.sqlite.tmp"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Schemas, LoadSqlite, ::testing::Values(kNaive, kTuned),
-                         SchemaName);
+INSTANTIATE_TEST_SUITE_P(Schemas, LoadSqlite, ::testing::Values(kNaive, kTuned), SchemaName);
 
 }  // namespace
