@@ -199,8 +199,8 @@ def ratio_range(values):
 def cases_section(rounds, notes):
     rows = [
         "| Case | Searched | Engine | SQLite, naive | SQLite, tuned | naive ÷ engine | tuned ÷ engine "
-        "(rounds) | Answer needs | Bound | Engine ÷ bound |",
-        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|",
+        "(rounds) | Answer needs | Bound | Engine ÷ bound | Engine afterwards |",
+        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
     ]
     for case, title in WARM_TITLES:
         if not all(rounds.has(case, side) for side in ("engine", "naive", "tuned")):
@@ -213,8 +213,12 @@ def cases_section(rounds, notes):
             f"| {title} | {notes.get(case, '')} | {us(e)} | {us(rounds.value(case, 'naive'))} | "
             f"{us(rounds.value(case, 'tuned'))} | {ratio_range(rounds.ratios(case, 'naive'))} | "
             f"{ratio_range(rounds.ratios(case, 'tuned'))} | {int(needs):,} B | {us(bound_us)} | "
-            f"{ratio(e / bound_us) if bound_us else '-'} |")
+            f"{ratio(e / bound_us) if bound_us else '-'} | {settled(rounds.value(case, 'engine', 'settle_us'))} |")
     return "\n".join(rows)
+
+
+def settled(value):
+    return us(value) if value and value >= 0.05 else "-"
 
 
 def cold_section(path, notes):
@@ -245,13 +249,17 @@ def viewer_section(path, notes):
         return "The viewer was not built for this report."
     cpu_median = load_percentile(path, "median", "cpu_us")
     cpu_p99 = load_percentile(path, "p99", "cpu_us")
-    rows = ["| Case | Searched | Median | 99th percentile | Within one frame (16 ms) | GUI thread's CPU time: median "
-            "| its 99th percentile |", "|---|---|---:|---:|---|---:|---:|"]
+    ready_median = load_percentile(path, "median", "ready_us")
+    ready_p99 = load_percentile(path, "p99", "ready_us")
+    rows = ["| Case | Searched | Page painted: median | 99th percentile | Within one frame (16 ms) | GUI thread's "
+            "CPU time: median | its 99th percentile | Takes input again: median | its 99th percentile |",
+            "|---|---|---:|---:|---|---:|---:|---:|---:|"]
     for case, title in WARM_TITLES:
         if case in medians:
             rows.append(f"| {title} | {notes.get(case, '')} | {us(medians[case])} | {us(p99.get(case, 0))} | "
                         f"{'yes' if p99.get(case, 1e9) < 16000 else '**no**'} | {us(cpu_median.get(case, 0))} | "
-                        f"{us(cpu_p99.get(case, 0))} |")
+                        f"{us(cpu_p99.get(case, 0))} | {us(ready_median.get(case, 0))} | "
+                        f"{us(ready_p99.get(case, 0))} |")
     return "\n".join(rows)
 
 

@@ -77,6 +77,7 @@ struct Case {
 // Runs a case's operations on `screen` up to the state that is timed.
 void Prepare(SearchScreen& screen, const Case& c) {
   screen.Search(c.surname, c.given);
+  screen.Settle();
   if (c.kind == Kind::kPrevious) screen.NextPage();
 }
 
@@ -116,6 +117,8 @@ void CheckSameAnswers(const Side& engineSide, const Side& other, const Case& c) 
   if (c.kind != Kind::kDetail && c.kind != Kind::kColdDetail) {
     Operate(*e, c);
     Operate(*q, c);
+    e->Settle();
+    q->Settle();
   }
   const std::string where = c.name + " (" + other.name + ")";
   if (e->Count() != q->Count()) {
@@ -179,7 +182,9 @@ constexpr int kColdIterations = 10;  // per repetition
 
 // Times the operation of each iteration. A warm case waits for nothing but the processor, so its
 // time is the thread's CPU time, which the machine's other users do not inflate; a cold case waits
-// for the disk, so its time is the wall clock's. The other clock is kept as a counter.
+// for the disk, so its time is the wall clock's. The other clock is kept as a counter, and so is
+// what the screen does after a search's page is on screen (SearchScreen::Settle), on the case's
+// clock.
 class Timer {
  public:
   explicit Timer(bool cold) : cold_(cold) {}
@@ -191,14 +196,22 @@ class Timer {
     state.SetIterationTime(cold_ ? took.wall : took.cpu);
     other_ += cold_ ? took.cpu : took.wall;
   }
+  void Settle(SearchScreen& screen) {
+    const Instant start = Now();
+    screen.Settle();
+    const Instant took = Since(start);
+    settled_ += cold_ ? took.wall : took.cpu;
+  }
   void Report(benchmark::State& state) const {
     state.counters[cold_ ? "cpu_us" : "wall_us"] =
         benchmark::Counter(other_ * 1e6, benchmark::Counter::kAvgIterations);
+    state.counters["settle_us"] = benchmark::Counter(settled_ * 1e6, benchmark::Counter::kAvgIterations);
   }
 
  private:
   bool cold_;
   double other_ = 0;
+  double settled_ = 0;
 };
 
 // Registers `c` on `side`, with `counters` added to its results. Warm screens live for the whole
@@ -210,7 +223,10 @@ benchmark::internal::Benchmark* Register(const Side& side, SearchScreen* screen,
   switch (c.kind) {
     case Kind::kSearch:
       body = [screen, c](benchmark::State& state, Timer& timer) {
-        for (auto _ : state) timer.Time(state, [&] { benchmark::DoNotOptimize(Operate(*screen, c)); });
+        for (auto _ : state) {
+          timer.Time(state, [&] { benchmark::DoNotOptimize(Operate(*screen, c)); });
+          timer.Settle(*screen);
+        }
       };
       break;
     case Kind::kNext:
@@ -234,6 +250,7 @@ benchmark::internal::Benchmark* Register(const Side& side, SearchScreen* screen,
             fresh = side.open();
             benchmark::DoNotOptimize(Operate(*fresh, c));
           });
+          timer.Settle(*fresh);
         }
       };
       break;
@@ -247,6 +264,7 @@ benchmark::internal::Benchmark* Register(const Side& side, SearchScreen* screen,
             fresh = side.open();
             benchmark::DoNotOptimize(Operate(*fresh, c));
           });
+          timer.Settle(*fresh);
         }
         state.counters["resident_after_eviction"] = static_cast<double>(resident);
       };

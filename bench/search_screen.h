@@ -14,6 +14,9 @@ class SearchScreen {
   // A search as the Search command runs it; `given` empty for a surname-only search. The first
   // page is loaded, with its rows' summaries.
   virtual void Search(const std::string& surname, const std::string& given) = 0;
+  // What the screen does once the page is on screen, before it takes the next input (the engine
+  // writes a given-name search's matches to its filter buffer then). Nothing by default.
+  virtual void Settle() {}
   // The page after / before the current one (the first page again before the first).
   virtual void NextPage() = 0;
   virtual void PreviousPage() = 0;

@@ -58,13 +58,13 @@ const char* DescribeFileKind(FileKind kind) {
 ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
 ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), size_(std::exchange(other.size_, -1)) {}
+    : handle(std::exchange(other.handle, -1)), fileSize(std::exchange(other.fileSize, -1)) {}
 
 ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
   if (this != &other) {
     Close();
-    handle_ = std::exchange(other.handle_, -1);
-    size_ = std::exchange(other.size_, -1);
+    handle = std::exchange(other.handle, -1);
+    fileSize = std::exchange(other.fileSize, -1);
   }
   return *this;
 }
@@ -89,20 +89,20 @@ OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
     close(fd);
     return OpenStatus::kNotRegular;
   }
-  handle_ = fd;
-  size_ = static_cast<std::int64_t>(st.st_size);
+  handle = fd;
+  fileSize = static_cast<std::int64_t>(st.st_size);
   return OpenStatus::kOk;
 }
 
 void ReadOnlyFile::Close() {
-  if (handle_ >= 0) close(static_cast<int>(handle_));
-  handle_ = -1;
-  size_ = -1;
+  if (handle >= 0) close(static_cast<int>(handle));
+  handle = -1;
+  fileSize = -1;
 }
 
 std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
-  if (handle_ < 0 || offset < 0) return -1;
-  const int fd = static_cast<int>(handle_);
+  if (handle < 0 || offset < 0) return -1;
+  const int fd = static_cast<int>(handle);
   auto* bytes = static_cast<unsigned char*>(out);
   std::size_t got = 0;
   // A read from a regular file returns short only at its end or when a signal came between.
@@ -118,7 +118,7 @@ std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t si
 
 FileIdentity ReadOnlyFile::Identity() const {
   struct stat st;
-  if (handle_ < 0 || fstat(static_cast<int>(handle_), &st) != 0) return {};
+  if (handle < 0 || fstat(static_cast<int>(handle), &st) != 0) return {};
   return IdentityOfStat(st);
 }
 
