@@ -6,10 +6,11 @@
 #include <cstddef>
 #include <string>
 
-// Bytes per second that one large positioned read copies out of the page cache: `path` is read
-// whole once (so that it is cached), then its first `size` bytes (all of it when it is smaller)
-// are read with one pread into memory already touched, `passes` times. The median; 0 when the
-// file cannot be read.
+// Bytes per second at which positioned reads copy a cached file out of the page cache: `path` is
+// read whole once (so that it is cached), then its first `size` bytes (all of it when it is
+// smaller) are read `passes` times in one pread, and as many times in runs of 64 KiB, 256 KiB and
+// 1 MiB into one buffer of a run's size, the memory already touched. The fastest of those ways
+// (each its median); 0 when the file cannot be read.
 double MeasureCachedReadBandwidth(const std::string& path, std::size_t size = std::size_t{64} << 20,
                                   int passes = 9);
 

@@ -45,15 +45,25 @@ double MeasureCachedReadBandwidth(const std::string& path, std::size_t size, int
     ok = ReadFully(fd, buffer.get(), std::min<std::size_t>(size, static_cast<std::size_t>(st.st_size - at)),
                    at);
   }
-  std::vector<double> rates;
-  for (int pass = 0; ok && pass < passes; ++pass) {
-    const Instant t0 = Now();
-    ok = ReadFully(fd, buffer.get(), size, 0);
-    const double seconds = Since(t0).cpu;
-    if (ok && seconds > 0) rates.push_back(static_cast<double>(size) / seconds);
+  // The copy runs faster when its destination stays in the processor's cache, so the bytes are
+  // read both in one piece and in runs into a small buffer, and the fastest way counts: a bound
+  // must not charge more than some program could take.
+  double best = 0;
+  for (const std::size_t chunk : {std::size_t{64} << 10, std::size_t{256} << 10, std::size_t{1} << 20, size}) {
+    const std::size_t step = std::min(chunk, size);
+    std::vector<double> rates;
+    for (int pass = 0; ok && pass < passes; ++pass) {
+      const Instant t0 = Now();
+      for (std::size_t at = 0; ok && at < size; at += step) {
+        ok = ReadFully(fd, buffer.get(), std::min(step, size - at), static_cast<off_t>(at));
+      }
+      const double seconds = Since(t0).cpu;
+      if (ok && seconds > 0) rates.push_back(static_cast<double>(size) / seconds);
+    }
+    best = std::max(best, Median(rates));
   }
   close(fd);
-  return ok ? Median(rates) : 0;
+  return ok ? best : 0;
 }
 
 double MeasureOpenCloseNs(const std::string& path, int batches, int perBatch) {
