@@ -1,24 +1,51 @@
-// Drives the rollkit executable from tests: runs it with arguments (and extra environment),
-// captures its output and exit status; plus a scratch directory and small file helpers.
+// Drives the rollkit executable from tests: runs it with arguments (and extra environment, limits,
+// another user), captures its output and how it ended; never waits longer than a bound, so that a
+// hang fails the test instead of stopping CI. Plus a scratch directory and small file helpers.
 #pragma once
+
+#include <sys/types.h>
 
 #include <map>
 #include <string>
 #include <vector>
 
 struct RunResult {
-  int exitCode = -1;  // -1 when it did not exit normally (killed by a signal)
+  int exitCode = -1;  // -1 when it did not exit normally
+  int signal = 0;     // the signal that ended it, if one did
+  bool timedOut = false;
   std::string out;
   std::string err;
 };
 
+struct RunOptions {
+  std::map<std::string, std::string> environment;  // added to (or replacing in) the test's own
+  std::string input = "/dev/null";                 // standard input
+  std::string output;                              // standard output into this file instead of captured
+  bool appendOutput = false;                       // ... opened for appending rather than truncated
+  int timeoutSeconds = 60;                         // then killed and reported as timed out
+  long long fileSizeLimit = -1;                    // RLIMIT_FSIZE, bytes
+  long long addressSpaceLimit = -1;                // RLIMIT_AS, bytes
+  bool unprivileged = false;                       // as "nobody" when the tests run as root
+};
+
+RunResult RunRollkit(const std::vector<std::string>& args, const RunOptions& options);
 RunResult RunRollkit(const std::vector<std::string>& args,
                      const std::map<std::string, std::string>& environment = {});
+
+// Starts rollkit without waiting: standard output and error go to `outPath` and `errPath` ("" for
+// /dev/null). Returns its process id, or -1.
+pid_t StartRollkit(const std::vector<std::string>& args, const RunOptions& options, const std::string& outPath,
+                   const std::string& errPath);
+// Waits for a started rollkit (at most `timeoutSeconds`, then kills it): fills exitCode, signal and
+// timedOut of the result.
+RunResult WaitForRollkit(pid_t pid, int timeoutSeconds);
 
 class ScratchDir {
  public:
   ScratchDir();
   ~ScratchDir();
+  ScratchDir(const ScratchDir&) = delete;
+  ScratchDir& operator=(const ScratchDir&) = delete;
   const std::string& Path() const { return path_; }
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
 
@@ -28,7 +55,7 @@ class ScratchDir {
 
 void WriteFile(const std::string& path, const std::string& bytes);
 std::string ReadFile(const std::string& path);
-// File names in a directory, sorted.
+// File names in a directory, sorted; hidden ones included.
 std::vector<std::string> ListDir(const std::string& path);
 std::vector<std::string> Lines(const std::string& text);
 
@@ -37,3 +64,5 @@ std::string BuildRoll(const ScratchDir& dir, const std::string& name, const std:
 
 // The header row of a roll CSV (surname, name and the ten fields).
 extern const char* const kRollHeader;
+// "rollkit: <message>\n": one line of rollkit's on standard error.
+std::string RollkitLine(const std::string& message);

@@ -1,6 +1,10 @@
 #include "platform/qt/single_instance.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
 
 #include <QDir>
 #include <QFile>
@@ -24,10 +28,19 @@ SingleInstance::~SingleInstance() {
 QString SingleInstance::RuntimeDirectory() {
   const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
   if (!runtime.isEmpty() && QDir(runtime).exists()) return runtime;
+  // A directory of our own in the shared temporary directory: made private, and used only when it
+  // is a directory of this user's that nobody else may enter (anyone may have made it first).
   const QString own = QDir::tempPath() + QStringLiteral("/dravenholt-%1").arg(::getuid());
-  QDir().mkpath(own);
-  QFile::setPermissions(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  return own;
+  const QByteArray path = QFile::encodeName(own);
+  struct stat st;
+  const bool made = ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST;
+  if (made && ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
+      (st.st_mode & 0777) == 0700) {
+    return own;
+  }
+  std::fprintf(stderr, "dravenholt: %s is not a private directory of this user; running without the one-copy check\n",
+               path.constData());
+  return QString();
 }
 
 QString SingleInstance::LockPath() const { return RuntimeDirectory() + '/' + name_ + QStringLiteral(".lock"); }
@@ -37,6 +50,7 @@ QString SingleInstance::SocketPath() const {
 }
 
 bool SingleInstance::Acquire() {
+  if (RuntimeDirectory().isEmpty()) return true;
   lock_ = std::make_unique<QLockFile>(LockPath());
   // A lock is stale only when its process is gone, however long a copy has been running.
   lock_->setStaleLockTime(0);
@@ -45,6 +59,7 @@ bool SingleInstance::Acquire() {
 }
 
 bool SingleInstance::RaiseRunningCopy(int timeoutMs) const {
+  if (RuntimeDirectory().isEmpty()) return false;
   QLocalSocket socket;
   socket.connectToServer(SocketPath());
   if (!socket.waitForConnected(timeoutMs)) return false;
@@ -58,6 +73,7 @@ bool SingleInstance::RaiseRunningCopy(int timeoutMs) const {
 
 bool SingleInstance::Listen(std::function<void()> raise) {
   raise_ = std::move(raise);
+  if (!lock_) return false;  // no private place for the socket either
   server_ = std::make_unique<QLocalServer>();
   server_->setSocketOptions(QLocalServer::UserAccessOption);
   QLocalServer::removeServer(SocketPath());  // left behind by a copy that crashed; we hold the lock

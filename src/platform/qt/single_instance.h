@@ -23,7 +23,8 @@ class SingleInstance {
   SingleInstance& operator=(const SingleInstance&) = delete;
 
   // True when this is the only copy (the lock is now ours), false when another copy holds it.
-  // A lock that cannot be made at all (no runtime directory) counts as no other copy.
+  // A lock that cannot be made at all counts as no other copy; so does a runtime directory that is
+  // not this user's private one (a line on stderr says so): the copy runs without the check.
   bool Acquire();
 
   // Asks the copy holding the lock to raise its window. True when it answered.
@@ -36,7 +37,8 @@ class SingleInstance {
   QString LockPath() const;
   QString SocketPath() const;
 
-  // $XDG_RUNTIME_DIR, or a private directory under the temporary directory when it is unset.
+  // $XDG_RUNTIME_DIR, or when it is unset /tmp/dravenholt-<uid> (made with mode 0700), used only
+  // when it is a directory owned by this user with mode 0700; "" otherwise.
   static QString RuntimeDirectory();
 
  private:

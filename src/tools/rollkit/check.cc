@@ -63,7 +63,8 @@ class Checker {
       : files_(files), report_(report) {}
 
   CheckSummary Run() {
-    if (files_.marker.empty()) Problem(ExpectedPath(files_, kMarkerFileName) + ": missing");
+    ReadOnlyFile marker;  // only its presence counts, but it must be a file that can be opened
+    Open(files_.marker, kMarkerFileName, &marker);
     const bool linesRead = LoadLineFile();
     const bool namesRead = CheckNameFile(linesRead);
     CheckIndexFile(namesRead);
@@ -166,7 +167,7 @@ class Checker {
     ReadOnlyFile file;
     if (!Open(path, kIndexFileName, &file)) return;
     const std::int64_t size = file.Size();
-    if (size > static_cast<std::int64_t>(INT32_MAX) + kIndexNodeSize + 1) {
+    if (!IndexSizeReachable(size)) {
       return Problem(path + ": " + std::to_string(size) + " bytes, more than node offsets can reach");
     }
     unsigned char last = 0;
@@ -181,6 +182,7 @@ class Checker {
     std::int64_t previousNode = -1;
     int previousPosition = -1;
     bool havePrevious = false;
+    std::int64_t listed = 0;
     const auto walk = WalkIndex(
         file, [&](const std::string& text) { Problem(path + ": " + text); },
         [&](const WalkedEntry& e) {
@@ -202,8 +204,16 @@ class Checker {
             Problem(where + ": slots " + std::to_string(e.firstSlot) + " to " +
                     std::to_string(static_cast<std::int64_t>(e.firstSlot) + e.slotCount - 1) +
                     " are not all inside the name file (" + std::to_string(slotCount_) + " slots)");
+          } else {
+            listed += e.slotCount;
           }
         });
+    // Each slot belongs to one key: ranges that list more slots than there are overlap, and would
+    // make every reader of the whole roll (dump) go over the same slots again and again.
+    if (namesRead && listed > slotCount_) {
+      Problem(path + ": the keys list " + std::to_string(listed) + " slots, more than the " +
+              std::to_string(slotCount_) + " of the name file");
+    }
     summary_.keys = walk.entries;
     summary_.nodes = walk.nodes;
   }

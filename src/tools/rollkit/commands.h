@@ -33,3 +33,11 @@ struct DumpOptions {
   std::string csvPath = "-";
 };
 int RunDump(const DumpOptions& options);
+
+struct ImageOptions {
+  std::string directory;  // the roll database
+  std::string output;     // the image file to write
+  bool force = false;     // replace an existing output
+  bool joliet = true;     // add Joliet names beside the upper-case ones
+};
+int RunImage(const ImageOptions& options);

@@ -6,10 +6,11 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "tools/rollkit/csv_io.h"
 #include "tools/rollkit/exit_status.h"
 #include "tools/rollkit/names_data.h"
+#include "tools/rollkit/output_guard.h"
 #include "tools/rollkit/prng.h"
 
 namespace {
@@ -209,13 +210,17 @@ RollGenerator::~RollGenerator() = default;
 void RollGenerator::Next(GeneratedEntry* entry) { impl_->Next(entry); }
 
 int RunGenerate(const GenerateOptions& options) {
-  std::FILE* out = stdout;
-  FileHandle file;
-  if (options.csvPath != "-") {
-    file.reset(std::fopen(options.csvPath.c_str(), "wb"));
-    if (!file) return ReportProblem(options.csvPath + ": cannot create: " + std::strerror(errno));
-    out = file.get();
+  const bool toStandardOutput = options.csvPath == "-";
+  OutputFile output;
+  std::string error;
+  if (!toStandardOutput) {
+    if (const std::string refusal = RefusalForOutput(options.csvPath, {}, ""); !refusal.empty()) {
+      return ReportProblem(refusal);
+    }
+    RemoveStaleTemporaries(DirectoryOf(FinalTargetOf(options.csvPath)));
+    if (!output.Open(options.csvPath, &error)) return ReportProblem(error);
   }
+  std::FILE* out = toStandardOutput ? stdout : output.Stream();
   CsvWriter writer(out);
   std::vector<std::string_view> view;
   for (const auto& name : RollCsvHeader()) view.push_back(name);
@@ -227,7 +232,8 @@ int RunGenerate(const GenerateOptions& options) {
     view.assign(entry.columns.begin(), entry.columns.end());
     writer.Write(view);
   }
-  if (!writer.Finish()) return ReportProblem(options.csvPath + ": write error");
-  if (file && std::fclose(file.release()) != 0) return ReportProblem(options.csvPath + ": write error");
+  const std::string name = toStandardOutput ? std::string("standard output") : options.csvPath;
+  if (!writer.Finish()) return ReportProblem(name + ": write error: " + std::strerror(errno));
+  if (!toStandardOutput && !output.Commit(&error)) return ReportProblem(error);
   return kExitOk;
 }

@@ -30,8 +30,11 @@ class RollGenerator {
   std::unique_ptr<Impl> impl_;
 };
 
+// The most entries a roll can hold: slot numbers are 32-bit.
+inline constexpr std::uint64_t kMostGeneratedEntries = 2147483647;
+
 struct GenerateOptions {
-  std::uint64_t entries = 100000;
+  std::uint64_t entries = 100000;  // at most kMostGeneratedEntries
   std::uint64_t seed = 1;
   std::string csvPath;  // "-" for standard output
 };

@@ -12,12 +12,17 @@
 
 SearchSession::SearchSession() {
   previousHandler_ = InstallMessageBoxHandler([this](const char* text, unsigned) {
-    // One line on stderr: the box's paragraphs joined, in the terminal's UTF-8.
-    std::string line = Cp1252ToUtf8(text);
-    while (!line.empty() && line.back() == '\n') line.pop_back();
-    for (char& c : line) {
-      if (c == '\n') c = ' ';
+    // One line on stderr: the box's lines and paragraphs joined by single spaces, in the
+    // terminal's UTF-8.
+    std::string line;
+    for (char c : Cp1252ToUtf8(text)) {
+      if (c == '\n' || c == ' ') {
+        if (!line.empty() && line.back() != ' ') line.push_back(' ');
+      } else {
+        line.push_back(c);
+      }
     }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
     ReportProblem(line);
     messageShown_ = true;
     return kIdCancel;
