@@ -13,13 +13,6 @@
 
 namespace {
 
-std::vector<std::string> Entries(const std::string& directory) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(directory)) names.push_back(e.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(FinalTargetOf, FollowsRelativeAbsoluteAndDanglingLinksButNotALoop) {
   ScopedTempDir dir;
   std::filesystem::create_directory(dir.File("sub"));
@@ -49,10 +42,10 @@ TEST(OutputFile, IsInPlaceOnlyOnceCommitted) {
     ASSERT_TRUE(abandoned.Open(path, &error)) << error;
     std::fputs("half", abandoned.Stream());
     std::fflush(abandoned.Stream());
-    EXPECT_EQ(Entries(dir.path()).size(), 2u) << "the old file and the temporary one";
+    EXPECT_EQ(ListDir(dir.Prefix()).size(), 2u) << "the old file and the temporary one";
     EXPECT_EQ(ReadFileBytes(path), "old");
   }
-  EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"out.csv"});
+  EXPECT_EQ(ListDir(dir.Prefix()), std::vector<std::string>{"out.csv"});
   EXPECT_EQ(ReadFileBytes(path), "old");
 
   OutputFile output;
@@ -60,7 +53,7 @@ TEST(OutputFile, IsInPlaceOnlyOnceCommitted) {
   std::fputs("new", output.Stream());
   ASSERT_TRUE(output.Commit(&error)) << error;
   EXPECT_EQ(ReadFileBytes(path), "new");
-  EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"out.csv"});
+  EXPECT_EQ(ListDir(dir.Prefix()), std::vector<std::string>{"out.csv"});
 
   // Through a dangling link, the file is made where the link points.
   ASSERT_EQ(symlink("made.csv", dir.File("link.csv").c_str()), 0);
@@ -81,7 +74,7 @@ TEST(StagingDirectory, MovesItsFilesInTogetherAndLeavesNothing) {
   std::string error;
   {
     StagingDirectory staging;
-    ASSERT_TRUE(staging.Create(dir.path(), "set", &error)) << error;
+    ASSERT_TRUE(staging.Create(dir.Prefix(), "set", &error)) << error;
     WriteFileBytes(staging.Path() + "a", "new a");
     WriteFileBytes(staging.Path() + "b", "new b");
     struct stat st;
@@ -89,14 +82,14 @@ TEST(StagingDirectory, MovesItsFilesInTogetherAndLeavesNothing) {
     EXPECT_EQ(st.st_mode & 0777, 0700u);
     ASSERT_TRUE(staging.Publish({"a", "b"}, &error)) << error;
   }
-  EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(ListDir(dir.Prefix()), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(ReadFileBytes(dir.File("a")), "new a");
   {
     StagingDirectory unpublished;
-    ASSERT_TRUE(unpublished.Create(dir.path(), "set", &error)) << error;
+    ASSERT_TRUE(unpublished.Create(dir.Prefix(), "set", &error)) << error;
     WriteFileBytes(unpublished.Path() + "a", "newer a");
   }
-  EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(ListDir(dir.Prefix()), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(ReadFileBytes(dir.File("a")), "new a");
 }
 

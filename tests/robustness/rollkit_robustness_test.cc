@@ -16,7 +16,7 @@
 #include <thread>
 
 #include "damages.h"
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 #include "session_checks.h"
 #include "store/roll_writer.h"
 
@@ -88,7 +88,7 @@ class RollkitLeavesNothing : public ::testing::Test {
     for (int i = 0; i < 3000; ++i) {
       ASSERT_TRUE(writer.Add("Smith", "JOHN" + std::to_string(i), {"J", "A", "5 IL INF", "PVT"}, &error));
     }
-    ASSERT_TRUE(writer.Write(data.path(), &error)) << error;
+    ASSERT_TRUE(writer.Write(data.Prefix(), &error)) << error;
     ASSERT_EQ(mkdir(tmp.c_str(), 0700), 0);
   }
 
@@ -137,34 +137,34 @@ class RollkitLeavesNothing : public ::testing::Test {
 
   ScopedTempDir data;
   ScopedTempDir scratch;
-  std::string tmp = scratch.path() + "tmp";
-  std::string home = scratch.path() + "home";
+  std::string tmp = scratch.Prefix() + "tmp";
+  std::string home = scratch.Prefix() + "home";
 };
 
 }  // namespace
 
 TEST_F(RollkitLeavesNothing, SearchAndShowChangeNothingAndRemoveTheirScratch) {
-  const auto before = Snapshot(data.path());
+  const auto before = Snapshot(data.Prefix());
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"search", "--data", data.path(), "Smith"},
-           {"search", "--data", data.path(), "--given", "john1", "smith"},
-           {"show", "--data", data.path(), "--given", "j", "Smith", "2999"},
-           {"show", "--data", data.path(), "Smith", "3000"}}) {
+           {"search", "--data", data.Prefix(), "Smith"},
+           {"search", "--data", data.Prefix(), "--given", "john1", "smith"},
+           {"show", "--data", data.Prefix(), "--given", "j", "Smith", "2999"},
+           {"show", "--data", data.Prefix(), "Smith", "3000"}}) {
     const RunResult r = RunRollkit(args, {{"TMPDIR", tmp}});
     EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 1) << r.err;
     EXPECT_TRUE(std::filesystem::is_empty(tmp)) << args[0] << " " << args.back();
   }
-  EXPECT_EQ(Changes(before, Snapshot(data.path())), std::vector<std::string>{});
+  EXPECT_EQ(Changes(before, Snapshot(data.Prefix())), std::vector<std::string>{});
 }
 
 // The search keeps its matches in a file without a name: whatever ends it, even a signal that
 // cannot be caught, nothing is left behind, in the temporary directory or anywhere else.
 TEST_F(RollkitLeavesNothing, AnInterruptedSearchLeavesNoScratch) {
-  const auto before = Snapshot(data.path());
+  const auto before = Snapshot(data.Prefix());
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGKILL}) {
     SCOPED_TRACE(strsignal(sig));
     int out = -1;
-    const pid_t pid = Start({"search", "--data", data.path(), "--given", "j", "smith"}, &out);
+    const pid_t pid = Start({"search", "--data", data.Prefix(), "--given", "j", "smith"}, &out);
     ASSERT_TRUE(WaitUntilFull(out));
     EXPECT_TRUE(std::filesystem::is_empty(tmp)) << "the search's filter buffer has no name";
     if (sig == SIGPIPE) {
@@ -186,5 +186,5 @@ TEST_F(RollkitLeavesNothing, AnInterruptedSearchLeavesNoScratch) {
     EXPECT_TRUE(std::filesystem::is_empty(tmp));
     EXPECT_FALSE(std::filesystem::exists(home)) << "nothing made in the home directory";
   }
-  EXPECT_EQ(Changes(before, Snapshot(data.path())), std::vector<std::string>{});
+  EXPECT_EQ(Changes(before, Snapshot(data.Prefix())), std::vector<std::string>{});
 }

@@ -39,7 +39,7 @@ class VanishingData : public ::testing::Test {
     for (int i = 0; i < 12; ++i) roll.Add("Brown", "BOB" + std::to_string(i));
     roll.Build();
     // A copy of the files as they were, for checks after the originals are gone.
-    copy = scratch.path();
+    copy = scratch.Prefix();
     for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) {
       WriteFileBytes(copy + name, ReadFileBytes(roll.dataDir + name));
     }
@@ -136,9 +136,9 @@ TEST_F(VanishingData, DataFilesReplacedByAnotherRollKeepTheShownResultWhole) {
     RollWriter writer;
     std::string error;
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(writer.Add("Smith", "OTHER" + std::to_string(i), {"X"}, &error));
-    ASSERT_TRUE(writer.Write(other.path(), &error)) << error;
+    ASSERT_TRUE(writer.Write(other.Prefix(), &error)) << error;
     for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) {
-      ASSERT_EQ(std::rename((other.path() + name).c_str(), Data(name).c_str()), 0);
+      ASSERT_EQ(std::rename((other.Prefix() + name).c_str(), Data(name).c_str()), 0);
     }
   }
   ASSERT_TRUE(TurnPage(s, true));

@@ -24,16 +24,16 @@ class ViewerNothingWritten : public ViewerTest {
   void SetUp() override {
     AddStandardEntries(&roll);
     root = std::filesystem::path(roll.dataDir).parent_path().parent_path().string() + "/";
-    std::filesystem::create_directories(home.path() + "config");
+    std::filesystem::create_directories(home.Prefix() + "config");
     // Everything a desktop program might write to lands where it is watched.
     for (const auto& [name, value] : {std::pair{"HOME", ""}, {"XDG_CONFIG_HOME", "config"},
                                       {"XDG_DATA_HOME", "data"}, {"XDG_CACHE_HOME", "cache"}}) {
       const char* old = std::getenv(name);
       saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-      setenv(name, (home.path() + value).c_str(), 1);
+      setenv(name, (home.Prefix() + value).c_str(), 1);
     }
     previousDir = std::filesystem::current_path();
-    std::filesystem::current_path(home.path());
+    std::filesystem::current_path(home.Prefix());
   }
   void TearDown() override {
     std::filesystem::current_path(previousDir);
@@ -72,7 +72,7 @@ class ViewerNothingWritten : public ViewerTest {
 }  // namespace
 
 TEST_F(ViewerNothingWritten, AWholeSessionChangesOnlyTheFilterBuffer) {
-  const auto elsewhere = Snapshot(home.path());
+  const auto elsewhere = Snapshot(home.Prefix());
   OpenWindow();  // builds the roll; the view empties history.buf at once
   const auto data = Snapshot(root);
   ASSERT_EQ(data.count("family/history.buf"), 1u);
@@ -91,6 +91,6 @@ TEST_F(ViewerNothingWritten, AWholeSessionChangesOnlyTheFilterBuffer) {
   CloseWindow();
 
   EXPECT_EQ(Changes(data, Snapshot(root)), std::vector<std::string>{"family/history.buf"});
-  EXPECT_EQ(Changes(elsewhere, Snapshot(home.path())), std::vector<std::string>{});
+  EXPECT_EQ(Changes(elsewhere, Snapshot(home.Prefix())), std::vector<std::string>{});
   EXPECT_TRUE(boxes.boxes().empty()) << boxes.texts().front();
 }

@@ -54,7 +54,7 @@ TEST(DataLocation, TooLongADataDirectoryCountsAsAbsentNotAsAnotherPath) {
   ScopedTempDir dir;
   // A directory that exists and holds the marker, reached through a path padded with "./".
   WriteFileBytes(dir.File("mrdb.id"), "");
-  std::string padded = dir.path();
+  std::string padded = dir.Prefix();
   while (padded.size() <= static_cast<std::size_t>(kMaxDataDirectoryLength)) padded += "./";
 
   DataLocation location;
@@ -73,7 +73,7 @@ TEST(DataLocation, TooLongADataDirectoryCountsAsAbsentNotAsAnotherPath) {
 TEST(DataLocation, MarkerTestKeepsTheCriticalErrorMode) {
   ScopedTempDir dir;
   DataLocation location;
-  location.SetDirectories(dir.path().c_str(), dir.path().c_str());
+  location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str());
   const unsigned before = SetCriticalErrorMode(kSemFailCriticalErrors | kSemNoOpenFileErrorBox);
 
   EXPECT_EQ(location.MarkerFilePresent(), 0);
@@ -86,7 +86,7 @@ TEST(DataLocation, MarkerTestKeepsTheCriticalErrorMode) {
 TEST(DataLocation, MarkerNameMatchesInAnyCase) {
   ScopedTempDir dir;
   DataLocation location;
-  location.SetDirectories(dir.path().c_str(), dir.path().c_str());
+  location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str());
   WriteFileBytes(dir.File("MRDB.ID"), "");
   EXPECT_EQ(location.MarkerFilePresent(), 1);
 }
@@ -94,7 +94,7 @@ TEST(DataLocation, MarkerNameMatchesInAnyCase) {
 class DiskPrompt : public ::testing::Test {
  protected:
   DiskPrompt() {
-    location.SetDirectories(dir.path().c_str(), dir.path().c_str());
+    location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str());
   }
   ScopedTempDir dir;
   DataLocation location;

@@ -28,7 +28,7 @@ std::string NameFile(int length, const std::vector<std::pair<int, std::string>>&
 
 class RollFiles : public ::testing::Test {
  protected:
-  RollFiles() { location.SetDirectories(dir.path().c_str(), dir.path().c_str()); }
+  RollFiles() { location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str()); }
 
   // Writes the three files with the given line file and opens database 1.
   void OpenWith(const std::string& lines, const std::string& names = NameFile(8, {{0, "JOHN"}})) {

@@ -11,9 +11,13 @@ class ScopedTempDir {
   ScopedTempDir(const ScopedTempDir&) = delete;
   ScopedTempDir& operator=(const ScopedTempDir&) = delete;
 
-  // The directory, ending in '/'.
-  const std::string& path() const { return directory; }
+  // The directory, without a trailing '/'.
+  std::string Path() const { return directory.substr(0, directory.size() - 1); }
+  // The directory, ending in '/', to put a name after.
+  const std::string& Prefix() const { return directory; }
+  // The path of `name` in the directory.
   std::string File(const std::string& name) const { return directory + name; }
+  std::string operator/(const std::string& name) const { return directory + name; }
 
  private:
   std::string directory;
@@ -22,6 +26,8 @@ class ScopedTempDir {
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// File names in a directory, sorted; hidden ones included.
+std::vector<std::string> ListDir(const std::string& path);
 // Overwrites bytes of `path` at `offset` (a negative offset counts from the end).
 void Corrupt(const std::string& path, long offset, const std::string& bytes);
 // Little-endian bytes of `value`.

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 #include "support/raw_image.h"
 
 namespace {
@@ -48,7 +48,7 @@ class DiskTest : public ::testing::Test {
   }
 
   static constexpr const char* kMediaVariable = "DRAVENHOLT_MEDIA_ROOT";
-  ScratchDir dir;
+  ScopedTempDir dir;
   std::string data;
 };
 
@@ -65,14 +65,14 @@ TEST_F(DiskTest, ImagesReadAsTheUnpackedFiles) {
 }
 
 TEST_F(DiskTest, NothingIsWrittenOverTheImageTheRollIsReadFrom) {
-  const std::string before = ReadFile(dir / "roll.iso");
+  const std::string before = ReadFileBytes(dir / "roll.iso");
   const RunResult r = RunRollkit({"dump", "--data", dir / "roll.iso", dir / "roll.iso"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, RollkitLine(dir / "roll.iso" +
                                ": is a file of the roll database being dumped; nothing was written"));
-  EXPECT_TRUE(ReadFile(dir / "roll.iso") == before);
+  EXPECT_TRUE(ReadFileBytes(dir / "roll.iso") == before);
 
-  WriteFile(dir / "junk.iso", std::string(50000, 'x'));
+  WriteFileBytes(dir / "junk.iso", std::string(50000, 'x'));
   const RunResult junk = RunRollkit({"search", "--data", dir / "junk.iso", "smith"});
   EXPECT_EQ(junk.exitCode, 1);
   EXPECT_EQ(junk.err,
@@ -83,7 +83,7 @@ TEST_F(DiskTest, NothingIsWrittenOverTheImageTheRollIsReadFrom) {
 TEST_F(DiskTest, WithoutDataOrIniTheRollIsFoundOnMountedMedia) {
   const std::vector<std::string> expected = Outputs(data);
   // An empty mount point first, then the disk under upper-case names as other systems show them.
-  ScratchDir media;
+  ScopedTempDir media;
   ASSERT_EQ(mkdir((media / "media").c_str(), 0755), 0);
   ASSERT_EQ(mkdir((media / "media/anna").c_str(), 0755), 0);
   ASSERT_EQ(mkdir((media / "media/anna/BLANK").c_str(), 0755), 0);
@@ -91,7 +91,7 @@ TEST_F(DiskTest, WithoutDataOrIniTheRollIsFoundOnMountedMedia) {
   for (const char* name : {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}) {
     std::string upper = name;
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    WriteFile(media / ("media/anna/DISK3/" + upper), ReadFile(data + "/" + name));
+    WriteFileBytes(media / ("media/anna/DISK3/" + upper), ReadFileBytes(data + "/" + name));
   }
   EXPECT_EQ(Outputs("", NoIni(media.Path())), expected);
 
@@ -99,16 +99,16 @@ TEST_F(DiskTest, WithoutDataOrIniTheRollIsFoundOnMountedMedia) {
   // the data wins over the media.
   std::map<std::string, std::string> env = NoIni(media.Path());
   env["BREVIK_INI"] = dir / "brevik.ini";
-  WriteFile(dir / "brevik.ini", "[Kinloom7m]\nMRPath=" + (dir / "empty") + "\n");
+  WriteFileBytes(dir / "brevik.ini", "[Kinloom7m]\nMRPath=" + (dir / "empty") + "\n");
   EXPECT_EQ(Outputs("", env), expected);
   const std::string other =
       BuildRoll(dir, "other", std::string(kRollHeader) + "Smith,Other,,A,1 OH INF,PVT,PVT,,1,2,3,U\n");
-  WriteFile(dir / "brevik.ini", "[Kinloom7m]\nMRPath=" + other + "\n");
+  WriteFileBytes(dir / "brevik.ini", "[Kinloom7m]\nMRPath=" + other + "\n");
   EXPECT_EQ(Lines(RunRollkit({"search", "smith"}, env).out).front(), "1 records found.");
 }
 
 TEST_F(DiskTest, WhenNothingIsFoundTheMessageSaysWhereItLooked) {
-  ScratchDir media;
+  ScopedTempDir media;
   ASSERT_EQ(mkdir((media / "mnt").c_str(), 0755), 0);
   ASSERT_EQ(mkdir((media / "mnt/cdrom").c_str(), 0755), 0);
   const RunResult r = RunRollkit({"search", "smith"}, NoIni(media.Path()));

@@ -3,8 +3,8 @@
 // $DRAVENHOLT_SCREENSHOT_ZOOM (a zoom step; 1 when unset); the whole screen when the platform can
 // grab it (an X server, say Xvfb); the View menu opened; More Info on the selected row; the help.
 //
-//   DISPLAY=:99 QT_QPA_PLATFORM=xcb DRAVENHOLT_SCREENSHOT=/tmp/shot.png DRAVENHOLT_SCREENSHOT_ZOOM=2 \
-//     build/tests/ui/ui_tests --gtest_filter='ScreenshotTest.*'
+//   DISPLAY=:99 QT_QPA_PLATFORM=xcb DRAVENHOLT_SCREENSHOT=/tmp/shot.png DRAVENHOLT_SCREENSHOT_ZOOM=2
+//     build/tests/ui/ui_tests --gtest_filter='ScreenshotTest.*'   (one command line)
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>

@@ -1,4 +1,4 @@
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 #include <fcntl.h>
 #include <grp.h>
@@ -109,13 +109,13 @@ RunResult WaitForRollkit(pid_t pid, int timeoutSeconds) {
 }
 
 RunResult RunRollkit(const std::vector<std::string>& args, const RunOptions& options) {
-  ScratchDir capture;
+  ScopedTempDir capture;
   const pid_t pid = StartRollkit(args, options, capture / "out", capture / "err");
   RunResult result = WaitForRollkit(pid, options.timeoutSeconds);
   EXPECT_FALSE(result.timedOut) << "rollkit " << (args.empty() ? "" : args[0]) << " did not end within "
                                 << options.timeoutSeconds << " s";
-  result.out = ReadFile(capture / "out");
-  result.err = ReadFile(capture / "err");
+  result.out = ReadFileBytes(capture / "out");
+  result.err = ReadFileBytes(capture / "err");
   return result;
 }
 
@@ -125,36 +125,6 @@ RunResult RunRollkit(const std::vector<std::string>& args, const std::map<std::s
   return RunRollkit(args, options);
 }
 
-ScratchDir::ScratchDir() {
-  const char* base = getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/rollkit-test-XXXXXX";
-  if (mkdtemp(pattern.data())) path_ = pattern;
-}
-
-ScratchDir::~ScratchDir() {
-  std::error_code ec;
-  if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> ListDir(const std::string& path) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(path, ec)) names.push_back(e.path().filename());
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
   std::istringstream in(text);
@@ -162,8 +132,8 @@ std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-std::string BuildRoll(const ScratchDir& dir, const std::string& name, const std::string& csv) {
-  WriteFile(dir / (name + ".csv"), csv);
+std::string BuildRoll(const ScopedTempDir& dir, const std::string& name, const std::string& csv) {
+  WriteFileBytes(dir / (name + ".csv"), csv);
   const RunResult r = RunRollkit({"build", dir / (name + ".csv"), dir / name});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   return dir / name;

@@ -1,6 +1,6 @@
 // Drives the rollkit executable from tests: runs it with arguments (and extra environment, limits,
 // another user), captures its output and how it ended; never waits longer than a bound, so that a
-// hang fails the test instead of stopping CI. Plus a scratch directory and small file helpers.
+// hang fails the test instead of stopping CI. Plus small helpers for its files and output.
 #pragma once
 
 #include <sys/types.h>
@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "support/scoped_temp_dir.h"
 
 struct RunResult {
   int exitCode = -1;  // -1 when it did not exit normally
@@ -40,27 +42,10 @@ pid_t StartRollkit(const std::vector<std::string>& args, const RunOptions& optio
 // timedOut of the result.
 RunResult WaitForRollkit(pid_t pid, int timeoutSeconds);
 
-class ScratchDir {
- public:
-  ScratchDir();
-  ~ScratchDir();
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  const std::string& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
-
- private:
-  std::string path_;
-};
-
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
-// File names in a directory, sorted; hidden ones included.
-std::vector<std::string> ListDir(const std::string& path);
 std::vector<std::string> Lines(const std::string& text);
 
 // Writes `csv` to dir/name.csv and builds a database from it into dir/name; returns that path.
-std::string BuildRoll(const ScratchDir& dir, const std::string& name, const std::string& csv);
+std::string BuildRoll(const ScopedTempDir& dir, const std::string& name, const std::string& csv);
 
 // The header row of a roll CSV (surname, name and the ten fields).
 extern const char* const kRollHeader;
