@@ -14,6 +14,13 @@ void EngineScreen::Search(const std::string& surname, const std::string& given) 
   database.RunSearch(request);
 }
 
+void EngineScreen::Find(const std::string& surname, const FindOptions& options) {
+  list.Reset();
+  request.SetSurname(surname.c_str());
+  request.SetDatabase(1);
+  database.RunFind(request, options, {});
+}
+
 void EngineScreen::NextPage() {
   if (database.EnsureDataPresent()) list.NextPage();
 }

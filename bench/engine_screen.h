@@ -15,6 +15,7 @@ class EngineScreen : public SearchScreen {
   explicit EngineScreen(const DataLocation& location);
 
   void Search(const std::string& surname, const std::string& given) override;
+  void Find(const std::string& surname, const FindOptions& options) override;
   void Settle() override { list.FinishPendingWrites(); }
   void NextPage() override;
   void PreviousPage() override;

@@ -217,6 +217,40 @@ def cases_section(rounds, notes):
     return "\n".join(rows)
 
 
+# The Find cases and their goals (µs, warm, engine): the catalogue once per opened roll, each
+# first page, a filter over the most common surname, a unit filter over the whole roll.
+FIND_CASES = [
+    ("find/catalogue", "Surname catalogue of a freshly opened roll", 150_000),
+    ("find/soundex", "Sounds like (Soundex), first page", 50_000),
+    ("find/similar", "Similar spelling, first page", 50_000),
+    ("find/wildcard/one_letter", "Wildcard `SM?TH*`, first page", 50_000),
+    ("find/wildcard/initial", "Wildcard `S*`, first page", 50_000),
+    ("find/wildcard/all", "Wildcard `*`, first page", 50_000),
+    ("find/filter/side", "Side filter over the most common surname", 50_000),
+    ("find/filter/state", "State filter over the most common surname", 50_000),
+    ("find/filter/unit", "Unit filter over the whole roll", 1_000_000),
+]
+
+
+def find_section(rounds, notes):
+    rows = [
+        "| Case | Searched | Goal | Engine | SQLite, naive | SQLite, tuned | naive ÷ engine | tuned ÷ engine "
+        "(rounds) |",
+        "|---|---|---:|---:|---:|---:|---:|---:|",
+    ]
+    for case, title, goal in FIND_CASES:
+        if not rounds.has(case, "engine"):
+            continue
+        e = rounds.value(case, "engine")
+        naive = us(rounds.value(case, "naive")) if rounds.has(case, "naive") else "nothing to build"
+        tuned = us(rounds.value(case, "tuned")) if rounds.has(case, "tuned") else "nothing to build"
+        rows.append(
+            f"| {title} | {notes.get(case, '')} | {us(goal)} | {us(e)} | {naive} | {tuned} | "
+            f"{ratio_range(rounds.ratios(case, 'naive')) if rounds.has(case, 'naive') else '-'} | "
+            f"{ratio_range(rounds.ratios(case, 'tuned')) if rounds.has(case, 'tuned') else '-'} |")
+    return "\n".join(rows)
+
+
 def settled(value):
     # Under a microsecond is the cost of reading the clock twice: nothing was left to do.
     return us(value) if value and value >= 1 else "-"
@@ -348,6 +382,18 @@ def goals_section(args, rounds, p):
         rows.append(f"| `rollkit search` peak memory independent of the roll's size and under 16 MB | "
                     f"{mb(full)} on {int(args.entries):,} entries, {mb(small)} on 100,000 | "
                     f"{yes(max(full, small) < 16 * 1024 and abs(full - small) < 1024)} |")
+    for case, title, goal in FIND_CASES:
+        if rounds.has(case, "engine"):
+            e = rounds.value(case, "engine")
+            rows.append(f"| Find: {title.lower()} under {us(goal)} warm | {us(e)} | {yes(e < goal)} |")
+    find = [c for c, _, _ in FIND_CASES if rounds.has(c, "tuned")]
+    slower = [(c, statistics.median(rounds.ratios(c, "tuned"))) for c in find if rounds.ratios(c, "tuned")]
+    slower = [(c, x) for c, x in slower if x < 1]
+    if find:
+        text = f"engine faster in {len(find) - len(slower)} of {len(find)}"
+        if slower:
+            text += "; slower: " + ", ".join(f"{c.split('/', 1)[1]} ({ratio(x)})" for c, x in slower)
+        rows.append(f"| Every Find case at least as fast as the tuned SQLite | {text} | {yes(not slower)} |")
     paged = kb(r, "viewer-paged")
     if paged is not None:
         rows.append(f"| Viewer under 80 MB after paging | {mb(paged)} | {yes(paged < 80 * 1024)} |")
@@ -381,6 +427,7 @@ def main():
     text = read(args.readme)
     text = replace_section(text, "machine", machine_section(rounds, args))
     text = replace_section(text, "cases", cases_section(rounds, notes))
+    text = replace_section(text, "find", find_section(rounds, notes))
     text = replace_section(text, "cold", cold_section(os.path.join(args.results, "bench-cold.json"), notes))
     text = replace_section(text, "viewer", viewer_section(os.path.join(args.results, "viewer-latency.json"), notes))
     text = replace_section(text, "whole", whole_section(args, p, small_p))

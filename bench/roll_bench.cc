@@ -3,13 +3,13 @@
 // Before anything is timed, every case is run once on every side and the answers (count, rows of
 // the page, detail text) must agree with the engine's.
 //
-//   roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE [--set=warm|cold]
+//   roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE --keys=FILE [--set=warm|cold]
 //              [--picks=FILE] [--check-only] [benchmark flags]
 //   roll_bench --roll=DIR --family=DIR --picks=FILE --picks-only
 //
 // --set=warm (the default) runs the cases with the files in the page cache, and measures the
 // machine's costs for the bound; --set=cold runs the cases that start with the files evicted from
-// it. --picks writes the surnames and given names the cases use, one "name<TAB>value" a line.
+// it. --keys is the key catalogue the tuned copy attaches for Find. --picks writes the surnames and given names the cases use, one "name<TAB>value" a line.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -32,6 +32,7 @@
 #include "sqlite_naive.h"
 #include "sqlite_tuned.h"
 #include "stopwatch.h"
+#include "results/find_result.h"
 #include "store/data_location.h"
 #include "store/roll_database.h"
 
@@ -42,6 +43,7 @@ struct Options {
   std::string familyDir;
   std::string naivePath;
   std::string tunedPath;
+  std::string keysPath;
   std::string picksPath;  // where to write the chosen names, for the whole-process figures
   std::string set = "warm";
   bool checkOnly = false;
@@ -62,7 +64,9 @@ struct Side {
   std::function<void(SearchScreen&)> release = [](SearchScreen&) {};
 };
 
-enum class Kind { kSearch, kNext, kPrevious, kDetail, kNewScreen, kColdSearch, kColdDetail };
+// kFind: a Find's first page; kCatalogue: the engine's key catalogue of a freshly opened roll
+// (the SQLite copies build nothing when they open).
+enum class Kind { kSearch, kNext, kPrevious, kDetail, kNewScreen, kColdSearch, kColdDetail, kFind, kCatalogue };
 
 bool IsCold(Kind k) { return k == Kind::kColdSearch || k == Kind::kColdDetail; }
 
@@ -72,10 +76,16 @@ struct Case {
   std::string given;
   Kind kind;
   std::string note;  // what the case stands for, for the report
+  FindOptions find;  // kFind
 };
 
 // Runs a case's operations on `screen` up to the state that is timed.
 void Prepare(SearchScreen& screen, const Case& c) {
+  if (c.kind == Kind::kCatalogue) return;
+  if (c.kind == Kind::kFind) {
+    screen.Find(c.surname, c.find);
+    return;
+  }
   screen.Search(c.surname, c.given);
   screen.Settle();
   if (c.kind == Kind::kPrevious) screen.NextPage();
@@ -98,6 +108,11 @@ int Operate(SearchScreen& screen, const Case& c) {
     case Kind::kDetail:
     case Kind::kColdDetail:
       return static_cast<int>(screen.DetailText(0).size());
+    case Kind::kFind:
+      screen.Find(c.surname, c.find);
+      return screen.PaintRows();
+    case Kind::kCatalogue:
+      break;
   }
   return 0;
 }
@@ -154,6 +169,8 @@ AnswerBytes CaseBytes(const DataLocation& location, const Case& c) {
       return DetailAnswer(s, 0);
     case Kind::kColdSearch:
     case Kind::kColdDetail:
+    case Kind::kFind:
+    case Kind::kCatalogue:
       break;
   }
   return {};
@@ -179,6 +196,14 @@ std::int64_t Evict(const Side& side) {
 using Counters = std::map<std::string, double>;
 
 constexpr int kColdIterations = 10;  // per repetition
+
+// Find's typed surnames and filters. MCDONALD is a surname the generated rolls have (about one
+// entry in 1,100); the state and the unit text occur among the most common surname's entries.
+constexpr const char* kSoundsLikeSurname = "SMITH";
+constexpr const char* kSimilarSurname = "MCDONALD";
+constexpr char kFilterSide = 'C';
+constexpr const char* kFilterState = "NY";
+constexpr const char* kFilterUnit = "CAV";
 
 // Times the operation of each iteration. A warm case waits for nothing but the processor, so its
 // time is the thread's CPU time, which the machine's other users do not inflate; a cold case waits
@@ -214,6 +239,8 @@ class Timer {
   double settled_ = 0;
 };
 
+const DataLocation& CatalogueLocation();
+
 // Registers `c` on `side`, with `counters` added to its results. Warm screens live for the whole
 // run; `screen` is the side's.
 benchmark::internal::Benchmark* Register(const Side& side, SearchScreen* screen, const Case& c,
@@ -221,6 +248,17 @@ benchmark::internal::Benchmark* Register(const Side& side, SearchScreen* screen,
   using Body = std::function<void(benchmark::State&, Timer&)>;
   Body body;
   switch (c.kind) {
+    case Kind::kCatalogue:
+      // A roll opened afresh (untimed), then its first catalogue: the walk of the whole index.
+      body = [](benchmark::State& state, Timer& timer) {
+        for (auto _ : state) {
+          RollDatabase fresh(CatalogueLocation());
+          if (fresh.Open(1) != 1) Fail("the roll cannot be opened for its catalogue");
+          timer.Time(state, [&] { benchmark::DoNotOptimize(fresh.Catalogue()->Size()); });
+        }
+      };
+      break;
+    case Kind::kFind:
     case Kind::kSearch:
       body = [screen, c](benchmark::State& state, Timer& timer) {
         for (auto _ : state) {
@@ -298,6 +336,11 @@ benchmark::internal::Benchmark* Register(const Side& side, SearchScreen* screen,
   return b;
 }
 
+const DataLocation& CatalogueLocation() {
+  static DataLocation location;
+  return location;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -311,7 +354,7 @@ int main(int argc, char** argv) {
       return true;
     };
     if (value("--roll=", &o.rollDir) || value("--family=", &o.familyDir) || value("--naive=", &o.naivePath) ||
-        value("--tuned=", &o.tunedPath) || value("--picks=", &o.picksPath) || value("--set=", &o.set)) {
+        value("--tuned=", &o.tunedPath) || value("--keys=", &o.keysPath) || value("--picks=", &o.picksPath) || value("--set=", &o.set)) {
       continue;
     }
     if (a == "--picks-only") {
@@ -323,17 +366,17 @@ int main(int argc, char** argv) {
     }
   }
   if (o.rollDir.empty() || o.familyDir.empty() ||
-      (!o.picksOnly && (o.naivePath.empty() || o.tunedPath.empty())) ||
+      (!o.picksOnly && (o.naivePath.empty() || o.tunedPath.empty() || o.keysPath.empty())) ||
       (o.set != "warm" && o.set != "cold")) {
     Fail(
-        "usage: roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE [--set=warm|cold] "
+        "usage: roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE --keys=FILE [--set=warm|cold] "
         "[--picks=FILE] [--picks-only | --check-only] [benchmark flags]");
   }
   // No box may appear while measuring: one would mean a case is not doing what it says.
   InstallMessageBoxHandler(
       [](const char* text, unsigned) -> int { Fail(std::string("message box: ") + text); });
 
-  static DataLocation location;
+  static DataLocation& location = const_cast<DataLocation&>(CatalogueLocation());
   location.SetDirectories(o.familyDir.c_str(), o.rollDir.c_str());
   CasePicks p;
   std::string why;
@@ -353,29 +396,49 @@ int main(int argc, char** argv) {
   if (o.picksOnly) return 0;
 
   static std::vector<Case> cases = {
-      {"search/surname/single", single, "", Kind::kSearch, single + ", " + Entries(p.single.slotCount)},
-      {"search/surname/median", median, "", Kind::kSearch, median + ", " + Entries(p.median.slotCount)},
-      {"search/surname/most_common", common, "", Kind::kSearch, common + ", " + Entries(p.common.slotCount)},
-      {"search/given/one_letter", common, p.oneLetter, Kind::kSearch, common + " " + p.oneLetter},
-      {"search/given/common", common, p.commonGiven, Kind::kSearch, common + " " + p.commonGiven},
-      {"search/given/no_match", common, p.noMatch, Kind::kSearch, common + " " + p.noMatch},
-      {"page/next/range", common, "", Kind::kNext, common + ", page 1 to 2"},
-      {"page/previous/range", common, "", Kind::kPrevious, common + ", page 2 to 1"},
+      {"search/surname/single", single, "", Kind::kSearch, single + ", " + Entries(p.single.slotCount), {}},
+      {"search/surname/median", median, "", Kind::kSearch, median + ", " + Entries(p.median.slotCount), {}},
+      {"search/surname/most_common", common, "", Kind::kSearch, common + ", " + Entries(p.common.slotCount), {}},
+      {"search/given/one_letter", common, p.oneLetter, Kind::kSearch, common + " " + p.oneLetter, {}},
+      {"search/given/common", common, p.commonGiven, Kind::kSearch, common + " " + p.commonGiven, {}},
+      {"search/given/no_match", common, p.noMatch, Kind::kSearch, common + " " + p.noMatch, {}},
+      {"page/next/range", common, "", Kind::kNext, common + ", page 1 to 2", {}},
+      {"page/previous/range", common, "", Kind::kPrevious, common + ", page 2 to 1", {}},
       {"page/next/filtered", common, p.commonGiven, Kind::kNext,
-       common + " " + p.commonGiven + ", page 1 to 2"},
+       common + " " + p.commonGiven + ", page 1 to 2", {}},
       {"page/previous/filtered", common, p.commonGiven, Kind::kPrevious,
-       common + " " + p.commonGiven + ", page 2 to 1"},
-      {"detail/row", common, "", Kind::kDetail, common + ", first row"},
-      {"new_screen/first_search", median, "", Kind::kNewScreen, median + ", new screen or connection"},
-      {"cold/first_search", median, "", Kind::kColdSearch, median + ", new screen or connection"},
+       common + " " + p.commonGiven + ", page 2 to 1", {}},
+      {"detail/row", common, "", Kind::kDetail, common + ", first row", {}},
+      {"new_screen/first_search", median, "", Kind::kNewScreen, median + ", new screen or connection", {}},
+      {"cold/first_search", median, "", Kind::kColdSearch, median + ", new screen or connection", {}},
       {"cold/first_given_search", common, p.commonGiven, Kind::kColdSearch,
-       common + " " + p.commonGiven + ", new screen or connection"},
-      {"cold/detail", common, "", Kind::kColdDetail, common + ", first row, after the search"},
+       common + " " + p.commonGiven + ", new screen or connection", {}},
+      {"cold/detail", common, "", Kind::kColdDetail, common + ", first row, after the search", {}},
   };
+  // Find: first pages over many keys, and filters (the side, a state, a unit text) over the most
+  // common surname or the whole roll.
+  auto find = [&](const std::string& name, const std::string& surname, MatchMode mode, EntryFilter filter,
+                  const std::string& note) {
+    cases.push_back({name, surname, "", Kind::kFind, note, FindOptions{mode, std::move(filter)}});
+  };
+  cases.push_back({"find/catalogue", "", "", Kind::kCatalogue, "every surname of the roll, with its codes", {}});
+  find("find/soundex", kSoundsLikeSurname, MatchMode::kSoundex, {}, std::string(kSoundsLikeSurname) + ", sounds like");
+  find("find/similar", kSimilarSurname, MatchMode::kSimilar, {}, std::string(kSimilarSurname) + ", similar spelling");
+  find("find/wildcard/one_letter", "SM?TH*", MatchMode::kExact, {}, "SM?TH*");
+  find("find/wildcard/initial", "S*", MatchMode::kExact, {}, "S*");
+  find("find/wildcard/all", "*", MatchMode::kExact, {}, "*");
+  EntryFilter bySide, byState, byUnit;
+  bySide.side = kFilterSide;
+  byState.state = kFilterState;
+  byUnit.unit = kFilterUnit;
+  find("find/filter/side", common, MatchMode::kExact, bySide, common + ", Confederate");
+  find("find/filter/state", common, MatchMode::kExact, byState, common + ", state " + kFilterState);
+  find("find/filter/unit", "*", MatchMode::kExact, byUnit, std::string("*, unit \"") + kFilterUnit + "\"");
 
   const std::string roll = location.dataDirectory;
   const std::string naivePath = o.naivePath;
   const std::string tunedPath = o.tunedPath;
+  const std::string keysPath = o.keysPath;
   static std::vector<Side> sides = {
       {"engine",
        [] { return std::make_unique<EngineScreen>(location); },
@@ -388,9 +451,9 @@ int main(int argc, char** argv) {
        },
        {naivePath}},
       {"tuned",
-       [tunedPath]() -> std::unique_ptr<SearchScreen> {
+       [tunedPath, keysPath]() -> std::unique_ptr<SearchScreen> {
          auto s = std::make_unique<TunedSqliteScreen>();
-         if (!s->Open(tunedPath)) Fail(tunedPath + ": cannot be opened");
+         if (!s->Open(tunedPath, keysPath)) Fail(tunedPath + " with " + keysPath + ": cannot be opened");
          return s;
        },
        {tunedPath},
@@ -400,13 +463,15 @@ int main(int argc, char** argv) {
   // What an answer to each warm case must read at the least.
   std::map<std::string, AnswerBytes> bytes;
   for (const Case& c : cases) {
+    if (c.kind == Kind::kCatalogue) continue;
     for (std::size_t i = 1; i < sides.size(); ++i) CheckSameAnswers(sides[0], sides[i], c);
     bytes[c.name] = CaseBytes(location, c);
   }
   {
     EngineScreen e(location);
     for (const Case& c : cases) {
-      e.Search(c.surname, c.given);
+      if (c.kind == Kind::kCatalogue) continue;
+      Prepare(e, c);
       std::fprintf(stderr, "%-26s %-48s results %lld\n", c.name.c_str(), c.note.c_str(),
                    static_cast<long long>(e.Count()));
     }
@@ -437,8 +502,9 @@ int main(int argc, char** argv) {
   for (const Case& c : cases) {
     if (IsCold(c.kind) != cold) continue;
     for (std::size_t i = 0; i < sides.size(); ++i) {
+      if (c.kind == Kind::kCatalogue && i != 0) continue;
       Counters counters;
-      if (i == 0 && !cold) {
+      if (i == 0 && !cold && c.kind != Kind::kFind && c.kind != Kind::kCatalogue) {
         const AnswerBytes& b = bytes[c.name];
         counters = {{"bytes", static_cast<double>(b.Total())},
                     {"bytes_nodes", static_cast<double>(b.nodes)},

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "results/find_result.h"
+
 class SearchScreen {
  public:
   virtual ~SearchScreen() = default;
@@ -14,6 +16,11 @@ class SearchScreen {
   // A search as the Search command runs it; `given` empty for a surname-only search. The first
   // page is loaded, with its rows' summaries.
   virtual void Search(const std::string& surname, const std::string& given) = 0;
+  // A search that finds surnames in another way than by their exact key, or narrows the entries
+  // by their fields, as the Find commands run it: the first page is loaded, each row showing its
+  // own surname. Only that first page is compared and timed: a page turn after it does nothing on
+  // the SQLite sides.
+  virtual void Find(const std::string& surname, const FindOptions& options) = 0;
   // What the screen does once the page is on screen, before it takes the next input (the engine
   // writes a given-name search's matches to its filter buffer then). Nothing by default.
   virtual void Settle() {}

@@ -6,6 +6,7 @@
 #include "results/detail_text.h"
 #include "results/result_list.h"
 #include "roll_catalog.h"
+#include "sqlite_find.h"
 #include "store/roll_format.h"
 
 namespace {
@@ -23,6 +24,20 @@ constexpr const char* kPageGivenSql =
     "SELECT slot, name, line FROM entry WHERE key = ?1 AND substr(upper(name), 1, ?2) = ?3 "
     "ORDER BY slot LIMIT ?4 OFFSET ?5";
 constexpr const char* kLineSql = "SELECT line FROM entry WHERE key = ?1 AND slot = ?2";
+
+// The plain ways to find keys: GLOB on the trimmed key, a user function for sounds-like and for
+// similar spelling (sqlite_find.h), each over every entry of the roll, grouped by key.
+constexpr const char* kKeysSql =
+    "SELECT key, min(slot), count(*) FROM entry WHERE key = ?1 GROUP BY key ORDER BY key";
+constexpr const char* kKeysGlobSql =
+    "SELECT key, min(slot), count(*) FROM entry WHERE rtrim(key) GLOB ?1 GROUP BY key ORDER BY key";
+constexpr const char* kKeysSoundexSql =
+    "SELECT key, min(slot), count(*) FROM entry WHERE sounds_like(key, ?1) GROUP BY key ORDER BY key";
+constexpr const char* kKeysSimilarSql =
+    "SELECT key, min(slot), count(*) FROM entry WHERE similar(key, ?1) >= 0 GROUP BY key ORDER BY key";
+// A filter tests each entry's line with the engine's own field rules.
+constexpr const char* kFilteredSql =
+    "SELECT slot, name, line FROM entry WHERE key = ?1 AND entry_passes(line) ORDER BY slot";
 
 constexpr int kRowsPerPage = kMaxRowsPerPage;
 
@@ -74,7 +89,16 @@ bool NaiveSqliteScreen::Open(const std::string& dbPath) {
                     {kPageSql, &pageStmt_},
                     {kCountGivenSql, &countGivenStmt_},
                     {kPageGivenSql, &pageGivenStmt_},
-                    {kLineSql, &lineStmt_}};
+                    {kLineSql, &lineStmt_},
+                    {kKeysSql, &keysStmt_},
+                    {kKeysGlobSql, &keysGlobStmt_},
+                    {kKeysSoundexSql, &keysSoundexStmt_},
+                    {kKeysSimilarSql, &keysSimilarStmt_},
+                    {kFilteredSql, &filteredStmt_}};
+  if (!RegisterFindFunctions(db_, &matcher_)) {
+    Close();
+    return false;
+  }
   for (const auto& s : statements) {
     *s.stmt = Prepare(db_, s.sql);
     if (!*s.stmt) {
@@ -86,7 +110,10 @@ bool NaiveSqliteScreen::Open(const std::string& dbPath) {
 }
 
 void NaiveSqliteScreen::Close() {
-  for (Statement* s : {&countStmt_, &pageStmt_, &countGivenStmt_, &pageGivenStmt_, &lineStmt_}) s->reset();
+  for (Statement* s : {&countStmt_, &pageStmt_, &countGivenStmt_, &pageGivenStmt_, &lineStmt_, &keysStmt_,
+                       &keysGlobStmt_, &keysSoundexStmt_, &keysSimilarStmt_, &filteredStmt_}) {
+    s->reset();
+  }
   sqlite3_close(db_);
   db_ = nullptr;
 }
@@ -95,6 +122,7 @@ void NaiveSqliteScreen::Search(const std::string& surname, const std::string& gi
   count_ = 0;
   rows_.clear();
   pageOffset_ = 0;
+  found_ = false;
   key_ = KeyOf(surname);
   if (key_.empty()) return;
   displaySurname_ = RowSurname(surname);
@@ -128,19 +156,79 @@ void NaiveSqliteScreen::LoadPage() {
   sqlite3_reset(s);
 }
 
+void NaiveSqliteScreen::Find(const std::string& surname, const FindOptions& options) {
+  count_ = 0;
+  rows_.clear();
+  pageOffset_ = 0;
+  found_ = true;
+  const std::string typed = TrimmedSurname(surname);
+  sqlite3_stmt* keys = nullptr;
+  std::string bound = typed;
+  switch (EffectiveMatchMode(options.mode, typed)) {
+    case MatchMode::kExact:
+      keys = keysStmt_.get();
+      bound = KeyOf(typed);
+      break;
+    case MatchMode::kWildcard:
+      keys = keysGlobStmt_.get();
+      UpperCaseAscii(&bound);
+      break;
+    case MatchMode::kSoundex:
+      keys = keysSoundexStmt_.get();
+      break;
+    case MatchMode::kSimilar:
+      keys = keysSimilarStmt_.get();
+      break;
+    case MatchMode::kDaitchMokotoff:
+      return;  // no case asks for it
+  }
+  std::vector<KeyRun> runs;
+  sqlite3_bind_text(keys, 1, bound.data(), static_cast<int>(bound.size()), SQLITE_STATIC);
+  while (sqlite3_step(keys) == SQLITE_ROW) {
+    runs.push_back({ColumnBytes(keys, 0), sqlite3_column_int64(keys, 1), sqlite3_column_int64(keys, 2)});
+  }
+  sqlite3_reset(keys);
+  PutOwnKeyFirst(typed, &runs);
+
+  matcher_ = options.filter.Active() ? std::make_unique<EntryMatcher>(options.filter) : nullptr;
+  for (const KeyRun& run : runs) {
+    const std::string surnameShown = FoundRowSurname(run.key);
+    sqlite3_stmt* s = matcher_ ? filteredStmt_.get() : pageStmt_.get();
+    if (!matcher_) {
+      count_ += run.count;
+      if (rows_.size() >= static_cast<std::size_t>(kRowsPerPage)) continue;
+    }
+    sqlite3_bind_text(s, 1, run.key.data(), static_cast<int>(run.key.size()), SQLITE_STATIC);
+    if (!matcher_) {
+      sqlite3_bind_int(s, 2, kRowsPerPage - static_cast<int>(rows_.size()));
+      sqlite3_bind_int64(s, 3, 0);
+    }
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      if (matcher_) ++count_;
+      if (rows_.size() < static_cast<std::size_t>(kRowsPerPage)) {
+        rows_.push_back(ReadRow(s));
+        rows_.back().surname = surnameShown;
+      }
+    }
+    sqlite3_reset(s);
+  }
+}
+
 void NaiveSqliteScreen::NextPage() {
-  if (!HasNextPage()) return;
+  if (!HasNextPage() || found_) return;
   pageOffset_ += static_cast<std::int64_t>(rows_.size());
   LoadPage();
 }
 
 void NaiveSqliteScreen::PreviousPage() {
+  if (found_) return;
   pageOffset_ = pageOffset_ > kRowsPerPage ? pageOffset_ - kRowsPerPage : 0;
   LoadPage();
 }
 
 std::string NaiveSqliteScreen::DetailText(int row) {
   if (row < 0 || row >= static_cast<int>(rows_.size())) return {};
+  if (found_) return DetailTextOfLine(rows_[static_cast<std::size_t>(row)].line);
   sqlite3_stmt* s = lineStmt_.get();
   sqlite3_bind_text(s, 1, key_.data(), static_cast<int>(key_.size()), SQLITE_STATIC);
   sqlite3_bind_int64(s, 2, rows_[static_cast<std::size_t>(row)].slot);
@@ -152,6 +240,6 @@ std::string NaiveSqliteScreen::DetailText(int row) {
 
 std::vector<std::string> NaiveSqliteScreen::FormattedRows() const {
   std::vector<std::string> out;
-  for (const SqliteRow& r : rows_) out.push_back(FormatRowText(displaySurname_, r.name, r.summary));
+  for (const SqliteRow& r : rows_) out.push_back(FormatRowText(found_ ? r.surname : displaySurname_, r.name, r.summary));
   return out;
 }

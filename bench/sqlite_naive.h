@@ -11,9 +11,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "results/entry_filter.h"
 #include "search_screen.h"
 #include "sqlite_support.h"
 
@@ -35,6 +37,7 @@ class NaiveSqliteScreen : public SearchScreen {
   void Close();
 
   void Search(const std::string& surname, const std::string& given) override;
+  void Find(const std::string& surname, const FindOptions& options) override;
   void NextPage() override;
   void PreviousPage() override;
   bool HasNextPage() const override { return pageOffset_ + static_cast<std::int64_t>(rows_.size()) < count_; }
@@ -47,6 +50,9 @@ class NaiveSqliteScreen : public SearchScreen {
 
   sqlite3* db_ = nullptr;
   Statement countStmt_, pageStmt_, countGivenStmt_, pageGivenStmt_, lineStmt_;
+  Statement keysStmt_, keysGlobStmt_, keysSoundexStmt_, keysSimilarStmt_, filteredStmt_;
+  std::unique_ptr<EntryMatcher> matcher_;  // the filter of the current Find (entry_passes)
+  bool found_ = false;                     // the page is a Find's
   std::int64_t count_ = 0;
   std::vector<SqliteRow> rows_;
   std::string key_;

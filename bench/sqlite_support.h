@@ -23,6 +23,7 @@ struct SqliteRow {
   std::string name;
   std::string line;
   std::string summary;
+  std::string surname;  // a found row's own surname (sqlite_find.h); "" for a search's rows
 };
 
 // The current row of `s`, whose first three columns are the slot, the name and the line.

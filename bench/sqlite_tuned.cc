@@ -9,6 +9,7 @@
 #include "line_summary.h"
 #include "results/result_list.h"
 #include "roll_catalog.h"
+#include "sqlite_find.h"
 #include "store/roll_format.h"
 
 namespace {
@@ -34,6 +35,18 @@ constexpr const char* kSlotPageSql =
     "SELECT slot, name, line FROM entry WHERE slot IN (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10) "
     "ORDER BY slot";
 constexpr const char* kLineSql = "SELECT line FROM entry WHERE slot = ?1";
+
+// Keys by pattern and by sound come from the key catalogue's file (sqlite_find.h), attached as
+// `keys`: a GLOB with a fixed start is a range of key_run_bare, a Soundex code a range of
+// key_soundex. Similar spelling has no index to use: the engine's distance over every key.
+constexpr const char* kKeysGlobSql = "SELECT key, first, count FROM keys.key_run WHERE bare GLOB ?1 ORDER BY key";
+constexpr const char* kKeysSoundexSql =
+    "SELECT DISTINCT r.key, r.first, r.count FROM keys.key_soundex c JOIN keys.key_run r ON r.key = c.key "
+    "WHERE c.code IN (?1, ?2) ORDER BY r.key";
+constexpr const char* kKeysSimilarSql =
+    "SELECT key, first, count FROM keys.key_run WHERE similar(key, ?1) >= 0 ORDER BY key";
+// A filter reads a run's lines by rowid range and tests them with the engine's field rules.
+constexpr const char* kRunLinesSql = "SELECT slot, line FROM entry WHERE slot >= ?1 AND slot < ?2";
 
 constexpr int kRowsPerPage = kMaxRowsPerPage;
 static_assert(kRowsPerPage == 10, "the slot page statement binds ten slots");
@@ -104,7 +117,7 @@ bool LoadTunedSqliteRoll(const std::string& rollDirectory, const std::string& db
 
 TunedSqliteScreen::~TunedSqliteScreen() { Close(); }
 
-bool TunedSqliteScreen::Open(const std::string& dbPath) {
+bool TunedSqliteScreen::Open(const std::string& dbPath, const std::string& keysPath) {
   Close();
   if (sqlite3_open_v2(dbPath.c_str(), &db_, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, nullptr) !=
       SQLITE_OK) {
@@ -112,6 +125,32 @@ bool TunedSqliteScreen::Open(const std::string& dbPath) {
     return false;
   }
   std::string error;
+  if (!keysPath.empty()) {
+    Statement attach = Prepare(db_, "ATTACH DATABASE ?1 AS keys");
+    if (!attach) {
+      Close();
+      return false;
+    }
+    BindText(attach.get(), 1, keysPath);
+    const bool attached = sqlite3_step(attach.get()) == SQLITE_DONE;
+    attach.reset();
+    if (!attached || !RegisterFindFunctions(db_, nullptr)) {
+      Close();
+      return false;
+    }
+    const struct {
+      const char* sql;
+      Statement* stmt;
+    } find[] = {{kKeysGlobSql, &keysGlob_}, {kKeysSoundexSql, &keysSoundex_}, {kKeysSimilarSql, &keysSimilar_},
+                {kRunLinesSql, &runLines_}};
+    for (const auto& f : find) {
+      *f.stmt = Prepare(db_, f.sql);
+      if (!*f.stmt) {
+        Close();
+        return false;
+      }
+    }
+  }
   mmapSize_ = kMmapSize;
   const std::string settings = "PRAGMA mmap_size = " + std::to_string(mmapSize_) + "; PRAGMA cache_size = -" +
                                std::to_string(kCacheKiB) + ";";
@@ -149,7 +188,7 @@ bool TunedSqliteScreen::Open(const std::string& dbPath) {
 
 void TunedSqliteScreen::Close() {
   for (Statement* s : {&begin_, &commit_, &surname_, &rangePage_, &given_, &givenUnbounded_, &givenChecked_,
-                       &slotPage_, &line_}) {
+                       &slotPage_, &line_, &keysGlob_, &keysSoundex_, &keysSimilar_, &runLines_}) {
     s->reset();
   }
   sqlite3_close(db_);
@@ -178,6 +217,7 @@ void TunedSqliteScreen::Search(const std::string& surname, const std::string& gi
   count_ = 0;
   rows_.clear();
   first_ = runCount_ = 0;
+  found_ = false;
   filtered_ = !given.empty();
   pageRank_ = pageStart_ = pageEnd_ = 0;
   const std::string key = KeyOf(surname);
@@ -203,6 +243,104 @@ void TunedSqliteScreen::Search(const std::string& surname, const std::string& gi
       count_ = runCount_;
     }
     if (count_ > 0) LoadPage(0);
+  }
+  Commit();
+}
+
+void TunedSqliteScreen::Find(const std::string& surname, const FindOptions& options) {
+  count_ = 0;
+  rows_.clear();
+  first_ = runCount_ = 0;
+  pageRank_ = pageStart_ = pageEnd_ = 0;
+  found_ = true;
+  if (!keysGlob_ || !Begin()) return;
+  const std::string typed = TrimmedSurname(surname);
+  std::vector<KeyRun> runs;
+  auto collect = [&](sqlite3_stmt* s) {
+    while (sqlite3_step(s) == SQLITE_ROW) {
+      runs.push_back({ColumnBytes(s, 0), sqlite3_column_int64(s, 1), sqlite3_column_int64(s, 2)});
+    }
+    sqlite3_reset(s);
+  };
+  switch (EffectiveMatchMode(options.mode, typed)) {
+    case MatchMode::kExact: {
+      const std::string key = KeyOf(typed);
+      sqlite3_stmt* s = surname_.get();
+      BindText(s, 1, key);
+      if (!key.empty() && sqlite3_step(s) == SQLITE_ROW) {
+        runs.push_back({key, sqlite3_column_int64(s, 0), sqlite3_column_int64(s, 1)});
+      }
+      sqlite3_reset(s);
+      break;
+    }
+    case MatchMode::kWildcard: {
+      std::string pattern = typed;
+      UpperCaseAscii(&pattern);
+      BindText(keysGlob_.get(), 1, pattern);
+      collect(keysGlob_.get());
+      break;
+    }
+    case MatchMode::kSoundex: {
+      SoundexCode codes[kMaxSoundexCodes];
+      const int n = SurnameSoundexCodes(typed, codes);
+      if (n == 0) break;
+      sqlite3_bind_int(keysSoundex_.get(), 1, codes[0]);
+      sqlite3_bind_int(keysSoundex_.get(), 2, codes[n - 1]);
+      collect(keysSoundex_.get());
+      break;
+    }
+    case MatchMode::kSimilar:
+      BindText(keysSimilar_.get(), 1, typed);
+      collect(keysSimilar_.get());
+      break;
+    case MatchMode::kDaitchMokotoff:
+      break;  // no case asks for it
+  }
+  PutOwnKeyFirst(typed, &runs);
+
+  // The page's slots in the result's order, each with the run it belongs to.
+  std::vector<std::pair<std::int64_t, std::size_t>> page;
+  if (!options.filter.Active()) {
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      count_ += runs[r].count;
+      for (std::int64_t i = 0; i < runs[r].count && page.size() < static_cast<std::size_t>(kRowsPerPage); ++i) {
+        page.push_back({runs[r].first + i, r});
+      }
+    }
+  } else {
+    const EntryMatcher matcher(options.filter);
+    sqlite3_stmt* s = runLines_.get();
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+      sqlite3_bind_int64(s, 1, runs[r].first);
+      sqlite3_bind_int64(s, 2, runs[r].first + runs[r].count);
+      while (sqlite3_step(s) == SQLITE_ROW) {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(s, 1));
+        const std::string_view line(p ? p : "", p ? static_cast<std::size_t>(sqlite3_column_bytes(s, 1)) : 0);
+        if (!matcher.Matches(line)) continue;
+        ++count_;
+        if (page.size() < static_cast<std::size_t>(kRowsPerPage)) page.push_back({sqlite3_column_int64(s, 0), r});
+      }
+      sqlite3_reset(s);
+    }
+  }
+
+  // The page's rows by rowid, put back in the result's order (the own key may come after others).
+  sqlite3_stmt* s = slotPage_.get();
+  for (int i = 0; i < kRowsPerPage; ++i) {
+    if (i < static_cast<int>(page.size())) {
+      sqlite3_bind_int64(s, i + 1, page[static_cast<std::size_t>(i)].first);
+    } else {
+      sqlite3_bind_null(s, i + 1);
+    }
+  }
+  std::vector<SqliteRow> bySlot;
+  while (!page.empty() && sqlite3_step(s) == SQLITE_ROW) bySlot.push_back(ReadRow(s));
+  sqlite3_reset(s);
+  for (const auto& [slot, run] : page) {
+    const auto at = std::find_if(bySlot.begin(), bySlot.end(), [&](const SqliteRow& row) { return row.slot == slot; });
+    if (at == bySlot.end()) continue;
+    rows_.push_back(*at);
+    rows_.back().surname = FoundRowSurname(runs[run].key);
   }
   Commit();
 }
@@ -279,7 +417,7 @@ void TunedSqliteScreen::LoadFilteredPage(std::int64_t start) {
 }
 
 void TunedSqliteScreen::NextPage() {
-  if (!HasNextPage() || !Begin()) return;
+  if (found_ || !HasNextPage() || !Begin()) return;
   const std::int64_t rank = pageRank_ + static_cast<std::int64_t>(rows_.size());
   LoadPage(pageEnd_);
   pageRank_ = rank;
@@ -287,7 +425,7 @@ void TunedSqliteScreen::NextPage() {
 }
 
 void TunedSqliteScreen::PreviousPage() {
-  if (count_ <= 0 || !Begin()) return;
+  if (found_ || count_ <= 0 || !Begin()) return;
   const std::int64_t rank = std::max<std::int64_t>(pageRank_ - kRowsPerPage, 0);
   std::int64_t start = 0;
   if (!filtered_) {
@@ -330,7 +468,7 @@ std::string TunedSqliteScreen::DetailText(int row) {
 
 std::vector<std::string> TunedSqliteScreen::FormattedRows() const {
   std::vector<std::string> out;
-  for (const SqliteRow& r : rows_) out.push_back(FormatRowText(displaySurname_, r.name, r.summary));
+  for (const SqliteRow& r : rows_) out.push_back(FormatRowText(found_ ? r.surname : displaySurname_, r.name, r.summary));
   return out;
 }
 

@@ -16,6 +16,11 @@
 // memory as a bit per slot of the run, and fetches each page's ten rows by rowid. Pages are found
 // from the matches in memory, never by OFFSET.
 //
+// Find (a surname by pattern, by sound or by similar spelling, entries narrowed by their fields)
+// reads the keys from the key catalogue's own small file, attached (sqlite_find.h), and tests a
+// filter on each line of the keys' rowid ranges with the engine's field rules: the line column,
+// no derived column. The first page's rows are then fetched by rowid.
+//
 // The connection is read-only without SQLite's connection mutex, maps the database into memory
 // (mmap_size), keeps a 16 MiB page cache and its statements prepared, and runs every screen
 // operation (a search, a page turn, More Info) in one read transaction.
@@ -41,15 +46,16 @@ class TunedSqliteScreen : public SearchScreen {
   TunedSqliteScreen(const TunedSqliteScreen&) = delete;
   TunedSqliteScreen& operator=(const TunedSqliteScreen&) = delete;
 
-  // Opens the database read-only, sets up the connection and prepares the statements. False when
-  // any of it fails.
-  bool Open(const std::string& dbPath);
+  // Opens the database read-only, sets up the connection and prepares the statements; with
+  // `keysPath`, attaches that key catalogue (sqlite_find.h) for Find. False when any of it fails.
+  bool Open(const std::string& dbPath, const std::string& keysPath = "");
   void Close();
   // Maps the database afresh: pages it had mapped are no longer held by this process, so the
   // operating system may drop them from its cache (the cold cases evict the file after this).
   void Remap();
 
   void Search(const std::string& surname, const std::string& given) override;
+  void Find(const std::string& surname, const FindOptions& options) override;
   void NextPage() override;
   void PreviousPage() override;
   bool HasNextPage() const override { return pageRank_ + static_cast<std::int64_t>(rows_.size()) < count_; }
@@ -74,6 +80,8 @@ class TunedSqliteScreen : public SearchScreen {
 
   sqlite3* db_ = nullptr;
   Statement begin_, commit_, surname_, rangePage_, given_, givenUnbounded_, givenChecked_, slotPage_, line_;
+  Statement keysGlob_, keysSoundex_, keysSimilar_, runLines_;  // with the key catalogue attached
+  bool found_ = false;  // the page is a Find's
   std::int32_t nameLength_ = 0;
   std::int64_t mmapSize_ = 0;
 

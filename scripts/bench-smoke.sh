@@ -16,11 +16,11 @@ cmake --build "$build_dir" -j "$(nproc)" --target rollkit roll_bench records_ben
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/family"
-for schema in naive tuned; do
+for schema in naive tuned keys; do
   "$build_dir/bench/load_sqlite" "$schema" "$build_dir/sample/" "$work/$schema.sqlite" >/dev/null
 done
 bench=("$build_dir/bench/roll_bench" "--roll=$build_dir/sample/" "--family=$work/family/"
-  "--naive=$work/naive.sqlite" "--tuned=$work/tuned.sqlite")
+  "--naive=$work/naive.sqlite" "--tuned=$work/tuned.sqlite" "--keys=$work/keys.sqlite")
 "${bench[@]}" --check-only
 "${bench[@]}" --set=warm --benchmark_min_time=0.001 >/dev/null
 "${bench[@]}" --set=cold --benchmark_min_time=0.001 >/dev/null
