@@ -24,11 +24,11 @@ struct MenuTitle {
   FrameMenu menu;
   const char* title;
 };
-constexpr MenuTitle kMenuTitles[] = {{FrameMenu::File, QT_TRANSLATE_NOOP("CMainFrame", "&File")},
-                                     {FrameMenu::Edit, QT_TRANSLATE_NOOP("CMainFrame", "&Edit")},
-                                     {FrameMenu::Find, QT_TRANSLATE_NOOP("CMainFrame", "F&ind")},
-                                     {FrameMenu::View, QT_TRANSLATE_NOOP("CMainFrame", "&View")},
-                                     {FrameMenu::Help, QT_TRANSLATE_NOOP("CMainFrame", "&Help")}};
+constexpr MenuTitle kMenuTitles[] = {{FrameMenu::kFile, QT_TRANSLATE_NOOP("CMainFrame", "&File")},
+                                     {FrameMenu::kEdit, QT_TRANSLATE_NOOP("CMainFrame", "&Edit")},
+                                     {FrameMenu::kFind, QT_TRANSLATE_NOOP("CMainFrame", "F&ind")},
+                                     {FrameMenu::kView, QT_TRANSLATE_NOOP("CMainFrame", "&View")},
+                                     {FrameMenu::kHelp, QT_TRANSLATE_NOOP("CMainFrame", "&Help")}};
 
 int Index(FrameMenu menu) { return static_cast<int>(menu); }
 
@@ -94,8 +94,8 @@ void CMainFrame::CreateMenus() {
   QAction* quit = action(tr("&Quit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] {
     if (m_view) m_view->OnQuit();
   });
-  AddMenuAction(FrameMenu::File, quit);
-  m_menuEnds[Index(FrameMenu::File)] = quit;
+  AddMenuAction(FrameMenu::kFile, quit);
+  m_menuEnds[Index(FrameMenu::kFile)] = quit;
 
   // Ctrl++, however the keyboard makes the +: with Shift on the = key, or on the = key alone.
   m_zoomIn = action(tr("Zoom &In"),
@@ -104,17 +104,17 @@ void CMainFrame::CreateMenus() {
                    &CMainFrame::ZoomIn);
   m_zoomOut = action(tr("Zoom &Out"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, &CMainFrame::ZoomOut);
   m_actualSize = action(tr("&Actual Size"), {QKeySequence(Qt::CTRL | Qt::Key_0)}, &CMainFrame::ActualSize);
-  for (QAction* zoom : {m_zoomIn, m_zoomOut, m_actualSize}) AddMenuAction(FrameMenu::View, zoom);
+  for (QAction* zoom : {m_zoomIn, m_zoomOut, m_actualSize}) AddMenuAction(FrameMenu::kView, zoom);
 
-  AddMenuAction(FrameMenu::Help, action(tr("Dravenholt &Help"), {QKeySequence(Qt::Key_F1)}, [this] {
+  AddMenuAction(FrameMenu::kHelp, action(tr("Dravenholt &Help"), {QKeySequence(Qt::Key_F1)}, [this] {
                   if (m_view) m_view->OnHelp();
                 }));
-  QAction* separator = Menu(FrameMenu::Help)->addSeparator();
+  QAction* separator = Menu(FrameMenu::kHelp)->addSeparator();
   // Ctrl+F1 reached the box before it had a menu item; it still does.
   QAction* about =
       action(tr("&About Dravenholt"), {QKeySequence(Qt::CTRL | Qt::Key_F1)}, &CMainFrame::aboutRequested);
-  AddMenuAction(FrameMenu::Help, about);
-  m_menuEnds[Index(FrameMenu::Help)] = separator;
+  AddMenuAction(FrameMenu::kHelp, about);
+  m_menuEnds[Index(FrameMenu::kHelp)] = separator;
 }
 
 QMenu* CMainFrame::Menu(FrameMenu which) {
@@ -153,14 +153,14 @@ int CMainFrame::OnCreate() {
   m_view = view;
 
   auto* find = new FindMenu(view, this);
-  for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::Find, item);
+  for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::kFind, item);
   connect(find, &FindMenu::statusChanged, this, &CMainFrame::SetStatusText);
   SetStatusText(find->StatusText());
 
   m_uses = new UseActions(view, this);
   m_uses->SetSearchDescription([this] { return StatusText(); });
-  for (QAction* item : m_uses->EditActions()) AddMenuAction(FrameMenu::Edit, item);
-  for (QAction* item : m_uses->FileActions()) AddMenuAction(FrameMenu::File, item);
+  for (QAction* item : m_uses->EditActions()) AddMenuAction(FrameMenu::kEdit, item);
+  for (QAction* item : m_uses->FileActions()) AddMenuAction(FrameMenu::kFile, item);
   return 0;
 }
 

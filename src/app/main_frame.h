@@ -37,7 +37,7 @@ inline constexpr int kClientHeight = 453;
 // frame of `size` centred by truncating division; the work area's left and top edges play no part.
 QRect FirstActivationRect(int right, int bottom, QSize size = QSize(kFrameWidth, kFrameHeight));
 
-enum class FrameMenu { File, Edit, Find, View, Help };
+enum class FrameMenu { kFile, kEdit, kFind, kView, kHelp };
 
 class CMainFrame : public QWidget {
   Q_OBJECT

@@ -87,7 +87,7 @@ TEST_F(RollImages, SearchesReadTheSameBytesAsTheUnpackedFiles) {
     EXPECT_EQ(Everything(s, "Smith", "Given 3"), expected[2]);
     EXPECT_EQ(Everything(s, "Nobody"), expected[3]);
   }
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{});
 }
 
 TEST_F(RollImages, AnUnchangedImageKeepsTheSetOpenAndAReplacedOneIsReadAfresh) {
@@ -124,7 +124,7 @@ TEST_F(RollImages, NothingIsCreatedForAnIndexMissingFromTheImage) {
   location.SetDirectories(partial.familyDir.c_str(), path.c_str());
   SearchSession s(location);
   s.Search("Smith");
-  EXPECT_EQ(boxes.texts(),
+  EXPECT_EQ(boxes.Texts(),
             std::vector<std::string>{FormatMessage(kIndexUnreadableMessage, path + "/mroll.tre")});
   EXPECT_EQ(s.list.RowCount(), 0);
   EXPECT_EQ(ReadFileBytes(path), before);

@@ -115,7 +115,7 @@ TEST(GivenNameFilter, MatchesTheLeadingLettersAsAPrefix) {
     EXPECT_EQ(s.list.ResultCount(), static_cast<int>(c.names.size())) << c.given;
     EXPECT_FALSE(s.list.HasNextPage());
   }
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST(Summaries, AreConvertedForTheRow) {
@@ -175,7 +175,7 @@ TEST(FilterBufferTrouble, AnUnusableFamilyDirectoryStillGivesTheMatches) {
   s.Search("Smith", "John");
   EXPECT_EQ(s.list.ResultCount(), 1);
   EXPECT_EQ(s.list.RowCount(), 1);
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST(FilterBufferTrouble, IsToldInsteadOfAnsweringZero) {
@@ -191,10 +191,10 @@ TEST(FilterBufferTrouble, IsToldInsteadOfAnsweringZero) {
   SearchSession s(elsewhere);
   s.Search("Smith");
   EXPECT_EQ(s.list.ResultCount(), 1);  // a surname-only search does not need the file
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
   s.Search("Smith", "John");
-  ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text, FormatMessage(kFilterBufferOpenMessage, roll.familyDir + "gone/history.buf"));
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, FormatMessage(kFilterBufferOpenMessage, roll.familyDir + "gone/history.buf"));
   EXPECT_EQ(s.list.RowCount(), 0);
 }
 
@@ -228,8 +228,8 @@ TEST(FilterBufferTrouble, AMatchLostWhenTheBufferIsWrittenOutIsTold) {
     const rlimit room{11 * kFilterRecordSize, 11 * kFilterRecordSize};
     setrlimit(RLIMIT_FSIZE, &room);
     s.Search("Brown", "bob");
-    const bool told = boxes.boxes().size() == 1 &&
-                      boxes.boxes()[0].text.find("The list of results is incomplete.") != std::string::npos;
+    const bool told = boxes.Boxes().size() == 1 &&
+                      boxes.Boxes()[0].text.find("The list of results is incomplete.") != std::string::npos;
     _exit(s.list.ResultCount() == 11 && told ? 0 : 1);
   }
   int status = 0;

@@ -64,24 +64,24 @@ TEST_F(VanishingData, TheMarkerRemovedBetweenSearchesBringsThePromptBack) {
   SearchSession s(roll.location);
   s.Search("Smith");
   ASSERT_EQ(s.list.ResultCount(), 25);
-  ASSERT_TRUE(boxes.boxes().empty());
+  ASSERT_TRUE(boxes.Boxes().empty());
 
   std::remove(Marker().c_str());
   boxes.Answer({kIdCancel});
   s.Search("Smith");
-  ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text, kDiskPrompt);
-  EXPECT_EQ(boxes.boxes()[0].style, kDiskPromptStyle);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, kDiskPrompt);
+  EXPECT_EQ(boxes.Boxes()[0].style, kDiskPromptStyle);
   EXPECT_EQ(s.list.ResultCount(), 0);  // cancelled: the search ends empty
   EXPECT_EQ(s.list.RowCount(), 0);
 
   // OK without the disk asks again; the disk put back and OK goes on.
   boxes.Answer({kIdOk, kIdOk});
   boxes.OnShow([&](const ScriptedMessageBox::Box&) {
-    if (boxes.boxes().size() == 3) WriteFileBytes(Marker(), "");
+    if (boxes.Boxes().size() == 3) WriteFileBytes(Marker(), "");
   });
   s.Search("Smith", "name1");
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>(3, kDiskPrompt));
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>(3, kDiskPrompt));
   EXPECT_EQ(s.list.ResultCount(), 25);
 }
 
@@ -93,7 +93,7 @@ TEST_F(VanishingData, TheDiskTakenOutBetweenPageTurnsPromptsAndCancelKeepsThePag
 
   boxes.Answer({kIdCancel});
   EXPECT_FALSE(TurnPage(s, true));
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kDiskPrompt});
   EXPECT_EQ(s.PageRows(), first);
 
   // The disk comes back while the prompt is up.
@@ -121,10 +121,10 @@ TEST_F(VanishingData, DataFilesRemovedWhileAResultIsShownAreReadToTheEndOfThatRe
   EXPECT_EQ(rows, 25);
   ASSERT_TRUE(TurnPage(s, false));
   CheckPage(s, copy, "removed, back");
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
   // The next search finds no line file and says so.
   s.Search("Smith");
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"ext"});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"ext"});
   EXPECT_EQ(s.list.ResultCount(), 0);
 }
 
@@ -163,7 +163,7 @@ TEST_F(VanishingData, DataFilesCutInPlaceShowTheOldDataOrBlanks) {
     CheckPage(s, roll.dataDir, "name file cut", copy);
     EXPECT_EQ(s.list.RowCount(), 10);
   }
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 // Without a usable history.buf the matches go to a private file: the search works as before.
@@ -173,7 +173,7 @@ TEST_F(VanishingData, TheFamilyDirectoryRemovedBeforeAGivenNameSearchCostsNothin
   ASSERT_EQ(s.list.ResultCount(), 60);
   std::filesystem::remove_all(roll.familyDir);
   s.Search("Jones", "ann");
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
   EXPECT_EQ(s.list.ResultCount(), 60);
   EXPECT_TRUE(s.list.Buffer().IsPrivate());
   EXPECT_FALSE(std::filesystem::exists(roll.familyDir)) << "nothing is made in its place";
@@ -185,11 +185,11 @@ TEST_F(VanishingData, AFilterBufferThatIsADirectoryIsLeftAloneAndNamed) {
   std::remove(Buffer().c_str());
   ASSERT_EQ(mkdir(Buffer().c_str(), 0755), 0);
   s.Search("Jones", "ann");
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{Buffer() + " is a directory, not a file of this program: it was left alone."});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{Buffer() + " is a directory, not a file of this program: it was left alone."});
   EXPECT_EQ(s.list.ResultCount(), 60);
   s.Search("Jones", "ann");
   EXPECT_EQ(s.list.ResultCount(), 60);
-  EXPECT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
 }
 
 TEST_F(VanishingData, TheFilterBufferRemovedBetweenPageTurnsKeepsItsPages) {
@@ -203,7 +203,7 @@ TEST_F(VanishingData, TheFilterBufferRemovedBetweenPageTurnsKeepsItsPages) {
     rows += s.list.RowCount();
   }
   EXPECT_EQ(rows, 60);
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 // A full disk, played by a file-size limit on a child process: every match that does not fit is
@@ -226,7 +226,7 @@ TEST_F(VanishingData, AFullDiskDuringAGivenNameSearchIsTold) {
       setrlimit(RLIMIT_FSIZE, &small);
       s.Search(surname, surname == "Jones" ? "ann" : "bob");
       std::string report = std::to_string(s.list.ResultCount()) + "\n";
-      for (const std::string& text : boxes.texts()) report += text + "\n";
+      for (const std::string& text : boxes.Texts()) report += text + "\n";
       if (write(pipeFds[1], report.data(), report.size()) < 0) _exit(2);
       _exit(0);
     }

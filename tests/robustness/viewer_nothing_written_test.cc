@@ -92,5 +92,5 @@ TEST_F(ViewerNothingWritten, AWholeSessionChangesOnlyTheFilterBuffer) {
 
   EXPECT_EQ(Changes(data, Snapshot(root)), std::vector<std::string>{"family/history.buf"});
   EXPECT_EQ(Changes(elsewhere, Snapshot(home.Prefix())), std::vector<std::string>{});
-  EXPECT_TRUE(boxes.boxes().empty()) << boxes.texts().front();
+  EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Texts().front();
 }

@@ -105,7 +105,7 @@ TEST_F(DiskPrompt, NoPromptWhileTheMarkerIsThere) {
   ScriptedMessageBox boxes;
   RollDatabase database(location);
   EXPECT_EQ(database.EnsureDataPresent(), 1);
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(DiskPrompt, RepeatsUntilTheDiskIsBackOrTheUserCancels) {
@@ -114,8 +114,8 @@ TEST_F(DiskPrompt, RepeatsUntilTheDiskIsBackOrTheUserCancels) {
 
   boxes.Answer({kIdOk, kIdOk, kIdCancel});
   EXPECT_EQ(database.EnsureDataPresent(), 0);
-  ASSERT_EQ(boxes.boxes().size(), 3u);
-  for (const auto& box : boxes.boxes()) {
+  ASSERT_EQ(boxes.Boxes().size(), 3u);
+  for (const auto& box : boxes.Boxes()) {
     EXPECT_EQ(box.text, "Please insert Kinloom Disk 3(Dravenholt)\n\nClick OK when done.");
     EXPECT_EQ(box.style, 49u);
   }
@@ -134,5 +134,5 @@ TEST_F(DiskPrompt, ABoxThatCannotShowLetsTheOperationGoOn) {
   ScriptedMessageBox boxes(/*defaultAnswer=*/0);
   RollDatabase database(location);
   EXPECT_EQ(database.EnsureDataPresent(), 1);
-  EXPECT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
 }

@@ -129,7 +129,7 @@ TEST_F(RollFiles, OpenRefusesNumbersWithoutFilesSilently) {
     EXPECT_EQ(database.Open(number), 0) << number;
     EXPECT_EQ(database.Index(), nullptr);
   }
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
   EXPECT_EQ(database.Open(1), 1);
   EXPECT_EQ(database.Number(), 1);
 }
@@ -149,11 +149,11 @@ TEST_F(RollFiles, MissingOrBrokenFilesSayWhichFile) {
   for (Case& c : cases) {
     OpenWith("x\n");
     c.damage();
-    const std::size_t before = boxes.boxes().size();
+    const std::size_t before = boxes.Boxes().size();
     EXPECT_EQ(database.Open(1), 0) << c.what;
-    ASSERT_EQ(boxes.boxes().size(), before + 1) << c.what;
-    EXPECT_EQ(boxes.boxes().back().text, c.message) << c.what;
-    EXPECT_EQ(boxes.boxes().back().style, kMbOk);
+    ASSERT_EQ(boxes.Boxes().size(), before + 1) << c.what;
+    EXPECT_EQ(boxes.Boxes().back().text, c.message) << c.what;
+    EXPECT_EQ(boxes.Boxes().back().style, kMbOk);
     database.Close();
   }
 }
@@ -165,7 +165,7 @@ TEST_F(RollFiles, FilesMasteredInUpperCaseAreFound) {
   ASSERT_EQ(database.Open(1), 1);
   database.Close();
   EXPECT_FALSE(FileExists(dir.File("mroll.tre")));  // the existing index was used, not a new one
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 // The reads remember where the streams stand to save seeks; whatever the order of the reads,

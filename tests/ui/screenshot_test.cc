@@ -45,7 +45,7 @@ TEST_F(ScreenshotTest, SavesTheWindowAfterASearch) {
     QGuiApplication::primaryScreen()->grabWindow(0).save(stem + QStringLiteral("-screen.png"));
   }
 
-  QMenu* menu = frame->Menu(FrameMenu::View);
+  QMenu* menu = frame->Menu(FrameMenu::kView);
   menu->popup(frame->mapToGlobal(QPoint(0, frame->MenuBar()->height())));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
   menu->grab().save(stem + QStringLiteral("-viewmenu.png"));
