@@ -55,7 +55,7 @@ struct Images {
     std::vector<IsoImageFile> files;
     std::string error;
     iso = dir.File("roll.iso");
-    if (!CollectImageFiles(dir.path(), {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}, &files, &error) ||
+    if (!CollectImageFiles(dir.Prefix(), {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}, &files, &error) ||
         !WriteIsoImage(files, iso, {}, &error)) {
       std::fprintf(stderr, "disk_image_bench: %s\n", error.c_str());
       std::exit(1);
@@ -190,7 +190,7 @@ void Search(benchmark::State& state) {
   Images& images = TheImages();
   DataLocation location;
   const std::string& data = source == kPlain ? images.rollDir : source == kIso ? images.rollIso : images.rollCue;
-  location.SetDirectories(images.dir.path().c_str(), data.c_str());
+  location.SetDirectories(images.dir.Prefix().c_str(), data.c_str());
   RollDatabase database(location);
   ResultList list(database, location.familyDirectory.get());
   database.SetResultList(&list);

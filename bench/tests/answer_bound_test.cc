@@ -86,8 +86,8 @@ TEST_F(AnswerBound, PageTurnsAndMoreInfoRunTheDiskCheckFirst) {
   s.NextPage();
   EXPECT_EQ(s.FormattedRows(), firstPage);
   EXPECT_EQ(s.DetailText(0), "");
-  ASSERT_EQ(box.boxes().size(), 2u);
-  EXPECT_EQ(box.texts()[0], kDiskPrompt);
+  ASSERT_EQ(box.Boxes().size(), 2u);
+  EXPECT_EQ(box.Texts()[0], kDiskPrompt);
 }
 
 }  // namespace
