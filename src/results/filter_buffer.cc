@@ -53,10 +53,14 @@ FilterBuffer::FilterBuffer(std::string p)
 
 FilterBuffer::~FilterBuffer() { Close(); }
 
-void FilterBuffer::Acquire() {
+std::int64_t FilterBuffer::Acquire() {
   // Still the file at the path: keep it (and its lock). Removed or replaced since: the new one.
-  if (file.IsOpen() && !isPrivate && PathNamesFile(path, identity)) return;
-  if (file.IsOpen() && isPrivate && path.empty()) return;
+  // The one look at the path also tells the kept file's size.
+  if (file.IsOpen() && !isPrivate && identity.known) {
+    const FileIdentity now = IdentityOfPath(path);
+    if (now.SameFile(identity)) return now.size;
+  }
+  if (file.IsOpen() && isPrivate && path.empty()) return -1;
   file.Close();
   isPrivate = false;
   identity = {};
@@ -65,7 +69,7 @@ void FilterBuffer::Acquire() {
     const ScratchStatus status = file.Open(path, &kind);
     if (status == ScratchStatus::kOk) {
       identity = file.Identity();
-      return;
+      return -1;
     }
     // Told once for each new refusal, not at every search.
     if (status == ScratchStatus::kNotRegular && kind != refused) {
@@ -75,6 +79,7 @@ void FilterBuffer::Acquire() {
   }
   // Another program holds the file, or it cannot be made: a file of this user's own instead.
   if (file.OpenAnonymous(AnonymousFileDirectory()) == ScratchStatus::kOk) isPrivate = true;
+  return -1;
 }
 
 int FilterBuffer::Empty() {
@@ -83,10 +88,11 @@ int FilterBuffer::Empty() {
   pending.Clear();
   writeFailed = false;
   position = 0;
-  Acquire();
-  // Already empty (the usual case between two searches): one fstat, and nothing to change. A
-  // file another writer filled is still cut back.
-  if (file.IsOpen() && file.Size() != 0 && !file.Truncate()) file.Close();
+  const std::int64_t known = Acquire();
+  // Already empty (the usual case between two searches): nothing to change, and no truncation,
+  // which the file system would journal all the same. A file another writer filled is still cut
+  // back.
+  if (file.IsOpen() && (known >= 0 ? known : file.Size()) != 0 && !file.Truncate()) file.Close();
   return IsOpen() ? 1 : 0;
 }
 

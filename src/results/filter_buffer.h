@@ -94,7 +94,8 @@ class FilterBuffer {
 
  private:
   // Opens the file at Path() (or, failing that, a private one) unless the one open still is it.
-  void Acquire();
+  // Returns the kept file's size as the check of its path saw it, or -1 when that is not known.
+  std::int64_t Acquire();
   bool Flush();
 
   ScratchFile file;

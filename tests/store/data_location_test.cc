@@ -1,6 +1,8 @@
 #include "store/data_location.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 
@@ -88,6 +90,22 @@ TEST(DataLocation, MarkerNameMatchesInAnyCase) {
   DataLocation location;
   location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str());
   WriteFileBytes(dir.File("MRDB.ID"), "");
+  EXPECT_EQ(location.MarkerFilePresent(), 1);
+}
+
+// The entry under the marker's own name decides when one stands there: a FIFO or a directory
+// there is no marker, even beside a regular file of that name in another case.
+TEST(DataLocation, MarkerUnderItsOwnNameThatIsNoFileHidesOneInAnotherCase) {
+  ScopedTempDir dir;
+  DataLocation location;
+  location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str());
+  WriteFileBytes(dir.File("MRDB.ID"), "");
+  ASSERT_EQ(mkfifo(dir.File("mrdb.id").c_str(), 0600), 0);
+  EXPECT_EQ(location.MarkerFilePresent(), 0);
+  ASSERT_EQ(std::remove(dir.File("mrdb.id").c_str()), 0);
+  ASSERT_EQ(mkdir(dir.File("mrdb.id").c_str(), 0700), 0);
+  EXPECT_EQ(location.MarkerFilePresent(), 0);
+  ASSERT_EQ(rmdir(dir.File("mrdb.id").c_str()), 0);
   EXPECT_EQ(location.MarkerFilePresent(), 1);
 }
 
