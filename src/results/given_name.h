@@ -35,6 +35,17 @@ class GivenNamePrefix {
     }
     return true;
   }
+  // <0, 0 or >0 as the first compared bytes of a folded name (store/name_order.h: upper-cased,
+  // blanks from its first NUL on) sort before, equal or after the typed name's; 0 exactly when
+  // MatchesStored holds for the stored name it was folded from.
+  int CompareFolded(const char* folded) const {
+    for (int i = 0; i < compare; ++i) {
+      const auto x = static_cast<unsigned char>(folded[i]);
+      const auto y = static_cast<unsigned char>(key[i]);
+      if (x != y) return x < y ? -1 : 1;
+    }
+    return 0;
+  }
 
  private:
   char key[kCurrentNameSize + 1] = {};

@@ -8,6 +8,7 @@
 #include "platform/message_box.h"
 #include "results/detail_text.h"
 #include "results/given_name.h"
+#include "store/name_order.h"
 #include "store/roll_database.h"
 #include "store/search_request.h"
 
@@ -129,25 +130,54 @@ int ResultList::FilterByGivenName(const char* given) {
   // gets them all before anything reads it (FinishPendingWrites, or the next page turn).
   const GivenNamePrefix prefix(given, database.NameLength());
   MatchList matches;
-  if (!scanBuffer) scanBuffer = std::make_unique_for_overwrite<unsigned char[]>(kScanBufferSize);
-  const std::size_t slotSize = static_cast<std::size_t>(database.SlotSize());
-  while (cursor < end) {
-    const int run = database.ReadSlotRun(cursor, end, scanBuffer.get(), kScanBufferSize);
-    if (run == 0) {  // past the name file's end or a failed read: an empty slot, as ReadSlot gives
-      database.ReadSlot(cursor++);
-      if (prefix.Matches(database.CurrentName())) matches.Add(database.LineOffset(), database.CurrentName());
-      continue;
-    }
-    for (int i = 0; i < run; ++i, ++cursor) {
-      const unsigned char* bytes = scanBuffer.get() + static_cast<std::size_t>(i) * slotSize;
-      if (!prefix.MatchesStored(reinterpret_cast<const char*>(bytes + kSlotHeaderSize))) continue;
-      const SlotValue slot = DecodeSlot(bytes, database.NameLength());
-      matches.Add(slot.lineOffset, slot.name);
+  NameOrders& orders = database.NameOrderVerdicts();
+  const std::int32_t runFirst = cursor;
+  const std::int32_t runEnd = end;
+  bool scanned = false;
+  // A run whose order an earlier scan confirmed: only the part where the prefix's names can stand
+  // is looked at, and it holds every match a whole scan would find, in the same order.
+  if (const OrderedNames* ordered = orders.Find(runFirst, runEnd)) {
+    std::int32_t from = runFirst;
+    std::int32_t to = runEnd;
+    ordered->Window(runFirst, runEnd, [&](const char* folded) { return prefix.CompareFolded(folded); }, &from, &to);
+    scanned = ScanGivenName(prefix, from, to, &matches, nullptr);
+    if (!scanned) matches.Clear();  // a failed read: the whole run is scanned below after all
+  }
+  if (!scanned) {
+    NameOrderCheck check(database.NameLength());
+    if (ScanGivenName(prefix, runFirst, runEnd, &matches, &check) && check.Ordered() && runEnd > runFirst) {
+      orders.Remember(runFirst, runEnd, check.Take());
     }
   }
+  if (cursor < end) cursor = end;
   filterBuffer->AppendPending(std::move(matches));
   TakeFilteredPage(filterBuffer->FirstPage(rows));
   return 0;
+}
+
+bool ResultList::ScanGivenName(const GivenNamePrefix& prefix, std::int32_t from, std::int32_t to, MatchList* matches,
+                               NameOrderCheck* check) {
+  if (!scanBuffer) scanBuffer = std::make_unique_for_overwrite<unsigned char[]>(kScanBufferSize);
+  const std::size_t slotSize = static_cast<std::size_t>(database.SlotSize());
+  bool whole = true;
+  for (std::int32_t slot = from; slot < to;) {
+    const int run = database.ReadSlotRun(slot, to, scanBuffer.get(), kScanBufferSize);
+    if (run == 0) {  // past the name file's end or a failed read: an empty slot, as ReadSlot gives
+      whole = false;
+      database.ReadSlot(slot++);
+      if (prefix.Matches(database.CurrentName())) matches->Add(database.LineOffset(), database.CurrentName());
+      continue;
+    }
+    for (int i = 0; i < run; ++i, ++slot) {
+      const unsigned char* bytes = scanBuffer.get() + static_cast<std::size_t>(i) * slotSize;
+      const char* name = reinterpret_cast<const char*>(bytes + kSlotHeaderSize);
+      if (check) check->Feed(name);
+      if (!prefix.MatchesStored(name)) continue;
+      const SlotValue value = DecodeSlot(bytes, database.NameLength());
+      matches->Add(value.lineOffset, value.name);
+    }
+  }
+  return whole;
 }
 
 bool ResultList::FinishPendingWrites() {

@@ -18,6 +18,8 @@
 #include "results/find_result.h"
 #include "results/result_row.h"
 
+class GivenNamePrefix;
+class NameOrderCheck;
 class RollDatabase;
 
 inline constexpr int kMaxRowsPerPage = 10;
@@ -112,6 +114,11 @@ class ResultList {
   int PreviousRangePage();
   void FillSummaries();
   void TakeFilteredPage(int read);
+  // The given-name test over the slots [from, to), the matches added in slot order; each slot's
+  // name also goes to `check` when one is given. False when a run of slots could not be read (each
+  // such slot was then tested as the empty slot ReadSlot gives).
+  bool ScanGivenName(const GivenNamePrefix& prefix, std::int32_t from, std::int32_t to, MatchList* matches,
+                     NameOrderCheck* check);
 
   std::int32_t first = 0;  // a new list is the empty range [0, 0)
   std::int32_t cursor = 0;

@@ -90,6 +90,7 @@ int RollDatabase::Open(int n) {
 
 void RollDatabase::Close() {
   catalogue.reset();
+  nameOrders.Clear();
   nameCursor.Attach(nullptr);
   lineCursor.Attach(nullptr);
   slotTotal = 0;

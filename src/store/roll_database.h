@@ -15,6 +15,7 @@
 #include "results/find_result.h"
 #include "store/data_location.h"
 #include "store/key_catalogue.h"
+#include "store/name_order.h"
 #include "store/roll_format.h"
 #include "store/roll_index.h"
 
@@ -82,6 +83,10 @@ class RollDatabase {
   // long as the file set stays open; null when none is open.
   const KeyCatalogue* Catalogue();
 
+  // What the given-name scans found out about the order of the names in the surnames' runs of
+  // the open file set (store/name_order.h); forgotten whenever the set is opened afresh.
+  NameOrders& NameOrderVerdicts() { return nameOrders; }
+
   // The slot read last by ReadSlot or made current by TakeSlot.
   std::int32_t LineOffset() const { return lineOffset; }
   const char* CurrentName() const { return currentName; }
@@ -121,4 +126,5 @@ class RollDatabase {
   bool StillTheOpenedFiles() const;
   OpenedFile opened[3];
   std::unique_ptr<KeyCatalogue> catalogue;
+  NameOrders nameOrders;
 };
