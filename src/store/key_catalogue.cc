@@ -10,6 +10,8 @@ bool KeyCatalogue::Build(const RollIndex& index) {
   keys.clear();
   entries.clear();
   dm.clear();
+  soundexStart.clear();
+  soundexKeys.clear();
   bool sorted = true;
   const IndexWalkResult walk = WalkIndex(index.File(), [](const std::string&) {}, [&](const WalkedEntry& e) {
     Entry entry{};
@@ -34,7 +36,39 @@ bool KeyCatalogue::Build(const RollIndex& index) {
       return std::string_view(keys).substr(a.keyOffset, a.keyLength) < std::string_view(keys).substr(b.keyOffset, b.keyLength);
     });
   }
+  upperCaseKeys = keys.find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
+  // Grouped by code in one counting pass: the codes are below kSoundexCodeCount.
+  soundexStart.assign(kSoundexCodeCount + 1, 0);
+  for (const Entry& e : entries) {
+    for (int c = 0; c < e.soundexCount; ++c) {
+      if (e.soundex[c] < kSoundexCodeCount) ++soundexStart[e.soundex[c] + 1u];
+    }
+  }
+  for (std::size_t c = 1; c < soundexStart.size(); ++c) soundexStart[c] += soundexStart[c - 1];
+  soundexKeys.assign(soundexStart.back(), 0);
+  std::vector<std::uint32_t> next(soundexStart.begin(), soundexStart.end() - 1);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    for (int c = 0; c < entries[i].soundexCount; ++c) {
+      const SoundexCode code = entries[i].soundex[c];
+      if (code < kSoundexCodeCount) soundexKeys[next[code]++] = static_cast<std::uint32_t>(i);
+    }
+  }
   return !walk.damaged;
+}
+
+std::span<const std::uint32_t> KeyCatalogue::KeysWithSoundex(SoundexCode code) const {
+  if (code >= kSoundexCodeCount || soundexStart.empty()) return {};
+  return std::span<const std::uint32_t>(soundexKeys).subspan(soundexStart[code], soundexStart[code + 1u] - soundexStart[code]);
+}
+
+void KeyCatalogue::PrefixRange(std::string_view prefix, std::size_t* from, std::size_t* to) const {
+  *from = 0;
+  *to = entries.size();
+  if (!upperCaseKeys || prefix.empty()) return;
+  // Keys in order are in order in their first bytes too.
+  auto start = [&](const Entry& e) { return std::string_view(keys).substr(e.keyOffset, std::min<std::size_t>(e.keyLength, prefix.size())); };
+  *from = static_cast<std::size_t>(std::partition_point(entries.begin(), entries.end(), [&](const Entry& e) { return start(e) < prefix; }) - entries.begin());
+  *to = static_cast<std::size_t>(std::partition_point(entries.begin(), entries.end(), [&](const Entry& e) { return start(e) <= prefix; }) - entries.begin());
 }
 
 std::string_view KeyCatalogue::Key(std::size_t i) const {
@@ -63,5 +97,6 @@ std::int64_t KeyCatalogue::Find(std::string_view key) const {
 }
 
 std::size_t KeyCatalogue::Bytes() const {
-  return keys.capacity() + entries.capacity() * sizeof(Entry) + dm.capacity() * sizeof(DmCode);
+  return keys.capacity() + entries.capacity() * sizeof(Entry) + dm.capacity() * sizeof(DmCode) +
+         (soundexStart.capacity() + soundexKeys.capacity()) * sizeof(std::uint32_t);
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,6 +31,12 @@ class KeyCatalogue {
   int DmCodes(std::size_t i, const DmCode** codes) const;
   // The position of `key` (index form), or -1.
   std::int64_t Find(std::string_view key) const;
+  // The positions of the keys filed under Soundex `code` (either of a key's codes), ascending.
+  std::span<const std::uint32_t> KeysWithSoundex(SoundexCode code) const;
+  // Positions [*from, *to) outside which no key's surname, upper-cased (a-z only), begins with
+  // `prefix` (upper case): the keys that begin with it when every key is in upper case, else
+  // every key.
+  void PrefixRange(std::string_view prefix, std::size_t* from, std::size_t* to) const;
   // Bytes held, for the memory budget.
   std::size_t Bytes() const;
 
@@ -48,4 +55,8 @@ class KeyCatalogue {
   std::string keys;
   std::vector<Entry> entries;
   std::vector<DmCode> dm;
+  bool upperCaseKeys = true;  // no key holds a-z
+  // The keys by Soundex code: those of code c are soundexKeys[soundexStart[c], soundexStart[c + 1]).
+  std::vector<std::uint32_t> soundexStart;
+  std::vector<std::uint32_t> soundexKeys;
 };

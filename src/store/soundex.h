@@ -11,6 +11,8 @@
 using SoundexCode = std::uint16_t;
 
 inline constexpr int kMaxSoundexCodes = 2;
+// Every code is below this: 26 letters, three digits.
+inline constexpr int kSoundexCodeCount = 26 * 1000;
 
 // The code of the letters of `text` (folded as store/name_folding.h says), or -1 when it holds
 // no letter.

@@ -1,5 +1,7 @@
 #include "store/surname_match.h"
 
+#include <algorithm>
+#include <ranges>
 #include <string>
 
 #include "store/roll_format.h"
@@ -41,10 +43,12 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
   const std::int64_t own = ownKey.empty() ? -1 : catalogue.Find(ownKey);
   const std::size_t count = catalogue.Size();
 
-  auto collect = [&](auto&& detailOf) {
+  // Every key at the positions `candidates` (ascending) that `detailOf` does not refuse; the keys
+  // outside them match no more than they would be tested.
+  auto collectFrom = [&](auto&& candidates, auto&& detailOf) {
     std::int32_t ownDetail = -1;
     bool ownFound = false;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (const std::size_t i : candidates) {
       const std::int32_t detail = detailOf(i);
       if (detail == INT32_MIN) continue;
       if (static_cast<std::int64_t>(i) == own) {
@@ -56,6 +60,7 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
     }
     if (ownFound) found.insert(found.begin(), {static_cast<std::int32_t>(own), ownDetail});
   };
+  auto collect = [&](auto&& detailOf) { collectFrom(std::views::iota(std::size_t{0}, count), detailOf); };
 
   switch (mode) {
     case MatchMode::kExact:
@@ -63,13 +68,22 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
       break;
     case MatchMode::kWildcard: {
       const WildcardPattern pattern(typed);
-      collect([&](std::size_t i) { return pattern.Matches(catalogue.Key(i)) ? -1 : INT32_MIN; });
+      std::size_t from = 0, to = 0;
+      catalogue.PrefixRange(pattern.FixedStart(), &from, &to);
+      collectFrom(std::views::iota(from, to), [&](std::size_t i) { return pattern.Matches(catalogue.Key(i)) ? -1 : INT32_MIN; });
       break;
     }
     case MatchMode::kSoundex: {
       SoundexCode wanted[kMaxSoundexCodes];
       const int n = SurnameSoundexCodes(typed, wanted);
-      collect([&](std::size_t i) {
+      // Only the keys filed under one of the wanted codes can share one.
+      std::vector<std::size_t> candidates;
+      for (int a = 0; a < n; ++a) {
+        for (const std::uint32_t i : catalogue.KeysWithSoundex(wanted[a])) candidates.push_back(i);
+      }
+      std::sort(candidates.begin(), candidates.end());
+      candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
+      collectFrom(candidates, [&](std::size_t i) {
         const SoundexCode* codes = nullptr;
         const int m = catalogue.SoundexCodes(i, &codes);
         for (int a = 0; a < n; ++a) {

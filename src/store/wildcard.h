@@ -18,6 +18,8 @@ class WildcardPattern {
   // Whether the whole surname of `key` (store/name_folding.h's KeySurname: without its padding)
   // matches the whole pattern. Takes at most pattern length × surname length steps.
   bool Matches(std::string_view key) const;
+  // What every matching surname begins with, upper-cased: the pattern up to its first `*` or `?`.
+  std::string_view FixedStart() const { return std::string_view(pattern).substr(0, pattern.find_first_of("*?")); }
 
  private:
   std::string pattern;  // runs of `*` kept as one

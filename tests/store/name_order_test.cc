@@ -147,7 +147,7 @@ TEST_F(OrderedRuns, AVerdictDoesNotOutliveTheFilesItWasFoundOn) {
   SearchSession s(roll.location);
   s.Search("Smith", "J");
   ReverseSmith();
-  for (const std::string& given : {"JOHN", "M", "A"}) {
+  for (const char* given : {"JOHN", "M", "A"}) {
     SCOPED_TRACE(given);
     EXPECT_EQ(Answer(s, given, roll.familyDir), Scanned(given));
   }
@@ -169,7 +169,7 @@ TEST_F(OrderedRuns, OneNameOutOfPlaceIsEnoughToScanInFull) {
     slots.insert(slots.end() - 3, moved);
   });
   SearchSession s(roll.location);
-  for (const std::string& given : {"J", "JOHN", "JOHN W", "Z"}) {
+  for (const char* given : {"J", "JOHN", "JOHN W", "Z"}) {
     SCOPED_TRACE(given);
     EXPECT_EQ(Answer(s, given, roll.familyDir), Scanned(given));
   }
