@@ -80,9 +80,9 @@ int DataLocation::MarkerFilePresent() const {
   if (dataDirectoryUsable && dataDirectory[0] != '\0') {
     const int n = std::snprintf(path, sizeof path, "%s%s", dataDirectory, kMarkerFileName);
     // Only a regular file counts: a FIFO or a device in its place is never opened. The marker
-    // under its own name in a plain directory is the usual case and is tried first; only when
-    // that does not open is the name looked up in any case, or inside a disk image, which gives
-    // the same answer for every path the first try does not open.
+    // under its own name in a plain directory is the usual case and is tried first, without a
+    // look at the directory; when it does not open, the name is looked up in any case, or inside
+    // a disk image. Whatever the first try opens, the lookup would have found too.
     ReadOnlyFile marker;
     if (n > 0 && n < static_cast<int>(sizeof path)) {
       present = marker.Open(path) == OpenStatus::kOk ||

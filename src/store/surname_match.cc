@@ -1,7 +1,6 @@
 #include "store/surname_match.h"
 
 #include <algorithm>
-#include <ranges>
 #include <string>
 
 #include "store/roll_format.h"
@@ -43,12 +42,13 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
   const std::int64_t own = ownKey.empty() ? -1 : catalogue.Find(ownKey);
   const std::size_t count = catalogue.Size();
 
-  // Every key at the positions `candidates` (ascending) that `detailOf` does not refuse; the keys
-  // outside them match no more than they would be tested.
-  auto collectFrom = [&](auto&& candidates, auto&& detailOf) {
+  // Every key at the positions positionAt(from) .. positionAt(to - 1) (ascending) that `detailOf`
+  // does not refuse; the keys at no such position would be refused.
+  auto collectFrom = [&](std::size_t from, std::size_t to, auto&& positionAt, auto&& detailOf) {
     std::int32_t ownDetail = -1;
     bool ownFound = false;
-    for (const std::size_t i : candidates) {
+    for (std::size_t k = from; k < to; ++k) {
+      const std::size_t i = positionAt(k);
       const std::int32_t detail = detailOf(i);
       if (detail == INT32_MIN) continue;
       if (static_cast<std::int64_t>(i) == own) {
@@ -60,7 +60,8 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
     }
     if (ownFound) found.insert(found.begin(), {static_cast<std::int32_t>(own), ownDetail});
   };
-  auto collect = [&](auto&& detailOf) { collectFrom(std::views::iota(std::size_t{0}, count), detailOf); };
+  auto itself = [](std::size_t k) { return k; };
+  auto collect = [&](auto&& detailOf) { collectFrom(0, count, itself, detailOf); };
 
   switch (mode) {
     case MatchMode::kExact:
@@ -70,7 +71,7 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
       const WildcardPattern pattern(typed);
       std::size_t from = 0, to = 0;
       catalogue.PrefixRange(pattern.FixedStart(), &from, &to);
-      collectFrom(std::views::iota(from, to), [&](std::size_t i) { return pattern.Matches(catalogue.Key(i)) ? -1 : INT32_MIN; });
+      collectFrom(from, to, itself, [&](std::size_t i) { return pattern.Matches(catalogue.Key(i)) ? -1 : INT32_MIN; });
       break;
     }
     case MatchMode::kSoundex: {
@@ -83,7 +84,7 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
       }
       std::sort(candidates.begin(), candidates.end());
       candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-      collectFrom(candidates, [&](std::size_t i) {
+      collectFrom(0, candidates.size(), [&](std::size_t k) { return candidates[k]; }, [&](std::size_t i) {
         const SoundexCode* codes = nullptr;
         const int m = catalogue.SoundexCodes(i, &codes);
         for (int a = 0; a < n; ++a) {
