@@ -20,6 +20,26 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// Reads one byte of a stream that no other thread uses, without taking the stream's lock: for
+// the scans that go through a file a byte at a time. EOF at the end or on an error.
+inline int ReadByteUnlocked(std::FILE* f) {
+#ifdef _WIN32
+  return _getc_nolock(f);
+#else
+  return getc_unlocked(f);
+#endif
+}
+
+// Opens `path` (UTF-8) with an fopen mode. On Windows the file stays free for other programs to
+// rename and remove while it is open, as on POSIX. Null on failure, with errno set.
+FileHandle OpenFile(const char* path, const char* mode);
+
+// Renames `from` to `to`, replacing a file already at `to`. False on failure.
+bool RenameReplacing(const char* from, const char* to);
+
+// Removes the file at `path`. False on failure.
+bool RemoveFile(const char* path);
+
 // Opens a data file. When `path` does not exist under its exact name, its last component is
 // looked up case-insensitively (ASCII letters) in its directory and that file is opened instead.
 // Returns null when neither exists or the open fails.

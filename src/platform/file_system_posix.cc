@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 #include "platform/file_system.h"
@@ -28,6 +29,12 @@ bool FindCaseInsensitive(const std::string& dir, const std::string& name, std::s
 }
 
 }  // namespace
+
+FileHandle OpenFile(const char* path, const char* mode) { return FileHandle(std::fopen(path, mode)); }
+
+bool RenameReplacing(const char* from, const char* to) { return std::rename(from, to) == 0; }
+
+bool RemoveFile(const char* path) { return std::remove(path) == 0; }
 
 FileHandle OpenDataFile(const char* path, const char* mode) {
   FileHandle f(std::fopen(path, mode));

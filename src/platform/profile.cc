@@ -1,10 +1,10 @@
 #include "platform/profile.h"
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/file_system.h"
+#include "platform/places.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 bool FileExists(const std::string& path) {
-  FileHandle f(std::fopen(path.c_str(), "r"));
+  FileHandle f = OpenFile(path.c_str(), "r");
   return f != nullptr;
 }
 
@@ -40,36 +40,12 @@ std::size_t CopyOut(std::string_view value, char* out, std::size_t size) {
   return n;
 }
 
-std::string InDirectory(std::string_view dir) {
-  std::string path(dir);
-  if (path.back() != '/') path += '/';
-  return path + kProfileFileName;
-}
-
 }  // namespace
 
 std::string FindProfilePath() {
-  if (const char* explicitPath = std::getenv("BREVIK_INI")) return explicitPath;
-
-  std::string home;
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
-    home = config;
-  } else if (const char* h = std::getenv("HOME"); h && *h) {
-    home = std::string(h) + "/.config";
-  }
-  if (!home.empty()) {
-    std::string candidate = InDirectory(home);
-    if (FileExists(candidate)) return candidate;
-  }
-
-  const char* dirs = std::getenv("XDG_CONFIG_DIRS");
-  std::string_view list = (dirs && *dirs) ? dirs : "/etc/xdg";
-  while (!list.empty()) {
-    const std::size_t colon = list.find(':');
-    std::string_view dir = list.substr(0, colon);
-    list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
-    if (dir.empty()) continue;
-    std::string candidate = InDirectory(dir);
+  if (std::optional<std::string> explicitPath = EnvironmentValue("BREVIK_INI")) return *explicitPath;
+  for (const std::string& dir : ProfileDirectories()) {
+    std::string candidate = JoinPath(dir, kProfileFileName);
     if (FileExists(candidate)) return candidate;
   }
   return {};
@@ -113,7 +89,7 @@ std::size_t ReadProfileString(const char* section, const char* key, const char* 
   std::string text;
   const std::string path = FindProfilePath();
   if (!path.empty()) {
-    if (FileHandle f{std::fopen(path.c_str(), "rb")}) {
+    if (FileHandle f = OpenFile(path.c_str(), "rb")) {
       char chunk[4096];
       std::size_t n;
       while (text.size() < kMaxProfileBytes && (n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) {

@@ -28,7 +28,7 @@ int FilterBuffer::Empty() {
   if (path.size() <= kMaxPathLength) {
     // Closed again at once: some file systems write out a file that is closed after being
     // truncated and written to, which would slow down every given-name search.
-    FileHandle created(std::fopen(path.c_str(), "wb+"));
+    FileHandle created = OpenFile(path.c_str(), "wb+");
   }
   Reopen();
   // The stream of an emptied buffer is the one a given-name scan appends every match to: a large
@@ -45,7 +45,7 @@ int FilterBuffer::Reopen() {
   // (Emptying checked that the file is still there; a search empties the buffer just before.)
   if (isOpen && untouched) return 1;
   Close();
-  if (path.size() <= kMaxPathLength) file.reset(std::fopen(path.c_str(), "rb+"));
+  if (path.size() <= kMaxPathLength) file = OpenFile(path.c_str(), "rb+");
   isOpen = file != nullptr;
   return isOpen ? 1 : 0;
 }

@@ -48,7 +48,7 @@ RollIndex::RollIndex(const char* path) {
   // Opening for reading is the existence test: a file that opens is the index.
   indexFile = OpenDataFile(path, "rb");
   if (!indexFile) {
-    indexFile.reset(std::fopen(path, "w+b"));
+    indexFile = OpenFile(path, "w+b");
     rootOffset = -1;
     secondHeaderWord = -1;
     if (indexFile) {

@@ -83,7 +83,7 @@ class OutputFile {
  public:
   bool Open(const std::string& path) {
     path_ = path;
-    file_.reset(std::fopen(path.c_str(), "wb"));
+    file_ = OpenFile(path.c_str(), "wb");
     if (file_) std::setvbuf(file_.get(), nullptr, _IOFBF, kStreamBuffer);
     return file_ != nullptr;
   }
@@ -165,12 +165,12 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
   OutputFile files[4];
   for (int i = 0; i < 4; ++i) {
     if (!files[i].Open(dir + "." + names[i] + ".tmp")) {
-      for (int j = 0; j < i; ++j) std::remove(files[j].Path().c_str());
+      for (int j = 0; j < i; ++j) RemoveFile(files[j].Path().c_str());
       return *error = dir + names[i] + ": cannot be written", false;
     }
   }
   auto fail = [&](int i) {
-    for (OutputFile& f : files) std::remove(f.Path().c_str());
+    for (OutputFile& f : files) RemoveFile(f.Path().c_str());
     *error = dir + names[i] + ": write failed";
     return false;
   };
@@ -182,7 +182,7 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
   for (std::size_t s = 0; s < order.size(); ++s) {
     const Entry& e = entries_[order[s]];
     if (lineOffset + e.lineLength > INT32_MAX) {
-      for (OutputFile& f : files) std::remove(f.Path().c_str());
+      for (OutputFile& f : files) RemoveFile(f.Path().c_str());
       return *error = dir + "mroll.ext: larger than 2 GiB", false;
     }
     const std::string_view line = Line(e);
@@ -220,7 +220,7 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
     if (!files[i].Finish()) return fail(i);
   }
   for (int i = 0; i < 4; ++i) {
-    if (std::rename(files[i].Path().c_str(), (dir + names[i]).c_str()) != 0) return fail(i);
+    if (!RenameReplacing(files[i].Path().c_str(), (dir + names[i]).c_str())) return fail(i);
   }
   return true;
 }

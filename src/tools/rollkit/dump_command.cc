@@ -35,7 +35,7 @@ std::size_t MostFields(std::FILE* lines) {
   std::size_t most = 0;
   std::size_t fields = 0;
   bool inField = false;
-  for (int c; (c = getc_unlocked(lines)) != EOF;) {
+  for (int c; (c = ReadByteUnlocked(lines)) != EOF;) {
     if (c == kFieldSeparator) {
       ++fields;
       inField = false;
@@ -165,7 +165,7 @@ class Dumper {
       return false;
     }
     int c;
-    while (line->size() < static_cast<std::size_t>(kLineBufferSize - 1) && (c = getc_unlocked(f)) != EOF) {
+    while (line->size() < static_cast<std::size_t>(kLineBufferSize - 1) && (c = ReadByteUnlocked(f)) != EOF) {
       line->push_back(static_cast<char>(c));
       if (c == kLineFeed) break;
     }

@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "platform/command_line.h"
 #include "tools/rollkit/commands.h"
 #include "tools/rollkit/exit_status.h"
 #include "tools/rollkit/generate.h"
@@ -37,7 +39,12 @@ void AddSearchOptions(CLI::App* sub, SearchOptions* options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseBinaryStandardStreams();
+  const std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+
   CLI::App app("Search, show, build, check and dump muster-roll databases.", "rollkit");
+  // "/data/roll" is a path on every platform, never an option; the subcommands inherit this.
+  app.allow_windows_style_options(false);
   app.require_subcommand(1);
 
   SearchOptions search;
@@ -84,7 +91,10 @@ int main(int argc, char** argv) {
   generateCmd->add_option("CSV", generate.csvPath, "Output file ('-': standard output)")->required();
 
   try {
-    app.parse(argc, argv);
+    // CLI11 takes the arguments without the program's name, last first.
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    if (!reversed.empty()) reversed.pop_back();
+    app.parse(reversed);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) return app.exit(e);
     const auto parsed = app.get_subcommands();

@@ -13,7 +13,7 @@
 #include "store/data_location.h"
 #include "store/roll_database.h"
 #include "tools/rollkit/commands.h"
-#include "tools/rollkit/private_directory.h"
+#include "platform/private_directory.h"
 
 class SearchSession {
  public:

@@ -1,4 +1,4 @@
-#include "tools/rollkit/private_directory.h"
+#include "platform/private_directory.h"
 
 #include <signal.h>
 #include <unistd.h>
