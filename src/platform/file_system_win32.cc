@@ -97,8 +97,17 @@ FileHandle OpenFile(const char* path, const char* mode) {
   return FileHandle(f);
 }
 
-// Names on Windows file systems are compared without regard to case already.
-FileHandle OpenDataFile(const char* path, const char* mode) { return OpenFile(path, mode); }
+// Names on Windows file systems are compared without regard to case already, so no second look
+// is needed. What opens must be a file on a disk: a device name (NUL, CON, COM1, in any
+// directory) opens the device, a pipe name a pipe; neither is roll data.
+FileHandle OpenDataFile(const char* path, const char* mode) {
+  FileHandle f = OpenFile(path, mode);
+  if (f && GetFileType(HandleOf(f.get())) != FILE_TYPE_DISK) {
+    errno = EINVAL;
+    return nullptr;
+  }
+  return f;
+}
 
 bool RenameReplacing(const char* from, const char* to) {
   const std::wstring wideFrom = WidePath(from);

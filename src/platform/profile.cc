@@ -89,7 +89,8 @@ std::size_t ReadProfileString(const char* section, const char* key, const char* 
   std::string text;
   const std::string path = FindProfilePath();
   if (!path.empty()) {
-    if (FileHandle f = OpenFile(path.c_str(), "rb")) {
+    // A data file's open: a device or pipe in the file's place (the console, say) is not read.
+    if (FileHandle f = OpenDataFile(path.c_str(), "rb")) {
       char chunk[4096];
       std::size_t n;
       while (text.size() < kMaxProfileBytes && (n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) {

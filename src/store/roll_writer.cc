@@ -7,6 +7,7 @@
 
 #include "platform/byte_order.h"
 #include "platform/file_system.h"
+#include "platform/places.h"
 #include "store/roll_format.h"
 #include "store/roll_index.h"
 
@@ -160,7 +161,7 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
     return x.sequence < y.sequence;
   });
 
-  const std::string dir = directory.empty() || directory.back() == '/' ? directory : directory + "/";
+  const std::string dir = JoinPath(directory, "");  // with the separator it may lack
   const char* names[] = {"mroll.ext", "mroll.cor", "mroll.tre", "mrdb.id"};
   OutputFile files[4];
   for (int i = 0; i < 4; ++i) {

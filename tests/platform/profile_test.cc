@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,32 +14,6 @@ std::string Lookup(const std::string& text, const char* section, const char* key
   ParseProfileString(text, section, key, "<none>", out.data(), size);
   return out.data();
 }
-
-// Sets environment variables for one test and restores them.
-class ScopedEnv {
- public:
-  void Set(const char* name, const char* value) {
-    const char* old = std::getenv(name);
-    saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-    if (value) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~ScopedEnv() {
-    for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-      if (it->second) {
-        setenv(it->first.c_str(), it->second->c_str(), 1);
-      } else {
-        unsetenv(it->first.c_str());
-      }
-    }
-  }
-
- private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 }  // namespace
 
@@ -69,30 +41,4 @@ TEST(Profile, TakesAtMostTheBufferLessOne) {
   const std::string longValue(400, 'x');
   EXPECT_EQ(Lookup("[S]\nK=" + longValue, "S", "K", 260), std::string(259, 'x'));
   EXPECT_EQ(Lookup("[S]\nK=abc", "S", "K", 1), "");
-}
-
-TEST(Profile, FindsTheFileInTheXdgOrder) {
-  ScopedTempDir home, dirs1, dirs2;
-  ScopedEnv env;
-  env.Set("BREVIK_INI", nullptr);
-  env.Set("XDG_CONFIG_HOME", home.path().c_str());
-  env.Set("XDG_CONFIG_DIRS", (dirs1.path() + ":" + dirs2.path()).c_str());
-
-  EXPECT_EQ(FindProfilePath(), "");
-  WriteFileBytes(dirs2.File("brevik.ini"), "[Kinloom7m]\nMRPath=/two\n");
-  EXPECT_EQ(FindProfilePath(), dirs2.File("brevik.ini"));
-  WriteFileBytes(dirs1.File("brevik.ini"), "[Kinloom7m]\nMRPath=/one\n");
-  EXPECT_EQ(FindProfilePath(), dirs1.File("brevik.ini"));
-  WriteFileBytes(home.File("brevik.ini"), "[Kinloom7m]\nMRPath=/home\n");
-  EXPECT_EQ(FindProfilePath(), home.File("brevik.ini"));
-
-  char out[260];
-  ReadProfileString("Kinloom7m", "MRPath", "", out, sizeof out);
-  EXPECT_STREQ(out, "/home");
-
-  // An explicit file wins, even when it does not exist.
-  env.Set("BREVIK_INI", "/nonexistent/brevik.ini");
-  EXPECT_EQ(FindProfilePath(), "/nonexistent/brevik.ini");
-  ReadProfileString("Kinloom7m", "MRPath", "", out, sizeof out);
-  EXPECT_STREQ(out, "");
 }

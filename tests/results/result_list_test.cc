@@ -2,13 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <csignal>
-
+#include "support/full_disk.h"
 #include "support/scripted_message_box.h"
 #include "support/test_roll.h"
 
@@ -193,28 +187,22 @@ TEST(ResetState, IsEmptyInRangeMode) {
   EXPECT_EQ(ReadFileBytes(roll.familyDir + "history.buf"), "");
 }
 
-// The last match sits in the stream's buffer until the recount writes it out; a full disk (a
-// file-size limit in a child process) loses it there, and the user must hear of it.
+// The last match sits in the stream's buffer until the recount writes it out; a full disk loses
+// it there, and the user must hear of it.
 TEST(FilterBufferTrouble, AMatchLostWhenTheBufferIsWrittenOutIsTold) {
   TestRoll roll;
   for (int i = 0; i < 12; ++i) roll.Add("Brown", "BOB" + std::to_string(i));
   roll.Build();
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
+  const std::string report = RunWithFullDisk(roll.familyDir + "history.buf", 11 * kFilterRecordSize, [&] {
     ScriptedMessageBox boxes;
     SearchSession s(roll.location);
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit room{11 * kFilterRecordSize, 11 * kFilterRecordSize};
-    setrlimit(RLIMIT_FSIZE, &room);
     s.Search("Brown", "bob");
-    const bool told = boxes.boxes().size() == 1 &&
-                      boxes.boxes()[0].text.find("The list of results is incomplete.") != std::string::npos;
-    _exit(s.list.ResultCount() == 11 && told ? 0 : 1);
-  }
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    std::string text = std::to_string(s.list.ResultCount()) + "\n";
+    for (const std::string& box : boxes.texts()) text += box + "\n";
+    return text;
+  });
+  EXPECT_EQ(report.substr(0, 3), "11\n") << report;
+  EXPECT_NE(report.find("The list of results is incomplete."), std::string::npos) << report;
 }
 
 TEST(ResetState, ANewListIsTheEmptyRange) {

@@ -23,7 +23,7 @@ class ViewerNothingWritten : public ViewerTest {
  protected:
   void SetUp() override {
     AddStandardEntries(&roll);
-    root = std::filesystem::path(roll.dataDir).parent_path().parent_path().string() + "/";
+    root = Utf8Path(PathFromUtf8(roll.dataDir).parent_path().parent_path()) + kPathSeparator;
     std::filesystem::create_directories(home.path() + "config");
     // Everything a desktop program might write to lands where it is watched.
     for (const auto& [name, value] : {std::pair{"HOME", ""}, {"XDG_CONFIG_HOME", "config"},

@@ -1,6 +1,8 @@
-// A directory under $TMPDIR that exists for the life of the object, and small file helpers.
+// A directory under the system's temporary directory that exists for the life of the object,
+// and small file helpers. Paths are UTF-8 on every platform.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,7 +13,7 @@ class ScopedTempDir {
   ScopedTempDir(const ScopedTempDir&) = delete;
   ScopedTempDir& operator=(const ScopedTempDir&) = delete;
 
-  // The directory, ending in '/'.
+  // The directory, ending in the platform's separator.
   const std::string& path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + name; }
 
@@ -22,6 +24,11 @@ class ScopedTempDir {
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// Makes one directory; false when it exists already or cannot be made.
+bool MakeDirectory(const std::string& path);
+// A path between UTF-8 text and std::filesystem, whose narrow strings are not UTF-8 everywhere.
+std::string Utf8Path(const std::filesystem::path& path);
+std::filesystem::path PathFromUtf8(const std::string& utf8);
 // Overwrites bytes of `path` at `offset` (a negative offset counts from the end).
 void Corrupt(const std::string& path, long offset, const std::string& bytes);
 // Little-endian bytes of `value`.

@@ -6,23 +6,22 @@
 #include <string>
 #include <vector>
 
-struct RunResult {
-  int exitCode = -1;  // -1 when it did not exit normally (killed by a signal)
-  std::string out;
-  std::string err;
-};
+#include "platform/file_system.h"
+#include "support/child_process.h"
+#include "support/scoped_temp_dir.h"
 
 RunResult RunRollkit(const std::vector<std::string>& args,
                      const std::map<std::string, std::string>& environment = {});
 
+// A scratch directory; Path() has no trailing separator.
 class ScratchDir {
  public:
-  ScratchDir();
-  ~ScratchDir();
+  ScratchDir() : path_(dir_.path().substr(0, dir_.path().size() - 1)) {}
   const std::string& Path() const { return path_; }
-  std::string operator/(const std::string& name) const { return path_ + "/" + name; }
+  std::string operator/(const std::string& name) const { return path_ + kPathSeparator + name; }
 
  private:
+  ScopedTempDir dir_;
   std::string path_;
 };
 

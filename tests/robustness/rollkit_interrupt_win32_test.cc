@@ -1,0 +1,115 @@
+// rollkit interrupted halfway through its output on Windows: at Ctrl+Break it removes its
+// private directory before the system ends it; when the reader of its output goes away (as with
+// `rollkit search ... | more` left early) its writes fail and it ends, leaving nothing behind.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "many_smiths.h"
+#include "session_checks.h"
+#include "support/child_process_win32.h"
+#include "support/environment.h"
+
+namespace {
+
+constexpr DWORD kStatusControlCExit = 0xC000013A;
+
+class RollkitInterrupted : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    WriteManySmiths(data.path());
+    ASSERT_TRUE(MakeDirectory(tmp));
+    // Console events reach the processes of one console: make sure there is one to share.
+    AllocConsole();
+  }
+
+  // Starts rollkit in a process group of its own (so that Ctrl+Break can be sent to it alone),
+  // standard output into a pipe whose read end stays here.
+  void Start(const std::vector<std::string>& args) {
+    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+    HANDLE writeEnd = nullptr;
+    ASSERT_TRUE(CreatePipe(&readEnd_, &writeEnd, &inherit, 65536));
+    SetHandleInformation(readEnd_, HANDLE_FLAG_INHERIT, 0);
+    HANDLE null = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                              OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = null;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = null;
+    std::wstring line = CommandLine(ROLLKIT_PATH, args);
+    std::wstring block = EnvironmentBlock({{kTempDirectoryVariable, tmp}});
+    const BOOL started = CreateProcessW(WideFromUtf8(ROLLKIT_PATH).c_str(), line.data(), nullptr, nullptr, TRUE,
+                                        CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP, block.data(), nullptr,
+                                        &startup, &process_);
+    CloseHandle(writeEnd);
+    CloseHandle(null);
+    ASSERT_TRUE(started);
+  }
+
+  // Waits (bounded) until rollkit has filled the pipe, so that it is blocked halfway through.
+  bool WaitUntilFull() {
+    for (int i = 0; i < 2000; ++i) {
+      DWORD waiting = 0;
+      if (!PeekNamedPipe(readEnd_, nullptr, 0, nullptr, &waiting, nullptr)) return false;
+      if (waiting >= 32768) return true;
+      Sleep(10);
+    }
+    return false;
+  }
+
+  void CloseReader() {
+    if (readEnd_) CloseHandle(readEnd_);
+    readEnd_ = nullptr;
+  }
+
+  // Reads what is left so that the program is not held by a full pipe, then waits for its end.
+  DWORD Finish() {
+    if (readEnd_) {
+      char drain[65536];
+      DWORD n = 0;
+      while (ReadFile(readEnd_, drain, sizeof drain, &n, nullptr) && n > 0) {
+      }
+      CloseReader();
+    }
+    WaitForSingleObject(process_.hProcess, 60000);
+    DWORD code = 0;
+    GetExitCodeProcess(process_.hProcess, &code);
+    CloseHandle(process_.hThread);
+    CloseHandle(process_.hProcess);
+    return code;
+  }
+
+  ScopedTempDir data;
+  ScopedTempDir scratch;
+  std::string tmp = scratch.path() + "tmp";
+  HANDLE readEnd_ = nullptr;
+  PROCESS_INFORMATION process_{};
+};
+
+}  // namespace
+
+TEST_F(RollkitInterrupted, CtrlBreakRemovesTheScratchFirst) {
+  const auto before = Snapshot(data.path());
+  Start({"search", "--data", data.path(), "--given", "j", "smith"});
+  ASSERT_TRUE(WaitUntilFull());
+  ASSERT_FALSE(std::filesystem::is_empty(PathFromUtf8(tmp))) << "the search holds its filter buffer while it prints";
+  ASSERT_TRUE(GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process_.dwProcessId)) << GetLastError();
+  EXPECT_EQ(Finish(), kStatusControlCExit);
+  EXPECT_TRUE(std::filesystem::is_empty(PathFromUtf8(tmp)));
+  EXPECT_EQ(Changes(before, Snapshot(data.path())), std::vector<std::string>{});
+}
+
+TEST_F(RollkitInterrupted, AReaderThatGoesAwayEndsTheSearch) {
+  Start({"search", "--data", data.path(), "--given", "j", "smith"});
+  ASSERT_TRUE(WaitUntilFull());
+  CloseReader();
+  const DWORD code = Finish();
+  EXPECT_TRUE(code == 0 || code == 1) << code;
+  EXPECT_TRUE(std::filesystem::is_empty(PathFromUtf8(tmp)));
+}

@@ -1,0 +1,21 @@
+#include <windows.h>
+
+#include "support/child_process_win32.h"
+#include "support/full_disk.h"
+
+std::string RunWithFullDisk(const std::string& path, long limit, const std::function<std::string()>& work) {
+  HANDLE h = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "cannot open " + path;
+  OVERLAPPED from{};
+  from.Offset = static_cast<DWORD>(limit);
+  if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD >> 1, &from)) {
+    CloseHandle(h);
+    return "cannot lock " + path;
+  }
+  const std::string report = work();
+  UnlockFileEx(h, 0, MAXDWORD, MAXDWORD >> 1, &from);
+  CloseHandle(h);
+  return report;
+}
