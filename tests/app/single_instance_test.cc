@@ -1,7 +1,6 @@
 // One copy per session: a second copy raises the first and ends with 0, no window, no message.
 #include <QApplication>
 #include <QDialog>
-#include <QFile>
 #include <QLockFile>
 #include <QProcess>
 #include <QTest>
@@ -31,7 +30,7 @@ TEST(SingleInstanceTest, ASecondProcessRaisesTheFirstAndEndsQuietly) {
   ASSERT_TRUE(first->waitForStarted(10000));
   const SingleInstance probe(QString::fromLatin1(kLockName));
   // The first copy answers once its window is up.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return QFile::exists(probe.SocketPath()); }, 20000))
+  ASSERT_TRUE(QTest::qWaitFor([&] { return probe.ServerPresent(); }, 20000))
       << "the first copy never listened";
 
   QProcess* second = StartViewer(&owner);
@@ -61,7 +60,7 @@ TEST(SingleInstanceTest, ALockWithNobodyAnsweringEndsTheNewCopyQuietly) {
   QProcess* viewer = StartViewer(&owner);
   ASSERT_TRUE(viewer->waitForFinished(20000));
   EXPECT_EQ(viewer->exitCode(), 0);
-  EXPECT_FALSE(QFile::exists(holder.SocketPath()));
+  EXPECT_FALSE(holder.ServerPresent());
 }
 
 TEST(SingleInstanceTest, RaisingRestoresTheWindowAndPutsItsDialogOnTop) {

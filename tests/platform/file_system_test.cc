@@ -47,7 +47,7 @@ TEST(FileIdentity, APathNamesItsFileUntilTheFileIsRemovedOrReplaced) {
   // Replaced by another file under the same name (the removed one stays open, so its inode is
   // not handed out again).
   WriteFileBytes(dir.File("g"), "b");
-  ASSERT_EQ(std::rename(dir.File("g").c_str(), path.c_str()), 0);
+  ASSERT_TRUE(RenameReplacing(dir.File("g").c_str(), path.c_str()));
   EXPECT_FALSE(PathNamesFile(path.c_str(), id));
   std::remove(path.c_str());
   EXPECT_FALSE(PathNamesFile(path.c_str(), id));

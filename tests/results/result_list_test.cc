@@ -167,7 +167,7 @@ TEST(FilterBufferTrouble, IsToldInsteadOfAnsweringZero) {
   EXPECT_TRUE(boxes.boxes().empty());
   s.Search("Smith", "John");
   ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_NE(boxes.boxes()[0].text.find(roll.familyDir + "gone/history.buf"), std::string::npos)
+  EXPECT_NE(boxes.boxes()[0].text.find(roll.familyDir + "gone" + kPathSeparator + "history.buf"), std::string::npos)
       << boxes.boxes()[0].text;
   EXPECT_EQ(s.list.RowCount(), 0);
 }

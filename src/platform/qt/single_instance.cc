@@ -1,9 +1,5 @@
 #include "platform/qt/single_instance.h"
 
-#include <unistd.h>
-
-#include <QDir>
-#include <QFile>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -19,21 +15,6 @@ SingleInstance::~SingleInstance() {
   if (server_) server_->close();
   server_.reset();
   lock_.reset();  // unlocks
-}
-
-QString SingleInstance::RuntimeDirectory() {
-  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (!runtime.isEmpty() && QDir(runtime).exists()) return runtime;
-  const QString own = QDir::tempPath() + QStringLiteral("/dravenholt-%1").arg(::getuid());
-  QDir().mkpath(own);
-  QFile::setPermissions(own, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-  return own;
-}
-
-QString SingleInstance::LockPath() const { return RuntimeDirectory() + '/' + name_ + QStringLiteral(".lock"); }
-
-QString SingleInstance::SocketPath() const {
-  return RuntimeDirectory() + '/' + name_ + QStringLiteral(".socket");
 }
 
 bool SingleInstance::Acquire() {
