@@ -6,9 +6,12 @@
 # DLLs, then the installed viewer started on a virtual X display: a surname typed, Enter, a page
 # of rows painted, and a screenshot kept in WINDOWS_BUILD/screenshots/. Then uninstalled silently,
 # and nothing of it may be left.
+#
+# It runs in a wine prefix made afresh for it (WINDOWS_BUILD/wineprefix-install): a machine that
+# has seen nothing but the installer.
 set -euo pipefail
 build="$(cd "$1" && pwd)"
-export WINEPREFIX="${WINEPREFIX:-$build/wineprefix}"
+export WINEPREFIX="$build/wineprefix-install"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 # Nothing of the build's own DLL folders: the installed programs must find all they need at home.
@@ -18,10 +21,25 @@ say() { echo "windows-install-check: $*"; }
 
 installer=$(ls -t "$build"/Dravenholt-*-win64.exe 2>/dev/null | head -n 1)
 [[ -n "$installer" ]] || fail "no installer in $build (run cpack there)"
+wineserver -k 2>/dev/null || true
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+# A server for the whole check, and the new prefix's first program run with no pipe of ours (the
+# processes it starts live on and would hold the output of the commands below open).
+wineserver -p
+xvfb=
+viewer=
+cleanup() {
+  [[ -n "$viewer" ]] && kill "$viewer" 2>/dev/null
+  [[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null
+  wineserver -k 2>/dev/null
+  return 0
+}
+trap cleanup EXIT
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 drive_c="$WINEPREFIX/drive_c"
 target='C:\Dravenholt'
 installed="$drive_c/Dravenholt"
-rm -rf "$installed"
 
 # NSIS: /S silent; /D= the folder, last and unquoted.
 wine "$installer" /S "/D=$target" </dev/null >/dev/null 2>&1 || fail "the installer failed"
@@ -48,13 +66,6 @@ mkdir -p "$shots"
 display=":$((90 + RANDOM % 100))"
 Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-viewer=
-cleanup() {
-  [[ -n "$viewer" ]] && kill "$viewer" 2>/dev/null
-  kill "$xvfb" 2>/dev/null
-  return 0
-}
-trap cleanup EXIT
 export DISPLAY="$display"
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 BREVIK_INI='C:\users\Public\dravenholt-check\brevik.ini' wine "$target\\dravenholt.exe" </dev/null >/dev/null 2>&1 &
@@ -70,7 +81,7 @@ for _ in $(seq 100); do
   sleep 0.2
   import -window root "$shots/viewer-kelly.png"
   pixels=$(compare -metric AE "$shots/viewer-start.png" "$shots/viewer-kelly.png" null: 2>&1 || true)
-  if [[ "${pixels%%.*}" =~ ^[0-9]+$ && ${pixels%%.*} -gt 20000 ]]; then changed=1; break; fi
+  if [[ "${pixels%%.*}" =~ ^[0-9]+$ && ${pixels%%.*} -gt 3000 ]]; then changed=1; break; fi
 done
 [[ $changed -eq 1 ]] || fail "no result page appeared after the search (see $shots)"
 say "the viewer searched KELLY; screenshot: $shots/viewer-kelly.png ($pixels pixels changed)"
