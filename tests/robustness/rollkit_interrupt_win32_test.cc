@@ -68,18 +68,22 @@ class RollkitInterrupted : public ::testing::Test {
     readEnd_ = nullptr;
   }
 
-  // Reads what is left so that the program is not held by a full pipe, then waits for its end.
+  // Reads what comes so that the program is not held by a full pipe, until it ends (bounded).
+  // Not until the pipe's end: a process wine starts for the console may hold the write end.
   DWORD Finish() {
-    if (readEnd_) {
-      char drain[65536];
-      DWORD n = 0;
-      while (ReadFile(readEnd_, drain, sizeof drain, &n, nullptr) && n > 0) {
+    for (int i = 0; i < 600; ++i) {
+      DWORD waiting = 0;
+      while (readEnd_ && PeekNamedPipe(readEnd_, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
+        char drain[65536];
+        DWORD n = 0;
+        if (!ReadFile(readEnd_, drain, sizeof drain, &n, nullptr) || n == 0) break;
       }
-      CloseReader();
+      if (WaitForSingleObject(process_.hProcess, 100) == WAIT_OBJECT_0) break;
     }
-    WaitForSingleObject(process_.hProcess, 60000);
-    DWORD code = 0;
+    CloseReader();
+    DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process_.hProcess, &code);
+    if (code == STILL_ACTIVE) TerminateProcess(process_.hProcess, 99);
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
     return code;
