@@ -142,14 +142,14 @@ std::int64_t LookupBytes(RollDatabase& db, const std::string& surname) {
   std::memcpy(key, surname.data(), std::min(surname.size(), sizeof key - 1));
   RollDatabase::NormaliseKey(key);
   // Header, end byte and name-file trailer, then one node per level of the descent.
-  return kIndexHeaderSize + 1 + kNameTrailerSize + static_cast<std::int64_t>(LookupDepth(*db.index, key)) * kIndexNodeSize;
+  return kIndexHeaderSize + 1 + kNameTrailerSize + static_cast<std::int64_t>(LookupDepth(*db.Index(), key)) * kIndexNodeSize;
 }
 
 std::int64_t CaseBytes(const DataLocation& location, const Case& c, std::int32_t scanned) {
   EngineSession s(location);
   s.Search(c.surname, c.given);
   RollDatabase& db = s.database;
-  const std::int64_t slot = db.slotSize;
+  const std::int64_t slot = db.SlotSize();
   const std::int64_t filtered = c.given.empty() ? 0 : 1;
   switch (c.kind) {
     case Kind::kSearch:
@@ -222,7 +222,7 @@ Picks PickCases(const DataLocation& location) {
   RollDatabase db(location);
   if (!db.Open(1)) Fail("no roll database in " + std::string(location.dataDirectory));
   std::vector<SurnameRun> runs;
-  if (!WalkIndex(*db.index, &runs) || runs.empty()) Fail("the index cannot be walked");
+  if (!ListSurnameRuns(*db.Index(), &runs) || runs.empty()) Fail("the index cannot be walked");
 
   Picks p;
   // Surnames of one entry: the one in the middle of the key order.
@@ -254,7 +254,7 @@ Picks PickCases(const DataLocation& location) {
   std::map<std::string, int> letters, words;
   for (std::int32_t s = p.common.firstSlot; s < p.common.firstSlot + p.common.slotCount; ++s) {
     db.ReadSlot(s);
-    std::string name = db.currentName;
+    std::string name = db.CurrentName();
     for (char& ch : name) ch = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
     std::size_t n = 0;
     while (n < name.size() && IsLetter(name[n])) ++n;
@@ -322,9 +322,9 @@ int main(int argc, char** argv) {
   static DataLocation location;
   location.SetDirectories(o.familyDir.c_str(), o.rollDir.c_str());
   const Picks p = PickCases(location);
-  const std::string single = SurnameOfKey(p.single.key);
-  const std::string median = SurnameOfKey(p.median.key);
-  const std::string common = SurnameOfKey(p.common.key);
+  const std::string single(SurnameOfKey(p.single.key));
+  const std::string median(SurnameOfKey(p.median.key));
+  const std::string common(SurnameOfKey(p.common.key));
 
   static std::vector<Case> cases = {
       {"search/surname/single", single, "", Kind::kSearch, single + ", " + Entries(p.single.slotCount)},

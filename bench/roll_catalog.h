@@ -1,12 +1,11 @@
 // What the benchmarks need to know about a built roll: every surname key with its slot run, in key
-// order, read by walking the index tree; and the bytes a lookup has to read on its way down.
+// order, from the one index walker; and the nodes a lookup has to read on its way down.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-class RollDatabase;
 class RollIndex;
 
 struct SurnameRun {
@@ -15,12 +14,9 @@ struct SurnameRun {
   std::int32_t slotCount = 0;
 };
 
-// Every key of `index` in ascending key order. Gives up (returns what it has, and false) on a
-// node that cannot be read or a tree deeper than 64 levels.
-bool WalkIndex(RollIndex& index, std::vector<SurnameRun>* runs);
+// Every key of `index` in ascending key order. False (with what could be read) when the walk met
+// a damaged tree.
+bool ListSurnameRuns(const RollIndex& index, std::vector<SurnameRun>* runs);
 
 // The number of index nodes a lookup of `key` visits, the root included.
 int LookupDepth(RollIndex& index, const std::string& key);
-
-// The surname as a user types it: the key without its padding.
-std::string SurnameOfKey(const std::string& key);

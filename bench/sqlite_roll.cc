@@ -60,7 +60,7 @@ bool LoadSqliteRoll(const std::string& rollDirectory, const std::string& dbPath,
   RollDatabase roll(location);
   if (!roll.Open(1)) return *error = rollDirectory + ": no roll database", false;
   std::vector<SurnameRun> runs;
-  if (!WalkIndex(*roll.index, &runs)) return *error = rollDirectory + "mroll.tre: unreadable index", false;
+  if (!ListSurnameRuns(*roll.Index(), &runs)) return *error = rollDirectory + "mroll.tre: unreadable index", false;
 
   const std::string temporary = dbPath + ".tmp";
   std::remove(temporary.c_str());
@@ -83,10 +83,10 @@ bool LoadSqliteRoll(const std::string& rollDirectory, const std::string& dbPath,
     const SurnameRun& run = runs[r];
     for (std::int32_t s = run.firstSlot; ok && s < run.firstSlot + run.slotCount; ++s) {
       roll.ReadSlot(s);
-      roll.ReadLine(roll.lineOffset, line);
+      roll.ReadLine(roll.LineOffset(), line);
       sqlite3_bind_text(insert, 1, run.key.data(), static_cast<int>(run.key.size()), SQLITE_STATIC);
       sqlite3_bind_int64(insert, 2, s);
-      sqlite3_bind_text(insert, 3, roll.currentName, static_cast<int>(std::strlen(roll.currentName)), SQLITE_STATIC);
+      sqlite3_bind_text(insert, 3, roll.CurrentName(), static_cast<int>(std::strlen(roll.CurrentName())), SQLITE_STATIC);
       sqlite3_bind_blob(insert, 4, line, static_cast<int>(std::strlen(line)), SQLITE_STATIC);
       if (sqlite3_step(insert) != SQLITE_DONE) {
         *error = sqlite3_errmsg(db);

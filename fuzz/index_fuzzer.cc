@@ -8,6 +8,7 @@
 #include "fuzz_support.h"
 #include "platform/message_box.h"
 #include "store/roll_format.h"
+#include "store/index_walk.h"
 #include "store/roll_index.h"
 
 namespace {
@@ -35,11 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::WriteFile(path, bytes);
 
   RollIndex index(path.c_str());
-  FUZZ_CHECK(index.rootCache.entryCount == 0 || index.rootOffset != -1);
+  FUZZ_CHECK(index.RootCache().entryCount == 0 || index.RootOffset() != -1);
 
   int lookups = 0;
   // Key fields of node-sized blocks at the writer's offsets and at the root's.
-  for (std::size_t base : {std::size_t{kIndexHeaderSize}, static_cast<std::size_t>(index.rootOffset)}) {
+  for (std::size_t base : {std::size_t{kIndexHeaderSize}, static_cast<std::size_t>(index.RootOffset())}) {
     for (std::size_t node = base; node < bytes.size() && lookups < 64; node += kIndexNodeSize) {
       for (int e = 0; e < kMaxNodeEntries && lookups < 64; ++e, ++lookups) {
         LookUp(index, KeyAt(bytes, node + 4 + e * kIndexEntrySize + 8).c_str());
@@ -54,10 +55,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Every child of the root, loaded directly.
   for (int c = 0; c <= kMaxNodeEntries; ++c) {
     IndexNode node;
-    index.LoadNode(index.rootCache.children[c], &node);
+    index.LoadNode(index.RootCache().children[c], &node);
     FUZZ_CHECK(node.entryCount == 0 || std::strlen(node.entries[0].key) < kIndexKeySize);
   }
   index.Close();
+
+  // The walk over the whole tree ends, and meets no node twice.
+  const IndexWalkResult walk = WalkIndexBytes(bytes, [](const std::string&) {}, [](const WalkedEntry& e) {
+    FUZZ_CHECK(e.key.size() <= static_cast<std::size_t>(kIndexKeySize));
+  });
+  FUZZ_CHECK(walk.entries <= walk.nodes * kMaxNodeEntries);
+  FUZZ_CHECK(walk.nodes <= MaxIndexNodes(static_cast<std::int64_t>(bytes.size())));
 
   // An index opened from an existing file is never written.
   std::FILE* f = std::fopen(path.c_str(), "rb");

@@ -55,9 +55,9 @@ void ReadEntry(RollDatabase& db, std::int32_t lineOffset) {
   Exact<kLineBufferSize> line;
   db.ReadLine(lineOffset, line.get());
   Exact<kDetailTextSize> text;
-  ComposeDetailText(line.get(), db.number, text.get(), kDetailTextSize);
+  ComposeDetailText(line.get(), db.Number(), text.get(), kDetailTextSize);
   Exact<16> small;
-  ComposeDetailText(line.get(), db.number, small.get(), 16);
+  ComposeDetailText(line.get(), db.Number(), small.get(), 16);
   FUZZ_CHECK(std::strlen(small.get()) < 16);
 }
 
@@ -95,13 +95,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   // Direct reads of the first slots and of a few odd line offsets.
   if (db.Open(1)) {
-    FUZZ_CHECK(db.nameLength >= 0 && db.nameLength <= kMaxNameLength);
+    FUZZ_CHECK(db.NameLength() >= 0 && db.NameLength() <= kMaxNameLength);
     const std::int32_t slots = db.SlotCount();
     for (std::int32_t s = -1; s <= slots && s < 48; ++s) {
       db.ReadSlot(s);
-      FUZZ_CHECK(std::strlen(db.currentName) <= static_cast<std::size_t>(db.nameLength));
-      CheckFromNameFile(db.currentName, parts[1]);
-      ReadEntry(db, db.lineOffset);
+      FUZZ_CHECK(std::strlen(db.CurrentName()) <= static_cast<std::size_t>(db.NameLength()));
+      CheckFromNameFile(db.CurrentName(), parts[1]);
+      ReadEntry(db, db.LineOffset());
     }
     for (std::int32_t offset : {0, -1, INT32_MIN, INT32_MAX, static_cast<std::int32_t>(parts[2].size()) - 1}) {
       ReadEntry(db, offset);

@@ -91,7 +91,7 @@ TEST_F(SideBySide, TheCatalogWalksKeysInOrderWithTheirRuns) {
   RollDatabase db(roll.location);
   ASSERT_EQ(db.Open(1), 1);
   std::vector<SurnameRun> runs;
-  ASSERT_TRUE(WalkIndex(*db.index, &runs));
+  ASSERT_TRUE(ListSurnameRuns(*db.Index(), &runs));
   ASSERT_EQ(runs.size(), 5u);
   for (std::size_t i = 1; i < runs.size(); ++i) EXPECT_LT(runs[i - 1].key, runs[i].key);
   std::int32_t slots = 0;
@@ -99,7 +99,7 @@ TEST_F(SideBySide, TheCatalogWalksKeysInOrderWithTheirRuns) {
   EXPECT_EQ(slots, 41);
   EXPECT_EQ(SurnameOfKey(runs.back().key), "SMITH");
   EXPECT_EQ(runs.back().slotCount, 37);
-  EXPECT_GE(LookupDepth(*db.index, runs.back().key), 1);
+  EXPECT_GE(LookupDepth(*db.Index(), runs.back().key), 1);
 }
 
 TEST(RowSummary, ReportsHowMuchOfTheLineItLookedAt) {
@@ -131,7 +131,7 @@ TEST(LoadSqliteRoll, AnUnreadableIndexIsRefusedNotHalfLoaded) {
   // The root's first child: its entry count made impossible.
   RollDatabase db(roll.location);
   ASSERT_EQ(db.Open(1), 1);
-  const std::int32_t child = db.index->rootCache.children[0];
+  const std::int32_t child = db.Index()->RootCache().children[0];
   ASSERT_GT(child, 0);
   db.Close();
   Corrupt(roll.dataDir + "mroll.tre", child, Le32(9));
@@ -149,7 +149,7 @@ TEST(WalkIndex, AnEmptyIndexHasNoKeysAndACycleEnds) {
   RollDatabase db(roll.location);
   ASSERT_EQ(db.Open(1), 1);
   std::vector<SurnameRun> runs;
-  EXPECT_TRUE(WalkIndex(*db.index, &runs));
+  EXPECT_TRUE(ListSurnameRuns(*db.Index(), &runs));
   EXPECT_TRUE(runs.empty());
   db.Close();
 
@@ -159,5 +159,5 @@ TEST(WalkIndex, AnEmptyIndexHasNoKeysAndACycleEnds) {
   ASSERT_EQ(node.size(), 152u);
   WriteFileBytes(roll.dataDir + "mroll.tre", Le32(8) + Le32(-1) + node + "\x04");
   ASSERT_EQ(db.Open(1), 1);
-  EXPECT_FALSE(WalkIndex(*db.index, &runs));
+  EXPECT_FALSE(ListSurnameRuns(*db.Index(), &runs));
 }

@@ -1,10 +1,17 @@
-// Files on the data disk: RAII stream handles, the directory separator, and the look-up of data
-// files whose names were written in another case by the system that mastered the disk.
+// Files from outside the program: the data disk's files, the INI file, a disk image. Every one is
+// hostile until checked: an open never blocks (a FIFO without a writer, a device), and only a
+// regular file is kept open; reads are positioned reads that never go past what the file holds.
+//
+// Also: RAII handles for the output streams the tools write, the directory separator, and the
+// one look-up of a data file whose name was written in another case by the system that mastered
+// the disk.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <string>
+#include <string_view>
 
 struct FileCloser {
   void operator()(std::FILE* f) const noexcept {
@@ -20,58 +27,94 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
-// Reads one byte of a stream that no other thread uses, without taking the stream's lock: for
-// the scans that go through a file a byte at a time. EOF at the end or on an error.
-inline int ReadByteUnlocked(std::FILE* f) {
-#ifdef _WIN32
-  return _getc_nolock(f);
-#else
-  return getc_unlocked(f);
-#endif
-}
+// What stands at a path.
+enum class FileKind { kMissing, kRegular, kDirectory, kFifo, kSocket, kDevice, kSymlink, kOther, kUnknown };
+// "a directory", "a FIFO", "a socket", "a device", "a symbolic link", "missing", ...
+const char* DescribeFileKind(FileKind kind);
 
-// Opens `path` (UTF-8) with an fopen mode. On Windows the file stays free for other programs to
-// rename and remove while it is open, as on POSIX. Null on failure, with errno set.
-FileHandle OpenFile(const char* path, const char* mode);
+// Why an open for reading did not give a file.
+enum class OpenStatus {
+  kOk,
+  kMissing,     // nothing stands at the path
+  kNotRegular,  // a directory, FIFO, socket, device...: not opened
+  kUnreadable,  // there, but the open was refused (permissions, I/O error)
+};
 
-// Renames `from` to `to`, replacing a file already at `to`. False on failure.
-bool RenameReplacing(const char* from, const char* to);
-
-// Removes the file at `path`. False on failure.
-bool RemoveFile(const char* path);
-
-// Opens a data file. When `path` does not exist under its exact name, its last component is
-// looked up case-insensitively (ASCII letters) in its directory and that file is opened instead.
-// Returns null when neither exists or the open fails.
-FileHandle OpenDataFile(const char* path, const char* mode);
-
-// The size of an open stream in bytes, or -1. Leaves the stream position at the end.
-std::int64_t StreamSize(std::FILE* f);
-
-// The size in bytes of the file behind a stream that has not been written to, or -1. Asks the
-// file system rather than seeking, so the stream's buffer and position are left alone.
-std::int64_t FileSize(std::FILE* f);
-
-// The position of a stream, or -1.
-std::int64_t StreamPosition(std::FILE* f);
-
-// Which file an open stream reads and writes, as the file system tells them apart.
+// Which file, and in which state: enough to tell that a path now names another file, or that the
+// file was changed in place.
 struct FileIdentity {
   std::uint64_t device = 0;
   std::uint64_t file = 0;
+  std::int64_t size = -1;
+  std::int64_t modified = 0;  // nanoseconds
+  std::int64_t changed = 0;   // nanoseconds (status change)
   bool known = false;
+
+  bool SameFile(const FileIdentity& other) const {
+    return known && other.known && device == other.device && file == other.file;
+  }
+  // The same file, with the same size and times.
+  bool Unchanged(const FileIdentity& other) const {
+    return SameFile(other) && size == other.size && modified == other.modified && changed == other.changed;
+  }
 };
-FileIdentity IdentityOf(std::FILE* f);
-// Whether `path` still names that file: false when it was removed, renamed away or replaced by
-// another file or a directory since. One question to the file system.
-bool PathNamesFile(const char* path, const FileIdentity& identity);
 
-// Reads up to `size` bytes at `offset` of the file behind a stream that is only read from, in
-// one call that neither moves the stream nor goes through its buffer: for the few scattered
-// reads (a trailer, a header, the index nodes of one lookup) that a seek and a buffer refill
-// would make two calls and a larger copy. Returns the bytes read, fewer at the end of the file,
-// or -1 on a failure or a negative offset.
-std::int64_t ReadAt(std::FILE* f, std::int64_t offset, void* out, std::size_t size);
+// A file opened for reading only. Opening never blocks and keeps the file only when it is a
+// regular file; reads are positioned (no shared stream position), so a reader may read anywhere
+// in any order. Move-only; closes on destruction.
+class ReadOnlyFile {
+ public:
+  ReadOnlyFile() = default;
+  ~ReadOnlyFile();
+  ReadOnlyFile(ReadOnlyFile&& other) noexcept;
+  ReadOnlyFile& operator=(ReadOnlyFile&& other) noexcept;
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
 
-// Seeks to an absolute position; false when the platform refuses (negative or unrepresentable).
-bool SeekTo(std::FILE* f, std::int64_t offset);
+  // Opens `path` (symbolic links followed). `kind`, when given, receives what stands at the path
+  // (kMissing when nothing does). A previous file is closed first.
+  OpenStatus Open(const std::string& path, FileKind* kind = nullptr);
+  void Close();
+  bool IsOpen() const { return handle_ >= 0; }
+
+  // The file's size when it was opened, or -1 when none is open.
+  std::int64_t Size() const { return size_; }
+  // Reads up to `size` bytes at `offset`: the bytes read, fewer at the end of the file, -1 on a
+  // failure, a negative offset or no open file.
+  std::int64_t ReadAt(std::int64_t offset, void* out, std::size_t size) const;
+  // The open file's identity now (one question to the file system).
+  FileIdentity Identity() const;
+
+ private:
+  std::intptr_t handle_ = -1;
+  std::int64_t size_ = -1;
+};
+
+// What `path` names now, symbolic links followed; kMissing when nothing does. Never opens it.
+FileKind KindOfPath(const std::string& path);
+// The identity of what `path` names now (one question); unknown when nothing is there.
+FileIdentity IdentityOfPath(const std::string& path);
+// Whether `path` still names the file of `identity` (not removed, renamed away or replaced).
+bool PathNamesFile(const std::string& path, const FileIdentity& identity);
+
+// The path under which to open the data file `path`: `path` itself when anything stands there;
+// otherwise, when its directory holds an entry whose name equals its last component ignoring
+// ASCII case, that entry (the lowest such name, so the choice never depends on the directory's
+// order); otherwise `path` unchanged. Every reader of the data disk finds its files through this
+// one rule, so a check and the read after it look at the same file.
+std::string ResolveDataFile(const std::string& path);
+
+// Opens `path` (UTF-8) with an fopen mode, for the files the tools write and read by name (CSV
+// in and out). On Windows the file stays free for other programs to rename and remove while it
+// is open, as on POSIX. Null on failure, with errno set.
+FileHandle OpenFile(const char* path, const char* mode);
+// Renames `from` to `to`, replacing a file already at `to` (which POSIX rename does and
+// Windows' does not). False on failure.
+bool RenameReplacing(const char* from, const char* to);
+// Removes the file at `path`. False on failure.
+bool RemoveFile(const char* path);
+
+// Creates `path` holding `bytes`, only when nothing stands there (never over an existing file,
+// never through a symbolic link). False when it could not be created or written whole; a file
+// that was created but could not be written whole is removed again.
+bool CreateNewFile(const std::string& path, std::string_view bytes);

@@ -1,101 +1,185 @@
 #include <dirent.h>
-#include <sys/stat.h>
+#include <fcntl.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/file_system.h"
+#include "platform/file_system_posix.h"
+
+FileKind KindOfMode(unsigned mode) {
+  if (S_ISLNK(mode)) return FileKind::kSymlink;
+  if (S_ISREG(mode)) return FileKind::kRegular;
+  if (S_ISDIR(mode)) return FileKind::kDirectory;
+  if (S_ISFIFO(mode)) return FileKind::kFifo;
+  if (S_ISSOCK(mode)) return FileKind::kSocket;
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return FileKind::kDevice;
+  return FileKind::kOther;
+}
+
+FileIdentity IdentityOfStat(const struct stat& st) {
+  FileIdentity id;
+  id.device = static_cast<std::uint64_t>(st.st_dev);
+  id.file = static_cast<std::uint64_t>(st.st_ino);
+  id.size = static_cast<std::int64_t>(st.st_size);
+  id.modified = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+  id.changed = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 + st.st_ctim.tv_nsec;
+  id.known = true;
+  return id;
+}
 
 namespace {
 
-// Finds an entry of `dir` whose name equals `name` ignoring ASCII case.
-bool FindCaseInsensitive(const std::string& dir, const std::string& name, std::string* found) {
-  DIR* d = opendir(dir.empty() ? "." : dir.c_str());
-  if (!d) return false;
-  bool ok = false;
-  while (dirent* e = readdir(d)) {
-    if (strcasecmp(e->d_name, name.c_str()) == 0) {
-      *found = e->d_name;
-      ok = true;
-      break;
-    }
-  }
-  closedir(d);
-  return ok;
-}
+bool Missing(int error) { return error == ENOENT || error == ENOTDIR; }
 
 }  // namespace
 
-FileHandle OpenFile(const char* path, const char* mode) { return FileHandle(std::fopen(path, mode)); }
-
-bool RenameReplacing(const char* from, const char* to) { return std::rename(from, to) == 0; }
-
-bool RemoveFile(const char* path) { return std::remove(path) == 0; }
-
-FileHandle OpenDataFile(const char* path, const char* mode) {
-  FileHandle f(std::fopen(path, mode));
-  if (f || errno != ENOENT) return f;
-
-  const std::string full(path);
-  const std::size_t slash = full.rfind('/');
-  const std::string dir = slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? full : full.substr(slash + 1);
-  std::string other;
-  if (name.empty() || !FindCaseInsensitive(dir, name, &other) || other == name) return nullptr;
-  return FileHandle(std::fopen((dir + other).c_str(), mode));
+const char* DescribeFileKind(FileKind kind) {
+  switch (kind) {
+    case FileKind::kMissing: return "missing";
+    case FileKind::kRegular: return "a regular file";
+    case FileKind::kDirectory: return "a directory";
+    case FileKind::kFifo: return "a FIFO";
+    case FileKind::kSocket: return "a socket";
+    case FileKind::kDevice: return "a device";
+    case FileKind::kSymlink: return "a symbolic link";
+    case FileKind::kOther: return "not a regular file";
+    case FileKind::kUnknown: return "not accessible";
+  }
+  return "not a regular file";
 }
 
-std::int64_t StreamSize(std::FILE* f) {
-  if (!f || fseeko(f, 0, SEEK_END) != 0) return -1;
-  const off_t end = ftello(f);
-  return end < 0 ? -1 : static_cast<std::int64_t>(end);
+ReadOnlyFile::~ReadOnlyFile() { Close(); }
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), size_(std::exchange(other.size_, -1)) {}
+
+ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, -1);
+    size_ = std::exchange(other.size_, -1);
+  }
+  return *this;
 }
 
-std::int64_t FileSize(std::FILE* f) {
+OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
+  Close();
+  FileKind ignored;
+  FileKind& what = kind ? *kind : ignored;
+  // Looked at before it is opened: opening a device or a FIFO may block or have effects of its
+  // own. The open itself is non-blocking too, for what may stand there by the time it happens.
   struct stat st;
-  if (!f || fstat(fileno(f), &st) != 0) return -1;
-  return static_cast<std::int64_t>(st.st_size);
+  if (stat(path.c_str(), &st) != 0) {
+    what = Missing(errno) ? FileKind::kMissing : FileKind::kUnknown;
+    return what == FileKind::kMissing ? OpenStatus::kMissing : OpenStatus::kUnreadable;
+  }
+  what = KindOfMode(st.st_mode);
+  if (what != FileKind::kRegular) return OpenStatus::kNotRegular;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return Missing(errno) ? OpenStatus::kMissing : OpenStatus::kUnreadable;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    what = KindOfMode(st.st_mode);
+    close(fd);
+    return OpenStatus::kNotRegular;
+  }
+  handle_ = fd;
+  size_ = static_cast<std::int64_t>(st.st_size);
+  return OpenStatus::kOk;
 }
 
-std::int64_t StreamPosition(std::FILE* f) {
-  if (!f) return -1;
-  const off_t p = ftello(f);
-  return p < 0 ? -1 : static_cast<std::int64_t>(p);
+void ReadOnlyFile::Close() {
+  if (handle_ >= 0) close(static_cast<int>(handle_));
+  handle_ = -1;
+  size_ = -1;
 }
 
-FileIdentity IdentityOf(std::FILE* f) {
-  struct stat st;
-  if (!f || fstat(fileno(f), &st) != 0) return {};
-  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), true};
-}
-
-bool PathNamesFile(const char* path, const FileIdentity& identity) {
-  struct stat st;
-  if (!identity.known || stat(path, &st) != 0) return false;
-  return static_cast<std::uint64_t>(st.st_dev) == identity.device && static_cast<std::uint64_t>(st.st_ino) == identity.file;
-}
-
-std::int64_t ReadAt(std::FILE* f, std::int64_t offset, void* out, std::size_t size) {
-  if (!f || offset < 0) return -1;
-  const int fd = fileno(f);
+std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
+  if (handle_ < 0 || offset < 0) return -1;
+  const int fd = static_cast<int>(handle_);
   auto* bytes = static_cast<unsigned char*>(out);
   std::size_t got = 0;
   // A read from a regular file returns short only at its end or when a signal came between.
   while (got < size) {
     const ssize_t n = pread(fd, bytes + got, size - got, static_cast<off_t>(offset + static_cast<std::int64_t>(got)));
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return -1;
+    if (n < 0) return got > 0 ? static_cast<std::int64_t>(got) : -1;
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
   return static_cast<std::int64_t>(got);
 }
 
-bool SeekTo(std::FILE* f, std::int64_t offset) {
-  if (!f || offset < 0) return false;
-  return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0;
+FileIdentity ReadOnlyFile::Identity() const {
+  struct stat st;
+  if (handle_ < 0 || fstat(static_cast<int>(handle_), &st) != 0) return {};
+  return IdentityOfStat(st);
 }
+
+FileKind KindOfPath(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return Missing(errno) ? FileKind::kMissing : FileKind::kUnknown;
+  return KindOfMode(st.st_mode);
+}
+
+FileIdentity IdentityOfPath(const std::string& path) {
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return {};
+  return IdentityOfStat(st);
+}
+
+bool PathNamesFile(const std::string& path, const FileIdentity& identity) {
+  return identity.known && IdentityOfPath(path).SameFile(identity);
+}
+
+std::string ResolveDataFile(const std::string& path) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0 || !Missing(errno)) return path;
+  const std::size_t slash = path.rfind('/');
+  const std::string dir = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  if (name.empty()) return path;
+  DIR* d = opendir(dir.empty() ? "." : dir.c_str());
+  if (!d) return path;
+  std::string best;
+  // Bounded by the directory's entries; a directory being filled while it is read ends all the
+  // same, as readdir reports each entry at most once.
+  while (const dirent* e = readdir(d)) {
+    if (strcasecmp(e->d_name, name.c_str()) == 0 && (best.empty() || std::strcmp(e->d_name, best.c_str()) < 0)) {
+      best = e->d_name;
+    }
+  }
+  closedir(d);
+  return best.empty() ? path : dir + best;
+}
+
+bool CreateNewFile(const std::string& path, std::string_view bytes) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
+  if (fd < 0) return false;
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  const bool whole = done == bytes.size() && close(fd) == 0;
+  if (!whole) {
+    if (done != bytes.size()) close(fd);
+    unlink(path.c_str());
+  }
+  return whole;
+}
+
+FileHandle OpenFile(const char* path, const char* mode) { return FileHandle(std::fopen(path, mode)); }
+
+bool RenameReplacing(const char* from, const char* to) { return std::rename(from, to) == 0; }
+
+bool RemoveFile(const char* path) { return std::remove(path) == 0; }

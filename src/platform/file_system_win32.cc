@@ -1,6 +1,6 @@
-// Files on Windows: UTF-8 paths through the wide-character API, streams over handles that let
-// other programs rename and remove the file while it is open (as on POSIX), 64-bit positions,
-// and file identity by volume serial number and file index.
+// Files on Windows: UTF-8 paths through the wide-character API, handles that let other programs
+// rename and remove a file while it is open (as on POSIX), positioned reads, and file identity by
+// volume serial number and file index.
 #include <windows.h>
 #include <fcntl.h>
 #include <io.h>
@@ -8,42 +8,227 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/file_system.h"
+#include "platform/file_system_win32.h"
 #include "platform/wide_path_win32.h"
 
 namespace {
 
-HANDLE HandleOf(std::FILE* f) {
-  const int fd = _fileno(f);
-  if (fd < 0) return INVALID_HANDLE_VALUE;
-  return reinterpret_cast<HANDLE>(_get_osfhandle(fd));
-}
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-void SetErrnoFromLastError() {
-  switch (GetLastError()) {
+bool MissingError(DWORD error) {
+  switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
     case ERROR_INVALID_NAME:
     case ERROR_BAD_NETPATH:
-    case ERROR_NOT_READY:  // an empty drive
-      errno = ENOENT;
-      break;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-      errno = EACCES;
-      break;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      errno = EEXIST;
-      break;
+    case ERROR_BAD_PATHNAME:
+    case ERROR_DIRECTORY:
+    case ERROR_NOT_READY:  // a drive without its disk
+      return true;
     default:
-      errno = EIO;
+      return false;
   }
 }
 
+// The device namespace ("\\.\COM1", "\\.\pipe\name"): opened even with no access asked for, a
+// pipe would take one of its server's connections. Never opened to be looked at.
+bool DeviceNamespace(const std::wstring& path) { return path.rfind(L"\\\\.\\", 0) == 0; }
+
+// Opens what stands at `path` with no access asked for, which neither blocks nor has effects:
+// enough to ask what it is and which file it is. Follows links unless told not to.
+HANDLE OpenToLookAt(const std::wstring& path, bool followLinks = true) {
+  return CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                     FILE_FLAG_BACKUP_SEMANTICS | (followLinks ? 0 : FILE_FLAG_OPEN_REPARSE_POINT), nullptr);
+}
+
+std::int64_t Nanoseconds(const LARGE_INTEGER& fileTime) { return fileTime.QuadPart * 100; }
+
 }  // namespace
+
+FileKind KindOfHandle(HANDLE h) {
+  switch (GetFileType(h)) {
+    case FILE_TYPE_DISK: {
+      FILE_BASIC_INFO basic;
+      if (!GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) return FileKind::kUnknown;
+      if (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FileKind::kDirectory;
+      if (basic.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return FileKind::kSymlink;
+      return FileKind::kRegular;
+    }
+    case FILE_TYPE_CHAR:
+      return FileKind::kDevice;
+    case FILE_TYPE_PIPE:
+      return FileKind::kFifo;
+    default:
+      return FileKind::kOther;
+  }
+}
+
+FileIdentity IdentityOfHandle(HANDLE h) {
+  BY_HANDLE_FILE_INFORMATION info;
+  FILE_BASIC_INFO basic;
+  if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info) ||
+      !GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) {
+    return {};
+  }
+  FileIdentity id;
+  id.device = info.dwVolumeSerialNumber;
+  id.file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+  id.size = static_cast<std::int64_t>((static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow);
+  id.modified = Nanoseconds(basic.LastWriteTime);
+  id.changed = Nanoseconds(basic.ChangeTime);
+  id.known = true;
+  return id;
+}
+
+std::int64_t PositionedRead(HANDLE h, std::int64_t offset, void* out, std::size_t size) {
+  if (h == INVALID_HANDLE_VALUE || offset < 0) return -1;
+  auto* bytes = static_cast<unsigned char*>(out);
+  std::size_t got = 0;
+  while (got < size) {
+    const std::uint64_t at = static_cast<std::uint64_t>(offset) + got;
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    const std::size_t left = size - got;
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD n = 0;
+    if (!ReadFile(h, bytes + got, chunk, &n, &where)) {
+      if (GetLastError() == ERROR_HANDLE_EOF) break;
+      return got > 0 ? static_cast<std::int64_t>(got) : -1;
+    }
+    if (n == 0) break;
+    got += n;
+  }
+  return static_cast<std::int64_t>(got);
+}
+
+bool PositionedWrite(HANDLE h, std::int64_t offset, const void* data, std::size_t size) {
+  if (h == INVALID_HANDLE_VALUE || offset < 0) return false;
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    const std::uint64_t at = static_cast<std::uint64_t>(offset) + done;
+    OVERLAPPED where{};
+    where.Offset = static_cast<DWORD>(at);
+    where.OffsetHigh = static_cast<DWORD>(at >> 32);
+    const std::size_t left = size - done;
+    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
+    DWORD n = 0;
+    if (!WriteFile(h, bytes + done, chunk, &n, &where) || n == 0) return false;
+    done += n;
+  }
+  return true;
+}
+
+const char* DescribeFileKind(FileKind kind) {
+  switch (kind) {
+    case FileKind::kMissing: return "missing";
+    case FileKind::kRegular: return "a regular file";
+    case FileKind::kDirectory: return "a directory";
+    case FileKind::kFifo: return "a pipe";
+    case FileKind::kSocket: return "a socket";
+    case FileKind::kDevice: return "a device";
+    case FileKind::kSymlink: return "a link";
+    case FileKind::kOther: return "not a regular file";
+    case FileKind::kUnknown: return "not accessible";
+  }
+  return "not a regular file";
+}
+
+ReadOnlyFile::~ReadOnlyFile() { Close(); }
+
+ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), size_(std::exchange(other.size_, -1)) {}
+
+ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
+  if (this != &other) {
+    Close();
+    handle_ = std::exchange(other.handle_, -1);
+    size_ = std::exchange(other.size_, -1);
+  }
+  return *this;
+}
+
+OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
+  Close();
+  FileKind ignored;
+  FileKind& what = kind ? *kind : ignored;
+  // Looked at before it is opened for reading: a device (CON, a serial port) may wait for input
+  // or answer to being opened.
+  what = KindOfPath(path);
+  if (what == FileKind::kMissing) return OpenStatus::kMissing;
+  if (what == FileKind::kUnknown) return OpenStatus::kUnreadable;
+  if (what != FileKind::kRegular) return OpenStatus::kNotRegular;
+  const std::wstring wide = WidePath(path.c_str());
+  HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return MissingError(GetLastError()) ? OpenStatus::kMissing : OpenStatus::kUnreadable;
+  what = KindOfHandle(h);
+  LARGE_INTEGER size;
+  if (what != FileKind::kRegular || !GetFileSizeEx(h, &size)) {
+    CloseHandle(h);
+    return what != FileKind::kRegular ? OpenStatus::kNotRegular : OpenStatus::kUnreadable;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(h);
+  size_ = static_cast<std::int64_t>(size.QuadPart);
+  return OpenStatus::kOk;
+}
+
+void ReadOnlyFile::Close() {
+  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+  handle_ = -1;
+  size_ = -1;
+}
+
+std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
+  return PositionedRead(reinterpret_cast<HANDLE>(handle_), offset, out, size);
+}
+
+FileIdentity ReadOnlyFile::Identity() const {
+  return handle_ == -1 ? FileIdentity{} : IdentityOfHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+FileKind KindOfPath(const std::string& path) {
+  const std::wstring wide = WidePath(path.c_str());
+  if (wide.empty()) return FileKind::kMissing;
+  if (DeviceNamespace(wide)) return FileKind::kDevice;
+  HANDLE h = OpenToLookAt(wide);
+  if (h == INVALID_HANDLE_VALUE) return MissingError(GetLastError()) ? FileKind::kMissing : FileKind::kUnknown;
+  const FileKind kind = KindOfHandle(h);
+  CloseHandle(h);
+  return kind;
+}
+
+FileIdentity IdentityOfPath(const std::string& path) {
+  const std::wstring wide = WidePath(path.c_str());
+  if (wide.empty() || DeviceNamespace(wide)) return {};
+  HANDLE h = OpenToLookAt(wide);
+  if (h == INVALID_HANDLE_VALUE) return {};
+  const FileIdentity id = GetFileType(h) == FILE_TYPE_DISK ? IdentityOfHandle(h) : FileIdentity{};
+  CloseHandle(h);
+  return id;
+}
+
+bool PathNamesFile(const std::string& path, const FileIdentity& identity) {
+  return identity.known && IdentityOfPath(path).SameFile(identity);
+}
+
+// Names on Windows file systems are compared without regard to case already.
+std::string ResolveDataFile(const std::string& path) { return path; }
+
+bool CreateNewFile(const std::string& path, std::string_view bytes) {
+  const std::wstring wide = WidePath(path.c_str());
+  if (wide.empty()) return false;
+  HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  const bool whole = PositionedWrite(h, 0, bytes.data(), bytes.size());
+  const bool closed = CloseHandle(h) != 0;
+  if (!whole || !closed) DeleteFileW(wide.c_str());
+  return whole && closed;
+}
 
 FileHandle OpenFile(const char* path, const char* mode) {
   const std::wstring wide = WidePath(path);
@@ -76,11 +261,9 @@ FileHandle OpenFile(const char* path, const char* mode) {
       errno = EINVAL;
       return nullptr;
   }
-  // Shared for deletion too: the user may remove or replace a file we hold open, as on POSIX.
-  HANDLE h = CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileW(wide.c_str(), access, kShareAll, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    SetErrnoFromLastError();
+    errno = MissingError(GetLastError()) ? ENOENT : EACCES;
     return nullptr;
   }
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(h), flags);
@@ -97,18 +280,6 @@ FileHandle OpenFile(const char* path, const char* mode) {
   return FileHandle(f);
 }
 
-// Names on Windows file systems are compared without regard to case already, so no second look
-// is needed. What opens must be a file on a disk: a device name (NUL, CON, COM1, in any
-// directory) opens the device, a pipe name a pipe; neither is roll data.
-FileHandle OpenDataFile(const char* path, const char* mode) {
-  FileHandle f = OpenFile(path, mode);
-  if (f && GetFileType(HandleOf(f.get())) != FILE_TYPE_DISK) {
-    errno = EINVAL;
-    return nullptr;
-  }
-  return f;
-}
-
 bool RenameReplacing(const char* from, const char* to) {
   const std::wstring wideFrom = WidePath(from);
   const std::wstring wideTo = WidePath(to);
@@ -119,86 +290,4 @@ bool RenameReplacing(const char* from, const char* to) {
 bool RemoveFile(const char* path) {
   const std::wstring wide = WidePath(path);
   return !wide.empty() && DeleteFileW(wide.c_str()) != 0;
-}
-
-std::int64_t StreamSize(std::FILE* f) {
-  if (!f || _fseeki64(f, 0, SEEK_END) != 0) return -1;
-  const __int64 end = _ftelli64(f);
-  return end < 0 ? -1 : static_cast<std::int64_t>(end);
-}
-
-std::int64_t FileSize(std::FILE* f) {
-  if (!f) return -1;
-  LARGE_INTEGER size;
-  const HANDLE h = HandleOf(f);
-  if (h == INVALID_HANDLE_VALUE || !GetFileSizeEx(h, &size)) return -1;
-  return static_cast<std::int64_t>(size.QuadPart);
-}
-
-std::int64_t StreamPosition(std::FILE* f) {
-  if (!f) return -1;
-  const __int64 p = _ftelli64(f);
-  return p < 0 ? -1 : static_cast<std::int64_t>(p);
-}
-
-namespace {
-
-FileIdentity IdentityOfHandle(HANDLE h) {
-  BY_HANDLE_FILE_INFORMATION info;
-  if (h == INVALID_HANDLE_VALUE || !GetFileInformationByHandle(h, &info)) return {};
-  return {info.dwVolumeSerialNumber,
-          (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, true};
-}
-
-}  // namespace
-
-FileIdentity IdentityOf(std::FILE* f) { return f ? IdentityOfHandle(HandleOf(f)) : FileIdentity{}; }
-
-bool PathNamesFile(const char* path, const FileIdentity& identity) {
-  if (!identity.known) return false;
-  const std::wstring wide = WidePath(path);
-  if (wide.empty()) return false;
-  // No access asked for: only the file's identity is read. Directories open too, and differ.
-  HANDLE h = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return false;
-  const FileIdentity now = IdentityOfHandle(h);
-  CloseHandle(h);
-  return now.known && now.device == identity.device && now.file == identity.file;
-}
-
-std::int64_t ReadAt(std::FILE* f, std::int64_t offset, void* out, std::size_t size) {
-  if (!f || offset < 0) return -1;
-  const HANDLE h = HandleOf(f);
-  if (h == INVALID_HANDLE_VALUE) return -1;
-  // A read at an offset moves a synchronous handle's file pointer, which the stream relies on
-  // for its next refill: put it back where it stood.
-  LARGE_INTEGER zero{};
-  LARGE_INTEGER kept;
-  if (!SetFilePointerEx(h, zero, &kept, FILE_CURRENT)) return -1;
-  auto* bytes = static_cast<unsigned char*>(out);
-  std::size_t got = 0;
-  bool failed = false;
-  while (got < size) {
-    const std::uint64_t at = static_cast<std::uint64_t>(offset) + got;
-    OVERLAPPED where{};
-    where.Offset = static_cast<DWORD>(at);
-    where.OffsetHigh = static_cast<DWORD>(at >> 32);
-    const std::size_t left = size - got;
-    const DWORD chunk = left > (1u << 30) ? (1u << 30) : static_cast<DWORD>(left);
-    DWORD n = 0;
-    if (!ReadFile(h, bytes + got, chunk, &n, &where)) {
-      failed = GetLastError() != ERROR_HANDLE_EOF;
-      break;
-    }
-    if (n == 0) break;
-    got += n;
-  }
-  SetFilePointerEx(h, kept, nullptr, FILE_BEGIN);
-  return failed ? -1 : static_cast<std::int64_t>(got);
-}
-
-bool SeekTo(std::FILE* f, std::int64_t offset) {
-  if (!f || offset < 0) return false;
-  return _fseeki64(f, offset, SEEK_SET) == 0;
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <string_view>
 
 // Styles (the values the boxes have always had, so that stored expectations keep their meaning).
 inline constexpr unsigned kMbOk = 0x0;
@@ -26,3 +28,6 @@ MessageBoxHandler InstallMessageBoxHandler(MessageBoxHandler handler);
 
 // Shows `text` (8-bit, Windows-1252) modally with `style` and returns the answer.
 int ShowMessageBox(const char* text, unsigned style);
+
+// `format` with its one "%s" replaced by `value` (for the messages that name a file).
+std::string FormatMessage(const char* format, std::string_view value);

@@ -1,14 +1,20 @@
 #include "platform/profile.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
+#include <memory>
 
 #include "platform/file_system.h"
 #include "platform/places.h"
 
 namespace {
 
-constexpr std::size_t kMaxProfileBytes = 1 << 20;
+// A line longer than this is cut: what follows on it is never taken for a line of its own.
+constexpr std::size_t kMaxLineLength = 4096;
+constexpr std::size_t kReadChunk = 16 * 1024;
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
@@ -28,10 +34,8 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-bool FileExists(const std::string& path) {
-  FileHandle f = OpenFile(path.c_str(), "r");
-  return f != nullptr;
-}
+// Only a regular file counts as an INI file: a FIFO or a directory of that name is passed over.
+bool FileExists(const std::string& path) { return KindOfPath(path) == FileKind::kRegular; }
 
 std::size_t CopyOut(std::string_view value, char* out, std::size_t size) {
   const std::size_t n = value.size() < size - 1 ? value.size() : size - 1;
@@ -39,6 +43,47 @@ std::size_t CopyOut(std::string_view value, char* out, std::size_t size) {
   out[n] = '\0';
   return n;
 }
+
+// Looks for one key, a line at a time, in the order the file gives them.
+class ProfileScanner {
+ public:
+  ProfileScanner(const char* section, const char* key) : section_(section), key_(key) {}
+
+  // Takes one line (without its LF); true once the key was found.
+  bool Line(std::string_view raw) {
+    if (first_) {
+      first_ = false;
+      if (raw.substr(0, kByteOrderMark.size()) == kByteOrderMark) raw.remove_prefix(kByteOrderMark.size());
+    }
+    const std::string_view line = Trim(raw);
+    if (line.empty() || line.front() == ';') return false;
+    if (line.front() == '[') {
+      const std::size_t close = line.find(']');
+      inSection_ = close != std::string_view::npos && EqualsIgnoringCase(Trim(line.substr(1, close - 1)), section_);
+      return false;
+    }
+    if (!inSection_) return false;
+    const std::size_t eq = line.find('=');
+    if (eq == std::string_view::npos || !EqualsIgnoringCase(Trim(line.substr(0, eq)), key_)) return false;
+    std::string_view value = Trim(line.substr(eq + 1));
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+      value = value.substr(1, value.size() - 2);
+    }
+    value_.assign(value);
+    found_ = true;
+    return true;
+  }
+  bool Found() const { return found_; }
+  const std::string& Value() const { return value_; }
+
+ private:
+  const char* section_;
+  const char* key_;
+  bool first_ = true;
+  bool inSection_ = false;
+  bool found_ = false;
+  std::string value_;
+};
 
 }  // namespace
 
@@ -53,51 +98,41 @@ std::string FindProfilePath() {
 
 std::size_t ParseProfileString(std::string_view text, const char* section, const char* key,
                                const char* fallback, char* out, std::size_t size) {
-  bool inSection = false;
+  ProfileScanner scanner(section, key);
   while (!text.empty()) {
     const std::size_t eol = text.find('\n');
-    std::string_view line = Trim(text.substr(0, eol));
+    if (scanner.Line(text.substr(0, std::min(eol, kMaxLineLength)))) return CopyOut(scanner.Value(), out, size);
     text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
-
-    if (line.empty() || line.front() == ';') continue;
-    if (line.front() == '[') {
-      const std::size_t close = line.find(']');
-      if (close == std::string_view::npos) {
-        inSection = false;
-        continue;
-      }
-      inSection = EqualsIgnoringCase(Trim(line.substr(1, close - 1)), section);
-      continue;
-    }
-    if (!inSection) continue;
-    const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) continue;
-    if (!EqualsIgnoringCase(Trim(line.substr(0, eq)), key)) continue;
-
-    std::string_view value = Trim(line.substr(eq + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
-        value.back() == value.front()) {
-      value = value.substr(1, value.size() - 2);
-    }
-    return CopyOut(value, out, size);
   }
   return CopyOut(fallback ? fallback : "", out, size);
 }
 
 std::size_t ReadProfileString(const char* section, const char* key, const char* fallback,
                               char* out, std::size_t size) {
-  std::string text;
   const std::string path = FindProfilePath();
-  if (!path.empty()) {
-    // A data file's open: a device or pipe in the file's place (the console, say) is not read.
-    if (FileHandle f = OpenDataFile(path.c_str(), "rb")) {
-      char chunk[4096];
-      std::size_t n;
-      while (text.size() < kMaxProfileBytes && (n = std::fread(chunk, 1, sizeof chunk, f.get())) > 0) {
-        text.append(chunk, n);
+  ReadOnlyFile file;
+  if (!path.empty() && file.Open(path) == OpenStatus::kOk) {
+    // A line at a time: the file may be of any size, and a section may stand anywhere in it.
+    ProfileScanner scanner(section, key);
+    std::string line;
+    bool cut = false;  // the line in hand passed the bound: the rest of it is skipped
+    auto chunk = std::make_unique<char[]>(kReadChunk);
+    std::int64_t offset = 0;
+    for (std::int64_t got; (got = file.ReadAt(offset, chunk.get(), kReadChunk)) > 0; offset += got) {
+      for (std::int64_t i = 0; i < got; ++i) {
+        const char c = chunk[static_cast<std::size_t>(i)];
+        if (c == '\n') {
+          if (scanner.Line(line)) return CopyOut(scanner.Value(), out, size);
+          line.clear();
+          cut = false;
+        } else if (!cut && line.size() < kMaxLineLength) {
+          line.push_back(c);
+        } else {
+          cut = true;
+        }
       }
-      if (text.size() > kMaxProfileBytes) text.resize(kMaxProfileBytes);
     }
+    if (scanner.Line(line)) return CopyOut(scanner.Value(), out, size);
   }
-  return ParseProfileString(text, section, key, fallback, out, size);
+  return CopyOut(fallback ? fallback : "", out, size);
 }

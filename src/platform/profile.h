@@ -6,7 +6,9 @@
 // How it is read: section and key names are matched case-insensitively; blanks around names and
 // values are trimmed; one pair of enclosing double or single quotes is removed from a value;
 // lines whose first non-blank character is ';' are comments; the first matching key of the first
-// matching section wins. Nothing is ever written.
+// matching section wins; a UTF-8 byte-order mark at the start is passed over; a line is taken up
+// to its first 4,096 bytes. Only a regular file is read, and never blocks. Nothing is ever
+// written.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +26,7 @@ std::string FindProfilePath();
 std::size_t ParseProfileString(std::string_view text, const char* section, const char* key,
                                const char* fallback, char* out, std::size_t size);
 
-// The same, reading the file found by FindProfilePath (at most its first megabyte). A missing or
-// unreadable file reads as empty text.
+// The same, reading the file found by FindProfilePath a line at a time, whatever its size. A
+// missing or unreadable file reads as empty text.
 std::size_t ReadProfileString(const char* section, const char* key, const char* fallback,
                               char* out, std::size_t size);

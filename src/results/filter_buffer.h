@@ -1,63 +1,84 @@
-// The filter buffer file, "history.buf" in the family directory: the matches of a given-name
-// search as 300-byte records (store/roll_format.h), paged forwards and back.
+// The filter buffer file, "history.buf": the matches of a given-name search as 300-byte records
+// (store/roll_format.h), paged forwards and back.
 //
-// The buffer is the one user of its file (one copy of the program runs at a time): an Empty or a
-// Reopen of a buffer that is already empty and unused since does nothing.
+// The file belongs to one program at a time: it is opened without following a symbolic link, only
+// as a regular file, and locked. When it cannot be had (another program holds it, the directory
+// cannot be written, something that is not a regular file stands in its place), the buffer keeps
+// its records in a private file of this user's that has no name, and goes on working; Notice()
+// then says why, when the user should know.
 //
-// Failures are quiet here (the caller decides what the user sees): when the file cannot be made
-// or opened, Empty and Reopen return 0, Append and the page reads -1, counts stay 0.
+// Failures are quiet here (the caller decides what the user sees): when no file can be had at
+// all, Empty and Reopen return 0, Append and the page reads -1, counts stay 0.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "platform/file_system.h"
+#include "platform/scratch_file.h"
 #include "results/result_row.h"
 
 inline constexpr int kAppendBufferSize = 64 * 1024;
 
+// The file the filter buffer of a program with this family directory uses: the directory's
+// history.buf; with no family directory ("" or the root directory, which is nobody's), the
+// per-user state directory's. "" for a null directory: the buffer is then private from the start.
+std::string FilterBufferPath(const char* familyDirectory);
+
 class FilterBuffer {
  public:
-  // `path` is the file's full path. A path longer than 255 characters is never opened. Empties
-  // (creates) the file at once.
+  // `path` is the file's full path ("" for a private buffer). A path longer than 255 characters is
+  // never opened. Empties the file at once.
   explicit FilterBuffer(std::string path);
   ~FilterBuffer();
   FilterBuffer(const FilterBuffer&) = delete;
   FilterBuffer& operator=(const FilterBuffer&) = delete;
 
+  // Cuts the file to length 0 (always, on disk) and makes it ready for appends.
   int Empty();
+  // Writes out what was appended; the file stays open.
   int Reopen();
   void Close();
   void CountRecords();
   // Reads up to `n` records from byte `offset` into `rows`; the number of whole records read, or
   // -1 when the file is not open.
   int ReadRecords(ResultRow* rows, std::int64_t offset, int n);
-  // Appends one record; 1 written, 0 the write failed, -1 the file is not open.
+  // Appends one record; 1 taken, 0 the write failed, -1 the file is not open.
   int Append(std::int32_t lineOffset, const char* name, const char* summary);
-  std::int32_t RecordCount() const { return recordCount; }
-  int MoreBefore();
-  int MoreAfter();
+  std::int32_t RecordCount() const { return recordCount_; }
+  int MoreBefore() const;
+  int MoreAfter() const;
   int FirstPage(ResultRow* rows);
   int PreviousPage(ResultRow* rows);
   int NextPage(ResultRow* rows);
 
   // Page size in records (8 or 10), handed over by the result list.
-  void SetRowsPerPage(int n) { rowsPerPage = n; }
-  const std::string& Path() const { return path; }
-  bool IsOpen() const { return isOpen; }
+  void SetRowsPerPage(int n) { rowsPerPage_ = n; }
+  // The file the buffer is meant to use.
+  const std::string& Path() const { return path_; }
+  bool IsOpen() const { return file_.IsOpen(); }
+  // Whether the records are in the private file instead of Path().
+  bool IsPrivate() const { return private_; }
+  // Why Path() is not used, when the user should be told (a symbolic link or something else in
+  // its place); "" otherwise. Cleared by TakeNotice.
+  std::string TakeNotice();
 
  private:
-  std::int64_t Position();
+  // Opens the file at Path() (or, failing that, a private one) unless the one open still is it.
+  void Acquire();
+  bool Flush();
 
-  std::unique_ptr<char[]> appendBuffer;  // given to the stream of an emptied buffer
-  FileHandle file;
-  std::int32_t recordCount = 0;
-  bool isOpen = false;
-  bool atEnd = false;      // the stream stands at the end of the file: set by a whole append only
-  bool untouched = false;  // emptied, and neither read, written nor reopened since
-  FileIdentity identity;   // the file the emptied stream stands on
-  std::string path;
-  std::int64_t filterPageOffset = 0;
-  int rowsPerPage = 10;
+  ScratchFile file_;
+  std::string path_;
+  bool private_ = false;
+  FileIdentity identity_;  // of the file at Path() while it is the one open
+  std::string notice_;
+  FileKind refused_ = FileKind::kMissing;  // what stood at Path() when it was last refused
+  std::unique_ptr<unsigned char[]> pending_;  // appended records not yet written
+  std::size_t pendingSize_ = 0;
+  bool writeFailed_ = false;
+  std::int64_t position_ = 0;  // where the last page read ended
+  std::int32_t recordCount_ = 0;
+  std::int64_t filterPageOffset_ = 0;
+  int rowsPerPage_ = 10;
 };

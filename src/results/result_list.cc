@@ -15,8 +15,6 @@ constexpr std::size_t kScanBufferSize = 64 * 1024;
 
 bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
 void CopyText(char* dst, std::size_t size, const char* src) {
   const std::size_t n = strnlen(src, size - 1);
   std::memcpy(dst, src, n);
@@ -24,17 +22,13 @@ void CopyText(char* dst, std::size_t size, const char* src) {
 }
 
 void Tell(const char* format, const std::string& path) {
-  std::string text(format);
-  const std::size_t at = text.find("%s");
-  if (at != std::string::npos) text.replace(at, 2, path);
-  ShowMessageBox(text.c_str(), kMbOk | kMbIconExclamation);
+  ShowMessageBox(FormatMessage(format, path).c_str(), kMbOk | kMbIconExclamation);
 }
 
 }  // namespace
 
 ResultList::ResultList(RollDatabase& db, const char* familyDirectory)
-    : filterBuffer(std::make_unique<FilterBuffer>(std::string(familyDirectory ? familyDirectory : "") +
-                                                  kFilterBufferFileName)),
+    : filterBuffer(std::make_unique<FilterBuffer>(FilterBufferPath(familyDirectory))),
       database(db) {}
 
 ResultList::~ResultList() = default;
@@ -54,9 +48,9 @@ void ResultList::SetRange(std::int32_t firstSlot, std::int32_t count) {
   rowCount = 0;
 }
 
-void ResultList::SetDisplaySurname(char* text) {
-  UpperCaseAscii(text);
+void ResultList::SetDisplaySurname(const char* text) {
   CopyText(displaySurname, sizeof displaySurname, text);
+  UpperCaseAscii(displaySurname);
 }
 
 void ResultList::SetRowsPerPage(bool largeFont) {
@@ -74,8 +68,8 @@ int ResultList::LoadRangePage() {
   rangePageStart = cursor;
   while (cursor < end && rowCount < rowsPerPage) {
     database.ReadSlot(cursor);
-    rows[rowCount].lineOffset = database.lineOffset;
-    CopyText(rows[rowCount].nameText, sizeof rows[rowCount].nameText, database.currentName);
+    rows[rowCount].lineOffset = database.LineOffset();
+    CopyText(rows[rowCount].nameText, sizeof rows[rowCount].nameText, database.CurrentName());
     ++cursor;
     ++rowCount;
   }
@@ -92,19 +86,23 @@ int ResultList::PreviousRangePage() {
 }
 
 void ResultList::NormaliseGivenName(char* text) const {
-  const int length = database.nameLength;
+  const int length = database.NameLength();
   if (length <= 0) {
     text[0] = '\0';
     return;
   }
   const std::size_t have = std::strlen(text);
-  for (int i = 0; i < length; ++i) text[i] = static_cast<std::size_t>(i) < have ? Upper(text[i]) : ' ';
+  for (int i = 0; i < length; ++i) text[i] = static_cast<std::size_t>(i) < have ? UpperAscii(text[i]) : ' ';
   text[length] = '\0';
 }
 
 int ResultList::FilterByGivenName(const char* given) {
   mode = 0;
-  if (!filterBuffer->Reopen()) {
+  const bool open = filterBuffer->Reopen();
+  if (const std::string notice = filterBuffer->TakeNotice(); !notice.empty()) {
+    ShowMessageBox(notice.c_str(), kMbOk | kMbIconExclamation);
+  }
+  if (!open) {
     Tell(kFilterBufferOpenMessage, filterBuffer->Path());
     return 0;
   }
@@ -117,14 +115,14 @@ int ResultList::FilterByGivenName(const char* given) {
   char key[kCurrentNameSize + 1];
   CopyText(key, sizeof key, given);
   NormaliseGivenName(key);
-  const int compare = prefix < database.nameLength ? prefix : database.nameLength;
+  const int compare = prefix < database.NameLength() ? prefix : database.NameLength();
 
   bool lost = false;
   if (!scanBuffer) scanBuffer = std::make_unique_for_overwrite<unsigned char[]>(kScanBufferSize);
   std::int64_t written = 0;
   auto consider = [&] {
     if (!CurrentNameMatches(key, compare)) return;
-    if (filterBuffer->Append(database.lineOffset, database.currentName, nullptr) == 1) {
+    if (filterBuffer->Append(database.LineOffset(), database.CurrentName(), nullptr) == 1) {
       ++written;
     } else {
       lost = true;
@@ -138,7 +136,7 @@ int ResultList::FilterByGivenName(const char* given) {
       continue;
     }
     for (int i = 0; i < run; ++i, ++cursor) {
-      database.TakeSlot(scanBuffer.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(database.slotSize));
+      database.TakeSlot(scanBuffer.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(database.SlotSize()));
       consider();
     }
   }
@@ -155,29 +153,35 @@ int ResultList::FilterByGivenName(const char* given) {
 bool ResultList::CurrentNameMatches(const char* key, int compare) const {
   // Only the first `compare` characters of the normalised slot name take part, so only they are
   // worked out: the name's characters upper-cased, and spaces from its end on.
-  const char* name = database.currentName;
+  const char* name = database.CurrentName();
   for (int i = 0; i < compare; ++i) {
-    const char c = *name != '\0' ? Upper(*name++) : ' ';
+    const char c = *name != '\0' ? UpperAscii(*name++) : ' ';
     if (c != key[i]) return false;
   }
   return true;
+}
+
+void ConvertSummaryForRow(const char* summary, char* out) {
+  char s[40];
+  CopyText(s, sizeof s, summary);
+  int n = 0;
+  for (; s[n] != '\0'; ++n) {
+    if (static_cast<unsigned char>(s[n]) == kFieldSeparator) {
+      s[n] = ',';
+      if (s[n + 1] != '\0') ++n;  // the byte after a separator is passed over
+    } else if (s[n] == '\n') {
+      s[n] = ' ';
+    }
+  }
+  if (n > 0 && s[n - 1] == ',') s[n - 1] = '\0';
+  CopyText(out, kRowSummarySize, s);
 }
 
 void ResultList::FillSummaries() {
   for (int i = 0; i < rowCount; ++i) {
     char s[40];
     database.ReadSummary(rows[i].lineOffset, s);
-    int n = 0;
-    for (; s[n] != '\0'; ++n) {
-      if (static_cast<unsigned char>(s[n]) == kFieldSeparator) {
-        s[n] = ',';
-        if (s[n + 1] != '\0') ++n;  // the byte after a separator is passed over
-      } else if (s[n] == '\n') {
-        s[n] = ' ';
-      }
-    }
-    if (n > 0 && s[n - 1] == ',') s[n - 1] = '\0';
-    CopyText(rows[i].summaryText, sizeof rows[i].summaryText, s);
+    ConvertSummaryForRow(s, rows[i].summaryText);
   }
 }
 
@@ -189,7 +193,7 @@ std::int32_t ResultList::ResultCount() const {
   return filterBuffer->RecordCount();
 }
 
-int ResultList::HasNextPage() {
+int ResultList::HasNextPage() const {
   if (mode == 1) return cursor < end ? 1 : 0;
   return filterBuffer->MoreAfter();
 }
@@ -221,7 +225,7 @@ int ResultList::FormatRow(int row, char* out) const {
     out[0] = '\0';
     return 0;
   }
-  return std::snprintf(out, kDisplaySurnameSize + kRowNameSize + kRowSummarySize, "%s\t%s\t%s",
+  return std::snprintf(out, kFormattedRowSize, "%s\t%s\t%s",
                        displaySurname, rows[row].nameText, rows[row].summaryText);
 }
 
@@ -230,6 +234,6 @@ const char* ResultList::DetailText(int row) {
   if (row < 0 || row >= rowCount) return detailText;
   char line[kLineBufferSize];
   database.ReadLine(rows[row].lineOffset, line);
-  ComposeDetailText(line, database.number, detailText, sizeof detailText);
+  ComposeDetailText(line, database.Number(), detailText, sizeof detailText);
   return detailText;
 }

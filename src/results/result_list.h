@@ -1,9 +1,12 @@
 // The result of the last search and the one page of it on screen.
 //
-// Range mode pages straight over the surname's run of name-file slots; filtered mode (a given
-// name was entered) pages over the filter buffer file that the given-name scan filled. The list
-// reads slots, summaries and lines through the RollDatabase it is given (not owned) and owns
-// its FilterBuffer.
+// Range mode pages straight over the surname's run of name-file slots [first, end); filtered mode
+// (a given name was entered) pages over the filter buffer that the given-name scan filled. The
+// list reads slots, summaries and lines through the RollDatabase it is given (not owned, and it
+// must outlive the list) and owns its FilterBuffer. A page holds at most RowsPerPage() rows.
+//
+// Every operation is safe in every state: on an empty or reset list the page operations load
+// nothing, the counts are 0 and there is no next or previous page.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +21,8 @@ inline constexpr int kMaxRowsPerPage = 10;
 inline constexpr int kLargeFontRowsPerPage = 8;
 inline constexpr int kDisplaySurnameSize = 30;
 inline constexpr int kDetailTextSize = 5002;
+// The longest text FormatRow writes, with its NUL.
+inline constexpr int kFormattedRowSize = kDisplaySurnameSize + kRowNameSize + kRowSummarySize;
 
 // Shown when the filter buffer cannot be written; %s is its path.
 inline constexpr const char* kFilterBufferOpenMessage =
@@ -28,36 +33,52 @@ inline constexpr const char* kFilterBufferWriteMessage =
 
 class ResultList {
  public:
-  // Creates the filter buffer at `familyDirectory` + "history.buf" (emptied at once).
+  // A list in range mode over the empty range [0, 0), no rows. Its filter buffer is the
+  // family directory's history.buf (see FilterBufferPath; null: a private file of this process),
+  // emptied at once.
   ResultList(RollDatabase& database, const char* familyDirectory);
   ~ResultList();
   ResultList(const ResultList&) = delete;
   ResultList& operator=(const ResultList&) = delete;
 
+  // Range mode, the empty range, no rows; empties the filter buffer. Returns whether the buffer
+  // is open (not relied on).
   int Reset();
+  // The slot range [firstSlot, firstSlot + count); no rows until a page is loaded; mode unchanged.
   void SetRange(std::int32_t firstSlot, std::int32_t count);
-  void SetDisplaySurname(char* text);
+  // Keeps an upper-cased copy (a-z only) of `text`, cut to 29 characters, for every row; the
+  // caller's text is not changed.
+  void SetDisplaySurname(const char* text);
+  // Range mode, first page of the range loaded; 1 when slots remain after it.
   int ShowRange();
-  // Scans the range for slot names starting with the given name's leading letters (at least one
-  // character), writes the matches to the filter buffer and loads its first page. When the buffer
-  // cannot be opened or a match cannot be written, the user is told (message naming the file).
+  // Filtered mode: scans the range for slot names starting with the given name's leading letters
+  // (at least one character), writes the matches to the filter buffer and loads its first page.
+  // When the buffer cannot be opened or a match cannot be written, the user is told (a message
+  // naming the file), and so when the family's history.buf was refused. Returns 0.
   int FilterByGivenName(const char* given);
+  // 8 rows per page for a large font, else 10; also the filter buffer's page size.
   void SetRowsPerPage(bool largeFont);
   int RowsPerPage() const { return rowsPerPage; }
 
+  // Rows on the current page (0..10).
   int RowCount() const { return rowCount; }
+  // Matches of the last search: the range's size, or the filter buffer's record count; 0 after
+  // Reset. Negative when the index promised a negative number of slots.
   std::int32_t ResultCount() const;
-  int HasNextPage();
+  int HasNextPage() const;
   int HasPreviousPage() const;
+  // The page after / before the current one (the first page again before the first); the rows
+  // are replaced. Results not relied on.
   int NextPage();
   int PreviousPage();
-  // Writes "surname\tname\tsummary" for row `row` into `out` (at least 326 bytes); returns its
-  // length. An invalid row gives "".
+  // Writes "surname\tname\tsummary" for row `row` into `out` (kFormattedRowSize bytes); returns
+  // its length. An invalid row gives "".
   int FormatRow(int row, char* out) const;
   // The labelled detail text of row `row` (CR LF line breaks), valid until the next call; "" for
   // an invalid row.
   const char* DetailText(int row);
 
+  // Row `i` of the current page (0 <= i < RowCount()).
   const ResultRow& Row(int i) const { return rows[i]; }
   const char* DisplaySurname() const { return displaySurname; }
   bool IsFiltered() const { return mode == 0; }

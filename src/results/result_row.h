@@ -10,3 +10,8 @@ struct ResultRow {
   char nameText[kRowNameSize] = {};       // the slot's name text as stored, at most 254 characters
   char summaryText[kRowSummarySize] = {}; // the converted one-line summary, at most 40 characters
 };
+
+// A summary as a result row shows it (at most 40 characters, into `out` of kRowSummarySize bytes):
+// each 0xFF becomes a comma and the byte after it is passed over unexamined, the line feed
+// becomes a space, and a comma at the very end is dropped.
+void ConvertSummaryForRow(const char* summary, char* out);

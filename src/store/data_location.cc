@@ -60,7 +60,9 @@ int DataLocation::MarkerFilePresent() const {
   char path[kMaxPath];
   if (dataDirectoryUsable && dataDirectory[0] != '\0') {
     const int n = std::snprintf(path, sizeof path, "%s%s", dataDirectory, kMarkerFileName);
-    if (n > 0 && n < static_cast<int>(sizeof path)) present = OpenDataFile(path, "r") != nullptr;
+    // Only a regular file counts: a FIFO or a device in its place is never opened.
+    ReadOnlyFile marker;
+    if (n > 0 && n < static_cast<int>(sizeof path)) present = marker.Open(ResolveDataFile(path)) == OpenStatus::kOk;
   }
   SetCriticalErrorMode(saved);
   return present ? 1 : 0;

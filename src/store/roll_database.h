@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/file_system.h"
+#include "platform/read_cursor.h"
 #include "store/data_location.h"
 #include "store/roll_format.h"
 #include "store/roll_index.h"
@@ -19,10 +21,6 @@ class SearchRequest;
 
 inline constexpr const char* kLineFileMessage = "ext";
 inline constexpr const char* kNameFileMessage = "cor";
-inline constexpr int kMaxDatabaseNumber = 32;
-
-// Base name of the files of database `number`, or null when it has none (only 1 has: "mroll").
-const char* DatabaseBaseName(int number);
 
 class RollDatabase {
  public:
@@ -31,20 +29,27 @@ class RollDatabase {
   RollDatabase(const RollDatabase&) = delete;
   RollDatabase& operator=(const RollDatabase&) = delete;
 
-  void SetResultList(ResultList* list) { resultList = list; }
+  void SetResultList(ResultList* list) { resultList_ = list; }
 
   // Opens the file set of `number` (1 = opened, 0 = not). Refused silently for a number without
-  // a base name; "ext" or "cor" when the line or name file cannot be opened; "cor" too when the
-  // name file is shorter than its trailer or its trailer L lies outside 0..255.
+  // a base name; "ext" or "cor" when the line or name file cannot be opened or is not a regular
+  // file; "cor" too when the name file is shorter than its trailer or its trailer L lies outside
+  // 0..255; 0 when the index is there but cannot be read (the index has told the user).
+  //
+  // The set of the same number that is already open is kept when each of its three paths still
+  // names the same file, with the same size and times (one question to the file system per path):
+  // a disk swapped, a file replaced, rewritten, cut or removed since is noticed, and the set is
+  // opened afresh, exactly as if it had been closed.
   int Open(int number);
   void Close();
 
-  // Slot `slot` into lineOffset and currentName; a slot outside the name file gives -1 and "".
+  // Slot `slot` into the current slot (LineOffset, CurrentName); a slot outside the name file
+  // gives -1 and "".
   void ReadSlot(std::int32_t slot);
   // Reads the slots from `first` on in one read, as many whole ones as `size` bytes of `out` hold
   // and lie before both `end` and the end of the name file; returns how many (0 when none could
   // be read). TakeSlot then makes each of them current as ReadSlot would have: a scan over many
-  // slots reads them a buffer at a time rather than a slot per call into the C library.
+  // slots reads them a buffer at a time rather than a slot per call.
   int ReadSlotRun(std::int32_t first, std::int32_t end, unsigned char* out, std::size_t size);
   void TakeSlot(const unsigned char* slotBytes);
   // The one-line summary of the entry at `lineOffset` into `out` (at least 35 bytes).
@@ -64,31 +69,42 @@ class RollDatabase {
   // Runs one search; the outcome is visible only through the result list.
   void RunSearch(SearchRequest& request);
 
-  const DataLocation& location;
-  std::unique_ptr<RollIndex> index;
-  FileHandle lineFile;
-  FileHandle nameFile;
-  ResultList* resultList = nullptr;
-  std::int32_t lineOffset = -1;
-  char currentName[kCurrentNameSize] = {};
-  std::int32_t slotSize = 0;
-  std::int32_t nameLength = 0;
-  std::int32_t number = -1;
+  // The slot read last by ReadSlot or made current by TakeSlot.
+  std::int32_t LineOffset() const { return lineOffset_; }
+  const char* CurrentName() const { return currentName_; }
+  // The open database's geometry and number; kept after Close.
+  std::int32_t SlotSize() const { return slotSize_; }
+  std::int32_t NameLength() const { return nameLength_; }
+  std::int32_t Number() const { return number_; }
+  // The index of the open database, or null.
+  RollIndex* Index() const { return index_.get(); }
+  // Whether a file set is open (the last Open succeeded and nothing closed it since).
+  bool IsOpen() const { return index_ != nullptr && nameFile_.IsOpen() && lineFile_.IsOpen(); }
+  const DataLocation& Location() const { return location_; }
 
  private:
-  // Brings the line file's stream to `offset`: reads past a short gap ahead in place of a seek,
-  // which on a buffered stream costs a system call even when the bytes are in the buffer.
-  bool PositionLineFile(std::int64_t offset);
+  const DataLocation& location_;
+  std::unique_ptr<RollIndex> index_;
+  ReadOnlyFile lineFile_;
+  ReadOnlyFile nameFile_;
+  ResultList* resultList_ = nullptr;
+  std::int32_t lineOffset_ = -1;
+  char currentName_[kCurrentNameSize] = {};
+  std::int32_t slotSize_ = 0;
+  std::int32_t nameLength_ = 0;
+  std::int32_t number_ = -1;
 
-  // The streams' buffers, given to them when they are opened: the C library would otherwise
-  // allocate one, and ask the file system for its block size, at every open of every search.
-  char lineStreamBuffer[kStreamBufferSize];
-  char nameStreamBuffer[kStreamBufferSize];
+  // Reads go through these: paging and the given-name scan go forwards, so the next slot or line
+  // is mostly in the buffer already.
+  ReadCursor nameCursor_;
+  ReadCursor lineCursor_;
+  std::int32_t slotTotal_ = 0;  // whole slots in the name file
 
-  std::int64_t nameFileSize = 0;
-  std::int64_t lineFileSize = 0;
-  std::int32_t slotTotal = 0;  // whole slots in the name file
-  // Where each stream stands when known (-1 when not): set by the reads, dropped by seeks that fail.
-  std::int64_t namePosition = -1;
-  std::int64_t linePosition = -1;
+  // What the open set was opened from, to tell at the next Open whether it is still that.
+  struct OpenedFile {
+    std::string path;
+    FileIdentity identity;
+  };
+  bool StillTheOpenedFiles() const;
+  OpenedFile opened_[3];
 };

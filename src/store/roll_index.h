@@ -1,45 +1,38 @@
 // The surname index of a roll database: a disk-resident tree of 152-byte nodes (at most four keys
 // and five children each) mapping a normalised surname key to its run of name-file slots.
-// Layout in store/roll_format.h.
+// Layout and codec in store/roll_format.h.
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 
 #include "platform/file_system.h"
 #include "store/roll_format.h"
 
 inline constexpr const char* kWrongFileFormat = "wrong file format!";
-
-struct IndexEntry {
-  std::int32_t firstSlot = 0;
-  std::int32_t slotCount = 0;
-  char key[kIndexKeySize] = {};  // always NUL-terminated once decoded
-};
-
-struct IndexNode {
-  std::int32_t entryCount = 0;
-  IndexEntry entries[kMaxNodeEntries];
-  std::int32_t children[kMaxNodeEntries + 1] = {-1, -1, -1, -1, -1};
-
-  // Decodes 152 bytes; every key is cut at its 24th byte.
-  static IndexNode Decode(const unsigned char* bytes);
-  void Encode(unsigned char* bytes) const;
-};
+// Shown when the index file is there but cannot be read; %s is its path.
+inline constexpr const char* kIndexUnreadableMessage = "The index file\n%s\ncannot be read.";
 
 class RollIndex {
  public:
-  // Opens the index at `path` (exact name, else a case-insensitive match in its directory). A file
-  // that does not exist is created holding an empty index; if it cannot be created the index is
-  // empty and stays in memory only. A file whose last byte is not 0x04 (an empty file included)
-  // shows "wrong file format!" and ends the process with status 1.
+  // Opens the index at `path` (exact name, else a case-insensitive match in its directory).
+  // - Nothing there: a file holding an empty index is created at `path` (never over anything,
+  //   never through a link); if it cannot be created the index is empty and in memory only.
+  // - Something there that is not a regular file (a directory, FIFO, device...), or a regular
+  //   file whose last byte is not 0x04 (an empty file included): "wrong file format!" and the
+  //   process ends with status 1.
+  // - A regular file that cannot be opened for reading: the unreadable message naming the file,
+  //   and the index is not usable; nothing is created over it.
   explicit RollIndex(const char* path);
   ~RollIndex();
   RollIndex(const RollIndex&) = delete;
   RollIndex& operator=(const RollIndex&) = delete;
 
-  // Completes a created file (header and end byte) and closes it. An index opened from an
-  // existing file is left unchanged. Safe to call twice.
+  // Closes the file. Safe to call twice.
   void Close();
+  // False when the file is there but could not be read (the user was told).
+  bool Usable() const { return usable_; }
 
   // Looks `key` up (NUL-terminated, at most 23 characters). On a match stores the entry's first
   // slot and slot count, otherwise -1 and 0. Nodes outside the file, entry counts outside 1..4
@@ -51,16 +44,27 @@ class RollIndex {
   static int FindPosition(const char* key, const IndexEntry* entries, int count);
 
   // Fetches the node at `offset` into `out` (the root from its cache). Does nothing for -1; a node
-  // that cannot be read whole comes back with entryCount 0.
+  // that cannot be read whole comes back with entryCount 0. Nodes read once are kept (up to
+  // kNodeCacheLimit of them) for as long as the index is open: the file does not change under an
+  // open index, or the database would have opened it afresh.
   void LoadNode(std::int32_t offset, IndexNode* out);
+  static constexpr std::size_t kNodeCacheLimit = 1 << 16;
 
-  std::int32_t rootOffset = -1;
-  std::int32_t secondHeaderWord = -1;
-  IndexNode rootCache;
+  std::int32_t RootOffset() const { return rootOffset_; }
+  std::int32_t SecondHeaderWord() const { return secondHeaderWord_; }
+  const IndexNode& RootCache() const { return rootCache_; }
+  // The open index file (not open when the index was created or is not usable).
+  const ReadOnlyFile& File() const { return indexFile_; }
+  // The path the index was opened (or created) under.
+  const std::string& Path() const { return path_; }
 
  private:
-  char streamBuffer[kStreamBufferSize];  // given to indexFile: no allocation per search
-  FileHandle indexFile;
-  std::int64_t fileSize = 0;
-  bool created = false;
+  std::int32_t rootOffset_ = -1;
+  std::int32_t secondHeaderWord_ = -1;
+  IndexNode rootCache_;
+  ReadOnlyFile indexFile_;
+  std::int64_t fileSize_ = 0;
+  bool usable_ = true;
+  std::string path_;
+  std::unordered_map<std::int32_t, IndexNode> nodeCache_;
 };

@@ -5,17 +5,13 @@
 #include <cstring>
 #include <numeric>
 
-#include "platform/byte_order.h"
 #include "platform/file_system.h"
 #include "platform/places.h"
 #include "store/roll_format.h"
-#include "store/roll_index.h"
 
 namespace {
 
 constexpr std::size_t kStreamBuffer = 1 << 20;
-
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
 
 bool HasForbiddenByte(std::string_view s) {
   for (char c : s) {
@@ -29,8 +25,8 @@ bool HasForbiddenByte(std::string_view s) {
 int CompareUpper(std::string_view a, std::string_view b) {
   const std::size_t n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const auto x = static_cast<unsigned char>(Upper(a[i]));
-    const auto y = static_cast<unsigned char>(Upper(b[i]));
+    const auto x = static_cast<unsigned char>(UpperAscii(a[i]));
+    const auto y = static_cast<unsigned char>(UpperAscii(b[i]));
     if (x != y) return x < y ? -1 : 1;
   }
   return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
@@ -101,13 +97,7 @@ class OutputFile {
 
 RollWriter::RollWriter(int nameLength) : nameLength_(nameLength) {}
 
-std::string RollWriter::KeyOf(std::string_view surname) {
-  if (surname.size() >= static_cast<std::size_t>(kIndexKeySize)) return {};
-  std::string key(surname);
-  if (key.size() <= 16) key.resize(22, ' ');
-  for (char& c : key) c = Upper(c);
-  return key;
-}
+std::string RollWriter::KeyOf(std::string_view surname) { return ::KeyOf(surname); }
 
 bool RollWriter::Add(std::string_view surname, std::string_view nameText,
                      const std::vector<std::string_view>& fields, std::string* error) {
@@ -137,11 +127,7 @@ bool RollWriter::Add(std::string_view surname, std::string_view nameText,
   e.lineLength = static_cast<std::uint16_t>(lineLength);
   arena_ += key;
   arena_ += nameText;
-  for (std::string_view f : fields) {
-    arena_ += f;
-    arena_ += static_cast<char>(kFieldSeparator);
-  }
-  arena_ += '\n';
+  arena_ += JoinFields(fields);
   entries_.push_back(e);
   longestName_ = std::max(longestName_, static_cast<int>(nameText.size()));
   return true;
@@ -162,7 +148,7 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
   });
 
   const std::string dir = JoinPath(directory, "");  // with the separator it may lack
-  const char* names[] = {"mroll.ext", "mroll.cor", "mroll.tre", "mrdb.id"};
+  const char* names[] = {kLineFileName, kNameFileName, kIndexFileName, kMarkerFileName};
   OutputFile files[4];
   for (int i = 0; i < 4; ++i) {
     if (!files[i].Open(dir + "." + names[i] + ".tmp")) {
@@ -178,7 +164,7 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
 
   // Lines and slots, in slot order; the runs of equal keys become the index's entries.
   std::vector<KeyRun> runs;
-  std::vector<unsigned char> slot(static_cast<std::size_t>(L) + 4);
+  std::vector<unsigned char> slot(static_cast<std::size_t>(L) + kSlotHeaderSize);
   std::int64_t lineOffset = 0;
   for (std::size_t s = 0; s < order.size(); ++s) {
     const Entry& e = entries_[order[s]];
@@ -188,10 +174,7 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
     }
     const std::string_view line = Line(e);
     if (!files[0].Write(line.data(), line.size())) return fail(0);
-    std::fill(slot.begin(), slot.end(), 0);
-    EncodeFixed32(slot.data(), static_cast<std::int32_t>(lineOffset));
-    const std::string_view name = Name(e);
-    std::memcpy(slot.data() + 4, name.data(), name.size());
+    EncodeSlot(slot.data(), L, static_cast<std::int32_t>(lineOffset), Name(e));
     if (!files[1].Write(slot.data(), slot.size())) return fail(1);
     lineOffset += static_cast<std::int64_t>(line.size());
     if (runs.empty() || runs.back().key != Key(e)) {
@@ -199,16 +182,15 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
     }
     ++runs.back().slotCount;
   }
-  unsigned char trailer[4];
-  EncodeFixed32(trailer, L);
+  unsigned char trailer[kNameTrailerSize];
+  EncodeTrailer(trailer, L);
   if (!files[1].Write(trailer, sizeof trailer)) return fail(1);
 
   std::vector<IndexNode> nodes;
   nodes.reserve(runs.size() / 3 + 1);
   const std::int32_t root = BuildTree(runs, 0, runs.size(), &nodes);
   unsigned char header[kIndexHeaderSize];
-  EncodeFixed32(header, root);
-  EncodeFixed32(header + 4, -1);
+  IndexHeader{root, -1}.Encode(header);
   if (!files[2].Write(header, sizeof header)) return fail(2);
   unsigned char bytes[kIndexNodeSize];
   for (const IndexNode& node : nodes) {

@@ -4,12 +4,7 @@
 #include <cstring>
 
 #include "platform/message_box.h"
-
-void UpperCaseAscii(char* text) {
-  for (; *text; ++text) {
-    if (*text >= 'a' && *text <= 'z') *text = static_cast<char>(*text - 'a' + 'A');
-  }
-}
+#include "store/roll_format.h"
 
 void SearchRequest::SetSurname(const char* text) {
   const std::size_t length = std::strlen(text);

@@ -23,6 +23,3 @@ class SearchRequest {
   char givenName[kRequestTextSize] = {};
   char surname[kRequestTextSize] = {};
 };
-
-// Upper-cases the letters a-z of a NUL-terminated text in place; every other byte is kept.
-void UpperCaseAscii(char* text);

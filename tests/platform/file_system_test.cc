@@ -5,52 +5,85 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/read_cursor.h"
 #include "support/scoped_temp_dir.h"
 
-TEST(ReadAt, ReadsWhereAskedWithoutDisturbingTheStream) {
+TEST(ReadOnlyFile, ReadsWhereAskedAndNeverPastTheEnd) {
   ScopedTempDir dir;
   WriteFileBytes(dir.File("f"), "0123456789");
-  FileHandle f(std::fopen(dir.File("f").c_str(), "rb"));
-  ASSERT_TRUE(f);
-  char c = 0;
-  ASSERT_EQ(std::fread(&c, 1, 1, f.get()), 1u);  // the stream's buffer now holds the file
-
+  ReadOnlyFile f;
+  ASSERT_EQ(f.Open(dir.File("f")), OpenStatus::kOk);
+  EXPECT_EQ(f.Size(), 10);
   char out[8] = {};
-  EXPECT_EQ(ReadAt(f.get(), 6, out, 3), 3);
+  EXPECT_EQ(f.ReadAt(6, out, 3), 3);
   EXPECT_EQ(std::string(out, 3), "678");
-  EXPECT_EQ(ReadAt(f.get(), 8, out, 8), 2);  // short at the end
+  EXPECT_EQ(f.ReadAt(8, out, 8), 2);  // short at the end
   EXPECT_EQ(std::string(out, 2), "89");
-  EXPECT_EQ(ReadAt(f.get(), 10, out, 1), 0);
-  EXPECT_EQ(ReadAt(f.get(), 1 << 30, out, 1), 0);
-  EXPECT_EQ(ReadAt(f.get(), -1, out, 1), -1);
-  EXPECT_EQ(ReadAt(nullptr, 0, out, 1), -1);
-
-  // The stream goes on from where it stood.
-  ASSERT_EQ(std::fread(&c, 1, 1, f.get()), 1u);
-  EXPECT_EQ(c, '1');
-  EXPECT_EQ(StreamPosition(f.get()), 2);
+  EXPECT_EQ(f.ReadAt(10, out, 1), 0);
+  EXPECT_EQ(f.ReadAt(1 << 30, out, 1), 0);
+  EXPECT_EQ(f.ReadAt(-1, out, 1), -1);
+  f.Close();
+  EXPECT_EQ(f.ReadAt(0, out, 1), -1);
 }
 
-TEST(FileIdentity, APathNamesItsFileUntilTheFileIsRemovedOrReplaced) {
+TEST(FileIdentity, TellsAReplacedFileAndAFileChangedInPlace) {
   ScopedTempDir dir;
   const std::string path = dir.File("f");
   WriteFileBytes(path, "a");
-  FileHandle f(std::fopen(path.c_str(), "rb"));
-  ASSERT_TRUE(f);
-  const FileIdentity id = IdentityOf(f.get());
+  ReadOnlyFile f;
+  ASSERT_EQ(f.Open(path), OpenStatus::kOk);
+  const FileIdentity id = f.Identity();
   ASSERT_TRUE(id.known);
-  EXPECT_TRUE(PathNamesFile(path.c_str(), id));
-  WriteFileBytes(path, "changed in place");  // the same file
-  EXPECT_TRUE(PathNamesFile(path.c_str(), id));
-  EXPECT_FALSE(PathNamesFile(dir.File("other").c_str(), id));
+  EXPECT_TRUE(PathNamesFile(path, id));
+  EXPECT_TRUE(IdentityOfPath(path).Unchanged(id));
+  WriteFileBytes(path, "changed in place");  // the same file, another size
+  EXPECT_TRUE(PathNamesFile(path, id));
+  EXPECT_FALSE(IdentityOfPath(path).Unchanged(id));
+  EXPECT_FALSE(PathNamesFile(dir.File("other"), id));
 
   // Replaced by another file under the same name (the removed one stays open, so its inode is
   // not handed out again).
   WriteFileBytes(dir.File("g"), "b");
   ASSERT_TRUE(RenameReplacing(dir.File("g").c_str(), path.c_str()));
-  EXPECT_FALSE(PathNamesFile(path.c_str(), id));
+  EXPECT_FALSE(PathNamesFile(path, id));
   std::remove(path.c_str());
-  EXPECT_FALSE(PathNamesFile(path.c_str(), id));
-  EXPECT_FALSE(PathNamesFile(path.c_str(), FileIdentity{}));
-  EXPECT_FALSE(IdentityOf(nullptr).known);
+  EXPECT_FALSE(PathNamesFile(path, id));
+  EXPECT_FALSE(PathNamesFile(path, FileIdentity{}));
+  EXPECT_FALSE(IdentityOfPath(path).known);
+}
+
+TEST(CreateNewFile, CreatesOnlyWhereNothingStands) {
+  ScopedTempDir dir;
+  EXPECT_TRUE(CreateNewFile(dir.File("new"), "abc"));
+  EXPECT_EQ(ReadFileBytes(dir.File("new")), "abc");
+  EXPECT_FALSE(CreateNewFile(dir.File("new"), "other"));
+  EXPECT_EQ(ReadFileBytes(dir.File("new")), "abc");
+  EXPECT_FALSE(CreateNewFile(dir.File("no") + kPathSeparator + "dir", "x"));
+}
+
+TEST(ReadCursor, GivesTheFilesBytesWhereverAndHoweverItIsAsked) {
+  ScopedTempDir dir;
+  std::string bytes;
+  for (int i = 0; i < 5000; ++i) bytes.push_back(static_cast<char>(i * 7 + i / 256));
+  WriteFileBytes(dir.File("f"), bytes);
+  ReadOnlyFile f;
+  ASSERT_EQ(f.Open(dir.File("f")), OpenStatus::kOk);
+  ReadCursor cursor(64);
+  cursor.Attach(&f);
+  // Forwards, backwards, across the buffer's edge, larger than the buffer, at and past the end.
+  const std::pair<int, int> reads[] = {{0, 10}, {10, 60}, {5, 3}, {4990, 20}, {100, 1000}, {63, 2}, {4999, 1},
+                                       {5000, 4}, {2000, 64}, {2063, 65}};
+  for (const auto& [offset, size] : reads) {
+    std::string out(static_cast<std::size_t>(size), '\0');
+    const std::size_t got = cursor.Read(offset, out.data(), out.size());
+    const std::string expected = offset < 5000 ? bytes.substr(static_cast<std::size_t>(offset), static_cast<std::size_t>(size)) : "";
+    EXPECT_EQ(out.substr(0, got), expected) << offset << "+" << size;
+  }
+  for (int offset : {0, 1, 64, 63, 4999, 3000, 2999}) {
+    EXPECT_EQ(cursor.ByteAt(offset), static_cast<unsigned char>(bytes[static_cast<std::size_t>(offset)])) << offset;
+  }
+  EXPECT_EQ(cursor.ByteAt(5000), -1);
+  EXPECT_EQ(cursor.ByteAt(-1), -1);
+  cursor.Attach(nullptr);
+  EXPECT_EQ(cursor.ByteAt(0), -1);
 }

@@ -4,12 +4,12 @@
 #include <string>
 
 #include "platform/profile.h"
-#include "support/environment.h"
+#include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
 
 TEST(Profile, FindsTheFileInTheXdgOrder) {
   ScopedTempDir home, dirs1, dirs2;
-  ScopedEnvironment env;
+  ScopedEnv env;
   env.Set("BREVIK_INI", nullptr);
   env.Set("XDG_CONFIG_HOME", home.path().c_str());
   env.Set("XDG_CONFIG_DIRS", (dirs1.path() + ":" + dirs2.path()).c_str());

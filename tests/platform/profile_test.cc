@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
 
 namespace {

@@ -13,7 +13,7 @@
 
 #include "results/result_list.h"
 #include "session_checks.h"
-#include "support/environment.h"
+#include "support/scoped_env.h"
 #include "ui/bitmap_button.h"
 #include "ui/more_info_dialog.h"
 #include "viewer_fixture.h"
@@ -57,7 +57,7 @@ class ViewerNothingWritten : public ViewerTest {
 
   std::string root;
   ScopedTempDir home;
-  ScopedEnvironment environment;
+  ScopedEnv environment;
   std::filesystem::path previousDir;
 };
 

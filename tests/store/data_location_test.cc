@@ -8,7 +8,7 @@
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "store/roll_database.h"
-#include "support/environment.h"
+#include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
 #include "support/scripted_message_box.h"
 
@@ -37,7 +37,8 @@ TEST(DataLocation, EndsEveryDirectoryInOneSeparator) {
 TEST(DataLocation, ReadsBrevikIniAndFallsBackToTheRoot) {
   ScopedTempDir dir;
   const std::string ini = dir.File("brevik.ini");
-  ScopedEnvironment env("BREVIK_INI", ini.c_str());
+  ScopedEnv env;
+  env.Set("BREVIK_INI", ini.c_str());
   const std::string sep(1, kPathSeparator);
 
   DataLocation location;

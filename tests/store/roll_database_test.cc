@@ -102,17 +102,17 @@ TEST_F(RollFiles, ReadLineStopsAtTheLineFeedTheEndOrTheBuffer) {
 
 TEST_F(RollFiles, SlotsFollowTheTrailersGeometry) {
   OpenWith("x\n", NameFile(20, {{0, "ZERO"}, {11, "ONE"}, {22, "TWO"}, {33, "THREE"}}));
-  EXPECT_EQ(database.nameLength, 20);
-  EXPECT_EQ(database.slotSize, 24);
+  EXPECT_EQ(database.NameLength(), 20);
+  EXPECT_EQ(database.SlotSize(), 24);
   EXPECT_EQ(database.SlotCount(), 4);
   database.ReadSlot(3);  // at byte 72
-  EXPECT_EQ(database.lineOffset, 33);
-  EXPECT_STREQ(database.currentName, "THREE");
+  EXPECT_EQ(database.LineOffset(), 33);
+  EXPECT_STREQ(database.CurrentName(), "THREE");
   // Outside the file: nothing stale survives.
   for (std::int32_t slot : {4, -1, 1 << 30}) {
     database.ReadSlot(slot);
-    EXPECT_EQ(database.lineOffset, -1) << slot;
-    EXPECT_STREQ(database.currentName, "") << slot;
+    EXPECT_EQ(database.LineOffset(), -1) << slot;
+    EXPECT_STREQ(database.CurrentName(), "") << slot;
   }
 }
 
@@ -120,18 +120,18 @@ TEST_F(RollFiles, ANameWithoutItsNulIsCutAtTheField) {
   std::string names = Le32(0) + "ABCDEFGH" + Le32(8);
   OpenWith("x\n", names);
   database.ReadSlot(0);
-  EXPECT_STREQ(database.currentName, "ABCDEFGH");
+  EXPECT_STREQ(database.CurrentName(), "ABCDEFGH");
 }
 
 TEST_F(RollFiles, OpenRefusesNumbersWithoutFilesSilently) {
   OpenWith("x\n");
   for (int number : {0, -1, 2, 32, 33}) {
     EXPECT_EQ(database.Open(number), 0) << number;
-    EXPECT_EQ(database.index, nullptr);
+    EXPECT_EQ(database.Index(), nullptr);
   }
   EXPECT_TRUE(boxes.boxes().empty());
   EXPECT_EQ(database.Open(1), 1);
-  EXPECT_EQ(database.number, 1);
+  EXPECT_EQ(database.Number(), 1);
 }
 
 TEST_F(RollFiles, MissingOrBrokenFilesSayWhichFile) {
@@ -222,8 +222,8 @@ TEST_F(RollFiles, ReadsInAnyOrderGiveWhatAFreshOpenGives) {
     for (int i = start; i < start + 10; ++i) {
       for (int twice = 0; twice < 2; ++twice) {
         database.ReadSlot(i);
-        EXPECT_EQ(database.lineOffset, i < 200 ? offsets[static_cast<std::size_t>(i)] : -1) << "slot " << i;
-        EXPECT_EQ(std::string(database.currentName), i < 200 ? "N" + std::to_string(i) : "") << "slot " << i;
+        EXPECT_EQ(database.LineOffset(), i < 200 ? offsets[static_cast<std::size_t>(i)] : -1) << "slot " << i;
+        EXPECT_EQ(std::string(database.CurrentName()), i < 200 ? "N" + std::to_string(i) : "") << "slot " << i;
       }
     }
   }
@@ -233,7 +233,7 @@ TEST_F(RollFiles, SlotRunsGiveWhatReadSlotGives) {
   std::vector<std::pair<int, std::string>> slots;
   for (int i = 0; i < 300; ++i) slots.push_back({i * 7, "S" + std::to_string(i)});
   OpenWith("x\n", NameFile(11, slots));
-  ASSERT_EQ(database.slotSize, 15);
+  ASSERT_EQ(database.SlotSize(), 15);
 
   RollDatabase fresh(location);
   ASSERT_EQ(fresh.Open(1), 1);
@@ -249,13 +249,13 @@ TEST_F(RollFiles, SlotRunsGiveWhatReadSlotGives) {
     for (int i = 0; i < got; ++i) {
       database.TakeSlot(run.data() + static_cast<std::size_t>(i) * 15);
       fresh.ReadSlot(first + i);
-      EXPECT_EQ(database.lineOffset, fresh.lineOffset) << "slot " << first + i;
-      EXPECT_STREQ(database.currentName, fresh.currentName) << "slot " << first + i;
+      EXPECT_EQ(database.LineOffset(), fresh.LineOffset()) << "slot " << first + i;
+      EXPECT_STREQ(database.CurrentName(), fresh.CurrentName()) << "slot " << first + i;
     }
     // The slot after the run reads right, whether or not the stream is already there.
     database.ReadSlot(first + got);
     fresh.ReadSlot(first + got);
-    EXPECT_EQ(database.lineOffset, fresh.lineOffset);
+    EXPECT_EQ(database.LineOffset(), fresh.LineOffset());
   }
   // Nothing to read: before the start, at or past the end, or no room for one slot.
   EXPECT_EQ(database.ReadSlotRun(-1, 10, run.data(), run.size()), 0);
@@ -272,8 +272,8 @@ TEST_F(RollFiles, ARunOverANameFileCutShortSinceItWasOpenedReadsOnlyWholeSlots) 
   std::vector<unsigned char> run(12 * 100);
   ASSERT_EQ(database.ReadSlotRun(0, 100, run.data(), run.size()), 40);
   database.TakeSlot(run.data() + 12 * 39);
-  EXPECT_STREQ(database.currentName, "N39");
+  EXPECT_STREQ(database.CurrentName(), "N39");
   EXPECT_EQ(database.ReadSlotRun(40, 100, run.data(), run.size()), 0);
   database.ReadSlot(40);
-  EXPECT_EQ(database.lineOffset, -1);
+  EXPECT_EQ(database.LineOffset(), -1);
 }

@@ -98,8 +98,8 @@ class IndexFile : public ::testing::Test {
 TEST_F(IndexFile, LooksKeysUpThroughTheTree) {
   WriteFileBytes(path, TwoLevels());
   RollIndex index(path.c_str());
-  EXPECT_EQ(index.rootOffset, kNode0);
-  EXPECT_EQ(index.rootCache.entryCount, 3);
+  EXPECT_EQ(index.RootOffset(), kNode0);
+  EXPECT_EQ(index.RootCache().entryCount, 3);
   const std::pair<const char*, int> cases[] = {{"B", 10}, {"C", 15}, {"D", 20}, {"F", 30}, {"G", 35},
                                                {"H", 40}, {"A", -1}, {"E", -1}, {"Z", -1}, {"C ", -1}};
   for (const auto& [key, first] : cases) EXPECT_EQ(Find(index, key), first) << key;

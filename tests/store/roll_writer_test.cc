@@ -6,6 +6,7 @@
 #include <set>
 
 #include "platform/byte_order.h"
+#include "store/index_walk.h"
 #include "store/roll_index.h"
 #include "support/scoped_temp_dir.h"
 
@@ -51,21 +52,6 @@ TEST(RollWriter, ChoosesTheNameLengthFromTheLongestName) {
   EXPECT_EQ(DecodeFixed32(reinterpret_cast<const unsigned char*>(names.data() + names.size() - 4)), 6);
 }
 
-// Walks the whole tree checking its shape, and returns its keys in order.
-void Walk(RollIndex& index, std::int32_t offset, std::vector<std::string>* keys, int depth = 0) {
-  ASSERT_LT(depth, 20);
-  if (offset == -1) return;
-  IndexNode node;
-  index.LoadNode(offset, &node);
-  ASSERT_GE(node.entryCount, 1);
-  ASSERT_LE(node.entryCount, 4);
-  for (int i = 0; i < node.entryCount; ++i) {
-    Walk(index, node.children[i], keys, depth + 1);
-    keys->push_back(node.entries[i].key);
-  }
-  Walk(index, node.children[node.entryCount], keys, depth + 1);
-}
-
 TEST(RollWriter, BuildsASearchTreeForEverySize) {
   for (int keyCount : {1, 4, 5, 9, 24, 25, 26, 130, 1000}) {
     ScopedTempDir dir;
@@ -81,7 +67,11 @@ TEST(RollWriter, BuildsASearchTreeForEverySize) {
 
     RollIndex index(dir.File("mroll.tre").c_str());
     std::vector<std::string> keys;
-    Walk(index, index.rootOffset, &keys);
+    std::vector<std::string> problems;
+    WalkIndex(
+        index.File(), [&](const std::string& p) { problems.push_back(p); },
+        [&](const WalkedEntry& e) { keys.emplace_back(e.key); });
+    EXPECT_EQ(problems, std::vector<std::string>{}) << keyCount;
     EXPECT_EQ(keys, std::vector<std::string>(expected.begin(), expected.end())) << keyCount;
 
     // Runs are contiguous, in key order, and every key is found.

@@ -4,7 +4,8 @@
 #include "support/full_disk.h"
 
 std::string RunWithFullDisk(const std::string& path, long limit, const std::function<std::string()>& work) {
-  HANDLE h = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+  // Read access is enough for a lock, and leaves the program free to open the file for writing.
+  HANDLE h = CreateFileW(WideFromUtf8(path).c_str(), GENERIC_READ,
                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return "cannot open " + path;

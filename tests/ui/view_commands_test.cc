@@ -43,7 +43,8 @@ TEST_F(CommandsTest, AnEmptySurnameIsRefusedAndNothingElseChanges) {
 TEST_F(CommandsTest, TheSurnameIsReadToNineteenCharactersAndTheGivenNameOnlyWhenTyped) {
   // 20 characters typed (the field's limit); the search uses 19.
   Search(QStringLiteral("Abcdefghijklmnopqrst"));
-  EXPECT_STREQ(view->m_pRequest->surname, "ABCDEFGHIJKLMNOPQRS");
+  EXPECT_STREQ(view->m_pRequest->surname, "Abcdefghijklmnopqrs");  // the request keeps what was typed
+  EXPECT_STREQ(view->m_pResults->DisplaySurname(), "ABCDEFGHIJKLMNOPQRS");
   EXPECT_EQ(view->m_pResults->ResultCount(), 1);
 
   Search(QStringLiteral("Abbott"), QStringLiteral("john"));

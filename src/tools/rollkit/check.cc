@@ -6,36 +6,34 @@
 #include <memory>
 #include <vector>
 
-#include "platform/byte_order.h"
 #include "platform/cp1252.h"
 #include "platform/file_system.h"
+#include "store/index_walk.h"
 #include "store/roll_format.h"
-#include "tools/rollkit/index_walk.h"
 
 namespace {
 
 constexpr std::size_t kChunkSize = 1 << 20;
-// The longest line with its LF (a line and a NUL fill the 5,000-byte line buffer).
-constexpr std::int64_t kLongestLine = kLineBufferSize - 1;
 
 // Where the line feeds of the line file are, one bit per byte: lets every slot's line be checked
 // without reading the line file more than once, in whatever order the slots point into it.
 class LineFeedMap {
  public:
-  bool Load(std::FILE* f, std::int64_t size) {
+  bool Load(const ReadOnlyFile& f) {
+    const std::int64_t size = f.Size();
     size_ = size;
     bits_.assign(static_cast<std::size_t>((size + 63) / 64), 0);
     std::unique_ptr<unsigned char[]> chunk(new unsigned char[kChunkSize]);
     std::int64_t position = 0;
-    std::size_t got;
-    while (position < size && (got = std::fread(chunk.get(), 1, kChunkSize, f)) > 0) {
-      for (std::size_t i = 0; i < got && position + static_cast<std::int64_t>(i) < size; ++i) {
+    std::int64_t got;
+    while (position < size && (got = f.ReadAt(position, chunk.get(), kChunkSize)) > 0) {
+      for (std::int64_t i = 0; i < got && position + i < size; ++i) {
         if (chunk[i] == kLineFeed) {
           const std::int64_t at = position + static_cast<std::int64_t>(i);
           bits_[at >> 6] |= std::uint64_t{1} << (at & 63);
         }
       }
-      position += static_cast<std::int64_t>(got);
+      position += got;
     }
     return position >= size;
   }
@@ -78,21 +76,22 @@ class Checker {
     report_(text);
   }
 
-  FileHandle Open(const std::string& path, const char* name) {
+  bool Open(const std::string& path, const char* name, ReadOnlyFile* file) {
     if (path.empty()) {
       Problem(ExpectedPath(files_, name) + ": missing");
-      return nullptr;
+      return false;
     }
-    FileHandle f(std::fopen(path.c_str(), "rb"));
-    if (!f) Problem(path + ": cannot be read");
-    return f;
+    std::string error;
+    if (OpenRollFile(path, file, &error)) return true;
+    Problem(error);
+    return false;
   }
 
   bool LoadLineFile() {
-    FileHandle f = Open(files_.lineFile, kLineFileName);
-    if (!f) return false;
-    lineSize_ = StreamSize(f.get());
-    if (lineSize_ < 0 || !SeekTo(f.get(), 0) || !lineFeeds_.Load(f.get(), lineSize_)) {
+    ReadOnlyFile f;
+    if (!Open(files_.lineFile, kLineFileName, &f)) return false;
+    lineSize_ = f.Size();
+    if (lineSize_ < 0 || !lineFeeds_.Load(f)) {
       Problem(files_.lineFile + ": read error");
       return false;
     }
@@ -102,25 +101,25 @@ class Checker {
   // Trailer, size, and every slot: its line inside the line file and ending in LF within 4,999
   // bytes, its name text ending in NUL within L bytes.
   bool CheckNameFile(bool linesRead) {
-    FileHandle f = Open(files_.nameFile, kNameFileName);
-    if (!f) return false;
+    ReadOnlyFile f;
+    if (!Open(files_.nameFile, kNameFileName, &f)) return false;
     const std::string& path = files_.nameFile;
-    const std::int64_t size = StreamSize(f.get());
+    const std::int64_t size = f.Size();
     unsigned char trailer[kNameTrailerSize];
     if (size < kNameTrailerSize) {
       Problem(path + ": " + std::to_string(size) + " bytes, too short for its trailer");
       return false;
     }
-    if (!SeekTo(f.get(), size - kNameTrailerSize) || std::fread(trailer, 1, sizeof trailer, f.get()) != sizeof trailer) {
+    if (f.ReadAt(size - kNameTrailerSize, trailer, sizeof trailer) != kNameTrailerSize) {
       Problem(path + ": read error");
       return false;
     }
-    const std::int32_t length = DecodeFixed32(trailer);
-    if (length < 0 || length > kMaxNameLength) {
+    const std::int32_t length = DecodeTrailer(trailer);
+    if (!NameLengthUsable(length)) {
       Problem(path + ": name length " + std::to_string(length) + " in the trailer is outside 0..255");
       return false;
     }
-    const std::int64_t slotSize = length + 4;
+    const std::int64_t slotSize = length + kSlotHeaderSize;
     const std::int64_t body = size - kNameTrailerSize;
     if (body % slotSize != 0) {
       Problem(path + ": " + std::to_string(body) + " bytes before the trailer are not whole slots of " +
@@ -128,23 +127,22 @@ class Checker {
     }
     slotCount_ = body / slotSize;
     summary_.slots = slotCount_;
-    if (!SeekTo(f.get(), 0)) return Problem(path + ": read error"), false;
 
     const std::size_t slotsPerChunk = kChunkSize / slotSize;
     std::vector<unsigned char> chunk(slotsPerChunk * slotSize);
     for (std::int64_t slot = 0; slot < slotCount_;) {
       const std::int64_t want = std::min<std::int64_t>(slotsPerChunk, slotCount_ - slot);
-      if (std::fread(chunk.data(), slotSize, want, f.get()) != static_cast<std::size_t>(want)) {
+      if (f.ReadAt(slot * slotSize, chunk.data(), static_cast<std::size_t>(want * slotSize)) != want * slotSize) {
         Problem(path + ": read error");
         return false;
       }
       for (std::int64_t i = 0; i < want; ++i, ++slot) {
-        const unsigned char* s = &chunk[i * slotSize];
-        if (length > 0 && std::memchr(s + 4, 0, length) == nullptr) {
+        const SlotValue value = DecodeSlot(&chunk[i * slotSize], length);
+        if (length > 0 && value.name.size() == static_cast<std::size_t>(length)) {
           Problem(path + ": slot " + std::to_string(slot) + ": name text has no NUL within " +
                   std::to_string(length) + " bytes");
         }
-        if (linesRead) CheckLine(slot, DecodeFixed32(s));
+        if (linesRead) CheckLine(slot, value.lineOffset);
       }
     }
     return true;
@@ -165,20 +163,18 @@ class Checker {
   void CheckIndexFile(bool namesRead) {
     if (files_.indexFile.empty()) return Problem(ExpectedPath(files_, kIndexFileName) + ": missing");
     const std::string& path = files_.indexFile;
-    std::vector<unsigned char> file;
-    {
-      FileHandle f = Open(path, kIndexFileName);
-      if (!f) return;
-      const std::int64_t size = StreamSize(f.get());
-      if (size > static_cast<std::int64_t>(INT32_MAX) + kIndexNodeSize + 1) {
-        return Problem(path + ": " + std::to_string(size) + " bytes, more than node offsets can reach");
-      }
+    ReadOnlyFile file;
+    if (!Open(path, kIndexFileName, &file)) return;
+    const std::int64_t size = file.Size();
+    if (size > static_cast<std::int64_t>(INT32_MAX) + kIndexNodeSize + 1) {
+      return Problem(path + ": " + std::to_string(size) + " bytes, more than node offsets can reach");
     }
-    std::string error;
-    if (!ReadWholeFile(path, &file, &error)) return Problem(error);
-    if (file.empty() || file.back() != kIndexEndByte) Problem(path + ": last byte is not the end byte 04");
-    if (file.size() < static_cast<std::size_t>(kIndexHeaderSize) + 1) {
-      return Problem(path + ": " + std::to_string(file.size()) + " bytes, too short for header and end byte");
+    unsigned char last = 0;
+    if (size < 1 || file.ReadAt(size - 1, &last, 1) != 1 || last != kIndexEndByte) {
+      Problem(path + ": last byte is not the end byte 04");
+    }
+    if (size < kIndexHeaderSize + 1) {
+      return Problem(path + ": " + std::to_string(size) + " bytes, too short for header and end byte");
     }
 
     std::string previousKey;

@@ -1,11 +1,9 @@
 #include "tools/rollkit/database_files.h"
 
-#include <strings.h>
-
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 
-#include "platform/byte_order.h"
-#include "platform/file_system.h"
 #include "platform/profile.h"
 #include "store/data_location.h"
 #include "store/roll_format.h"
@@ -14,15 +12,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The exact name when it exists, else the first entry equal to it ignoring ASCII case.
+// The path the engine opens for `name`, or "" when nothing stands there.
 std::string FindFile(const std::string& directory, const char* name) {
-  std::error_code ec;
-  if (fs::is_regular_file(directory + name, ec)) return directory + name;
-  for (const auto& entry : fs::directory_iterator(directory, ec)) {
-    const std::string found = entry.path().filename().string();
-    if (strcasecmp(found.c_str(), name) == 0 && entry.is_regular_file(ec)) return directory + found;
-  }
-  return std::string();
+  const std::string path = ResolveDataFile(directory + name);
+  return KindOfPath(path) == FileKind::kMissing ? std::string() : path;
 }
 
 std::string WithSeparator(std::string directory) {
@@ -62,8 +55,7 @@ bool ResolveDataDirectory(const std::optional<std::string>& given, std::string* 
 }
 
 bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string* error) {
-  std::error_code ec;
-  if (!fs::is_directory(directory, ec)) {
+  if (KindOfPath(directory) != FileKind::kDirectory) {
     *error = directory + ": no such directory";
     return false;
   }
@@ -76,6 +68,24 @@ bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string
 }
 
 std::string ExpectedPath(const RollFiles& files, const char* name) { return files.directory + name; }
+
+bool OpenRollFile(const std::string& path, ReadOnlyFile* file, std::string* error) {
+  FileKind kind = FileKind::kMissing;
+  switch (file->Open(path, &kind)) {
+    case OpenStatus::kOk:
+      return true;
+    case OpenStatus::kMissing:
+      *error = path + ": missing";
+      return false;
+    case OpenStatus::kNotRegular:
+      *error = path + ": " + DescribeFileKind(kind) + ", not a roll file";
+      return false;
+    case OpenStatus::kUnreadable:
+      break;
+  }
+  *error = path + ": cannot be read: " + std::strerror(errno);
+  return false;
+}
 
 bool CheckReadable(const RollFiles& files, std::string* error) {
   const std::pair<const std::string*, const char*> required[] = {
@@ -90,32 +100,26 @@ bool CheckReadable(const RollFiles& files, std::string* error) {
       return false;
     }
   }
+  ReadOnlyFile marker, lines, names, index;
+  if (!OpenRollFile(files.marker, &marker, error) || !OpenRollFile(files.lineFile, &lines, error) ||
+      !OpenRollFile(files.nameFile, &names, error) || !OpenRollFile(files.indexFile, &index, error)) {
+    return false;
+  }
 
-  FileHandle index(std::fopen(files.indexFile.c_str(), "rb"));
-  const std::int64_t indexSize = index ? StreamSize(index.get()) : -1;
   unsigned char last = 0;
-  if (indexSize < 1 || !SeekTo(index.get(), indexSize - 1) ||
-      std::fread(&last, 1, 1, index.get()) != 1 || last != kIndexEndByte) {
+  if (index.Size() < 1 || index.ReadAt(index.Size() - 1, &last, 1) != 1 || last != kIndexEndByte) {
     *error = files.indexFile + ": not an index file (its last byte is not 04)";
     return false;
   }
-
-  FileHandle names(std::fopen(files.nameFile.c_str(), "rb"));
-  const std::int64_t nameSize = names ? StreamSize(names.get()) : -1;
   unsigned char trailer[kNameTrailerSize];
-  if (nameSize < kNameTrailerSize || !SeekTo(names.get(), nameSize - kNameTrailerSize) ||
-      std::fread(trailer, 1, sizeof trailer, names.get()) != sizeof trailer) {
+  if (names.Size() < kNameTrailerSize ||
+      names.ReadAt(names.Size() - kNameTrailerSize, trailer, sizeof trailer) != kNameTrailerSize) {
     *error = files.nameFile + ": too short for its trailer";
     return false;
   }
-  const std::int32_t length = DecodeFixed32(trailer);
-  if (length < 0 || length > kMaxNameLength) {
+  const std::int32_t length = DecodeTrailer(trailer);
+  if (!NameLengthUsable(length)) {
     *error = files.nameFile + ": name length " + std::to_string(length) + " in its trailer is outside 0..255";
-    return false;
-  }
-  FileHandle lines(std::fopen(files.lineFile.c_str(), "rb"));
-  if (!lines) {
-    *error = files.lineFile + ": cannot be read";
     return false;
   }
   return true;

@@ -1,5 +1,5 @@
-// The files of a roll database in a data directory, found the way the engine finds them (the
-// exact name, else the same name in another case), and the checks rollkit makes before it lets
+// The files of a roll database in a data directory, found the way the engine finds them (one
+// rule: platform/file_system.h's ResolveDataFile), and the checks rollkit makes before it lets
 // the engine open them: the engine would create a missing index file and end the process on a
 // malformed one, and rollkit never changes a file in the data directory.
 #pragma once
@@ -7,13 +7,11 @@
 #include <optional>
 #include <string>
 
-inline constexpr const char* kNameFileName = "mroll.cor";
-inline constexpr const char* kLineFileName = "mroll.ext";
-inline constexpr const char* kIndexFileName = "mroll.tre";
+#include "platform/file_system.h"
 
 struct RollFiles {
   std::string directory;  // ends in '/'
-  std::string marker;     // full paths; empty when the file is not there
+  std::string marker;     // full paths, as the engine will open them; empty when nothing is there
   std::string nameFile;
   std::string lineFile;
   std::string indexFile;
@@ -30,8 +28,13 @@ bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string
 // The path a missing file would have, for messages.
 std::string ExpectedPath(const RollFiles& files, const char* name);
 
-// Everything search, show and dump need before reading: the marker, the three files, the index
-// file's end byte and a usable name-file trailer. False with *error naming the file at fault.
+// Opens one data file for reading; false with *error ("path: a FIFO, not a roll file",
+// "path: cannot be read: Permission denied") when it cannot be read as a roll file.
+bool OpenRollFile(const std::string& path, ReadOnlyFile* file, std::string* error);
+
+// Everything search, show and dump need before reading: the marker, the three files (each a
+// readable regular file), the index file's end byte and a usable name-file trailer. False with
+// *error naming the file at fault and what is wrong with it.
 bool CheckReadable(const RollFiles& files, std::string* error);
 
 // Whether `directory` holds any file of a roll database (in any case).

@@ -7,17 +7,16 @@
 #include <string>
 #include <vector>
 
-#include "platform/byte_order.h"
 #include "platform/cp1252.h"
 #include "platform/file_system.h"
+#include "platform/read_cursor.h"
+#include "store/index_walk.h"
 #include "store/roll_format.h"
 #include "tools/rollkit/commands.h"
 #include "tools/rollkit/csv_io.h"
 #include "tools/rollkit/database_files.h"
 #include "tools/rollkit/exit_status.h"
 #include "tools/rollkit/generate.h"
-#include "tools/rollkit/index_walk.h"
-#include "tools/rollkit/roll_text.h"
 
 namespace {
 
@@ -31,11 +30,15 @@ struct KeyRun {
 };
 
 // The most fields any line of the line file has: the CSV needs one column count for all.
-std::size_t MostFields(std::FILE* lines) {
+std::size_t MostFields(const ReadOnlyFile& lines) {
   std::size_t most = 0;
   std::size_t fields = 0;
   bool inField = false;
-  for (int c; (c = ReadByteUnlocked(lines)) != EOF;) {
+  ReadCursor cursor(kStreamBuffer);
+  cursor.Attach(&lines);
+  for (std::int64_t at = 0;; ++at) {
+    const int c = cursor.ByteAt(at);
+    if (c < 0) break;
     if (c == kFieldSeparator) {
       ++fields;
       inField = false;
@@ -51,30 +54,10 @@ std::size_t MostFields(std::FILE* lines) {
   return std::max(most, fields + (inField ? 1 : 0));
 }
 
-// Reads sequentially, seeking only when the next read is elsewhere (slots and lines are mostly
-// in order, and a seek would drop the stream's buffer).
-class SequentialReader {
- public:
-  explicit SequentialReader(FileHandle file) : file_(std::move(file)) {
-    std::setvbuf(file_.get(), nullptr, _IOFBF, kStreamBuffer);
-  }
-  std::FILE* At(std::int64_t offset) {
-    if (offset != position_) {
-      if (!SeekTo(file_.get(), offset)) return nullptr;
-      position_ = offset;
-    }
-    return file_.get();
-  }
-  void Advance(std::int64_t n) { position_ += n; }
-
- private:
-  FileHandle file_;
-  std::int64_t position_ = -1;  // unknown: the first read seeks
-};
-
 class Dumper {
  public:
-  Dumper(const RollFiles& files, std::string outName) : files_(files), outName_(std::move(outName)) {}
+  Dumper(const RollFiles& files, std::string outName)
+      : files_(files), outName_(std::move(outName)), names_(kStreamBuffer), lines_(kStreamBuffer) {}
 
   bool Run(std::FILE* out, std::string* error) {
     std::vector<KeyRun> runs;
@@ -91,20 +74,18 @@ class Dumper {
     writer.Write(view);
 
     std::vector<std::string> columns(2 + fieldCount_);
-    std::vector<unsigned char> slot(slotSize_);
+    std::vector<unsigned char> slot(static_cast<std::size_t>(slotSize_));
     std::string line;
     for (const KeyRun& run : runs) {
       columns[0] = Cp1252ToUtf8(SurnameOfKey(run.key));
       for (std::int64_t s = run.firstSlot; s < static_cast<std::int64_t>(run.firstSlot) + run.slotCount; ++s) {
-        std::FILE* names = names_->At(s * slotSize_);
-        if (!names || std::fread(slot.data(), 1, slot.size(), names) != slot.size()) {
+        if (s < 0 || names_.Read(s * slotSize_, slot.data(), slot.size()) != slot.size()) {
           *error = files_.nameFile + ": slot " + std::to_string(s) + " cannot be read";
           return false;
         }
-        names_->Advance(slotSize_);
-        const char* text = reinterpret_cast<const char*>(slot.data() + 4);
-        columns[1] = Cp1252ToUtf8(std::string_view(text, strnlen(text, nameLength_)));
-        if (!ReadLine(DecodeFixed32(slot.data()), &line, error)) return false;
+        const SlotValue value = DecodeSlot(slot.data(), nameLength_);
+        columns[1] = Cp1252ToUtf8(value.name);
+        if (!ReadLine(value.lineOffset, &line, error)) return false;
         const auto fields = SplitFields(line);
         if (fields.size() < fieldCount_) ++padded_;
         for (std::size_t i = 0; i < fieldCount_; ++i) {
@@ -126,11 +107,11 @@ class Dumper {
 
  private:
   bool ReadIndex(std::vector<KeyRun>* runs, std::string* error) {
-    std::vector<unsigned char> file;
-    if (!ReadWholeFile(files_.indexFile, &file, error)) return false;
+    ReadOnlyFile index;
+    if (!OpenRollFile(files_.indexFile, &index, error)) return false;
     std::string damage;
     WalkIndex(
-        file, [&](const std::string& text) { if (damage.empty()) damage = text; },
+        index, [&](const std::string& text) { if (damage.empty()) damage = text; },
         [&](const WalkedEntry& e) { runs->push_back({std::string(e.key), e.firstSlot, e.slotCount}); });
     if (!damage.empty()) {
       *error = files_.indexFile + ": damaged (" + damage + "); run rollkit check";
@@ -140,43 +121,45 @@ class Dumper {
   }
 
   bool OpenData(std::string* error) {
-    FileHandle names(std::fopen(files_.nameFile.c_str(), "rb"));
-    FileHandle lines(std::fopen(files_.lineFile.c_str(), "rb"));
+    if (!OpenRollFile(files_.nameFile, &nameFile_, error) || !OpenRollFile(files_.lineFile, &lineFile_, error)) {
+      return false;
+    }
     unsigned char trailer[kNameTrailerSize];
-    const std::int64_t size = names ? StreamSize(names.get()) : -1;
-    if (size < kNameTrailerSize || !SeekTo(names.get(), size - kNameTrailerSize) ||
-        std::fread(trailer, 1, sizeof trailer, names.get()) != sizeof trailer || !lines) {
+    const std::int64_t size = nameFile_.Size();
+    if (size < kNameTrailerSize || nameFile_.ReadAt(size - kNameTrailerSize, trailer, sizeof trailer) != kNameTrailerSize ||
+        !NameLengthUsable(DecodeTrailer(trailer))) {
       *error = files_.nameFile + ": cannot be read";
       return false;
     }
-    nameLength_ = DecodeFixed32(trailer);
-    slotSize_ = nameLength_ + 4;
-    fieldCount_ = MostFields(lines.get());
-    names_ = std::make_unique<SequentialReader>(std::move(names));
-    lines_ = std::make_unique<SequentialReader>(std::move(lines));
+    nameLength_ = DecodeTrailer(trailer);
+    slotSize_ = nameLength_ + kSlotHeaderSize;
+    fieldCount_ = MostFields(lineFile_);
+    names_.Attach(&nameFile_);
+    lines_.Attach(&lineFile_);
     return true;
   }
 
   bool ReadLine(std::int32_t offset, std::string* line, std::string* error) {
     line->clear();
-    std::FILE* f = offset >= 0 ? lines_->At(offset) : nullptr;
-    if (!f) {
+    if (offset < 0) {
       *error = files_.lineFile + ": no line at offset " + std::to_string(offset);
       return false;
     }
-    int c;
-    while (line->size() < static_cast<std::size_t>(kLineBufferSize - 1) && (c = ReadByteUnlocked(f)) != EOF) {
+    for (std::int64_t at = offset; line->size() < static_cast<std::size_t>(kLongestLine); ++at) {
+      const int c = lines_.ByteAt(at);
+      if (c < 0) break;
       line->push_back(static_cast<char>(c));
       if (c == kLineFeed) break;
     }
-    lines_->Advance(static_cast<std::int64_t>(line->size()));
     return true;
   }
 
   const RollFiles& files_;
   std::string outName_;
-  std::unique_ptr<SequentialReader> names_;
-  std::unique_ptr<SequentialReader> lines_;
+  ReadOnlyFile nameFile_;
+  ReadOnlyFile lineFile_;
+  ReadCursor names_;
+  ReadCursor lines_;
   std::int32_t nameLength_ = 0;
   std::int64_t slotSize_ = 4;
   std::size_t fieldCount_ = 0;
@@ -196,7 +179,7 @@ int RunDump(const DumpOptions& options) {
   FileHandle file;
   std::FILE* out = stdout;
   if (options.csvPath != "-") {
-    file.reset(std::fopen(options.csvPath.c_str(), "wb"));
+    file = OpenFile(options.csvPath.c_str(), "wb");
     if (!file) return ReportProblem(options.csvPath + ": cannot create: " + std::strerror(errno));
     out = file.get();
   }

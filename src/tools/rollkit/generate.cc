@@ -212,7 +212,7 @@ int RunGenerate(const GenerateOptions& options) {
   std::FILE* out = stdout;
   FileHandle file;
   if (options.csvPath != "-") {
-    file.reset(std::fopen(options.csvPath.c_str(), "wb"));
+    file = OpenFile(options.csvPath.c_str(), "wb");
     if (!file) return ReportProblem(options.csvPath + ": cannot create: " + std::strerror(errno));
     out = file.get();
   }

@@ -3,7 +3,6 @@
 #include <cstdio>
 
 #include "platform/cp1252.h"
-#include "store/roll_format.h"
 #include "tools/rollkit/exit_status.h"
 
 namespace {
@@ -39,10 +38,6 @@ bool DecodeUtf8At(std::string_view text, char32_t* codePoint) {
   return true;
 }
 
-// Padded keys are exactly this long (NormaliseKey's "%-22s") and hold at most 16 characters.
-constexpr std::size_t kPaddedKeyLength = 22;
-constexpr std::size_t kLongestPaddedText = 16;
-
 }  // namespace
 
 bool ToRollBytes(std::string_view utf8, std::string* out, std::string* error) {
@@ -66,24 +61,4 @@ std::string ArgumentToRollBytes(const std::string& argument, const char* what) {
   if (ToRollBytes(argument, &bytes, &error)) return bytes;
   if (error == "invalid UTF-8") return argument;
   throw UsageError(std::string(what) + ": " + error);
-}
-
-std::vector<std::string_view> SplitFields(std::string_view line) {
-  const std::size_t end = line.find(static_cast<char>(kLineFeed));
-  if (end != std::string_view::npos) line = line.substr(0, end);
-  std::vector<std::string_view> fields;
-  while (!line.empty()) {
-    const std::size_t separator = line.find(static_cast<char>(kFieldSeparator));
-    fields.push_back(line.substr(0, separator));
-    if (separator == std::string_view::npos) break;
-    line.remove_prefix(separator + 1);
-  }
-  return fields;
-}
-
-std::string_view SurnameOfKey(std::string_view key) {
-  if (key.size() != kPaddedKeyLength) return key;
-  std::string_view text = key;
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text.size() <= kLongestPaddedText ? text : key;
 }

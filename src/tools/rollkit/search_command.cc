@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/cp1252.h"
+#include "store/roll_format.h"
 #include "tools/rollkit/commands.h"
 #include "tools/rollkit/exit_status.h"
 #include "tools/rollkit/roll_text.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "platform/cp1252.h"
-#include "store/roll_writer.h"
+#include "store/roll_format.h"
 #include "store/search_request.h"
 #include "tools/rollkit/database_files.h"
 #include "tools/rollkit/exit_status.h"
@@ -33,7 +33,7 @@ SearchSession::~SearchSession() {
 bool SearchSession::Run(const SearchOptions& options) {
   if (options.surname.empty()) throw UsageError("SURNAME is empty");
   const std::string surname = ArgumentToRollBytes(options.surname, "SURNAME");
-  if (RollWriter::KeyOf(surname).empty()) throw UsageError("SURNAME is longer than 23 characters");
+  if (KeyOf(surname).empty()) throw UsageError("SURNAME is longer than 23 characters");
   std::string given;
   if (!options.givenName.empty()) {
     given = ArgumentToRollBytes(options.givenName, "--given");
@@ -48,18 +48,13 @@ bool SearchSession::Run(const SearchOptions& options) {
     ReportProblem(error);
     return false;
   }
-  if (!familyDirectory_.Created()) {
-    ReportProblem(std::string("cannot create a temporary directory: ") + std::strerror(errno));
-    return false;
-  }
-
-  location_.SetDirectories(familyDirectory_.Path().c_str(), files.directory.c_str());
+  location_.SetDirectories("", files.directory.c_str());
   if (!location_.dataDirectoryUsable) {
     ReportProblem(files.directory + ": path too long");
     return false;
   }
   database_ = std::make_unique<RollDatabase>(location_);
-  list_ = std::make_unique<ResultList>(*database_, location_.familyDirectory.get());
+  list_ = std::make_unique<ResultList>(*database_, nullptr);
   database_->SetResultList(list_.get());
   list_->SetRowsPerPage(options.rows == kLargeFontRowsPerPage);
 

@@ -1,6 +1,7 @@
 // One search as the viewer runs it, for search and show: the engine's own objects (DataLocation,
-// RollDatabase, SearchRequest, ResultList) over a private family directory, with the message box
-// answered on stderr. The data directory is checked first, so that the engine neither creates an
+// RollDatabase, SearchRequest, ResultList) with no family directory (the filter buffer is a
+// private file without a name, so nothing is left behind whatever ends the run), with the message
+// box answered on stderr. The data directory is checked first, so that the engine neither creates an
 // index file nor ends the process on a malformed one.
 #pragma once
 
@@ -13,7 +14,6 @@
 #include "store/data_location.h"
 #include "store/roll_database.h"
 #include "tools/rollkit/commands.h"
-#include "platform/private_directory.h"
 
 class SearchSession {
  public:
@@ -36,7 +36,6 @@ class SearchSession {
   bool MessageShown() const { return messageShown_; }
 
  private:
-  PrivateDirectory familyDirectory_;
   DataLocation location_;
   std::unique_ptr<RollDatabase> database_;
   std::unique_ptr<ResultList> list_;

@@ -1,13 +1,14 @@
-#include "support/environment.h"
+#include "support/scoped_env.h"
 
 #include "platform/places.h"
+#include "support/environment.h"
 
-void ScopedEnvironment::Set(const char* name, const char* value) {
+void ScopedEnv::Set(const char* name, const char* value) {
   saved_.emplace_back(name, EnvironmentValue(name));
   SetEnvironment(name, value);
 }
 
-ScopedEnvironment::~ScopedEnvironment() {
+ScopedEnv::~ScopedEnv() {
   for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
     SetEnvironment(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
   }

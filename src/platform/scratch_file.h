@@ -1,0 +1,59 @@
+// A scratch file of the program's own: read and written with positioned reads and writes, and
+// held with an exclusive lock for as long as it is open, so that two programs sharing a directory
+// never write into each other's file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/file_system.h"
+
+enum class ScratchStatus {
+  kOk,
+  kNotRegular,  // a symbolic link, directory, FIFO...: left alone, never followed or opened
+  kBusy,        // another program holds it
+  kFailed,      // could not be created or opened (no directory, no permission, ...)
+};
+
+class ScratchFile {
+ public:
+  ScratchFile() = default;
+  ~ScratchFile();
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  // Opens `path` for reading and writing, creating it (readable and writable by this user only)
+  // when nothing stands there. Never follows a symbolic link, never blocks, never truncates; keeps
+  // the file only when it is a regular file and its lock could be taken. `kind` receives what
+  // stands at the path when the status is kNotRegular.
+  ScratchStatus Open(const std::string& path, FileKind* kind = nullptr);
+  // Opens a new file of this user's own in `directory` that has no name: nothing is left behind,
+  // whatever ends the program.
+  ScratchStatus OpenAnonymous(const std::string& directory);
+  void Close();
+  bool IsOpen() const { return handle_ >= 0; }
+
+  // Cuts the file to length 0.
+  bool Truncate();
+  // The file's size now, or -1.
+  std::int64_t Size() const;
+  // Reads up to `size` bytes at `offset`: the bytes read, -1 on a failure.
+  std::int64_t ReadAt(std::int64_t offset, void* out, std::size_t size) const;
+  // Writes all `size` bytes at `offset`; false when not all could be written (a full disk, a file
+  // size limit).
+  bool WriteAt(std::int64_t offset, const void* data, std::size_t size);
+  FileIdentity Identity() const;
+
+ private:
+  std::intptr_t handle_ = -1;
+};
+
+// Where files without a name (OpenAnonymous) are made: $XDG_RUNTIME_DIR when it is set and is a
+// directory of this user's that nobody else may enter, else $TMPDIR, else /tmp. Ends in the
+// separator.
+std::string AnonymousFileDirectory();
+// $XDG_STATE_HOME/dravenholt/ (default ~/.local/state/dravenholt/), created with mode 0700 when
+// missing; "" when it cannot be had or is not a directory of this user's. Ends in the separator.
+std::string PerUserStateDirectory();
+// Makes writes past a file-size limit fail with an error instead of ending the process.
+void IgnoreFileSizeLimitSignal();
