@@ -18,6 +18,11 @@ namespace {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// Information classes of Windows 10 1709 and later, which the compiler's headers name only for a
+// _WIN32_WINNT spelled in another scheme.
+constexpr auto kFileDispositionInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(21);
+constexpr auto kFileRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+
 bool MissingError(DWORD error) {
   switch (error) {
     case ERROR_FILE_NOT_FOUND:
@@ -48,9 +53,16 @@ std::int64_t Nanoseconds(const LARGE_INTEGER& fileTime) { return fileTime.QuadPa
 
 }  // namespace
 
+bool DeletePending(HANDLE h) {
+  FILE_STANDARD_INFO standard;
+  return GetFileInformationByHandleEx(h, FileStandardInfo, &standard, sizeof standard) && standard.DeletePending;
+}
+
 FileKind KindOfHandle(HANDLE h) {
   switch (GetFileType(h)) {
     case FILE_TYPE_DISK: {
+      // Removed while another program still holds it open: gone, though its name lingers.
+      if (DeletePending(h)) return FileKind::kMissing;
       FILE_BASIC_INFO basic;
       if (!GetFileInformationByHandleEx(h, FileBasicInfo, &basic, sizeof basic)) return FileKind::kUnknown;
       if (basic.FileAttributes & FILE_ATTRIBUTE_DIRECTORY) return FileKind::kDirectory;
@@ -64,6 +76,11 @@ FileKind KindOfHandle(HANDLE h) {
     default:
       return FileKind::kOther;
   }
+}
+
+FileIdentity IdentityOfPathHandle(HANDLE h) {
+  if (GetFileType(h) != FILE_TYPE_DISK || DeletePending(h)) return {};
+  return IdentityOfHandle(h);
 }
 
 FileIdentity IdentityOfHandle(HANDLE h) {
@@ -166,6 +183,10 @@ OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
   HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return MissingError(GetLastError()) ? OpenStatus::kMissing : OpenStatus::kUnreadable;
   what = KindOfHandle(h);
+  if (what == FileKind::kMissing) {
+    CloseHandle(h);
+    return OpenStatus::kMissing;
+  }
   LARGE_INTEGER size;
   if (what != FileKind::kRegular || !GetFileSizeEx(h, &size)) {
     CloseHandle(h);
@@ -206,7 +227,7 @@ FileIdentity IdentityOfPath(const std::string& path) {
   if (wide.empty() || DeviceNamespace(wide)) return {};
   HANDLE h = OpenToLookAt(wide);
   if (h == INVALID_HANDLE_VALUE) return {};
-  const FileIdentity id = GetFileType(h) == FILE_TYPE_DISK ? IdentityOfHandle(h) : FileIdentity{};
+  const FileIdentity id = IdentityOfPathHandle(h);
   CloseHandle(h);
   return id;
 }
@@ -284,10 +305,36 @@ bool RenameReplacing(const char* from, const char* to) {
   const std::wstring wideFrom = WidePath(from);
   const std::wstring wideTo = WidePath(to);
   if (wideFrom.empty() || wideTo.empty()) return false;
+  // With POSIX semantics (Windows 10 1809 and later, on NTFS) the file replaced may still be open
+  // in another program, which goes on reading the old one, as on POSIX. Elsewhere a plain
+  // replacing move, which fails over a file that is open.
+  HANDLE h = CreateFileW(wideFrom.c_str(), DELETE | SYNCHRONIZE, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    const std::size_t bytes = sizeof(FILE_RENAME_INFO) + wideTo.size() * sizeof(wchar_t);
+    std::string buffer(bytes, '\0');
+    auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    info->Flags = FILE_RENAME_FLAG_REPLACE_IF_EXISTS | FILE_RENAME_FLAG_POSIX_SEMANTICS;
+    info->RootDirectory = nullptr;
+    info->FileNameLength = static_cast<DWORD>(wideTo.size() * sizeof(wchar_t));
+    std::memcpy(info->FileName, wideTo.c_str(), info->FileNameLength);
+    const bool renamed = SetFileInformationByHandle(h, kFileRenameInfoEx, info, static_cast<DWORD>(bytes)) != 0;
+    CloseHandle(h);
+    if (renamed) return true;
+  }
   return MoveFileExW(wideFrom.c_str(), wideTo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
 bool RemoveFile(const char* path) {
   const std::wstring wide = WidePath(path);
-  return !wide.empty() && DeleteFileW(wide.c_str()) != 0;
+  if (wide.empty()) return false;
+  // POSIX semantics where the system has them: the name goes at once even while the file is open.
+  HANDLE h = CreateFileW(wide.c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h != INVALID_HANDLE_VALUE) {
+    FILE_DISPOSITION_INFO_EX disposition{FILE_DISPOSITION_FLAG_DELETE | FILE_DISPOSITION_FLAG_POSIX_SEMANTICS};
+    const bool removed = SetFileInformationByHandle(h, kFileDispositionInfoEx, &disposition, sizeof disposition) != 0;
+    CloseHandle(h);
+    if (removed) return true;
+  }
+  return DeleteFileW(wide.c_str()) != 0;
 }

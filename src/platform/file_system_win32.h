@@ -7,6 +7,8 @@
 
 #include "platform/file_system.h"
 
+// What a handle is open on; kMissing for a file removed while open (its name lingers until the
+// last handle goes).
 FileKind KindOfHandle(HANDLE h);
 FileIdentity IdentityOfHandle(HANDLE h);
 // Reads and writes at an offset of a handle; the handle's own file pointer is not used.

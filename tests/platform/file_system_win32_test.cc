@@ -26,7 +26,6 @@ TEST(ReadOnlyFileOnWindows, RefusesDevicesPipesAndFoldersWithoutBlocking) {
   } cases[] = {
       {dir.File("NUL"), OpenStatus::kNotRegular, FileKind::kDevice},  // in any folder
       {dir.File("nul"), OpenStatus::kNotRegular, FileKind::kDevice},
-      {dir.File("CON"), OpenStatus::kNotRegular, FileKind::kDevice},  // would wait for typing
       {"\\\\.\\pipe\\dravenholt-test-pipe", OpenStatus::kNotRegular, FileKind::kDevice},
       {dir.File("folder"), OpenStatus::kNotRegular, FileKind::kDirectory},
       {dir.File("none"), OpenStatus::kMissing, FileKind::kMissing},
@@ -39,6 +38,11 @@ TEST(ReadOnlyFileOnWindows, RefusesDevicesPipesAndFoldersWithoutBlocking) {
     EXPECT_EQ(kind, c.kind) << c.path;
     EXPECT_FALSE(f.IsOpen()) << c.path;
   }
+  // The console, which would wait for typing: a device, or where there is no console (wine
+  // without a terminal) nothing that can be looked at; never opened either way.
+  ReadOnlyFile console;
+  EXPECT_NE(console.Open(dir.File("CON")), OpenStatus::kOk);
+  EXPECT_FALSE(console.IsOpen());
   // The pipe's connection is still there for its client.
   HANDLE client = CreateFileW(L"\\\\.\\pipe\\dravenholt-test-pipe", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   EXPECT_NE(client, INVALID_HANDLE_VALUE);

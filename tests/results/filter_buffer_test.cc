@@ -151,6 +151,8 @@ TEST_F(Buffer, AnExactPageHasNeitherNeighbour) {
 
 TEST_F(Buffer, HostileRecordsComeBackTerminated) {
   WriteFileBytes(dir.File("history.buf"), std::string(600, '\x7F'));
+  // Where holding the file keeps every other writer out (Windows), no such records can arrive.
+  if (ReadFileBytes(dir.File("history.buf")).size() != 600) GTEST_SKIP() << "no other program can write into the held file here";
   buffer.CountRecords();
   ASSERT_EQ(buffer.FirstPage(rows), 2);
   EXPECT_EQ(std::strlen(rows[1].nameText), 254u);

@@ -11,6 +11,7 @@
 #include "session_checks.h"
 #include "store/roll_writer.h"
 #include "support/full_disk.h"
+#include "support/held_files.h"
 #include "support/scripted_message_box.h"
 
 namespace {
@@ -61,7 +62,7 @@ TEST_F(VanishingData, TheMarkerRemovedBetweenSearchesBringsThePromptBack) {
   ASSERT_EQ(s.list.ResultCount(), 25);
   ASSERT_TRUE(boxes.boxes().empty());
 
-  std::remove(Marker().c_str());
+  REMOVE_HELD_FILE_OR_SKIP(Marker());
   boxes.Answer({kIdCancel});
   s.Search("Smith");
   ASSERT_EQ(boxes.boxes().size(), 1u);
@@ -84,7 +85,7 @@ TEST_F(VanishingData, TheDiskTakenOutBetweenPageTurnsPromptsAndCancelKeepsThePag
   SearchSession s(roll.location);
   s.Search("Smith");
   const std::vector<std::string> first = s.PageRows();
-  for (const char* name : {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}) std::remove(Data(name).c_str());
+  for (const char* name : {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}) REMOVE_HELD_FILE_OR_SKIP(Data(name));
 
   boxes.Answer({kIdCancel});
   EXPECT_FALSE(TurnPage(s, true));
@@ -105,7 +106,7 @@ TEST_F(VanishingData, TheDiskTakenOutBetweenPageTurnsPromptsAndCancelKeepsThePag
 TEST_F(VanishingData, DataFilesRemovedWhileAResultIsShownAreReadToTheEndOfThatResult) {
   SearchSession s(roll.location);
   s.Search("Smith");
-  for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) std::remove(Data(name).c_str());
+  for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) REMOVE_HELD_FILE_OR_SKIP(Data(name));
   // The open files still hold the data: the pages and More Info go on as before.
   int rows = s.list.RowCount();
   while (s.list.HasNextPage()) {
@@ -133,7 +134,7 @@ TEST_F(VanishingData, DataFilesReplacedByAnotherRollKeepTheShownResultWhole) {
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(writer.Add("Smith", "OTHER" + std::to_string(i), {"X"}, &error));
     ASSERT_TRUE(writer.Write(other.path(), &error)) << error;
     for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) {
-      ASSERT_EQ(std::rename((other.path() + name).c_str(), Data(name).c_str()), 0);
+      REPLACE_HELD_FILE_OR_SKIP(other.path() + name, Data(name));
     }
   }
   ASSERT_TRUE(TurnPage(s, true));
@@ -166,18 +167,20 @@ TEST_F(VanishingData, TheFamilyDirectoryRemovedBeforeAGivenNameSearchCostsNothin
   SearchSession s(roll.location);
   s.Search("Jones", "ann");
   ASSERT_EQ(s.list.ResultCount(), 60);
-  std::filesystem::remove_all(roll.familyDir);
+  std::error_code refused;
+  std::filesystem::remove_all(PathFromUtf8(roll.familyDir), refused);
+  if (refused) GTEST_SKIP() << "this system does not remove a folder holding an open file: " << refused.message();
   s.Search("Jones", "ann");
   EXPECT_TRUE(boxes.boxes().empty());
   EXPECT_EQ(s.list.ResultCount(), 60);
   EXPECT_TRUE(s.list.Buffer().IsPrivate());
-  EXPECT_FALSE(std::filesystem::exists(roll.familyDir)) << "nothing is made in its place";
+  EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(roll.familyDir))) << "nothing is made in its place";
 }
 
 // A directory in the file's place is left alone, and the user told so once.
 TEST_F(VanishingData, AFilterBufferThatIsADirectoryIsLeftAloneAndNamed) {
   SearchSession s(roll.location);
-  std::remove(Buffer().c_str());
+  REMOVE_HELD_FILE_OR_SKIP(Buffer());
   ASSERT_TRUE(MakeDirectory(Buffer()));
   s.Search("Jones", "ann");
   EXPECT_EQ(boxes.texts(), std::vector<std::string>{Buffer() + " is a directory, not a file of this program: it was left alone."});
@@ -190,7 +193,7 @@ TEST_F(VanishingData, AFilterBufferThatIsADirectoryIsLeftAloneAndNamed) {
 TEST_F(VanishingData, TheFilterBufferRemovedBetweenPageTurnsKeepsItsPages) {
   SearchSession s(roll.location);
   s.Search("Jones", "ann");
-  std::remove(Buffer().c_str());
+  REMOVE_HELD_FILE_OR_SKIP(Buffer());
   int rows = s.list.RowCount();
   while (s.list.HasNextPage()) {
     ASSERT_TRUE(TurnPage(s, true));
@@ -218,6 +221,7 @@ TEST_F(VanishingData, AFullDiskDuringAGivenNameSearchIsTold) {
       for (std::size_t i = earlierBoxes; i < texts.size(); ++i) text += texts[i] + "\n";
       return text;
     });
+    if (report == kNoFullDiskHere) GTEST_SKIP() << report;
     const int shown = std::stoi(report);
     const int fits = static_cast<int>(limit / kFilterRecordSize);
     EXPECT_EQ(shown, fits) << report;

@@ -6,6 +6,8 @@
 
 #include "support/full_disk.h"
 
+const char* const kNoFullDiskHere = "no full disk can be played here";
+
 std::string RunWithFullDisk(const std::string&, long limit, const std::function<std::string()>& work) {
   int fds[2];
   if (pipe(fds) != 0) return "pipe failed";

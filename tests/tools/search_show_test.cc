@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "rollkit_runner.h"
+#include "support/environment.h"
 
 namespace {
 
@@ -115,7 +116,7 @@ TEST_F(SearchShowTest, ShowPrintsTheDetailTextOfOneResultAcrossPages) {
 TEST_F(SearchShowTest, DataDirectoryIsNeverChangedAndScratchIsRemoved) {
   ScratchDir tmp;
   const auto before = ListDir(data);
-  const RunResult r = RunRollkit({"search", "--data", data, "--given", "j", "brown"}, {{"TMPDIR", tmp.Path()}});
+  const RunResult r = RunRollkit({"search", "--data", data, "--given", "j", "brown"}, {{kTempDirectoryVariable, tmp.Path()}});
   EXPECT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(ListDir(data), before);
   EXPECT_TRUE(ListDir(tmp.Path()).empty()) << "the private family directory outlives the run";
