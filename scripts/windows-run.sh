@@ -7,7 +7,8 @@
 #   - the Qt, third-party and mingw runtime DLLs are found through the program's PATH;
 #   - wine hands no variable whose name starts with QT_ to a Windows program, but one spelt
 #     WINEQT_... arrives as QT_...: every QT_ variable is passed on that way;
-#   - wine's own diagnostics are off unless WINEDEBUG says otherwise.
+#   - wine's own diagnostics are off unless WINEDEBUG says otherwise;
+#   - Qt's offscreen platform gets the build machine's DejaVu fonts.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 build="${WINDOWS_BUILD_DIR:-$repo/build-win}"
@@ -27,6 +28,12 @@ for dir in "$cache/qt/bin" "$cache/deps/bin" "$gcc_runtime" "$pthread_runtime"; 
   dll_path+="Z:${dir//\//\\};"   # wine shows the build machine's root as drive Z:
 done
 export WINEPATH="${dll_path%;}${WINEPATH:+;$WINEPATH}"
+
+# Qt's offscreen platform (the GUI tests) draws text with FreeType from one font directory, not
+# with the system's fonts: give it the same DejaVu fonts the Linux tests find through fontconfig.
+if [[ -z "${QT_QPA_FONTDIR:-}" && -d /usr/share/fonts/truetype/dejavu ]]; then
+  export QT_QPA_FONTDIR='Z:\usr\share\fonts\truetype\dejavu'
+fi
 
 for name in $(compgen -e); do
   if [[ "$name" == QT_* ]]; then export "WINE$name=${!name}"; fi
