@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/file_system.h"
 #include "results/detail_text.h"
 #include "store/roll_format.h"
 
@@ -76,7 +77,9 @@ std::map<std::string, FileState> Snapshot(const std::string& root) {
   const std::filesystem::path top = PathFromUtf8(root);
   for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
     if (!entry.is_regular_file()) continue;
-    const long long mtime = static_cast<long long>(entry.last_write_time().time_since_epoch().count());
+    // The platform's own clock of the file (to the nanosecond where it has one; the C library's
+    // on Windows counts whole seconds).
+    const long long mtime = static_cast<long long>(IdentityOfPath(Utf8Path(entry.path())).modified);
     // Keyed by the relative path in '/' form on every platform.
     const std::u8string relative = std::filesystem::relative(entry.path(), top).generic_u8string();
     files[std::string(relative.begin(), relative.end())] = {ReadFileBytes(Utf8Path(entry.path())), mtime};
