@@ -78,6 +78,8 @@ set(CPACK_STRIP_FILES ON)
 # A 64-bit installer (NSIS makes 32-bit ones unless told), into the 64-bit Program Files.
 set(CPACK_NSIS_DEFINES "Target amd64-unicode")
 set(CPACK_NSIS_INSTALL_ROOT "$PROGRAMFILES64")
+# zlib: a little larger than LZMA, and packed in a fraction of the time on a small build machine.
+set(CPACK_NSIS_COMPRESSOR "/SOLID zlib")
 set(CPACK_NSIS_DISPLAY_NAME "Dravenholt ${PROJECT_VERSION}")
 set(CPACK_NSIS_PACKAGE_NAME "Dravenholt")
 set(CPACK_NSIS_EXECUTABLES_DIRECTORY .)
