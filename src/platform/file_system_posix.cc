@@ -56,20 +56,6 @@ const char* DescribeFileKind(FileKind kind) {
   return "not a regular file";
 }
 
-ReadOnlyFile::~ReadOnlyFile() { Close(); }
-
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), size_(std::exchange(other.size_, -1)) {}
-
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, -1);
-    size_ = std::exchange(other.size_, -1);
-  }
-  return *this;
-}
-
 OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
   Close();
   FileKind ignored;

@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstring>
 #include <string>
-#include <utility>
 
 #include "platform/file_system.h"
 #include "platform/file_system_win32.h"
@@ -153,20 +152,6 @@ const char* DescribeFileKind(FileKind kind) {
     case FileKind::kUnknown: return "not accessible";
   }
   return "not a regular file";
-}
-
-ReadOnlyFile::~ReadOnlyFile() { Close(); }
-
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), size_(std::exchange(other.size_, -1)) {}
-
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = std::exchange(other.handle_, -1);
-    size_ = std::exchange(other.size_, -1);
-  }
-  return *this;
 }
 
 OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
