@@ -134,5 +134,12 @@ int main(int argc, char** argv) {
   Put(out + "/csv", "quoted", "\xEF\xBB\xBF" + header + "\"O'Brien\",\"Mary \"\"Polly\"\"\",\" \",A,\"multi\nline\",PVT,,,1,2,3,U\r\n");
   Put(out + "/csv", "latin", header + "M\xC3\xBCller,J\xC3\xBCrgen,,A,5 IL INF,PVT,,,1,2,3,U\n");
   Put(out + "/csv", "short", header + "Smith,John\nSmith\n,,,\n");
+
+  // Entries as records/ takes them: surname, name text, line (Windows-1252, 0xFF-separated).
+  Put(out + "/records", "whole", fuzz::JoinParts({"KELLY", "Patrick",
+      "G\xFFG\xFF" "25 BTRY OH LT ART\xFF" "CORP\xFFSERG\xFF\xFF" "12\xFF" "34\xFF" "5678\xFFU\xFF\n"}));
+  Put(out + "/records", "awkward", fuzz::JoinParts({"O'BRIEN", "Jos\xE9 \"Joe\"",
+      " \xFF" "F&S\xFF" "1 AL CAV\xFF" "CAPT\xFF\xFF" "Wounded, @ Gettysburg; \"mustered\"\xFF \xFF" "7\xFF \xFF" "C"}));
+  Put(out + "/records", "sparse", fuzz::JoinParts({"SMITH", "", "\xFF\xFF" "99 ZZ INF"}));
   return 0;
 }

@@ -6,12 +6,15 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libgmock-dev
-  qt6-base-dev qt6-base-dev-tools libgl-dev fonts-dejavu-core
-  libcli11-dev nlohmann-json3-dev libcsv-dev
+  qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev fonts-dejavu-core
+  libcli11-dev nlohmann-json3-dev libcsv-dev python3
   xauth xvfb dpkg-dev appstream desktop-file-utils man-db
 )
 if [[ "${1:-}" == "--bench" ]]; then packages+=(libbenchmark-dev libsqlite3-dev hyperfine time); fi
 if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi
+if [[ "${1:-}" == "--tidy" ]]; then packages+=(clang-tidy); fi
+# Gramps, for the test that imports our GEDCOM into it (skipped without it).
+if [[ "${1:-}" == "--gramps" ]]; then packages+=(gramps); fi
 # The Windows build: mingw-w64 compilers (posix threads), wine to run what they make, NSIS for the
 # installer, zstd for the prebuilt Qt, and the X tools that drive and photograph the real window.
 if [[ "${1:-}" == "--windows" ]]; then

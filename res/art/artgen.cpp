@@ -2,7 +2,8 @@
 //
 //   artgen <res-dir> [--fonts <dir>] [--mockup <file.png>] [--preview <dir>]
 //
-// Writes <res-dir>/IDB_*.bmp and <res-dir>/icon/dravenholt{.ico,.svg,-N.png}.
+// Writes <res-dir>/IDB_*.bmp, their renderings for higher device-pixel ratios
+// <res-dir>/hires/IDB_*@<scale>x.png, and <res-dir>/icon/dravenholt{.ico,.svg,-N.png}.
 // --mockup also renders the backdrop with sample rows in the default font;
 // --preview writes PNG copies of the bitmaps as they were quantised.
 #include "artgen.h"
@@ -13,6 +14,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
@@ -36,7 +38,14 @@ QImage ToImage(const art::IndexedImage& indexed) {
   return img;
 }
 
+// "1.25", "1.5", "2", "3": the scale as it appears in a file name.
+QString ScaleName(double scale) { return QString::number(scale, 'g', 3); }
+
 }  // namespace
+
+QSize art::ScaledSize(QSize size, double scale) {
+  return QSize(static_cast<int>(std::lround(size.width() * scale)), static_cast<int>(std::lround(size.height() * scale)));
+}
 
 int main(int argc, char** argv) {
   // No display is needed; the offscreen platform keeps the output independent of one.
@@ -57,6 +66,7 @@ int main(int argc, char** argv) {
   }
   if (resDir.isEmpty()) return Fail(QStringLiteral("usage: artgen <res-dir> [--fonts <dir>] [--mockup <file.png>]"));
   if (!QDir().mkpath(resDir + "/icon")) return Fail(QStringLiteral("cannot create %1/icon").arg(resDir));
+  if (!QDir().mkpath(resDir + "/hires")) return Fail(QStringLiteral("cannot create %1/hires").arg(resDir));
   if (!preview.isEmpty() && !QDir().mkpath(preview)) return Fail(QStringLiteral("cannot create %1").arg(preview));
 
   art::Fonts fonts;
@@ -69,8 +79,19 @@ int main(int argc, char** argv) {
     return preview.isEmpty() || ToImage(indexed).save(preview + "/" + name + ".png");
   };
 
+  // The renderings for higher ratios keep every colour: nothing about them is fixed by a format.
+  auto writeHighResolution = [&](const QString& name, double scale, const QImage& picture) {
+    const QString path = resDir + QStringLiteral("/hires/%1@%2x.png").arg(name, ScaleName(scale));
+    return picture.convertToFormat(QImage::Format_RGB32).save(path, "PNG", 0);
+  };
+
   const QImage backdrop = art::PaintBackdrop(fonts);
   if (!writeBmp("IDB_BACKDROP", backdrop, art::BackdropFixedColours())) return Fail("cannot write the backdrop");
+  for (double scale : art::kHighResolutionScales) {
+    if (!writeHighResolution("IDB_BACKDROP", scale, art::PaintBackdrop(fonts, scale))) {
+      return Fail(QStringLiteral("cannot write the backdrop at %1").arg(scale));
+    }
+  }
 
   const struct {
     const char* name;
@@ -85,6 +106,11 @@ int main(int argc, char** argv) {
   for (const auto& b : buttons) {
     if (!writeBmp(b.name, art::PaintPageButton(b.arrow, b.face), art::ButtonColours())) {
       return Fail(QStringLiteral("cannot write %1").arg(b.name));
+    }
+    for (double scale : art::kHighResolutionScales) {
+      if (!writeHighResolution(b.name, scale, art::PaintPageButton(b.arrow, b.face, scale))) {
+        return Fail(QStringLiteral("cannot write %1 at %2").arg(b.name).arg(scale));
+      }
     }
   }
 

@@ -91,18 +91,23 @@ QRgb Mix(QRgb a, QRgb b, double t) {
               Clamp(qBlue(a) + (qBlue(b) - qBlue(a)) * t));
 }
 
-// Aged paper: browned towards the edges, mottled, with a faint grain.
-void Paper(QImage& img) {
+// Aged paper: browned towards the edges, mottled, with a faint grain. `scale` device pixels make
+// one view pixel; the mottle is sampled at each device pixel's place in view pixels, the grain
+// is the view pixel's own, so every rendering shows the same sheet.
+void Paper(QImage& img, double scale) {
   for (int y = 0; y < img.height(); ++y) {
     auto* line = reinterpret_cast<QRgb*>(img.scanLine(y));
+    const double vy = (y + 0.5) / scale - 0.5;
+    const int gy = static_cast<int>(std::floor(y / scale));
     for (int x = 0; x < img.width(); ++x) {
-      const double dx = (x - kWidth / 2.0) / (kWidth / 2.0), dy = (y - kHeight / 2.0) / (kHeight / 2.0);
+      const double vx = (x + 0.5) / scale - 0.5;
+      const double dx = (vx - kWidth / 2.0) / (kWidth / 2.0), dy = (vy - kHeight / 2.0) / (kHeight / 2.0);
       const double r = std::sqrt(dx * dx * 0.9 + dy * dy * 1.1);
       double edge = std::clamp((r - 0.62) / 0.55, 0.0, 1.0);
       edge = edge * edge * (3 - 2 * edge) * 0.85;
-      const double mottle = 0.65 * ValueNoise(x, y, 61, 11) + 0.35 * ValueNoise(x, y, 17, 23);
+      const double mottle = 0.65 * ValueNoise(vx, vy, 61, 11) + 0.35 * ValueNoise(vx, vy, 17, 23);
       QRgb c = Mix(kPaper, kPaperEdge, std::clamp(edge + 0.10 * mottle, 0.0, 1.0));
-      const double grain = 2.2 * Unit(x, y, 37) + 5.0 * mottle;
+      const double grain = 2.2 * Unit(static_cast<int>(std::floor(x / scale)), gy, 37) + 5.0 * mottle;
       line[x] = qRgb(Clamp(qRed(c) + grain), Clamp(qGreen(c) + grain), Clamp(qBlue(c) + grain * 0.8));
     }
   }
@@ -572,17 +577,17 @@ void PagePlate(QPainter& p, const Fonts& fonts) {
   Engraved(p, QPointF(kNextButton.left(), baseline), QStringLiteral("Next"), kInk);
 }
 
-void Table(QImage& img, QPainter& p, const Fonts& fonts) {
+void Table(QPainter& p, const Fonts& fonts) {
   p.setRenderHint(QPainter::Antialiasing, false);
   p.fillRect(QRect(kFrameLeft + 3, kFrameTop + 3, kFrameRight - kFrameLeft - 5, kFrameBottom - kFrameTop - 5),
              QColor::fromRgb(kTableInside));
   p.fillRect(QRect(kFrameLeft + 3, kHeadingTop, kFrameRight - kFrameLeft - 5, kHeadingBottom - kHeadingTop - 2),
              QColor::fromRgb(kHeadingBand));
-  p.end();
 
-  // The frame and rules are laid down pixel by pixel: their columns and rows are fixed.
-  auto hline = [&](int x0, int x1, int y, QRgb c) { for (int x = x0; x <= x1; ++x) img.setPixel(x, y, c); };
-  auto vline = [&](int x, int y0, int y1, QRgb c) { for (int y = y0; y <= y1; ++y) img.setPixel(x, y, c); };
+  // The frame and rules are laid down as whole view pixels, without antialiasing: their columns
+  // and rows are fixed, and at any scale their edges fall on device pixels.
+  auto hline = [&](int x0, int x1, int y, QRgb c) { p.fillRect(QRect(x0, y, x1 - x0 + 1, 1), QColor::fromRgb(c)); };
+  auto vline = [&](int x, int y0, int y1, QRgb c) { p.fillRect(QRect(x, y0, 1, y1 - y0 + 1), QColor::fromRgb(c)); };
   for (int i = 0; i < 3; ++i) {
     // Grey bottom and right first, so the dark top and left edges win the corners.
     hline(kFrameLeft + i, kFrameRight, kFrameBottom - 2 + i, kFrameGrey[static_cast<size_t>(i)]);
@@ -597,7 +602,6 @@ void Table(QImage& img, QPainter& p, const Fonts& fonts) {
   hline(kFrameLeft + 3, kFrameRight - 3, kHeadingBottom, kRule);
   for (int x : {kRuleSingle, kRuleDouble[0], kRuleDouble[1]}) vline(x, kHeadingTop, kFrameBottom - 3, kRule);
 
-  p.begin(&img);
   p.setRenderHint(QPainter::Antialiasing, true);
   p.setRenderHint(QPainter::TextAntialiasing, true);
   QFont heading = Font(fonts.serifBold, 15, QFont::SmallCaps);
@@ -646,10 +650,11 @@ std::vector<QRgb> BackdropFixedColours() {
   return colours;
 }
 
-QImage PaintBackdrop(const Fonts& fonts) {
-  QImage img(kWidth, kHeight, QImage::Format_ARGB32_Premultiplied);
-  Paper(img);
+QImage PaintBackdrop(const Fonts& fonts, double scale) {
+  QImage img(ScaledSize(QSize(kWidth, kHeight), scale), QImage::Format_ARGB32_Premultiplied);
+  Paper(img, scale);
   QPainter p(&img);
+  if (scale != 1) p.scale(scale, scale);
   p.setRenderHint(QPainter::Antialiasing, true);
   p.setRenderHint(QPainter::TextAntialiasing, true);
   Frame(p);
@@ -658,7 +663,7 @@ QImage PaintBackdrop(const Fonts& fonts) {
   Captions(p, fonts);
   PagePlate(p, fonts);
   Ribbon(p, QRectF(500, 124, 94, 17), QStringLiteral("1861 \u2013 1865"), Font(fonts.serifBold, 12));
-  Table(img, p, fonts);
+  Table(p, fonts);
   p.end();
   return img;
 }

@@ -1,29 +1,41 @@
-// The program's only top-level window: a fixed client area the size of the backdrop, with a
-// caption, a system menu and a minimise button, no menu bar, no sizing and no maximise. Its one
-// child is the search view.
+// The program's only top-level window: a caption, a system menu and a minimise button, no sizing
+// and no maximise. Under the menu bar sits its one child, the search view, a fixed client area
+// the size of the backdrop; under the view, a status strip.
+//
+// The menu bar holds File, Edit, Find, View and Help, in this order, each shown once it has an
+// item. The frame fills what works today (File: Quit; View: the zoom; Help: the guide and About);
+// later work adds its items through Menu/AddMenuAction and shows its state with SetStatusText.
+// Menu mnemonics: File F, Edit E, Find I, View V, Help H; the view's buttons keep S, C, M and Q.
 #pragma once
-
-#include <memory>
 
 #include <QRect>
 #include <QWidget>
+#include <memory>
 
 class CHistView;
 class CViewDoc;
 class DataLocation;
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
 
 // Show commands of ActivateFrame.
 inline constexpr int kSwShowNormal = 1;
 inline constexpr int kSwShowMinimized = 2;
 
+// The frame without menu bar and status strip, and its client area, the view.
 inline constexpr int kFrameWidth = 640;
 inline constexpr int kFrameHeight = 480;
 inline constexpr int kClientWidth = 632;
 inline constexpr int kClientHeight = 453;
 
-// The frame's rectangle at its first activation for a work area ending at (right, bottom):
-// centred by truncating division; the work area's left and top edges play no part.
-QRect FirstActivationRect(int right, int bottom);
+// The frame's rectangle at its first activation for a work area ending at (right, bottom): a
+// frame of `size` centred by truncating division; the work area's left and top edges play no part.
+QRect FirstActivationRect(int right, int bottom, QSize size = QSize(kFrameWidth, kFrameHeight));
+
+enum class FrameMenu { File, Edit, Find, View, Help };
 
 class CMainFrame : public QWidget {
   Q_OBJECT
@@ -33,7 +45,8 @@ class CMainFrame : public QWidget {
   CMainFrame(std::unique_ptr<CViewDoc> document, const DataLocation& location);
   ~CMainFrame() override;
 
-  // Creates the view. 0 on success, -1 when the view could not be made.
+  // Creates the view and the menu items that act on it. 0 on success, -1 when the view could
+  // not be made.
   int OnCreate();
 
   // The first call places the window by FirstActivationRect on the primary screen's work area
@@ -48,18 +61,55 @@ class CMainFrame : public QWidget {
   bool FirstActivation() const { return firstActivation_; }
   // The normal rectangle set at the first activation (left, top, right and bottom exclusive).
   QRect NormalRect() const { return normalRect_; }
+  // The frame's size as the centring rule counts it: the specified frame, taller by the menu bar
+  // and the status strip.
+  QSize FrameSize() const;
+
+  // The menu `which`, in its place on the menu bar; made (and shown) on first use.
+  QMenu* Menu(FrameMenu which);
+  // Adds `action` to the menu `which`, before the items that close it (File's Quit, Help's
+  // About), and makes it the frame's: its shortcut works wherever the focus is in the window.
+  void AddMenuAction(FrameMenu which, QAction* action);
+  QMenuBar* MenuBar() const { return menuBar_; }
+
+  // The text at the left of the status strip (the search's mode and filters, say); empty clears it.
+  void SetStatusText(const QString& text);
+  QString StatusText() const;
+
+  // The zoom steps of the View menu: one step larger (as far as the frame fits the screen), one
+  // step smaller, and back to 1. Each choice is remembered for the next start.
+  void ZoomIn();
+  void ZoomOut();
+  void ActualSize();
+  // Brings the View menu and the status strip up to the zoom in force (after start-up chose it).
+  void ShowZoom();
 
  signals:
-  // The About command (the frame's shortcut); the application object shows the box.
+  // The About command; the application object shows the box.
   void aboutRequested();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
 
  private:
+  void CreateMenus();
+  void SetZoom(double zoom);
+  // The largest zoom step at which the whole frame fits the available area of its screen.
+  double LargestFittingZoom() const;
+
   std::unique_ptr<CViewDoc> document_;
   const DataLocation& location_;
   CHistView* view_ = nullptr;
   bool firstActivation_ = true;
   QRect normalRect_;
+
+  QMenuBar* menuBar_ = nullptr;
+  QMenu* menus_[5] = {};
+  QAction* menuEnds_[5] = {};  // the first closing item of each menu, or null
+  QStatusBar* statusBar_ = nullptr;
+  QLabel* statusText_ = nullptr;
+  QLabel* zoomText_ = nullptr;
+  QAction* zoomIn_ = nullptr;
+  QAction* zoomOut_ = nullptr;
+  QAction* actualSize_ = nullptr;
 };

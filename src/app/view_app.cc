@@ -3,18 +3,33 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QScreen>
 
 #include "app/about_dialog.h"
 #include "app/main_frame.h"
 #include "app/view_doc.h"
+#include "app/view_zoom.h"
+#include "app/viewer_settings.h"
 #include "platform/error_mode.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_dialogs.h"
+#include "platform/qt/screen_zoom.h"
 #include "platform/qt/single_instance.h"
 #include "ui/hist_view.h"
 
 namespace {
 constexpr int kRaiseTimeoutMs = 3000;
+
+// The zoom the window opens at, chosen before it is first shown so that it is placed at its size:
+// the one the user last chose, else the largest step at which it fits the screen comfortably.
+void ApplyStartZoom(CMainFrame& frame) {
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QSize available = (QSizeF(screen->availableGeometry().size()) * ScreenZoom()).toSize();
+    SetScreenZoom(StartZoom(RememberedZoom(), frame.FrameSize(), available));
+  }
+  frame.ShowZoom();
+}
+
 }  // namespace
 
 void SetDesktopIdentity() {
@@ -69,6 +84,7 @@ std::unique_ptr<CMainFrame> CViewApp::OpenDocumentFile(const char* name) {
   }
   if (!frame->Document()->OnOpenDocument(name)) return nullptr;  // destroys view, frame, document
   frame->View()->OnInitialUpdate();
+  ApplyStartZoom(*frame);
   frame->ActivateFrame(kSwShowNormal);
   return frame;
 }

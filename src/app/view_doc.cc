@@ -14,9 +14,11 @@ QString& CViewDoc::BackdropResource() {
 
 bool CViewDoc::OnOpenDocument(const char* /*path*/) {
   backdrop.reset();
-  ShowWaitCursor();
-  auto picture = std::make_unique<QPixmap>(BackdropResource());
-  ShowArrowCursor();
+  std::unique_ptr<QPixmap> picture;
+  {
+    ScopedWaitCursor wait;
+    picture = std::make_unique<QPixmap>(BackdropResource());
+  }
   if (picture->isNull()) {
     ShowMessageBox(kBackdropLoadMessage, kMbOk | kMbIconInformation);
     return false;

@@ -19,7 +19,6 @@ class CViewDoc {
   // Loads the backdrop resource whatever `path` says (the name is not a file). On failure shows
   // "Couldn't load background" and returns false; `backdrop` stays null.
   bool OnOpenDocument(const char* path);
-  bool OnNewDocument() { return true; }
 
   // The backdrop picture, null until a successful open; owned here and read by the view.
   std::unique_ptr<QPixmap> backdrop;

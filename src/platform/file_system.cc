@@ -6,13 +6,13 @@
 ReadOnlyFile::~ReadOnlyFile() { Close(); }
 
 ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), size_(std::exchange(other.size_, -1)) {}
+    : handle(std::exchange(other.handle, -1)), fileSize(std::exchange(other.fileSize, -1)) {}
 
 ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
   if (this != &other) {
     Close();
-    handle_ = std::exchange(other.handle_, -1);
-    size_ = std::exchange(other.size_, -1);
+    handle = std::exchange(other.handle, -1);
+    fileSize = std::exchange(other.fileSize, -1);
   }
   return *this;
 }

@@ -75,10 +75,10 @@ class ReadOnlyFile {
   // (kMissing when nothing does). A previous file is closed first.
   OpenStatus Open(const std::string& path, FileKind* kind = nullptr);
   void Close();
-  bool IsOpen() const { return handle_ >= 0; }
+  bool IsOpen() const { return handle >= 0; }
 
   // The file's size when it was opened, or -1 when none is open.
-  std::int64_t Size() const { return size_; }
+  std::int64_t Size() const { return fileSize; }
   // Reads up to `size` bytes at `offset`: the bytes read, fewer at the end of the file, -1 on a
   // failure, a negative offset or no open file.
   std::int64_t ReadAt(std::int64_t offset, void* out, std::size_t size) const;
@@ -86,8 +86,8 @@ class ReadOnlyFile {
   FileIdentity Identity() const;
 
  private:
-  std::intptr_t handle_ = -1;
-  std::int64_t size_ = -1;
+  std::intptr_t handle = -1;
+  std::int64_t fileSize = -1;
 };
 
 // What `path` names now, symbolic links followed; kMissing when nothing does. Never opens it.

@@ -76,20 +76,20 @@ OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
     close(fd);
     return OpenStatus::kNotRegular;
   }
-  handle_ = fd;
-  size_ = static_cast<std::int64_t>(st.st_size);
+  handle = fd;
+  fileSize = static_cast<std::int64_t>(st.st_size);
   return OpenStatus::kOk;
 }
 
 void ReadOnlyFile::Close() {
-  if (handle_ >= 0) close(static_cast<int>(handle_));
-  handle_ = -1;
-  size_ = -1;
+  if (handle >= 0) close(static_cast<int>(handle));
+  handle = -1;
+  fileSize = -1;
 }
 
 std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
-  if (handle_ < 0 || offset < 0) return -1;
-  const int fd = static_cast<int>(handle_);
+  if (handle < 0 || offset < 0) return -1;
+  const int fd = static_cast<int>(handle);
   auto* bytes = static_cast<unsigned char*>(out);
   std::size_t got = 0;
   // A read from a regular file returns short only at its end or when a signal came between.
@@ -105,7 +105,7 @@ std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t si
 
 FileIdentity ReadOnlyFile::Identity() const {
   struct stat st;
-  if (handle_ < 0 || fstat(static_cast<int>(handle_), &st) != 0) return {};
+  if (handle < 0 || fstat(static_cast<int>(handle), &st) != 0) return {};
   return IdentityOfStat(st);
 }
 

@@ -177,23 +177,23 @@ OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
     CloseHandle(h);
     return what != FileKind::kRegular ? OpenStatus::kNotRegular : OpenStatus::kUnreadable;
   }
-  handle_ = reinterpret_cast<std::intptr_t>(h);
-  size_ = static_cast<std::int64_t>(size.QuadPart);
+  handle = reinterpret_cast<std::intptr_t>(h);
+  fileSize = static_cast<std::int64_t>(size.QuadPart);
   return OpenStatus::kOk;
 }
 
 void ReadOnlyFile::Close() {
-  if (handle_ != -1) CloseHandle(reinterpret_cast<HANDLE>(handle_));
-  handle_ = -1;
-  size_ = -1;
+  if (handle != -1) CloseHandle(reinterpret_cast<HANDLE>(handle));
+  handle = -1;
+  fileSize = -1;
 }
 
 std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
-  return PositionedRead(reinterpret_cast<HANDLE>(handle_), offset, out, size);
+  return PositionedRead(reinterpret_cast<HANDLE>(handle), offset, out, size);
 }
 
 FileIdentity ReadOnlyFile::Identity() const {
-  return handle_ == -1 ? FileIdentity{} : IdentityOfHandle(reinterpret_cast<HANDLE>(handle_));
+  return handle == -1 ? FileIdentity{} : IdentityOfHandle(reinterpret_cast<HANDLE>(handle));
 }
 
 FileKind KindOfPath(const std::string& path) {

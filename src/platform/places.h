@@ -15,6 +15,10 @@ std::optional<std::string> EnvironmentValue(const char* name);
 // directory of the running program, then the user's roaming application data.
 std::vector<std::string> ProfileDirectories();
 
+// The directory of the user's own settings files: $XDG_CONFIG_HOME (default ~/.config) on POSIX,
+// the user's local application data (%LOCALAPPDATA%) on Windows. "" when none can be had.
+std::string UserSettingsDirectory();
+
 // `directory` and `name` joined by the platform's separator, unless `directory` ends in one
 // already (either separator on Windows).
 std::string JoinPath(const std::string& directory, const char* name);

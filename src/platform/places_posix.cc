@@ -27,6 +27,12 @@ std::vector<std::string> ProfileDirectories() {
   return dirs;
 }
 
+std::string UserSettingsDirectory() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) return config;
+  if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.config";
+  return {};
+}
+
 std::string JoinPath(const std::string& directory, const char* name) {
   if (directory.empty() || directory.back() == '/') return directory + name;
   return directory + '/' + name;

@@ -65,6 +65,13 @@ std::vector<std::string> ProfileDirectories() {
   return dirs;
 }
 
+std::string UserSettingsDirectory() {
+  // As the environment names it (so that a test or a portable setup may move it), else where the
+  // system keeps it.
+  if (std::optional<std::string> named = EnvironmentValue("LOCALAPPDATA"); named && !named->empty()) return *named;
+  return KnownFolder(FOLDERID_LocalAppData);
+}
+
 std::string JoinPath(const std::string& directory, const char* name) {
   if (directory.empty() || directory.back() == '\\' || directory.back() == '/') return directory + name;
   return directory + '\\' + name;

@@ -47,42 +47,42 @@ std::size_t CopyOut(std::string_view value, char* out, std::size_t size) {
 // Looks for one key, a line at a time, in the order the file gives them.
 class ProfileScanner {
  public:
-  ProfileScanner(const char* section, const char* key) : section_(section), key_(key) {}
+  ProfileScanner(const char* sectionName, const char* keyName) : section(sectionName), key(keyName) {}
 
   // Takes one line (without its LF); true once the key was found.
   bool Line(std::string_view raw) {
-    if (first_) {
-      first_ = false;
+    if (first) {
+      first = false;
       if (raw.substr(0, kByteOrderMark.size()) == kByteOrderMark) raw.remove_prefix(kByteOrderMark.size());
     }
     const std::string_view line = Trim(raw);
     if (line.empty() || line.front() == ';') return false;
     if (line.front() == '[') {
       const std::size_t close = line.find(']');
-      inSection_ = close != std::string_view::npos && EqualsIgnoringCase(Trim(line.substr(1, close - 1)), section_);
+      inSection = close != std::string_view::npos && EqualsIgnoringCase(Trim(line.substr(1, close - 1)), section);
       return false;
     }
-    if (!inSection_) return false;
+    if (!inSection) return false;
     const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos || !EqualsIgnoringCase(Trim(line.substr(0, eq)), key_)) return false;
-    std::string_view value = Trim(line.substr(eq + 1));
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
-      value = value.substr(1, value.size() - 2);
+    if (eq == std::string_view::npos || !EqualsIgnoringCase(Trim(line.substr(0, eq)), key)) return false;
+    std::string_view text = Trim(line.substr(eq + 1));
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') && text.back() == text.front()) {
+      text = text.substr(1, text.size() - 2);
     }
-    value_.assign(value);
-    found_ = true;
+    value.assign(text);
+    found = true;
     return true;
   }
-  bool Found() const { return found_; }
-  const std::string& Value() const { return value_; }
+  bool Found() const { return found; }
+  const std::string& Value() const { return value; }
 
  private:
-  const char* section_;
-  const char* key_;
-  bool first_ = true;
-  bool inSection_ = false;
-  bool found_ = false;
-  std::string value_;
+  const char* section;
+  const char* key;
+  bool first = true;
+  bool inSection = false;
+  bool found = false;
+  std::string value;
 };
 
 }  // namespace

@@ -1,46 +1,58 @@
 #include "platform/read_cursor.h"
 
-ReadCursor::ReadCursor(std::size_t capacity)
-    : buffer_(std::make_unique_for_overwrite<unsigned char[]>(capacity)), capacity_(capacity) {}
+ReadCursor::ReadCursor(std::size_t bufferSize)
+    : buffer(std::make_unique_for_overwrite<unsigned char[]>(bufferSize)), capacity(bufferSize) {}
 
-void ReadCursor::Attach(const ReadOnlyFile* file) {
-  file_ = file;
-  length_ = 0;
+void ReadCursor::Attach(const ReadOnlyFile* source) {
+  file = source;
+  length = 0;
 }
 
 bool ReadCursor::Fill(std::int64_t offset) {
-  length_ = 0;
-  if (!file_ || offset < 0) return false;
-  const std::int64_t got = file_->ReadAt(offset, buffer_.get(), capacity_);
+  length = 0;
+  if (!file || offset < 0) return false;
+  const std::int64_t got = file->ReadAt(offset, buffer.get(), capacity);
   if (got <= 0) return false;
-  start_ = offset;
-  length_ = static_cast<std::size_t>(got);
+  start = offset;
+  length = static_cast<std::size_t>(got);
   return true;
 }
 
 std::size_t ReadCursor::Read(std::int64_t offset, void* out, std::size_t size) {
-  if (!file_ || offset < 0 || size == 0) return 0;
+  if (!file || offset < 0 || size == 0) return 0;
   auto* bytes = static_cast<unsigned char*>(out);
   std::size_t done = 0;
   // What the buffer already holds from `offset` on.
-  if (offset >= start_ && offset < start_ + static_cast<std::int64_t>(length_)) {
-    const std::size_t at = static_cast<std::size_t>(offset - start_);
-    const std::size_t n = length_ - at < size ? length_ - at : size;
-    std::memcpy(bytes, buffer_.get() + at, n);
+  if (offset >= start && offset < start + static_cast<std::int64_t>(length)) {
+    const std::size_t at = static_cast<std::size_t>(offset - start);
+    const std::size_t n = length - at < size ? length - at : size;
+    std::memcpy(bytes, buffer.get() + at, n);
     done = n;
   }
   while (done < size) {
     const std::int64_t position = offset + static_cast<std::int64_t>(done);
     const std::size_t rest = size - done;
-    if (rest >= capacity_) {
-      const std::int64_t got = file_->ReadAt(position, bytes + done, rest);
+    if (rest >= capacity) {
+      const std::int64_t got = file->ReadAt(position, bytes + done, rest);
       return got > 0 ? done + static_cast<std::size_t>(got) : done;
     }
     if (!Fill(position)) return done;
-    const std::size_t n = length_ < rest ? length_ : rest;
-    std::memcpy(bytes + done, buffer_.get(), n);
+    const std::size_t n = length < rest ? length : rest;
+    std::memcpy(bytes + done, buffer.get(), n);
     done += n;
-    if (length_ < capacity_ && n == length_) return done;  // the file ended inside the buffer
+    if (length < capacity && n == length) return done;  // the file ended inside the buffer
   }
   return done;
+}
+
+std::string_view ReadCursor::View(std::int64_t offset, std::size_t size) {
+  if (!file || offset < 0) return {};
+  if (size > capacity) size = capacity;
+  const bool held = offset >= start && offset + static_cast<std::int64_t>(size) <= start + static_cast<std::int64_t>(length);
+  // Held whole, or held up to the end of the file (a buffer shorter than its capacity ends there).
+  const bool endHeld = offset >= start && offset < start + static_cast<std::int64_t>(length) && length < capacity;
+  if (!held && !endHeld && !Fill(offset)) return {};
+  const std::size_t at = static_cast<std::size_t>(offset - start);
+  const std::size_t n = length - at < size ? length - at : size;
+  return std::string_view(reinterpret_cast<const char*>(buffer.get()) + at, n);
 }

@@ -8,41 +8,47 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "platform/file_system.h"
 
 class ReadCursor {
  public:
-  explicit ReadCursor(std::size_t capacity);
+  explicit ReadCursor(std::size_t bufferSize);
   ReadCursor(const ReadCursor&) = delete;
   ReadCursor& operator=(const ReadCursor&) = delete;
 
   // Reads `file` from now on (null: nothing), forgetting what the buffer held.
-  void Attach(const ReadOnlyFile* file);
+  void Attach(const ReadOnlyFile* source);
   // Forgets what the buffer holds, so that the next read asks the file again.
-  void Forget() { length_ = 0; }
+  void Forget() { length = 0; }
 
   // Copies up to `size` bytes at `offset` into `out`: how many were there (fewer at the end of
   // the file, 0 for a negative offset, no file or a failed read). A read larger than the buffer
   // goes straight to the file.
   std::size_t Read(std::int64_t offset, void* out, std::size_t size);
 
+  // Up to `size` bytes at `offset` (`size` at most the buffer's capacity), as a view into the
+  // buffer that stays valid until the next call: fewer only at the end of the file, empty past
+  // it, on a failed read or for a negative offset. For reading many lines without copying them.
+  std::string_view View(std::int64_t offset, std::size_t size);
+
   // The byte at `offset`, or -1 past the end of the file, on a failed read or for a negative
   // offset.
   int ByteAt(std::int64_t offset) {
-    if (offset >= start_ && offset < start_ + static_cast<std::int64_t>(length_)) {
-      return buffer_[static_cast<std::size_t>(offset - start_)];
+    if (offset >= start && offset < start + static_cast<std::int64_t>(length)) {
+      return buffer[static_cast<std::size_t>(offset - start)];
     }
-    return Fill(offset) ? buffer_[0] : -1;
+    return Fill(offset) ? buffer[0] : -1;
   }
 
  private:
   // Refills the buffer from `offset`; false when not a byte could be read there.
   bool Fill(std::int64_t offset);
 
-  const ReadOnlyFile* file_ = nullptr;
-  std::unique_ptr<unsigned char[]> buffer_;
-  std::size_t capacity_;
-  std::int64_t start_ = 0;
-  std::size_t length_ = 0;
+  const ReadOnlyFile* file = nullptr;
+  std::unique_ptr<unsigned char[]> buffer;
+  std::size_t capacity;
+  std::int64_t start = 0;
+  std::size_t length = 0;
 };

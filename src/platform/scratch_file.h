@@ -31,7 +31,7 @@ class ScratchFile {
   // whatever ends the program.
   ScratchStatus OpenAnonymous(const std::string& directory);
   void Close();
-  bool IsOpen() const { return handle_ >= 0; }
+  bool IsOpen() const { return handle >= 0; }
 
   // Cuts the file to length 0.
   bool Truncate();
@@ -45,7 +45,7 @@ class ScratchFile {
   FileIdentity Identity() const;
 
  private:
-  std::intptr_t handle_ = -1;
+  std::intptr_t handle = -1;
 };
 
 // Where files without a name (OpenAnonymous) are made: $XDG_RUNTIME_DIR when it is set and is a

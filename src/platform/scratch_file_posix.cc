@@ -65,7 +65,7 @@ ScratchStatus ScratchFile::Open(const std::string& path, FileKind* kind) {
     close(fd);
     return errno == EWOULDBLOCK ? ScratchStatus::kBusy : ScratchStatus::kFailed;
   }
-  handle_ = fd;
+  handle = fd;
   return ScratchStatus::kOk;
 }
 
@@ -76,29 +76,29 @@ ScratchStatus ScratchFile::OpenAnonymous(const std::string& directory) {
   const int fd = mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) return ScratchStatus::kFailed;
   unlink(pattern.c_str());
-  handle_ = fd;
+  handle = fd;
   return ScratchStatus::kOk;
 }
 
 void ScratchFile::Close() {
-  if (handle_ >= 0) close(static_cast<int>(handle_));  // the lock goes with it
-  handle_ = -1;
+  if (handle >= 0) close(static_cast<int>(handle));  // the lock goes with it
+  handle = -1;
 }
 
-bool ScratchFile::Truncate() { return handle_ >= 0 && ftruncate(static_cast<int>(handle_), 0) == 0; }
+bool ScratchFile::Truncate() { return handle >= 0 && ftruncate(static_cast<int>(handle), 0) == 0; }
 
 std::int64_t ScratchFile::Size() const {
   struct stat st;
-  if (handle_ < 0 || fstat(static_cast<int>(handle_), &st) != 0) return -1;
+  if (handle < 0 || fstat(static_cast<int>(handle), &st) != 0) return -1;
   return static_cast<std::int64_t>(st.st_size);
 }
 
 std::int64_t ScratchFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
-  if (handle_ < 0 || offset < 0) return -1;
+  if (handle < 0 || offset < 0) return -1;
   auto* bytes = static_cast<unsigned char*>(out);
   std::size_t got = 0;
   while (got < size) {
-    const ssize_t n = pread(static_cast<int>(handle_), bytes + got, size - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
+    const ssize_t n = pread(static_cast<int>(handle), bytes + got, size - got, static_cast<off_t>(offset) + static_cast<off_t>(got));
     if (n < 0 && errno == EINTR) continue;
     if (n < 0) return got > 0 ? static_cast<std::int64_t>(got) : -1;
     if (n == 0) break;
@@ -108,11 +108,11 @@ std::int64_t ScratchFile::ReadAt(std::int64_t offset, void* out, std::size_t siz
 }
 
 bool ScratchFile::WriteAt(std::int64_t offset, const void* data, std::size_t size) {
-  if (handle_ < 0 || offset < 0) return false;
+  if (handle < 0 || offset < 0) return false;
   const auto* bytes = static_cast<const unsigned char*>(data);
   std::size_t done = 0;
   while (done < size) {
-    const ssize_t n = pwrite(static_cast<int>(handle_), bytes + done, size - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
+    const ssize_t n = pwrite(static_cast<int>(handle), bytes + done, size - done, static_cast<off_t>(offset) + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);
@@ -122,7 +122,7 @@ bool ScratchFile::WriteAt(std::int64_t offset, const void* data, std::size_t siz
 
 FileIdentity ScratchFile::Identity() const {
   struct stat st;
-  if (handle_ < 0 || fstat(static_cast<int>(handle_), &st) != 0) return {};
+  if (handle < 0 || fstat(static_cast<int>(handle), &st) != 0) return {};
   return IdentityOfStat(st);
 }
 

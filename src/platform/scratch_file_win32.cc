@@ -54,7 +54,7 @@ ScratchStatus ScratchFile::Open(const std::string& path, FileKind* kind) {
     CloseHandle(h);
     return ScratchStatus::kNotRegular;
   }
-  handle_ = reinterpret_cast<std::intptr_t>(h);
+  handle = reinterpret_cast<std::intptr_t>(h);
   return ScratchStatus::kOk;
 }
 
@@ -72,7 +72,7 @@ ScratchStatus ScratchFile::OpenAnonymous(const std::string& directory) {
     HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
-      handle_ = reinterpret_cast<std::intptr_t>(h);
+      handle = reinterpret_cast<std::intptr_t>(h);
       return ScratchStatus::kOk;
     }
     if (GetLastError() != ERROR_FILE_EXISTS) return ScratchStatus::kFailed;
@@ -81,32 +81,32 @@ ScratchStatus ScratchFile::OpenAnonymous(const std::string& directory) {
 }
 
 void ScratchFile::Close() {
-  if (handle_ != -1) CloseHandle(AsHandle(handle_));
-  handle_ = -1;
+  if (handle != -1) CloseHandle(AsHandle(handle));
+  handle = -1;
 }
 
 bool ScratchFile::Truncate() {
-  if (handle_ == -1) return false;
+  if (handle == -1) return false;
   FILE_END_OF_FILE_INFO end{};
-  return SetFileInformationByHandle(AsHandle(handle_), FileEndOfFileInfo, &end, sizeof end) != 0;
+  return SetFileInformationByHandle(AsHandle(handle), FileEndOfFileInfo, &end, sizeof end) != 0;
 }
 
 std::int64_t ScratchFile::Size() const {
   LARGE_INTEGER size;
-  if (handle_ == -1 || !GetFileSizeEx(AsHandle(handle_), &size)) return -1;
+  if (handle == -1 || !GetFileSizeEx(AsHandle(handle), &size)) return -1;
   return static_cast<std::int64_t>(size.QuadPart);
 }
 
 std::int64_t ScratchFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
-  return handle_ == -1 ? -1 : PositionedRead(AsHandle(handle_), offset, out, size);
+  return handle == -1 ? -1 : PositionedRead(AsHandle(handle), offset, out, size);
 }
 
 bool ScratchFile::WriteAt(std::int64_t offset, const void* data, std::size_t size) {
-  return handle_ != -1 && PositionedWrite(AsHandle(handle_), offset, data, size);
+  return handle != -1 && PositionedWrite(AsHandle(handle), offset, data, size);
 }
 
 FileIdentity ScratchFile::Identity() const {
-  return handle_ == -1 ? FileIdentity{} : IdentityOfHandle(AsHandle(handle_));
+  return handle == -1 ? FileIdentity{} : IdentityOfHandle(AsHandle(handle));
 }
 
 std::string AnonymousFileDirectory() {

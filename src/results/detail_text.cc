@@ -23,11 +23,11 @@ constexpr const char* kRollLabels[kFieldLabelCount] = {
 // Appends to a fixed buffer; whatever does not fit is dropped, the text stays terminated.
 class Writer {
  public:
-  Writer(char* out, std::size_t size) : out_(out), size_(size) { out_[0] = '\0'; }
+  Writer(char* buffer, std::size_t bufferSize) : out(buffer), size(bufferSize) { out[0] = '\0'; }
   void Put(char c) {
-    if (length_ + 1 < size_) {
-      out_[length_++] = c;
-      out_[length_] = '\0';
+    if (length + 1 < size) {
+      out[length++] = c;
+      out[length] = '\0';
     }
   }
   void Put(const char* s) {
@@ -35,9 +35,9 @@ class Writer {
   }
 
  private:
-  char* out_;
-  std::size_t size_;
-  std::size_t length_ = 0;
+  char* out;
+  std::size_t size;
+  std::size_t length = 0;
 };
 
 bool IsEnd(unsigned char c) { return c == '\0'; }

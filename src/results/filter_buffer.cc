@@ -1,5 +1,6 @@
 #include "results/filter_buffer.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -14,7 +15,27 @@ bool IsRoot(const char* directory) {
   return directory[0] == kPathSeparator && directory[1] == '\0';
 }
 
+// Records written at once when the pending matches go to the file.
+constexpr std::size_t kWriteChunkRecords = 4096;
+
 }  // namespace
+
+void MatchList::Add(std::int32_t lineOffset, std::string_view name) {
+  offsets.push_back(lineOffset);
+  names.append(name.data(), name.size());
+  nameEnds.push_back(static_cast<std::uint32_t>(names.size()));
+}
+
+std::string_view MatchList::Name(std::size_t i) const {
+  const std::size_t begin = i == 0 ? 0 : nameEnds[i - 1];
+  return std::string_view(names).substr(begin, nameEnds[i] - begin);
+}
+
+void MatchList::Clear() {
+  offsets.clear();
+  nameEnds.clear();
+  names.clear();
+}
 
 std::string FilterBufferPath(const char* familyDirectory) {
   if (!familyDirectory) return {};
@@ -26,7 +47,7 @@ std::string FilterBufferPath(const char* familyDirectory) {
 }
 
 FilterBuffer::FilterBuffer(std::string p)
-    : path_(std::move(p)), pending_(std::make_unique_for_overwrite<unsigned char[]>(kAppendBufferSize)) {
+    : path(std::move(p)), appended(std::make_unique_for_overwrite<unsigned char[]>(kAppendBufferSize)) {
   Empty();
 }
 
@@ -34,44 +55,87 @@ FilterBuffer::~FilterBuffer() { Close(); }
 
 void FilterBuffer::Acquire() {
   // Still the file at the path: keep it (and its lock). Removed or replaced since: the new one.
-  if (file_.IsOpen() && !private_ && PathNamesFile(path_, identity_)) return;
-  if (file_.IsOpen() && private_ && path_.empty()) return;
-  file_.Close();
-  private_ = false;
-  identity_ = {};
-  if (!path_.empty() && path_.size() <= kMaxPathLength) {
+  if (file.IsOpen() && !isPrivate && PathNamesFile(path, identity)) return;
+  if (file.IsOpen() && isPrivate && path.empty()) return;
+  file.Close();
+  isPrivate = false;
+  identity = {};
+  if (!path.empty() && path.size() <= kMaxPathLength) {
     FileKind kind = FileKind::kMissing;
-    const ScratchStatus status = file_.Open(path_, &kind);
+    const ScratchStatus status = file.Open(path, &kind);
     if (status == ScratchStatus::kOk) {
-      identity_ = file_.Identity();
+      identity = file.Identity();
       return;
     }
     // Told once for each new refusal, not at every search.
-    if (status == ScratchStatus::kNotRegular && kind != refused_) {
-      notice_ = path_ + " is " + DescribeFileKind(kind) + ", not a file of this program: it was left alone.";
+    if (status == ScratchStatus::kNotRegular && kind != refused) {
+      notice = path + " is " + DescribeFileKind(kind) + ", not a file of this program: it was left alone.";
     }
-    refused_ = status == ScratchStatus::kNotRegular ? kind : FileKind::kMissing;
+    refused = status == ScratchStatus::kNotRegular ? kind : FileKind::kMissing;
   }
   // Another program holds the file, or it cannot be made: a file of this user's own instead.
-  if (file_.OpenAnonymous(AnonymousFileDirectory()) == ScratchStatus::kOk) private_ = true;
+  if (file.OpenAnonymous(AnonymousFileDirectory()) == ScratchStatus::kOk) isPrivate = true;
 }
 
 int FilterBuffer::Empty() {
-  recordCount_ = 0;
-  pendingSize_ = 0;
-  writeFailed_ = false;
-  position_ = 0;
+  recordCount = 0;
+  appendedSize = 0;
+  pending.Clear();
+  writeFailed = false;
+  position = 0;
   Acquire();
-  if (file_.IsOpen() && !file_.Truncate()) file_.Close();
+  if (file.IsOpen() && !file.Truncate()) file.Close();
   return IsOpen() ? 1 : 0;
 }
 
 bool FilterBuffer::Flush() {
-  if (pendingSize_ == 0) return !writeFailed_;
-  const std::int64_t end = file_.Size();
-  if (end < 0 || !file_.WriteAt(end, pending_.get(), pendingSize_)) writeFailed_ = true;
-  pendingSize_ = 0;
-  return !writeFailed_;
+  if (HasPending()) WritePending();
+  if (appendedSize == 0) return !writeFailed;
+  const std::int64_t end = file.Size();
+  if (end < 0 || !file.WriteAt(end, appended.get(), appendedSize)) writeFailed = true;
+  appendedSize = 0;
+  return !writeFailed;
+}
+
+int FilterBuffer::AppendPending(MatchList&& matches) {
+  if (!IsOpen()) return 0;
+  Flush();
+  // After the last whole record (a partial one at the end, which no count includes, is written over).
+  const std::int64_t size = file.Size();
+  pendingBase = size > 0 ? size / kFilterRecordSize : 0;
+  pending = std::move(matches);
+  const std::int64_t count = pendingBase + static_cast<std::int64_t>(pending.Size());
+  recordCount = count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
+  position = 0;
+  return 1;
+}
+
+bool FilterBuffer::WritePending() {
+  if (!HasPending()) return true;
+  MatchList matches = std::move(pending);
+  pending.Clear();
+  std::vector<unsigned char> chunk(kWriteChunkRecords * kFilterRecordSize);
+  bool whole = true;
+  for (std::size_t first = 0; whole && first < matches.Size(); first += kWriteChunkRecords) {
+    const std::size_t n = std::min(kWriteChunkRecords, matches.Size() - first);
+    for (std::size_t i = 0; i < n; ++i) {
+      const std::string_view name = matches.Name(first + i);
+      char text[kRowNameSize];
+      const std::size_t length = std::min<std::size_t>(name.size(), kRowNameSize - 1);
+      std::memcpy(text, name.data(), length);
+      text[length] = '\0';
+      EncodeFilterRecord(chunk.data() + i * kFilterRecordSize, matches.LineOffset(first + i), text, nullptr);
+    }
+    whole = file.WriteAt((pendingBase + static_cast<std::int64_t>(first)) * kFilterRecordSize, chunk.data(),
+                          n * kFilterRecordSize);
+  }
+  if (!whole) {
+    writeFailed = true;
+    const std::int64_t size = file.Size();
+    const std::int64_t count = size > 0 ? size / kFilterRecordSize : 0;
+    recordCount = count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
+  }
+  return whole;
 }
 
 int FilterBuffer::Reopen() {
@@ -82,29 +146,48 @@ int FilterBuffer::Reopen() {
 
 void FilterBuffer::Close() {
   if (IsOpen()) Flush();
-  file_.Close();
-  private_ = false;
+  file.Close();
+  isPrivate = false;
 }
 
 void FilterBuffer::CountRecords() {
   if (!Reopen()) {
-    recordCount_ = 0;
+    recordCount = 0;
     return;
   }
-  const std::int64_t size = file_.Size();
+  const std::int64_t size = file.Size();
   const std::int64_t count = size > 0 ? size / kFilterRecordSize : 0;
-  recordCount_ = count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
-  position_ = 0;
+  recordCount = count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
+  position = 0;
 }
 
 int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
   if (!IsOpen()) return -1;
-  Flush();
   if (n <= 0 || offset < 0) return 0;
   if (n > kMaxPageRecords) n = kMaxPageRecords;
+  // A page among the matches still in memory: read from there, as the file will hold them.
+  const std::int64_t first = offset / kFilterRecordSize - pendingBase;
+  if (HasPending() && offset % kFilterRecordSize == 0 && first >= 0 && appendedSize == 0) {
+    const std::int64_t available = static_cast<std::int64_t>(pending.Size()) - first;
+    const int whole = static_cast<int>(std::min<std::int64_t>(n, available > 0 ? available : 0));
+    for (int i = 0; i < whole; ++i) {
+      unsigned char record[kFilterRecordSize];
+      const std::size_t at = static_cast<std::size_t>(first + i);
+      const std::string_view name = pending.Name(at);
+      char text[kRowNameSize];
+      const std::size_t length = std::min<std::size_t>(name.size(), kRowNameSize - 1);
+      std::memcpy(text, name.data(), length);
+      text[length] = '\0';
+      EncodeFilterRecord(record, pending.LineOffset(at), text, nullptr);
+      DecodeFilterRecord(record, &rows[i].lineOffset, rows[i].nameText, rows[i].summaryText);
+    }
+    position = offset + static_cast<std::int64_t>(whole) * kFilterRecordSize;
+    return whole;
+  }
+  Flush();
   unsigned char bytes[kFilterRecordSize * kMaxPageRecords];
-  const std::int64_t got = file_.ReadAt(offset, bytes, static_cast<std::size_t>(n) * kFilterRecordSize);
-  position_ = offset + (got > 0 ? got : 0);
+  const std::int64_t got = file.ReadAt(offset, bytes, static_cast<std::size_t>(n) * kFilterRecordSize);
+  position = offset + (got > 0 ? got : 0);
   const int whole = got > 0 ? static_cast<int>(got / kFilterRecordSize) : 0;
   for (int i = 0; i < whole; ++i) {
     DecodeFilterRecord(bytes + i * kFilterRecordSize, &rows[i].lineOffset, rows[i].nameText, rows[i].summaryText);
@@ -114,36 +197,37 @@ int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
 
 int FilterBuffer::Append(std::int32_t lineOffset, const char* name, const char* summary) {
   if (!IsOpen()) return -1;
-  if (pendingSize_ + kFilterRecordSize > kAppendBufferSize && !Flush()) return 0;
-  EncodeFilterRecord(pending_.get() + pendingSize_, lineOffset, name, summary);
-  pendingSize_ += kFilterRecordSize;
+  if (HasPending()) WritePending();
+  if (appendedSize + kFilterRecordSize > kAppendBufferSize && !Flush()) return 0;
+  EncodeFilterRecord(appended.get() + appendedSize, lineOffset, name, summary);
+  appendedSize += kFilterRecordSize;
   return 1;
 }
 
 int FilterBuffer::MoreBefore() const {
   if (!IsOpen()) return 0;
-  return static_cast<std::int64_t>(rowsPerPage_) * kFilterRecordSize < position_ ? 1 : 0;
+  return static_cast<std::int64_t>(rowsPerPage) * kFilterRecordSize < position ? 1 : 0;
 }
 
 int FilterBuffer::MoreAfter() const {
   if (!IsOpen()) return 0;
-  return position_ < static_cast<std::int64_t>(recordCount_) * kFilterRecordSize ? 1 : 0;
+  return position < static_cast<std::int64_t>(recordCount) * kFilterRecordSize ? 1 : 0;
 }
 
 int FilterBuffer::FirstPage(ResultRow* rows) {
-  filterPageOffset_ = 0;
-  return ReadRecords(rows, filterPageOffset_, rowsPerPage_);
+  filterPageOffset = 0;
+  return ReadRecords(rows, filterPageOffset, rowsPerPage);
 }
 
 int FilterBuffer::PreviousPage(ResultRow* rows) {
-  filterPageOffset_ -= static_cast<std::int64_t>(rowsPerPage_) * kFilterRecordSize;
-  if (filterPageOffset_ < 0) filterPageOffset_ = 0;
-  return ReadRecords(rows, filterPageOffset_, rowsPerPage_);
+  filterPageOffset -= static_cast<std::int64_t>(rowsPerPage) * kFilterRecordSize;
+  if (filterPageOffset < 0) filterPageOffset = 0;
+  return ReadRecords(rows, filterPageOffset, rowsPerPage);
 }
 
 int FilterBuffer::NextPage(ResultRow* rows) {
-  filterPageOffset_ = position_;
-  return ReadRecords(rows, filterPageOffset_, rowsPerPage_);
+  filterPageOffset = position;
+  return ReadRecords(rows, filterPageOffset, rowsPerPage);
 }
 
-std::string FilterBuffer::TakeNotice() { return std::exchange(notice_, std::string()); }
+std::string FilterBuffer::TakeNotice() { return std::exchange(notice, std::string()); }

@@ -14,6 +14,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/scratch_file.h"
 #include "results/result_row.h"
@@ -24,6 +26,21 @@ inline constexpr int kAppendBufferSize = 64 * 1024;
 // history.buf; with no family directory ("" or the root directory, which is nobody's), the
 // per-user state directory's. "" for a null directory: the buffer is then private from the start.
 std::string FilterBufferPath(const char* familyDirectory);
+
+// Matches kept in memory: their line offsets and name texts, compactly.
+class MatchList {
+ public:
+  void Add(std::int32_t lineOffset, std::string_view name);
+  std::size_t Size() const { return offsets.size(); }
+  std::int32_t LineOffset(std::size_t i) const { return offsets[i]; }
+  std::string_view Name(std::size_t i) const;
+  void Clear();
+
+ private:
+  std::vector<std::int32_t> offsets;
+  std::vector<std::uint32_t> nameEnds;
+  std::string names;
+};
 
 class FilterBuffer {
  public:
@@ -45,7 +62,17 @@ class FilterBuffer {
   int ReadRecords(ResultRow* rows, std::int64_t offset, int n);
   // Appends one record; 1 taken, 0 the write failed, -1 the file is not open.
   int Append(std::int32_t lineOffset, const char* name, const char* summary);
-  std::int32_t RecordCount() const { return recordCount_; }
+  // Appends the records of `matches` (no summaries) and counts them in: the pages that lie among
+  // them are read from memory until WritePending writes them to the file, which everything that
+  // needs the file (another page, a count, Empty, Close) does first. So a search can show its
+  // first page before its matches are on disk; the file ends with the same records. Returns 0
+  // when the file is not open (the matches are dropped), else 1.
+  int AppendPending(MatchList&& matches);
+  bool HasPending() const { return pending.Size() > 0; }
+  // Writes the pending records; false when not all of them reached the file (the count is then
+  // what the file holds).
+  bool WritePending();
+  std::int32_t RecordCount() const { return recordCount; }
   int MoreBefore() const;
   int MoreAfter() const;
   int FirstPage(ResultRow* rows);
@@ -53,12 +80,12 @@ class FilterBuffer {
   int NextPage(ResultRow* rows);
 
   // Page size in records (8 or 10), handed over by the result list.
-  void SetRowsPerPage(int n) { rowsPerPage_ = n; }
+  void SetRowsPerPage(int n) { rowsPerPage = n; }
   // The file the buffer is meant to use.
-  const std::string& Path() const { return path_; }
-  bool IsOpen() const { return file_.IsOpen(); }
+  const std::string& Path() const { return path; }
+  bool IsOpen() const { return file.IsOpen(); }
   // Whether the records are in the private file instead of Path().
-  bool IsPrivate() const { return private_; }
+  bool IsPrivate() const { return isPrivate; }
   // Why Path() is not used, when the user should be told (a symbolic link or something else in
   // its place); "" otherwise. Cleared by TakeNotice.
   std::string TakeNotice();
@@ -68,17 +95,19 @@ class FilterBuffer {
   void Acquire();
   bool Flush();
 
-  ScratchFile file_;
-  std::string path_;
-  bool private_ = false;
-  FileIdentity identity_;  // of the file at Path() while it is the one open
-  std::string notice_;
-  FileKind refused_ = FileKind::kMissing;  // what stood at Path() when it was last refused
-  std::unique_ptr<unsigned char[]> pending_;  // appended records not yet written
-  std::size_t pendingSize_ = 0;
-  bool writeFailed_ = false;
-  std::int64_t position_ = 0;  // where the last page read ended
-  std::int32_t recordCount_ = 0;
-  std::int64_t filterPageOffset_ = 0;
-  int rowsPerPage_ = 10;
+  ScratchFile file;
+  std::string path;
+  bool isPrivate = false;
+  FileIdentity identity;  // of the file at Path() while it is the one open
+  std::string notice;
+  FileKind refused = FileKind::kMissing;  // what stood at Path() when it was last refused
+  std::unique_ptr<unsigned char[]> appended;  // appended records not yet written
+  std::size_t appendedSize = 0;
+  MatchList pending;                 // records kept in memory, to go at record pendingBase
+  std::int64_t pendingBase = 0;
+  bool writeFailed = false;
+  std::int64_t position = 0;  // where the last page read ended
+  std::int32_t recordCount = 0;
+  std::int64_t filterPageOffset = 0;
+  int rowsPerPage = 10;
 };

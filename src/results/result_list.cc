@@ -1,19 +1,20 @@
 #include "results/result_list.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "platform/message_box.h"
 #include "results/detail_text.h"
+#include "results/given_name.h"
 #include "store/roll_database.h"
 #include "store/search_request.h"
 
 namespace {
 
-constexpr std::size_t kScanBufferSize = 64 * 1024;
+constexpr std::size_t kScanBufferSize = 256 * 1024;
 
-bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
 
 void CopyText(char* dst, std::size_t size, const char* src) {
   const std::size_t n = strnlen(src, size - 1);
@@ -36,6 +37,7 @@ ResultList::~ResultList() = default;
 int ResultList::Reset() {
   rowCount = 0;
   first = cursor = end = -1;
+  found.reset();
   const int open = filterBuffer->Empty();
   mode = 1;
   return open;
@@ -56,6 +58,33 @@ void ResultList::SetDisplaySurname(const char* text) {
 void ResultList::SetRowsPerPage(bool largeFont) {
   rowsPerPage = largeFont ? kLargeFontRowsPerPage : kMaxRowsPerPage;
   filterBuffer->SetRowsPerPage(rowsPerPage);
+}
+
+void ResultList::ShowFound(std::unique_ptr<FindResult> result) {
+  mode = 2;
+  found = std::move(result);
+  LoadFoundPage(0);
+}
+
+void ResultList::LoadFoundPage(std::int64_t start) {
+  rowCount = 0;
+  foundStart = start;
+  const std::int64_t count = found ? found->Count() : 0;
+  for (std::int64_t p = start; p < count && rowCount < rowsPerPage; ++p) {
+    std::int32_t slot = -1;
+    found->At(p, &slot, &rowSpans[rowCount]);
+    database.ReadSlot(slot);
+    rows[rowCount].lineOffset = database.LineOffset();
+    CopyText(rows[rowCount].nameText, sizeof rows[rowCount].nameText, database.CurrentName());
+    ++rowCount;
+  }
+  FillSummaries();
+}
+
+bool ResultList::RowSpan(int row, FoundSpan* span) const {
+  if (mode != 2 || !found || row < 0 || row >= rowCount) return false;
+  *span = found->Span(rowSpans[row]);
+  return true;
 }
 
 int ResultList::ShowRange() {
@@ -85,17 +114,6 @@ int ResultList::PreviousRangePage() {
   return LoadRangePage();
 }
 
-void ResultList::NormaliseGivenName(char* text) const {
-  const int length = database.NameLength();
-  if (length <= 0) {
-    text[0] = '\0';
-    return;
-  }
-  const std::size_t have = std::strlen(text);
-  for (int i = 0; i < length; ++i) text[i] = static_cast<std::size_t>(i) < have ? UpperAscii(text[i]) : ' ';
-  text[length] = '\0';
-}
-
 int ResultList::FilterByGivenName(const char* given) {
   mode = 0;
   const bool open = filterBuffer->Reopen();
@@ -107,57 +125,34 @@ int ResultList::FilterByGivenName(const char* given) {
     return 0;
   }
 
-  int prefix = 0;
-  while (given[prefix] != '\0' && IsLetter(given[prefix])) ++prefix;
-  if (prefix == 0) prefix = 1;
-
-  // Both texts are normalised to exactly L characters in buffers of L + 1 (at most 256) bytes.
-  char key[kCurrentNameSize + 1];
-  CopyText(key, sizeof key, given);
-  NormaliseGivenName(key);
-  const int compare = prefix < database.NameLength() ? prefix : database.NameLength();
-
-  bool lost = false;
+  // The matches are collected in memory and the first page shown from there; the filter buffer
+  // gets them all before anything reads it (FinishPendingWrites, or the next page turn).
+  const GivenNamePrefix prefix(given, database.NameLength());
+  MatchList matches;
   if (!scanBuffer) scanBuffer = std::make_unique_for_overwrite<unsigned char[]>(kScanBufferSize);
-  std::int64_t written = 0;
-  auto consider = [&] {
-    if (!CurrentNameMatches(key, compare)) return;
-    if (filterBuffer->Append(database.LineOffset(), database.CurrentName(), nullptr) == 1) {
-      ++written;
-    } else {
-      lost = true;
-    }
-  };
+  const std::size_t slotSize = static_cast<std::size_t>(database.SlotSize());
   while (cursor < end) {
     const int run = database.ReadSlotRun(cursor, end, scanBuffer.get(), kScanBufferSize);
-    if (run == 0) {  // past the name file's end or a failed read: slot by slot, as ReadSlot reads
+    if (run == 0) {  // past the name file's end or a failed read: an empty slot, as ReadSlot gives
       database.ReadSlot(cursor++);
-      consider();
+      if (prefix.Matches(database.CurrentName())) matches.Add(database.LineOffset(), database.CurrentName());
       continue;
     }
     for (int i = 0; i < run; ++i, ++cursor) {
-      database.TakeSlot(scanBuffer.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(database.SlotSize()));
-      consider();
+      const SlotValue slot = DecodeSlot(scanBuffer.get() + static_cast<std::size_t>(i) * slotSize, database.NameLength());
+      if (prefix.Matches(slot.name)) matches.Add(slot.lineOffset, slot.name);
     }
   }
-
-  // Appends only reach the file when the stream is written out, which the recount's reopen does;
-  // a record lost there (a full disk, the file removed or replaced) shows as a short count.
-  filterBuffer->CountRecords();
-  if (filterBuffer->RecordCount() < written) lost = true;
+  filterBuffer->AppendPending(std::move(matches));
   TakeFilteredPage(filterBuffer->FirstPage(rows));
-  if (lost) Tell(kFilterBufferWriteMessage, filterBuffer->Path());
   return 0;
 }
 
-bool ResultList::CurrentNameMatches(const char* key, int compare) const {
-  // Only the first `compare` characters of the normalised slot name take part, so only they are
-  // worked out: the name's characters upper-cased, and spaces from its end on.
-  const char* name = database.CurrentName();
-  for (int i = 0; i < compare; ++i) {
-    const char c = *name != '\0' ? UpperAscii(*name++) : ' ';
-    if (c != key[i]) return false;
-  }
+bool ResultList::FinishPendingWrites() {
+  if (!filterBuffer->HasPending()) return false;
+  if (filterBuffer->WritePending()) return false;
+  // A record lost on the way (a full disk, a file-size limit): the list is what the file holds.
+  Tell(kFilterBufferWriteMessage, filterBuffer->Path());
   return true;
 }
 
@@ -186,6 +181,10 @@ void ResultList::FillSummaries() {
 }
 
 std::int32_t ResultList::ResultCount() const {
+  if (mode == 2) {
+    const std::int64_t count = found ? found->Count() : 0;
+    return count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
+  }
   if (mode == 1) {
     const std::int64_t count = static_cast<std::int64_t>(end) - first;
     return count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
@@ -194,11 +193,13 @@ std::int32_t ResultList::ResultCount() const {
 }
 
 int ResultList::HasNextPage() const {
+  if (mode == 2) return found && foundStart + rowCount < found->Count() ? 1 : 0;
   if (mode == 1) return cursor < end ? 1 : 0;
   return filterBuffer->MoreAfter();
 }
 
 int ResultList::HasPreviousPage() const {
+  if (mode == 2) return foundStart > 0 ? 1 : 0;
   if (mode == 1) return static_cast<std::int64_t>(cursor) > static_cast<std::int64_t>(first) + rowsPerPage ? 1 : 0;
   return filterBuffer->MoreBefore();
 }
@@ -209,13 +210,23 @@ void ResultList::TakeFilteredPage(int read) {
 }
 
 int ResultList::NextPage() {
+  if (mode == 2) {
+    LoadFoundPage(foundStart + rowCount);
+    return HasNextPage();
+  }
   if (mode == 1) return LoadRangePage();
+  FinishPendingWrites();
   TakeFilteredPage(filterBuffer->NextPage(rows));
   return 1;
 }
 
 int ResultList::PreviousPage() {
+  if (mode == 2) {
+    LoadFoundPage(foundStart > rowsPerPage ? foundStart - rowsPerPage : 0);
+    return HasNextPage();
+  }
   if (mode == 1) return PreviousRangePage();
+  FinishPendingWrites();
   TakeFilteredPage(filterBuffer->PreviousPage(rows));
   return 1;
 }
@@ -225,8 +236,16 @@ int ResultList::FormatRow(int row, char* out) const {
     out[0] = '\0';
     return 0;
   }
-  return std::snprintf(out, kFormattedRowSize, "%s\t%s\t%s",
-                       displaySurname, rows[row].nameText, rows[row].summaryText);
+  // A found row shows the surname of its own key; the others the searched surname.
+  const char* surname = displaySurname;
+  char own[kDisplaySurnameSize];
+  if (FoundSpan span; RowSpan(row, &span)) {
+    const std::size_t n = std::min<std::size_t>(span.surname.size(), sizeof own - 1);
+    std::memcpy(own, span.surname.data(), n);
+    own[n] = '\0';
+    surname = own;
+  }
+  return std::snprintf(out, kFormattedRowSize, "%s\t%s\t%s", surname, rows[row].nameText, rows[row].summaryText);
 }
 
 const char* ResultList::DetailText(int row) {

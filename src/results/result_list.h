@@ -1,9 +1,11 @@
 // The result of the last search and the one page of it on screen.
 //
 // Range mode pages straight over the surname's run of name-file slots [first, end); filtered mode
-// (a given name was entered) pages over the filter buffer that the given-name scan filled. The
-// list reads slots, summaries and lines through the RollDatabase it is given (not owned, and it
-// must outlive the list) and owns its FilterBuffer. A page holds at most RowsPerPage() rows.
+// (a given name was entered) pages over the filter buffer that the given-name scan filled; found
+// mode pages over a FindResult, the result of a search over many keys or narrowed by filters,
+// whose rows each show their own surname. The list reads slots, summaries and lines through the
+// RollDatabase it is given (not owned, and it must outlive the list) and owns its FilterBuffer.
+// A page holds at most RowsPerPage() rows.
 //
 // Every operation is safe in every state: on an empty or reset list the page operations load
 // nothing, the counts are 0 and there is no next or previous page.
@@ -13,6 +15,7 @@
 #include <memory>
 
 #include "results/filter_buffer.h"
+#include "results/find_result.h"
 #include "results/result_row.h"
 
 class RollDatabase;
@@ -52,10 +55,23 @@ class ResultList {
   // Range mode, first page of the range loaded; 1 when slots remain after it.
   int ShowRange();
   // Filtered mode: scans the range for slot names starting with the given name's leading letters
-  // (at least one character), writes the matches to the filter buffer and loads its first page.
-  // When the buffer cannot be opened or a match cannot be written, the user is told (a message
-  // naming the file), and so when the family's history.buf was refused. Returns 0.
+  // (results/given_name.h), appends the matches to the filter buffer and loads its first page.
+  // The matches reach the file at FinishPendingWrites (or at the next page turn): the first page
+  // can be shown before they are written. When the buffer cannot be opened the user is told (a
+  // message naming the file), and so when the family's history.buf was refused. Returns 0.
   int FilterByGivenName(const char* given);
+  // Writes the matches of the last given-name search that are still in memory to the filter
+  // buffer. When not all could be written the user is told, and the count and pages become what
+  // the file holds: true then (the screen must show the page again), else false.
+  bool FinishPendingWrites();
+  // Found mode over `result`, its first page loaded.
+  void ShowFound(std::unique_ptr<FindResult> result);
+  bool IsFound() const { return mode == 2; }
+  // The result of found mode, or null.
+  const FindResult* Found() const { return found.get(); }
+  // The span (key, surname, why it matched) of row `row` in found mode; false when not found mode
+  // or no such row.
+  bool RowSpan(int row, FoundSpan* span) const;
   // 8 rows per page for a large font, else 10; also the filter buffer's page size.
   void SetRowsPerPage(bool largeFont);
   int RowsPerPage() const { return rowsPerPage; }
@@ -86,13 +102,10 @@ class ResultList {
 
  private:
   int LoadRangePage();
+  void LoadFoundPage(std::int64_t start);
   int PreviousRangePage();
   void FillSummaries();
   void TakeFilteredPage(int read);
-  void NormaliseGivenName(char* text) const;
-  // Whether the current slot's name, normalised, begins with the first `compare` characters of
-  // `key`.
-  bool CurrentNameMatches(const char* key, int compare) const;
 
   std::int32_t first = 0;  // a new list is the empty range [0, 0)
   std::int32_t cursor = 0;
@@ -101,7 +114,10 @@ class ResultList {
   std::unique_ptr<FilterBuffer> filterBuffer;
   std::unique_ptr<unsigned char[]> scanBuffer;  // the given-name scan's slots, read a run at a time
   RollDatabase& database;
-  int mode = 1;  // 1 range, 0 filtered
+  int mode = 1;  // 1 range, 0 filtered, 2 found
+  std::unique_ptr<FindResult> found;
+  std::int64_t foundStart = 0;                  // position of the first row of the found page
+  std::size_t rowSpans[kMaxRowsPerPage] = {};  // each found row's span
   ResultRow rows[kMaxRowsPerPage];
   char displaySurname[kDisplaySurnameSize] = {};
   char detailText[kDetailTextSize] = {};

@@ -22,48 +22,48 @@ bool BuildName(char (&out)[kPathBufferSize], const char* a, const char* b, const
 }  // namespace
 
 RollDatabase::RollDatabase(const DataLocation& loc)
-    : location_(loc), nameCursor_(kReadBufferSize), lineCursor_(kReadBufferSize) {}
+    : location(loc), nameCursor(kReadBufferSize), lineCursor(kReadBufferSize) {}
 
 RollDatabase::~RollDatabase() { Close(); }
 
 bool RollDatabase::StillTheOpenedFiles() const {
-  for (const OpenedFile& file : opened_) {
+  for (const OpenedFile& file : opened) {
     if (!IdentityOfPath(file.path).Unchanged(file.identity)) return false;
   }
   return true;
 }
 
 int RollDatabase::Open(int n) {
-  if (n == number_ && IsOpen() && StillTheOpenedFiles()) return 1;
+  if (n == number && IsOpen() && StillTheOpenedFiles()) return 1;
   Close();
   const char* base = DatabaseBaseName(n);
   if (!base) return 0;
-  number_ = n;
+  number = n;
 
   char basePath[kPathBufferSize];
   char path[kPathBufferSize];
-  if (!BuildName(basePath, location_.dataDirectory, base) || !BuildName(path, basePath, kLineFileExtension) ||
-      lineFile_.Open(opened_[0].path = ResolveDataFile(path)) != OpenStatus::kOk) {
+  if (!BuildName(basePath, location.dataDirectory, base) || !BuildName(path, basePath, kLineFileExtension) ||
+      lineFile.Open(opened[0].path = ResolveDataFile(path)) != OpenStatus::kOk) {
     ShowMessageBox(kLineFileMessage, kMbOk);
     return 0;
   }
   if (!BuildName(path, basePath, kNameFileExtension) ||
-      nameFile_.Open(opened_[1].path = ResolveDataFile(path)) != OpenStatus::kOk) {
+      nameFile.Open(opened[1].path = ResolveDataFile(path)) != OpenStatus::kOk) {
     ShowMessageBox(kNameFileMessage, kMbOk);
     return 0;
   }
 
   // The trailer must be there and name a slot that fits the 256-byte name buffer; a name file
   // that fails either test is as unusable as a missing one.
-  const std::int64_t nameFileSize = nameFile_.Size();
+  const std::int64_t nameFileSize = nameFile.Size();
   unsigned char trailer[kNameTrailerSize];
   std::int32_t length = -1;
   if (nameFileSize >= kNameTrailerSize &&
-      nameFile_.ReadAt(nameFileSize - kNameTrailerSize, trailer, sizeof trailer) == kNameTrailerSize) {
+      nameFile.ReadAt(nameFileSize - kNameTrailerSize, trailer, sizeof trailer) == kNameTrailerSize) {
     length = DecodeTrailer(trailer);
   }
   if (!NameLengthUsable(length)) {
-    nameFile_.Close();
+    nameFile.Close();
     ShowMessageBox(kNameFileMessage, kMbOk);
     return 0;
   }
@@ -72,82 +72,83 @@ int RollDatabase::Open(int n) {
     ShowMessageBox(kWrongFileFormat, kMbOk);
     return 0;
   }
-  index_ = std::make_unique<RollIndex>(path);
-  if (!index_->Usable()) return 0;
-  opened_[0].identity = lineFile_.Identity();
-  opened_[1].identity = nameFile_.Identity();
-  opened_[2] = {index_->Path(), IdentityOfPath(index_->Path())};
-  nameLength_ = length;
-  slotSize_ = length + kSlotHeaderSize;
-  const std::int64_t slots = (nameFileSize - kNameTrailerSize) / slotSize_;
-  slotTotal_ = slots > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(slots);
-  nameCursor_.Attach(&nameFile_);
-  lineCursor_.Attach(&lineFile_);
+  index = std::make_unique<RollIndex>(path);
+  if (!index->Usable()) return 0;
+  opened[0].identity = lineFile.Identity();
+  opened[1].identity = nameFile.Identity();
+  opened[2] = {index->Path(), IdentityOfPath(index->Path())};
+  nameLength = length;
+  slotSize = length + kSlotHeaderSize;
+  const std::int64_t slots = (nameFileSize - kNameTrailerSize) / slotSize;
+  slotTotal = slots > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(slots);
+  nameCursor.Attach(&nameFile);
+  lineCursor.Attach(&lineFile);
   return 1;
 }
 
 void RollDatabase::Close() {
-  nameCursor_.Attach(nullptr);
-  lineCursor_.Attach(nullptr);
-  slotTotal_ = 0;
-  if (index_) {
-    index_->Close();
-    index_.reset();
+  catalogue.reset();
+  nameCursor.Attach(nullptr);
+  lineCursor.Attach(nullptr);
+  slotTotal = 0;
+  if (index) {
+    index->Close();
+    index.reset();
   }
-  lineFile_.Close();
-  nameFile_.Close();
+  lineFile.Close();
+  nameFile.Close();
 }
 
-std::int32_t RollDatabase::SlotCount() const { return nameFile_.IsOpen() ? slotTotal_ : 0; }
+std::int32_t RollDatabase::SlotCount() const { return nameFile.IsOpen() ? slotTotal : 0; }
 
 void RollDatabase::ReadSlot(std::int32_t slot) {
-  lineOffset_ = -1;
-  currentName_[0] = '\0';
+  lineOffset = -1;
+  currentName[0] = '\0';
   if (slot < 0 || slot >= SlotCount()) return;
   unsigned char bytes[kSlotHeaderSize + kMaxNameLength];
-  const std::size_t want = static_cast<std::size_t>(slotSize_);
-  if (nameCursor_.Read(static_cast<std::int64_t>(slot) * slotSize_, bytes, want) != want) return;
+  const std::size_t want = static_cast<std::size_t>(slotSize);
+  if (nameCursor.Read(static_cast<std::int64_t>(slot) * slotSize, bytes, want) != want) return;
   TakeSlot(bytes);
 }
 
 int RollDatabase::ReadSlotRun(std::int32_t first, std::int32_t end, unsigned char* out, std::size_t size) {
-  if (first < 0 || slotSize_ <= 0) return 0;
+  if (first < 0 || slotSize <= 0) return 0;
   const std::int64_t last = end < SlotCount() ? end : SlotCount();
-  const std::int64_t fit = static_cast<std::int64_t>(size / static_cast<std::size_t>(slotSize_));
+  const std::int64_t fit = static_cast<std::int64_t>(size / static_cast<std::size_t>(slotSize));
   const std::int64_t count = last - first < fit ? last - first : fit;
   if (count <= 0) return 0;
-  const std::size_t got = nameCursor_.Read(static_cast<std::int64_t>(first) * slotSize_, out,
-                                           static_cast<std::size_t>(count * slotSize_));
-  return static_cast<int>(got / static_cast<std::size_t>(slotSize_));
+  const std::size_t got = nameCursor.Read(static_cast<std::int64_t>(first) * slotSize, out,
+                                           static_cast<std::size_t>(count * slotSize));
+  return static_cast<int>(got / static_cast<std::size_t>(slotSize));
 }
 
 void RollDatabase::TakeSlot(const unsigned char* slotBytes) {
-  const SlotValue slot = DecodeSlot(slotBytes, nameLength_);
-  lineOffset_ = slot.lineOffset;
-  std::memcpy(currentName_, slot.name.data(), slot.name.size());
-  currentName_[slot.name.size()] = '\0';
+  const SlotValue slot = DecodeSlot(slotBytes, nameLength);
+  lineOffset = slot.lineOffset;
+  std::memcpy(currentName, slot.name.data(), slot.name.size());
+  currentName[slot.name.size()] = '\0';
 }
 
 void RollDatabase::ReadSummary(std::int32_t offset, char* out) {
   out[0] = '\0';
-  if (!lineFile_.IsOpen() || offset < 0) return;
+  if (!lineFile.IsOpen() || offset < 0) return;
   SummaryBuilder summary(out);
   std::int64_t at = offset;
   for (;;) {
-    const int c = lineCursor_.ByteAt(at++);
+    const int c = lineCursor.ByteAt(at++);
     if (c < 0) return summary.EndOfFile();
     if (!summary.Feed(static_cast<unsigned char>(c))) break;
   }
-  if (!summary.Done()) summary.Finish(lineCursor_.ByteAt(at));
+  if (!summary.Done()) summary.Finish(lineCursor.ByteAt(at));
 }
 
 void RollDatabase::ReadLine(std::int32_t offset, char* out) {
   out[0] = '\0';
-  if (!lineFile_.IsOpen() || offset < 0 || offset >= lineFile_.Size()) return;
+  if (!lineFile.IsOpen() || offset < 0 || offset >= lineFile.Size()) return;
   int n = 0;
   std::int64_t at = offset;
   while (n < kLongestLine) {
-    const int c = lineCursor_.ByteAt(at++);
+    const int c = lineCursor.ByteAt(at++);
     if (c < 0) break;
     out[n++] = static_cast<char>(c);
     if (c == kLineFeed) break;
@@ -156,11 +157,11 @@ void RollDatabase::ReadLine(std::int32_t offset, char* out) {
 }
 
 int RollDatabase::EnsureDataPresent() {
-  if (location_.MarkerFilePresent()) return 1;
+  if (location.MarkerFilePresent()) return 1;
   for (;;) {
-    const int answer = location_.PromptForDisk();
+    const int answer = location.PromptForDisk();
     if (answer == kIdOk) {
-      if (location_.MarkerFilePresent()) return 1;
+      if (location.MarkerFilePresent()) return 1;
     } else if (answer == kIdCancel) {
       return 0;
     } else {
@@ -172,7 +173,7 @@ int RollDatabase::EnsureDataPresent() {
 void RollDatabase::NormaliseKey(char* key) { ::NormaliseKey(key); }
 
 void RollDatabase::RunSearch(SearchRequest& request) {
-  resultList_->Reset();
+  resultList->Reset();
   if (!EnsureDataPresent()) return;
   if (!Open(request.number)) return;
 
@@ -185,7 +186,7 @@ void RollDatabase::RunSearch(SearchRequest& request) {
 
   std::int32_t firstSlot = -1;
   std::int32_t slotCount = 0;
-  index_->Lookup(key, &firstSlot, &slotCount);
+  index->Lookup(key, &firstSlot, &slotCount);
   if (firstSlot == -1) return;
 
   // An index entry may promise slots the name file does not have: keep the part that exists, so
@@ -199,11 +200,11 @@ void RollDatabase::RunSearch(SearchRequest& request) {
   } else if (last > available) {
     last = available;
   }
-  resultList_->SetRange(firstSlot, static_cast<std::int32_t>(last - firstSlot));
-  resultList_->SetDisplaySurname(request.surname);
+  resultList->SetRange(firstSlot, static_cast<std::int32_t>(last - firstSlot));
+  resultList->SetDisplaySurname(request.surname);
   if (request.hasGivenName == 1) {
-    resultList_->FilterByGivenName(request.givenName);
+    resultList->FilterByGivenName(request.givenName);
   } else {
-    resultList_->ShowRange();
+    resultList->ShowRange();
   }
 }

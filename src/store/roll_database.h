@@ -12,7 +12,9 @@
 
 #include "platform/file_system.h"
 #include "platform/read_cursor.h"
+#include "results/find_result.h"
 #include "store/data_location.h"
+#include "store/key_catalogue.h"
 #include "store/roll_format.h"
 #include "store/roll_index.h"
 
@@ -29,7 +31,7 @@ class RollDatabase {
   RollDatabase(const RollDatabase&) = delete;
   RollDatabase& operator=(const RollDatabase&) = delete;
 
-  void SetResultList(ResultList* list) { resultList_ = list; }
+  void SetResultList(ResultList* list) { resultList = list; }
 
   // Opens the file set of `number` (1 = opened, 0 = not). Refused silently for a number without
   // a base name; "ext" or "cor" when the line or name file cannot be opened or is not a regular
@@ -68,37 +70,48 @@ class RollDatabase {
   static void NormaliseKey(char* key);
   // Runs one search; the outcome is visible only through the result list.
   void RunSearch(SearchRequest& request);
+  // Runs a search that finds surnames in another way than by their exact key, or narrows the
+  // entries by a filter (results/find_result.h): the exact mode without a filter is RunSearch.
+  // The request's surname is matched with options.mode (a typed `*` or `?` switching wildcards
+  // on), its given name (when it has one) narrows as in RunSearch, and the filter keeps the
+  // entries whose fields pass. The result (found mode of the result list) lists the keys' slots,
+  // the typed surname's own key first. A long search calls `progress` (may be empty) now and
+  // then; when it returns false the search stops and the result list keeps what it had.
+  FindOutcome RunFind(SearchRequest& request, const FindOptions& options, const FindProgress& progress);
+  // Every surname of the open roll, walked from its index when first asked for and kept for as
+  // long as the file set stays open; null when none is open.
+  const KeyCatalogue* Catalogue();
 
   // The slot read last by ReadSlot or made current by TakeSlot.
-  std::int32_t LineOffset() const { return lineOffset_; }
-  const char* CurrentName() const { return currentName_; }
+  std::int32_t LineOffset() const { return lineOffset; }
+  const char* CurrentName() const { return currentName; }
   // The open database's geometry and number; kept after Close.
-  std::int32_t SlotSize() const { return slotSize_; }
-  std::int32_t NameLength() const { return nameLength_; }
-  std::int32_t Number() const { return number_; }
+  std::int32_t SlotSize() const { return slotSize; }
+  std::int32_t NameLength() const { return nameLength; }
+  std::int32_t Number() const { return number; }
   // The index of the open database, or null.
-  RollIndex* Index() const { return index_.get(); }
+  RollIndex* Index() const { return index.get(); }
   // Whether a file set is open (the last Open succeeded and nothing closed it since).
-  bool IsOpen() const { return index_ != nullptr && nameFile_.IsOpen() && lineFile_.IsOpen(); }
-  const DataLocation& Location() const { return location_; }
+  bool IsOpen() const { return index != nullptr && nameFile.IsOpen() && lineFile.IsOpen(); }
+  const DataLocation& Location() const { return location; }
 
  private:
-  const DataLocation& location_;
-  std::unique_ptr<RollIndex> index_;
-  ReadOnlyFile lineFile_;
-  ReadOnlyFile nameFile_;
-  ResultList* resultList_ = nullptr;
-  std::int32_t lineOffset_ = -1;
-  char currentName_[kCurrentNameSize] = {};
-  std::int32_t slotSize_ = 0;
-  std::int32_t nameLength_ = 0;
-  std::int32_t number_ = -1;
+  const DataLocation& location;
+  std::unique_ptr<RollIndex> index;
+  ReadOnlyFile lineFile;
+  ReadOnlyFile nameFile;
+  ResultList* resultList = nullptr;
+  std::int32_t lineOffset = -1;
+  char currentName[kCurrentNameSize] = {};
+  std::int32_t slotSize = 0;
+  std::int32_t nameLength = 0;
+  std::int32_t number = -1;
 
   // Reads go through these: paging and the given-name scan go forwards, so the next slot or line
   // is mostly in the buffer already.
-  ReadCursor nameCursor_;
-  ReadCursor lineCursor_;
-  std::int32_t slotTotal_ = 0;  // whole slots in the name file
+  ReadCursor nameCursor;
+  ReadCursor lineCursor;
+  std::int32_t slotTotal = 0;  // whole slots in the name file
 
   // What the open set was opened from, to tell at the next Open whether it is still that.
   struct OpenedFile {
@@ -106,5 +119,6 @@ class RollDatabase {
     FileIdentity identity;
   };
   bool StillTheOpenedFiles() const;
-  OpenedFile opened_[3];
+  OpenedFile opened[3];
+  std::unique_ptr<KeyCatalogue> catalogue;
 };

@@ -116,36 +116,36 @@ bool FieldTextStorable(std::string_view text) {
 }
 
 bool SummaryBuilder::Feed(unsigned char c) {
-  out_[n_++] = static_cast<char>(c);
+  out[length++] = static_cast<char>(c);
   if (c == kFieldSeparator) {
-    --n_;
-    while (n_ > 0 && out_[n_ - 1] == ' ') --n_;
-    if (n_ == 0) {
+    --length;
+    while (length > 0 && out[length - 1] == ' ') --length;
+    if (length == 0) {
       // A separator first, or after nothing but spaces: the summary stays empty.
-    } else if (static_cast<unsigned char>(out_[n_ - 1]) == kFieldSeparator) {
-      ++n_;  // an empty or all-space field: keep the earlier separator and its space
+    } else if (static_cast<unsigned char>(out[length - 1]) == kFieldSeparator) {
+      ++length;  // an empty or all-space field: keep the earlier separator and its space
     } else {
-      out_[n_] = static_cast<char>(kFieldSeparator);
-      out_[n_ + 1] = ' ';
-      n_ += 2;
-      ++fields_;
+      out[length] = static_cast<char>(kFieldSeparator);
+      out[length + 1] = ' ';
+      length += 2;
+      ++fields;
     }
   }
   if (c == kLineFeed) {
-    out_[n_] = '\0';
-    done_ = true;
+    out[length] = '\0';
+    done = true;
     return false;
   }
-  return fields_ < kSummaryFieldCount && n_ < kSummaryCut;
+  return fields < kSummaryFieldCount && length < kSummaryCut;
 }
 
 void SummaryBuilder::Finish(int next) {
-  done_ = true;
+  done = true;
   if (next == kLineFeed) {
-    out_[n_] = '\0';
+    out[length] = '\0';
     return;
   }
-  std::memcpy(out_ + n_, "...", 4);
+  std::memcpy(out + length, "...", 4);
 }
 
 // --- Index file ---

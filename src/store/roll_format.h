@@ -107,21 +107,21 @@ bool FieldTextStorable(std::string_view text);
 // last Feed asked for it.
 class SummaryBuilder {
  public:
-  explicit SummaryBuilder(char* out) : out_(out) { out_[0] = '\0'; }
+  explicit SummaryBuilder(char* summary) : out(summary) { out[0] = '\0'; }
   // Takes the next byte of the line; false when the summary needs no more bytes. After a false,
   // Done() tells whether the summary is complete (the line ended) or Finish needs the next byte.
   bool Feed(unsigned char c);
-  bool Done() const { return done_; }
+  bool Done() const { return done; }
   // The byte after the cut (-1: the file ended). Ends the summary.
   void Finish(int next);
   // The file ended while feeding: ends the summary as a cut one.
   void EndOfFile() { Finish(-1); }
 
  private:
-  char* out_;
-  int n_ = 0;
-  int fields_ = 0;
-  bool done_ = false;
+  char* out;
+  int length = 0;
+  int fields = 0;
+  bool done = false;
 };
 
 // --- Index file ---

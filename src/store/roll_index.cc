@@ -14,40 +14,40 @@ namespace {
 
 }  // namespace
 
-RollIndex::RollIndex(const char* path) : path_(ResolveDataFile(path)) {
+RollIndex::RollIndex(const char* indexPath) : path(ResolveDataFile(indexPath)) {
   FileKind kind = FileKind::kMissing;
-  const OpenStatus status = indexFile_.Open(path_, &kind);
+  const OpenStatus status = indexFile.Open(path, &kind);
   if (status == OpenStatus::kMissing) {
-    path_ = path;
+    path = indexPath;
     // A missing index is made: the empty tree, its header and its end byte.
-    CreateNewFile(path, EmptyIndexBytes());
+    CreateNewFile(indexPath, EmptyIndexBytes());
     return;
   }
   if (status == OpenStatus::kNotRegular) WrongFileFormat();
   if (status == OpenStatus::kUnreadable) {
-    ShowMessageBox(FormatMessage(kIndexUnreadableMessage, path).c_str(), kMbOk | kMbIconExclamation);
-    usable_ = false;
+    ShowMessageBox(FormatMessage(kIndexUnreadableMessage, indexPath).c_str(), kMbOk | kMbIconExclamation);
+    usable = false;
     return;
   }
 
-  fileSize_ = indexFile_.Size();
+  fileSize = indexFile.Size();
   unsigned char last = 0;
-  if (fileSize_ < 1 || indexFile_.ReadAt(fileSize_ - 1, &last, 1) != 1 || last != kIndexEndByte) WrongFileFormat();
+  if (fileSize < 1 || indexFile.ReadAt(fileSize - 1, &last, 1) != 1 || last != kIndexEndByte) WrongFileFormat();
   // A file too short for its header is an empty index: every lookup misses.
   unsigned char header[kIndexHeaderSize];
   IndexHeader decoded;
-  if (indexFile_.ReadAt(0, header, sizeof header) == static_cast<std::int64_t>(sizeof header)) {
+  if (indexFile.ReadAt(0, header, sizeof header) == static_cast<std::int64_t>(sizeof header)) {
     decoded = IndexHeader::Decode(header);
   }
-  rootOffset_ = decoded.rootOffset;
-  secondHeaderWord_ = decoded.secondHeaderWord;
-  rootCache_.entryCount = 0;
-  LoadNode(rootOffset_, &rootCache_);
+  rootOffset = decoded.rootOffset;
+  secondHeaderWord = decoded.secondHeaderWord;
+  rootCache.entryCount = 0;
+  LoadNode(rootOffset, &rootCache);
 }
 
 RollIndex::~RollIndex() { Close(); }
 
-void RollIndex::Close() { indexFile_.Close(); }
+void RollIndex::Close() { indexFile.Close(); }
 
 int RollIndex::FindPosition(const char* key, const IndexEntry* entries, int count) {
   if (CompareKeys(key, entries[0].key) <= 0) return 0;
@@ -67,20 +67,20 @@ int RollIndex::FindPosition(const char* key, const IndexEntry* entries, int coun
 
 void RollIndex::LoadNode(std::int32_t offset, IndexNode* out) {
   if (offset == -1) return;
-  if (offset == rootOffset_ && rootCache_.entryCount > 0 && out != &rootCache_) {
-    *out = rootCache_;
+  if (offset == rootOffset && rootCache.entryCount > 0 && out != &rootCache) {
+    *out = rootCache;
     return;
   }
   out->entryCount = 0;
-  if (!indexFile_.IsOpen() || !NodeInsideIndex(offset, fileSize_)) return;
-  if (const auto cached = nodeCache_.find(offset); cached != nodeCache_.end()) {
+  if (!indexFile.IsOpen() || !NodeInsideIndex(offset, fileSize)) return;
+  if (const auto cached = nodeCache.find(offset); cached != nodeCache.end()) {
     *out = cached->second;
     return;
   }
   unsigned char bytes[kIndexNodeSize];
-  if (indexFile_.ReadAt(offset, bytes, sizeof bytes) != static_cast<std::int64_t>(sizeof bytes)) return;
+  if (indexFile.ReadAt(offset, bytes, sizeof bytes) != static_cast<std::int64_t>(sizeof bytes)) return;
   *out = IndexNode::Decode(bytes);
-  if (nodeCache_.size() < kNodeCacheLimit) nodeCache_.emplace(offset, *out);
+  if (nodeCache.size() < kNodeCacheLimit) nodeCache.emplace(offset, *out);
 }
 
 void RollIndex::Lookup(const char* key, std::int32_t* firstSlot, std::int32_t* slotCount) {
@@ -88,8 +88,8 @@ void RollIndex::Lookup(const char* key, std::int32_t* firstSlot, std::int32_t* s
   *slotCount = 0;
   // A descent visits each level once, so it can never be longer than the file has nodes; a longer
   // one has met a cycle.
-  const std::int64_t maxNodes = MaxIndexNodes(fileSize_);
-  std::int32_t offset = rootOffset_;
+  const std::int64_t maxNodes = MaxIndexNodes(fileSize);
+  std::int32_t offset = rootOffset;
   for (std::int64_t steps = 0; offset != -1 && steps < maxNodes; ++steps) {
     IndexNode node;
     LoadNode(offset, &node);

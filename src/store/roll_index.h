@@ -24,7 +24,7 @@ class RollIndex {
   //   process ends with status 1.
   // - A regular file that cannot be opened for reading: the unreadable message naming the file,
   //   and the index is not usable; nothing is created over it.
-  explicit RollIndex(const char* path);
+  explicit RollIndex(const char* indexPath);
   ~RollIndex();
   RollIndex(const RollIndex&) = delete;
   RollIndex& operator=(const RollIndex&) = delete;
@@ -32,7 +32,7 @@ class RollIndex {
   // Closes the file. Safe to call twice.
   void Close();
   // False when the file is there but could not be read (the user was told).
-  bool Usable() const { return usable_; }
+  bool Usable() const { return usable; }
 
   // Looks `key` up (NUL-terminated, at most 23 characters). On a match stores the entry's first
   // slot and slot count, otherwise -1 and 0. Nodes outside the file, entry counts outside 1..4
@@ -50,21 +50,21 @@ class RollIndex {
   void LoadNode(std::int32_t offset, IndexNode* out);
   static constexpr std::size_t kNodeCacheLimit = 1 << 16;
 
-  std::int32_t RootOffset() const { return rootOffset_; }
-  std::int32_t SecondHeaderWord() const { return secondHeaderWord_; }
-  const IndexNode& RootCache() const { return rootCache_; }
+  std::int32_t RootOffset() const { return rootOffset; }
+  std::int32_t SecondHeaderWord() const { return secondHeaderWord; }
+  const IndexNode& RootCache() const { return rootCache; }
   // The open index file (not open when the index was created or is not usable).
-  const ReadOnlyFile& File() const { return indexFile_; }
+  const ReadOnlyFile& File() const { return indexFile; }
   // The path the index was opened (or created) under.
-  const std::string& Path() const { return path_; }
+  const std::string& Path() const { return path; }
 
  private:
-  std::int32_t rootOffset_ = -1;
-  std::int32_t secondHeaderWord_ = -1;
-  IndexNode rootCache_;
-  ReadOnlyFile indexFile_;
-  std::int64_t fileSize_ = 0;
-  bool usable_ = true;
-  std::string path_;
-  std::unordered_map<std::int32_t, IndexNode> nodeCache_;
+  std::int32_t rootOffset = -1;
+  std::int32_t secondHeaderWord = -1;
+  IndexNode rootCache;
+  ReadOnlyFile indexFile;
+  std::int64_t fileSize = 0;
+  bool usable = true;
+  std::string path;
+  std::unordered_map<std::int32_t, IndexNode> nodeCache;
 };

@@ -78,24 +78,24 @@ std::int32_t BuildTree(const std::vector<KeyRun>& keys, std::size_t lo, std::siz
 
 class OutputFile {
  public:
-  bool Open(const std::string& path) {
-    path_ = path;
-    file_ = OpenFile(path.c_str(), "wb");
-    if (file_) std::setvbuf(file_.get(), nullptr, _IOFBF, kStreamBuffer);
-    return file_ != nullptr;
+  bool Open(const std::string& where) {
+    path = where;
+    file = OpenFile(path.c_str(), "wb");
+    if (file) std::setvbuf(file.get(), nullptr, _IOFBF, kStreamBuffer);
+    return file != nullptr;
   }
-  bool Write(const void* data, std::size_t n) { return std::fwrite(data, 1, n, file_.get()) == n; }
-  bool Finish() { return std::fclose(file_.release()) == 0; }
-  const std::string& Path() const { return path_; }
+  bool Write(const void* data, std::size_t n) { return std::fwrite(data, 1, n, file.get()) == n; }
+  bool Finish() { return std::fclose(file.release()) == 0; }
+  const std::string& Path() const { return path; }
 
  private:
-  std::string path_;
-  FileHandle file_;
+  std::string path;
+  FileHandle file;
 };
 
 }  // namespace
 
-RollWriter::RollWriter(int nameLength) : nameLength_(nameLength) {}
+RollWriter::RollWriter(int slotNameLength) : nameLength(slotNameLength) {}
 
 std::string RollWriter::KeyOf(std::string_view surname) { return ::KeyOf(surname); }
 
@@ -106,7 +106,7 @@ bool RollWriter::Add(std::string_view surname, std::string_view nameText,
   const std::string key = KeyOf(surname);
   if (key.empty()) return *error = "surname key longer than 23 characters", false;
   if (HasForbiddenByte(nameText)) return *error = "name text holds a forbidden byte", false;
-  const std::size_t nameLimit = nameLength_ > 0 ? static_cast<std::size_t>(nameLength_ - 1) : kRowNameSize - 1;
+  const std::size_t nameLimit = nameLength > 0 ? static_cast<std::size_t>(nameLength - 1) : kRowNameSize - 1;
   if (nameText.size() > nameLimit) {
     return *error = "name text longer than " + std::to_string(nameLimit) + " bytes", false;
   }
@@ -120,28 +120,28 @@ bool RollWriter::Add(std::string_view surname, std::string_view nameText,
   }
 
   Entry e;
-  e.offset = arena_.size();
-  e.sequence = static_cast<std::uint32_t>(entries_.size());
+  e.offset = arena.size();
+  e.sequence = static_cast<std::uint32_t>(entries.size());
   e.keyLength = static_cast<std::uint8_t>(key.size());
   e.nameLength = static_cast<std::uint8_t>(nameText.size());
   e.lineLength = static_cast<std::uint16_t>(lineLength);
-  arena_ += key;
-  arena_ += nameText;
-  arena_ += JoinFields(fields);
-  entries_.push_back(e);
-  longestName_ = std::max(longestName_, static_cast<int>(nameText.size()));
+  arena += key;
+  arena += nameText;
+  arena += JoinFields(fields);
+  entries.push_back(e);
+  longestName = std::max(longestName, static_cast<int>(nameText.size()));
   return true;
 }
 
 bool RollWriter::Write(const std::string& directory, std::string* error) {
-  const int L = nameLength_ > 0 ? nameLength_ : longestName_ + 1;
-  if (L > kMaxNameLength) return *error = "name length above 255", false;
+  const int slotNameLength = nameLength > 0 ? nameLength : longestName + 1;
+  if (slotNameLength > kMaxNameLength) return *error = "name length above 255", false;
 
-  std::vector<std::uint32_t> order(entries_.size());
+  std::vector<std::uint32_t> order(entries.size());
   std::iota(order.begin(), order.end(), 0u);
   std::sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
-    const Entry& x = entries_[a];
-    const Entry& y = entries_[b];
+    const Entry& x = entries[a];
+    const Entry& y = entries[b];
     if (int c = Key(x).compare(Key(y)); c != 0) return c < 0;
     if (int c = CompareUpper(Name(x), Name(y)); c != 0) return c < 0;
     return x.sequence < y.sequence;
@@ -164,17 +164,17 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
 
   // Lines and slots, in slot order; the runs of equal keys become the index's entries.
   std::vector<KeyRun> runs;
-  std::vector<unsigned char> slot(static_cast<std::size_t>(L) + kSlotHeaderSize);
+  std::vector<unsigned char> slot(static_cast<std::size_t>(slotNameLength) + kSlotHeaderSize);
   std::int64_t lineOffset = 0;
   for (std::size_t s = 0; s < order.size(); ++s) {
-    const Entry& e = entries_[order[s]];
+    const Entry& e = entries[order[s]];
     if (lineOffset + e.lineLength > INT32_MAX) {
       for (OutputFile& f : files) RemoveFile(f.Path().c_str());
       return *error = dir + "mroll.ext: larger than 2 GiB", false;
     }
     const std::string_view line = Line(e);
     if (!files[0].Write(line.data(), line.size())) return fail(0);
-    EncodeSlot(slot.data(), L, static_cast<std::int32_t>(lineOffset), Name(e));
+    EncodeSlot(slot.data(), slotNameLength, static_cast<std::int32_t>(lineOffset), Name(e));
     if (!files[1].Write(slot.data(), slot.size())) return fail(1);
     lineOffset += static_cast<std::int64_t>(line.size());
     if (runs.empty() || runs.back().key != Key(e)) {
@@ -183,7 +183,7 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
     ++runs.back().slotCount;
   }
   unsigned char trailer[kNameTrailerSize];
-  EncodeTrailer(trailer, L);
+  EncodeTrailer(trailer, slotNameLength);
   if (!files[1].Write(trailer, sizeof trailer)) return fail(1);
 
   std::vector<IndexNode> nodes;

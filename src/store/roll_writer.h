@@ -15,7 +15,7 @@
 class RollWriter {
  public:
   // `nameLength` is L, the name field of every slot (1..255); 0 chooses the longest name text + 1.
-  explicit RollWriter(int nameLength = 0);
+  explicit RollWriter(int slotNameLength = 0);
 
   // Adds one entry: its surname, the name text shown in result rows, and its fields in label
   // order. Refused (false, with the reason in *error) when the surname is empty or its key would
@@ -24,7 +24,7 @@ class RollWriter {
   bool Add(std::string_view surname, std::string_view nameText,
            const std::vector<std::string_view>& fields, std::string* error);
 
-  std::size_t EntryCount() const { return entries_.size(); }
+  std::size_t EntryCount() const { return entries.size(); }
 
   // Writes the database into `directory` (which must exist). Files are written under temporary
   // names and renamed at the end, so a failed write leaves no partial database. Existing database
@@ -36,22 +36,22 @@ class RollWriter {
 
  private:
   struct Entry {
-    std::uint64_t offset;      // in arena_: key, name text, line
+    std::uint64_t offset;      // in arena: key, name text, line
     std::uint32_t sequence;
     std::uint16_t lineLength;
     std::uint8_t keyLength;
     std::uint8_t nameLength;
   };
-  std::string_view Key(const Entry& e) const { return {arena_.data() + e.offset, e.keyLength}; }
+  std::string_view Key(const Entry& e) const { return {arena.data() + e.offset, e.keyLength}; }
   std::string_view Name(const Entry& e) const {
-    return {arena_.data() + e.offset + e.keyLength, e.nameLength};
+    return {arena.data() + e.offset + e.keyLength, e.nameLength};
   }
   std::string_view Line(const Entry& e) const {
-    return {arena_.data() + e.offset + e.keyLength + e.nameLength, e.lineLength};
+    return {arena.data() + e.offset + e.keyLength + e.nameLength, e.lineLength};
   }
 
-  int nameLength_;
-  int longestName_ = 0;
-  std::string arena_;
-  std::vector<Entry> entries_;
+  int nameLength;
+  int longestName = 0;
+  std::string arena;
+  std::vector<Entry> entries;
 };

@@ -3,6 +3,8 @@
 #include <QKeyEvent>
 #include <QPainter>
 
+#include "ui/artwork.h"
+
 namespace {
 QPixmap LoadFace(const char* name) { return QPixmap(QStringLiteral(":/%1.bmp").arg(QLatin1String(name))); }
 }  // namespace
@@ -13,25 +15,25 @@ BitmapButton::BitmapButton(QWidget* parent) : QAbstractButton(parent) {
 
 bool BitmapButton::LoadBitmaps(const char* up, const char* down, const char* focus,
                                const char* disabled) {
-  up_ = LoadFace(up);
-  down_ = LoadFace(down);
-  focus_ = LoadFace(focus);
-  disabled_ = LoadFace(disabled);
-  if (down_.isNull()) down_ = up_;
-  if (focus_.isNull()) focus_ = up_;
-  if (disabled_.isNull()) disabled_ = up_;
+  up_ = {up, LoadFace(up)};
+  down_ = {down, LoadFace(down)};
+  focus_ = {focus, LoadFace(focus)};
+  disabled_ = {disabled, LoadFace(disabled)};
+  for (Face* face : {&down_, &focus_, &disabled_}) {
+    if (face->picture.isNull()) *face = up_;
+  }
   update();
-  return !up_.isNull();
+  return !up_.picture.isNull();
 }
 
 void BitmapButton::SizeToContent() {
-  if (!up_.isNull()) resize(up_.size());
+  if (!up_.picture.isNull()) resize(up_.picture.size());
 }
 
-QSize BitmapButton::sizeHint() const { return up_.isNull() ? QSize(20, 20) : up_.size(); }
+QSize BitmapButton::sizeHint() const { return up_.picture.isNull() ? QSize(20, 20) : up_.picture.size(); }
 
 void BitmapButton::paintEvent(QPaintEvent*) {
-  const QPixmap* face = &up_;
+  const Face* face = &up_;
   if (!isEnabled()) {
     face = &disabled_;
   } else if (isDown()) {
@@ -40,9 +42,9 @@ void BitmapButton::paintEvent(QPaintEvent*) {
     face = &focus_;
   }
   QPainter painter(this);
-  // Scaled pixel for pixel on a high-density screen, as the backdrop around it is.
+  // The face made for the ratio, pixel for pixel, as the backdrop around it is.
   painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-  painter.drawPixmap(0, 0, *face);
+  painter.drawPixmap(QPointF(0, 0), ArtworkFor(face->name.constData(), face->picture, devicePixelRatioF()));
 }
 
 void BitmapButton::keyPressEvent(QKeyEvent* event) {

@@ -1,7 +1,9 @@
-// A push button drawn entirely from four pictures: normal, pressed, focused and disabled.
+// A push button drawn entirely from four pictures: normal, pressed, focused and disabled. At a
+// device-pixel ratio above 1 each face is its rendering for that ratio (ui/artwork.h).
 #pragma once
 
 #include <QAbstractButton>
+#include <QByteArray>
 #include <QPixmap>
 
 class BitmapButton : public QAbstractButton {
@@ -23,8 +25,12 @@ class BitmapButton : public QAbstractButton {
   void keyPressEvent(QKeyEvent* event) override;
 
  private:
-  QPixmap up_;
-  QPixmap down_;
-  QPixmap focus_;
-  QPixmap disabled_;
+  struct Face {
+    QByteArray name;
+    QPixmap picture;
+  };
+  Face up_;
+  Face down_;
+  Face focus_;
+  Face disabled_;
 };

@@ -1,5 +1,5 @@
-// The program's help: a window of its own on the built-in guide. It names the family's help
-// file and says whether that file is there; the view closes it when the program ends.
+// The program's help: a window of its own on the built-in guide. It names the family's help file
+// and says whether that file is there; the view closes it when the program ends. Escape closes it.
 #pragma once
 
 #include <QString>
@@ -11,8 +11,10 @@ class HelpWindow : public QWidget {
   Q_OBJECT
 
  public:
-  // `helpFilePath` is the family directory followed by the help file's name.
-  explicit HelpWindow(const QString& helpFilePath);
+  // `helpFilePath` is the family directory followed by the help file's name; `familyDirectorySet`
+  // is false when brevik.ini names no family directory (the path is then no place the user chose,
+  // and the guide says that instead of showing it).
+  HelpWindow(const QString& helpFilePath, bool familyDirectorySet);
 
   // Shows the guide (opening the window or bringing it forward).
   void ShowGuide();

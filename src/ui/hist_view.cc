@@ -7,7 +7,6 @@
 #include <QPushButton>
 
 #include "app/view_doc.h"
-#include "platform/qt/qt_text.h"
 
 CHistView::CHistView(CViewDoc* document, const DataLocation& location, QWidget* parent)
     : CViewView(document, location, parent) {}
@@ -25,10 +24,11 @@ int CHistView::OnCreate() {
     edit->setMaxLength(g.limit);
     // The captions over the fields are part of the backdrop; a screen reader needs them here.
     edit->setAccessibleName(row == 0 ? tr("Surname") : tr("Given Name"));
-    // No text cursor over the fields: the view decides the cursor everywhere.
-    edit->setCursor(Qt::ArrowCursor);
+    // No text cursor over the fields: the window decides the cursor everywhere.
+    edit->unsetCursor();
     // Enter in a name field is the Search command.
     connect(edit, &QLineEdit::returnPressed, this, &CViewView::OnSearch);
+    TakeListKeys(edit);
     edit->show();
     m_pEdit[row] = edit;
   }
@@ -40,16 +40,16 @@ void CHistView::DoSearch(const char* surname) {
   m_pMoreInfoBtn->setEnabled(false);
   m_pRequest->SetSurname(surname);
   m_pRequest->SetDatabase(1);
-  const std::string given = [this] {
-    std::string text = ToWindows1252(m_pEdit[1]->text());
-    if (text.size() > static_cast<std::size_t>(kGivenNameReadLength)) text.resize(kGivenNameReadLength);
-    return text;
-  }();
+  const std::string given = ReadNameField(1, kGivenNameReadLength);
   if (!given.empty()) m_pRequest->SetGivenName(given.c_str());
   m_pDatabase->RunSearch(*m_pRequest);
   if (g_bShuttingDown) return;
   m_nSelRow = -1;
+  m_nPage = 0;
   ShowPage();
+  // The matches of a given-name search reach history.buf once the page is on screen; when not all
+  // could be written the list is what the file holds, and the page is shown again.
+  if (m_pResults->FinishPendingWrites() && !g_bShuttingDown) ShowPage();
 }
 
 void CHistView::OnLButtonDown(const QPoint& point) {

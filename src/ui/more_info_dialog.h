@@ -9,9 +9,6 @@
 class QPlainTextEdit;
 class QPushButton;
 
-inline constexpr int IDD_MORE_INFO = 111;
-inline constexpr int IDC_DETAILS = 1001;
-
 class MoreInfoDialog : public QDialog {
   Q_OBJECT
 

@@ -124,7 +124,7 @@ class ResultCellAccessible : public PaintedPart, public QAccessibleTableCellInte
   }
 
   // QAccessibleTableCellInterface
-  bool isSelected() const override { return view_ && row_ >= 0 && row_ == view_->m_nSelRow; }
+  bool isSelected() const override { return view_ && row_ >= 0 && row_ == view_->SelectedRow(); }
   QList<QAccessibleInterface*> columnHeaderCells() const override;
   QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
   int columnIndex() const override { return column_; }
@@ -254,7 +254,7 @@ class ResultTableAccessible : public PaintedPart, public QAccessibleTableInterfa
  private:
   int SelectedRow() const {
     if (!view_) return -1;
-    const int row = view_->m_nSelRow;
+    const int row = view_->SelectedRow();
     return row >= 0 && row < rowCount() ? row : -1;
   }
 

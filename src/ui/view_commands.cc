@@ -16,21 +16,19 @@
 #include "ui/view_accessible.h"
 #include "ui/view_view.h"
 
-namespace {
-
-// The field's text as the engine takes it: Windows-1252, at most `limit` characters.
-std::string ReadField(const QLineEdit* field, int limit) {
-  std::string text = ToWindows1252(field->text());
+std::string CViewView::ReadNameField(int row, int limit) const {
+  // " SMITH" is SMITH: nobody means the blanks around a name they typed.
+  std::string text = ToWindows1252(m_pEdit[row]->text().trimmed());
   if (text.size() > static_cast<std::size_t>(limit)) text.resize(static_cast<std::size_t>(limit));
   return text;
 }
 
-}  // namespace
-
 void CViewView::OnSearch() {
   m_bBusy = true;
-  ShowWaitCursor();
-  const std::string surname = ReadField(m_pEdit[0], kSurnameReadLength);
+  // The hourglass stays over the window for the whole search, the disk prompt included; the
+  // prompt, a window of its own, has the arrow.
+  ShowWaitCursor(window());
+  const std::string surname = ReadNameField(0, kSurnameReadLength);
   if (!surname.empty()) {
     DoSearch(surname.c_str());
   } else {
@@ -38,13 +36,14 @@ void CViewView::OnSearch() {
     m_pEdit[0]->setFocus();
   }
   m_bBusy = false;
-  ShowArrowCursor();
+  ShowArrowCursor(window());
 }
 
 void CViewView::OnClear() {
   DoClear();
   m_pMoreInfoBtn->setEnabled(false);
   m_pResults->Reset();
+  m_nPage = 0;
   RepaintResults();
   m_pEdit[0]->clear();
   m_pEdit[1]->clear();
@@ -54,7 +53,7 @@ void CViewView::OnClear() {
 }
 
 void CViewView::OnHelp() {
-  if (!m_pHelpWindow) m_pHelpWindow = new HelpWindow(m_strHelpPath);
+  if (!m_pHelpWindow) m_pHelpWindow = new HelpWindow(m_strHelpPath, m_bFamilyDirectorySet);
   m_pHelpWindow->ShowGuide();
 }
 
@@ -64,19 +63,31 @@ void CViewView::OnQuit() {
   QMetaObject::invokeMethod(frame, [frame] { frame->close(); }, Qt::QueuedConnection);
 }
 
-void CViewView::OnPrevPage() {
-  if (!m_pDatabase->EnsureDataPresent()) return;
+void CViewView::StepPage(bool forward) {
+  if (forward) {
+    m_pResults->NextPage();
+    ++m_nPage;
+  } else {
+    m_pResults->PreviousPage();
+    if (m_nPage > 0) --m_nPage;
+  }
+}
+
+bool CViewView::TurnPage(bool forward) {
+  if (!m_pDatabase->EnsureDataPresent()) return false;
   m_nSelRow = -1;
-  m_pResults->PreviousPage();
+  StepPage(forward);
   ShowPage();
+  return true;
+}
+
+void CViewView::OnPrevPage() {
+  if (!TurnPage(false)) return;
   if (!m_pResults->HasPreviousPage()) m_pNextBtn->setFocus();
 }
 
 void CViewView::OnNextPage() {
-  if (!m_pDatabase->EnsureDataPresent()) return;
-  m_nSelRow = -1;
-  m_pResults->NextPage();
-  ShowPage();
+  if (!TurnPage(true)) return;
   if (!m_pResults->HasNextPage()) m_pPrevBtn->setFocus();
 }
 

@@ -10,8 +10,10 @@
 #include <QPushButton>
 
 #include "app/view_doc.h"
+#include "platform/file_system.h"
 #include "platform/qt/qt_text.h"
 #include "store/data_location.h"
+#include "ui/artwork.h"
 #include "ui/bitmap_button.h"
 #include "ui/help_window.h"
 #include "ui/row_fields.h"
@@ -43,12 +45,14 @@ std::string CountLineText(long total) {
 
 CViewView::CViewView(CViewDoc* document, const DataLocation& location, QWidget* parent)
     : QWidget(parent), m_pDocument(document), m_location(location) {
-  // Every cursor over the view is the view's choice: the arrow, or the hourglass while busy.
-  setCursor(Qt::ArrowCursor);
+  // Every cursor over the view is the window's: the arrow, or the hourglass while busy. The
+  // view's controls set none of their own.
   // The painted count line and result table are described to assistive technology.
   InstallViewAccessibility();
   const char* family = m_location.familyDirectory ? m_location.familyDirectory.get() : "";
   m_strHelpPath = QString::fromLocal8Bit(family) + QLatin1String(kHelpFileName);
+  // An empty KinloomDir reads as the bare separator: no directory the user named.
+  m_bFamilyDirectorySet = family[0] != '\0' && !(family[0] == kPathSeparator && family[1] == '\0');
 }
 
 CViewView::~CViewView() { OnDestroy(); }
@@ -74,7 +78,7 @@ void CViewView::CreateButtons() {
     button->setProperty("commandId", id);
     // Enter on a focused button presses it.
     button->setAutoDefault(true);
-    button->setCursor(Qt::ArrowCursor);
+    TakeListKeys(button);
     button->show();
     return button;
   };
@@ -88,6 +92,7 @@ void CViewView::CreateButtons() {
     button->LoadBitmaps(up, down, focus, dim);
     button->SizeToContent();
     button->setEnabled(false);
+    TakeListKeys(button);
     button->show();
     return button;
   };
@@ -217,11 +222,13 @@ void CViewView::paintEvent(QPaintEvent* event) {
 
 void CViewView::OnDraw(QPainter& painter, bool fullPaint) {
   if (m_pDocument && m_pDocument->backdrop && m_pResults) {
-    // On a high-density screen the picture is scaled pixel for pixel, without smoothing: its
-    // captions, rules and field boxes keep sharp edges at exactly their places, at 1.5 as at 2.
-    // The rows, the count line and the inversion are drawn at the screen's own resolution.
+    // At a device-pixel ratio above 1 (a zoom step, a high-density screen) the picture is the
+    // rendering made for that ratio, drawn pixel for pixel; a picture without one is scaled pixel
+    // for pixel, without smoothing. Either way its captions, rules and field boxes keep sharp
+    // edges at exactly their places. The rows, the count line and the inversion are drawn at the
+    // screen's own resolution.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.drawPixmap(0, 0, *m_pDocument->backdrop);
+    painter.drawPixmap(QPointF(0, 0), ArtworkFor("IDB_BACKDROP", *m_pDocument->backdrop, devicePixelRatioF()));
     DrawRows(painter, m_pResults->RowCount(), m_pResults->ResultCount());
   }
   if (g_bFirstDraw) {
@@ -236,9 +243,24 @@ void CViewView::OnDraw(QPainter& painter, bool fullPaint) {
 
 void CViewView::ApplyResultState(int rowCount) {
   m_pResults->SetRowsPerPage(TextHeight() >= kLargeFontHeight);
-  if (m_pNextBtn) m_pNextBtn->setEnabled(m_pResults->HasNextPage() != 0);
-  if (m_pPrevBtn) m_pPrevBtn->setEnabled(m_pResults->HasPreviousPage() != 0);
+  const bool next = m_pResults->HasNextPage() != 0;
+  const bool previous = m_pResults->HasPreviousPage() != 0;
+  if (m_pNextBtn) {
+    m_pNextBtn->setEnabled(next);
+    m_pNextBtn->setToolTip(next ? tr("Next page (%1 of %2)").arg(m_nPage + 2).arg(PageCount()) : tr("Next page"));
+  }
+  if (m_pPrevBtn) {
+    m_pPrevBtn->setEnabled(previous);
+    m_pPrevBtn->setToolTip(previous ? tr("Previous page (%1 of %2)").arg(m_nPage).arg(PageCount())
+                                    : tr("Previous page"));
+  }
   if (m_pMoreInfoBtn) m_pMoreInfoBtn->setEnabled(m_nSelRow >= 0 && m_nSelRow < rowCount);
+}
+
+int CViewView::PageCount() const {
+  if (!m_pResults || m_pResults->ResultCount() <= 0) return 0;
+  const int perPage = m_pResults->RowsPerPage();
+  return static_cast<int>((static_cast<std::int64_t>(m_pResults->ResultCount()) + perPage - 1) / perPage);
 }
 
 void CViewView::DrawRows(QPainter& painter, int rowCount, int total) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include <QPointer>
 #include <QRect>
@@ -21,6 +22,7 @@ class BitmapButton;
 class CViewDoc;
 class DataLocation;
 class HelpWindow;
+class QKeyEvent;
 class QLineEdit;
 class QPainter;
 class QPushButton;
@@ -118,7 +120,54 @@ class CViewView : public QWidget {
   HelpWindow* Help() const;
   const QString& HelpFilePath() const { return m_strHelpPath; }
 
-  // The members below are the view's state; the painting and the commands share them.
+  // The page on screen (0 for the first) and the number of pages of the result (0 when empty).
+  int PageIndex() const { return m_nPage; }
+  int PageCount() const;
+
+  // The view's parts, for the frame, assistive technology and tests; the view alone changes them.
+  QLineEdit* NameField(int row) const { return m_pEdit[row]; }  // 0 surname, 1 given name
+  QPushButton* SearchButton() const { return m_pSearchBtn; }
+  QPushButton* ClearButton() const { return m_pClearBtn; }
+  QPushButton* MoreInfoButton() const { return m_pMoreInfoBtn; }
+  BitmapButton* PrevButton() const { return m_pPrevBtn; }
+  BitmapButton* NextButton() const { return m_pNextBtn; }
+  QPushButton* HelpButton() const { return m_pHelpBtn; }
+  QPushButton* QuitButton() const { return m_pQuitBtn; }
+  int SelectedRow() const { return m_nSelRow; }
+  bool IsBusy() const { return m_bBusy; }
+  const RollDatabase* Database() const { return m_pDatabase.get(); }
+  const SearchRequest* Request() const { return m_pRequest.get(); }
+  const ResultList* Results() const { return m_pResults.get(); }
+  // The display text of `row` of the current page ("surname\tgiven name\tsummary").
+  const char* RowText(int row) const { return m_szRowText[row]; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void focusInEvent(QFocusEvent* event) override;
+  // The result list's keys, typed in a name field or on a button (view_keys.cc).
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+  // Paints the whole screen over `painter`; a full paint ends with the focus in the surname field.
+  void OnDraw(QPainter& painter, bool fullPaint);
+  void DrawRows(QPainter& painter, int rowCount, int total);
+  void DrawCountLine(QPainter& painter, int total);
+  void InvertRow(QPainter& painter, int row);
+  // The enabled state that goes with drawing: page buttons by the result, More Info by the
+  // selection, and the page buttons' tooltips; also hands the font size to the result list.
+  void ApplyResultState(int rowCount);
+  // Repaints `region` synchronously as an in-place update (no focus change).
+  void RepaintInPlace(const QRegion& region);
+  // The text of name field `row` as the engine takes it: blanks at either end left off,
+  // Windows-1252, at most `limit` characters.
+  std::string ReadNameField(int row, int limit) const;
+  // Sends the result list's keys typed at `control` to the view (eventFilter).
+  void TakeListKeys(QWidget* control);
+
+  // Turns to the page after (or before) the current one, which the caller knows is there, under
+  // the disk check, and shows it with no row selected. False when the disk prompt was cancelled
+  // (nothing changed then). Unlike the page buttons' commands it leaves the focus where it is.
+  bool TurnPage(bool forward);
+
   QLineEdit* m_pEdit[2] = {nullptr, nullptr};
   QPushButton* m_pMoreInfoBtn = nullptr;
   QPushButton* m_pSearchBtn = nullptr;
@@ -133,21 +182,7 @@ class CViewView : public QWidget {
   char m_szRowText[kRowTextCount][kRowTextSize] = {};
   QPushButton* m_pHelpBtn = nullptr;
   QPushButton* m_pQuitBtn = nullptr;
-
- protected:
-  void paintEvent(QPaintEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-
-  // Paints the whole screen over `painter`; a full paint ends with the focus in the surname field.
-  void OnDraw(QPainter& painter, bool fullPaint);
-  void DrawRows(QPainter& painter, int rowCount, int total);
-  void DrawCountLine(QPainter& painter, int total);
-  void InvertRow(QPainter& painter, int row);
-  // The enabled state that goes with drawing: page buttons by the result, More Info by the
-  // selection; also hands the font size to the result list.
-  void ApplyResultState(int rowCount);
-  // Repaints `region` synchronously as an in-place update (no focus change).
-  void RepaintInPlace(const QRegion& region);
+  int m_nPage = 0;  // the page on screen, counted from 0; set back by every search and Clear
 
   CViewDoc* m_pDocument;
   const DataLocation& m_location;
@@ -158,9 +193,18 @@ class CViewView : public QWidget {
   void DeleteButtons();
   void DeleteEngine();
   bool PaintedUnderChildrenOnly(const QRegion& region) const;
+  // The result list's keys (view_keys.cc): true when the key was taken.
+  bool OnListKey(QWidget* control, const QKeyEvent& key);
+  // Up and Down: the row above or below, across to the page before or after at the ends.
+  void MoveSelection(int step);
+  // One page on in the result list, keeping the page count; no disk check, nothing shown.
+  void StepPage(bool forward);
+  // Home and End: the first or last page, under one disk check.
+  void ShowEndPage(bool last);
 
   QPointer<HelpWindow> m_pHelpWindow;
   QString m_strHelpPath;
+  bool m_bFamilyDirectorySet = false;
   bool m_bInPlace = false;
   bool m_bDestroyed = false;
 };

@@ -1,5 +1,6 @@
 // Start-up over a test database: brevik.ini written for it and found through $BREVIK_INI, a
-// private runtime directory for the single-instance lock.
+// private runtime directory for the single-instance lock, a private configuration directory for
+// the viewer's own settings.
 #pragma once
 
 #include <fstream>
@@ -9,35 +10,16 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "support/scoped_env.h"
 #include "support/test_roll.h"
 #include "viewer_fixture.h"
 
-class ScopedEnv {
- public:
-  ScopedEnv(const char* name, const QByteArray& value)
-      : name_(name), had_(qEnvironmentVariableIsSet(name)), old_(qgetenv(name)) {
-    qputenv(name, value);
-  }
-  ~ScopedEnv() {
-    if (had_) {
-      qputenv(name_, old_);
-    } else {
-      qunsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  bool had_;
-  QByteArray old_;
-};
-
 class StartUpEnvironment {
  public:
-  StartUpEnvironment()
-      : ini_(roll.familyDir + "brevik.ini"),
-        iniEnv_("BREVIK_INI", QByteArray::fromStdString(ini_)),
-        runtimeEnv_("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit()) {
+  StartUpEnvironment() : ini_(roll.familyDir + "brevik.ini") {
+    env_.Set("BREVIK_INI", ini_.c_str());
+    env_.Set("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit().constData());
+    env_.Set("XDG_CONFIG_HOME", config_.path().toLocal8Bit().constData());
     AddStandardEntries(&roll);
     roll.Build();
     std::ofstream(ini_) << "[Kinloom7m]\nKinloomDir=" << roll.familyDir << "\nMRPath=" << roll.dataDir
@@ -45,13 +27,15 @@ class StartUpEnvironment {
   }
 
   QString RuntimeDir() const { return runtime_.path(); }
+  // The viewer's own settings are read and written under here.
+  QString ConfigDir() const { return config_.path(); }
   const std::string& IniPath() const { return ini_; }
 
   TestRoll roll;
 
  private:
   QTemporaryDir runtime_;
+  QTemporaryDir config_;
   std::string ini_;
-  ScopedEnv iniEnv_;
-  ScopedEnv runtimeEnv_;
+  ScopedEnv env_;
 };

@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QScreen>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTest>
 
 #include "app/about_dialog.h"
@@ -27,6 +28,9 @@ TEST(FramePlacementTest, FirstActivationCentresByTheWorkAreasRightAndBottom) {
   EXPECT_EQ(FirstActivationRect(600, 480).topLeft(), QPoint(-20, 0));
   EXPECT_EQ(FirstActivationRect(641, 481).topLeft(), QPoint(0, 0));
   EXPECT_EQ(FirstActivationRect(640, 480).size(), QSize(640, 480));
+  // The frame grown by a menu bar and a status strip is centred the same way.
+  EXPECT_EQ(FirstActivationRect(1024, 738, QSize(640, 524)), QRect(192, 107, 640, 524));
+  EXPECT_EQ(FirstActivationRect(600, 500, QSize(640, 524)).topLeft(), QPoint(-20, -12));
 }
 
 class StartUpTest : public ::testing::Test {
@@ -56,15 +60,22 @@ TEST_F(StartUpTest, OpensOneCaptionedFixedWindowAndRestoresTheErrorModeAtExit) {
     EXPECT_TRUE(flags & Qt::WindowMinimizeButtonHint);
     EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
     EXPECT_FALSE(flags & Qt::WindowMaximizeButtonHint);
-    EXPECT_EQ(frame->minimumSize(), QSize(632, 453));
-    EXPECT_EQ(frame->maximumSize(), QSize(632, 453));
+    // Fixed: the 632 x 453 client area, grown by the menu bar above it and the status strip below.
+    const int menu = frame->MenuBar()->height();
+    const int status = frame->findChild<QStatusBar*>()->height();
+    EXPECT_GT(menu, 0);
+    EXPECT_GT(status, 0);
+    EXPECT_EQ(frame->minimumSize(), QSize(632, menu + 453 + status));
+    EXPECT_EQ(frame->maximumSize(), frame->minimumSize());
+    EXPECT_EQ(frame->View()->geometry(), QRect(0, menu, 632, 453));
+    EXPECT_EQ(frame->FrameSize(), QSize(640, 480 + menu + status));
     ASSERT_TRUE(frame->Document()->backdrop);
     EXPECT_EQ(frame->Document()->backdrop->size(), QSize(632, 453));
-    EXPECT_TRUE(frame->findChildren<QMenuBar*>().isEmpty());
 
     // Placed once, by the work area; the second activation during start-up did not move it.
     const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
-    const QRect expected = FirstActivationRect(area.x() + area.width(), area.y() + area.height());
+    const QRect expected =
+        FirstActivationRect(area.x() + area.width(), area.y() + area.height(), frame->FrameSize());
     EXPECT_EQ(frame->NormalRect(), expected);
     EXPECT_EQ(frame->pos(), expected.topLeft());
     frame->move(10, 20);
@@ -72,7 +83,7 @@ TEST_F(StartUpTest, OpensOneCaptionedFixedWindowAndRestoresTheErrorModeAtExit) {
     EXPECT_EQ(frame->pos(), QPoint(10, 20));
 
     ASSERT_TRUE(QTest::qWaitForWindowExposed(frame));
-    EXPECT_SOON(frame->focusWidget() == frame->View()->m_pEdit[0]);
+    EXPECT_SOON(frame->focusWidget() == frame->View()->NameField(0));
     EXPECT_EQ(app.ExitInstance(), 0);
   }
   EXPECT_EQ(CurrentCriticalErrorMode(), kSemFailCriticalErrors);
@@ -102,9 +113,10 @@ TEST_F(StartUpTest, WithoutTheBackdropStartUpEndsWithNoWindow) {
 }
 
 TEST_F(StartUpTest, WithoutAConfigurationTheWindowStillOpens) {
-  ScopedEnv noIni("BREVIK_INI", QByteArray("/nonexistent/brevik.ini"));
-  ScopedEnv noHome("XDG_CONFIG_HOME", QByteArray("/nonexistent"));
-  ScopedEnv noDirs("XDG_CONFIG_DIRS", QByteArray("/nonexistent"));
+  ScopedEnv none;
+  none.Set("BREVIK_INI", "/nonexistent/brevik.ini");
+  none.Set("XDG_CONFIG_HOME", "/nonexistent");
+  none.Set("XDG_CONFIG_DIRS", "/nonexistent");
   CViewApp app;
   ASSERT_EQ(app.InitInstance(), 1);
   EXPECT_NE(app.MainWindow(), nullptr);
@@ -141,7 +153,7 @@ TEST_F(StartUpTest, TheAboutCommandShowsTheBoxAndEveryCloseKeyClosesIt) {
   // The frame's shortcut, then the command itself with each way of closing.
   Seen viaKey;
   closeWith(&viaKey, [](QDialog* box) { QTest::keyClick(box, Qt::Key_Return); });
-  QTest::keyClick(frame->View()->m_pEdit[0], Qt::Key_F1, Qt::ControlModifier);
+  QTest::keyClick(frame->View()->NameField(0), Qt::Key_F1, Qt::ControlModifier);
   EXPECT_EQ(viaKey.title, QStringLiteral("About View"));
   EXPECT_TRUE(viaKey.labels.contains(QStringLiteral("View Application Version 1.0")));
   EXPECT_TRUE(viaKey.okFocused);
@@ -158,7 +170,7 @@ TEST_F(StartUpTest, TheAboutCommandShowsTheBoxAndEveryCloseKeyClosesIt) {
   }
   // Nothing else changed.
   EXPECT_TRUE(frame->isVisible());
-  EXPECT_EQ(frame->View()->m_pResults->ResultCount(), 0);
+  EXPECT_EQ(frame->View()->Results()->ResultCount(), 0);
   app.ExitInstance();
 }
 

@@ -41,27 +41,34 @@ TEST_F(QtMessageBoxTest, OkCancelBoxesAnswerCancelUnlessOkWasPressed) {
 TEST_F(QtMessageBoxTest, TheBoxIsCaptionedColouredAndHasTheArrowDuringABusyCommand) {
   QString title, text;
   QColor background, foreground;
-  Qt::CursorShape cursor = Qt::BlankCursor;
+  Qt::CursorShape boxCursor = Qt::BlankCursor;
+  Qt::CursorShape behind = Qt::BlankCursor;
   QMessageBox::Icon icon = QMessageBox::NoIcon;
-  ShowWaitCursor();
+  QWidget busy;
+  busy.show();
+  ShowWaitCursor(&busy);
   Show(kMbOkCancel | kMbIconExclamation, [&](QMessageBox* box) {
     title = box->windowTitle();
     text = box->text();
     icon = box->icon();
     background = box->palette().color(QPalette::Window);
     foreground = box->palette().color(QPalette::WindowText);
-    cursor = QApplication::overrideCursor()->shape();
+    boxCursor = box->cursor().shape();
+    behind = busy.cursor().shape();
     box->reject();
   });
-  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-  ShowArrowCursor();
+  // The box has the arrow; the window whose command is still busy keeps the hourglass, and
+  // nothing overrides either.
+  EXPECT_EQ(boxCursor, Qt::ArrowCursor);
+  EXPECT_EQ(behind, Qt::WaitCursor);
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+  ShowArrowCursor(&busy);
+  EXPECT_EQ(busy.cursor().shape(), Qt::ArrowCursor);
   EXPECT_EQ(title, QStringLiteral("Dravenholt"));
   EXPECT_EQ(text, QStringLiteral("Please insert Kinloom Disk 3(Dravenholt)\n\nClick OK when done."));
   EXPECT_EQ(icon, QMessageBox::Warning);
   EXPECT_EQ(background, QColor(192, 192, 192));
   EXPECT_EQ(foreground, QColor(0, 0, 0));
-  EXPECT_EQ(cursor, Qt::ArrowCursor);
 }
 
 }  // namespace

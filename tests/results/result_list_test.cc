@@ -237,3 +237,45 @@ TEST(ResetState, ANewListIsTheEmptyRange) {
   EXPECT_FALSE(s.list.HasNextPage());
   EXPECT_FALSE(s.list.HasPreviousPage());
 }
+
+// A given-name search shows its first page before its matches are written; the file then holds
+// the records the specified appends would have made, in the same order, and nothing read depends
+// on when they were written.
+TEST(GivenNameSearch, ShowsTheFirstPageFromMemoryAndWritesTheSameRecordsAfter) {
+  TestRoll roll;
+  for (int i = 0; i < 25; ++i) roll.Add("Smith", (i % 2 ? "JOHN" : "MARY") + std::to_string(i));
+  roll.Build();
+  RollDatabase database(roll.location);
+  ResultList list(database, roll.familyDir.c_str());
+  database.SetResultList(&list);
+  SearchRequest request;
+  request.SetSurname("Smith");
+  request.SetDatabase(1);
+  request.SetGivenName("john");
+  database.RunSearch(request);
+  EXPECT_EQ(ReadFileBytes(roll.familyDir + "history.buf"), "") << "nothing written yet";
+  EXPECT_EQ(list.ResultCount(), 12);
+  ASSERT_EQ(list.RowCount(), 10);
+  EXPECT_STREQ(list.Row(0).nameText, "JOHN1");
+  EXPECT_TRUE(list.HasNextPage());
+  EXPECT_FALSE(list.FinishPendingWrites());
+
+  // What appending each match in slot order makes.
+  std::string expected;
+  for (int slot = 0; slot < 25; ++slot) {
+    database.ReadSlot(slot);
+    if (std::string(database.CurrentName()).rfind("JOHN", 0) != 0) continue;
+    unsigned char record[kFilterRecordSize];
+    EncodeFilterRecord(record, database.LineOffset(), database.CurrentName(), nullptr);
+    expected.append(reinterpret_cast<char*>(record), sizeof record);
+  }
+  ASSERT_EQ(expected.size(), 12u * kFilterRecordSize);
+  EXPECT_TRUE(ReadFileBytes(roll.familyDir + "history.buf") == expected);
+
+  // A page turn before the write writes first, and reads the file.
+  database.RunSearch(request);
+  list.NextPage();
+  EXPECT_TRUE(ReadFileBytes(roll.familyDir + "history.buf") == expected);
+  ASSERT_EQ(list.RowCount(), 2);
+  EXPECT_STREQ(list.Row(1).nameText, "JOHN9");
+}

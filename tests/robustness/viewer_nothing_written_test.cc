@@ -45,7 +45,7 @@ class ViewerNothingWritten : public ViewerTest {
       shown = qobject_cast<MoreInfoDialog*>(modal) != nullptr;
       QTest::keyClick(modal, Qt::Key_Return);
     });
-    QTest::mouseClick(view->m_pMoreInfoBtn, Qt::LeftButton);
+    QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
     EXPECT_TRUE(shown) << row;
   }
   void Page(BitmapButton* button, int times) {
@@ -71,15 +71,15 @@ TEST_F(ViewerNothingWritten, AWholeSessionChangesOnlyTheFilterBuffer) {
 
   Search(QStringLiteral("Abbott"));
   MoreInfoOn(2);
-  Page(view->m_pNextBtn, 2);
-  Page(view->m_pPrevBtn, 2);
+  Page(view->NextButton(), 2);
+  Page(view->PrevButton(), 2);
   Search(QStringLiteral("abbott"), QStringLiteral("john"));
   MoreInfoOn(4);
   Search(QStringLiteral("Abbott"), QStringLiteral("a"));
   Search(QStringLiteral("Nobody"), QStringLiteral("a"));
   Search(QStringLiteral("Dunn"));
   MoreInfoOn(0);
-  QTest::mouseClick(view->m_pClearBtn, Qt::LeftButton);
+  QTest::mouseClick(view->ClearButton(), Qt::LeftButton);
   CloseWindow();
 
   EXPECT_EQ(Changes(data, Snapshot(root)), std::vector<std::string>{"family/history.buf"});

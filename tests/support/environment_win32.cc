@@ -6,6 +6,9 @@
 #include "support/environment.h"
 
 const char* const kTempDirectoryVariable = "TMP";
+const char* const kUserSettingsVariable = "LOCALAPPDATA";
+
+bool MakeFifo(const std::string&) { return false; }
 
 namespace {
 

@@ -43,6 +43,7 @@ void SearchSession::Search(const std::string& surname, const std::string& given,
   request.SetDatabase(1);
   if (!given.empty()) request.SetGivenName(given.c_str());
   database.RunSearch(request);
+  list.FinishPendingWrites();  // as the search screen does once the page is drawn
 }
 
 std::vector<std::string> SearchSession::PageRows() const {

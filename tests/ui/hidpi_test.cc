@@ -1,10 +1,15 @@
-// The search screen on a high-density display. ctest runs these tests with QT_SCALE_FACTOR set
-// (2 and 1.5); the ratio is fixed before the QApplication exists, so each ratio is a run of its
-// own. Positions are checked in logical pixels (what the layout says) and in physical pixels
-// (where the grabbed picture has them). To look at the window at a ratio, run ui_tests'
-// ScreenshotTest with QT_SCALE_FACTOR and DRAVENHOLT_SCREENSHOT set.
+// The search screen at device-pixel ratios above 1: on a high-density display, at the View menu's
+// zoom steps, and both at once. ctest runs these tests without a platform ratio and with
+// QT_SCALE_FACTOR set (2 and 1.5; it is fixed before the QApplication exists, so each is a run of
+// its own); each test then zooms the open window to every step the run covers (all of them at a
+// platform ratio of 1), so the ratio checked is the platform's times the zoom. Positions are
+// checked in logical pixels (what the layout says) and in physical pixels (where the grabbed
+// picture has them); the pictures against the renderings made for the ratio. To look at the
+// window at a ratio, run ui_tests' ScreenshotTest (screenshot_test.cc).
 #include <QBackingStore>
+#include <qpa/qplatformwindow.h>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTest>
 #include <QWindow>
@@ -12,16 +17,30 @@
 #include <functional>
 
 #include "app/view_doc.h"
+#include "platform/qt/screen_zoom.h"
 #include "ui/bitmap_button.h"
 #include "viewer_fixture.h"
 
 namespace {
 
-// The ratio the run was started with; 0 when none was.
-qreal ExpectedRatio() {
+// The platform's ratio the run was started with; 1 when none was.
+qreal PlatformRatio() {
   bool ok = false;
   const double ratio = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
-  return ok ? ratio : 0.0;
+  return ok ? ratio : 1.0;
+}
+
+// The zoom steps a run covers: every step above 1 on a plain screen; on a high-density one, none
+// and the step that makes the ratio 3 (the largest rendering), so that every ratio checked has a
+// rendering of its own to compare with. (The tests are listed without the platform's ratio, so
+// every run lists every step and skips those it does not cover.)
+bool Covered(double zoom) {
+  const qreal platform = PlatformRatio();
+  return platform == 1 ? zoom > 1 : zoom == 1 || zoom * platform == 3;
+}
+
+std::string ZoomName(const ::testing::TestParamInfo<double>& info) {
+  return "zoom" + std::to_string(static_cast<int>(std::lround(info.param * 100)));
 }
 
 // The physical pixel that shows the middle of logical pixel `logical`. Its centre is less than
@@ -43,14 +62,28 @@ void ForEachInside(const QRect& logical, qreal ratio, const std::function<void(i
 
 QRgb Rgb(const QImage& image, int x, int y) { return image.pixel(x, y) & 0xFFFFFF; }
 
-class HiDpiTest : public ViewerTest {
+// The rendering of picture `name` painted for `ratio` (res/hires), as committed.
+QImage Rendering(const char* name, qreal ratio) {
+  return QImage(QStringLiteral(":/hires/%1@%2x.png").arg(QLatin1String(name)).arg(ratio))
+      .convertToFormat(QImage::Format_RGB32);
+}
+
+class HiDpiTest : public ViewerTest, public ::testing::WithParamInterface<double> {
  protected:
   void SetUp() override {
-    ASSERT_GT(ExpectedRatio(), 1.0) << "run with QT_SCALE_FACTOR set, as ctest does (2 and 1.5)";
+    if (!Covered(GetParam())) GTEST_SKIP() << "not at this platform ratio";
     AddStandardEntries(&roll);
     OpenWindow();
-    ratio = view->devicePixelRatioF();
-    ASSERT_DOUBLE_EQ(ratio, ExpectedRatio()) << "QT_SCALE_FACTOR did not take effect";
+    ASSERT_DOUBLE_EQ(view->devicePixelRatioF(), PlatformRatio()) << "QT_SCALE_FACTOR did not take effect";
+    // Zoomed while the window is up, as the View menu does it.
+    SetScreenZoom(GetParam());
+    ratio = PlatformRatio() * GetParam();
+    ASSERT_DOUBLE_EQ(view->devicePixelRatioF(), ratio);
+    ASSERT_SOON(frame->windowHandle()->handle()->geometry().size() == (QSizeF(frame->size()) * ratio).toSize());
+  }
+  void TearDown() override {
+    CloseWindow();
+    SetScreenZoom(1);
   }
 
   // The view as it is drawn now, in physical pixels.
@@ -59,26 +92,31 @@ class HiDpiTest : public ViewerTest {
     EXPECT_EQ(image.size(), QSize(qRound(632 * ratio), qRound(453 * ratio)));
     return image;
   }
-  QImage Backdrop() const {
-    return frame->Document()->backdrop->toImage().convertToFormat(QImage::Format_RGB32);
-  }
   QList<QWidget*> Controls() const {
-    return {view->m_pSearchBtn, view->m_pClearBtn, view->m_pMoreInfoBtn, view->m_pPrevBtn, view->m_pNextBtn,
-            view->m_pHelpBtn,   view->m_pQuitBtn,  view->m_pEdit[0],     view->m_pEdit[1]};
+    return {view->SearchButton(), view->ClearButton(), view->MoreInfoButton(), view->PrevButton(), view->NextButton(),
+            view->HelpButton(),   view->QuitButton(),  view->NameField(0),     view->NameField(1)};
   }
 
   qreal ratio = 1;
 };
 
-TEST_F(HiDpiTest, TheWindowAndItsControlsKeepTheirLogicalLayoutAndScaleAsAWhole) {
+TEST_P(HiDpiTest, TheWindowAndItsControlsKeepTheirLogicalLayoutAndScaleAsAWhole) {
   EXPECT_DOUBLE_EQ(frame->windowHandle()->devicePixelRatio(), ratio);
-  EXPECT_EQ(frame->size(), QSize(632, 453));
-  EXPECT_EQ(view->geometry(), QRect(0, 0, 632, 453));
-  // The frame of 640 x 480 logical pixels: 1280 x 960 physical pixels at a ratio of 2.
-  EXPECT_EQ(frame->NormalRect().size(), QSize(640, 480));
-  EXPECT_EQ(QSizeF(frame->NormalRect().size()) * ratio, QSizeF(640 * ratio, 480 * ratio));
+  const int menu = frame->MenuBar()->height();
+  const QSize client(632, menu + 453 + (frame->height() - menu - 453));
+  EXPECT_EQ(frame->size(), client);
+  EXPECT_EQ(frame->minimumSize(), client);
+  EXPECT_EQ(frame->maximumSize(), client);
+  EXPECT_EQ(view->geometry(), QRect(0, menu, 632, 453));
+  // The view's top edge falls on a whole device pixel, so its pictures are drawn pixel for pixel.
+  EXPECT_DOUBLE_EQ(menu * ratio, std::round(menu * ratio));
+  // The frame of 640 x 480 logical pixels (and the menu bar and status strip): 1280 x 960
+  // physical pixels and more at a ratio of 2.
+  EXPECT_EQ(frame->NormalRect().size(), QSize(640, 480 + frame->height() - 453));
   const QImage window = frame->grab().toImage();
-  EXPECT_EQ(window.size(), QSize(qRound(632 * ratio), qRound(453 * ratio)));
+  EXPECT_EQ(window.size(), (QSizeF(client) * ratio).toSize());
+  // The platform window has the device size of the logical one.
+  EXPECT_EQ(frame->windowHandle()->handle()->geometry().size(), (QSizeF(client) * ratio).toSize());
 
   const QRect expected[] = {{62, 425, 96, 20},  {163, 425, 96, 20},  {264, 425, 96, 20},
                             {535, 165, 19, 23}, {561, 165, 19, 23},  {365, 425, 96, 20},
@@ -90,58 +128,55 @@ TEST_F(HiDpiTest, TheWindowAndItsControlsKeepTheirLogicalLayoutAndScaleAsAWhole)
   }
 }
 
-TEST_F(HiDpiTest, TheBackdropAndThePageButtonsAreScaledPixelForPixel) {
+TEST_P(HiDpiTest, TheBackdropAndThePageButtonsAreTheRenderingsForTheRatioPixelForPixel) {
   const QImage picture = Picture();
-  const QImage backdrop = Backdrop();
+  const QImage backdrop = Rendering("IDB_BACKDROP", ratio);
+  ASSERT_EQ(backdrop.size(), QSize(qRound(632 * ratio), qRound(453 * ratio)));
 
-  // Everywhere the view's own controls and the count line leave free, each logical pixel shows
-  // the backdrop's pixel, unblended: nothing shifted, nothing smoothed into its neighbours.
+  // Everywhere the view's own controls and the count line leave free, each device pixel shows
+  // the rendering's pixel: painted at this resolution, nothing shifted, nothing resampled. (The
+  // 1:1 bitmap scaled up would show each view pixel as a block.)
   QRegion covered(rcCountLine);
-  for (QWidget* control : Controls()) covered += control->geometry();
+  for (QWidget* control : Controls()) covered += control->geometry().adjusted(-1, -1, 1, 1);
   int wrong = 0;
   QPoint firstWrong;
-  for (int y = 0; y < 453; ++y) {
-    for (int x = 0; x < 632; ++x) {
-      if (covered.contains(QPoint(x, y))) continue;
-      const QPoint p = Physical(QPoint(x, y), ratio);
-      if (Rgb(picture, p.x(), p.y()) != Rgb(backdrop, x, y) && wrong++ == 0) firstWrong = QPoint(x, y);
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) {
+      if (covered.contains(QPoint(static_cast<int>(x / ratio), static_cast<int>(y / ratio)))) continue;
+      if (Rgb(picture, x, y) != Rgb(backdrop, x, y) && wrong++ == 0) firstWrong = QPoint(x, y);
     }
   }
-  EXPECT_EQ(wrong, 0) << "first at " << firstWrong.x() << "," << firstWrong.y();
+  EXPECT_EQ(wrong, 0) << "first at device pixel " << firstWrong.x() << "," << firstWrong.y();
 
-  // At a whole ratio every logical pixel of the backdrop is a block of equal physical pixels.
-  if (ratio == std::floor(ratio)) {
-    const int n = static_cast<int>(ratio);
-    int blended = 0;
-    for (int y = 0; y < 140; ++y)
-      for (int x = 0; x < 632; ++x)
-        for (int dy = 0; dy < n; ++dy)
-          for (int dx = 0; dx < n; ++dx)
-            blended += Rgb(picture, x * n + dx, y * n + dy) != Rgb(picture, x * n, y * n);
-    EXPECT_EQ(blended, 0);
+  // The rendering keeps the fixed layout: the table's dark frame edge at view x 12..14, its
+  // inside from x 15 (here, in the middle of row 300).
+  const QImage bitmap = frame->Document()->backdrop->toImage().convertToFormat(QImage::Format_RGB32);
+  for (int x : {12, 13, 14, 15, 155, 294}) {
+    const QPoint p = Physical(QPoint(x, 300), ratio);
+    EXPECT_EQ(Rgb(backdrop, p.x(), p.y()), Rgb(bitmap, x, 300)) << "view x " << x;
   }
 
-  // The disabled page buttons show their 19 x 23 pictures at their places.
+  // The disabled page buttons show the renderings of their faces at their places.
   const struct {
     BitmapButton* button;
     const char* face;
-  } pages[] = {{view->m_pPrevBtn, ":/IDB_PREV_DIM.bmp"}, {view->m_pNextBtn, ":/IDB_NEXT_DIM.bmp"}};
+  } pages[] = {{view->PrevButton(), "IDB_PREV_DIM"}, {view->NextButton(), "IDB_NEXT_DIM"}};
   for (const auto& page : pages) {
     ASSERT_FALSE(page.button->isEnabled());
-    const QImage face = QImage(QString::fromLatin1(page.face)).convertToFormat(QImage::Format_RGB32);
-    ASSERT_EQ(face.size(), QSize(19, 23));
+    const QImage face = Rendering(page.face, ratio);
+    ASSERT_EQ(face.size(), QSize(qRound(19 * ratio), qRound(23 * ratio)));
+    // The device pixels wholly inside the button show its face; at a fractional ratio the last
+    // row and column it touches are shared with the backdrop.
+    const QPoint origin(qRound(page.button->x() * ratio), qRound(page.button->y() * ratio));
     int mismatched = 0;
-    for (int y = 0; y < 23; ++y) {
-      for (int x = 0; x < 19; ++x) {
-        const QPoint p = Physical(page.button->geometry().topLeft() + QPoint(x, y), ratio);
-        mismatched += Rgb(picture, p.x(), p.y()) != Rgb(face, x, y);
-      }
-    }
+    ForEachInside(page.button->geometry(), ratio, [&](int x, int y) {
+      mismatched += Rgb(picture, x, y) != Rgb(face, x - origin.x(), y - origin.y());
+    });
     EXPECT_EQ(mismatched, 0) << page.face;
   }
 }
 
-TEST_F(HiDpiTest, ThePushButtonsAndFieldsAreDrawnInTheirOwnPlaces) {
+TEST_P(HiDpiTest, ThePushButtonsAndFieldsAreDrawnInTheirOwnPlaces) {
   const QImage picture = Picture();
   const auto near = [](QRgb a, QRgb b) {
     return std::abs(qRed(a) - qRed(b)) <= 32 && std::abs(qGreen(a) - qGreen(b)) <= 32 &&
@@ -151,14 +186,16 @@ TEST_F(HiDpiTest, ThePushButtonsAndFieldsAreDrawnInTheirOwnPlaces) {
   // control's place. At a fractional ratio that place falls between physical pixels, and text,
   // pictures and edges come out a fraction of a pixel apart; so each pixel of the control may be
   // matched by the picture within one physical pixel of where it belongs, and at such a ratio a
-  // few more pixels (rounded corners over the backdrop, half-pixel frame lines) may still differ.
-  // A control one more pixel away loses its frame and its text, far more than that.
+  // few more pixels may still differ. Its outermost device pixels are left out there: a frame line
+  // that falls between device pixels is blended with what lies under it, the backdrop in the
+  // window, the plain window colour when drawn alone.
   for (QWidget* control : Controls()) {
     const QImage own = control->grab().toImage().convertToFormat(QImage::Format_RGB32);
     const QPoint place(qRound(control->x() * ratio), qRound(control->y() * ratio));
+    const int edge = ratio == std::floor(ratio) ? 0 : 2;
     int unmatched = 0;
-    for (int y = 0; y < own.height(); ++y) {
-      for (int x = 0; x < own.width(); ++x) {
+    for (int y = edge; y < own.height() - edge; ++y) {
+      for (int x = edge; x < own.width() - edge; ++x) {
         bool found = false;
         for (int dy = -1; dy <= 1 && !found; ++dy)
           for (int dx = -1; dx <= 1 && !found; ++dx)
@@ -171,11 +208,11 @@ TEST_F(HiDpiTest, ThePushButtonsAndFieldsAreDrawnInTheirOwnPlaces) {
   }
 }
 
-TEST_F(HiDpiTest, TheSelectionIsInvertedInsideTheCellsAndNotInTheGaps) {
+TEST_P(HiDpiTest, TheSelectionIsInvertedInsideTheCellsAndNotInTheGaps) {
   Search(QStringLiteral("Abbott"));
   const QImage before = Picture();
   ClickRow(2);
-  ASSERT_EQ(view->m_nSelRow, 2);
+  ASSERT_EQ(view->SelectedRow(), 2);
   const QImage after = Picture();
 
   const int h = view->TextHeight();
@@ -194,7 +231,7 @@ TEST_F(HiDpiTest, TheSelectionIsInvertedInsideTheCellsAndNotInTheGaps) {
   EXPECT_EQ(changed, 0);
 }
 
-TEST_F(HiDpiTest, RowTextIsDrawnAtTheDevicesResolution) {
+TEST_P(HiDpiTest, RowTextIsDrawnAtTheDevicesResolution) {
   if (ratio != std::floor(ratio) || ratio < 2) GTEST_SKIP() << "a whole ratio of 2 or more shows it";
   Search(QStringLiteral("Abbott"));
   const QImage picture = Picture();
@@ -208,7 +245,7 @@ TEST_F(HiDpiTest, RowTextIsDrawnAtTheDevicesResolution) {
   EXPECT_GT(finer, 0);
 }
 
-TEST_F(HiDpiTest, InPlaceRepaintsLeaveNothingBehindOnTheScreen) {
+TEST_P(HiDpiTest, InPlaceRepaintsLeaveNothingBehindOnTheScreen) {
   // The window's backing store: what the paints, whole or in place, have left for the screen.
   const auto onScreen = [&] {
     QPaintDevice* device = frame->backingStore()->paintDevice();
@@ -219,12 +256,14 @@ TEST_F(HiDpiTest, InPlaceRepaintsLeaveNothingBehindOnTheScreen) {
   ClickRow(2);
   ClickRow(5);
   ClickRow(4);
-  QTest::mouseClick(view->m_pNextBtn, Qt::LeftButton);
+  QTest::mouseClick(view->NextButton(), Qt::LeftButton);
   ClickRow(1);
-  // What the in-place repaints left in the window is what a full paint draws.
-  const QImage shown = onScreen();
-  ASSERT_FALSE(shown.isNull()) << "the platform cannot grab the window";
+  // What the in-place repaints left in the window is what a full paint draws. The backing store
+  // holds the whole window; the view is the part under the menu bar.
+  const QImage window = onScreen();
+  ASSERT_FALSE(window.isNull()) << "the platform cannot grab the window";
   const QImage full = Picture();
+  const QImage shown = window.copy(QRect(QPoint(0, qRound(view->y() * ratio)), full.size()));
   ASSERT_EQ(shown.size(), full.size());
   // The controls are left out: where the focus is differs, and they paint themselves.
   QRegion controls;
@@ -239,5 +278,7 @@ TEST_F(HiDpiTest, InPlaceRepaintsLeaveNothingBehindOnTheScreen) {
   }
   EXPECT_EQ(differing, 0) << "first at physical " << first.x() << "," << first.y();
 }
+
+INSTANTIATE_TEST_SUITE_P(Zoom, HiDpiTest, ::testing::Values(1, 1.25, 1.5, 2, 3), ZoomName);
 
 }  // namespace

@@ -47,7 +47,7 @@ class MoreInfoTest : public ViewerTest {
       shown.wraps = dialog->Body()->lineWrapMode() != QPlainTextEdit::NoWrap;
       QTest::keyClick(dialog, Qt::Key_Return);
     });
-    QTest::mouseClick(view->m_pMoreInfoBtn, Qt::LeftButton);
+    QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
     return shown;
   }
 };
@@ -66,9 +66,9 @@ TEST_F(MoreInfoTest, CaptionIsTheRowsSurnameAndGivenNameTrimmed) {
   // An empty name text: the summary takes the given name's place.
   EXPECT_EQ(Open(QStringLiteral("Baker"), 0).caption, QStringLiteral("BAKER, J, C, 5 IL INF, PVT, ..."));
   // Neither name text nor summary: the caption ends in the comma.
-  ASSERT_STREQ(view->m_szRowText[0], "BAKER\t\tJ, C, 5 IL INF, PVT, ...");
+  ASSERT_STREQ(view->RowText(0), "BAKER\t\tJ, C, 5 IL INF, PVT, ...");
   const Shown fenn = Open(QStringLiteral("Fenn"), 0);
-  EXPECT_STREQ(view->m_szRowText[0], "FENN\t\t ");
+  EXPECT_STREQ(view->RowText(0), "FENN\t\t ");
   EXPECT_EQ(fenn.caption, QStringLiteral("FENN,"));
   // Windows-1252 text shows as its letters.
   EXPECT_EQ(Open(QStringLiteral("Dunn"), 0).caption, QStringLiteral("DUNN, JOS\u00C9"));
@@ -88,14 +88,14 @@ TEST_F(MoreInfoTest, TheBodyKeepsEnterAndScrollsSideways) {
     scrollsSideways = dialog->Body()->horizontalScrollBar()->maximum() > 0;
     QTest::keyClick(dialog->Body(), Qt::Key_Escape);
   });
-  QTest::mouseClick(view->m_pMoreInfoBtn, Qt::LeftButton);
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
   EXPECT_TRUE(stillOpenAfterEnter);
   EXPECT_TRUE(scrollsSideways);
 
   // The close box closes it too.
   bool closed = false;
   OnNextModal([&](QWidget* modal) { closed = modal->close(); });
-  QTest::mouseClick(view->m_pMoreInfoBtn, Qt::LeftButton);
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
   EXPECT_TRUE(closed);
 }
 
@@ -103,12 +103,12 @@ TEST_F(MoreInfoTest, SelectionAndHighlightStayAndTheFocusComesBack) {
   Search(QStringLiteral("Abbott"));
   ClickRow(3);
   const QImage selected = Grab();
-  view->m_pMoreInfoBtn->setFocus();
+  view->MoreInfoButton()->setFocus();
   OnNextModal([](QWidget* modal) { QTest::keyClick(modal, Qt::Key_Return); });
-  QTest::keyClick(view->m_pMoreInfoBtn, Qt::Key_Space);
-  EXPECT_EQ(view->m_nSelRow, 3);
-  EXPECT_TRUE(view->m_pMoreInfoBtn->isEnabled());
-  EXPECT_SOON(Focus() == view->m_pEdit[0]);
+  QTest::keyClick(view->MoreInfoButton(), Qt::Key_Space);
+  EXPECT_EQ(view->SelectedRow(), 3);
+  EXPECT_TRUE(view->MoreInfoButton()->isEnabled());
+  EXPECT_SOON(Focus() == view->NameField(0));
   EXPECT_EQ(Grab().copy(rcResultList), selected.copy(rcResultList));
 }
 
@@ -121,15 +121,15 @@ TEST_F(MoreInfoTest, DoubleClickOpensTheRowAndBelowTheLastRowOpensNothing) {
   });
   DoubleClickAt(view->CellRect(2, 2).center());
   EXPECT_EQ(caption, QStringLiteral("ABBOTT, ALBERT"));
-  EXPECT_EQ(view->m_nSelRow, 2);
+  EXPECT_EQ(view->SelectedRow(), 2);
 
   Search(QStringLiteral("Baker"));
   ClickRow(0);
   // Below the last row: the press clears the selection and the double click finds none. (A
   // dialog opening here would block until the test times out.)
   DoubleClickAt(QPoint(100, view->RowRect(4).center().y()));
-  EXPECT_EQ(view->m_nSelRow, -1);
-  EXPECT_FALSE(view->m_pMoreInfoBtn->isEnabled());
+  EXPECT_EQ(view->SelectedRow(), -1);
+  EXPECT_FALSE(view->MoreInfoButton()->isEnabled());
   EXPECT_TRUE(boxes.texts().empty());
 }
 
@@ -139,11 +139,11 @@ TEST_F(MoreInfoTest, ACancelledDiskPromptOpensNoDialog) {
   std::remove((roll.dataDir + "mrdb.id").c_str());
   boxes.Answer({kIdCancel});
   QPointer<QObject> watcher = OnNextModal([](QWidget* modal) { modal->close(); });
-  QTest::mouseClick(view->m_pMoreInfoBtn, Qt::LeftButton);
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
   EXPECT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
   EXPECT_FALSE(watcher.isNull()) << "a dialog was shown";
   delete watcher.data();
-  EXPECT_EQ(view->m_nSelRow, 0);
+  EXPECT_EQ(view->SelectedRow(), 0);
 }
 
 }  // namespace

@@ -80,18 +80,18 @@ class AccessibleViewTest : public ViewerTest {
 };
 
 TEST_F(AccessibleViewTest, FieldsAndPageButtonsHaveNamesWhereThePictureHasCaptions) {
-  EXPECT_EQ(Of(view->m_pEdit[0])->text(QAccessible::Name), QStringLiteral("Surname"));
-  EXPECT_EQ(Of(view->m_pEdit[1])->text(QAccessible::Name), QStringLiteral("Given Name"));
-  EXPECT_EQ(Of(view->m_pEdit[0])->role(), QAccessible::EditableText);
-  EXPECT_EQ(Of(view->m_pPrevBtn)->text(QAccessible::Name), QStringLiteral("Previous page"));
-  EXPECT_EQ(Of(view->m_pNextBtn)->text(QAccessible::Name), QStringLiteral("Next page"));
-  EXPECT_EQ(Of(view->m_pPrevBtn)->role(), QAccessible::Button);
-  EXPECT_TRUE(Of(view->m_pNextBtn)->state().disabled);
-  EXPECT_EQ(Of(view->m_pMoreInfoBtn)->text(QAccessible::Name), QStringLiteral("More Info"));
+  EXPECT_EQ(Of(view->NameField(0))->text(QAccessible::Name), QStringLiteral("Surname"));
+  EXPECT_EQ(Of(view->NameField(1))->text(QAccessible::Name), QStringLiteral("Given Name"));
+  EXPECT_EQ(Of(view->NameField(0))->role(), QAccessible::EditableText);
+  EXPECT_EQ(Of(view->PrevButton())->text(QAccessible::Name), QStringLiteral("Previous page"));
+  EXPECT_EQ(Of(view->NextButton())->text(QAccessible::Name), QStringLiteral("Next page"));
+  EXPECT_EQ(Of(view->PrevButton())->role(), QAccessible::Button);
+  EXPECT_TRUE(Of(view->NextButton())->state().disabled);
+  EXPECT_EQ(Of(view->MoreInfoButton())->text(QAccessible::Name), QStringLiteral("More Info"));
 
   // The widgets stay the view's children beside the painted parts.
   QAccessibleInterface* iface = Of(view);
-  EXPECT_EQ(iface->indexOfChild(Of(view->m_pEdit[0])) >= 0, true);
+  EXPECT_EQ(iface->indexOfChild(Of(view->NameField(0))) >= 0, true);
   EXPECT_EQ(iface->childCount(), 9 + 2);
 }
 
@@ -186,14 +186,14 @@ TEST_F(AccessibleViewTest, TheSelectedRowIsReportedAndEveryChangeOfItIsAnnounced
 
   // A reader may select a row itself; it is the same as a click on it.
   ASSERT_TRUE(Cells()->selectRow(7));
-  EXPECT_EQ(view->m_nSelRow, 7);
-  EXPECT_TRUE(view->m_pMoreInfoBtn->isEnabled());
+  EXPECT_EQ(view->SelectedRow(), 7);
+  EXPECT_TRUE(view->MoreInfoButton()->isEnabled());
   EXPECT_FALSE(Cells()->selectRow(10)) << "no such row on the page";
-  EXPECT_EQ(view->m_nSelRow, 7);
+  EXPECT_EQ(view->SelectedRow(), 7);
   EXPECT_FALSE(Cells()->unselectRow(3));
   ASSERT_TRUE(Cells()->unselectRow(7));
-  EXPECT_EQ(view->m_nSelRow, -1);
-  EXPECT_FALSE(view->m_pMoreInfoBtn->isEnabled());
+  EXPECT_EQ(view->SelectedRow(), -1);
+  EXPECT_FALSE(view->MoreInfoButton()->isEnabled());
   EXPECT_FALSE(Cells()->selectColumn(1));
 }
 
@@ -204,20 +204,20 @@ TEST_F(AccessibleViewTest, ANewPageOrClearIsAnnouncedAndDropsTheSelection) {
   QAccessibleInterface* countLine = CountLine();
   Seen().clear();
 
-  QTest::mouseClick(view->m_pNextBtn, Qt::LeftButton);
+  QTest::mouseClick(view->NextButton(), Qt::LeftButton);
   EXPECT_EQ(Count(QAccessible::TableModelChanged, table, QAccessibleTableModelChangeEvent::ModelReset), 1);
   EXPECT_EQ(Count(QAccessible::NameChanged, countLine), 1);
   EXPECT_TRUE(Cells()->selectedRows().isEmpty());
   EXPECT_EQ(Cells()->rowCount(), 10);
   EXPECT_EQ(Cell(0, 1), QStringLiteral("HENRY"));
 
-  QTest::mouseClick(view->m_pNextBtn, Qt::LeftButton);
+  QTest::mouseClick(view->NextButton(), Qt::LeftButton);
   EXPECT_EQ(Cells()->rowCount(), 3);
   EXPECT_EQ(Cells()->cellAt(3, 0), nullptr);
   EXPECT_EQ(Cell(2, 1), QStringLiteral("WILLIAM"));
 
   Seen().clear();
-  QTest::mouseClick(view->m_pClearBtn, Qt::LeftButton);
+  QTest::mouseClick(view->ClearButton(), Qt::LeftButton);
   EXPECT_EQ(Count(QAccessible::TableModelChanged, table, QAccessibleTableModelChangeEvent::ModelReset), 1);
   EXPECT_EQ(Count(QAccessible::NameChanged, countLine), 1);
   EXPECT_EQ(countLine->text(QAccessible::Name), QStringLiteral("0 records found."));

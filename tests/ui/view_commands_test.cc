@@ -2,12 +2,14 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QMenuBar>
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 
+#include "platform/qt/qt_dialogs.h"
 #include "store/data_location.h"
 #include "ui/bitmap_button.h"
 #include "ui/help_window.h"
@@ -34,93 +36,115 @@ TEST_F(CommandsTest, AnEmptySurnameIsRefusedAndNothingElseChanges) {
   // A given name alone is not searched.
   Search(QString(), QStringLiteral("John"));
   ASSERT_EQ(boxes.texts(), std::vector<std::string>{"Please enter a surname."});
-  EXPECT_EQ(Focus(), view->m_pEdit[0]);
-  EXPECT_EQ(view->m_pResults->ResultCount(), 23);
-  EXPECT_EQ(view->m_nSelRow, 1);
-  EXPECT_TRUE(view->m_pMoreInfoBtn->isEnabled());
+  EXPECT_EQ(Focus(), view->NameField(0));
+  EXPECT_EQ(view->Results()->ResultCount(), 23);
+  EXPECT_EQ(view->SelectedRow(), 1);
+  EXPECT_TRUE(view->MoreInfoButton()->isEnabled());
 }
 
 TEST_F(CommandsTest, TheSurnameIsReadToNineteenCharactersAndTheGivenNameOnlyWhenTyped) {
   // 20 characters typed (the field's limit); the search uses 19.
   Search(QStringLiteral("Abcdefghijklmnopqrst"));
-  EXPECT_STREQ(view->m_pRequest->surname, "Abcdefghijklmnopqrs");  // the request keeps what was typed
-  EXPECT_STREQ(view->m_pResults->DisplaySurname(), "ABCDEFGHIJKLMNOPQRS");
-  EXPECT_EQ(view->m_pResults->ResultCount(), 1);
+  EXPECT_STREQ(view->Request()->surname, "Abcdefghijklmnopqrs");  // the request keeps what was typed
+  EXPECT_STREQ(view->Results()->DisplaySurname(), "ABCDEFGHIJKLMNOPQRS");
+  EXPECT_EQ(view->Results()->ResultCount(), 1);
 
   Search(QStringLiteral("Abbott"), QStringLiteral("john"));
-  EXPECT_EQ(view->m_pRequest->hasGivenName, 1);
+  EXPECT_EQ(view->Request()->hasGivenName, 1);
   EXPECT_EQ(view->CountLine(), QStringLiteral("5 records found."));
-  EXPECT_STREQ(view->m_szRowText[4], "ABBOTT\tJOHNSON\tJ, B, 5 IL INF, PVT, ...");
+  EXPECT_STREQ(view->RowText(4), "ABBOTT\tJOHNSON\tJ, B, 5 IL INF, PVT, ...");
 
   // The given-name field emptied: a surname-only search.
   Search(QStringLiteral("Abbott"));
-  EXPECT_EQ(view->m_pRequest->hasGivenName, 0);
+  EXPECT_EQ(view->Request()->hasGivenName, 0);
   EXPECT_EQ(view->CountLine(), QStringLiteral("23 records found."));
 
   // Enter in the given-name field searches too.
-  view->m_pEdit[1]->setFocus();
-  QTest::keyClicks(view->m_pEdit[1], QStringLiteral("ELI"));
-  QTest::keyClick(view->m_pEdit[1], Qt::Key_Enter);
+  view->NameField(1)->setFocus();
+  QTest::keyClicks(view->NameField(1), QStringLiteral("ELI"));
+  QTest::keyClick(view->NameField(1), Qt::Key_Enter);
   EXPECT_EQ(view->CountLine(), QStringLiteral("1 records found."));
+}
+
+TEST_F(CommandsTest, BlanksAroundTypedNamesAreLeftOff) {
+  Search(QStringLiteral("  Abbott "), QStringLiteral(" john\t"));
+  EXPECT_STREQ(view->Request()->surname, "Abbott");
+  EXPECT_EQ(view->CountLine(), QStringLiteral("5 records found."));
+  // The fields keep what was typed.
+  EXPECT_EQ(view->NameField(0)->text(), QStringLiteral("  Abbott "));
+
+  // Blanks inside a name stay: the key rule decides what they mean.
+  Search(QStringLiteral(" Carter  "), QStringLiteral("   "));
+  EXPECT_EQ(view->Request()->hasGivenName, 0);
+  EXPECT_EQ(view->CountLine(), QStringLiteral("1 records found."));
+
+  // A surname of blanks alone is no surname.
+  Search(QStringLiteral("    "));
+  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Please enter a surname."});
+  EXPECT_EQ(view->CountLine(), QStringLiteral("1 records found."));
+
+  // Leading blanks do not use up the 19 characters that are read.
+  Search(QStringLiteral(" Abcdefghijklmnopqrs"));
+  EXPECT_EQ(view->Results()->ResultCount(), 1);
 }
 
 TEST_F(CommandsTest, TextOutsideTheCodePageReachesTheEngineAsOneByteACharacter) {
   Search(QStringLiteral("Ab\u03A9bott"), QStringLiteral("J\u6C5Fohn"));
-  EXPECT_STREQ(view->m_pRequest->surname, "Ab?bott");
-  EXPECT_EQ(std::string(view->m_pRequest->givenName, 5), "J?OHN");
-  EXPECT_EQ(view->m_pResults->ResultCount(), 0);
+  EXPECT_STREQ(view->Request()->surname, "Ab?bott");
+  EXPECT_EQ(std::string(view->Request()->givenName, 5), "J?OHN");
+  EXPECT_EQ(view->Results()->ResultCount(), 0);
   EXPECT_TRUE(boxes.texts().empty());
 
   Search(QStringLiteral("Dunn"), QStringLiteral("jos\u00E9"));
-  EXPECT_EQ(view->m_pResults->ResultCount(), 1);
+  EXPECT_EQ(view->Results()->ResultCount(), 1);
 }
 
 TEST_F(CommandsTest, PagingToTheEndsHandsTheFocusToTheOtherPageButton) {
   Search(QStringLiteral("Abbott"));
   ClickRow(4);
-  Click(view->m_pNextBtn);
-  EXPECT_EQ(view->m_nSelRow, -1) << "paging clears the selection";
-  EXPECT_STREQ(view->m_szRowText[0], "ABBOTT\tHENRY\tJ, B, 5 IL INF, PVT, ...");
-  EXPECT_TRUE(view->m_pPrevBtn->isEnabled());
-  EXPECT_TRUE(view->m_pNextBtn->isEnabled());
+  Click(view->NextButton());
+  EXPECT_EQ(view->SelectedRow(), -1) << "paging clears the selection";
+  EXPECT_STREQ(view->RowText(0), "ABBOTT\tHENRY\tJ, B, 5 IL INF, PVT, ...");
+  EXPECT_TRUE(view->PrevButton()->isEnabled());
+  EXPECT_TRUE(view->NextButton()->isEnabled());
 
-  Click(view->m_pNextBtn);
-  EXPECT_EQ(view->m_pResults->RowCount(), 3);
-  EXPECT_STREQ(view->m_szRowText[2], "ABBOTT\tWILLIAM\tJ, B, 5 IL INF, PVT, ...");
-  EXPECT_FALSE(view->m_pNextBtn->isEnabled());
-  EXPECT_EQ(Focus(), view->m_pPrevBtn);
+  Click(view->NextButton());
+  EXPECT_EQ(view->Results()->RowCount(), 3);
+  EXPECT_STREQ(view->RowText(2), "ABBOTT\tWILLIAM\tJ, B, 5 IL INF, PVT, ...");
+  EXPECT_FALSE(view->NextButton()->isEnabled());
+  EXPECT_EQ(Focus(), view->PrevButton());
 
   // Space on the focused button pages back; the mirror case at the first page.
-  QTest::keyClick(view->m_pPrevBtn, Qt::Key_Space);
-  EXPECT_TRUE(view->m_pPrevBtn->isEnabled());
-  EXPECT_EQ(Focus(), view->m_pPrevBtn);
-  QTest::keyClick(view->m_pPrevBtn, Qt::Key_Space);
-  EXPECT_STREQ(view->m_szRowText[0], "ABBOTT\tAARON\tJ, B, 5 IL INF, PVT, ...");
-  EXPECT_FALSE(view->m_pPrevBtn->isEnabled());
-  EXPECT_EQ(Focus(), view->m_pNextBtn);
+  QTest::keyClick(view->PrevButton(), Qt::Key_Space);
+  EXPECT_TRUE(view->PrevButton()->isEnabled());
+  EXPECT_EQ(Focus(), view->PrevButton());
+  QTest::keyClick(view->PrevButton(), Qt::Key_Space);
+  EXPECT_STREQ(view->RowText(0), "ABBOTT\tAARON\tJ, B, 5 IL INF, PVT, ...");
+  EXPECT_FALSE(view->PrevButton()->isEnabled());
+  EXPECT_EQ(Focus(), view->NextButton());
 }
 
 TEST_F(CommandsTest, ADiskTakenAwayBringsThePromptBackAndCancelChangesNothing) {
   Search(QStringLiteral("Abbott"));
-  Click(view->m_pNextBtn);
+  Click(view->NextButton());
   ClickRow(1);
-  view->m_pNextBtn->setFocus();
-  const std::string row0 = view->m_szRowText[0];
+  view->NextButton()->setFocus();
+  const std::string row0 = view->RowText(0);
 
   RemoveDisk();
   boxes.Answer({kIdCancel});
-  QTest::keyClick(view->m_pNextBtn, Qt::Key_Space);
+  QTest::keyClick(view->NextButton(), Qt::Key_Space);
   ASSERT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
-  EXPECT_EQ(view->m_szRowText[0], row0);
-  EXPECT_EQ(view->m_nSelRow, 1);
-  EXPECT_TRUE(view->m_pMoreInfoBtn->isEnabled());
-  EXPECT_EQ(Focus(), view->m_pNextBtn);
+  EXPECT_EQ(view->RowText(0), row0);
+  EXPECT_EQ(view->SelectedRow(), 1);
+  EXPECT_TRUE(view->MoreInfoButton()->isEnabled());
+  EXPECT_EQ(Focus(), view->NextButton());
 
   // OK after the disk is back goes on.
   boxes.OnShow([this](const ScriptedMessageBox::Box&) { InsertDisk(); });
-  QTest::keyClick(view->m_pNextBtn, Qt::Key_Space);
+  QTest::keyClick(view->NextButton(), Qt::Key_Space);
   EXPECT_EQ(boxes.texts().size(), 2u);
-  EXPECT_EQ(view->m_pResults->RowCount(), 3);
+  EXPECT_EQ(view->Results()->RowCount(), 3);
 
   // A search with the disk gone and the prompt cancelled ends with an empty result.
   boxes.OnShow(nullptr);
@@ -129,76 +153,89 @@ TEST_F(CommandsTest, ADiskTakenAwayBringsThePromptBackAndCancelChangesNothing) {
   Search(QStringLiteral("Abbott"));
   EXPECT_EQ(boxes.texts().size(), 3u);
   EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
-  EXPECT_EQ(view->m_nSelRow, -1);
+  EXPECT_EQ(view->SelectedRow(), -1);
 }
 
 TEST_F(CommandsTest, ClearEmptiesFieldsResultAndSelection) {
   const QImage empty = Grab();
   Search(QStringLiteral("Abbott"), QStringLiteral("j"));
   ClickRow(0);
-  ASSERT_TRUE(view->m_pMoreInfoBtn->isEnabled());
+  ASSERT_TRUE(view->MoreInfoButton()->isEnabled());
   // A mnemonic presses its button the way a click does, after the button's short press.
-  QTest::keyClick(view->m_pEdit[0], Qt::Key_C, Qt::AltModifier);
-  EXPECT_SOON(view->m_nSelRow == -1);
-  EXPECT_FALSE(view->m_pMoreInfoBtn->isEnabled());
-  EXPECT_FALSE(view->m_pNextBtn->isEnabled());
-  EXPECT_TRUE(view->m_pEdit[0]->text().isEmpty());
-  EXPECT_TRUE(view->m_pEdit[1]->text().isEmpty());
+  QTest::keyClick(view->NameField(0), Qt::Key_C, Qt::AltModifier);
+  EXPECT_SOON(view->SelectedRow() == -1);
+  EXPECT_FALSE(view->MoreInfoButton()->isEnabled());
+  EXPECT_FALSE(view->NextButton()->isEnabled());
+  EXPECT_TRUE(view->NameField(0)->text().isEmpty());
+  EXPECT_TRUE(view->NameField(1)->text().isEmpty());
   EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
-  EXPECT_EQ(Focus(), view->m_pEdit[0]);
+  EXPECT_EQ(Focus(), view->NameField(0));
   const QImage cleared = Grab();
   EXPECT_EQ(cleared.copy(rcResultList), empty.copy(rcResultList));
   EXPECT_EQ(cleared.copy(rcCountLine), empty.copy(rcCountLine));
 }
 
-TEST_F(CommandsTest, TheHourglassShowsOnlyWhileASearchRuns) {
+TEST_F(CommandsTest, TheHourglassStaysOverTheWindowThroughTheDiskPromptOfASearch) {
+  // The real box this time: it is a window of its own with the arrow, while the search that
+  // showed it keeps the hourglass over the window behind it, fields and menu bar included.
   RemoveDisk();
-  Qt::CursorShape during = Qt::BlankCursor;
-  bool busy = false;
-  boxes.OnShow([&](const ScriptedMessageBox::Box&) {
-    during = QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::BlankCursor;
-    busy = view->m_bBusy;
+  MessageBoxHandler scripted = InstallMessageBoxHandler(nullptr);
+  InstallQtMessageBoxHandler();
+  struct {
+    Qt::CursorShape window = Qt::BlankCursor, field = Qt::BlankCursor, menu = Qt::BlankCursor, box = Qt::BlankCursor;
+    bool busy = false;
+  } during;
+  OnNextModal([&](QWidget* modal) {
+    during = {frame->cursor().shape(), view->NameField(0)->cursor().shape(), frame->MenuBar()->cursor().shape(),
+              modal->cursor().shape(), view->IsBusy()};
     InsertDisk();
+    QTest::keyClick(modal, Qt::Key_Return);
   });
   Search(QStringLiteral("Abbott"));
-  EXPECT_EQ(during, Qt::WaitCursor);
-  EXPECT_TRUE(busy);
-  EXPECT_FALSE(view->m_bBusy);
+  InstallMessageBoxHandler(std::move(scripted));
+  EXPECT_EQ(during.window, Qt::WaitCursor);
+  EXPECT_EQ(during.field, Qt::WaitCursor);
+  EXPECT_EQ(during.menu, Qt::WaitCursor);
+  EXPECT_EQ(during.box, Qt::ArrowCursor);
+  EXPECT_TRUE(during.busy);
+  EXPECT_EQ(view->Results()->ResultCount(), 23);
+
+  // After it, the arrow everywhere, also over the name fields and the buttons (no text cursor).
+  EXPECT_FALSE(view->IsBusy());
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-  // The arrow, also over the name fields and the buttons.
-  EXPECT_EQ(view->cursor().shape(), Qt::ArrowCursor);
-  EXPECT_EQ(view->m_pEdit[0]->cursor().shape(), Qt::ArrowCursor);
-  EXPECT_EQ(view->m_pEdit[1]->cursor().shape(), Qt::ArrowCursor);
-  EXPECT_EQ(view->m_pClearBtn->cursor().shape(), Qt::ArrowCursor);
+  for (QWidget* w : std::initializer_list<QWidget*>{frame.get(), view, view->NameField(0), view->NameField(1),
+                                                    view->ClearButton()}) {
+    EXPECT_EQ(w->cursor().shape(), Qt::ArrowCursor) << w->metaObject()->className();
+  }
 }
 
 TEST_F(CommandsTest, MnemonicsPressTheirButtons) {
-  QTest::keyClicks(view->m_pEdit[0], QStringLiteral("Abbott"));
-  view->m_pEdit[1]->setFocus();
-  QTest::keyClick(view->m_pEdit[1], Qt::Key_S, Qt::AltModifier);
-  EXPECT_SOON(view->m_pResults->ResultCount() == 23);
+  QTest::keyClicks(view->NameField(0), QStringLiteral("Abbott"));
+  view->NameField(1)->setFocus();
+  QTest::keyClick(view->NameField(1), Qt::Key_S, Qt::AltModifier);
+  EXPECT_SOON(view->Results()->ResultCount() == 23);
   ClickRow(0);
   QString caption;
   OnNextModal([&](QWidget* modal) {
     caption = modal->windowTitle();
     QTest::keyClick(modal, Qt::Key_Escape);
   });
-  QTest::keyClick(view->m_pEdit[0], Qt::Key_M, Qt::AltModifier);
+  QTest::keyClick(view->NameField(0), Qt::Key_M, Qt::AltModifier);
   EXPECT_SOON(caption == QStringLiteral("ABBOTT, AARON"));
   // Help has no mnemonic.
-  QTest::keyClick(view->m_pEdit[0], Qt::Key_H, Qt::AltModifier);
+  QTest::keyClick(view->NameField(0), Qt::Key_H, Qt::AltModifier);
   QTest::qWait(0);
   EXPECT_EQ(view->Help(), nullptr);
 
   // Quit's mnemonic closes the window. (The offscreen platform has no window manager to give
   // the activation back after the dialog; a desktop does.)
   QApplication::setActiveWindow(frame.get());
-  QTest::keyClick(view->m_pEdit[0], Qt::Key_Q, Qt::AltModifier);
+  QTest::keyClick(view->NameField(0), Qt::Key_Q, Qt::AltModifier);
   EXPECT_SOON(!frame->isVisible());
 }
 
 TEST_F(CommandsTest, HelpOpensTheGuideAndClosesWithTheProgram) {
-  Click(view->m_pHelpBtn);
+  Click(view->HelpButton());
   QPointer<HelpWindow> help = view->Help();
   ASSERT_FALSE(help.isNull());
   EXPECT_TRUE(help->isVisible());
@@ -211,12 +248,12 @@ TEST_F(CommandsTest, HelpOpensTheGuideAndClosesWithTheProgram) {
 
   // Help again brings the same window back.
   help->hide();
-  Click(view->m_pHelpBtn);
+  Click(view->HelpButton());
   EXPECT_EQ(view->Help(), help.data());
   EXPECT_TRUE(help->isVisible());
 
   // Quit closes the frame the way its close box does; the program's end takes the help along.
-  QTimer::singleShot(0, view->m_pQuitBtn, [this] { Click(view->m_pQuitBtn); });
+  QTimer::singleShot(0, view->QuitButton(), [this] { Click(view->QuitButton()); });
   QTimer guard;
   guard.setSingleShot(true);
   QObject::connect(&guard, &QTimer::timeout, [] { QApplication::exit(1); });
@@ -229,9 +266,42 @@ TEST_F(CommandsTest, HelpOpensTheGuideAndClosesWithTheProgram) {
 
 TEST_F(CommandsTest, TheFamilyHelpFileIsNamedWhenItIsThere) {
   std::fclose(std::fopen((roll.familyDir + "kinloom7m.hlp").c_str(), "w"));
-  Click(view->m_pHelpBtn);
+  Click(view->HelpButton());
   ASSERT_NE(view->Help(), nullptr);
   EXPECT_TRUE(view->Help()->Text().contains(QStringLiteral("The family help file is at")));
+}
+
+TEST_F(CommandsTest, HelpClosesWithEscapeAndOpensWithTheGuideNotAPath) {
+  Click(view->HelpButton());
+  QPointer<HelpWindow> help = view->Help();
+  ASSERT_FALSE(help.isNull());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(help));
+  // The guide starts with what the program does; where the files are comes later.
+  const QString text = help->Text();
+  EXPECT_TRUE(text.startsWith(QStringLiteral("Dravenholt\nDravenholt finds soldiers"))) << text.left(80).toStdString();
+  EXPECT_GT(text.indexOf(QStringLiteral("kinloom7m.hlp")), text.indexOf(QStringLiteral("Where the data is looked for")));
+
+  QTest::keyClick(help->focusWidget() ? help->focusWidget() : help.data(), Qt::Key_Escape);
+  EXPECT_FALSE(help->isVisible());
+  Click(view->HelpButton());
+  EXPECT_TRUE(help->isVisible());
+}
+
+class UnconfiguredHelpTest : public CommandsTest {
+ protected:
+  void SetUp() override {
+    AddStandardEntries(&roll);
+    OpenWindow("");
+  }
+};
+
+TEST_F(UnconfiguredHelpTest, WithNoFamilyDirectoryTheHelpShowsNoPath) {
+  // An empty KinloomDir is read as the bare separator; that is no place the user named.
+  Click(view->HelpButton());
+  ASSERT_NE(view->Help(), nullptr);
+  const QString text = view->Help()->Text();
+  EXPECT_TRUE(text.contains(QStringLiteral("No family directory is set (KinloomDir in brevik.ini)")));
+  EXPECT_FALSE(text.contains(QStringLiteral("/kinloom7m.hlp")));
 }
 
 TEST_F(CommandsTest, ClosingTheWindowDuringASearchLeavesNothingHalfDone) {
@@ -240,8 +310,8 @@ TEST_F(CommandsTest, ClosingTheWindowDuringASearchLeavesNothingHalfDone) {
   boxes.Answer({kIdCancel});
   Search(QStringLiteral("Abbott"));
   EXPECT_FALSE(frame->isVisible());
-  EXPECT_FALSE(view->m_bBusy);
-  EXPECT_EQ(view->m_pResults->ResultCount(), 0);
+  EXPECT_FALSE(view->IsBusy());
+  EXPECT_EQ(view->Results()->ResultCount(), 0);
   CloseWindow();
 }
 

@@ -18,6 +18,12 @@
 
 class QWidget;
 
+// Readable failure messages for the Qt values the tests compare.
+void PrintTo(const QRect& rect, std::ostream* os);
+void PrintTo(const QSize& size, std::ostream* os);
+void PrintTo(const QPoint& point, std::ostream* os);
+void PrintTo(const QString& text, std::ostream* os);
+
 // Waits (processing events, up to five seconds) until `condition` holds; a failure names it.
 // Qt Test's QTRY_ macros report to Qt Test, not to GoogleTest, so they are not used here.
 #define EXPECT_SOON(condition) \
@@ -42,8 +48,9 @@ class ViewerTest : public ::testing::Test {
   ~ViewerTest() override;
 
   // Builds the database and opens the window the way start-up does: document, frame and view,
-  // initial update, first activation. Waits until it is shown and active.
-  void OpenWindow();
+  // initial update, first activation. Waits until it is shown and active. `familyDirectory`, if
+  // given, stands for the KinloomDir setting.
+  void OpenWindow(const char* familyDirectory = nullptr);
   // Closes and destroys the window (the view's teardown included).
   void CloseWindow();
 

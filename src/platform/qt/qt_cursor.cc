@@ -2,25 +2,16 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QWidget>
 
-namespace {
-bool waitShown = false;
-}  // namespace
-
-void ShowWaitCursor() {
-  if (waitShown) return;
-  QApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
-  waitShown = true;
+void ShowWaitCursor(QWidget* window) {
+  if (window != nullptr) window->setCursor(Qt::WaitCursor);
 }
 
-void ShowArrowCursor() {
-  if (!waitShown) return;
-  QApplication::restoreOverrideCursor();
-  waitShown = false;
+void ShowArrowCursor(QWidget* window) {
+  if (window != nullptr) window->unsetCursor();
 }
 
-bool WaitCursorShown() { return waitShown; }
+ScopedWaitCursor::ScopedWaitCursor() { QApplication::setOverrideCursor(QCursor(Qt::WaitCursor)); }
 
-ScopedArrowCursor::ScopedArrowCursor() { QApplication::setOverrideCursor(QCursor(Qt::ArrowCursor)); }
-
-ScopedArrowCursor::~ScopedArrowCursor() { QApplication::restoreOverrideCursor(); }
+ScopedWaitCursor::~ScopedWaitCursor() { QApplication::restoreOverrideCursor(); }

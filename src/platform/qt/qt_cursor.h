@@ -1,21 +1,22 @@
-// The two system cursors the view asks for, as Qt override cursors: the hourglass while a
-// command is busy, the arrow otherwise.
+// The two system cursors the program asks for: the hourglass while a command is busy, the arrow
+// otherwise.
 #pragma once
 
-// Shows the hourglass over the whole application until ShowArrowCursor. Calling it again while
-// it shows changes nothing.
-void ShowWaitCursor();
-// Takes the hourglass away again; without one showing it does nothing.
-void ShowArrowCursor();
-// True while ShowWaitCursor's hourglass is in force.
-bool WaitCursorShown();
+class QWidget;
 
-// Puts an arrow over everything for its lifetime (a modal box shown in the middle of a busy
-// command), and gives back whatever cursor was in force.
-class ScopedArrowCursor {
+// Shows the hourglass over `window` (a top-level window) and everything in it until
+// ShowArrowCursor. A message box or dialog opened meanwhile is a window of its own and keeps the
+// arrow, while the window behind it still shows that the command is not done.
+void ShowWaitCursor(QWidget* window);
+// The arrow over `window` again.
+void ShowArrowCursor(QWidget* window);
+
+// The hourglass over the whole program for the object's lifetime, for work done before any
+// window is up (start-up).
+class ScopedWaitCursor {
  public:
-  ScopedArrowCursor();
-  ~ScopedArrowCursor();
-  ScopedArrowCursor(const ScopedArrowCursor&) = delete;
-  ScopedArrowCursor& operator=(const ScopedArrowCursor&) = delete;
+  ScopedWaitCursor();
+  ~ScopedWaitCursor();
+  ScopedWaitCursor(const ScopedWaitCursor&) = delete;
+  ScopedWaitCursor& operator=(const ScopedWaitCursor&) = delete;
 };

@@ -9,7 +9,6 @@
 #include <QPushButton>
 
 #include "platform/message_box.h"
-#include "platform/qt/qt_cursor.h"
 #include "platform/qt/qt_text.h"
 
 namespace {
@@ -50,8 +49,8 @@ int ShowQtMessageBox(const char* text, unsigned style) {
   }
   box.setDefaultButton(ok);
   ApplyDialogColors(&box);
-  // The box has its own arrow, even while a command holds the hourglass over the view.
-  ScopedArrowCursor arrow;
+  // A window of its own: the arrow, while a busy command keeps the hourglass over the window
+  // behind it.
   box.exec();
   if (!okCancel) return kIdOk;
   return box.clickedButton() == ok ? kIdOk : kIdCancel;

@@ -63,6 +63,7 @@ bool SearchSession::Run(const SearchOptions& options) {
   request.SetDatabase(1);
   if (!given.empty()) request.SetGivenName(given.c_str());
   database_->RunSearch(request);
+  list_->FinishPendingWrites();
   return !messageShown_;
 }
 

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Checks the naming rule (.clang-tidy, per directory) on the C++ files a change touches: the files
+# changed since BASE (default: 20 commits back, or every file when given --all), each checked with
+# the compile commands of ./build (or $BUILD_DIR), which scripts/build.sh writes. A header that
+# changed is checked through the source file of the same name.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build_dir="${BUILD_DIR:-build}"
+[[ -f "$build_dir/compile_commands.json" ]] || { echo "tidy: no $build_dir/compile_commands.json; run scripts/build.sh first" >&2; exit 2; }
+command -v clang-tidy >/dev/null || scripts/install-deps.sh --tidy
+
+if [[ "${1:-}" == "--all" ]]; then
+  changed=$(git ls-files 'src/*.cc' 'src/*.h' 'tests/*.cc' 'tests/*.h' 'bench/*.cc' 'bench/*.h')
+else
+  base="${1:-$(git rev-parse --verify -q HEAD~20 || git rev-list --max-parents=0 HEAD | tail -n 1)}"
+  changed=$(git diff --name-only --diff-filter=ACMR "$base" HEAD -- 'src/*.cc' 'src/*.h' 'tests/*.cc' 'tests/*.h' 'bench/*.cc' 'bench/*.h')
+fi
+
+# Every changed source, and the source beside every changed header, that the build compiles.
+sources=()
+while IFS= read -r file; do
+  [[ -n "$file" ]] || continue
+  candidate="${file%.h}.cc"
+  [[ "$file" == *.h && ! -f "$candidate" ]] && candidate="${file%.h}_posix.cc"
+  [[ -f "$candidate" ]] || continue
+  grep -q "\"file\": \"$(pwd)/$candidate\"" "$build_dir/compile_commands.json" && sources+=("$candidate")
+done <<<"$changed"
+mapfile -t sources < <(printf '%s\n' "${sources[@]}" | sort -u | grep -v '^$' || true)
+if [[ ${#sources[@]} -eq 0 ]]; then
+  echo "tidy: no changed C++ file to check"
+  exit 0
+fi
+echo "tidy: checking ${#sources[@]} files"
+printf '%s\n' "${sources[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build_dir" --quiet 2>&1 \
+  | grep -E "error:|warning:" | sort -u >/tmp/tidy.$$ || true
+if [[ -s /tmp/tidy.$$ ]]; then
+  cat /tmp/tidy.$$
+  rm -f /tmp/tidy.$$
+  echo "tidy: the naming rule is broken (see above)" >&2
+  exit 1
+fi
+rm -f /tmp/tidy.$$
+echo "tidy: the naming rule holds"

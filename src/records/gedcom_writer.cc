@@ -1,0 +1,210 @@
+#include "records/gedcom_writer.h"
+
+#include <string_view>
+
+#include "records/citation.h"
+#include "records/unit_names.h"
+
+#ifndef DRAVENHOLT_VERSION
+#define DRAVENHOLT_VERSION "0"
+#endif
+
+namespace {
+
+constexpr std::string_view kLineEnd = "\r\n";
+constexpr std::size_t kMaxClassification = 90;  // the standard's size of an event's TYPE
+
+bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
+
+// A line value: "@" doubled, control characters (line breaks included) as blanks.
+std::string LineValue(std::string_view text) {
+  std::string value;
+  value.reserve(text.size());
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (c == '@') {
+      value += "@@";
+    } else {
+      value += (byte < 0x20 || byte == 0x7F) ? ' ' : c;
+    }
+  }
+  return value;
+}
+
+// Whether ending a piece at `cut` would split a UTF-8 sequence or a doubled "@" (every "@" of a
+// value is doubled, so a run of them splits only after an odd count).
+bool SplitsCharacter(std::string_view value, std::size_t cut) {
+  if (IsContinuationByte(value[cut])) return true;
+  std::size_t ats = 0;
+  while (ats < cut && value[cut - 1 - ats] == '@') ++ats;
+  return ats % 2 == 1;
+}
+
+// Where to end a piece of at most `limit` bytes of `value`: between whole characters and, where
+// the value allows, not next to a blank, which some readers drop from the ends of CONC lines.
+std::size_t CutPoint(std::string_view value, std::size_t limit) {
+  if (value.size() <= limit) return value.size();
+  for (std::size_t cut = limit; cut > limit / 2; --cut) {
+    if (!SplitsCharacter(value, cut) && value[cut] != ' ' && value[cut - 1] != ' ') return cut;
+  }
+  for (std::size_t cut = limit; cut > 0; --cut) {
+    if (!SplitsCharacter(value, cut)) return cut;
+  }
+  return limit;  // not reached: a character starts within every four bytes
+}
+
+class GedcomText {
+ public:
+  void Line(int level, std::string_view tag, std::string_view value = {}) {
+    out += std::to_string(level);
+    out += ' ';
+    out += tag;
+    if (!value.empty()) {
+      out += ' ';
+      out += value;
+    }
+    out += kLineEnd;
+  }
+
+  void Record(std::string_view xref, std::string_view tag) {
+    out += "0 ";
+    out += xref;
+    out += ' ';
+    out += tag;
+    out += kLineEnd;
+  }
+
+  // A text that may hold line breaks and be of any length: CONT per line break, CONC per piece.
+  void Text(int level, std::string_view tag, std::string_view text) {
+    std::string_view tagOfLine = tag;
+    int levelOfLine = level;
+    while (true) {
+      const std::size_t lineBreak = text.find('\n');
+      Pieces(levelOfLine, tagOfLine, LineValue(text.substr(0, lineBreak)), level + 1);
+      if (lineBreak == std::string_view::npos) break;
+      text.remove_prefix(lineBreak + 1);
+      tagOfLine = "CONT";
+      levelOfLine = level + 1;
+    }
+  }
+
+  std::string Take() { return std::move(out); }
+
+ private:
+  void Pieces(int level, std::string_view tag, std::string_view value, int concLevel) {
+    std::size_t room = Room(level, tag);
+    while (true) {
+      const std::size_t cut = CutPoint(value, room);
+      Line(level, tag, value.substr(0, cut));
+      value.remove_prefix(cut);
+      if (value.empty()) return;
+      level = concLevel;
+      tag = "CONC";
+      room = Room(level, tag);
+    }
+  }
+
+  static std::size_t Room(int level, std::string_view tag) {
+    return kGedcomMaxLine - std::to_string(level).size() - 1 - tag.size() - 1 - kLineEnd.size();
+  }
+
+  std::string out;
+};
+
+// The start of `text` that fits `limit` bytes, cut between whole characters.
+std::string_view Cut(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) return text;
+  while (limit > 0 && IsContinuationByte(text[limit])) --limit;
+  return text.substr(0, limit);
+}
+
+// A slash would end the surname early in "Given /Surname/".
+std::string NamePart(std::string_view text) {
+  std::string part(text);
+  for (char& c : part) {
+    if (c == '/') c = ' ';
+  }
+  return part;
+}
+
+std::string ServiceNote(const SoldierEntry& entry) {
+  std::string note;
+  auto add = [&note](std::string_view label, const std::string& value) {
+    if (value.empty()) return;
+    if (!note.empty()) note += '\n';
+    note += label;
+    note += value;
+  };
+  const std::string& unit = entry.Field(kUnitField);
+  const Side side = SideOfField(entry.Field(kSideField));
+  const DecodedUnit decoded = DecodeUnit(unit, side);
+  add("Unit: ", decoded.known ? unit + " (" + std::string(decoded.name) + ")" : unit);
+  add("Company: ", entry.Field(kCompanyField));
+  add("Rank in: ", entry.Field(kRankInField));
+  add("Rank out: ", entry.Field(kRankOutField));
+  add("Side: ", side == Side::kUnknown ? entry.Field(kSideField) : std::string(SideName(side)));
+  add("Remarks: ", entry.Field(kRemarksField));
+  return note;
+}
+
+void WriteIndividual(GedcomText& ged, const SoldierEntry& entry, std::size_t number) {
+  ged.Record("@I" + std::to_string(number) + "@", "INDI");
+  const std::string given = GivenNames(entry);
+  std::string name = NamePart(given);
+  if (!entry.surname.empty()) name += (name.empty() ? "/" : " /") + NamePart(entry.surname) + "/";
+  ged.Text(1, "NAME", name);
+  if (!given.empty()) ged.Text(2, "GIVN", given);
+  if (!entry.surname.empty()) ged.Text(2, "SURN", entry.surname);
+
+  ged.Line(1, "_MILT");
+  std::string unit = UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField));
+  if (unit.empty()) unit = SideName(SideOfField(entry.Field(kSideField)));
+  if (!unit.empty()) ged.Text(2, "TYPE", Cut(unit, kMaxClassification));
+  const std::string note = ServiceNote(entry);
+  if (!note.empty()) ged.Text(2, "NOTE", note);
+  ged.Line(2, "SOUR", "@S1@");
+  const std::string microfilm = MicrofilmReference(entry);
+  if (!microfilm.empty()) ged.Text(3, "PAGE", "National Archives microfilm " + microfilm);
+}
+
+}  // namespace
+
+std::string GedcomDate(int year, int month, int day) {
+  static const char* const kMonths[] = {"JAN", "FEB", "MAR", "APR", "MAY", "JUN",
+                                        "JUL", "AUG", "SEP", "OCT", "NOV", "DEC"};
+  static const int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > kDays[month - 1]) {
+    return std::string();
+  }
+  const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+  if (month == 2 && day == 29 && !leap) return std::string();
+  return std::to_string(day) + " " + kMonths[month - 1] + " " + std::to_string(year);
+}
+
+std::string WriteGedcom(std::span<const SoldierEntry> entries, const GedcomOptions& options) {
+  GedcomText ged;
+  ged.Line(0, "HEAD");
+  ged.Line(1, "SOUR", "DRAVENHOLT");
+  ged.Line(2, "VERS", DRAVENHOLT_VERSION);
+  ged.Line(2, "NAME", "Dravenholt");
+  if (!options.date.empty()) ged.Text(1, "DATE", options.date);
+  ged.Line(1, "SUBM", "@SUBM1@");
+  ged.Line(1, "GEDC");
+  ged.Line(2, "VERS", "5.5.1");
+  ged.Line(2, "FORM", "LINEAGE-LINKED");
+  ged.Line(1, "CHAR", "UTF-8");
+
+  ged.Record("@SUBM1@", "SUBM");
+  ged.Text(1, "NAME", options.submitter.empty() ? "Dravenholt user" : options.submitter);
+
+  ged.Record("@S1@", "SOUR");
+  ged.Text(1, "TITL", kRollSourceTitle);
+  ged.Text(1, "PUBL", kRollSourceMedium);
+  ged.Text(1, "NOTE", "Searched with Dravenholt. Each entry gives the National Archives microfilm "
+                      "box, roll and record where the soldier is found.");
+
+  std::size_t number = 0;
+  for (const SoldierEntry& entry : entries) WriteIndividual(ged, entry, ++number);
+  ged.Line(0, "TRLR");
+  return ged.Take();
+}

@@ -1,0 +1,55 @@
+#include "results/find_result.h"
+
+#include <algorithm>
+
+void FindResult::AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::int32_t detail, std::string_view key,
+                         std::size_t surnameLength) {
+  EndSpan();
+  const std::int64_t before = Count();
+  const std::int64_t size = narrowed || slotCount < 0 ? 0 : slotCount;
+  spans.push_back({firstSlot, slotCount, detail, static_cast<std::uint32_t>(keys.size()),
+                   static_cast<std::uint8_t>(key.size()), static_cast<std::uint8_t>(surnameLength)});
+  keys.append(key);
+  ends.push_back(before + size);
+}
+
+FoundSpan FindResult::Span(std::size_t i) const {
+  const Stored& s = spans[i];
+  const std::string_view key = std::string_view(keys).substr(s.keyOffset, s.keyLength);
+  return {s.firstSlot, s.slotCount, s.detail, key, key.substr(0, s.surnameLength)};
+}
+
+void FindResult::AddMatch(std::int32_t slot) {
+  if (!narrowed || spans.empty()) return;
+  passed.push_back(static_cast<std::uint32_t>(slot));
+  ++ends.back();
+}
+
+void FindResult::EndSpan() {
+  const bool empty = !spans.empty() && ends.back() == (ends.size() > 1 ? ends[ends.size() - 2] : 0);
+  if (empty && narrowed) {
+    keys.resize(spans.back().keyOffset);
+    spans.pop_back();
+    ends.pop_back();
+  }
+}
+
+void FindResult::At(std::int64_t position, std::int32_t* slot, std::size_t* span) const {
+  const auto at = std::upper_bound(ends.begin(), ends.end(), position);
+  *span = static_cast<std::size_t>(at - ends.begin());
+  if (*span >= spans.size()) {
+    *slot = -1;
+    return;
+  }
+  if (narrowed) {
+    *slot = static_cast<std::int32_t>(passed[static_cast<std::size_t>(position)]);
+  } else {
+    const std::int64_t begin = *span == 0 ? 0 : ends[*span - 1];
+    *slot = static_cast<std::int32_t>(spans[*span].firstSlot + (position - begin));
+  }
+}
+
+std::size_t FindResult::Bytes() const {
+  return spans.capacity() * sizeof(Stored) + keys.capacity() + ends.capacity() * sizeof(std::int64_t) +
+         passed.capacity() * sizeof(std::uint32_t);
+}

@@ -1,0 +1,29 @@
+// The given-name test of a search: does a slot's name text begin with the typed given name?
+//
+// The typed name (upper case, space-padded to 255 characters, as the search request holds it) and
+// the slot's name are both taken as L characters, upper-cased (a-z only) and padded with spaces;
+// their first n characters are compared, where n is the number of leading letters of the typed
+// name (at least 1) and at most L. So JOHN matches JOHN, JOHNNY and JOHN W; MARY ANN matches every
+// name that begins with MARY; J. W. every name that begins with J.
+#pragma once
+
+#include <string_view>
+
+#include "store/roll_format.h"
+
+class GivenNamePrefix {
+ public:
+  // `given` as the request holds it; `nameLength` is L of the open database.
+  GivenNamePrefix(const char* given, int nameLength);
+  bool Matches(std::string_view name) const {
+    for (int i = 0; i < compare; ++i) {
+      const char c = static_cast<std::size_t>(i) < name.size() ? UpperAscii(name[static_cast<std::size_t>(i)]) : ' ';
+      if (c != key[i]) return false;
+    }
+    return true;
+  }
+
+ private:
+  char key[kCurrentNameSize + 1] = {};
+  int compare = 0;
+};

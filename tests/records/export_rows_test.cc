@@ -1,0 +1,114 @@
+#include "records/export_rows.h"
+
+#include <csv.h>
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <string>
+#include <vector>
+
+#include "records/csv_text.h"
+
+namespace {
+
+using Records = std::vector<std::vector<std::string>>;
+
+// Reads CSV text back with libcsv in strict mode, as a spreadsheet or a script would.
+Records ReadCsv(const std::string& text) {
+  struct Reader {
+    Records records;
+    std::vector<std::string> current;
+  } reader;
+  csv_parser parser;
+  EXPECT_EQ(csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI), 0);
+  auto onField = [](void* data, std::size_t size, void* self) {
+    static_cast<Reader*>(self)->current.emplace_back(static_cast<const char*>(data), size);
+  };
+  auto onRecord = [](int, void* self) {
+    auto* r = static_cast<Reader*>(self);
+    r->records.push_back(std::move(r->current));
+    r->current.clear();
+  };
+  EXPECT_EQ(csv_parse(&parser, text.data(), text.size(), onField, onRecord, &reader), text.size())
+      << csv_strerror(csv_error(&parser));
+  EXPECT_EQ(csv_fini(&parser, onField, onRecord, &reader), 0);
+  csv_free(&parser);
+  return reader.records;
+}
+
+std::vector<std::string> Values(const SoldierEntry& entry) {
+  const auto values = ExportValues(entry);
+  return {values.begin(), values.end()};
+}
+
+// Entries whose texts test the quoting: commas, quotes, apostrophes, accents, blanks.
+std::vector<SoldierEntry> AwkwardEntries() {
+  return {
+      EntryFromRoll("O'BRIEN", "Wm", {"", "L", "28 BTRY NY LT ART", "PVT", "PVT", "", "260", "77", "67", "U"}),
+      EntryFromRoll("D\xC9JEAN", "Jos\xE9 \"Joe\"", {"A", "F&S", "18 ME INF", "CAPT", "MAJ",
+                                                     "Wounded, Gettysburg; \"mustered out\"", "1", "2", "3", "U"}),
+      EntryFromRoll("SMITH", "John", {" ", " ", "MCCULLOCH'S RANGERS", "", "", "  ", " ", " ", " ", "C"}),
+      EntryFromRoll("NGUYEN", "", {}),
+  };
+}
+
+}  // namespace
+
+TEST(ExportRows, CsvReadBackByACsvReaderEqualsTheEntries) {
+  std::string csv = CsvHeader();
+  for (const SoldierEntry& entry : AwkwardEntries()) csv += CsvRow(entry);
+  const Records records = ReadCsv(csv);
+  ASSERT_EQ(records.size(), 5u);
+  const auto& columns = ExportColumns();
+  EXPECT_EQ(records[0], std::vector<std::string>(columns.begin(), columns.end()));
+  const auto entries = AwkwardEntries();
+  for (std::size_t i = 0; i < entries.size(); ++i) EXPECT_EQ(records[i + 1], Values(entries[i])) << i;
+}
+
+TEST(ExportRows, CsvFieldsSurviveWhateverTheyHold) {
+  // Texts a caller may hand over directly, line breaks and outer blanks included.
+  const std::vector<std::string> fields = {"", " lead", "trail ", "a,b", "\"", "two\r\nlines", "x\ny",
+                                           "caf\u00E9", "\"\"quoted\"\""};
+  std::string csv;
+  AppendCsvRecord(fields, &csv);
+  AppendCsvRecord(fields, &csv);
+  EXPECT_EQ(ReadCsv(csv), (Records{fields, fields}));
+}
+
+TEST(ExportRows, CsvTextIsRfc4180) {
+  EXPECT_EQ(CsvHeader(),
+            "surname,given_name,middle_initial,company,unit,unit_name,rank_in,rank_out,remarks,"
+            "microfilm_box,microfilm_roll,microfilm_record,side,side_name\r\n");
+  EXPECT_EQ(CsvRow(AwkwardEntries()[1]),
+            "D\u00C9JEAN,\"Jos\u00E9 \"\"Joe\"\"\",A,F&S,18 ME INF,18th Maine Infantry,CAPT,MAJ,"
+            "\"Wounded, Gettysburg; \"\"mustered out\"\"\",1,2,3,U,Union\r\n");
+}
+
+TEST(ExportRows, JsonParsedBackEqualsTheEntries) {
+  for (const SoldierEntry& entry : AwkwardEntries()) {
+    const std::string text = JsonObject(entry);
+    EXPECT_EQ(text.find('\n'), std::string::npos);
+    const nlohmann::json object = nlohmann::json::parse(text);
+    ASSERT_TRUE(object.is_object());
+    ASSERT_EQ(object.size(), static_cast<std::size_t>(kExportColumnCount));
+    const auto values = ExportValues(entry);
+    for (int c = 0; c < kExportColumnCount; ++c) {
+      EXPECT_EQ(object.at(ExportColumns()[c]).get<std::string>(), values[c]) << ExportColumns()[c];
+    }
+  }
+  EXPECT_EQ(JsonObject(AwkwardEntries()[0]),
+            "{\"surname\":\"O'BRIEN\",\"given_name\":\"Wm\",\"middle_initial\":\"\",\"company\":\"L\","
+            "\"unit\":\"28 BTRY NY LT ART\",\"unit_name\":\"28th Battery, New York Light Artillery\","
+            "\"rank_in\":\"PVT\",\"rank_out\":\"PVT\",\"remarks\":\"\",\"microfilm_box\":\"260\","
+            "\"microfilm_roll\":\"77\",\"microfilm_record\":\"67\",\"side\":\"U\",\"side_name\":\"Union\"}");
+}
+
+TEST(ExportRows, JsonStringsEscapeWhatJsonForbids) {
+  std::string text = "quote\" back\\ tab\t nl\n cr\r nul";
+  text += '\0';
+  text += "\x01\x1f\x7f \u00E9";
+  std::string json;
+  AppendJsonString(text, &json);
+  EXPECT_EQ(json, "\"quote\\\" back\\\\ tab\\t nl\\n cr\\r nul\\u0000\\u0001\\u001f\\u007f \u00E9\"");
+  EXPECT_EQ(nlohmann::json::parse(json).get<std::string>(), text);
+}

@@ -1,0 +1,176 @@
+// The result list's keys, typed where the focus rules keep the focus: in the surname field, or
+// on the page button the paging rule gave it.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <cstdio>
+
+#include "ui/bitmap_button.h"
+#include "viewer_fixture.h"
+
+namespace {
+
+class ViewKeysTest : public ViewerTest {
+ protected:
+  // ABBOTT: 23 rows, pages of 10, 10 and 3.
+  void SetUp() override {
+    AddStandardEntries(&roll);
+    OpenWindow();
+    Search(QStringLiteral("Abbott"));
+    ASSERT_EQ(view->PageCount(), 3);
+  }
+
+  void Key(int key, QWidget* at = nullptr) {
+    QTest::keyClick(at ? at : view->NameField(0), static_cast<Qt::Key>(key));
+  }
+  // The given name of the selected row ("" when none is selected).
+  QString Selected() const {
+    return view->SelectedRow() < 0 ? QString() : view->FieldText(view->SelectedRow(), 1);
+  }
+  std::string Marker() const { return roll.dataDir + "mrdb.id"; }
+};
+
+TEST_F(ViewKeysTest, UpAndDownWalkTheRowsAndCrossThePagesAndTheFocusStaysInTheField) {
+  Key(Qt::Key_Down);
+  EXPECT_EQ(Selected(), QStringLiteral("AARON")) << "no selection: Down takes the first row";
+  EXPECT_TRUE(view->MoreInfoButton()->isEnabled());
+  for (int i = 0; i < 9; ++i) Key(Qt::Key_Down);
+  EXPECT_EQ(view->SelectedRow(), 9);
+  EXPECT_EQ(Selected(), QStringLiteral("GEORGE"));
+
+  // Down on the last row turns to the next page and takes its first row.
+  Key(Qt::Key_Down);
+  EXPECT_EQ(view->PageIndex(), 1);
+  EXPECT_EQ(view->SelectedRow(), 0);
+  EXPECT_EQ(Selected(), QStringLiteral("HENRY"));
+  // Up on the first row goes back to the last row of the page before.
+  Key(Qt::Key_Up);
+  EXPECT_EQ(view->PageIndex(), 0);
+  EXPECT_EQ(view->SelectedRow(), 9);
+  EXPECT_EQ(Selected(), QStringLiteral("GEORGE"));
+  EXPECT_EQ(Focus(), view->NameField(0));
+
+  // The highlight follows: the row painted inverted is the selected one.
+  const QImage picture = Grab();
+  const QRgb inside = picture.pixel(view->CellRect(9, 2).topLeft() + QPoint(1, 1));
+  const QRgb other = picture.pixel(view->CellRect(8, 2).topLeft() + QPoint(1, 1));
+  EXPECT_NE(inside, other);
+
+  // At the very ends nothing more happens.
+  Key(Qt::Key_End);
+  for (int i = 0; i < 5; ++i) Key(Qt::Key_Down);
+  EXPECT_EQ(view->PageIndex(), 2);
+  EXPECT_EQ(Selected(), QStringLiteral("WILLIAM"));
+  Key(Qt::Key_Home);
+  Key(Qt::Key_Up);  // no selection after a page change: Up takes the last row of the page
+  EXPECT_EQ(view->SelectedRow(), 9);
+  Key(Qt::Key_PageUp);
+  for (int i = 0; i < 12; ++i) Key(Qt::Key_Up);
+  EXPECT_EQ(view->PageIndex(), 0);
+  EXPECT_EQ(Selected(), QStringLiteral("AARON"));
+  EXPECT_EQ(Focus(), view->NameField(0));
+}
+
+TEST_F(ViewKeysTest, PageKeysHomeAndEndTurnThePagesAndNameThemInTheButtonsTooltips) {
+  EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page (2 of 3)"));
+  EXPECT_EQ(view->PrevButton()->toolTip(), QStringLiteral("Previous page"));
+
+  Key(Qt::Key_PageDown);
+  EXPECT_EQ(view->PageIndex(), 1);
+  EXPECT_EQ(view->SelectedRow(), -1);
+  EXPECT_STREQ(view->RowText(0), "ABBOTT\tHENRY\tJ, B, 5 IL INF, PVT, ...");
+  EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page (3 of 3)"));
+  EXPECT_EQ(view->PrevButton()->toolTip(), QStringLiteral("Previous page (1 of 3)"));
+
+  Key(Qt::Key_End);
+  EXPECT_EQ(view->PageIndex(), 2);
+  EXPECT_EQ(view->Results()->RowCount(), 3);
+  EXPECT_FALSE(view->NextButton()->isEnabled());
+  EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page"));
+  Key(Qt::Key_PageDown);  // no page after the last
+  EXPECT_EQ(view->PageIndex(), 2);
+
+  Key(Qt::Key_Home);
+  EXPECT_EQ(view->PageIndex(), 0);
+  EXPECT_STREQ(view->RowText(0), "ABBOTT\tAARON\tJ, B, 5 IL INF, PVT, ...");
+  Key(Qt::Key_PageUp);
+  EXPECT_EQ(view->PageIndex(), 0);
+  // Unlike the page buttons, the keys leave the focus in the field.
+  EXPECT_EQ(Focus(), view->NameField(0));
+
+  // The keys work on a focused button as well.
+  view->ClearButton()->setFocus();
+  Key(Qt::Key_PageDown, view->ClearButton());
+  EXPECT_EQ(view->PageIndex(), 1);
+  Key(Qt::Key_Down, view->ClearButton());
+  EXPECT_EQ(Selected(), QStringLiteral("HENRY"));
+}
+
+TEST_F(ViewKeysTest, HomeAndEndStayTheFieldsOwnWhenTheResultHasOnePage) {
+  Search(QStringLiteral("Carter"));
+  ASSERT_EQ(view->PageCount(), 1);
+  QLineEdit* field = view->NameField(0);
+  ASSERT_EQ(field->text(), QStringLiteral("Carter"));
+  Key(Qt::Key_Home);
+  EXPECT_EQ(field->cursorPosition(), 0);
+  Key(Qt::Key_End);
+  EXPECT_EQ(field->cursorPosition(), 6);
+
+  // Before any search, and after Clear, the keys do nothing to the empty list.
+  view->OnClear();
+  QTest::keyClicks(field, QStringLiteral("Dunn"));
+  for (int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp}) Key(key);
+  EXPECT_EQ(view->SelectedRow(), -1);
+  EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
+  Key(Qt::Key_Home);
+  EXPECT_EQ(field->cursorPosition(), 0);
+}
+
+TEST_F(ViewKeysTest, EnterOpensMoreInfoFromAPageButtonAndStillSearchesFromAField) {
+  // Enter in the surname field searches, as specified: the selection goes with the old rows.
+  Key(Qt::Key_Down);
+  Key(Qt::Key_Down);
+  Key(Qt::Key_Return);
+  EXPECT_EQ(view->SelectedRow(), -1);
+  EXPECT_EQ(view->CountLine(), QStringLiteral("23 records found."));
+
+  // On a page button with no row selected, Enter presses the button.
+  view->NextButton()->setFocus();
+  Key(Qt::Key_Return, view->NextButton());
+  EXPECT_SOON(view->PageIndex() == 1);
+
+  // With a row selected (Down typed on the button), Enter opens that row.
+  Key(Qt::Key_Down, view->NextButton());
+  Key(Qt::Key_Down, view->NextButton());
+  QString caption;
+  OnNextModal([&](QWidget* modal) {
+    caption = modal->windowTitle();
+    QTest::keyClick(modal, Qt::Key_Escape);
+  });
+  Key(Qt::Key_Return, view->NextButton());
+  EXPECT_EQ(caption, QStringLiteral("ABBOTT, ISAAC"));
+  EXPECT_EQ(view->PageIndex(), 1) << "Enter opened the row instead of turning the page";
+
+  // A push button keeps Enter for itself: Clear with a row selected clears.
+  ClickRow(0);
+  view->ClearButton()->setFocus();
+  Key(Qt::Key_Return, view->ClearButton());
+  EXPECT_SOON(view->CountLine() == QStringLiteral("0 records found."));
+}
+
+TEST_F(ViewKeysTest, ACancelledDiskPromptLeavesPageAndSelectionAsTheyWere) {
+  for (int i = 0; i < 10; ++i) Key(Qt::Key_Down);
+  ASSERT_EQ(view->SelectedRow(), 9);
+  std::remove(Marker().c_str());
+  boxes.Answer({kIdCancel, kIdCancel, kIdCancel});
+  Key(Qt::Key_Down);
+  Key(Qt::Key_PageDown);
+  Key(Qt::Key_End);
+  EXPECT_EQ(boxes.texts(), std::vector<std::string>(3, kDiskPrompt));
+  EXPECT_EQ(view->PageIndex(), 0);
+  EXPECT_EQ(view->SelectedRow(), 9);
+  EXPECT_EQ(Selected(), QStringLiteral("GEORGE"));
+  EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page (2 of 3)"));
+}
+
+}  // namespace
