@@ -1,6 +1,6 @@
 # What `cmake --install` puts where, and the Debian package made from it (`cpack -G DEB`).
 # The programs install themselves (src/app, src/tools); this adds the desktop integration, the
-# manuals and the sample roll.
+# manuals, the notice of the data the program derives from, and the sample roll.
 
 set(DRAVENHOLT_APP_ID org.dravenholt.Dravenholt)
 
@@ -15,6 +15,8 @@ install(FILES res/icon/dravenholt.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
         RENAME ${DRAVENHOLT_APP_ID}.svg)
 install(FILES res/man/dravenholt.1 res/man/rollkit.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The attribution the unit list's licence asks for (data/nps/README.md).
+install(FILES res/doc/NOTICE DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/dravenholt)
 
 if(TARGET sample_database)
   install(FILES ${CMAKE_BINARY_DIR}/sample/mroll.cor ${CMAKE_BINARY_DIR}/sample/mroll.ext

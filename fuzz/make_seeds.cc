@@ -10,9 +10,11 @@
 
 #include "fuzz_support.h"
 #include "platform/byte_order.h"
+#include "platform/disk_image_writer.h"
 #include "results/filter_buffer.h"
 #include "store/roll_format.h"
 #include "store/roll_writer.h"
+#include "support/raw_image.h"
 
 namespace {
 
@@ -105,6 +107,33 @@ int main(int argc, char** argv) {
     Put(out + "/roll", "miss" + tag, fuzz::JoinParts({"Nobody", roll.cor, roll.ext, roll.tre}));
   }
   Put(out + "/index", "empty", std::string(fuzz::kEmptyIndex));
+
+  // Disk images of the last roll built above: cooked with and without Joliet names, and raw in
+  // both modes; the cue part of each is the sheet that describes it.
+  {
+    std::vector<IsoImageFile> files;
+    std::string error;
+    if (!CollectImageFiles(scratch, {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}, &files, &error)) {
+      std::fprintf(stderr, "make_fuzz_seeds: %s\n", error.c_str());
+      return 1;
+    }
+    for (bool joliet : {true, false}) {
+      IsoImageOptions options;
+      options.joliet = joliet;
+      const std::string iso = scratch + "seed.iso";
+      if (!WriteIsoImage(files, iso, options, &error)) {
+        std::fprintf(stderr, "make_fuzz_seeds: %s\n", error.c_str());
+        return 1;
+      }
+      const std::string tag = joliet ? "joliet" : "plain";
+      Put(out + "/disk_image", "iso-" + tag, fuzz::JoinParts({"", Slurp(iso)}));
+      for (RawMode mode : {RawMode::kMode1Raw, RawMode::kMode2Raw}) {
+        WriteRawImage(iso, scratch + "seed.bin", scratch + "seed.cue", mode);
+        Put(out + "/disk_image", std::string("raw-") + (mode == RawMode::kMode1Raw ? "1-" : "2-") + tag,
+            fuzz::JoinParts({Slurp(scratch + "seed.cue"), Slurp(scratch + "seed.bin")}));
+      }
+    }
+  }
 
   // INI texts.
   Put(out + "/profile", "plain", "[Kinloom7m]\nKinloomDir=/home/u/kinloom\nMRPath=/media/cdrom\n");

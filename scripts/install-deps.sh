@@ -7,8 +7,9 @@ packages=(
   cmake ninja-build g++ pkg-config
   googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev fonts-dejavu-core
-  libcli11-dev nlohmann-json3-dev libcsv-dev python3
+  libcli11-dev nlohmann-json3-dev libcsv-dev python3 libiso9660-dev libcdio-dev libarchive-dev
   xauth xvfb dpkg-dev appstream desktop-file-utils man-db
+  poppler-utils  # pdftotext reads back what the viewer prints to PDF
 )
 if [[ "${1:-}" == "--bench" ]]; then packages+=(libbenchmark-dev libsqlite3-dev hyperfine time); fi
 if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi

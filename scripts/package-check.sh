@@ -24,6 +24,7 @@ expected=(
   /usr/share/icons/hicolor/scalable/apps/org.dravenholt.Dravenholt.svg
   /usr/share/man/man1/dravenholt.1
   /usr/share/man/man1/rollkit.1
+  /usr/share/doc/dravenholt/NOTICE
   /usr/share/dravenholt/sample/mroll.cor
   /usr/share/dravenholt/sample/mroll.ext
   /usr/share/dravenholt/sample/mroll.tre
@@ -49,6 +50,7 @@ BREVIK_INI="$home/brevik.ini" rollkit search Smith >"$home/out"
 first=$(head -n 1 "$home/out")
 [[ "$first" =~ ^[0-9]+\ records\ found\.$ ]] || fail "installed rollkit answered: $first"
 man -w rollkit >/dev/null || fail "man rollkit does not find the manual"
+grep -q 'CC-BY-4.0' /usr/share/doc/dravenholt/NOTICE || fail "the notice lacks the unit list's licence"
 rc=0
 BREVIK_INI="$home/brevik.ini" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$home" timeout 5 dravenholt || rc=$?
 [[ $rc -eq 124 ]] || fail "the installed viewer did not stay up (exit $rc)"
@@ -56,4 +58,5 @@ BREVIK_INI="$home/brevik.ini" QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$home" 
 dpkg -r dravenholt >/dev/null
 for f in "${expected[@]}"; do [[ ! -e "$f" ]] || fail "$f is left after removal"; done
 [[ ! -e /usr/share/dravenholt ]] || fail "/usr/share/dravenholt is left after removal"
+[[ ! -e /usr/share/doc/dravenholt ]] || fail "/usr/share/doc/dravenholt is left after removal"
 echo "package-check: contents, metadata, install, run and removal are fine"

@@ -14,6 +14,7 @@ deps=$(scripts/windows-deps.sh)
 cmake -S . -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64.toolchain.cmake" \
   -DCMAKE_BUILD_TYPE=Release \
+  -DDRAVENHOLT_DISK_IMAGES=OFF \
   -DCMAKE_PREFIX_PATH="$qt;$deps" \
   -DQT_HOST_PATH=/usr \
   -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \

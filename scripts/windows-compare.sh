@@ -42,6 +42,15 @@ commands=(
   "frobnicate"
   "--help"
   "generate --entries 300 --seed 7 -"
+  "search --data $sample --match soundex kelly"
+  "search --data $sample --match dm --format csv kelly"
+  "search --data $sample --match wildcard --side U --format json k*y"
+  "search --data $sample --match similar --state NY kelly"
+  "search --data $sample --unit inf --company A smith"
+  "keys --data $sample"
+  "keys --data $sample --match soundex kelly"
+  "pull-list --data $sample kelly"
+  "pull-list --data $sample --format csv --side C smith"
 )
 
 passed=0

@@ -70,7 +70,12 @@ export DISPLAY="$display"
 for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 BREVIK_INI='C:\users\Public\dravenholt-check\brevik.ini' wine "$target\\dravenholt.exe" </dev/null >/dev/null 2>&1 &
 viewer=$!
-window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Dravenholt$' | head -n 1) || fail "no Dravenholt window"
+if ! window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Dravenholt$' | head -n 1) || [[ -z "$window" ]]; then
+  import -window root "$shots/viewer-no-window.png" 2>/dev/null || true
+  say "windows on the display:"
+  for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do say "  '$(xdotool getwindowname "$w" 2>/dev/null)'"; done
+  fail "no Dravenholt window within 120 s (screen: $shots/viewer-no-window.png)"
+fi
 xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
 import -window root "$shots/viewer-start.png"
 xdotool type --delay 40 KELLY

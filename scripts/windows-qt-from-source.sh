@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds Qt 6 for 64-bit Windows from Debian's own qt6-base source package into $WINDOWS_CACHE/qt
 # (default .cache/windows/qt) and prints that prefix. scripts/windows-qt.sh runs this only when
-# no prebuilt tarball is at hand.
+# asked to (--from-source).
 #
 # Exactly what the viewer and its tests use: Core, Gui, Widgets, Network, PrintSupport and Test,
 # the windows, offscreen and minimal platform plugins, the windowsvista style, the gif and ico

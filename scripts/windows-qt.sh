@@ -3,10 +3,11 @@
 # prints that prefix.
 #
 # From the prebuilt tarball in $DRAVENHOLT_WINDOWS_QT_DIR (default <repo>/../shared/windows),
-# after checking it against the SHA256SUMS beside it: 14 MB, a second to unpack. Only when no
-# tarball is there, built from Debian's own qt6-base source package with exactly the modules the
-# viewer uses (about 40 minutes on two cores; see README-windows.md). Run again, it does nothing
-# when the prefix it made is still in place.
+# after checking it against the SHA256SUMS beside it: 14 MB, a second to unpack. When the tarball
+# is not there, a Qt this script put in place before is used as it is. Built from Debian's own
+# qt6-base source package with exactly the modules the viewer uses (about 40 minutes on two cores;
+# see README-windows.md) only when asked: --from-source, or DRAVENHOLT_WINDOWS_QT_FROM_SOURCE=1.
+# Run again, it does nothing when the prefix it made is still in place.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cache="${WINDOWS_CACHE:-$repo/.cache/windows}"
@@ -16,7 +17,14 @@ prefix="$cache/qt"
 stamp="$prefix/.dravenholt-stamp"
 say() { echo "windows-qt: $*" >&2; }
 
+from_source="${DRAVENHOLT_WINDOWS_QT_FROM_SOURCE:-0}"
+[[ "${1:-}" == "--from-source" ]] && from_source=1
+
 mkdir -p "$cache"
+
+if [[ "$from_source" == 1 ]]; then
+  exec "$repo/scripts/windows-qt-from-source.sh"
+fi
 
 if [[ -f "$qt_dir/$tarball_name" ]]; then
   [[ -f "$qt_dir/SHA256SUMS" ]] || { say "$qt_dir has no SHA256SUMS"; exit 1; }
@@ -39,5 +47,13 @@ if [[ -f "$qt_dir/$tarball_name" ]]; then
   exit 0
 fi
 
-say "no prebuilt Qt in $qt_dir: building it from Debian's qt6-base source package"
-exec "$repo/scripts/windows-qt-from-source.sh"
+# No tarball: a Qt already in place (unpacked from it, or built from source) will do.
+if [[ -f "$stamp" && -d "$prefix/lib/cmake/Qt6" ]]; then
+  say "no tarball in $qt_dir; using the Qt already in $prefix ($(cat "$stamp"))"
+  echo "$prefix"
+  exit 0
+fi
+say "no prebuilt Qt in $qt_dir and none in $prefix."
+say "Build it from Debian's qt6-base source package (about 40 minutes on two cores) with:"
+say "  $0 --from-source"
+exit 1

@@ -14,7 +14,9 @@
 #include "app/view_zoom.h"
 #include "app/viewer_settings.h"
 #include "platform/qt/screen_zoom.h"
+#include "ui/find_menu.h"
 #include "ui/hist_view.h"
+#include "ui/use_actions.h"
 
 namespace {
 
@@ -149,6 +151,16 @@ int CMainFrame::OnCreate() {
   view->setFixedSize(kClientWidth, kClientHeight);
   static_cast<QVBoxLayout*>(layout())->insertWidget(0, view);
   view_ = view;
+
+  auto* find = new FindMenu(view, this);
+  for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::Find, item);
+  connect(find, &FindMenu::statusChanged, this, &CMainFrame::SetStatusText);
+  SetStatusText(find->StatusText());
+
+  uses_ = new UseActions(view, this);
+  uses_->SetSearchDescription([this] { return StatusText(); });
+  for (QAction* item : uses_->EditActions()) AddMenuAction(FrameMenu::Edit, item);
+  for (QAction* item : uses_->FileActions()) AddMenuAction(FrameMenu::File, item);
   return 0;
 }
 

@@ -3,8 +3,9 @@
 // the size of the backdrop; under the view, a status strip.
 //
 // The menu bar holds File, Edit, Find, View and Help, in this order, each shown once it has an
-// item. The frame fills what works today (File: Quit; View: the zoom; Help: the guide and About);
-// later work adds its items through Menu/AddMenuAction and shows its state with SetStatusText.
+// item. The frame fills what works today (File: Quit; Find: ui/find_menu.h, whose status text the
+// strip shows; View: the zoom; Help: the guide and About); later work adds its items through
+// Menu/AddMenuAction and shows its state with SetStatusText.
 // Menu mnemonics: File F, Edit E, Find I, View V, Help H; the view's buttons keep S, C, M and Q.
 #pragma once
 
@@ -20,6 +21,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
+class UseActions;
 
 // Show commands of ActivateFrame.
 inline constexpr int kSwShowNormal = 1;
@@ -57,6 +59,8 @@ class CMainFrame : public QWidget {
   void RaiseWithPopup();
 
   CHistView* View() const { return view_; }
+  // What can be done with what was found (ui/use_actions.h); its items are in File and Edit.
+  UseActions* Uses() const { return uses_; }
   CViewDoc* Document() const { return document_.get(); }
   bool FirstActivation() const { return firstActivation_; }
   // The normal rectangle set at the first activation (left, top, right and bottom exclusive).
@@ -100,6 +104,7 @@ class CMainFrame : public QWidget {
   std::unique_ptr<CViewDoc> document_;
   const DataLocation& location_;
   CHistView* view_ = nullptr;
+  UseActions* uses_ = nullptr;
   bool firstActivation_ = true;
   QRect normalRect_;
 

@@ -41,17 +41,17 @@ void SetDesktopIdentity() {
 CViewApp::CViewApp() = default;
 
 CViewApp::~CViewApp() {
-  mainWindow_.reset();
-  instance_.reset();
+  m_mainWindow.reset();
+  m_instance.reset();
 }
 
 int CViewApp::InitInstance() {
   char name[256];
   std::snprintf(name, sizeof name, kMutexNameFormat, kAppTitle);
-  instance_ = std::make_unique<SingleInstance>(QString::fromLatin1(name));
-  if (!instance_->Acquire()) {
+  m_instance = std::make_unique<SingleInstance>(QString::fromLatin1(name));
+  if (!m_instance->Acquire()) {
     // Another copy runs: bring it forward if it is far enough to answer, and end quietly.
-    instance_->RaiseRunningCopy(kRaiseTimeoutMs);
+    m_instance->RaiseRunningCopy(kRaiseTimeoutMs);
     return 0;
   }
 
@@ -60,17 +60,17 @@ int CViewApp::InitInstance() {
 
   location.ReadConfiguration();
 
-  mainWindow_ = OpenDocumentFile(kDocumentName);
-  if (!mainWindow_) return 0;
-  QObject::connect(mainWindow_.get(), &CMainFrame::aboutRequested, [this] { OnAppAbout(); });
+  m_mainWindow = OpenDocumentFile(kDocumentName);
+  if (!m_mainWindow) return 0;
+  QObject::connect(m_mainWindow.get(), &CMainFrame::aboutRequested, [this] { OnAppAbout(); });
 
-  mainWindow_->ActivateFrame(kSwShowNormal);
-  mainWindow_->setWindowTitle(QString::fromLatin1(kAppTitle));
-  mainWindow_->setWindowIcon(AppIcon());
+  m_mainWindow->ActivateFrame(kSwShowNormal);
+  m_mainWindow->setWindowTitle(QString::fromLatin1(kAppTitle));
+  m_mainWindow->setWindowIcon(AppIcon());
 
   // From now on a later copy finds a window to raise.
-  CMainFrame* frame = mainWindow_.get();
-  instance_->Listen([frame] { frame->RaiseWithPopup(); });
+  CMainFrame* frame = m_mainWindow.get();
+  m_instance->Listen([frame] { frame->RaiseWithPopup(); });
 
   savedErrorMode = SetCriticalErrorMode(kRunErrorMode);
   return 1;
@@ -90,8 +90,8 @@ std::unique_ptr<CMainFrame> CViewApp::OpenDocumentFile(const char* name) {
 }
 
 void CViewApp::Run() {
-  if (mainWindow_) QApplication::exec();
-  mainWindow_.reset();
+  if (m_mainWindow) QApplication::exec();
+  m_mainWindow.reset();
 }
 
 int CViewApp::ExitInstance() {
@@ -101,6 +101,6 @@ int CViewApp::ExitInstance() {
 }
 
 void CViewApp::OnAppAbout() {
-  AboutDialog dialog(mainWindow_.get());
+  AboutDialog dialog(m_mainWindow.get());
   dialog.DoModal();
 }

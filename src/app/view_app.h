@@ -37,7 +37,7 @@ class CViewApp {
   // The About command.
   void OnAppAbout();
 
-  CMainFrame* MainWindow() const { return mainWindow_.get(); }
+  CMainFrame* MainWindow() const { return m_mainWindow.get(); }
 
   DataLocation location;
   unsigned savedErrorMode = 0;
@@ -47,6 +47,6 @@ class CViewApp {
   // frame, on success; null (and nothing left over) on failure.
   std::unique_ptr<CMainFrame> OpenDocumentFile(const char* name);
 
-  std::unique_ptr<SingleInstance> instance_;
-  std::unique_ptr<CMainFrame> mainWindow_;
+  std::unique_ptr<SingleInstance> m_instance;
+  std::unique_ptr<CMainFrame> m_mainWindow;
 };

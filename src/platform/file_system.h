@@ -84,6 +84,9 @@ class ReadOnlyFile {
   std::int64_t ReadAt(std::int64_t offset, void* out, std::size_t size) const;
   // The open file's identity now (one question to the file system).
   FileIdentity Identity() const;
+  // The system's handle of the open file (a descriptor on POSIX), -1 when none is open: for a
+  // library that reads the file itself and must be given this very file, not its path.
+  std::intptr_t NativeHandle() const { return handle; }
 
  private:
   std::intptr_t handle = -1;

@@ -231,3 +231,8 @@ int FilterBuffer::NextPage(ResultRow* rows) {
 }
 
 std::string FilterBuffer::TakeNotice() { return std::exchange(notice, std::string()); }
+
+int FilterBuffer::PageAt(ResultRow* rows, std::int64_t record) {
+  filterPageOffset = record * kFilterRecordSize;
+  return ReadRecords(rows, filterPageOffset, rowsPerPage);
+}

@@ -78,6 +78,8 @@ class FilterBuffer {
   int FirstPage(ResultRow* rows);
   int PreviousPage(ResultRow* rows);
   int NextPage(ResultRow* rows);
+  // The page that starts at record `record` (as the page turns would reach it).
+  int PageAt(ResultRow* rows, std::int64_t record);
 
   // Page size in records (8 or 10), handed over by the result list.
   void SetRowsPerPage(int n) { rowsPerPage = n; }

@@ -231,6 +231,28 @@ int ResultList::PreviousPage() {
   return 1;
 }
 
+std::int64_t ResultList::PageCount() const {
+  const std::int64_t count = ResultCount();
+  return count > rowsPerPage ? (count + rowsPerPage - 1) / rowsPerPage : 1;
+}
+
+std::int64_t ResultList::ShowPageAt(std::int64_t page) {
+  const std::int64_t last = PageCount() - 1;
+  page = page < 0 ? 0 : page > last ? last : page;
+  const std::int64_t start = page * rowsPerPage;
+  if (mode == 2) {
+    LoadFoundPage(start);
+  } else if (mode == 0) {
+    FinishPendingWrites();
+    TakeFilteredPage(filterBuffer->PageAt(rows, start));
+  } else {
+    if (end < first) return 0;  // nothing to page (a negative count)
+    cursor = static_cast<std::int32_t>(first + start);
+    LoadRangePage();
+  }
+  return page;
+}
+
 int ResultList::FormatRow(int row, char* out) const {
   if (row < 0 || row >= rowCount) {
     out[0] = '\0';

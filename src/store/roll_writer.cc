@@ -13,13 +13,8 @@ namespace {
 
 constexpr std::size_t kStreamBuffer = 1 << 20;
 
-bool HasForbiddenByte(std::string_view s) {
-  for (char c : s) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b == 0 || b == kFieldSeparator || b == '\n' || b == '\r') return true;
-  }
-  return false;
-}
+// A NUL ends the key and the slot's name text; every other byte may stand in them.
+bool HoldsNul(std::string_view s) { return s.find('\0') != std::string_view::npos; }
 
 // Byte-wise comparison of upper-cased texts, as unsigned bytes.
 int CompareUpper(std::string_view a, std::string_view b) {
@@ -102,17 +97,17 @@ std::string RollWriter::KeyOf(std::string_view surname) { return ::KeyOf(surname
 bool RollWriter::Add(std::string_view surname, std::string_view nameText,
                      const std::vector<std::string_view>& fields, std::string* error) {
   if (surname.empty()) return *error = "empty surname", false;
-  if (HasForbiddenByte(surname)) return *error = "surname holds a forbidden byte", false;
+  if (HoldsNul(surname)) return *error = "surname holds a NUL byte", false;
   const std::string key = KeyOf(surname);
   if (key.empty()) return *error = "surname key longer than 23 characters", false;
-  if (HasForbiddenByte(nameText)) return *error = "name text holds a forbidden byte", false;
+  if (HoldsNul(nameText)) return *error = "name text holds a NUL byte", false;
   const std::size_t nameLimit = nameLength > 0 ? static_cast<std::size_t>(nameLength - 1) : kRowNameSize - 1;
   if (nameText.size() > nameLimit) {
     return *error = "name text longer than " + std::to_string(nameLimit) + " bytes", false;
   }
   std::size_t lineLength = 1;
   for (std::string_view f : fields) {
-    if (HasForbiddenByte(f)) return *error = "field holds a forbidden byte", false;
+    if (!FieldTextStorable(f)) return *error = "field holds 0xFF or a line feed", false;
     lineLength += f.size() + 1;
   }
   if (lineLength > kLineBufferSize - 1) {

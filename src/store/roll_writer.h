@@ -19,8 +19,9 @@ class RollWriter {
 
   // Adds one entry: its surname, the name text shown in result rows, and its fields in label
   // order. Refused (false, with the reason in *error) when the surname is empty or its key would
-  // exceed 23 characters, a text holds NUL, 0xFF or a line break, the name text exceeds 254 bytes
-  // (or L - 1 when L was given), or the line would exceed 4,999 bytes with its LF.
+  // exceed 23 characters, the surname or the name text holds a NUL, a field holds 0xFF or LF
+  // (FieldTextStorable), the name text exceeds 254 bytes (or L - 1 when L was given), or the line
+  // would exceed 4,999 bytes with its LF. Every other byte is stored as it is.
   bool Add(std::string_view surname, std::string_view nameText,
            const std::vector<std::string_view>& fields, std::string* error);
 

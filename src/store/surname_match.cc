@@ -31,7 +31,7 @@ bool ParseMatchMode(std::string_view name, MatchMode* mode) {
 }
 
 MatchMode EffectiveMatchMode(MatchMode chosen, std::string_view typed) {
-  return chosen == MatchMode::kExact && HasWildcard(typed) ? MatchMode::kWildcard : chosen;
+  return HasWildcard(typed) ? MatchMode::kWildcard : chosen;
 }
 
 std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, std::string_view typedText) {

@@ -16,7 +16,8 @@ const char* MatchModeName(MatchMode mode);
 // The mode named so (as MatchModeName gives it); false for any other text.
 bool ParseMatchMode(std::string_view name, MatchMode* mode);
 // The mode a typed surname asks for when the user chose `chosen`: a `*` or `?` in the surname
-// switches wildcards on by themselves.
+// switches wildcards on by themselves, whatever mode was chosen (no code or distance of a
+// pattern means anything: "SCH*" under sounds-like is meant as a pattern).
 MatchMode EffectiveMatchMode(MatchMode chosen, std::string_view typed);
 
 struct KeyMatch {

@@ -15,31 +15,31 @@ BitmapButton::BitmapButton(QWidget* parent) : QAbstractButton(parent) {
 
 bool BitmapButton::LoadBitmaps(const char* up, const char* down, const char* focus,
                                const char* disabled) {
-  up_ = {up, LoadFace(up)};
-  down_ = {down, LoadFace(down)};
-  focus_ = {focus, LoadFace(focus)};
-  disabled_ = {disabled, LoadFace(disabled)};
-  for (Face* face : {&down_, &focus_, &disabled_}) {
-    if (face->picture.isNull()) *face = up_;
+  m_up = {up, LoadFace(up)};
+  m_down = {down, LoadFace(down)};
+  m_focus = {focus, LoadFace(focus)};
+  m_disabled = {disabled, LoadFace(disabled)};
+  for (Face* face : {&m_down, &m_focus, &m_disabled}) {
+    if (face->picture.isNull()) *face = m_up;
   }
   update();
-  return !up_.picture.isNull();
+  return !m_up.picture.isNull();
 }
 
 void BitmapButton::SizeToContent() {
-  if (!up_.picture.isNull()) resize(up_.picture.size());
+  if (!m_up.picture.isNull()) resize(m_up.picture.size());
 }
 
-QSize BitmapButton::sizeHint() const { return up_.picture.isNull() ? QSize(20, 20) : up_.picture.size(); }
+QSize BitmapButton::sizeHint() const { return m_up.picture.isNull() ? QSize(20, 20) : m_up.picture.size(); }
 
 void BitmapButton::paintEvent(QPaintEvent*) {
-  const Face* face = &up_;
+  const Face* face = &m_up;
   if (!isEnabled()) {
-    face = &disabled_;
+    face = &m_disabled;
   } else if (isDown()) {
-    face = &down_;
+    face = &m_down;
   } else if (hasFocus()) {
-    face = &focus_;
+    face = &m_focus;
   }
   QPainter painter(this);
   // The face made for the ratio, pixel for pixel, as the backdrop around it is.

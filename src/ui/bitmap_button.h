@@ -29,8 +29,8 @@ class BitmapButton : public QAbstractButton {
     QByteArray name;
     QPixmap picture;
   };
-  Face up_;
-  Face down_;
-  Face focus_;
-  Face disabled_;
+  Face m_up;
+  Face m_down;
+  Face m_focus;
+  Face m_disabled;
 };

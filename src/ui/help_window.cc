@@ -17,12 +17,12 @@ HelpWindow::HelpWindow(const QString& helpFilePath, bool familyDirectorySet) : Q
   setWindowTitle(tr("%1 Help").arg(QLatin1String(kAppTitle)));
   resize(kGuideSize);
 
-  browser_ = new QTextBrowser(this);
-  browser_->setOpenLinks(false);
-  browser_->document()->setDocumentMargin(12);
+  m_browser = new QTextBrowser(this);
+  m_browser->setOpenLinks(false);
+  m_browser->document()->setDocumentMargin(12);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(browser_);
+  layout->addWidget(m_browser);
   auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
   connect(close, &QShortcut::activated, this, &QWidget::close);
 
@@ -42,7 +42,7 @@ HelpWindow::HelpWindow(const QString& helpFilePath, bool familyDirectorySet) : Q
                .arg(helpFilePath.toHtmlEscaped());
   }
   guide.replace(QLatin1String("<!--helpfile-->"), QStringLiteral("<p><i>%1</i></p>").arg(note));
-  browser_->setHtml(guide);
+  m_browser->setHtml(guide);
 }
 
 void HelpWindow::ShowGuide() {
@@ -57,4 +57,4 @@ void HelpWindow::ShowGuide() {
   activateWindow();
 }
 
-QString HelpWindow::Text() const { return browser_->toPlainText(); }
+QString HelpWindow::Text() const { return m_browser->toPlainText(); }

@@ -22,5 +22,5 @@ class HelpWindow : public QWidget {
   QString Text() const;
 
  private:
-  QTextBrowser* browser_;
+  QTextBrowser* m_browser;
 };

@@ -36,6 +36,10 @@ int CHistView::OnCreate() {
 }
 
 void CHistView::DoSearch(const char* surname) {
+  if (EffectiveMatchMode(m_findOptions.mode, surname) != MatchMode::kExact || m_findOptions.filter.Active()) {
+    DoFind(surname);
+    return;
+  }
   m_pResults->Reset();
   m_pMoreInfoBtn->setEnabled(false);
   m_pRequest->SetSurname(surname);
@@ -50,6 +54,7 @@ void CHistView::DoSearch(const char* surname) {
   // The matches of a given-name search reach history.buf once the page is on screen; when not all
   // could be written the list is what the file holds, and the page is shown again.
   if (m_pResults->FinishPendingWrites() && !g_bShuttingDown) ShowPage();
+  if (!g_bShuttingDown) emit searchShown();
 }
 
 void CHistView::OnLButtonDown(const QPoint& point) {

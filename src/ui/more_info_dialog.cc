@@ -1,23 +1,42 @@
 #include "ui/more_info_dialog.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
 #include "platform/qt/qt_dialogs.h"
+#include "records/citation.h"
+#include "records/unit_names.h"
+
+namespace {
+
+QPushButton* SideButton(const QString& text, const QRect& geometry, QWidget* dialog) {
+  auto* button = new QPushButton(text, dialog);
+  button->setGeometry(geometry);
+  button->setAutoDefault(false);
+  return button;
+}
+
+void Copy(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+
+}  // namespace
 
 MoreInfoDialog::MoreInfoDialog(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   setWindowTitle(QStringLiteral("More Info"));
   // The template's layout in dialog units (315 x 213; OK at 238,184 50x14; body at 13,14 275x163),
-  // converted for the dialog's font.
-  const QRect frame = DialogUnitsToPixels(font(), 0, 0, 315, 213);
+  // converted for the dialog's font, with a band of 20 units under the body for the unit in plain
+  // words: OK moves down with the row of buttons it ends.
+  const QRect frame = DialogUnitsToPixels(font(), 0, 0, 315, 233);
   setFixedSize(frame.size());
 
   // OK comes first, so it holds the focus when the dialog opens.
   ok_ = new QPushButton(tr("OK"), this);
-  ok_->setGeometry(DialogUnitsToPixels(font(), 238, 184, 50, 14));
+  ok_->setGeometry(DialogUnitsToPixels(font(), 238, 204, 50, 14));
   ok_->setDefault(true);
   ok_->setAutoDefault(true);
   connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
@@ -33,7 +52,35 @@ MoreInfoDialog::MoreInfoDialog(QWidget* parent)
   body_->setTabChangesFocus(true);
   body_->installEventFilter(this);
 
+  m_unitLine = new QLabel(this);
+  m_unitLine->setObjectName(QStringLiteral("unitInPlainWords"));
+  m_unitLine->setGeometry(DialogUnitsToPixels(font(), 13, 180, 275, 18));
+  m_unitLine->setWordWrap(true);
+  m_unitLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  m_unitLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+  m_copy = SideButton(tr("&Copy"), DialogUnitsToPixels(font(), 13, 204, 44, 14), this);
+  m_copyCitation = SideButton(tr("Copy C&itation"), DialogUnitsToPixels(font(), 61, 204, 66, 14), this);
+  m_copyEvidence = SideButton(tr("Copy &Evidence Citation"), DialogUnitsToPixels(font(), 131, 204, 100, 14), this);
+  connect(m_copy, &QPushButton::clicked, this, [this] { Copy(RecordText()); });
+  connect(m_copyCitation, &QPushButton::clicked, this, [this] { Copy(m_strCitation); });
+  connect(m_copyEvidence, &QPushButton::clicked, this, [this] { Copy(m_strEvidence); });
+  m_copyCitation->setEnabled(false);
+  m_copyEvidence->setEnabled(false);
+
   ApplyDialogColors(this);
+}
+
+void MoreInfoDialog::SetEntry(const SoldierEntry& entry) {
+  m_strUnit = QString::fromStdString(UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField)));
+  m_strCitation = QString::fromStdString(PlainCitation(entry));
+  m_strEvidence = QString::fromStdString(EvidenceCitation(entry));
+}
+
+QString MoreInfoDialog::RecordText() const {
+  QString text = m_strCaption + QStringLiteral("\n\n") + body_->toPlainText();
+  if (!m_strUnit.isEmpty()) text += QStringLiteral("\n\n") + m_unitLine->text();
+  return text + QLatin1Char('\n');
 }
 
 bool MoreInfoDialog::eventFilter(QObject* watched, QEvent* event) {
@@ -50,6 +97,9 @@ void MoreInfoDialog::OnInitDialog() {
   body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   body_->setPlainText(body);
   setWindowTitle(m_strCaption);
+  m_unitLine->setText(m_strUnit.isEmpty() ? QString() : tr("Unit in plain words: %1").arg(m_strUnit));
+  m_copyCitation->setEnabled(!m_strCitation.isEmpty());
+  m_copyEvidence->setEnabled(!m_strEvidence.isEmpty());
   ok_->setFocus();
 }
 

@@ -1,11 +1,17 @@
 // The modal dialog that shows one entry's full details: captioned with the row's surname and
 // given name, the labelled detail text in a read-only body that does not wrap and scrolls both
 // ways, and OK, which has the focus when the dialog opens, so that Enter closes it.
+//
+// Under the body: the entry's unit in plain words (the body keeps the roll's own text), and the
+// buttons that copy the whole record or its citation, plain or in the evidence-style shape.
 #pragma once
 
 #include <QDialog>
 #include <QString>
 
+#include "records/soldier_entry.h"
+
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -17,11 +23,20 @@ class MoreInfoDialog : public QDialog {
 
   void SetBody(const QString& text) { m_strBody = text; }
   void SetCaption(const QString& text) { m_strCaption = text; }
+  // The entry the body describes: its unit in plain words and its citations.
+  void SetEntry(const SoldierEntry& entry);
   // Runs the dialog modally; closed by OK, Escape or the close box.
   int DoModal();
 
   QPlainTextEdit* Body() const { return body_; }
   QPushButton* OkButton() const { return ok_; }
+  QLabel* UnitLine() const { return m_unitLine; }
+  QPushButton* CopyButton() const { return m_copy; }
+  QPushButton* CitationButton() const { return m_copyCitation; }
+  QPushButton* EvidenceButton() const { return m_copyEvidence; }
+
+  // The whole record as text: the caption, the body and the unit in plain words.
+  QString RecordText() const;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -33,4 +48,11 @@ class MoreInfoDialog : public QDialog {
   QString m_strCaption;
   QPlainTextEdit* body_;
   QPushButton* ok_;
+  QLabel* m_unitLine;
+  QPushButton* m_copy;
+  QPushButton* m_copyCitation;
+  QPushButton* m_copyEvidence;
+  QString m_strUnit;
+  QString m_strCitation;
+  QString m_strEvidence;
 };

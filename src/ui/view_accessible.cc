@@ -45,22 +45,22 @@ int ColumnAt(int x) {
 // What the painted children share: a view that may go away before its interfaces do.
 class PaintedPart : public QAccessibleInterface {
  public:
-  explicit PaintedPart(CViewView* view) : view_(view) {}
+  explicit PaintedPart(CViewView* view) : m_view(view) {}
 
-  bool isValid() const override { return !view_.isNull(); }
+  bool isValid() const override { return !m_view.isNull(); }
   QObject* object() const override { return nullptr; }
-  QWindow* window() const override { return view_ ? view_->window()->windowHandle() : nullptr; }
+  QWindow* window() const override { return m_view ? m_view->window()->windowHandle() : nullptr; }
   void setText(QAccessible::Text, const QString&) override {}
 
  protected:
   QAccessible::State BaseState() const {
     QAccessible::State state;
     state.readOnly = true;
-    if (!view_ || !view_->isVisible()) state.invisible = true;
+    if (!m_view || !m_view->isVisible()) state.invisible = true;
     return state;
   }
 
-  QPointer<CViewView> view_;
+  QPointer<CViewView> m_view;
 };
 
 class CountLineAccessible : public PaintedPart {
@@ -68,7 +68,7 @@ class CountLineAccessible : public PaintedPart {
   using PaintedPart::PaintedPart;
 
   QAccessibleInterface* parent() const override {
-    return view_ ? QAccessible::queryAccessibleInterface(view_.data()) : nullptr;
+    return m_view ? QAccessible::queryAccessibleInterface(m_view.data()) : nullptr;
   }
   QAccessibleInterface* child(int) const override { return nullptr; }
   int childCount() const override { return 0; }
@@ -76,10 +76,10 @@ class CountLineAccessible : public PaintedPart {
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
   QString text(QAccessible::Text t) const override {
-    if (!view_ || t != QAccessible::Name) return {};
-    return view_->CountLine();
+    if (!m_view || t != QAccessible::Name) return {};
+    return m_view->CountLine();
   }
-  QRect rect() const override { return view_ ? ToScreen(view_, rcCountLine) : QRect(); }
+  QRect rect() const override { return m_view ? ToScreen(m_view, rcCountLine) : QRect(); }
   QAccessible::Role role() const override { return QAccessible::StaticText; }
   QAccessible::State state() const override { return BaseState(); }
 };
@@ -90,9 +90,9 @@ class ResultTableAccessible;
 class ResultCellAccessible : public PaintedPart, public QAccessibleTableCellInterface {
  public:
   ResultCellAccessible(CViewView* view, ResultTableAccessible* table, int row, int column)
-      : PaintedPart(view), table_(table), row_(row), column_(column) {}
+      : PaintedPart(view), m_table(table), m_row(row), m_column(column) {}
 
-  bool isValid() const override { return view_ && (row_ < 0 || row_ < view_->ShownRowCount()); }
+  bool isValid() const override { return m_view && (m_row < 0 || m_row < m_view->ShownRowCount()); }
   void* interface_cast(QAccessible::InterfaceType type) override {
     if (type == QAccessible::TableCellInterface) return static_cast<QAccessibleTableCellInterface*>(this);
     return nullptr;
@@ -105,17 +105,17 @@ class ResultCellAccessible : public PaintedPart, public QAccessibleTableCellInte
   QAccessibleInterface* childAt(int, int) const override { return nullptr; }
 
   QString text(QAccessible::Text t) const override {
-    if (!view_ || t != QAccessible::Name) return {};
-    return row_ < 0 ? Translated(kColumnHeadings[column_]) : view_->FieldText(row_, column_);
+    if (!m_view || t != QAccessible::Name) return {};
+    return m_row < 0 ? Translated(kColumnHeadings[m_column]) : m_view->FieldText(m_row, m_column);
   }
   QRect rect() const override {
-    if (!view_) return {};
-    return ToScreen(view_, row_ < 0 ? HeadingRect(column_) : view_->CellRect(row_, column_));
+    if (!m_view) return {};
+    return ToScreen(m_view, m_row < 0 ? HeadingRect(m_column) : m_view->CellRect(m_row, m_column));
   }
-  QAccessible::Role role() const override { return row_ < 0 ? QAccessible::ColumnHeader : QAccessible::Cell; }
+  QAccessible::Role role() const override { return m_row < 0 ? QAccessible::ColumnHeader : QAccessible::Cell; }
   QAccessible::State state() const override {
     QAccessible::State state = BaseState();
-    if (row_ >= 0) {
+    if (m_row >= 0) {
       state.selectable = true;
       state.selected = isSelected();
       if (!isValid()) state.invisible = true;
@@ -124,21 +124,21 @@ class ResultCellAccessible : public PaintedPart, public QAccessibleTableCellInte
   }
 
   // QAccessibleTableCellInterface
-  bool isSelected() const override { return view_ && row_ >= 0 && row_ == view_->SelectedRow(); }
+  bool isSelected() const override { return m_view && m_row >= 0 && m_row == m_view->SelectedRow(); }
   QList<QAccessibleInterface*> columnHeaderCells() const override;
   QList<QAccessibleInterface*> rowHeaderCells() const override { return {}; }
-  int columnIndex() const override { return column_; }
-  int rowIndex() const override { return row_; }
+  int columnIndex() const override { return m_column; }
+  int rowIndex() const override { return m_row; }
   int columnExtent() const override { return 1; }
   int rowExtent() const override { return 1; }
   QAccessibleInterface* table() const override;
 
-  ResultTableAccessible* Table() const { return table_; }
+  ResultTableAccessible* Table() const { return m_table; }
 
  private:
-  ResultTableAccessible* table_;
-  int row_;
-  int column_;
+  ResultTableAccessible* m_table;
+  int m_row;
+  int m_column;
 };
 
 // The rows of the current page. Its children are the three column headings, then the cells
@@ -146,7 +146,7 @@ class ResultCellAccessible : public PaintedPart, public QAccessibleTableCellInte
 class ResultTableAccessible : public PaintedPart, public QAccessibleTableInterface {
  public:
   ResultTableAccessible(CViewView* view, QAccessibleInterface* countLine)
-      : PaintedPart(view), countLine_(countLine) {}
+      : PaintedPart(view), m_countLine(countLine) {}
   ~ResultTableAccessible() override { DropCells(/*keepHeadings=*/false); }
 
   void* interface_cast(QAccessible::InterfaceType type) override {
@@ -155,7 +155,7 @@ class ResultTableAccessible : public PaintedPart, public QAccessibleTableInterfa
   }
 
   QAccessibleInterface* parent() const override {
-    return view_ ? QAccessible::queryAccessibleInterface(view_.data()) : nullptr;
+    return m_view ? QAccessible::queryAccessibleInterface(m_view.data()) : nullptr;
   }
   int childCount() const override { return kRowFieldCount * (1 + rowCount()); }
   QAccessibleInterface* child(int index) const override {
@@ -168,30 +168,30 @@ class ResultTableAccessible : public PaintedPart, public QAccessibleTableInterfa
     return (cell->rowIndex() + 1) * kRowFieldCount + cell->columnIndex();
   }
   QAccessibleInterface* childAt(int x, int y) const override {
-    if (!view_) return nullptr;
-    const QPoint point = view_->mapFromGlobal(QPoint(x, y));
+    if (!m_view) return nullptr;
+    const QPoint point = m_view->mapFromGlobal(QPoint(x, y));
     const int column = ColumnAt(point.x());
     if (column < 0) return nullptr;
     if (point.y() >= kHeadingTop && point.y() < kRowTop) return Cell(-1, column);
     if (!rcResultList.contains(point)) return nullptr;
-    return cellAt((point.y() - kRowTop) / view_->TextHeight(), column);
+    return cellAt((point.y() - kRowTop) / m_view->TextHeight(), column);
   }
 
   QString text(QAccessible::Text t) const override {
-    if (!view_) return {};
+    if (!m_view) return {};
     if (t == QAccessible::Name) return Translated(kTableCaption);
-    if (t == QAccessible::Description) return view_->CountLine();
+    if (t == QAccessible::Description) return m_view->CountLine();
     return {};
   }
   QRect rect() const override {
-    if (!view_) return {};
-    return ToScreen(view_, QRect(QPoint(rcResultList.left(), kHeadingTop), rcResultList.bottomRight()));
+    if (!m_view) return {};
+    return ToScreen(m_view, QRect(QPoint(rcResultList.left(), kHeadingTop), rcResultList.bottomRight()));
   }
   QAccessible::Role role() const override { return QAccessible::Table; }
   QAccessible::State state() const override { return BaseState(); }
 
   // QAccessibleTableInterface
-  QAccessibleInterface* caption() const override { return countLine_; }
+  QAccessibleInterface* caption() const override { return m_countLine; }
   QAccessibleInterface* summary() const override { return nullptr; }
   QAccessibleInterface* cellAt(int row, int column) const override {
     if (row < 0 || row >= rowCount() || column < 0 || column >= kRowFieldCount) return nullptr;
@@ -213,7 +213,7 @@ class ResultTableAccessible : public PaintedPart, public QAccessibleTableInterfa
   int selectedColumnCount() const override { return 0; }
   int selectedRowCount() const override { return SelectedRow() < 0 ? 0 : 1; }
   int columnCount() const override { return kRowFieldCount; }
-  int rowCount() const override { return view_ ? view_->ShownRowCount() : 0; }
+  int rowCount() const override { return m_view ? m_view->ShownRowCount() : 0; }
   QList<int> selectedColumns() const override { return {}; }
   QList<int> selectedRows() const override {
     if (const int row = SelectedRow(); row >= 0) return {row};
@@ -223,13 +223,13 @@ class ResultTableAccessible : public PaintedPart, public QAccessibleTableInterfa
   bool isRowSelected(int row) const override { return row >= 0 && row == SelectedRow(); }
   // Selecting a row is what a click on it does; the selection is one row or none.
   bool selectRow(int row) override {
-    if (!view_ || row < 0 || row >= rowCount()) return false;
-    view_->SelectRow(row);
+    if (!m_view || row < 0 || row >= rowCount()) return false;
+    m_view->SelectRow(row);
     return true;
   }
   bool unselectRow(int row) override {
     if (!isRowSelected(row)) return false;
-    view_->SelectRow(-1);
+    m_view->SelectRow(-1);
     return true;
   }
   bool selectColumn(int) override { return false; }
@@ -242,42 +242,42 @@ class ResultTableAccessible : public PaintedPart, public QAccessibleTableInterfa
   // The interface of a cell (row -1: a heading), made on first use and kept until the rows change.
   QAccessibleInterface* Cell(int row, int column) const {
     const auto key = std::make_pair(row, column);
-    if (auto found = cells_.find(key); found != cells_.end()) {
+    if (auto found = m_cells.find(key); found != m_cells.end()) {
       return QAccessible::accessibleInterface(found->second);
     }
     auto* cell =
-        new ResultCellAccessible(view_.data(), const_cast<ResultTableAccessible*>(this), row, column);
-    cells_[key] = QAccessible::registerAccessibleInterface(cell);
+        new ResultCellAccessible(m_view.data(), const_cast<ResultTableAccessible*>(this), row, column);
+    m_cells[key] = QAccessible::registerAccessibleInterface(cell);
     return cell;
   }
 
  private:
   int SelectedRow() const {
-    if (!view_) return -1;
-    const int row = view_->SelectedRow();
+    if (!m_view) return -1;
+    const int row = m_view->SelectedRow();
     return row >= 0 && row < rowCount() ? row : -1;
   }
 
   void DropCells(bool keepHeadings) {
-    for (auto it = cells_.begin(); it != cells_.end();) {
+    for (auto it = m_cells.begin(); it != m_cells.end();) {
       if (keepHeadings && it->first.first < 0) {
         ++it;
         continue;
       }
       QAccessible::deleteAccessibleInterface(it->second);
-      it = cells_.erase(it);
+      it = m_cells.erase(it);
     }
   }
 
-  QAccessibleInterface* countLine_;
-  mutable std::map<std::pair<int, int>, QAccessible::Id> cells_;
+  QAccessibleInterface* m_countLine;
+  mutable std::map<std::pair<int, int>, QAccessible::Id> m_cells;
 };
 
-QAccessibleInterface* ResultCellAccessible::parent() const { return table_; }
-QAccessibleInterface* ResultCellAccessible::table() const { return table_; }
+QAccessibleInterface* ResultCellAccessible::parent() const { return m_table; }
+QAccessibleInterface* ResultCellAccessible::table() const { return m_table; }
 QList<QAccessibleInterface*> ResultCellAccessible::columnHeaderCells() const {
-  if (row_ < 0) return {};
-  return {table_->Cell(-1, column_)};
+  if (m_row < 0) return {};
+  return {m_table->Cell(-1, m_column)};
 }
 
 // The view: its widgets (fields and buttons) as the widget interface lists them, then the count
@@ -287,8 +287,8 @@ class ViewAccessible : public QAccessibleWidget {
   explicit ViewAccessible(CViewView* view) : QAccessibleWidget(view, QAccessible::Client) {}
   ~ViewAccessible() override {
     // The table first: its caption is the count line.
-    if (tableId_) QAccessible::deleteAccessibleInterface(tableId_);
-    if (countLineId_) QAccessible::deleteAccessibleInterface(countLineId_);
+    if (m_tableId) QAccessible::deleteAccessibleInterface(m_tableId);
+    if (m_countLineId) QAccessible::deleteAccessibleInterface(m_countLineId);
   }
 
   int childCount() const override { return QAccessibleWidget::childCount() + 2; }
@@ -300,31 +300,31 @@ class ViewAccessible : public QAccessibleWidget {
   }
   int indexOfChild(const QAccessibleInterface* child) const override {
     const int widgets = QAccessibleWidget::childCount();
-    if (child != nullptr && child == countLine_) return widgets;
-    if (child != nullptr && child == table_) return widgets + 1;
+    if (child != nullptr && child == m_countLine) return widgets;
+    if (child != nullptr && child == m_table) return widgets + 1;
     return QAccessibleWidget::indexOfChild(child);
   }
 
   QAccessibleInterface* CountLine() const {
-    if (!countLine_) {
-      countLine_ = new CountLineAccessible(static_cast<CViewView*>(widget()));
-      countLineId_ = QAccessible::registerAccessibleInterface(countLine_);
+    if (!m_countLine) {
+      m_countLine = new CountLineAccessible(static_cast<CViewView*>(widget()));
+      m_countLineId = QAccessible::registerAccessibleInterface(m_countLine);
     }
-    return countLine_;
+    return m_countLine;
   }
   ResultTableAccessible* Table() const {
-    if (!table_) {
-      table_ = new ResultTableAccessible(static_cast<CViewView*>(widget()), CountLine());
-      tableId_ = QAccessible::registerAccessibleInterface(table_);
+    if (!m_table) {
+      m_table = new ResultTableAccessible(static_cast<CViewView*>(widget()), CountLine());
+      m_tableId = QAccessible::registerAccessibleInterface(m_table);
     }
-    return table_;
+    return m_table;
   }
 
  private:
-  mutable QAccessibleInterface* countLine_ = nullptr;
-  mutable QAccessible::Id countLineId_ = 0;
-  mutable ResultTableAccessible* table_ = nullptr;
-  mutable QAccessible::Id tableId_ = 0;
+  mutable QAccessibleInterface* m_countLine = nullptr;
+  mutable QAccessible::Id m_countLineId = 0;
+  mutable ResultTableAccessible* m_table = nullptr;
+  mutable QAccessible::Id m_tableId = 0;
 };
 
 QAccessibleInterface* ViewFactory(const QString& className, QObject* object) {

@@ -15,6 +15,7 @@
 #include "ui/row_fields.h"
 #include "ui/view_accessible.h"
 #include "ui/view_view.h"
+#include "ui/whole_result.h"
 
 std::string CViewView::ReadNameField(int row, int limit) const {
   // " SMITH" is SMITH: nobody means the blanks around a name they typed.
@@ -50,6 +51,7 @@ void CViewView::OnClear() {
   m_pEdit[0]->setFocus();
   m_nSelRow = -1;
   NotifyResultsChanged(this);
+  emit resultChanged();
 }
 
 void CViewView::OnHelp() {
@@ -99,6 +101,7 @@ void CViewView::OnMoreInfo() {
   dialog.SetCaption(FromWindows1252(MoreInfoCaption(m_szRowText[m_nSelRow], kRowTextSize)));
   const char* detail = m_pResults->DetailText(m_nSelRow);
   if (detail != nullptr) dialog.SetBody(FromWindows1252(detail, kDetailTextSize));
+  if (SoldierEntry entry; PageEntry(this, m_nSelRow, &entry)) dialog.SetEntry(entry);
   dialog.DoModal();
 
   // What the dialog covered is painted again, and that paint puts the focus back.

@@ -72,14 +72,7 @@ void CViewView::MoveSelection(int step) {
 
 void CViewView::ShowEndPage(bool last) {
   if (!m_pDatabase->EnsureDataPresent()) return;
-  // The result list turns one page at a time; a long result takes a moment.
-  ShowWaitCursor(window());
   m_nSelRow = -1;
-  // Bounded by the page count, whatever the list's own test says.
-  for (int pages = PageCount(); pages > 0; --pages) {
-    if (last ? !m_pResults->HasNextPage() : !m_pResults->HasPreviousPage()) break;
-    StepPage(last);
-  }
+  m_nPage = static_cast<int>(m_pResults->ShowPageAt(last ? m_pResults->PageCount() - 1 : 0));
   ShowPage();
-  ShowArrowCursor(window());
 }

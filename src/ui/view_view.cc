@@ -198,7 +198,10 @@ void CViewView::SelectRow(int row) {
   }
   // The paint restores the old row from the backdrop and inverts the new one.
   if (m_pDocument && m_pDocument->backdrop) RepaintInPlace(changed);
-  if (m_nSelRow != old) NotifySelectionChanged(this, old, m_nSelRow);
+  if (m_nSelRow != old) {
+    NotifySelectionChanged(this, old, m_nSelRow);
+    emit resultChanged();
+  }
 }
 
 // --- painting ---
@@ -328,6 +331,7 @@ void CViewView::ShowPage() {
   for (int i = 0; i < rows; ++i) m_pResults->FormatRow(i, m_szRowText[i]);
   RepaintResults();
   NotifyResultsChanged(this);
+  emit resultChanged();
 }
 
 HelpWindow* CViewView::Help() const { return m_pHelpWindow.data(); }

@@ -138,8 +138,16 @@ class CViewView : public QWidget {
   const RollDatabase* Database() const { return m_pDatabase.get(); }
   const SearchRequest* Request() const { return m_pRequest.get(); }
   const ResultList* Results() const { return m_pResults.get(); }
+  // For the commands that read the result beyond its page (copy, export, print): they read
+  // through the engine objects but leave the page, the selection and the request as they are.
+  RollDatabase* Database() { return m_pDatabase.get(); }
+  ResultList* Results() { return m_pResults.get(); }
   // The display text of `row` of the current page ("surname\tgiven name\tsummary").
   const char* RowText(int row) const { return m_szRowText[row]; }
+
+ signals:
+  // The rows on screen or the selected row changed: a search, Clear, another page, a click or a key.
+  void resultChanged();
 
  protected:
   void paintEvent(QPaintEvent* event) override;

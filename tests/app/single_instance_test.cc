@@ -3,6 +3,7 @@
 #include <QDialog>
 #include <QLockFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "app/main_frame.h"

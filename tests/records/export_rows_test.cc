@@ -1,40 +1,15 @@
 #include "records/export_rows.h"
 
-#include <csv.h>
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
 #include <string>
 #include <vector>
 
+#include "csv_reader.h"
 #include "records/csv_text.h"
 
 namespace {
-
-using Records = std::vector<std::vector<std::string>>;
-
-// Reads CSV text back with libcsv in strict mode, as a spreadsheet or a script would.
-Records ReadCsv(const std::string& text) {
-  struct Reader {
-    Records records;
-    std::vector<std::string> current;
-  } reader;
-  csv_parser parser;
-  EXPECT_EQ(csv_init(&parser, CSV_STRICT | CSV_STRICT_FINI), 0);
-  auto onField = [](void* data, std::size_t size, void* self) {
-    static_cast<Reader*>(self)->current.emplace_back(static_cast<const char*>(data), size);
-  };
-  auto onRecord = [](int, void* self) {
-    auto* r = static_cast<Reader*>(self);
-    r->records.push_back(std::move(r->current));
-    r->current.clear();
-  };
-  EXPECT_EQ(csv_parse(&parser, text.data(), text.size(), onField, onRecord, &reader), text.size())
-      << csv_strerror(csv_error(&parser));
-  EXPECT_EQ(csv_fini(&parser, onField, onRecord, &reader), 0);
-  csv_free(&parser);
-  return reader.records;
-}
 
 std::vector<std::string> Values(const SoldierEntry& entry) {
   const auto values = ExportValues(entry);
@@ -57,7 +32,7 @@ std::vector<SoldierEntry> AwkwardEntries() {
 TEST(ExportRows, CsvReadBackByACsvReaderEqualsTheEntries) {
   std::string csv = CsvHeader();
   for (const SoldierEntry& entry : AwkwardEntries()) csv += CsvRow(entry);
-  const Records records = ReadCsv(csv);
+  const CsvRecords records = ReadCsv(csv);
   ASSERT_EQ(records.size(), 5u);
   const auto& columns = ExportColumns();
   EXPECT_EQ(records[0], std::vector<std::string>(columns.begin(), columns.end()));
@@ -72,7 +47,7 @@ TEST(ExportRows, CsvFieldsSurviveWhateverTheyHold) {
   std::string csv;
   AppendCsvRecord(fields, &csv);
   AppendCsvRecord(fields, &csv);
-  EXPECT_EQ(ReadCsv(csv), (Records{fields, fields}));
+  EXPECT_EQ(ReadCsv(csv), (CsvRecords{fields, fields}));
 }
 
 TEST(ExportRows, CsvTextIsRfc4180) {

@@ -2,53 +2,21 @@
 // a new family tree, the import's problem report, and the tree exported again as GEDCOM to see
 // what Gramps made of the people, events, sources and citations. Skipped when gramps is missing.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "external_program.h"
 #include "gedcom_lines.h"
 #include "records/gedcom_writer.h"
 #include "support/scoped_temp_dir.h"
 
 namespace {
 
-// The gramps program on PATH, or "".
-std::string FindGramps() {
-  const char* path = std::getenv("PATH");
-  std::string dirs = path ? path : "/usr/bin:/bin";
-  std::size_t start = 0;
-  while (start <= dirs.size()) {
-    std::size_t end = dirs.find(':', start);
-    if (end == std::string::npos) end = dirs.size();
-    const std::string candidate = dirs.substr(start, end - start) + "/gramps";
-    if (end > start && access(candidate.c_str(), X_OK) == 0) return candidate;
-    start = end + 1;
-  }
-  return "";
-}
-
-// Runs gramps with `args` in its own home under `home`, English messages; returns what it wrote
-// to stdout and stderr together, and its exit status in *status.
+// Runs gramps with `args` in its own home under `home`, English messages.
 std::string RunGramps(const std::string& gramps, const std::string& home,
                       const std::vector<std::string>& args, int* status) {
-  std::string command = "env GRAMPSHOME='" + home + "' LANGUAGE=en LC_ALL=C.UTF-8 '" + gramps + "'";
-  for (const std::string& arg : args) command += " '" + arg + "'";  // the paths hold no quote
-  command += " </dev/null 2>&1";
-  std::FILE* pipe = popen(command.c_str(), "r");
-  if (pipe == nullptr) {
-    *status = -1;
-    return "";
-  }
-  std::string output;
-  char buffer[4096];
-  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) output.append(buffer, n);
-  const int raw = pclose(pipe);
-  *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return output;
+  return RunProgram(gramps, args, {"GRAMPSHOME=" + home, "LANGUAGE=en", "LC_ALL=C.UTF-8"}, status);
 }
 
 std::vector<SoldierEntry> Soldiers() {
@@ -69,7 +37,7 @@ std::vector<SoldierEntry> Soldiers() {
 }  // namespace
 
 TEST(GrampsImport, ImportsPeopleEventsSourcesAndCitationsWithoutProblems) {
-  const std::string gramps = FindGramps();
+  const std::string gramps = FindProgram("gramps");
   if (gramps.empty()) {
     GTEST_SKIP() << "gramps is not installed (Debian package gramps): the GEDCOM import was not tried";
   }

@@ -15,13 +15,13 @@ namespace {
 // Runs the program's work from inside `dir`, so that a file written to a relative path shows.
 class InDirectory {
  public:
-  explicit InDirectory(const std::string& dir) : previous_(std::filesystem::current_path()) {
+  explicit InDirectory(const std::string& dir) : previous(std::filesystem::current_path()) {
     std::filesystem::current_path(PathFromUtf8(dir));
   }
-  ~InDirectory() { std::filesystem::current_path(previous_); }
+  ~InDirectory() { std::filesystem::current_path(previous); }
 
  private:
-  std::filesystem::path previous_;
+  std::filesystem::path previous;
 };
 
 class NothingWritten : public ::testing::Test {

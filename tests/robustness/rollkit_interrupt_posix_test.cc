@@ -22,7 +22,7 @@ extern char** environ;
 namespace {
 
 // A roll with 3000 Smiths: enough output to fill a pipe that nobody reads.
-class RollkitInterrupted : public ::testing::Test {
+class RollkitSearchInterrupted : public ::testing::Test {
  protected:
   void SetUp() override {
     WriteManySmiths(data.path());
@@ -82,7 +82,7 @@ class RollkitInterrupted : public ::testing::Test {
 
 // The search keeps its matches in a file without a name: whatever ends it, even a signal that
 // cannot be caught, nothing is left behind, in the temporary directory or anywhere else.
-TEST_F(RollkitInterrupted, AnInterruptedSearchLeavesNoScratch) {
+TEST_F(RollkitSearchInterrupted, AnInterruptedSearchLeavesNoScratch) {
   const auto before = Snapshot(data.path());
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGKILL}) {
     SCOPED_TRACE(strsignal(sig));

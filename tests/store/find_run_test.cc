@@ -87,6 +87,10 @@ TEST_F(Find, WildcardsMatchTheWholeSurnameOfEachKey) {
   EXPECT_EQ(AllRows(), (Rows{"MUELLER FRITZ", "MULLER OTTO", "M\xFCLLER HANS"}));
   Run("*", MatchMode::kWildcard);
   EXPECT_EQ(s.list.ResultCount(), 37);
+  // A pattern stays a pattern whatever mode is chosen: no code or distance of "M*LLER" means
+  // anything.
+  Run("M*LLER", MatchMode::kDaitchMokotoff);
+  EXPECT_EQ(AllRows(), (Rows{"MUELLER FRITZ", "MULLER OTTO", "M\xFCLLER HANS"}));
 }
 
 TEST_F(Find, SoundsLikeFindsTheSpellingsOfOneSoundWithTheTypedKeyFirst) {

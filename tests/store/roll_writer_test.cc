@@ -96,7 +96,7 @@ TEST(RollWriter, RefusesWhatTheReaderCouldNotHold) {
       {"24-character key", std::string(24, 'S'), "A", {}},
       {"separator in a field", "Smith", "A", {"x\xFFy"}},
       {"line break in a field", "Smith", "A", {"x\ny"}},
-      {"carriage return in a name", "Smith", "A\rB", {}},
+      {"NUL in a name", "Smith", std::string("A\0B", 3), {}},
       {"NUL in a surname", std::string("Sm\0th", 5), "A", {}},
       {"name over 254 bytes", "Smith", std::string(255, 'n'), {}},
       {"line over 4,999 bytes", "Smith", "A", {std::string(4998, 'x')}},
@@ -111,6 +111,8 @@ TEST(RollWriter, RefusesWhatTheReaderCouldNotHold) {
   }
   RollWriter writer;
   EXPECT_TRUE(Add(writer, std::string(23, 'S'), std::string(254, 'n'), {std::string(4997, 'x')}));
+  // What the format does allow: CR, LF and 0xFF in the surname and the name, NUL and CR in fields.
+  EXPECT_TRUE(Add(writer, "S\r\n\xFF", "A\r\nB\xFF", {std::string("x\0\ry", 4)}));
   RollWriter narrow(4);
   EXPECT_FALSE(Add(narrow, "Smith", "ABCD", {}));
 }

@@ -10,6 +10,8 @@ struct RunResult {
   // The exit code; -1 when the program did not exit by itself (a signal on POSIX; on Windows an
   // exception such as an access violation, or the end a console interrupt brings).
   int exitCode = -1;
+  int signal = 0;         // the signal that ended it, if one did (POSIX)
+  bool timedOut = false;  // killed after its time bound
   std::string out;
   std::string err;
 };

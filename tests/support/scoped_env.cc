@@ -4,12 +4,12 @@
 #include "support/environment.h"
 
 void ScopedEnv::Set(const char* name, const char* value) {
-  saved_.emplace_back(name, EnvironmentValue(name));
+  saved.emplace_back(name, EnvironmentValue(name));
   SetEnvironment(name, value);
 }
 
 ScopedEnv::~ScopedEnv() {
-  for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+  for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
     SetEnvironment(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
   }
 }

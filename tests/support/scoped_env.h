@@ -17,5 +17,5 @@ class ScopedEnv {
   void Set(const char* name, const char* value);
 
  private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved;
 };

@@ -33,7 +33,7 @@ ScopedTempDir::ScopedTempDir() {
     const fs::path candidate = base / name;
     if (fs::create_directory(candidate, ec)) {
       fs::permissions(candidate, fs::perms::owner_all, ec);
-      path_ = Utf8Path(candidate) + kPathSeparator;
+      directory = Utf8Path(candidate) + kPathSeparator;
       return;
     }
   }
@@ -42,7 +42,7 @@ ScopedTempDir::ScopedTempDir() {
 
 ScopedTempDir::~ScopedTempDir() {
   std::error_code ignored;
-  fs::remove_all(PathFromUtf8(path_), ignored);
+  fs::remove_all(PathFromUtf8(directory), ignored);
 }
 
 std::string ReadFileBytes(const std::string& path) {

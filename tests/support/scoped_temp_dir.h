@@ -14,11 +14,11 @@ class ScopedTempDir {
   ScopedTempDir& operator=(const ScopedTempDir&) = delete;
 
   // The directory, ending in the platform's separator.
-  const std::string& path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + name; }
+  const std::string& path() const { return directory; }
+  std::string File(const std::string& name) const { return directory + name; }
 
  private:
-  std::string path_;
+  std::string directory;
 };
 
 std::string ReadFileBytes(const std::string& path);

@@ -1,20 +1,20 @@
 #include "support/scripted_message_box.h"
 
-ScriptedMessageBox::ScriptedMessageBox(int defaultAnswer) : defaultAnswer_(defaultAnswer) {
-  previous_ = InstallMessageBoxHandler([this](const char* text, unsigned style) {
-    boxes_.push_back({text, style});
-    if (hook_) hook_(boxes_.back());
-    if (answers_.empty()) return defaultAnswer_;
-    const int answer = answers_.front();
-    answers_.pop_front();
+ScriptedMessageBox::ScriptedMessageBox(int defaultAnswer) : fallbackAnswer(defaultAnswer) {
+  previousHandler = InstallMessageBoxHandler([this](const char* text, unsigned style) {
+    shownBoxes.push_back({text, style});
+    if (showHook) showHook(shownBoxes.back());
+    if (scriptedAnswers.empty()) return fallbackAnswer;
+    const int answer = scriptedAnswers.front();
+    scriptedAnswers.pop_front();
     return answer;
   });
 }
 
-ScriptedMessageBox::~ScriptedMessageBox() { InstallMessageBoxHandler(std::move(previous_)); }
+ScriptedMessageBox::~ScriptedMessageBox() { InstallMessageBoxHandler(std::move(previousHandler)); }
 
 std::vector<std::string> ScriptedMessageBox::texts() const {
   std::vector<std::string> out;
-  for (const Box& b : boxes_) out.push_back(b.text);
+  for (const Box& b : shownBoxes) out.push_back(b.text);
   return out;
 }

@@ -20,17 +20,17 @@ class ScriptedMessageBox {
   ~ScriptedMessageBox();
 
   // Answers for the next boxes, in order.
-  void Answer(std::initializer_list<int> answers) { answers_.insert(answers_.end(), answers); }
+  void Answer(std::initializer_list<int> answers) { scriptedAnswers.insert(scriptedAnswers.end(), answers); }
   // Runs before each answer (for example to put the disk back).
-  void OnShow(std::function<void(const Box&)> hook) { hook_ = std::move(hook); }
+  void OnShow(std::function<void(const Box&)> hook) { showHook = std::move(hook); }
 
-  const std::vector<Box>& boxes() const { return boxes_; }
+  const std::vector<Box>& boxes() const { return shownBoxes; }
   std::vector<std::string> texts() const;
 
  private:
-  int defaultAnswer_;
-  std::deque<int> answers_;
-  std::vector<Box> boxes_;
-  std::function<void(const Box&)> hook_;
-  MessageBoxHandler previous_;
+  int fallbackAnswer;
+  std::deque<int> scriptedAnswers;
+  std::vector<Box> shownBoxes;
+  std::function<void(const Box&)> showHook;
+  MessageBoxHandler previousHandler;
 };

@@ -10,21 +10,21 @@ std::vector<std::string> SampleFields(const std::string& company) {
 }
 
 TestRoll::TestRoll()
-    : dataDir(dir_.File(std::string("data") + kPathSeparator)),
-      familyDir(dir_.File(std::string("family") + kPathSeparator)) {
+    : dataDir(dir.File(std::string("data") + kPathSeparator)),
+      familyDir(dir.File(std::string("family") + kPathSeparator)) {
   MakeDirectory(dataDir);
   MakeDirectory(familyDir);
   location.SetDirectories(familyDir.c_str(), dataDir.c_str());
 }
 
 void TestRoll::Add(const std::string& surname, const std::string& name, std::vector<std::string> fields) {
-  entries_.push_back({surname, name, std::move(fields)});
+  entries.push_back({surname, name, std::move(fields)});
 }
 
 void TestRoll::Build(int nameLength) {
   RollWriter writer(nameLength);
   std::string error;
-  for (const Entry& e : entries_) {
+  for (const Entry& e : entries) {
     std::vector<std::string_view> fields(e.fields.begin(), e.fields.end());
     ASSERT_TRUE(writer.Add(e.surname, e.name, fields, &error)) << e.surname << ": " << error;
   }

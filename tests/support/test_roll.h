@@ -18,7 +18,7 @@ std::vector<std::string> SampleFields(const std::string& company = "A");
 
 class TestRoll {
   // First, so that the directories below are made from it after it exists.
-  ScopedTempDir dir_;
+  ScopedTempDir dir;
 
  public:
   TestRoll();
@@ -37,7 +37,7 @@ class TestRoll {
     std::string surname, name;
     std::vector<std::string> fields;
   };
-  std::vector<Entry> entries_;
+  std::vector<Entry> entries;
 };
 
 // The engine objects of one search screen.

@@ -3,6 +3,7 @@
 // built, checked, searched and dumped. Skipped when the shared folder is absent.
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -86,6 +87,20 @@ TEST_F(RealDataTest, BuildsChecksSearchesAndRoundTrips) {
   // A name with an apostrophe, and a surname shared by many.
   EXPECT_EQ(RunRollkit({"search", "--data", dir / "db", "O'Brien"}).exitCode, 0);
   EXPECT_GT(Lines(RunRollkit({"search", "--data", dir / "db", "smith"}).out).size(), 5u);
+  // Sounds-like over real surnames: the keys it lists are the ones its rows come from, all of one
+  // code, and there are more of them than the exact key's.
+  std::set<std::string> soundexKeys;
+  for (const std::string& line : Lines(RunRollkit({"keys", "--data", dir / "db", "--match", "soundex", "smith"}).out)) {
+    EXPECT_EQ(line.substr(line.rfind('\t') + 1), "Soundex S530") << line;
+    soundexKeys.insert(line.substr(0, line.find('\t')));
+  }
+  EXPECT_GT(soundexKeys.size(), 1u);
+  EXPECT_TRUE(soundexKeys.count("SMITH"));
+  std::set<std::string> rowKeys;
+  for (const std::string& line : Lines(RunRollkit({"search", "--data", dir / "db", "--match", "soundex", "smith"}).out)) {
+    if (line.find('\t') != std::string::npos) rowKeys.insert(line.substr(0, line.find('\t')));
+  }
+  EXPECT_EQ(rowKeys, soundexKeys);
 
   ASSERT_EQ(RunRollkit({"dump", "--data", dir / "db", dir / "dump.csv"}).exitCode, 0);
   ASSERT_EQ(RunRollkit({"build", dir / "dump.csv", dir / "again"}).exitCode, 0);

@@ -10,8 +10,21 @@
 const char* const kRollHeader =
     "surname,name,middle_initial,company,unit,rank_in,rank_out,misc,box,roll,record,side\n";
 
+RunResult RunRollkit(const std::vector<std::string>& args, const RunOptions& options) {
+  ScratchDir capture;
+  const pid_t pid = StartRollkit(args, options, capture / "out", capture / "err");
+  RunResult result = WaitForRollkit(pid, options.timeoutSeconds);
+  EXPECT_FALSE(result.timedOut) << "rollkit " << (args.empty() ? "" : args[0]) << " did not end within "
+                                << options.timeoutSeconds << " s";
+  result.out = ReadFile(capture / "out");
+  result.err = ReadFile(capture / "err");
+  return result;
+}
+
 RunResult RunRollkit(const std::vector<std::string>& args, const std::map<std::string, std::string>& environment) {
-  return RunProgram(ROLLKIT_PATH, args, environment);
+  RunOptions options;
+  options.environment = environment;
+  return RunRollkit(args, options);
 }
 
 void WriteFile(const std::string& path, const std::string& bytes) { WriteFileBytes(path, bytes); }
@@ -39,3 +52,5 @@ std::string BuildRoll(const ScratchDir& dir, const std::string& name, const std:
   EXPECT_EQ(r.exitCode, 0) << r.err;
   return dir / name;
 }
+
+std::string RollkitLine(const std::string& message) { return "rollkit: " + message + "\n"; }

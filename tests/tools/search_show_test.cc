@@ -110,7 +110,7 @@ TEST_F(SearchShowTest, ShowPrintsTheDetailTextOfOneResultAcrossPages) {
 
   const RunResult outside = RunRollkit({"show", "--data", data, "smith", "25"});
   EXPECT_EQ(outside.exitCode, 1);
-  EXPECT_NE(outside.err.find("out of range"), std::string::npos);
+  EXPECT_EQ(outside.err, RollkitLine("INDEX 25 is out of range: 25 results"));
 }
 
 TEST_F(SearchShowTest, DataDirectoryIsNeverChangedAndScratchIsRemoved) {
@@ -128,7 +128,8 @@ TEST_F(SearchShowTest, DataDirectoryIsNeverChangedAndScratchIsRemoved) {
   WriteFile(tmp / "brevik.ini", "[Kinloom7m]\nKinloomDir=/x\n");
   const RunResult unset = RunRollkit({"search", "smith"}, {{"BREVIK_INI", tmp / "brevik.ini"}});
   EXPECT_EQ(unset.exitCode, 1);
-  EXPECT_NE(unset.err.find("MRPath"), std::string::npos) << unset.err;
+  EXPECT_EQ(unset.err, RollkitLine("no data directory: pass --data DIR or set MRPath in section Kinloom7m of " +
+                                   tmp / "brevik.ini"));
 }
 
 TEST_F(SearchShowTest, MissingOrMalformedFilesAreReportedWithoutTouchingTheDirectory) {
@@ -141,8 +142,9 @@ TEST_F(SearchShowTest, MissingOrMalformedFilesAreReportedWithoutTouchingTheDirec
       {"mrdb.id", "remove", "mrdb.id: missing"},
       {"mroll.tre", "remove", "mroll.tre: missing"},
       {"mroll.ext", "remove", "mroll.ext: missing"},
-      {"mroll.tre", std::string(8, '\xFF') + '\0', "mroll.tre: not an index file"},
-      {"mroll.cor", std::string("\0\x01\0\0", 4), "mroll.cor: name length 256"},
+      {"mroll.tre", std::string(8, '\xFF') + '\0', "mroll.tre: not an index file (its last byte is not 04)"},
+      {"mroll.cor", std::string("\0\x01\0\0", 4), "mroll.cor: name length 256 in its trailer is outside 0..255"},
+      {"mroll.cor", std::string("\x01\0\0", 3), "mroll.cor: too short for its trailer"},
   };
   for (const Case& c : cases) {
     ScratchDir copy;
@@ -155,33 +157,8 @@ TEST_F(SearchShowTest, MissingOrMalformedFilesAreReportedWithoutTouchingTheDirec
     const auto before = ListDir(copy.Path());
     const RunResult r = RunRollkit({"search", "--data", copy.Path(), "smith"});
     EXPECT_EQ(r.exitCode, 1) << c.message;
-    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, RollkitLine(copy / c.message));
     EXPECT_EQ(ListDir(copy.Path()), before) << c.message;
-  }
-}
-
-TEST(RollkitArguments, BadArgumentsPrintUsageAndExitTwo) {
-  const std::vector<std::vector<std::string>> bad = {
-      {},
-      {"search"},
-      {"search", "--rows", "9", "smith"},
-      {"search", "--raw", "--json", "smith"},
-      {"search", "--data", "/tmp", "ABCDEFGHIJKLMNOPQRSTUVWX"},
-      {"show", "smith"},
-      {"build", "only.csv"},
-      {"build", "--name-length", "300", "a.csv", "dir"},
-      {"generate", "--entries", "many", "x.csv"},
-      {"frobnicate"},
-  };
-  for (const auto& args : bad) {
-    const RunResult r = RunRollkit(args);
-    EXPECT_EQ(r.exitCode, 2) << (args.empty() ? "" : args[0]) << ": " << r.err;
-    EXPECT_NE(r.err.find("Usage: rollkit"), std::string::npos) << r.err;
-  }
-  for (const char* sub : {"search", "show", "build", "check", "dump", "generate"}) {
-    const RunResult help = RunRollkit({sub, "--help"});
-    EXPECT_EQ(help.exitCode, 0) << sub;
-    EXPECT_NE(help.out.find(std::string("rollkit ") + sub), std::string::npos) << help.out;
   }
 }
 

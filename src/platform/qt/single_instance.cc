@@ -9,23 +9,25 @@ constexpr char kRaiseRequest[] = "raise\n";
 constexpr char kRaiseAnswer[] = "raised\n";
 }  // namespace
 
-SingleInstance::SingleInstance(const QString& name) : name_(name) {}
+SingleInstance::SingleInstance(const QString& name) : m_name(name) {}
 
 SingleInstance::~SingleInstance() {
-  if (server_) server_->close();
-  server_.reset();
-  lock_.reset();  // unlocks
+  if (m_server) m_server->close();
+  m_server.reset();
+  m_lock.reset();  // unlocks
 }
 
 bool SingleInstance::Acquire() {
-  lock_ = std::make_unique<QLockFile>(LockPath());
+  if (RuntimeDirectory().isEmpty()) return true;
+  m_lock = std::make_unique<QLockFile>(LockPath());
   // A lock is stale only when its process is gone, however long a copy has been running.
-  lock_->setStaleLockTime(0);
-  if (lock_->tryLock(0)) return true;
-  return lock_->error() != QLockFile::LockFailedError;
+  m_lock->setStaleLockTime(0);
+  if (m_lock->tryLock(0)) return true;
+  return m_lock->error() != QLockFile::LockFailedError;
 }
 
 bool SingleInstance::RaiseRunningCopy(int timeoutMs) const {
+  if (RuntimeDirectory().isEmpty()) return false;
   QLocalSocket socket;
   socket.connectToServer(SocketPath());
   if (!socket.waitForConnected(timeoutMs)) return false;
@@ -38,16 +40,17 @@ bool SingleInstance::RaiseRunningCopy(int timeoutMs) const {
 }
 
 bool SingleInstance::Listen(std::function<void()> raise) {
-  raise_ = std::move(raise);
-  server_ = std::make_unique<QLocalServer>();
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
+  m_raise = std::move(raise);
+  if (!m_lock) return false;  // no private place for the socket either
+  m_server = std::make_unique<QLocalServer>();
+  m_server->setSocketOptions(QLocalServer::UserAccessOption);
   QLocalServer::removeServer(SocketPath());  // left behind by a copy that crashed; we hold the lock
-  if (!server_->listen(SocketPath())) {
-    server_.reset();
+  if (!m_server->listen(SocketPath())) {
+    m_server.reset();
     return false;
   }
-  QObject::connect(server_.get(), &QLocalServer::newConnection, server_.get(), [this] {
-    while (QLocalSocket* client = server_->nextPendingConnection()) {
+  QObject::connect(m_server.get(), &QLocalServer::newConnection, m_server.get(), [this] {
+    while (QLocalSocket* client = m_server->nextPendingConnection()) {
       QObject::connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
       QObject::connect(client, &QLocalSocket::readyRead, client, [this, client] {
         // Anything other than a request line is dropped; the line is bounded.
@@ -56,8 +59,8 @@ bool SingleInstance::Listen(std::function<void()> raise) {
           return;
         }
         const QByteArray line = client->readLine(64);
-        if (line == kRaiseRequest && raise_) {
-          raise_();
+        if (line == kRaiseRequest && m_raise) {
+          m_raise();
           client->write(kRaiseAnswer);
           client->flush();
         }

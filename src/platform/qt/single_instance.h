@@ -23,7 +23,8 @@ class SingleInstance {
   SingleInstance& operator=(const SingleInstance&) = delete;
 
   // True when this is the only copy (the lock is now ours), false when another copy holds it.
-  // A lock that cannot be made at all (no runtime directory) counts as no other copy.
+  // A lock that cannot be made at all counts as no other copy; so does a runtime directory that is
+  // not this user's private one (a line on stderr says so): the copy runs without the check.
   bool Acquire();
 
   // Asks the copy holding the lock to raise its window. True when it answered.
@@ -39,13 +40,14 @@ class SingleInstance {
   // Whether a copy is listening on the socket (or was, and crashed, on POSIX).
   bool ServerPresent() const;
 
-  // $XDG_RUNTIME_DIR when set; otherwise on POSIX a private directory under the temporary
-  // directory, on Windows "Dravenholt" in the user's local application data.
+  // $XDG_RUNTIME_DIR when set. Otherwise on POSIX /tmp/dravenholt-<uid> (made with mode 0700),
+  // used only when it is a directory owned by this user with mode 0700, "" otherwise; on Windows
+  // "Dravenholt" in the user's local application data.
   static QString RuntimeDirectory();
 
  private:
-  QString name_;
-  std::unique_ptr<QLockFile> lock_;
-  std::unique_ptr<QLocalServer> server_;
-  std::function<void()> raise_;
+  QString m_name;
+  std::unique_ptr<QLockFile> m_lock;
+  std::unique_ptr<QLocalServer> m_server;
+  std::function<void()> m_raise;
 };

@@ -24,12 +24,12 @@ QString SingleInstance::RuntimeDirectory() {
 QString SingleInstance::LockPath() const {
   DWORD session = 0;
   ProcessIdToSessionId(GetCurrentProcessId(), &session);
-  return RuntimeDirectory() + '/' + name_ + QStringLiteral("-%1.lock").arg(session);
+  return RuntimeDirectory() + '/' + m_name + QStringLiteral("-%1.lock").arg(session);
 }
 
 QString SingleInstance::SocketPath() const {
   const QByteArray digest = QCryptographicHash::hash(LockPath().toLower().toUtf8(), QCryptographicHash::Sha256);
-  return name_ + '-' + QString::fromLatin1(digest.toHex().left(16));
+  return m_name + '-' + QString::fromLatin1(digest.toHex().left(16));
 }
 
 bool SingleInstance::ServerPresent() const {

@@ -1,19 +1,25 @@
 // rollkit build: a roll database from a CSV file, with the engine's database writer.
 //
-// The whole CSV is read and every entry accepted before anything is written, and the writer
-// writes under temporary names and renames at the end, so a refused build leaves nothing behind.
+// The whole CSV is read and every entry accepted before anything is written. The files are then
+// written into a staging directory beside the database and moved into place together, with the
+// signals held off, so that a refused, failed or interrupted build leaves the old database whole.
+// The CSV may never be one of the files the build replaces.
 #include <strings.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/output_file.h"
+#include "platform/signal_cleanup.h"
 #include "store/roll_format.h"
 #include "store/roll_writer.h"
 #include "tools/rollkit/commands.h"
 #include "tools/rollkit/csv_io.h"
 #include "tools/rollkit/database_files.h"
 #include "tools/rollkit/exit_status.h"
+#include "tools/rollkit/output_guard.h"
 #include "tools/rollkit/roll_text.h"
 
 namespace fs = std::filesystem;
@@ -24,6 +30,7 @@ constexpr std::size_t kSurnameColumn = 0;
 constexpr std::size_t kNameColumn = 1;
 constexpr std::size_t kFirstFieldColumn = 2;
 constexpr std::size_t kLongestNameText = kRowNameSize - 1;
+constexpr const char* kDatabaseFiles[] = {kLineFileName, kNameFileName, kIndexFileName, kMarkerFileName};
 
 std::string ColumnName(std::size_t column) {
   if (column == kSurnameColumn) return "surname";
@@ -31,87 +38,95 @@ std::string ColumnName(std::size_t column) {
   return "column " + std::to_string(column + 1);
 }
 
-// Converts one cell to roll bytes and refuses what a roll cannot hold.
+// Converts one cell to roll bytes and refuses what the format cannot hold there: a NUL in the
+// surname (it ends the key) or the name text (it ends the slot's text); 0xFF or a line feed in a
+// field (they end the field and the line). Every other byte is stored as it is.
 bool ConvertCell(const std::string& cell, std::size_t column, std::string* out, std::string* error) {
   std::string reason;
   if (!ToRollBytes(cell, out, &reason)) {
     *error = ColumnName(column) + ": " + reason;
     return false;
   }
-  for (char c : *out) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte == kFieldSeparator) {
-      *error = ColumnName(column) + ": the character \xC3\xBF cannot be stored (it separates fields)";
-    } else if (c == '\r' || c == '\n') {
-      *error = ColumnName(column) + ": holds a line break";
-    } else if (c == '\0') {
-      *error = ColumnName(column) + ": holds a NUL character";
-    } else {
-      continue;
-    }
+  if (column < kFirstFieldColumn) {
+    if (out->find('\0') == std::string::npos) return true;
+    *error = ColumnName(column) + ": holds a NUL character, which ends the text";
     return false;
   }
-  return true;
+  if (FieldTextStorable(*out)) return true;
+  if (out->find(static_cast<char>(kFieldSeparator)) != std::string::npos) {
+    *error = ColumnName(column) + ": the character \xC3\xBF cannot be stored (it separates fields)";
+  } else {
+    *error = ColumnName(column) + ": holds a line feed, which ends the entry's line";
+  }
+  return false;
 }
 
 class CsvToRoll {
  public:
-  CsvToRoll(const std::string& path, int nameLength) : path_(path), writer_(nameLength), nameLength_(nameLength) {}
+  CsvToRoll(const std::string& path, int nameLength) : csvPath(path), rollWriter(nameLength), slotNameLength(nameLength) {}
 
   bool Take(const CsvRecord& record, std::string* error) {
-    if (columns_ == 0) {
-      columns_ = record.fields.size();
-      if (columns_ < kFirstFieldColumn) return Refuse(record, "the header needs at least the columns surname and name", error);
-      cells_.resize(columns_);
+    if (headerColumns == 0) {
+      headerColumns = record.fields.size();
+      if (headerColumns < kFirstFieldColumn) return Refuse(record, "the header needs at least the columns surname and name", error);
+      cells.resize(headerColumns);
       return true;
     }
-    if (record.fields.size() != columns_) {
-      return Refuse(record, std::to_string(record.fields.size()) + " columns where the header has " +
-                                std::to_string(columns_), error);
+    const std::size_t columns = record.fields.size();
+    if (columns > headerColumns || columns < kFirstFieldColumn) {
+      return Refuse(record, std::to_string(columns) + (columns == 1 ? " column" : " columns") +
+                                " where the header has " + std::to_string(headerColumns), error);
     }
+    if (columns < headerColumns && shortRows++ == 0) firstShortRow = record.line;
     std::string reason;
-    for (std::size_t i = 0; i < columns_; ++i) {
-      if (!ConvertCell(record.fields[i], i, &cells_[i], &reason)) return Refuse(record, reason, error);
+    for (std::size_t i = 0; i < columns; ++i) {
+      if (!ConvertCell(record.fields[i], i, &cells[i], &reason)) return Refuse(record, reason, error);
     }
-    const std::string& surname = cells_[kSurnameColumn];
+    const std::string& surname = cells[kSurnameColumn];
     if (surname.empty()) return Refuse(record, "empty surname", error);
     if (RollWriter::KeyOf(surname).empty()) {
       return Refuse(record, "surname key longer than 23 characters", error);
     }
-    const std::size_t nameLimit = nameLength_ > 0 ? static_cast<std::size_t>(nameLength_ - 1) : kLongestNameText;
-    if (cells_[kNameColumn].size() > nameLimit) {
-      return Refuse(record, "name text of " + std::to_string(cells_[kNameColumn].size()) +
+    const std::size_t nameLimit = slotNameLength > 0 ? static_cast<std::size_t>(slotNameLength - 1) : kLongestNameText;
+    if (cells[kNameColumn].size() > nameLimit) {
+      return Refuse(record, "name text of " + std::to_string(cells[kNameColumn].size()) +
                                 " bytes (at most " + std::to_string(nameLimit) + ")", error);
     }
     std::size_t lineLength = 1;
-    fields_.clear();
-    for (std::size_t i = kFirstFieldColumn; i < columns_; ++i) {
-      fields_.push_back(cells_[i]);
-      lineLength += cells_[i].size() + 1;
+    rowFields.clear();
+    for (std::size_t i = kFirstFieldColumn; i < columns; ++i) {
+      rowFields.push_back(cells[i]);
+      lineLength += cells[i].size() + 1;
     }
     if (lineLength > kLineBufferSize - 1) {
       return Refuse(record, "entry line of " + std::to_string(lineLength) + " bytes (at most " +
                                 std::to_string(kLineBufferSize - 1) + ")", error);
     }
-    if (!writer_.Add(surname, cells_[kNameColumn], fields_, &reason)) return Refuse(record, reason, error);
+    if (!rollWriter.Add(surname, cells[kNameColumn], rowFields, &reason)) return Refuse(record, reason, error);
     return true;
   }
 
-  bool SawHeader() const { return columns_ > 0; }
-  RollWriter& Writer() { return writer_; }
+  bool SawHeader() const { return headerColumns > 0; }
+  RollWriter& Writer() { return rollWriter; }
+  // Rows with fewer columns than the header: their entries' lines hold fewer fields.
+  std::int64_t ShortRows() const { return shortRows; }
+  long FirstShortRow() const { return firstShortRow; }
+  std::size_t HeaderColumns() const { return headerColumns; }
 
  private:
   bool Refuse(const CsvRecord& record, const std::string& reason, std::string* error) const {
-    *error = path_ + ":" + std::to_string(record.line) + ": " + reason;
+    *error = csvPath + ":" + std::to_string(record.line) + ": " + reason;
     return false;
   }
 
-  std::string path_;
-  RollWriter writer_;
-  int nameLength_;
-  std::size_t columns_ = 0;
-  std::vector<std::string> cells_;
-  std::vector<std::string_view> fields_;
+  std::string csvPath;
+  RollWriter rollWriter;
+  int slotNameLength;
+  std::size_t headerColumns = 0;
+  std::int64_t shortRows = 0;
+  long firstShortRow = 0;
+  std::vector<std::string> cells;
+  std::vector<std::string_view> rowFields;
 };
 
 // Removes database files left in another case (MROLL.COR beside the new mroll.cor).
@@ -119,19 +134,54 @@ void RemoveOtherCaseFiles(const std::string& directory) {
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(directory, ec)) {
     const std::string name = entry.path().filename().string();
-    for (const char* own : {kNameFileName, kLineFileName, kIndexFileName, kMarkerFileName}) {
+    for (const char* own : kDatabaseFiles) {
       if (name != own && strcasecmp(name.c_str(), own) == 0) fs::remove(entry.path(), ec);
     }
   }
 }
 
+// Why the build may not go on in `directory` (an existing one), or "": the CSV is one of the
+// files it would replace or remove, or one of them is something a file cannot be renamed over.
+std::string RefusalForDirectory(const BuildOptions& options, const std::string& directory) {
+  std::vector<GuardedFile> replaced;
+  AddRollFilesIn(directory, &replaced);
+  const bool fromStandardInput = options.csvPath == "-";
+  const FileIdentity input = fromStandardInput ? StandardInputIdentity() : IdentityOfPath(options.csvPath);
+  if (const GuardedFile* file = FindGuarded(input, replaced)) {
+    return RefusalToOverwrite(fromStandardInput ? "standard input" : options.csvPath, *file,
+                              "a file the build would replace");
+  }
+  for (const char* name : kDatabaseFiles) {
+    const FileKind kind = KindOfPath(directory + name);
+    if (kind != FileKind::kMissing && kind != FileKind::kRegular) {
+      return directory + name + ": " + DescribeFileKind(kind) + ", which the build cannot replace";
+    }
+  }
+  return {};
+}
+
+// The writer's messages name the file in the staging directory; the user knows it by its place.
+std::string WithoutStaging(std::string message, const StagingDirectory& staging, const std::string& directory) {
+  if (message.compare(0, staging.Path().size(), staging.Path()) == 0) {
+    message.replace(0, staging.Path().size(), directory);
+  }
+  return message;
+}
+
 }  // namespace
 
 int RunBuild(const BuildOptions& options) {
-  std::error_code ec;
-  const bool exists = fs::exists(options.directory, ec);
-  if (exists && !fs::is_directory(options.directory, ec)) {
-    return ReportProblem(options.directory + ": not a directory");
+  std::string directory = options.directory;
+  if (directory.back() != '/') directory += '/';
+  const FileKind kind = KindOfPath(options.directory);
+  const bool exists = kind != FileKind::kMissing;
+  if (exists && kind != FileKind::kDirectory) {
+    return ReportProblem(options.directory + ": " + DescribeFileKind(kind) + ", not a directory");
+  }
+  if (exists) {
+    if (const std::string refusal = RefusalForDirectory(options, directory); !refusal.empty()) {
+      return ReportProblem(refusal);
+    }
   }
   std::string existing;
   if (exists && !options.force && HoldsRollFiles(options.directory, &existing)) {
@@ -145,12 +195,24 @@ int RunBuild(const BuildOptions& options) {
   }
   if (!roll.SawHeader()) return ReportProblem(options.csvPath + ": no header row");
 
+  std::error_code ec;
   if (!exists && !fs::create_directories(options.directory, ec)) {
     return ReportProblem(options.directory + ": cannot create: " + ec.message());
   }
-  std::string directory = options.directory;
-  if (directory.back() != '/') directory += '/';
-  if (!roll.Writer().Write(directory, &error)) return ReportProblem(error);
-  RemoveOtherCaseFiles(directory);
+  RemoveStaleTemporaries(directory);
+  StagingDirectory staging;
+  if (!staging.Create(directory, kRollBaseName, &error)) return ReportProblem(error);
+  if (!roll.Writer().Write(staging.Path(), &error)) return ReportProblem(WithoutStaging(error, staging, directory));
+  {
+    const SignalsHeld held;
+    if (!staging.Publish({std::begin(kDatabaseFiles), std::end(kDatabaseFiles)}, &error)) return ReportProblem(error);
+    RemoveOtherCaseFiles(directory);
+  }
+  if (roll.ShortRows() > 0) {
+    std::fprintf(stderr, "rollkit: note: %s:%ld: %lld %s fewer columns than the header's %zu; %s fewer fields\n",
+                 options.csvPath.c_str(), roll.FirstShortRow(), static_cast<long long>(roll.ShortRows()),
+                 roll.ShortRows() == 1 ? "row has" : "rows, the first here, have", roll.HeaderColumns(),
+                 roll.ShortRows() == 1 ? "its entry's line holds" : "their entries' lines hold");
+  }
   return kExitOk;
 }

@@ -21,8 +21,8 @@ class LineFeedMap {
  public:
   bool Load(const ReadOnlyFile& f) {
     const std::int64_t size = f.Size();
-    size_ = size;
-    bits_.assign(static_cast<std::size_t>((size + 63) / 64), 0);
+    mapSize = size;
+    bits.assign(static_cast<std::size_t>((size + 63) / 64), 0);
     std::unique_ptr<unsigned char[]> chunk(new unsigned char[kChunkSize]);
     std::int64_t position = 0;
     std::int64_t got;
@@ -30,7 +30,7 @@ class LineFeedMap {
       for (std::int64_t i = 0; i < got && position + i < size; ++i) {
         if (chunk[i] == kLineFeed) {
           const std::int64_t at = position + static_cast<std::int64_t>(i);
-          bits_[at >> 6] |= std::uint64_t{1} << (at & 63);
+          bits[at >> 6] |= std::uint64_t{1} << (at & 63);
         }
       }
       position += got;
@@ -41,9 +41,9 @@ class LineFeedMap {
   // Whether a line feed stands in [from, from + length), within the file.
   bool LineFeedWithin(std::int64_t from, std::int64_t length) const {
     std::int64_t end = from + length;
-    if (end > size_) end = size_;
+    if (end > mapSize) end = mapSize;
     for (std::int64_t at = from; at < end;) {
-      const std::uint64_t word = bits_[at >> 6] >> (at & 63);
+      const std::uint64_t word = bits[at >> 6] >> (at & 63);
       if (word != 0) return at + __builtin_ctzll(word) < end;
       at = (at | 63) + 1;
     }
@@ -51,8 +51,8 @@ class LineFeedMap {
   }
 
  private:
-  std::int64_t size_ = 0;
-  std::vector<std::uint64_t> bits_;
+  std::int64_t mapSize = 0;
+  std::vector<std::uint64_t> bits;
 };
 
 std::string Quoted(std::string_view key) { return "\"" + Cp1252ToUtf8(key) + "\""; }
@@ -60,25 +60,26 @@ std::string Quoted(std::string_view key) { return "\"" + Cp1252ToUtf8(key) + "\"
 class Checker {
  public:
   Checker(const RollFiles& files, const std::function<void(const std::string&)>& report)
-      : files_(files), report_(report) {}
+      : rollFiles(files), reportLine(report) {}
 
   CheckSummary Run() {
-    if (files_.marker.empty()) Problem(ExpectedPath(files_, kMarkerFileName) + ": missing");
+    ReadOnlyFile marker;  // only its presence counts, but it must be a file that can be opened
+    Open(rollFiles.marker, kMarkerFileName, &marker);
     const bool linesRead = LoadLineFile();
     const bool namesRead = CheckNameFile(linesRead);
     CheckIndexFile(namesRead);
-    return summary_;
+    return summary;
   }
 
  private:
   void Problem(const std::string& text) {
-    ++summary_.problems;
-    report_(text);
+    ++summary.problems;
+    reportLine(text);
   }
 
   bool Open(const std::string& path, const char* name, ReadOnlyFile* file) {
     if (path.empty()) {
-      Problem(ExpectedPath(files_, name) + ": missing");
+      Problem(ExpectedPath(rollFiles, name) + ": missing");
       return false;
     }
     std::string error;
@@ -89,10 +90,10 @@ class Checker {
 
   bool LoadLineFile() {
     ReadOnlyFile f;
-    if (!Open(files_.lineFile, kLineFileName, &f)) return false;
-    lineSize_ = f.Size();
-    if (lineSize_ < 0 || !lineFeeds_.Load(f)) {
-      Problem(files_.lineFile + ": read error");
+    if (!Open(rollFiles.lineFile, kLineFileName, &f)) return false;
+    lineSize = f.Size();
+    if (lineSize < 0 || !lineFeeds.Load(f)) {
+      Problem(rollFiles.lineFile + ": read error");
       return false;
     }
     return true;
@@ -102,8 +103,8 @@ class Checker {
   // bytes, its name text ending in NUL within L bytes.
   bool CheckNameFile(bool linesRead) {
     ReadOnlyFile f;
-    if (!Open(files_.nameFile, kNameFileName, &f)) return false;
-    const std::string& path = files_.nameFile;
+    if (!Open(rollFiles.nameFile, kNameFileName, &f)) return false;
+    const std::string& path = rollFiles.nameFile;
     const std::int64_t size = f.Size();
     unsigned char trailer[kNameTrailerSize];
     if (size < kNameTrailerSize) {
@@ -125,13 +126,13 @@ class Checker {
       Problem(path + ": " + std::to_string(body) + " bytes before the trailer are not whole slots of " +
               std::to_string(slotSize) + " bytes");
     }
-    slotCount_ = body / slotSize;
-    summary_.slots = slotCount_;
+    slotCount = body / slotSize;
+    summary.slots = slotCount;
 
     const std::size_t slotsPerChunk = kChunkSize / slotSize;
     std::vector<unsigned char> chunk(slotsPerChunk * slotSize);
-    for (std::int64_t slot = 0; slot < slotCount_;) {
-      const std::int64_t want = std::min<std::int64_t>(slotsPerChunk, slotCount_ - slot);
+    for (std::int64_t slot = 0; slot < slotCount;) {
+      const std::int64_t want = std::min<std::int64_t>(slotsPerChunk, slotCount - slot);
       if (f.ReadAt(slot * slotSize, chunk.data(), static_cast<std::size_t>(want * slotSize)) != want * slotSize) {
         Problem(path + ": read error");
         return false;
@@ -149,11 +150,11 @@ class Checker {
   }
 
   void CheckLine(std::int64_t slot, std::int32_t offset) {
-    const std::string where = files_.nameFile + ": slot " + std::to_string(slot) + ": line offset " +
+    const std::string where = rollFiles.nameFile + ": slot " + std::to_string(slot) + ": line offset " +
                               std::to_string(offset);
-    if (offset < 0 || offset >= lineSize_) {
-      Problem(where + " is outside the line file (" + std::to_string(lineSize_) + " bytes)");
-    } else if (!lineFeeds_.LineFeedWithin(offset, kLongestLine)) {
+    if (offset < 0 || offset >= lineSize) {
+      Problem(where + " is outside the line file (" + std::to_string(lineSize) + " bytes)");
+    } else if (!lineFeeds.LineFeedWithin(offset, kLongestLine)) {
       Problem(where + ": no line feed within " + std::to_string(kLongestLine) + " bytes");
     }
   }
@@ -161,12 +162,12 @@ class Checker {
   // End byte and header, then the tree: whole nodes, entry counts, keys ascending within nodes
   // and in tree order, no node reached twice, slot ranges inside the name file.
   void CheckIndexFile(bool namesRead) {
-    if (files_.indexFile.empty()) return Problem(ExpectedPath(files_, kIndexFileName) + ": missing");
-    const std::string& path = files_.indexFile;
+    if (rollFiles.indexFile.empty()) return Problem(ExpectedPath(rollFiles, kIndexFileName) + ": missing");
+    const std::string& path = rollFiles.indexFile;
     ReadOnlyFile file;
     if (!Open(path, kIndexFileName, &file)) return;
     const std::int64_t size = file.Size();
-    if (size > static_cast<std::int64_t>(INT32_MAX) + kIndexNodeSize + 1) {
+    if (!IndexSizeReachable(size)) {
       return Problem(path + ": " + std::to_string(size) + " bytes, more than node offsets can reach");
     }
     unsigned char last = 0;
@@ -181,6 +182,7 @@ class Checker {
     std::int64_t previousNode = -1;
     int previousPosition = -1;
     bool havePrevious = false;
+    std::int64_t listed = 0;
     const auto walk = WalkIndex(
         file, [&](const std::string& text) { Problem(path + ": " + text); },
         [&](const WalkedEntry& e) {
@@ -198,22 +200,30 @@ class Checker {
           havePrevious = true;
           if (e.slotCount < 1) {
             Problem(where + ": slot count " + std::to_string(e.slotCount) + " is not positive");
-          } else if (namesRead && (e.firstSlot < 0 || static_cast<std::int64_t>(e.firstSlot) + e.slotCount > slotCount_)) {
+          } else if (namesRead && (e.firstSlot < 0 || static_cast<std::int64_t>(e.firstSlot) + e.slotCount > slotCount)) {
             Problem(where + ": slots " + std::to_string(e.firstSlot) + " to " +
                     std::to_string(static_cast<std::int64_t>(e.firstSlot) + e.slotCount - 1) +
-                    " are not all inside the name file (" + std::to_string(slotCount_) + " slots)");
+                    " are not all inside the name file (" + std::to_string(slotCount) + " slots)");
+          } else {
+            listed += e.slotCount;
           }
         });
-    summary_.keys = walk.entries;
-    summary_.nodes = walk.nodes;
+    // Each slot belongs to one key: ranges that list more slots than there are overlap, and would
+    // make every reader of the whole roll (dump) go over the same slots again and again.
+    if (namesRead && listed > slotCount) {
+      Problem(path + ": the keys list " + std::to_string(listed) + " slots, more than the " +
+              std::to_string(slotCount) + " of the name file");
+    }
+    summary.keys = walk.entries;
+    summary.nodes = walk.nodes;
   }
 
-  const RollFiles& files_;
-  const std::function<void(const std::string&)>& report_;
-  CheckSummary summary_;
-  LineFeedMap lineFeeds_;
-  std::int64_t lineSize_ = 0;
-  std::int64_t slotCount_ = 0;
+  const RollFiles& rollFiles;
+  const std::function<void(const std::string&)>& reportLine;
+  CheckSummary summary;
+  LineFeedMap lineFeeds;
+  std::int64_t lineSize = 0;
+  std::int64_t slotCount = 0;
 };
 
 }  // namespace

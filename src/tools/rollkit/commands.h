@@ -5,18 +5,48 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
-// Shared by search and show: which database and which search.
+#include "results/find_result.h"
+
+// Shared by search, show and pull-list: which database and which search.
 struct SearchOptions {
   std::optional<std::string> dataDirectory;  // --data; otherwise the viewer's configuration
   std::string surname;                       // as typed (UTF-8)
   std::string givenName;                     // empty: no given-name filter
   int rows = 10;                             // rows per page: 10 or 8
   bool raw = false;                          // Windows-1252 bytes unchanged
+  FindOptions find;                          // --match and the filters; exact and none by default
 };
 
-int RunSearch(const SearchOptions& options, bool json);
-int RunShow(const SearchOptions& options, long long index);
+// What search writes: the rows as the viewer lists them, or every entry as a CSV record or a
+// JSON object (records/export_rows.h).
+enum class SearchFormat { kText, kCsv, kJson };
+SearchFormat ParseSearchFormat(const std::string& text);
+
+// `json`: the one JSON document of --json (not --format json).
+int RunSearch(const SearchOptions& options, bool json, SearchFormat format = SearchFormat::kText);
+
+// What show writes: the detail text, the entries as a GEDCOM file, or their citations (plain, or
+// in the evidence style).
+enum class ShowFormat { kText, kGedcom, kCitation, kEvidence };
+ShowFormat ParseShowFormat(const std::string& text);
+// `indexes`: positions in listing order, each "N" or a range "N-M", in the order given.
+int RunShow(const SearchOptions& options, const std::vector<std::string>& indexes,
+            ShowFormat format = ShowFormat::kText);
+
+// The microfilm rolls to request for every entry of a search, as text or CSV.
+int RunPullList(const SearchOptions& options, bool csv);
+
+// keys: every surname of the roll with its count, or (with a surname) those a search would use.
+struct KeysOptions {
+  std::optional<std::string> dataDirectory;
+  std::string surname;  // "": every key
+  MatchMode mode = MatchMode::kExact;
+  bool modeGiven = false;
+  bool raw = false;
+};
+int RunKeys(const KeysOptions& options);
 
 struct BuildOptions {
   std::string csvPath;
@@ -33,3 +63,11 @@ struct DumpOptions {
   std::string csvPath = "-";
 };
 int RunDump(const DumpOptions& options);
+
+struct ImageOptions {
+  std::string directory;  // the roll database
+  std::string output;     // the image file to write
+  bool force = false;     // replace an existing output
+  bool joliet = true;     // add Joliet names beside the upper-case ones
+};
+int RunImage(const ImageOptions& options);

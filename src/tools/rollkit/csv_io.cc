@@ -120,24 +120,24 @@ CsvWriter::~CsvWriter() { Flush(); }
 
 void CsvWriter::Write(const std::vector<std::string_view>& fields) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
-    if (i > 0) buffer_.push_back(',');
+    if (i > 0) buffer.push_back(',');
     const std::string_view field = fields[i];
-    quoted_.resize(field.size() * 2 + 2);
-    const std::size_t n = csv_write(quoted_.data(), quoted_.size(), field.data(), field.size());
-    buffer_.append(quoted_.data(), n);
+    quotedField.resize(field.size() * 2 + 2);
+    const std::size_t n = csv_write(quotedField.data(), quotedField.size(), field.data(), field.size());
+    buffer.append(quotedField.data(), n);
   }
-  buffer_.push_back('\n');
-  if (buffer_.size() >= kChunkSize) Flush();
+  buffer.push_back('\n');
+  if (buffer.size() >= kChunkSize) Flush();
 }
 
 void CsvWriter::Flush() {
-  if (buffer_.empty()) return;
-  if (std::fwrite(buffer_.data(), 1, buffer_.size(), out_) != buffer_.size()) failed_ = true;
-  buffer_.clear();
+  if (buffer.empty()) return;
+  if (std::fwrite(buffer.data(), 1, buffer.size(), output) != buffer.size()) writeFailed = true;
+  buffer.clear();
 }
 
 bool CsvWriter::Finish() {
   Flush();
-  if (std::fflush(out_) != 0 || std::ferror(out_)) failed_ = true;
-  return !failed_;
+  if (std::fflush(output) != 0 || std::ferror(output)) writeFailed = true;
+  return !writeFailed;
 }

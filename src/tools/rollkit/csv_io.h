@@ -27,7 +27,7 @@ bool ReadCsvFile(const std::string& path, const CsvRecordHandler& handler, std::
 // Writes records, every field quoted, lines ending in LF. Errors are sticky and checked at Finish.
 class CsvWriter {
  public:
-  explicit CsvWriter(std::FILE* out) : out_(out) {}
+  explicit CsvWriter(std::FILE* out) : output(out) {}
   ~CsvWriter();
   CsvWriter(const CsvWriter&) = delete;
   CsvWriter& operator=(const CsvWriter&) = delete;
@@ -39,8 +39,8 @@ class CsvWriter {
  private:
   void Flush();
 
-  std::FILE* out_;
-  std::string buffer_;
-  std::string quoted_;
-  bool failed_ = false;
+  std::FILE* output;
+  std::string buffer;
+  std::string quotedField;
+  bool writeFailed = false;
 };

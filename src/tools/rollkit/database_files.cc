@@ -1,9 +1,11 @@
 #include "tools/rollkit/database_files.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
+#include "platform/open_checked.h"
 #include "platform/profile.h"
 #include "store/data_location.h"
 #include "store/roll_format.h"
@@ -55,8 +57,15 @@ bool ResolveDataDirectory(const std::optional<std::string>& given, std::string* 
 }
 
 bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string* error) {
-  if (KindOfPath(directory) != FileKind::kDirectory) {
-    *error = directory + ": no such directory";
+  const FileKind kind = KindOfPath(directory);
+  if (kind != FileKind::kDirectory) {
+    if (kind == FileKind::kMissing) {
+      *error = directory + ": no such directory";
+    } else if (kind == FileKind::kUnknown) {
+      *error = directory + ": cannot be read: " + std::strerror(errno);
+    } else {
+      *error = directory + ": " + DescribeFileKind(kind) + ", not a directory";
+    }
     return false;
   }
   files->directory = WithSeparator(directory);
@@ -70,21 +79,7 @@ bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string
 std::string ExpectedPath(const RollFiles& files, const char* name) { return files.directory + name; }
 
 bool OpenRollFile(const std::string& path, ReadOnlyFile* file, std::string* error) {
-  FileKind kind = FileKind::kMissing;
-  switch (file->Open(path, &kind)) {
-    case OpenStatus::kOk:
-      return true;
-    case OpenStatus::kMissing:
-      *error = path + ": missing";
-      return false;
-    case OpenStatus::kNotRegular:
-      *error = path + ": " + DescribeFileKind(kind) + ", not a roll file";
-      return false;
-    case OpenStatus::kUnreadable:
-      break;
-  }
-  *error = path + ": cannot be read: " + std::strerror(errno);
-  return false;
+  return OpenChecked(path, "a roll file", file, error);
 }
 
 bool CheckReadable(const RollFiles& files, std::string* error) {
@@ -123,6 +118,10 @@ bool CheckReadable(const RollFiles& files, std::string* error) {
     return false;
   }
   return true;
+}
+
+bool IndexSizeReachable(std::int64_t size) {
+  return size <= static_cast<std::int64_t>(INT32_MAX) + kIndexNodeSize + 1;
 }
 
 bool HoldsRollFiles(const std::string& directory, std::string* which) {

@@ -4,6 +4,7 @@
 // malformed one, and rollkit never changes a file in the data directory.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -22,7 +23,8 @@ struct RollFiles {
 bool ResolveDataDirectory(const std::optional<std::string>& given, std::string* directory,
                           std::string* error);
 
-// Finds the files of database 1 in `directory`. False with *error when it is not a directory.
+// Finds the files of database 1 in `directory`. False with *error ("d: no such directory",
+// "d: a FIFO, not a directory") when it is not a directory.
 bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string* error);
 
 // The path a missing file would have, for messages.
@@ -36,6 +38,10 @@ bool OpenRollFile(const std::string& path, ReadOnlyFile* file, std::string* erro
 // readable regular file), the index file's end byte and a usable name-file trailer. False with
 // *error naming the file at fault and what is wrong with it.
 bool CheckReadable(const RollFiles& files, std::string* error);
+
+// Whether an index file of `size` bytes can be read at all: node offsets are 32-bit, so a larger
+// file holds bytes that nothing can point at.
+bool IndexSizeReachable(std::int64_t size);
 
 // Whether `directory` holds any file of a roll database (in any case).
 bool HoldsRollFiles(const std::string& directory, std::string* which);

@@ -6,10 +6,11 @@
 #include <cstring>
 #include <string_view>
 
-#include "platform/file_system.h"
+#include "platform/output_file.h"
 #include "tools/rollkit/csv_io.h"
 #include "tools/rollkit/exit_status.h"
 #include "tools/rollkit/names_data.h"
+#include "tools/rollkit/output_guard.h"
 #include "tools/rollkit/prng.h"
 
 namespace {
@@ -36,22 +37,22 @@ constexpr std::size_t kFirstStaffOfficerRank = 3;
 
 class WeightedTable {
  public:
-  WeightedTable(const WeightedName* names, std::size_t count) : names_(names) {
+  WeightedTable(const WeightedName* names, std::size_t count) : weightedNames(names) {
     std::uint64_t total = 0;
     for (std::size_t i = 0; i < count; ++i) {
       total += names[i].weight;
-      cumulative_.push_back(total);
+      cumulative.push_back(total);
     }
   }
   std::size_t PickIndex(Prng& rng) const {
-    const std::uint64_t x = rng.Below(cumulative_.back());
-    return std::upper_bound(cumulative_.begin(), cumulative_.end(), x) - cumulative_.begin();
+    const std::uint64_t x = rng.Below(cumulative.back());
+    return std::upper_bound(cumulative.begin(), cumulative.end(), x) - cumulative.begin();
   }
-  const char* Pick(Prng& rng) const { return names_[PickIndex(rng)].text; }
+  const char* Pick(Prng& rng) const { return weightedNames[PickIndex(rng)].text; }
 
  private:
-  const WeightedName* names_;
-  std::vector<std::uint64_t> cumulative_;
+  const WeightedName* weightedNames;
+  std::vector<std::uint64_t> cumulative;
 };
 
 bool IsAscii(std::string_view text) {
@@ -204,18 +205,22 @@ struct RollGenerator::Impl {
   std::vector<std::size_t> confederateUnits;
 };
 
-RollGenerator::RollGenerator(std::uint64_t seed) : impl_(std::make_unique<Impl>(seed)) {}
+RollGenerator::RollGenerator(std::uint64_t seed) : impl(std::make_unique<Impl>(seed)) {}
 RollGenerator::~RollGenerator() = default;
-void RollGenerator::Next(GeneratedEntry* entry) { impl_->Next(entry); }
+void RollGenerator::Next(GeneratedEntry* entry) { impl->Next(entry); }
 
 int RunGenerate(const GenerateOptions& options) {
-  std::FILE* out = stdout;
-  FileHandle file;
-  if (options.csvPath != "-") {
-    file = OpenFile(options.csvPath.c_str(), "wb");
-    if (!file) return ReportProblem(options.csvPath + ": cannot create: " + std::strerror(errno));
-    out = file.get();
+  const bool toStandardOutput = options.csvPath == "-";
+  OutputFile output;
+  std::string error;
+  if (!toStandardOutput) {
+    if (const std::string refusal = RefusalForOutput(options.csvPath, {}, ""); !refusal.empty()) {
+      return ReportProblem(refusal);
+    }
+    RemoveStaleTemporaries(DirectoryOf(FinalTargetOf(options.csvPath)));
+    if (!output.Open(options.csvPath, &error)) return ReportProblem(error);
   }
+  std::FILE* out = toStandardOutput ? stdout : output.Stream();
   CsvWriter writer(out);
   std::vector<std::string_view> view;
   for (const auto& name : RollCsvHeader()) view.push_back(name);
@@ -227,7 +232,8 @@ int RunGenerate(const GenerateOptions& options) {
     view.assign(entry.columns.begin(), entry.columns.end());
     writer.Write(view);
   }
-  if (!writer.Finish()) return ReportProblem(options.csvPath + ": write error");
-  if (file && std::fclose(file.release()) != 0) return ReportProblem(options.csvPath + ": write error");
+  const std::string name = toStandardOutput ? std::string("standard output") : options.csvPath;
+  if (!writer.Finish()) return ReportProblem(name + ": write error: " + std::strerror(errno));
+  if (!toStandardOutput && !output.Commit(&error)) return ReportProblem(error);
   return kExitOk;
 }

@@ -27,11 +27,14 @@ class RollGenerator {
 
  private:
   struct Impl;
-  std::unique_ptr<Impl> impl_;
+  std::unique_ptr<Impl> impl;
 };
 
+// The most entries a roll can hold: slot numbers are 32-bit.
+inline constexpr std::uint64_t kMostGeneratedEntries = 2147483647;
+
 struct GenerateOptions {
-  std::uint64_t entries = 100000;
+  std::uint64_t entries = 100000;  // at most kMostGeneratedEntries
   std::uint64_t seed = 1;
   std::string csvPath;  // "-" for standard output
 };

@@ -1,15 +1,21 @@
-// rollkit: search, show, build, check, dump and generate roll databases from the command line.
+// rollkit: search, show, build, check, dump, image and generate roll databases from the command line.
 #include <CLI/CLI.hpp>
 
+#include <cstdint>
 #include <cstdio>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "platform/command_line.h"
+#include "platform/scratch_file.h"
+#include "platform/signal_cleanup.h"
+#include "store/roll_format.h"
 #include "tools/rollkit/commands.h"
 #include "tools/rollkit/exit_status.h"
+#include "tools/rollkit/find_options.h"
 #include "tools/rollkit/generate.h"
+#include "tools/rollkit/number_argument.h"
 
 namespace {
 
@@ -28,12 +34,27 @@ int ReportUsage(const CLI::App& app, const CLI::App* sub, const std::string& mes
   return kExitUsage;
 }
 
-void AddSearchOptions(CLI::App* sub, SearchOptions* options) {
+// The numeric arguments as typed: CLI11 would take "-5" for an unsigned count and "010" for eight,
+// so each is read by ParseWholeNumber once the command line has been parsed.
+struct NumberTexts {
+  std::string searchRows = "10";
+  std::string showRows = "10";
+  std::string nameLength;
+  std::string entries = "100000";
+  std::string seed = "1";
+};
+
+void AddSearchOptions(CLI::App* sub, SearchOptions* options, std::string* rows) {
   sub->add_option("--data", options->dataDirectory,
                   "Data directory holding mroll.cor, mroll.ext, mroll.tre and mrdb.id "
                   "(default: MRPath of section Kinloom7m in brevik.ini)");
   sub->add_option("--given", options->givenName, "Keep only entries whose given name starts so");
-  sub->add_option("--rows", options->rows, "Rows per page, 10 or 8")->check(CLI::IsMember({8, 10}));
+  if (rows) sub->add_option("--rows", *rows, "Rows per page, 10 or 8")->type_name("10|8");
+}
+
+int ParseRows(const std::string& text) {
+  if (text == "10" || text == "8") return text == "10" ? 10 : 8;
+  throw UsageError("--rows: " + text + " is not 10 or 8");
 }
 
 }  // namespace
@@ -42,7 +63,13 @@ int main(int argc, char** argv) {
   UseBinaryStandardStreams();
   const std::vector<std::string> arguments = CommandLineArguments(argc, argv);
 
-  CLI::App app("Search, show, build, check and dump muster-roll databases.", "rollkit");
+  // Before anything is written: a signal removes what is half made, and a file-size limit makes
+  // a write fail (and be reported) instead of ending the process.
+  InstallSignalCleanup();
+  IgnoreFileSizeLimitSignal();
+
+  NumberTexts numbers;
+  CLI::App app("Search, show, build, check, dump and image muster-roll databases.", "rollkit");
   // "/data/roll" is a path on every platform, never an option; the subcommands inherit this.
   app.allow_windows_style_options(false);
   app.require_subcommand(1);
@@ -50,24 +77,56 @@ int main(int argc, char** argv) {
   SearchOptions search;
   bool json = false;
   CLI::App* searchCmd = app.add_subcommand("search", "List the entries of a surname");
-  AddSearchOptions(searchCmd, &search);
+  AddSearchOptions(searchCmd, &search, &numbers.searchRows);
   auto* rawSearch = searchCmd->add_flag("--raw", search.raw, "Write the Windows-1252 bytes unchanged");
-  searchCmd->add_flag("--json", json, "Write one JSON document with every field")->excludes(rawSearch);
+  auto* jsonSearch =
+      searchCmd->add_flag("--json", json, "Write one JSON document with every field")->excludes(rawSearch);
+  FindArguments searchFind;
+  AddFindOptions(searchCmd, &searchFind);
+  std::string searchFormat = "text";
+  searchCmd->add_option("--format", searchFormat, "text (the rows), or every entry as csv or json")
+      ->type_name("text|csv|json")
+      ->excludes(jsonSearch);
   searchCmd->add_option("SURNAME", search.surname, "Surname to look up")->required();
 
   SearchOptions show;
-  long long index = 0;
   CLI::App* showCmd = app.add_subcommand("show", "Print the detail text of one result");
-  AddSearchOptions(showCmd, &show);
+  AddSearchOptions(showCmd, &show, &numbers.showRows);
   showCmd->add_flag("--raw", show.raw, "Write the Windows-1252 bytes and CR LF unchanged");
   showCmd->add_option("SURNAME", show.surname, "Surname to look up")->required();
-  showCmd->add_option("INDEX", index, "0-based position of the result in listing order")->required();
+  FindArguments showFind;
+  AddFindOptions(showCmd, &showFind);
+  std::string showFormat = "text";
+  showCmd->add_option("--format", showFormat, "The detail text, a GEDCOM 5.5.1 file or citations")
+      ->type_name("text|gedcom|citation|evidence");
+  std::vector<std::string> showIndexes;
+  showCmd->add_option("INDEX", showIndexes, "0-based positions in listing order: N or N-M, one or more")
+      ->type_name("N")
+      ->required();
+
+  SearchOptions pull;
+  CLI::App* pullCmd = app.add_subcommand("pull-list", "List the microfilm rolls that hold a search's entries");
+  AddSearchOptions(pullCmd, &pull, nullptr);
+  FindArguments pullFind;
+  AddFindOptions(pullCmd, &pullFind);
+  std::string pullFormat = "text";
+  pullCmd->add_option("--format", pullFormat, "text or csv")->type_name("text|csv");
+  pullCmd->add_option("SURNAME", pull.surname, "Surname to look up")->required();
+
+  KeysOptions keys;
+  FindArguments keysFind;
+  CLI::App* keysCmd = app.add_subcommand("keys", "List the surnames of a roll with their counts");
+  keysCmd->add_option("--data", keys.dataDirectory,
+                      "Data directory (default: MRPath of section Kinloom7m in brevik.ini)");
+  AddFindOptions(keysCmd, &keysFind, true);
+  keysCmd->add_flag("--raw", keys.raw, "Write the Windows-1252 bytes unchanged");
+  keysCmd->add_option("SURNAME", keys.surname, "Only the surnames a search for this one would list");
 
   BuildOptions build;
   CLI::App* buildCmd = app.add_subcommand("build", "Build a roll database from a CSV file");
-  buildCmd->add_option("--name-length", build.nameLength,
-                       "Bytes of name text per slot (default: longest name text + 1)")
-      ->check(CLI::Range(1, 255));
+  buildCmd->add_option("--name-length", numbers.nameLength,
+                       "Bytes of name text per slot, 1 to 255 (default: longest name text + 1)")
+      ->type_name("L");
   buildCmd->add_flag("--force", build.force, "Replace an existing database in DIR");
   buildCmd->add_option("CSV", build.csvPath, "UTF-8 CSV with a header row ('-': standard input)")
       ->required();
@@ -83,10 +142,22 @@ int main(int argc, char** argv) {
                       "Data directory (default: MRPath of section Kinloom7m in brevik.ini)");
   dumpCmd->add_option("CSV", dump.csvPath, "Output file (default: standard output)");
 
+  ImageOptions image;
+  bool noJoliet = false;
+  CLI::App* imageCmd = app.add_subcommand("image", "Write a roll database as an ISO 9660 disk image");
+  imageCmd->add_flag("--force", image.force, "Replace an existing OUT");
+  imageCmd->add_flag("--no-joliet", noJoliet,
+                     "Only the upper-case ISO 9660 names (MROLL.COR;1), no Joliet names");
+  imageCmd->add_option("DIR", image.directory, "Data directory of the database")->required();
+  imageCmd->add_option("OUT", image.output, "Image file to write (.iso)")->required();
+
   GenerateOptions generate;
   CLI::App* generateCmd = app.add_subcommand("generate", "Write a synthetic roll as CSV");
-  generateCmd->add_option("--entries", generate.entries, "Number of entries")->capture_default_str();
-  generateCmd->add_option("--seed", generate.seed, "Seed; the same seed gives the same roll")
+  generateCmd->add_option("--entries", numbers.entries, "Number of entries, at most 2147483647")
+      ->type_name("N")
+      ->capture_default_str();
+  generateCmd->add_option("--seed", numbers.seed, "Seed; the same seed gives the same roll")
+      ->type_name("S")
       ->capture_default_str();
   generateCmd->add_option("CSV", generate.csvPath, "Output file ('-': standard output)")->required();
 
@@ -103,11 +174,42 @@ int main(int argc, char** argv) {
 
   CLI::App* chosen = app.get_subcommands().front();
   try {
-    if (chosen == searchCmd) return RunSearch(search, json);
-    if (chosen == showCmd) return RunShow(show, index);
-    if (chosen == buildCmd) return RunBuild(build);
+    if (chosen == searchCmd) {
+      search.rows = ParseRows(numbers.searchRows);
+      search.find = ParseFindArguments(searchFind);
+      return RunSearch(search, json, ParseSearchFormat(searchFormat));
+    }
+    if (chosen == showCmd) {
+      show.rows = ParseRows(numbers.showRows);
+      show.find = ParseFindArguments(showFind);
+      return RunShow(show, showIndexes, ParseShowFormat(showFormat));
+    }
+    if (chosen == pullCmd) {
+      pull.find = ParseFindArguments(pullFind);
+      if (pullFormat != "text" && pullFormat != "csv") {
+        throw UsageError("--format: " + pullFormat + " is not one of text, csv");
+      }
+      return RunPullList(pull, pullFormat == "csv");
+    }
+    if (chosen == keysCmd) {
+      keys.mode = ParseFindArguments(keysFind).mode;
+      keys.modeGiven = keysFind.match.has_value();
+      return RunKeys(keys);
+    }
+    if (chosen == buildCmd) {
+      if (!numbers.nameLength.empty()) {
+        build.nameLength = static_cast<int>(ParseWholeNumber(numbers.nameLength, "--name-length", 1, kMaxNameLength));
+      }
+      return RunBuild(build);
+    }
     if (chosen == checkCmd) return RunCheck(checkDirectory);
     if (chosen == dumpCmd) return RunDump(dump);
+    if (chosen == imageCmd) {
+      image.joliet = !noJoliet;
+      return RunImage(image);
+    }
+    generate.entries = ParseWholeNumber(numbers.entries, "--entries", 0, kMostGeneratedEntries);
+    generate.seed = ParseWholeNumber(numbers.seed, "--seed", 0, UINT64_MAX);
     return RunGenerate(generate);
   } catch (const UsageError& e) {
     return ReportUsage(app, chosen, e.what());

@@ -8,18 +8,18 @@
 class Prng {
  public:
   explicit Prng(std::uint64_t seed) {
-    for (auto& word : state_) word = SplitMix64(&seed);
+    for (auto& word : state) word = SplitMix64(&seed);
   }
 
   std::uint64_t Next() {
-    const std::uint64_t result = RotateLeft(state_[1] * 5, 7) * 9;
-    const std::uint64_t t = state_[1] << 17;
-    state_[2] ^= state_[0];
-    state_[3] ^= state_[1];
-    state_[1] ^= state_[2];
-    state_[0] ^= state_[3];
-    state_[2] ^= t;
-    state_[3] = RotateLeft(state_[3], 45);
+    const std::uint64_t result = RotateLeft(state[1] * 5, 7) * 9;
+    const std::uint64_t t = state[1] << 17;
+    state[2] ^= state[0];
+    state[3] ^= state[1];
+    state[1] ^= state[2];
+    state[0] ^= state[3];
+    state[2] ^= t;
+    state[3] = RotateLeft(state[3], 45);
     return result;
   }
 
@@ -47,5 +47,5 @@ class Prng {
  private:
   static std::uint64_t RotateLeft(std::uint64_t x, int k) { return (x << k) | (x >> (64 - k)); }
 
-  std::uint64_t state_[4];
+  std::uint64_t state[4];
 };

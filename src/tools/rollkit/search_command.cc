@@ -1,9 +1,11 @@
-// rollkit search: the count line and every result row, as the viewer draws them.
+// rollkit search: the count line and every result row, as the viewer draws them; or every entry
+// of the result as CSV or JSON rows for other programs.
 #include <nlohmann/json.hpp>
 
 #include <cstdio>
 
 #include "platform/cp1252.h"
+#include "records/export_rows.h"
 #include "store/roll_format.h"
 #include "tools/rollkit/commands.h"
 #include "tools/rollkit/exit_status.h"
@@ -27,11 +29,33 @@ void WriteRows(SearchSession& session, bool raw) {
   });
 }
 
+// Why a row of an extended search is there: the mode, the code its key shares with the typed
+// surname or its edit distance, and the same in words.
+nlohmann::json MatchOf(MatchMode mode, std::int32_t detail) {
+  nlohmann::json match = {{"mode", MatchModeName(mode)}};
+  if (mode == MatchMode::kSoundex || mode == MatchMode::kDaitchMokotoff) {
+    const std::string words = DescribeMatch(mode, detail);
+    match["code"] = words.substr(words.rfind(' ') + 1);
+  } else if (mode == MatchMode::kSimilar) {
+    match["distance"] = detail;
+  }
+  match["why"] = DescribeMatch(mode, detail);
+  return match;
+}
+
 // {"count": N, "rows": [...]}, written a row at a time so that a large result needs no more
-// memory than a small one.
-void WriteJson(SearchSession& session) {
+// memory than a small one. An extended search adds its mode and filter to the document, and to
+// each row the key it came from and why that key matched.
+void WriteJson(SearchSession& session, const FindOptions& find) {
   ResultList& list = session.List();
-  std::printf("{\"count\": %ld, \"rows\": [", static_cast<long>(list.ResultCount()));
+  std::printf("{\"count\": %ld, ", static_cast<long>(list.ResultCount()));
+  const FindResult* found = list.Found();
+  if (found) {
+    const std::string filter = nlohmann::json(Cp1252ToUtf8(find.filter.Describe()))
+                                   .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::printf("\"match\": \"%s\", \"filter\": %s, ", MatchModeName(found->Mode()), filter.c_str());
+  }
+  std::printf("\"rows\": [");
   bool first = true;
   char line[kLineBufferSize];
   session.ForEachRow([&](int row) {
@@ -39,10 +63,14 @@ void WriteJson(SearchSession& session) {
     session.Database().ReadLine(r.lineOffset, line);
     nlohmann::json fields = nlohmann::json::array();
     for (std::string_view field : SplitFields(line)) fields.push_back(Cp1252ToUtf8(field));
-    const nlohmann::json object = {{"surname", Utf8(list.DisplaySurname())},
-                                   {"name", Utf8(r.nameText)},
-                                   {"summary", Utf8(r.summaryText)},
-                                   {"fields", std::move(fields)}};
+    nlohmann::json object = {{"surname", Utf8(session.RowSurname(row).c_str())},
+                             {"name", Utf8(r.nameText)},
+                             {"summary", Utf8(r.summaryText)},
+                             {"fields", std::move(fields)}};
+    if (FoundSpan span; found && list.RowSpan(row, &span)) {
+      object["key"] = Cp1252ToUtf8(span.surname);
+      object["match"] = MatchOf(found->Mode(), span.detail);
+    }
     const std::string text = object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     std::printf("%s%s", first ? "" : ", ", text.c_str());
     first = false;
@@ -51,13 +79,45 @@ void WriteJson(SearchSession& session) {
   std::printf("]}\n");
 }
 
+// Every entry as a CSV record after the header, or as a JSON array with one object a line.
+void WriteExport(SearchSession& session, SearchFormat format) {
+  const bool csv = format == SearchFormat::kCsv;
+  std::string text = csv ? CsvHeader() : std::string("[");
+  bool first = true;
+  session.ForEachRow([&](int row) {
+    const SoldierEntry entry = session.RowEntry(row);
+    if (csv) {
+      text += CsvRow(entry);
+    } else {
+      text += first ? "\n" : ",\n";
+      text += JsonObject(entry);
+    }
+    first = false;
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    text.clear();
+    return !std::ferror(stdout);
+  });
+  if (!csv) text += first ? "]\n" : "\n]\n";
+  std::fwrite(text.data(), 1, text.size(), stdout);
+}
+
 }  // namespace
 
-int RunSearch(const SearchOptions& options, bool json) {
+SearchFormat ParseSearchFormat(const std::string& text) {
+  if (text == "text") return SearchFormat::kText;
+  if (text == "csv") return SearchFormat::kCsv;
+  if (text == "json") return SearchFormat::kJson;
+  throw UsageError("--format: " + text + " is not one of text, csv, json");
+}
+
+int RunSearch(const SearchOptions& options, bool json, SearchFormat format) {
+  if (options.raw && format != SearchFormat::kText) throw UsageError("--raw: only for --format text");
   SearchSession session;
   if (!session.Run(options)) return kExitDataProblem;
   if (json) {
-    WriteJson(session);
+    WriteJson(session, options.find);
+  } else if (format != SearchFormat::kText) {
+    WriteExport(session, format);
   } else {
     std::printf("%ld records found.\n", static_cast<long>(session.List().ResultCount()));
     WriteRows(session, options.raw);

@@ -12,12 +12,17 @@
 
 SearchSession::SearchSession() {
   previousHandler_ = InstallMessageBoxHandler([this](const char* text, unsigned) {
-    // One line on stderr: the box's paragraphs joined, in the terminal's UTF-8.
-    std::string line = Cp1252ToUtf8(text);
-    while (!line.empty() && line.back() == '\n') line.pop_back();
-    for (char& c : line) {
-      if (c == '\n') c = ' ';
+    // One line on stderr: the box's lines and paragraphs joined by single spaces, in the
+    // terminal's UTF-8.
+    std::string line;
+    for (char c : Cp1252ToUtf8(text)) {
+      if (c == '\n' || c == ' ') {
+        if (!line.empty() && line.back() != ' ') line.push_back(' ');
+      } else {
+        line.push_back(c);
+      }
     }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
     ReportProblem(line);
     messageShown_ = true;
     return kIdCancel;
@@ -25,6 +30,7 @@ SearchSession::SearchSession() {
 }
 
 SearchSession::~SearchSession() {
+  catalogue_.reset();
   list_.reset();
   database_.reset();
   InstallMessageBoxHandler(previousHandler_);
@@ -40,14 +46,33 @@ bool SearchSession::Run(const SearchOptions& options) {
     if (given.size() > kGivenNameLength) throw UsageError("--given is longer than 255 characters");
   }
 
+  if (!OpenData(options.dataDirectory)) return false;
+  list_->SetRowsPerPage(options.rows == kLargeFontRowsPerPage);
+
+  SearchRequest request;
+  request.SetSurname(surname.c_str());
+  request.SetDatabase(1);
+  if (!given.empty()) request.SetGivenName(given.c_str());
+  // The exact mode without a filter is the specified search itself.
+  const FindOutcome outcome = database_->RunFind(request, options.find, nullptr);
+  list_->FinishPendingWrites();
+  if (outcome == FindOutcome::kNoData && !messageShown_) {
+    ReportProblem(location_.dataDirectory + std::string(": the roll's files could not be opened"));
+    return false;
+  }
+  return !messageShown_;
+}
+
+bool SearchSession::OpenData(const std::optional<std::string>& dataDirectory) {
   std::string directory;
   std::string error;
   RollFiles files;
-  if (!ResolveDataDirectory(options.dataDirectory, &directory, &error) ||
-      !LocateRollFiles(directory, &files, &error) || !CheckReadable(files, &error)) {
+  if (!ResolveDataDirectory(dataDirectory, &directory, &error) || !LocateRollFiles(directory, &files, &error) ||
+      !CheckReadable(files, &error)) {
     ReportProblem(error);
     return false;
   }
+  indexFile_ = files.indexFile;
   location_.SetDirectories("", files.directory.c_str());
   if (!location_.dataDirectoryUsable) {
     ReportProblem(files.directory + ": path too long");
@@ -56,15 +81,30 @@ bool SearchSession::Run(const SearchOptions& options) {
   database_ = std::make_unique<RollDatabase>(location_);
   list_ = std::make_unique<ResultList>(*database_, nullptr);
   database_->SetResultList(list_.get());
-  list_->SetRowsPerPage(options.rows == kLargeFontRowsPerPage);
+  return true;
+}
 
-  SearchRequest request;
-  request.SetSurname(surname.c_str());
-  request.SetDatabase(1);
-  if (!given.empty()) request.SetGivenName(given.c_str());
-  database_->RunSearch(request);
-  list_->FinishPendingWrites();
-  return !messageShown_;
+const KeyCatalogue* SearchSession::Catalogue(bool* whole) {
+  if (!database_->EnsureDataPresent() || !database_->Open(1) || !database_->Index()) {
+    if (!messageShown_) ReportProblem(location_.dataDirectory + std::string(": the roll's files could not be opened"));
+    return nullptr;
+  }
+  // Walked here rather than taken from the database, which keeps no word of a damaged tree.
+  catalogue_ = std::make_unique<KeyCatalogue>();
+  *whole = catalogue_->Build(*database_->Index());
+  return catalogue_.get();
+}
+
+std::string SearchSession::RowSurname(int row) const {
+  if (FoundSpan span; list_->RowSpan(row, &span)) return std::string(span.surname);
+  return list_->DisplaySurname();
+}
+
+SoldierEntry SearchSession::RowEntry(int row) {
+  const ResultRow& r = list_->Row(row);
+  char line[kLineBufferSize];
+  database_->ReadLine(r.lineOffset, line);
+  return EntryFromRoll(RowSurname(row), r.nameText, SplitFields(line));
 }
 
 void SearchSession::ForEachRow(const std::function<bool(int row)>& visit) {

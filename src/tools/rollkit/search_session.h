@@ -7,11 +7,14 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/message_box.h"
+#include "records/soldier_entry.h"
 #include "results/result_list.h"
 #include "store/data_location.h"
+#include "store/key_catalogue.h"
 #include "store/roll_database.h"
 #include "tools/rollkit/commands.h"
 
@@ -25,10 +28,27 @@ class SearchSession {
   // Validates the arguments (UsageError), checks the data and runs the search with its first page
   // loaded. Returns false when the search could not be made; the reason is on stderr already.
   bool Run(const SearchOptions& options);
+  // Only finds and checks the data directory and makes the engine's objects, without a search.
+  // False (the reason on stderr) when there is no usable directory.
+  bool OpenData(const std::optional<std::string>& dataDirectory);
+  // Every surname of the opened roll (after OpenData); null, the reason on stderr, when its
+  // files cannot be opened. *whole is false when the walk met a damaged tree: the catalogue then
+  // holds only the keys that could be read.
+  const KeyCatalogue* Catalogue(bool* whole);
 
   // Calls `visit(row)` for every row of every page, in listing order, paging forward with the
   // list's own next-page operation; stops early when `visit` returns false.
   void ForEachRow(const std::function<bool(int row)>& visit);
+
+  // The surname row `row` of the current page lists: its own key's in an extended search, else
+  // the searched one (the roll's bytes).
+  std::string RowSurname(int row) const;
+  // Row `row` of the current page as an entry (records/soldier_entry.h), its line read from the
+  // roll.
+  SoldierEntry RowEntry(int row);
+
+  // The index file OpenData found, as it was named.
+  const std::string& IndexFile() const { return indexFile_; }
 
   ResultList& List() { return *list_; }
   RollDatabase& Database() { return *database_; }
@@ -39,6 +59,8 @@ class SearchSession {
   DataLocation location_;
   std::unique_ptr<RollDatabase> database_;
   std::unique_ptr<ResultList> list_;
+  std::unique_ptr<KeyCatalogue> catalogue_;
+  std::string indexFile_;
   MessageBoxHandler previousHandler_;
   bool messageShown_ = false;
 };

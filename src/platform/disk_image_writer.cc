@@ -1,0 +1,230 @@
+// The image is mastered with libarchive's ISO 9660 writer: Debian keeps libarchive well (it is
+// already on nearly every system, cmake among its users), it writes level-1 names with their
+// version suffix and a Joliet tree, and it takes the file contents from us and writes to a
+// descriptor we hold, so every source open and the atomic replacement of the output stay ours.
+// libisofs, the other candidate, opens the sources by path itself. libarchive stages the
+// contents in an unnamed temporary file under $TMPDIR (the directories precede the data on the
+// disk), which disappears with the process.
+#include "platform/disk_image_writer.h"
+
+#include <archive.h>
+#include <archive_entry.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <random>
+
+#include "platform/file_system.h"
+#include "platform/open_checked.h"
+
+namespace {
+
+constexpr std::size_t kCopyChunk = 1 << 20;
+constexpr int kTemporaryNameAttempts = 100;
+
+struct ArchiveFree {
+  void operator()(archive* a) const { archive_write_free(a); }
+};
+struct EntryFree {
+  void operator()(archive_entry* e) const { archive_entry_free(e); }
+};
+
+std::string SystemError(const std::string& path) { return path + ": " + std::strerror(errno); }
+
+// The output under construction: an unnamed file in the output's directory when the file system
+// offers one (nothing to clean up if the process dies), else a hidden named one that is removed
+// on failure. Publish() gives it the final name in one rename.
+class PendingFile {
+ public:
+  explicit PendingFile(const std::string& path) : finalPath(path) {
+    const std::size_t slash = path.rfind('/');
+    directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+    base = slash == std::string::npos ? path : path.substr(slash + 1);
+  }
+  ~PendingFile() {
+    if (fd >= 0) close(fd);
+    if (!namedPath.empty()) unlink(namedPath.c_str());
+  }
+
+  bool Create(std::string* error) {
+#ifdef O_TMPFILE
+    fd = open(directory.empty() ? "." : directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (fd >= 0) return true;
+#endif
+    for (int i = 0; i < kTemporaryNameAttempts; ++i) {
+      const std::string candidate = TemporaryName();
+      fd = open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666);
+      if (fd >= 0) {
+        namedPath = candidate;
+        return true;
+      }
+      if (errno != EEXIST) break;
+    }
+    *error = SystemError(finalPath);
+    return false;
+  }
+
+  int Descriptor() const { return fd; }
+
+  bool Publish(std::string* error) {
+    if (fsync(fd) != 0) {
+      *error = SystemError(finalPath);
+      return false;
+    }
+    if (namedPath.empty()) {
+      // Give the unnamed file a temporary name; the rename below moves it over the final one.
+      for (int i = 0; i < kTemporaryNameAttempts && namedPath.empty(); ++i) {
+        const std::string candidate = TemporaryName();
+        const std::string handlePath = "/proc/self/fd/" + std::to_string(fd);
+        if (linkat(AT_FDCWD, handlePath.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+          namedPath = candidate;
+        } else if (errno != EEXIST) {
+          break;
+        }
+      }
+      if (namedPath.empty()) {
+        *error = SystemError(finalPath);
+        return false;
+      }
+    }
+    if (close(fd) != 0) {
+      fd = -1;
+      *error = SystemError(finalPath);
+      return false;
+    }
+    fd = -1;
+    if (rename(namedPath.c_str(), finalPath.c_str()) != 0) {
+      *error = SystemError(finalPath);
+      return false;
+    }
+    namedPath.clear();
+    return true;
+  }
+
+ private:
+  std::string TemporaryName() {
+    static std::mt19937 random(std::random_device{}());
+    return directory + "." + base + "." + std::to_string(getpid()) + "-" + std::to_string(random() % 1000000);
+  }
+
+  std::string finalPath, directory, base, namedPath;
+  int fd = -1;
+};
+
+// Adds one file: its header, then its bytes, read through our own checked open.
+bool AddFile(archive* a, const IsoImageFile& file, std::vector<unsigned char>* buffer, std::string* error) {
+  ReadOnlyFile source;
+  if (!OpenChecked(file.sourcePath, "a regular file", &source, error)) return false;
+  const FileIdentity before = source.Identity();
+  const std::int64_t size = source.Size();
+  const std::unique_ptr<archive_entry, EntryFree> entry(archive_entry_new());
+  archive_entry_set_pathname(entry.get(), file.name.c_str());
+  archive_entry_set_filetype(entry.get(), AE_IFREG);
+  archive_entry_set_perm(entry.get(), 0444);
+  archive_entry_set_size(entry.get(), size);
+  archive_entry_set_mtime(entry.get(), before.modified / 1000000000, before.modified % 1000000000);
+  if (archive_write_header(a, entry.get()) != ARCHIVE_OK) {
+    *error = file.sourcePath + ": " + archive_error_string(a);
+    return false;
+  }
+  std::int64_t copied = 0;
+  while (copied < size) {
+    const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kCopyChunk, size - copied));
+    const std::int64_t n = source.ReadAt(copied, buffer->data(), want);
+    if (n < 0) {
+      *error = SystemError(file.sourcePath);
+      return false;
+    }
+    if (n == 0) break;
+    if (archive_write_data(a, buffer->data(), static_cast<std::size_t>(n)) != n) {
+      *error = file.sourcePath + ": " + archive_error_string(a);
+      return false;
+    }
+    copied += n;
+  }
+  if (copied != size || !source.Identity().Unchanged(before)) {
+    *error = file.sourcePath + ": changed while it was copied";
+    return false;
+  }
+  return true;
+}
+
+bool SetOption(archive* a, const char* option, const char* value, std::string* error) {
+  if (archive_write_set_format_option(a, "iso9660", option, value) == ARCHIVE_OK) return true;
+  *error = std::string("ISO 9660 writer: ") + option + ": " + archive_error_string(a);
+  return false;
+}
+
+}  // namespace
+
+bool WriteIsoImage(const std::vector<IsoImageFile>& files, const std::string& outPath,
+                   const IsoImageOptions& options, std::string* error) {
+  if (KindOfPath(outPath) == FileKind::kDirectory) {
+    *error = outPath + ": is a directory";
+    return false;
+  }
+  for (const IsoImageFile& file : files) {
+    if (file.name.empty() || file.name.find('/') != std::string::npos) {
+      *error = file.sourcePath + ": \"" + file.name + "\" is not a name for the root directory";
+      return false;
+    }
+  }
+
+  PendingFile out(outPath);
+  if (!out.Create(error)) return false;
+
+  const std::unique_ptr<archive, ArchiveFree> a(archive_write_new());
+  if (!a) {
+    *error = "ISO 9660 writer: out of memory";
+    return false;
+  }
+  // Level 1 names (8.3, upper case, ";1"), no Rock Ridge, no padding after the last file.
+  if (archive_write_set_format_iso9660(a.get()) != ARCHIVE_OK ||
+      !SetOption(a.get(), "iso-level", "1", error) || !SetOption(a.get(), "rockridge", nullptr, error) ||
+      !SetOption(a.get(), "pad", nullptr, error) ||
+      !SetOption(a.get(), "joliet", options.joliet ? "1" : nullptr, error) ||
+      !SetOption(a.get(), "volume-id", options.volumeId.c_str(), error)) {
+    if (error->empty()) *error = std::string("ISO 9660 writer: ") + archive_error_string(a.get());
+    return false;
+  }
+  // Whole sectors in one write each call.
+  archive_write_set_bytes_per_block(a.get(), 64 * 1024);
+  archive_write_set_bytes_in_last_block(a.get(), 1);
+  if (archive_write_open_fd(a.get(), out.Descriptor()) != ARCHIVE_OK) {
+    *error = outPath + ": " + archive_error_string(a.get());
+    return false;
+  }
+  std::vector<unsigned char> buffer(kCopyChunk);
+  for (const IsoImageFile& file : files) {
+    if (!AddFile(a.get(), file, &buffer, error)) return false;
+  }
+  if (archive_write_close(a.get()) != ARCHIVE_OK) {
+    *error = outPath + ": " + archive_error_string(a.get());
+    return false;
+  }
+  return out.Publish(error);
+}
+
+bool CollectImageFiles(const std::string& directory, const std::vector<std::string>& names,
+                       std::vector<IsoImageFile>* files, std::string* error) {
+  std::string prefix = directory;
+  if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+  if (KindOfPath(directory) != FileKind::kDirectory) {
+    *error = directory + ": not a directory";
+    return false;
+  }
+  files->clear();
+  for (const std::string& name : names) {
+    const std::string path = ResolveDataFile(prefix + name);
+    if (KindOfPath(path) == FileKind::kMissing) {
+      *error = directory + ": no " + name;
+      return false;
+    }
+    files->push_back({name, path});
+  }
+  return true;
+}

@@ -1,0 +1,19 @@
+// File > Export Results...: every entry of the current result, not only the page, as CSV or JSON
+// (records/export_document.h) in a file the user chooses. The file appears only when the whole
+// result is in it; a cancelled or failed export leaves no file behind.
+#pragma once
+
+#include <QString>
+
+#include "records/export_document.h"
+
+class CViewView;
+
+// Asks for the file (CSV or JSON, by the filter chosen or the name's suffix) and writes it.
+void ExportResults(CViewView* view);
+
+// Writes the result to `path`; false when it was cancelled or failed (the user was told why).
+bool WriteExport(CViewView* view, const QString& path, ExportFormat format);
+
+// The file name the dialogs suggest for the view's result: its surname ("ABBOTT"), or "results".
+QString ResultFileStem(const CViewView* view);

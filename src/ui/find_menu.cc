@@ -1,0 +1,104 @@
+#include "ui/find_menu.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QCoreApplication>
+
+#include "platform/qt/qt_text.h"
+#include "ui/filters_dialog.h"
+#include "ui/hist_view.h"
+
+namespace {
+
+struct ModeItem {
+  MatchMode mode;
+  const char* menuText;
+  const char* statusText;
+};
+constexpr ModeItem kModeItems[] = {
+    {MatchMode::kExact, QT_TRANSLATE_NOOP("FindMenu", "&Exact Spelling"),
+     QT_TRANSLATE_NOOP("FindMenu", "Exact spelling")},
+    {MatchMode::kWildcard, QT_TRANSLATE_NOOP("FindMenu", "&Wildcards (* and ?)"),
+     QT_TRANSLATE_NOOP("FindMenu", "Wildcards")},
+    {MatchMode::kSoundex, QT_TRANSLATE_NOOP("FindMenu", "Sounds Like (&Soundex)"),
+     QT_TRANSLATE_NOOP("FindMenu", "Sounds like (Soundex)")},
+    {MatchMode::kDaitchMokotoff, QT_TRANSLATE_NOOP("FindMenu", "Sounds Like (&Daitch-Mokotoff)"),
+     QT_TRANSLATE_NOOP("FindMenu", "Sounds like (Daitch-Mokotoff)")},
+    {MatchMode::kSimilar, QT_TRANSLATE_NOOP("FindMenu", "Similar Spe&lling"),
+     QT_TRANSLATE_NOOP("FindMenu", "Similar spelling")},
+};
+
+QString Translated(const char* text) { return QCoreApplication::translate("FindMenu", text); }
+
+}  // namespace
+
+QString FindStatusText(MatchMode mode, const EntryFilter& filter) {
+  QString text = Translated(kModeItems[static_cast<int>(mode)].statusText);
+  if (filter.Active()) text += QStringLiteral(" \u00B7 ") + FromWindows1252(filter.Describe());
+  return text;
+}
+
+FindMenu::FindMenu(CHistView* view, QWidget* window) : QObject(window), m_view(view), m_window(window) {
+  auto* group = new QActionGroup(this);
+  group->setExclusive(true);
+  for (const ModeItem& item : kModeItems) {
+    auto* action = new QAction(Translated(item.menuText), this);
+    action->setCheckable(true);
+    action->setChecked(item.mode == m_view->FindSettings().mode);
+    group->addAction(action);
+    const MatchMode mode = item.mode;
+    connect(action, &QAction::triggered, this, [this, mode] { SetMode(mode); });
+    m_modes[static_cast<int>(item.mode)] = action;
+    m_actions << action;
+  }
+  auto* separator = new QAction(this);
+  separator->setSeparator(true);
+  m_actions << separator;
+
+  m_filters = new QAction(tr("&Filters..."), this);
+  m_filters->setCheckable(true);
+  connect(m_filters, &QAction::triggered, this, &FindMenu::EditFilters);
+  m_clearFilters = new QAction(tr("&Clear Filters"), this);
+  connect(m_clearFilters, &QAction::triggered, this, [this] { SetFilter(EntryFilter()); });
+  m_actions << m_filters << m_clearFilters;
+
+  connect(m_view, &CHistView::searchShown, this, &FindMenu::ShowSearchDone);
+  SetFilter(m_view->FindSettings().filter);
+}
+
+void FindMenu::SetMode(MatchMode mode) {
+  FindOptions options = m_view->FindSettings();
+  options.mode = mode;
+  m_view->SetFindOptions(options);
+  ModeAction(mode)->setChecked(true);
+  ShowStatus(FindStatusText(options.mode, options.filter));
+}
+
+void FindMenu::SetFilter(const EntryFilter& filter) {
+  FindOptions options = m_view->FindSettings();
+  options.filter = filter;
+  m_view->SetFindOptions(options);
+  m_filters->setChecked(filter.Active());
+  m_clearFilters->setEnabled(filter.Active());
+  ShowStatus(FindStatusText(options.mode, options.filter));
+}
+
+void FindMenu::EditFilters() {
+  FiltersDialog dialog(m_view->FindSettings().filter, m_window);
+  if (dialog.exec() == QDialog::Accepted) {
+    SetFilter(dialog.Filter());
+  } else {
+    // The item's check mark goes on saying whether a filter is in force.
+    m_filters->setChecked(m_view->FindSettings().filter.Active());
+  }
+}
+
+void FindMenu::ShowSearchDone() {
+  const FindOptions& options = m_view->FindSettings();
+  ShowStatus(FindStatusText(EffectiveMatchMode(options.mode, m_view->Request()->surname), options.filter));
+}
+
+void FindMenu::ShowStatus(const QString& text) {
+  m_status = text;
+  emit statusChanged(text);
+}

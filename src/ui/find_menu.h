@@ -1,0 +1,59 @@
+// The items of the Find menu and the line that tells how a result was found.
+//
+// The five ways of matching a surname are radio items, exact spelling checked at start (the
+// search of the plain screen); Filters... opens the Filters dialog and is checked while a filter
+// is in force; Clear Filters ends it. The items set the view's find options; the status text says
+// which mode and filters the result on screen was found with, or, once they were changed, which
+// the next search will use.
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include "results/find_result.h"
+
+class CHistView;
+class QAction;
+class QWidget;
+
+// "Sounds like (Soundex)", with " · " and the filters when there are any:
+// "Sounds like (Soundex) · Confederate, state ME".
+QString FindStatusText(MatchMode mode, const EntryFilter& filter);
+
+class FindMenu : public QObject {
+  Q_OBJECT
+
+ public:
+  // Items acting on `view`, owned by `window` (the frame), over which the dialog opens.
+  FindMenu(CHistView* view, QWidget* window);
+
+  // The items in menu order: the five modes, a separator, Filters..., Clear Filters.
+  const QList<QAction*>& Actions() const { return m_actions; }
+  QAction* ModeAction(MatchMode mode) const { return m_modes[static_cast<int>(mode)]; }
+  QAction* FiltersAction() const { return m_filters; }
+  QAction* ClearFiltersAction() const { return m_clearFilters; }
+
+  QString StatusText() const { return m_status; }
+
+  // The Filters... item: the dialog over the window; OK puts its filter in force.
+  void EditFilters();
+  void SetMode(MatchMode mode);
+  void SetFilter(const EntryFilter& filter);
+
+ signals:
+  void statusChanged(const QString& text);
+
+ private:
+  void ShowStatus(const QString& text);
+  // How the result now on screen was found (a typed * or ? switches wildcards on).
+  void ShowSearchDone();
+
+  CHistView* m_view;
+  QWidget* m_window;
+  QList<QAction*> m_actions;
+  QAction* m_modes[5] = {};
+  QAction* m_filters = nullptr;
+  QAction* m_clearFilters = nullptr;
+  QString m_status;
+};

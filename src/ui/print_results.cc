@@ -1,0 +1,199 @@
+#include "ui/print_results.h"
+
+#if DRAVENHOLT_CAN_PRINT
+
+#include <QFontMetricsF>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QPainter>
+#include <QPrinter>
+
+#include "records/citation.h"
+#include "records/unit_names.h"
+
+namespace {
+
+constexpr qreal kBodyPoints = 9;
+constexpr qreal kTitlePoints = 11;
+
+struct Column {
+  qreal share;  // of the page's width
+  QString title;
+};
+
+struct Row {
+  QStringList cells;
+  bool bold = false;
+  qreal height = 0;
+};
+
+QFont PrintFont(qreal points, bool bold) {
+  QFont font = QGuiApplication::font();
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  return font;
+}
+
+// Rows of wrapped cells flowed over the printer's pages under a heading repeated on every page,
+// with the columns' titles (when they have any) and "Page n of m" at the foot.
+class PageFlow {
+ public:
+  PageFlow(QPrinter* printer, const PrintHeading& heading, std::vector<Column> columns)
+      : m_printer(printer),
+        m_heading(heading),
+        m_columns(std::move(columns)),
+        m_page(printer->pageLayout().paintRectPixels(printer->resolution())),
+        m_body(PrintFont(kBodyPoints, false)),
+        m_bold(PrintFont(kBodyPoints, true)),
+        m_title(PrintFont(kTitlePoints, true)),
+        m_gap(QFontMetricsF(m_body, printer).averageCharWidth()) {
+    QStringList titles;
+    for (const Column& column : m_columns) titles << column.title;
+    if (!titles.join(QString()).isEmpty()) m_titles = Measured({titles, true});
+  }
+
+  void Add(const QStringList& cells, bool bold = false) { m_rows.push_back(Measured({cells, bold})); }
+
+  void Paint() {
+    const qreal top = HeadingHeight() + (m_titles.cells.isEmpty() ? 0 : m_titles.height + m_gap);
+    const qreal bottom = m_page.height() - 2 * LineHeight(m_body);
+    // Each page's first row; a row taller than a page stands alone on its own.
+    std::vector<std::size_t> starts = {0};
+    qreal y = top;
+    for (std::size_t i = 0; i < m_rows.size(); ++i) {
+      if (y + m_rows[i].height > bottom && y > top) {
+        starts.push_back(i);
+        y = top;
+      }
+      y += m_rows[i].height;
+    }
+
+    QPainter painter(m_printer);
+    for (std::size_t p = 0; p < starts.size(); ++p) {
+      if (p > 0) m_printer->newPage();
+      PaintHeading(painter);
+      y = HeadingHeight();
+      if (!m_titles.cells.isEmpty()) {
+        PaintRow(painter, m_titles, y);
+        y += m_titles.height;
+        painter.drawLine(QPointF(0, y + m_gap / 2), QPointF(m_page.width(), y + m_gap / 2));
+        y += m_gap;
+      }
+      const std::size_t end = p + 1 < starts.size() ? starts[p + 1] : m_rows.size();
+      for (std::size_t i = starts[p]; i < end; ++i) {
+        PaintRow(painter, m_rows[i], y);
+        y += m_rows[i].height;
+      }
+      painter.setFont(m_body);
+      painter.drawText(QRectF(0, bottom + LineHeight(m_body), m_page.width(), LineHeight(m_body)),
+                       Qt::AlignHCenter, QObject::tr("Page %1 of %2").arg(p + 1).arg(starts.size()));
+    }
+  }
+
+ private:
+  qreal LineHeight(const QFont& font) const { return QFontMetricsF(font, m_printer).lineSpacing(); }
+  qreal HeadingHeight() const { return LineHeight(m_title) + 2 * LineHeight(m_body); }
+
+  QRectF Cell(std::size_t column, qreal y, qreal height) const {
+    qreal x = 0;
+    for (std::size_t c = 0; c < column; ++c) x += m_columns[c].share * m_page.width();
+    const qreal width =
+        m_columns[column].share * m_page.width() - (column + 1 < m_columns.size() ? m_gap : 0);
+    return QRectF(x, y, width, height);
+  }
+
+  Row Measured(Row row) const {
+    const QFontMetricsF metrics(row.bold ? m_bold : m_body, m_printer);
+    row.height = metrics.lineSpacing();
+    for (std::size_t c = 0; c < m_columns.size() && c < static_cast<std::size_t>(row.cells.size()); ++c) {
+      const QRectF cell = Cell(c, 0, 1e9);
+      row.height = std::max(row.height, metrics.boundingRect(cell, Qt::TextWordWrap, row.cells[c]).height());
+    }
+    return row;
+  }
+
+  void PaintRow(QPainter& painter, const Row& row, qreal y) const {
+    painter.setFont(row.bold ? m_bold : m_body);
+    for (std::size_t c = 0; c < m_columns.size() && c < static_cast<std::size_t>(row.cells.size()); ++c) {
+      painter.drawText(Cell(c, y, row.height), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, row.cells[c]);
+    }
+  }
+
+  void PaintHeading(QPainter& painter) const {
+    const qreal titleHeight = LineHeight(m_title);
+    painter.setFont(m_body);
+    painter.drawText(QRectF(0, 0, m_page.width(), titleHeight), Qt::AlignRight | Qt::AlignBottom,
+                     PrintedDate(m_heading.date));
+    painter.setFont(m_title);
+    const qreal dateWidth = QFontMetricsF(m_body, m_printer).horizontalAdvance(PrintedDate(m_heading.date));
+    painter.drawText(
+        QRectF(0, 0, m_page.width() - dateWidth - 2 * m_gap, titleHeight), Qt::AlignLeft | Qt::AlignBottom,
+        QFontMetricsF(m_title, m_printer)
+            .elidedText(m_heading.title, Qt::ElideRight, m_page.width() - dateWidth - 2 * m_gap));
+    painter.setFont(m_body);
+    painter.drawText(QRectF(0, titleHeight, m_page.width(), LineHeight(m_body)), Qt::AlignLeft | Qt::AlignTop,
+                     m_heading.detail);
+  }
+
+  QPrinter* m_printer;
+  const PrintHeading& m_heading;
+  std::vector<Column> m_columns;
+  QRectF m_page;
+  QFont m_body;
+  QFont m_bold;
+  QFont m_title;
+  qreal m_gap;
+  Row m_titles;
+  std::vector<Row> m_rows;
+};
+
+QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+// "KELLY, Patrick G"
+QString ListedName(const SoldierEntry& entry) {
+  const std::string given = GivenNames(entry);
+  if (given.empty()) return Text(entry.surname);
+  return Text(entry.surname + ", " + given);
+}
+
+}  // namespace
+
+QString PrintedDate(const QDate& date) { return QLocale().toString(date, QLocale::LongFormat); }
+
+void PrintResultList(QPrinter* printer, const PrintHeading& heading,
+                     const std::vector<SoldierEntry>& entries) {
+  PageFlow flow(printer, heading,
+                {{0.23, QObject::tr("Name")},
+                 {0.30, QObject::tr("Unit")},
+                 {0.06, QObject::tr("Co.")},
+                 {0.09, QObject::tr("Rank in")},
+                 {0.09, QObject::tr("Rank out")},
+                 {0.23, QObject::tr("Microfilm")}});
+  for (const SoldierEntry& entry : entries) {
+    flow.Add({ListedName(entry), Text(UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField))),
+              Text(entry.Field(kCompanyField)), Text(entry.Field(kRankInField)),
+              Text(entry.Field(kRankOutField)), Text(MicrofilmReference(entry))});
+  }
+  if (entries.empty()) flow.Add({QObject::tr("No entries.")});
+  flow.Paint();
+}
+
+void PrintRecord(QPrinter* printer, const PrintHeading& heading, const QString& body,
+                 const SoldierEntry& entry) {
+  PageFlow flow(printer, heading, {{1.0, QString()}});
+  for (const QString& line : body.split(QLatin1Char('\n'))) flow.Add({line});
+  const std::string unit = UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField));
+  if (!unit.empty()) {
+    flow.Add({QString()});
+    flow.Add({QObject::tr("Unit in plain words: %1").arg(Text(unit))});
+  }
+  flow.Add({QString()});
+  flow.Add({QObject::tr("Citation")}, true);
+  flow.Add({Text(PlainCitation(entry))});
+  flow.Add({QString()});
+  flow.Add({QObject::tr("Evidence-style citation")}, true);
+  flow.Add({Text(EvidenceCitation(entry))});
+  flow.Paint();
+}
+
+#endif

@@ -1,0 +1,36 @@
+// Printing what was found: the result list as a table over as many pages as it needs, or one
+// soldier's record, each page headed by what was searched and the date, and numbered at its foot.
+// Painted with QPainter on any QPrinter: a printer, a PDF file or the print preview.
+#pragma once
+
+#include "ui/printing.h"
+
+#if DRAVENHOLT_CAN_PRINT
+
+#include <QDate>
+#include <QString>
+#include <vector>
+
+#include "records/soldier_entry.h"
+
+class QPrinter;
+
+struct PrintHeading {
+  QString title;   // the first line, in bold: "Search: ABBOTT, given name JOHN"
+  QString detail;  // the second line: "23 records found"
+  QDate date;      // at the right of the first line
+};
+
+// One row per entry: name, unit in plain words, company, ranks in and out, microfilm reference.
+void PrintResultList(QPrinter* printer, const PrintHeading& heading,
+                     const std::vector<SoldierEntry>& entries);
+
+// The record as More Info shows it (`body`, LF line breaks), then the unit in plain words and both
+// citations.
+void PrintRecord(QPrinter* printer, const PrintHeading& heading, const QString& body,
+                 const SoldierEntry& entry);
+
+// The date as the heading prints it.
+QString PrintedDate(const QDate& date);
+
+#endif

@@ -1,0 +1,151 @@
+// The Find menu and its Filters dialog, worked with the keyboard and the mouse.
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "find_fixture.h"
+#include "ui/filters_dialog.h"
+
+namespace {
+
+QStringList ItemTexts(const QMenu* menu) {
+  QStringList texts;
+  for (const QAction* action : menu->actions()) {
+    texts << (action->isSeparator() ? QStringLiteral("-") : action->text());
+  }
+  return texts;
+}
+
+QStringList Checked(const QMenu* menu) {
+  QStringList checked;
+  for (const QAction* action : menu->actions()) {
+    if (action->isChecked()) checked << action->text();
+  }
+  return checked;
+}
+
+class FindMenuTest : public FindTest {
+ protected:
+  QMenu* Menu() const { return frame->Menu(FrameMenu::Find); }
+  // Opens the Filters dialog from the menu and runs `fill` on it once it is up.
+  void EditFilters(std::function<void(FiltersDialog*)> fill) {
+    OnNextModal([fill](QWidget* modal) {
+      auto* dialog = qobject_cast<FiltersDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      fill(dialog);
+    });
+    Find()->FiltersAction()->trigger();
+  }
+};
+
+TEST_F(FindMenuTest, TheModesAreRadioItemsExactCheckedAtStartAndTheKeyboardReachesThem) {
+  EXPECT_EQ(ItemTexts(Menu()),
+            (QStringList{"&Exact Spelling", "&Wildcards (* and ?)", "Sounds Like (&Soundex)",
+                         "Sounds Like (&Daitch-Mokotoff)", "Similar Spe&lling", "-", "&Filters...", "&Clear Filters"}));
+  EXPECT_EQ(Checked(Menu()), QStringList{"&Exact Spelling"});
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling"));
+  EXPECT_FALSE(Find()->ClearFiltersAction()->isEnabled());
+
+  // Alt+I opens the menu from the surname field (Alt+S still searches); S picks Soundex.
+  QTest::keyClick(view->NameField(0), Qt::Key_I, Qt::AltModifier);
+  ASSERT_SOON(Menu()->isVisible());
+  QTest::keyClick(Menu(), Qt::Key_S);
+  EXPECT_SOON(!Menu()->isVisible());
+  EXPECT_EQ(Checked(Menu()), QStringList{"Sounds Like (&Soundex)"});
+  EXPECT_EQ(view->FindSettings().mode, MatchMode::kSoundex);
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Sounds like (Soundex)"));
+
+  // Choosing another unchecks it; choosing the checked one again keeps it checked.
+  Choose(MatchMode::kSimilar);
+  Choose(MatchMode::kSimilar);
+  EXPECT_EQ(Checked(Menu()), QStringList{"Similar Spe&lling"});
+  EXPECT_EQ(view->FindSettings().mode, MatchMode::kSimilar);
+
+  // Alt+S is still the Search button's.
+  QTest::keyClicks(view->NameField(0), QStringLiteral("smyth"));
+  QTest::keyClick(view->NameField(0), Qt::Key_S, Qt::AltModifier);
+  EXPECT_SOON(view->CountLine() == QStringLiteral("5 records found."));
+}
+
+TEST_F(FindMenuTest, TheFiltersDialogSetsTheFilterWhichStaysShownUntilCleared) {
+  EditFilters([](FiltersDialog* dialog) {
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Filters"));
+    EXPECT_TRUE(dialog->SideButton(0)->isChecked());
+    QTest::mouseClick(dialog->SideButton('C'), Qt::LeftButton);
+    // Letters only in the state field, blanks around the texts left off, case made upper.
+    QTest::keyClicks(dialog->StateField(), QStringLiteral("v1a"));
+    QTest::keyClicks(dialog->UnitField(), QStringLiteral(" cav "));
+    QTest::keyClick(dialog->StateField(), Qt::Key_Return);
+  });
+  EXPECT_EQ(view->FindSettings().filter.side, 'C');
+  EXPECT_EQ(view->FindSettings().filter.state, "VA");
+  EXPECT_EQ(view->FindSettings().filter.unit, "CAV");
+  EXPECT_EQ(view->FindSettings().filter.company, "");
+  const QString active = QStringLiteral("Exact spelling \u00B7 Confederate, state VA, unit \"CAV\"");
+  EXPECT_EQ(frame->StatusText(), active);
+  EXPECT_TRUE(Find()->FiltersAction()->isChecked());
+  EXPECT_TRUE(Find()->ClearFiltersAction()->isEnabled());
+  Search(QStringLiteral("Smith"));
+  EXPECT_EQ(Rows(), QStringList{"SMITH JAMES"});
+  EXPECT_EQ(frame->StatusText(), active);
+
+  // The dialog opens on the filter in force; Cancel (Escape) changes nothing, even after Clear.
+  EditFilters([](FiltersDialog* dialog) {
+    EXPECT_TRUE(dialog->SideButton('C')->isChecked());
+    EXPECT_EQ(dialog->StateField()->text(), QStringLiteral("VA"));
+    EXPECT_EQ(dialog->UnitField()->text(), QStringLiteral("CAV"));
+    QTest::mouseClick(dialog->ClearButton(), Qt::LeftButton);
+    EXPECT_TRUE(dialog->SideButton(0)->isChecked());
+    EXPECT_EQ(dialog->UnitField()->text(), QString());
+    QTest::keyClick(dialog, Qt::Key_Escape);
+  });
+  EXPECT_EQ(frame->StatusText(), active);
+  EXPECT_TRUE(Find()->FiltersAction()->isChecked());
+
+  // Clear and OK in the dialog ends the filter: the plain search again.
+  EditFilters([](FiltersDialog* dialog) {
+    QTest::mouseClick(dialog->ClearButton(), Qt::LeftButton);
+    QTest::keyClick(dialog->StateField(), Qt::Key_Return);
+  });
+  EXPECT_FALSE(view->FindSettings().filter.Active());
+  EXPECT_FALSE(Find()->FiltersAction()->isChecked());
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling"));
+  Search(QStringLiteral("Smith"));
+  EXPECT_FALSE(view->Results()->IsFound());
+
+  // Clear Filters in the menu does the same at once.
+  EditFilters([](FiltersDialog* dialog) {
+    QTest::keyClicks(dialog->CompanyField(), QStringLiteral("a"));
+    QTest::keyClick(dialog->CompanyField(), Qt::Key_Return);
+  });
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling \u00B7 company A"));
+  Find()->ClearFiltersAction()->trigger();
+  EXPECT_FALSE(view->FindSettings().filter.Active());
+  EXPECT_FALSE(Find()->ClearFiltersAction()->isEnabled());
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling"));
+}
+
+TEST_F(FindMenuTest, TheStatusSaysHowTheResultOnScreenWasFoundOrHowTheNextWillBe) {
+  Choose(MatchMode::kDaitchMokotoff);
+  Search(QStringLiteral("Schmidt"));
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Sounds like (Daitch-Mokotoff)"));
+  // A typed wildcard under exact spelling is what the search used, whatever the menu says.
+  Choose(MatchMode::kExact);
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling"));
+  Search(QStringLiteral("Sch*"));
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Wildcards"));
+  EXPECT_EQ(Rows(), QStringList{"SCHMIDT KARL"});
+  EXPECT_TRUE(Find()->ModeAction(MatchMode::kExact)->isChecked());
+  // A new choice is shown at once, for the next search.
+  Choose(MatchMode::kSimilar);
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Similar spelling"));
+  // An empty surname runs no search and leaves the text.
+  Search(QString());
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Similar spelling"));
+}
+
+}  // namespace

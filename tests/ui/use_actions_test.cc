@@ -1,0 +1,387 @@
+// Using what was found: copy, citations, export, the pull list, GEDCOM and print, each from its
+// menu item or key, over a built roll; the files are read back by a CSV reader, a JSON parser,
+// the GEDCOM checks (and Gramps when it is installed) and pdftotext.
+#include "ui/use_actions.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPointer>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <nlohmann/json.hpp>
+
+#include "csv_reader.h"
+#include "external_program.h"
+#include "gedcom_lines.h"
+#include "records/citation.h"
+#include "records/export_rows.h"
+#include "support/fifo.h"
+#include "ui/export_results.h"
+#include "ui/more_info_dialog.h"
+#include "ui/pull_list_dialog.h"
+#include "ui/save_file.h"
+#include "ui/whole_result.h"
+#include "viewer_fixture.h"
+
+#if DRAVENHOLT_CAN_PRINT
+#include <QPrintDialog>
+#include <QPrinter>
+#endif
+
+namespace {
+
+QStringList ItemTexts(const QMenu* menu) {
+  QStringList items;
+  for (const QAction* action : menu->actions()) {
+    items << (action->isSeparator() ? QStringLiteral("-")
+                                    : action->text() + QLatin1Char('\t') +
+                                          action->shortcut().toString(QKeySequence::PortableText));
+  }
+  return items;
+}
+
+QAction* Item(CMainFrame* frame, FrameMenu menu, const QString& text) {
+  for (QAction* action : frame->Menu(menu)->actions()) {
+    if (action->text() == text) return action;
+  }
+  ADD_FAILURE() << "no item " << text.toStdString();
+  return nullptr;
+}
+
+std::string FileBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "";
+  return file.readAll().toStdString();
+}
+
+// Answers the next file dialog with `path` (and the filter `filter`, when given).
+QObject* AnswerFileDialog(const QString& path, const QString& filter) {
+  return OnNextModal([path, filter](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    if (!filter.isEmpty()) dialog->selectNameFilter(filter);
+    dialog->selectFile(path);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+}
+
+// The names of the export's rows: "SURNAME|given name" for each record after the header.
+std::vector<std::string> CsvNames(const CsvRecords& records) {
+  std::vector<std::string> names;
+  for (std::size_t i = 1; i < records.size(); ++i) names.push_back(records[i][0] + "|" + records[i][1]);
+  return names;
+}
+
+class UseActionsTest : public ViewerTest {
+ protected:
+  void SetUp() override {
+    SetProgressDelay(0);
+    ASSERT_TRUE(files.isValid());
+  }
+  void TearDown() override {
+    SetProgressDelay(500);
+    // A dialog that never came must not be answered in the next test.
+    for (const QPointer<QObject>& waiting : answers) delete waiting.data();
+  }
+
+  void SaveAs(const QString& path, const QString& filter = QString()) {
+    answers.push_back(AnswerFileDialog(path, filter));
+  }
+  // The keys of a menu item reach the window while it is the active one, as after any dialog.
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+    QApplication::setActiveWindow(frame.get());
+    QTest::keyClick(view->NameField(0), key, modifiers);
+  }
+
+  void Open() {
+    AddStandardEntries(&roll);
+    OpenWindow();
+  }
+  QString Path(const char* name) const { return files.filePath(QString::fromLatin1(name)); }
+  QString Clipboard() const { return QGuiApplication::clipboard()->text(); }
+
+  QTemporaryDir files;
+  std::vector<QPointer<QObject>> answers;
+};
+
+TEST_F(UseActionsTest, ItemsStandInTheMenusAndFollowTheResultAndTheSelection) {
+  Open();
+  QStringList file = ItemTexts(frame->Menu(FrameMenu::File));
+  EXPECT_EQ(file, (QStringList{"&Export Results...\tCtrl+E", "Microfilm &Pull List...\t", "-",
+                               "Save Soldier as &GEDCOM...\t", "Save &All Results as GEDCOM...\t", "-",
+                               "Print Pre&view...\t", "P&rint...\tCtrl+P", "-", "&Quit\tCtrl+Q"}));
+  EXPECT_EQ(ItemTexts(frame->Menu(FrameMenu::Edit)),
+            (QStringList{"&Copy\tCtrl+C", "Copy C&itation\tCtrl+Shift+C", "Copy &Evidence Citation\t"}));
+
+  QAction* exportItem = Item(frame.get(), FrameMenu::File, QStringLiteral("&Export Results..."));
+  QAction* copyItem = Item(frame.get(), FrameMenu::Edit, QStringLiteral("&Copy"));
+  EXPECT_FALSE(exportItem->isEnabled());
+  EXPECT_FALSE(copyItem->isEnabled());
+  Search(QStringLiteral("Abbott"));
+  EXPECT_TRUE(exportItem->isEnabled());
+  EXPECT_EQ(copyItem->isEnabled(), view->SelectedRow() >= 0);
+  ClickRow(2);
+  EXPECT_TRUE(copyItem->isEnabled());
+  Search(QStringLiteral("Nobody"));
+  EXPECT_FALSE(exportItem->isEnabled());
+  EXPECT_FALSE(copyItem->isEnabled());
+}
+
+TEST_F(UseActionsTest, CopyPutsTheRowAndTheCitationsOnTheClipboard) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(1);
+  QGuiApplication::clipboard()->clear();
+  QTest::keyClick(view->NameField(0), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_TRUE(Clipboard().startsWith(QStringLiteral("ABBOTT\tADAM\t"))) << Clipboard().toStdString();
+  EXPECT_TRUE(Clipboard().contains(QStringLiteral("5 IL INF"))) << Clipboard().toStdString();
+
+  const std::vector<std::string> fields = SampleFields("B");
+  const SoldierEntry adam = EntryFromRoll("ABBOTT", "ADAM", {fields.begin(), fields.end()});
+  Key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
+  EXPECT_EQ(Clipboard().toStdString(), PlainCitation(adam));
+  Item(frame.get(), FrameMenu::Edit, QStringLiteral("Copy &Evidence Citation"))->trigger();
+  EXPECT_EQ(Clipboard().toStdString(), EvidenceCitation(adam));
+
+  // With text selected in a name field, Ctrl+C copies that text, as in any field.
+  view->NameField(0)->setText(QStringLiteral("Abbott"));
+  view->NameField(0)->selectAll();
+  QTest::keyClick(view->NameField(0), Qt::Key_C, Qt::ControlModifier);
+  EXPECT_EQ(Clipboard(), QStringLiteral("Abbott"));
+}
+
+TEST_F(UseActionsTest, MoreInfoShowsTheUnitInPlainWordsAndCopiesTheRecord) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(0);
+  QString unit, body, record;
+  OnNextModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<MoreInfoDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    unit = dialog->UnitLine()->text();
+    body = dialog->Body()->toPlainText();
+    QTest::mouseClick(dialog->CopyButton(), Qt::LeftButton);
+    record = QGuiApplication::clipboard()->text();
+    QTest::mouseClick(dialog->CitationButton(), Qt::LeftButton);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  EXPECT_EQ(unit, QStringLiteral("Unit in plain words: 5th Illinois Infantry (Union)"));
+  // The body keeps the roll's own text; the plain words are an addition beneath it.
+  EXPECT_TRUE(body.contains(QStringLiteral("5 IL INF")));
+  EXPECT_FALSE(body.contains(QStringLiteral("Illinois")));
+  EXPECT_EQ(record,
+            QStringLiteral("ABBOTT, AARON\n\n") + body + QStringLiteral("\n\n") + unit + QLatin1Char('\n'));
+  const std::vector<std::string> fields = SampleFields("B");
+  EXPECT_EQ(Clipboard().toStdString(), PlainCitation(EntryFromRoll("ABBOTT", "AARON", {fields.begin(), fields.end()})));
+}
+
+TEST_F(UseActionsTest, ExportWritesEveryRowOfTheResultNotOnlyThePage) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(4);
+  const QString csvPath = Path("abbott.csv");
+  SaveAs(csvPath);
+  Key(Qt::Key_E, Qt::ControlModifier);
+  const CsvRecords records = ReadCsv(FileBytes(csvPath));
+  ASSERT_EQ(records.size(), 24u);
+  const auto& columns = ExportColumns();
+  EXPECT_EQ(records[0], std::vector<std::string>(columns.begin(), columns.end()));
+  const std::vector<std::string> names = CsvNames(records);
+  EXPECT_EQ(names.front(), "ABBOTT|AARON");
+  EXPECT_EQ(names[10], "ABBOTT|HENRY");
+  EXPECT_EQ(names.back(), "ABBOTT|WILLIAM");
+  // The screen kept its page and its selection.
+  EXPECT_EQ(view->SelectedRow(), 4);
+  EXPECT_EQ(QString::fromLatin1(view->RowText(0)).section(QLatin1Char('\t'), 1, 1), QStringLiteral("AARON"));
+
+  // JSON by the filter chosen; a filtered result gives only its rows.
+  Search(QStringLiteral("Abbott"), QStringLiteral("John"));
+  const QString jsonPath = Path("john.json");
+  SaveAs(jsonPath, QStringLiteral("JSON files (*.json)"));
+  Item(frame.get(), FrameMenu::File, QStringLiteral("&Export Results..."))->trigger();
+  const nlohmann::json array = nlohmann::json::parse(FileBytes(jsonPath));
+  ASSERT_EQ(array.size(), 5u);
+  EXPECT_EQ(array[0].at("given_name"), "JOHN");
+  EXPECT_EQ(array[4].at("given_name"), "JOHNSON");
+  EXPECT_EQ(array[2].at("unit_name"), "5th Illinois Infantry");
+  EXPECT_EQ(array[2].at("unit"), "5 IL INF");
+}
+
+TEST_F(UseActionsTest, ACancelledExportLeavesNoFile) {
+  for (int i = 0; i < 600; ++i) roll.Add("Smith", "NAME" + std::to_string(1000 + i));
+  OpenWindow();
+  Search(QStringLiteral("Smith"));
+  const QString path = Path("smith.csv");
+  SaveAs(path);
+  // Cancels the progress window as soon as it is up: the export turns to it between rows.
+  QTimer cancel;
+  cancel.setInterval(0);
+  bool cancelled = false;
+  QObject::connect(&cancel, &QTimer::timeout, [&] {
+    if (auto* progress = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget())) {
+      progress->cancel();
+      cancelled = true;
+    }
+  });
+  cancel.start();
+  Key(Qt::Key_E, Qt::ControlModifier);
+  cancel.stop();
+  EXPECT_TRUE(cancelled);
+  EXPECT_EQ(QDir(files.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList());
+
+  // Uncancelled, the same export has every row.
+  SaveAs(path);
+  Key(Qt::Key_E, Qt::ControlModifier);
+  EXPECT_EQ(ReadCsv(FileBytes(path)).size(), 601u);
+}
+
+TEST_F(UseActionsTest, ExportRefusesWhatIsNotAFile) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  // A directory, and a FIFO that an open would block on (where the system has them): neither is
+  // written nor replaced.
+  ASSERT_TRUE(QDir(files.path()).mkdir(QStringLiteral("folder.csv")));
+  std::vector<const char*> names{"folder.csv"};
+  if (MakeFifo(Path("fifo.csv").toStdString())) names.push_back("fifo.csv");
+  const QString refused = QStringLiteral("Something other than a file stands there.");
+  std::vector<std::string> expected;
+  QStringList listed;
+  for (const char* name : names) {
+    EXPECT_FALSE(WriteExport(view, Path(name), ExportFormat::kCsv)) << name;
+    expected.push_back(SaveFailedText(Path(name), refused).toStdString());
+    listed << QString::fromLatin1(name);
+  }
+  listed.sort();
+  EXPECT_EQ(boxes.texts(), expected);
+  EXPECT_TRUE(QFileInfo(Path("folder.csv")).isDir());
+  EXPECT_EQ(QDir(files.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+            listed);
+}
+
+TEST_F(UseActionsTest, PullListShowsTheRollsAndCopiesThem) {
+  AddStandardEntries(&roll);
+  std::vector<std::string> other = SampleFields("K");
+  other[6] = "150";
+  other[7] = "2";
+  roll.Add("Abbott", "ZEB", other);
+  OpenWindow();
+  Search(QStringLiteral("Abbott"));
+  QString shown;
+  OnNextModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<PullListDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    shown = dialog->Text()->toPlainText();
+    QTest::mouseClick(dialog->CopyButton(), Qt::LeftButton);
+    dialog->reject();
+  });
+  Item(frame.get(), FrameMenu::File, QStringLiteral("Microfilm &Pull List..."))->trigger();
+  EXPECT_EQ(shown, QStringLiteral("National Archives microfilm to request: 2 rolls for 24 entries.\n"
+                                  "Box 12, roll 34: 23 entries\nBox 150, roll 2: 1 entry\n"));
+  EXPECT_EQ(Clipboard(), shown);
+}
+
+TEST_F(UseActionsTest, GedcomOfTheSelectedSoldierAndOfTheWholeResult) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(3);
+  const QString one = Path("benjamin.ged");
+  SaveAs(one);
+  Item(frame.get(), FrameMenu::File, QStringLiteral("Save Soldier as &GEDCOM..."))->trigger();
+  const std::vector<GedcomLine> lines = ParseGedcom(FileBytes(one));
+  ExpectWellFormedGedcom(lines);
+  const std::size_t name = FindGedcomTag(lines, "NAME", FindGedcomTag(lines, "INDI"));
+  ASSERT_LT(name, lines.size());
+  EXPECT_EQ(lines[name].value, "BENJAMIN J /ABBOTT/");
+
+  const QString all = Path("all.ged");
+  SaveAs(all);
+  Item(frame.get(), FrameMenu::File, QStringLiteral("Save &All Results as GEDCOM..."))->trigger();
+  const std::vector<GedcomLine> whole = ParseGedcom(FileBytes(all));
+  ExpectWellFormedGedcom(whole);
+  std::size_t people = 0;
+  for (const GedcomLine& line : whole) people += line.level == 0 && line.tag == "INDI";
+  EXPECT_EQ(people, 23u);
+
+  const std::string gramps = FindProgram("gramps");
+  if (gramps.empty())
+    GTEST_SKIP() << "gramps is not installed (Debian package gramps): the import was not tried";
+  int status = 0;
+  const std::string report =
+      RunProgram(gramps, {"-y", "-q", "-C", "Viewer", "-i", all.toStdString()},
+                 {"GRAMPSHOME=" + Path("home").toStdString(), "LANGUAGE=en", "LC_ALL=C.UTF-8"}, &status);
+  EXPECT_EQ(status, 0) << report;
+  EXPECT_NE(report.find("GEDCOM import report: No errors detected"), std::string::npos) << report;
+}
+
+#if DRAVENHOLT_CAN_PRINT
+TEST_F(UseActionsTest, PrintWritesEveryRowOnNumberedPages) {
+  const std::string pdftotext = FindProgram("pdftotext");
+  if (pdftotext.empty()) GTEST_SKIP() << "pdftotext is not installed (Debian package poppler-utils)";
+  for (int i = 0; i < 120; ++i) roll.Add("Smith", "NAME" + std::to_string(1000 + i), SampleFields("C"));
+  OpenWindow();
+  Search(QStringLiteral("Smith"));
+  const QString pdf = Path("smith.pdf");
+  QPrinter* printer = frame->Uses()->Printer();
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setOutputFileName(pdf);
+  OnNextModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<QPrintDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  Key(Qt::Key_P, Qt::ControlModifier);
+  int status = 0;
+  const std::string text = RunProgram(pdftotext, {"-layout", pdf.toStdString(), "-"}, {}, &status);
+  ASSERT_EQ(status, 0) << text;
+  EXPECT_NE(text.find("Search: SMITH"), std::string::npos) << text;
+  EXPECT_NE(text.find("120 records found."), std::string::npos) << text;
+  for (int i = 0; i < 120; ++i) {
+    EXPECT_NE(text.find("SMITH, NAME" + std::to_string(1000 + i)), std::string::npos) << i;
+  }
+  EXPECT_NE(text.find("5th Illinois Infantry (Union)"), std::string::npos);
+  EXPECT_NE(text.find("Page 1 of "), std::string::npos);
+  EXPECT_EQ(text.find("Page 1 of 1\n"), std::string::npos) << "120 rows fit on one page?";
+}
+#endif
+
+// Not a check: with $DRAVENHOLT_SCREENSHOT set (a .png path), saves the File and Edit menus and
+// the print preview next to it, for a person to look at.
+TEST_F(UseActionsTest, SavesScreenshotsOfTheMenusAndThePreview) {
+  const QString path = qEnvironmentVariable("DRAVENHOLT_SCREENSHOT");
+  if (path.isEmpty()) GTEST_SKIP() << "set DRAVENHOLT_SCREENSHOT to a .png path";
+  const QString stem = path.endsWith(QLatin1String(".png")) ? path.chopped(4) : path;
+  Open();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(2);
+  for (FrameMenu which : {FrameMenu::File, FrameMenu::Edit}) {
+    QMenu* menu = frame->Menu(which);
+    menu->popup(frame->mapToGlobal(QPoint(0, frame->MenuBar()->height())));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+    menu->grab().save(stem + (which == FrameMenu::File ? QStringLiteral("-file-menu.png")
+                                                       : QStringLiteral("-edit-menu.png")));
+    menu->close();
+  }
+#if DRAVENHOLT_CAN_PRINT
+  OnNextModal([&](QWidget* modal) {
+    QTest::qWait(300);
+    modal->grab().save(stem + QStringLiteral("-print-preview.png"));
+    modal->close();
+  });
+  Item(frame.get(), FrameMenu::File, QStringLiteral("Print Pre&view..."))->trigger();
+#endif
+}
+
+}  // namespace
