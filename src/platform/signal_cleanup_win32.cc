@@ -25,6 +25,9 @@ constexpr std::size_t kLongestPath = 32768;
 std::string g_paths[kSlots];
 std::atomic<int> g_states[kSlots];
 SRWLOCK g_held = SRWLOCK_INIT;
+// SignalsHeld may nest (a run of renames held as a whole, each held again): the lock is taken by
+// the outermost only.
+thread_local int t_heldDepth = 0;
 LPTOP_LEVEL_EXCEPTION_FILTER g_previousFilter = nullptr;
 bool g_installed = false;
 
@@ -98,6 +101,10 @@ void UnregisterCleanup(int ticket) {
   if (ticket >= 0 && ticket < kSlots) g_states[ticket] = kFree;
 }
 
-SignalsHeld::SignalsHeld() : saved{} { AcquireSRWLockExclusive(&g_held); }
+SignalsHeld::SignalsHeld() : saved{} {
+  if (t_heldDepth++ == 0) AcquireSRWLockExclusive(&g_held);
+}
 
-SignalsHeld::~SignalsHeld() { ReleaseSRWLockExclusive(&g_held); }
+SignalsHeld::~SignalsHeld() {
+  if (--t_heldDepth == 0) ReleaseSRWLockExclusive(&g_held);
+}

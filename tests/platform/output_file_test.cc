@@ -1,6 +1,7 @@
 // Output files put in place only when committed, and staging directories whose files move in
 // together. Links and modes: output_file_posix_test.cc; devices and separators: *_win32_test.cc.
 #include "platform/output_file.h"
+#include "platform/signal_cleanup.h"
 
 #include <filesystem>
 
@@ -54,6 +55,8 @@ TEST(StagingDirectory, MovesItsFilesInTogetherAndLeavesNothing) {
     ASSERT_TRUE(staging.Create(dir.path(), "set", &error)) << error;
     WriteFileBytes(staging.Path() + "a", "new a");
     WriteFileBytes(staging.Path() + "b", "new b");
+    // Held around the whole, as a caller that does more than publish holds them: held twice.
+    const SignalsHeld held;
     ASSERT_TRUE(staging.Publish({"a", "b"}, &error)) << error;
   }
   EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"a", "b"}));
