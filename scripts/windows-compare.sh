@@ -36,7 +36,7 @@ commands=(
   "show --data $sample kelly 99999"
   "check $sample"
   "dump --data $sample"
-  "search --data $work/missing kelly"
+  "search --data $work/missing/ kelly"
   "search --data $sample"
   "search --rows 9 --data $sample kelly"
   "frobnicate"

@@ -27,6 +27,9 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// Whether `c` separates the parts of a path the user typed: on Windows either slash.
+inline constexpr bool IsPathSeparator(char c) { return c == '/' || c == kPathSeparator; }
+
 // What stands at a path.
 enum class FileKind { kMissing, kRegular, kDirectory, kFifo, kSocket, kDevice, kSymlink, kOther, kUnknown };
 // "a directory", "a FIFO", "a socket", "a device", "a symbolic link", "missing", ...

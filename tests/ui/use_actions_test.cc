@@ -118,9 +118,11 @@ class UseActionsTest : public ViewerTest {
 TEST_F(UseActionsTest, ItemsStandInTheMenusAndFollowTheResultAndTheSelection) {
   Open();
   QStringList file = ItemTexts(frame->Menu(FrameMenu::File));
-  EXPECT_EQ(file, (QStringList{"&Export Results...\tCtrl+E", "Microfilm &Pull List...\t", "-",
-                               "Save Soldier as &GEDCOM...\t", "Save &All Results as GEDCOM...\t", "-",
-                               "Print Pre&view...\t", "P&rint...\tCtrl+P", "-", "&Quit\tCtrl+Q"}));
+  QStringList expected{"&Export Results...\tCtrl+E", "Microfilm &Pull List...\t", "-",
+                       "Save Soldier as &GEDCOM...\t", "Save &All Results as GEDCOM...\t", "-"};
+  if (DRAVENHOLT_CAN_PRINT) expected << "Print Pre&view...\t" << "P&rint...\tCtrl+P" << "-";
+  expected << "&Quit\tCtrl+Q";
+  EXPECT_EQ(file, expected) << "the print items only where the build can print";
   EXPECT_EQ(ItemTexts(frame->Menu(FrameMenu::Edit)),
             (QStringList{"&Copy\tCtrl+C", "Copy C&itation\tCtrl+Shift+C", "Copy &Evidence Citation\t"}));
 
