@@ -157,7 +157,7 @@ TEST_F(SearchShowTest, MissingOrMalformedFilesAreReportedWithoutTouchingTheDirec
     const auto before = ListDir(copy.Path());
     const RunResult r = RunRollkit({"search", "--data", copy.Path(), "smith"});
     EXPECT_EQ(r.exitCode, 1) << c.message;
-    EXPECT_EQ(r.err, RollkitLine(copy / c.message));
+    EXPECT_EQ(r.err, RollkitLine(copy.Path() + "/" + c.message));
     EXPECT_EQ(ListDir(copy.Path()), before) << c.message;
   }
 }

@@ -21,7 +21,7 @@ std::string FindFile(const std::string& directory, const char* name) {
 }
 
 std::string WithSeparator(std::string directory) {
-  if (directory.empty() || !IsPathSeparator(directory.back())) directory += kPathSeparator;
+  if (directory.empty() || !IsPathSeparator(directory.back())) directory += '/';
   return directory;
 }
 
