@@ -1,10 +1,13 @@
 // Reading a roll file out of a disk image against reading it from its own file: whole-file reads
 // in 64 KiB pieces (the given-name scan reads slots a run at a time), scattered 4 KiB reads (index
 // nodes, lines), and opening an image with a lookup of the four roll files. The file is 16 MiB of
-// pseudo-random bytes; the operating system's cache is warm.
+// pseudo-random bytes; the operating system's cache is warm. Then whole searches through the
+// engine, on a roll in a directory and on the same roll read out of its images: a surname's
+// first page, and a given-name search that reads every slot and line of a 20,000-entry surname.
 //   build-bench/bench/disk_image_bench [--benchmark_repetitions=7 ...]
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,6 +17,11 @@
 
 #include "platform/disk_image.h"
 #include "platform/disk_image_writer.h"
+#include "results/result_list.h"
+#include "store/data_location.h"
+#include "store/roll_database.h"
+#include "store/roll_writer.h"
+#include "store/search_request.h"
 #include "support/raw_image.h"
 #include "support/scoped_temp_dir.h"
 
@@ -26,9 +34,16 @@ constexpr std::size_t kScattered = 4 << 10;
 enum Source { kPlain, kIso, kRawMode1, kRawMode2 };
 const char* const kSourceNames[] = {"plain file", "iso", "bin MODE1/2352", "bin MODE2/2352"};
 
+// Stops the benchmark program with `error`.
+[[noreturn]] void Fail(const std::string& error) {
+  std::fprintf(stderr, "disk_image_bench: %s\n", error.c_str());
+  std::exit(1);
+}
+
 struct Images {
   ScopedTempDir dir;
   std::string plain, iso, cue1, cue2;
+  std::string rollDir, rollIso, rollCue;  // a roll, as files and as images of them
 
   Images() {
     plain = dir.File("mroll.ext");
@@ -40,7 +55,7 @@ struct Images {
     std::vector<IsoImageFile> files;
     std::string error;
     iso = dir.File("roll.iso");
-    if (!CollectImageFiles(dir.path(), {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}, &files, &error) ||
+    if (!CollectImageFiles(dir.Prefix(), {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}, &files, &error) ||
         !WriteIsoImage(files, iso, {}, &error)) {
       std::fprintf(stderr, "disk_image_bench: %s\n", error.c_str());
       std::exit(1);
@@ -49,6 +64,30 @@ struct Images {
     cue2 = dir.File("mode2.cue");
     WriteRawImage(iso, dir.File("mode1.bin"), cue1, RawMode::kMode1Raw);
     WriteRawImage(iso, dir.File("mode2.bin"), cue2, RawMode::kMode2Raw);
+    WriteRoll();
+  }
+
+  void WriteRoll() {
+    rollDir = dir.File("roll/");
+    if (mkdir(rollDir.c_str(), 0700) != 0) Fail(rollDir + ": cannot be made");
+    RollWriter writer;
+    std::string error;
+    const char* const given[] = {"JOHN", "WILLIAM", "JAMES", "GEORGE", "HENRY"};
+    for (int i = 0; i < 40000; ++i) {
+      const std::string surname = i % 2 == 0 ? "SMITH" : "JONES" + std::to_string(i % 500);
+      const std::string name = std::string(given[i % 5]) + " " + std::to_string(i);
+      const std::string unit = std::to_string(i % 200) + " IL INF";
+      if (!writer.Add(surname, name, {"J", "A", unit, "PVT", "PVT", "", "1", "2", "3", "U"}, &error)) Fail(error);
+    }
+    if (!writer.Write(rollDir, &error)) Fail(error);
+    std::vector<IsoImageFile> files;
+    rollIso = dir.File("roll.iso");
+    rollCue = dir.File("roll.cue");
+    if (!CollectImageFiles(rollDir, {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}, &files, &error) ||
+        !WriteIsoImage(files, rollIso, {}, &error)) {
+      Fail(error);
+    }
+    WriteRawImage(rollIso, dir.File("roll.bin"), rollCue, RawMode::kMode1Raw);
   }
 };
 
@@ -141,6 +180,34 @@ void OpenAndFind(benchmark::State& state) {
   }
 }
 BENCHMARK(OpenAndFind)->DenseRange(kIso, kRawMode2)->Unit(benchmark::kMicrosecond);
+
+// One search as the viewer runs it, the open set kept from one search to the next (each search
+// asks whether the files, or the image, are unchanged). Range 1: with a given name.
+void Search(benchmark::State& state) {
+  const Source source = static_cast<Source>(state.range(0));
+  const bool withGiven = state.range(1) != 0;
+  state.SetLabel(std::string(kSourceNames[source]) + (withGiven ? ", given name" : ""));
+  Images& images = TheImages();
+  DataLocation location;
+  const std::string& data = source == kPlain ? images.rollDir : source == kIso ? images.rollIso : images.rollCue;
+  location.SetDirectories(images.dir.Prefix().c_str(), data.c_str());
+  RollDatabase database(location);
+  ResultList list(database, location.familyDirectory.get());
+  database.SetResultList(&list);
+  SearchRequest request;
+  request.SetSurname("SMITH");
+  request.SetDatabase(1);
+  if (withGiven) request.SetGivenName("WILLIAM");
+  for (auto _ : state) {
+    database.RunSearch(request);
+    list.FinishPendingWrites();
+    if (list.RowCount() == 0) {
+      state.SkipWithError("no rows");
+      return;
+    }
+  }
+}
+BENCHMARK(Search)->ArgsProduct({{kPlain, kIso, kRawMode1}, {0, 1}})->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 

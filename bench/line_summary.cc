@@ -1,5 +1,6 @@
 #include "line_summary.h"
 
+#include "results/detail_text.h"
 #include "results/result_list.h"
 #include "results/result_row.h"
 #include "store/roll_format.h"
@@ -29,5 +30,12 @@ std::string FormatRowText(std::string_view displaySurname, std::string_view name
   text += name.substr(0, kRowNameSize - 1);
   text += '\t';
   text += summary;
+  return text;
+}
+
+std::string DetailTextOfLine(std::string line) {
+  if (line.size() > static_cast<std::size_t>(kLongestLine)) line.resize(kLongestLine);
+  char text[kDetailTextSize];
+  ComposeDetailText(line.c_str(), 1, text, sizeof text);
   return text;
 }

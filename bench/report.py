@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Rewrites the generated sections of bench/README.md from the files bench/run.sh leaves in
-bench/data/results: the machine, the per-case table, the whole-process table and the goals.
+bench/data/results: the machine, the warm cases (rounds of bench-warm-N.json), the cold cases,
+the viewer's search latency, the whole-process table and the goals.
 
 Each section sits between "<!-- BEGIN name -->" and "<!-- END name -->" lines; the text around
 them is left as it is."""
@@ -53,6 +54,8 @@ def us(seconds_or_us):
 
 
 def ratio(x):
+    if x < 0.1:
+        return f"{x:.3f}×" if x >= 0.001 else f"{x:.1e}×"
     if x >= 100:
         return f"{x:,.0f}×"
     if x >= 10:
@@ -61,23 +64,60 @@ def ratio(x):
 
 
 def load_benchmarks(path):
+    """The context and, per case and side, the median run's time in µs and its counters."""
     data = json.loads(read(path))
     medians = {}
     for b in data["benchmarks"]:
         if b.get("aggregate_name") != "median":
             continue
-        name = b["run_name"].replace("/manual_time", "")
+        name = re.sub(r"/(iterations:\d+|repeats:\d+|manual_time)", "", b["run_name"])
         side, case = name.split("/", 1)
         scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}[b["time_unit"]]
-        medians.setdefault(case, {})[side] = {
-            "us": b["real_time"] * scale,
-            "bytes": b.get("bytes"),
-            "bound_ns": b.get("bound_ns"),
-        }
+        entry = {k: v for k, v in b.items() if isinstance(v, (int, float))}
+        entry["us"] = b["real_time"] * scale
+        medians.setdefault(case, {})[side] = entry
     return data["context"], medians
 
 
-CASE_TITLES = [
+def load_percentile(path, aggregate, key=None):
+    """Per case of a viewer run, the given aggregate of its wall time (or of counter `key`) in µs."""
+    data = read(path)
+    if not data:
+        return {}
+    out = {}
+    for b in json.loads(data)["benchmarks"]:
+        if b.get("aggregate_name") != aggregate:
+            continue
+        name = re.sub(r"/(iterations:\d+|repeats:\d+|manual_time)", "", b["run_name"])
+        scale = {"ns": 1e-3, "us": 1.0, "ms": 1e3, "s": 1e6}[b["time_unit"]]
+        out[name.split("/", 1)[1]] = b[key] if key else b["real_time"] * scale
+    return out
+
+
+class Rounds:
+    """The warm runs: per case and side the median over the rounds, and per-round ratios."""
+
+    def __init__(self, runs):
+        self.runs = runs  # [(context, medians)]
+
+    def has(self, case, side):
+        return any(side in m.get(case, {}) for _, m in self.runs)
+
+    def value(self, case, side, key="us"):
+        values = [m[case][side][key] for _, m in self.runs if side in m.get(case, {}) and key in m[case][side]]
+        return statistics.median(values) if values else None
+
+    def ratios(self, case, side):
+        """side ÷ engine, one per round."""
+        return [m[case][side]["us"] / m[case]["engine"]["us"] for _, m in self.runs
+                if side in m.get(case, {}) and "engine" in m.get(case, {})]
+
+    def context(self, key):
+        values = [float(c[key]) for c, _ in self.runs if key in c]
+        return statistics.median(values) if values else 0.0
+
+
+WARM_TITLES = [
     ("search/surname/single", "Surname search, first page: surname of one entry"),
     ("search/surname/median", "Surname search, first page: surname of the median entry"),
     ("search/surname/most_common", "Surname search, first page: most common surname"),
@@ -89,11 +129,16 @@ CASE_TITLES = [
     ("page/next/filtered", "Next page, given-name search"),
     ("page/previous/filtered", "Previous page, given-name search"),
     ("detail/row", "Detail text of a row (More Info)"),
-    ("cold/first_search", "First search on a new screen / new connection"),
+    ("new_screen/first_search", "First search on a new screen / new connection, files cached"),
+]
+COLD_TITLES = [
+    ("cold/first_search", "First search after start-up, files evicted"),
+    ("cold/first_given_search", "First given-name search after start-up, files evicted"),
+    ("cold/detail", "More Info after the files were evicted"),
 ]
 
 
-def machine_section(context, args):
+def machine_section(rounds, args):
     cpu = ""
     for line in (read("/proc/cpuinfo", "") or "").splitlines():
         if line.startswith("model name"):
@@ -112,15 +157,20 @@ def machine_section(context, args):
         path = os.path.join(args.roll, name)
         if os.path.exists(path):
             sizes.append(f"{name} {os.path.getsize(path) / 1e6:,.1f} MB")
-    sqlite_path = args.roll.rstrip("/") + ".sqlite"
-    if os.path.exists(sqlite_path):
-        sizes.append(f"SQLite copy {os.path.getsize(sqlite_path) / 1e6:,.1f} MB")
-    bandwidth = float(context.get("read_bandwidth_bytes_per_second", "0"))
+    for schema in ("naive", "tuned"):
+        path = args.roll.rstrip("/") + f".{schema}.sqlite"
+        if os.path.exists(path):
+            sizes.append(f"SQLite copy, {schema} schema {os.path.getsize(path) / 1e6:,.1f} MB")
+    context = rounds.runs[0][0] if rounds.runs else {}
     load = (read("/proc/loadavg", "") or "").split()[:3]
     lines = [
         f"- CPU: {cpu}, {context.get('num_cpus', '?')} cores at {context.get('mhz_per_cpu', '?')} MHz "
         f"(shared with other work: load average {' '.join(load)} when the report was written)",
-        f"- Memory: {mem}; single-thread read bandwidth measured in the run: {bandwidth / 1e9:.1f} GB/s",
+        f"- Memory: {mem}; measured in the run (medians over {len(rounds.runs)} rounds): 64 MiB read from the page cache "
+        f"(the fastest of one `pread` and runs of 64 KiB to 1 MiB) {rounds.context('cached_read_bytes_per_second') / 1e9:.2f} GB/s; an `open` and `close` "
+        f"of the marker file {rounds.context('marker_open_close_ns') / 1000:.2f} µs (both in CPU time, as the "
+        f"warm cases); the warm cases' wall-clock time was {wall_factor(rounds):.1f} times their CPU time "
+        "(median over cases and sides): the machine's other work",
         f"- System: {platform.platform()}; {gcc[0] if gcc else 'g++'}; RelWithDebInfo build",
         "- Libraries: " + "; ".join(versions.splitlines()),
         f"- Roll: `rollkit generate --entries {int(args.entries):,} --seed {args.seed}`, built with "
@@ -131,21 +181,120 @@ def machine_section(context, args):
     return "\n".join(lines)
 
 
-def cases_section(context, medians, notes):
+def wall_factor(rounds):
+    factors = [entry["wall_us"] / entry["us"] for _, m in rounds.runs for sides in m.values()
+               for entry in sides.values() if entry.get("wall_us") and entry.get("us")]
+    return statistics.median(factors) if factors else 0.0
+
+
+def ratio_range(values):
+    if not values:
+        return "-"
+    text = ratio(statistics.median(values))
+    if len(values) > 1:
+        text += f" ({ratio(min(values)).rstrip('×')}–{ratio(max(values))})"
+    return text
+
+
+def cases_section(rounds, notes):
     rows = [
-        "| Case | Searched | Engine | SQLite | SQLite ÷ engine | Engine reads | Bound | Engine ÷ bound |",
+        "| Case | Searched | Engine | SQLite, naive | SQLite, tuned | naive ÷ engine | tuned ÷ engine "
+        "(rounds) | Answer needs | Bound | Engine ÷ bound | Engine afterwards |",
+        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
+    ]
+    for case, title in WARM_TITLES:
+        if not all(rounds.has(case, side) for side in ("engine", "naive", "tuned")):
+            continue
+        e = rounds.value(case, "engine")
+        bound_ns = rounds.value(case, "engine", "bound_ns") or 0
+        needs = rounds.value(case, "engine", "bytes") or 0
+        bound_us = bound_ns / 1000
+        rows.append(
+            f"| {title} | {notes.get(case, '')} | {us(e)} | {us(rounds.value(case, 'naive'))} | "
+            f"{us(rounds.value(case, 'tuned'))} | {ratio_range(rounds.ratios(case, 'naive'))} | "
+            f"{ratio_range(rounds.ratios(case, 'tuned'))} | {int(needs):,} B | {us(bound_us)} | "
+            f"{ratio(e / bound_us) if bound_us else '-'} | {settled(rounds.value(case, 'engine', 'settle_us'))} |")
+    return "\n".join(rows)
+
+
+# The Find cases and their goals (µs, warm, engine): the catalogue once per opened roll, each
+# first page, a filter over the most common surname, a unit filter over the whole roll.
+FIND_CASES = [
+    ("find/catalogue", "Surname catalogue of a freshly opened roll", 150_000),
+    ("find/soundex", "Sounds like (Soundex), first page", 50_000),
+    ("find/similar", "Similar spelling, first page", 50_000),
+    ("find/wildcard/one_letter", "Wildcard `SM?TH*`, first page", 50_000),
+    ("find/wildcard/initial", "Wildcard `S*`, first page", 50_000),
+    ("find/wildcard/all", "Wildcard `*`, first page", 50_000),
+    ("find/filter/side", "Side filter over the most common surname", 50_000),
+    ("find/filter/state", "State filter over the most common surname", 50_000),
+    ("find/filter/unit", "Unit filter over the whole roll", 1_000_000),
+]
+
+
+def find_section(rounds, notes):
+    rows = [
+        "| Case | Searched | Goal | Engine | SQLite, naive | SQLite, tuned | naive ÷ engine | tuned ÷ engine "
+        "(rounds) |",
         "|---|---|---:|---:|---:|---:|---:|---:|",
     ]
-    for case, title in CASE_TITLES:
-        m = medians.get(case)
-        if not m or "engine" not in m or "sqlite" not in m:
+    for case, title, goal in FIND_CASES:
+        if not rounds.has(case, "engine"):
             continue
-        e, s = m["engine"], m["sqlite"]
-        bound_us = (e["bound_ns"] or 0) / 1000
+        e = rounds.value(case, "engine")
+        naive = us(rounds.value(case, "naive")) if rounds.has(case, "naive") else "nothing to build"
+        tuned = us(rounds.value(case, "tuned")) if rounds.has(case, "tuned") else "nothing to build"
         rows.append(
-            f"| {title} | {notes.get(case, '')} | {us(e['us'])} | {us(s['us'])} | {ratio(s['us'] / e['us'])} "
-            f"| {int(e['bytes'] or 0):,} B | {us(bound_us)} | {ratio(e['us'] / bound_us) if bound_us else '-'} |"
-        )
+            f"| {title} | {notes.get(case, '')} | {us(goal)} | {us(e)} | {naive} | {tuned} | "
+            f"{ratio_range(rounds.ratios(case, 'naive')) if rounds.has(case, 'naive') else '-'} | "
+            f"{ratio_range(rounds.ratios(case, 'tuned')) if rounds.has(case, 'tuned') else '-'} |")
+    return "\n".join(rows)
+
+
+def settled(value):
+    # Under a microsecond is the cost of reading the clock twice: nothing was left to do.
+    return us(value) if value and value >= 1 else "-"
+
+
+def cold_section(path, notes):
+    data = read(path)
+    if not data:
+        return "No cold run in this report."
+    _, medians = load_benchmarks(path)
+    rows = [
+        "| Case | Searched | Engine | SQLite, naive | SQLite, tuned | naive ÷ engine | tuned ÷ engine "
+        "| Left cached after eviction |",
+        "|---|---|---:|---:|---:|---:|---:|---:|",
+    ]
+    for case, title in COLD_TITLES:
+        m = medians.get(case, {})
+        if not all(side in m for side in ("engine", "naive", "tuned")):
+            continue
+        e = m["engine"]["us"]
+        left = max(int(m[side].get("resident_after_eviction", 0)) for side in ("engine", "naive", "tuned"))
+        rows.append(f"| {title} | {notes.get(case, '')} | {us(e)} | {us(m['naive']['us'])} | {us(m['tuned']['us'])} "
+                    f"| {ratio(m['naive']['us'] / e)} | {ratio(m['tuned']['us'] / e)} | {left:,} B |")
+    return "\n".join(rows)
+
+
+def viewer_section(path, notes):
+    medians = load_percentile(path, "median")
+    p99 = load_percentile(path, "p99")
+    if not medians:
+        return "The viewer was not built for this report."
+    cpu_median = load_percentile(path, "median", "cpu_us")
+    cpu_p99 = load_percentile(path, "p99", "cpu_us")
+    ready_median = load_percentile(path, "median", "ready_us")
+    ready_p99 = load_percentile(path, "p99", "ready_us")
+    rows = ["| Case | Searched | Page painted: median | 99th percentile | Within one frame (16 ms) | GUI thread's "
+            "CPU time: median | its 99th percentile | Takes input again: median | its 99th percentile |",
+            "|---|---|---:|---:|---|---:|---:|---:|---:|"]
+    for case, title in WARM_TITLES:
+        if case in medians:
+            rows.append(f"| {title} | {notes.get(case, '')} | {us(medians[case])} | {us(p99.get(case, 0))} | "
+                        f"{'yes' if p99.get(case, 1e9) < 16000 else '**no**'} | {us(cpu_median.get(case, 0))} | "
+                        f"{us(cpu_p99.get(case, 0))} | {us(ready_median.get(case, 0))} | "
+                        f"{us(ready_p99.get(case, 0))} |")
     return "\n".join(rows)
 
 
@@ -200,31 +349,51 @@ def whole_section(args, p, small_p):
     return "\n".join(rows)
 
 
-def goals_section(args, medians, p):
+def goals_section(args, rounds, p):
     r = args.results
     rows = ["| Goal | Measured | Met |", "|---|---|---|"]
 
     def yes(ok):
         return "yes" if ok else "**no**"
 
-    searches = [c for c, _ in CASE_TITLES if c.startswith("search/") and c in medians]
-    slower = [c for c in searches if medians[c]["engine"]["us"] > medians[c]["sqlite"]["us"]]
-    rows.append(
-        f"| Every search case at least as fast as SQLite's | engine faster in {len(searches) - len(slower)} of "
-        f"{len(searches)}" + (f"; slower: {', '.join(slower)}" if slower else "") + f" | {yes(not slower)} |")
+    searches = [c for c, _ in WARM_TITLES if c.startswith("search/") and rounds.has(c, "engine")]
+    for side, label in (("tuned", "the tuned SQLite"), ("naive", "the naive SQLite")):
+        slower = [(c, statistics.median(rounds.ratios(c, side))) for c in searches if rounds.ratios(c, side)]
+        slower = [(c, x) for c, x in slower if x < 1]
+        text = f"engine faster in {len(searches) - len(slower)} of {len(searches)}"
+        if slower:
+            text += "; slower: " + ", ".join(f"{c.split('/', 1)[1]} ({ratio(x)})" for c, x in slower)
+        rows.append(f"| Every search case at least as fast as {label} | {text} | {yes(not slower)} |")
     surname = [c for c in searches if c.startswith("search/surname/")]
-    worst = max((medians[c]["engine"]["us"] for c in surname), default=0)
+    worst = max((rounds.value(c, "engine") for c in surname), default=0)
     rows.append(f"| Surname-only first page under 100 µs warm | slowest {us(worst)} | {yes(worst < 100)} |")
     for c in [c for c in searches if c.startswith("search/given/")]:
-        e = medians[c]["engine"]
-        x = e["us"] / ((e["bound_ns"] or 1) / 1000)
+        bound = (rounds.value(c, "engine", "bound_ns") or 1) / 1000
+        x = rounds.value(c, "engine") / bound
         rows.append(f"| Given-name search of the most common surname within 3× its bound ({c.split('/')[-1]}) | "
                     f"{ratio(x)} | {yes(x <= 3)} |")
+    p99 = load_percentile(os.path.join(r, "viewer-latency.json"), "p99")
+    if p99:
+        worst_case = max(p99, key=p99.get)
+        rows.append(f"| Viewer: every search from Enter to painted screen under 16 ms at the 99th percentile | "
+                    f"slowest {us(p99[worst_case])} ({worst_case.split('/', 1)[1]}) | {yes(p99[worst_case] < 16000)} |")
     full, small = kb(r, "rollkit-common"), kb(r, "rollkit-small")
     if full is not None and small is not None:
         rows.append(f"| `rollkit search` peak memory independent of the roll's size and under 16 MB | "
                     f"{mb(full)} on {int(args.entries):,} entries, {mb(small)} on 100,000 | "
                     f"{yes(max(full, small) < 16 * 1024 and abs(full - small) < 1024)} |")
+    for case, title, goal in FIND_CASES:
+        if rounds.has(case, "engine"):
+            e = rounds.value(case, "engine")
+            rows.append(f"| Find: {title.lower()} under {us(goal)} warm | {us(e)} | {yes(e < goal)} |")
+    find = [c for c, _, _ in FIND_CASES if rounds.has(c, "tuned")]
+    slower = [(c, statistics.median(rounds.ratios(c, "tuned"))) for c in find if rounds.ratios(c, "tuned")]
+    slower = [(c, x) for c, x in slower if x < 1]
+    if find:
+        text = f"engine faster in {len(find) - len(slower)} of {len(find)}"
+        if slower:
+            text += "; slower: " + ", ".join(f"{c.split('/', 1)[1]} ({ratio(x)})" for c, x in slower)
+        rows.append(f"| Every Find case at least as fast as the tuned SQLite | {text} | {yes(not slower)} |")
     paged = kb(r, "viewer-paged")
     if paged is not None:
         rows.append(f"| Viewer under 80 MB after paging | {mb(paged)} | {yes(paged < 80 * 1024)} |")
@@ -246,16 +415,23 @@ def main():
         parser.add_argument(flag, required=True)
     args = parser.parse_args()
 
-    context, medians = load_benchmarks(os.path.join(args.results, "bench.json"))
+    warm = sorted(f for f in os.listdir(args.results) if re.fullmatch(r"bench-warm-\d+\.json", f))
+    if not warm:
+        sys.exit("report.py: no warm run in " + args.results)
+    rounds = Rounds([load_benchmarks(os.path.join(args.results, f)) for f in warm])
+    context = rounds.runs[0][0]
     notes = {k[len("case:"):]: v for k, v in context.items() if k.startswith("case:")}
     p = picks(os.path.join(args.results, "picks.tsv"))
     small_p = picks(os.path.join(args.results, "picks-small.tsv"))
 
     text = read(args.readme)
-    text = replace_section(text, "machine", machine_section(context, args))
-    text = replace_section(text, "cases", cases_section(context, medians, notes))
+    text = replace_section(text, "machine", machine_section(rounds, args))
+    text = replace_section(text, "cases", cases_section(rounds, notes))
+    text = replace_section(text, "find", find_section(rounds, notes))
+    text = replace_section(text, "cold", cold_section(os.path.join(args.results, "bench-cold.json"), notes))
+    text = replace_section(text, "viewer", viewer_section(os.path.join(args.results, "viewer-latency.json"), notes))
     text = replace_section(text, "whole", whole_section(args, p, small_p))
-    text = replace_section(text, "goals", goals_section(args, medians, p))
+    text = replace_section(text, "goals", goals_section(args, rounds, p))
     with open(args.readme, "w", encoding="utf-8") as f:
         f.write(text)
 

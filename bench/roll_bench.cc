@@ -1,43 +1,51 @@
 // roll_bench: the search screen's operations on a built roll, timed against the same operations on
-// a SQLite copy of the roll, in one binary and one run. Before anything is timed, every case is
-// run once on both sides and the answers (count, rows of the page, detail text) must agree.
+// two SQLite copies of the roll (the naive schema and the tuned one), in one binary and one run.
+// Before anything is timed, every case is run once on every side and the answers (count, rows of
+// the page, detail text) must agree with the engine's.
 //
-//   roll_bench --roll=DIR --family=DIR --sqlite=FILE [--picks=FILE] [--check-only] [benchmark flags]
+//   roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE --keys=FILE [--set=warm|cold]
+//              [--picks=FILE] [--check-only] [benchmark flags]
+//   roll_bench --roll=DIR --family=DIR --picks=FILE --picks-only
 //
-// --picks writes the surnames and given names the cases use, one "name<TAB>value" a line;
-// with --picks-only nothing else is done.
-//
-// Each engine case also carries the bytes it must read (index nodes on the lookup path, slots,
-// summary bytes of the line file, filter-buffer records written and read) and the time those
-// bytes take at the single-thread memory read bandwidth measured at start-up.
+// --set=warm (the default) runs the cases with the files in the page cache, and measures the
+// machine's costs for the bound; --set=cold runs the cases that start with the files evicted from
+// it. --keys is the key catalogue the tuned copy attaches for Find. --picks writes the surnames and given names the cases use, one "name<TAB>value" a line.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "line_summary.h"
+#include "answer_bound.h"
+#include "case_picks.h"
+#include "engine_screen.h"
+#include "machine_costs.h"
+#include "page_cache.h"
 #include "platform/message_box.h"
-#include "results/result_list.h"
 #include "roll_catalog.h"
-#include "sqlite_roll.h"
+#include "sqlite_naive.h"
+#include "sqlite_tuned.h"
+#include "stopwatch.h"
+#include "results/find_result.h"
 #include "store/data_location.h"
 #include "store/roll_database.h"
-#include "store/search_request.h"
 
 namespace {
 
 struct Options {
   std::string rollDir;
   std::string familyDir;
-  std::string sqlitePath;
-  std::string picksPath;  // where to write the chosen surnames, for the whole-process figures
+  std::string naivePath;
+  std::string tunedPath;
+  std::string keysPath;
+  std::string picksPath;  // where to write the chosen names, for the whole-process figures
+  std::string set = "warm";
   bool checkOnly = false;
   bool picksOnly = false;  // write the picks and stop: no SQLite copy needed
 };
@@ -47,235 +55,125 @@ struct Options {
   std::exit(1);
 }
 
-// The engine objects of one search screen, driven as the Search command drives them.
-class EngineSession {
- public:
-  explicit EngineSession(const DataLocation& location)
-      : database(location), list(database, location.familyDirectory.get()) {
-    database.SetResultList(&list);
-    list.SetRowsPerPage(false);
-  }
-  void Search(const std::string& surname, const std::string& given = "") {
-    list.Reset();
-    request.SetSurname(surname.c_str());
-    request.SetDatabase(1);
-    if (!given.empty()) request.SetGivenName(given.c_str());
-    database.RunSearch(request);
-  }
-  std::vector<std::string> FormattedRows() const {
-    std::vector<std::string> out;
-    char text[500];
-    for (int i = 0; i < list.RowCount(); ++i) {
-      list.FormatRow(i, text);
-      out.emplace_back(text);
-    }
-    return out;
-  }
-  // What the painter does after every page load: format each row.
-  int PaintRows() const {
-    char text[500];
-    int total = 0;
-    for (int i = 0; i < list.RowCount(); ++i) total += list.FormatRow(i, text);
-    return total;
-  }
-
-  RollDatabase database;
-  SearchRequest request;
-  ResultList list;
+// One way of answering the screen: how to make a new screen over it, which files a cold case
+// evicts, and what must let go of the files' pages first.
+struct Side {
+  std::string name;
+  std::function<std::unique_ptr<SearchScreen>()> open;
+  std::vector<std::string> files;
+  std::function<void(SearchScreen&)> release = [](SearchScreen&) {};
 };
 
-int PaintRows(const SqliteSession& s) {
-  int total = 0;
-  for (const std::string& row : s.FormattedRows()) total += static_cast<int>(row.size());
-  return total;
-}
+// kFind: a Find's first page; kCatalogue: the engine's key catalogue of a freshly opened roll
+// (the SQLite copies build nothing when they open).
+enum class Kind { kSearch, kNext, kPrevious, kDetail, kNewScreen, kColdSearch, kColdDetail, kFind, kCatalogue };
 
-enum class Kind { kSearch, kNext, kPrevious, kDetail, kCold };
+bool IsCold(Kind k) { return k == Kind::kColdSearch || k == Kind::kColdDetail; }
 
 struct Case {
   std::string name;
   std::string surname;
   std::string given;
   Kind kind;
-  std::string note;       // what the case stands for, for the report
-  std::int64_t bytes = 0;  // what the engine must read (and write)
+  std::string note;  // what the case stands for, for the report
+  FindOptions find;  // kFind
 };
 
-// Single-thread read bandwidth in bytes per second: the median of seven passes summing 256 MiB.
-double MeasureReadBandwidth() {
-  const std::size_t words = (256u << 20) / sizeof(std::uint64_t);
-  std::vector<std::uint64_t> data(words);
-  for (std::size_t i = 0; i < words; ++i) data[i] = i;
-  std::vector<double> rates;
-  for (int pass = 0; pass < 7; ++pass) {
-    const auto t0 = std::chrono::steady_clock::now();
-    std::uint64_t a = 0, b = 0, c = 0, d = 0;
-    for (std::size_t i = 0; i < words; i += 4) {
-      a += data[i];
-      b += data[i + 1];
-      c += data[i + 2];
-      d += data[i + 3];
-    }
-    benchmark::DoNotOptimize(a + b + c + d);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
-    rates.push_back(static_cast<double>(words * sizeof(std::uint64_t)) / seconds);
+// Runs a case's operations on `screen` up to the state that is timed.
+void Prepare(SearchScreen& screen, const Case& c) {
+  if (c.kind == Kind::kCatalogue) return;
+  if (c.kind == Kind::kFind) {
+    screen.Find(c.surname, c.find);
+    return;
   }
-  std::sort(rates.begin(), rates.end());
-  return rates[rates.size() / 2];
+  screen.Search(c.surname, c.given);
+  screen.Settle();
+  if (c.kind == Kind::kPrevious) screen.NextPage();
 }
 
-// The bytes the engine must move for a case, counted from the roll itself.
-std::int64_t SummaryBytes(RollDatabase& db, const ResultList& list) {
-  std::int64_t total = 0;
-  char line[kLineBufferSize];
-  for (int i = 0; i < list.RowCount(); ++i) {
-    db.ReadLine(list.Row(i).lineOffset, line);
-    int consumed = 0;
-    RowSummary(std::string_view(line), &consumed);
-    total += consumed;
-  }
-  return total;
-}
-
-std::int64_t LookupBytes(RollDatabase& db, const std::string& surname) {
-  char key[kIndexKeySize] = {};
-  std::memcpy(key, surname.data(), std::min(surname.size(), sizeof key - 1));
-  RollDatabase::NormaliseKey(key);
-  // Header, end byte and name-file trailer, then one node per level of the descent.
-  return kIndexHeaderSize + 1 + kNameTrailerSize + static_cast<std::int64_t>(LookupDepth(*db.Index(), key)) * kIndexNodeSize;
-}
-
-std::int64_t CaseBytes(const DataLocation& location, const Case& c, std::int32_t scanned) {
-  EngineSession s(location);
-  s.Search(c.surname, c.given);
-  RollDatabase& db = s.database;
-  const std::int64_t slot = db.SlotSize();
-  const std::int64_t filtered = c.given.empty() ? 0 : 1;
+// The timed operation of a case on a screen prepared for it; returns something to keep.
+int Operate(SearchScreen& screen, const Case& c) {
   switch (c.kind) {
     case Kind::kSearch:
-    case Kind::kCold: {
-      std::int64_t bytes = LookupBytes(db, c.surname) + SummaryBytes(db, s.list);
-      if (filtered) {
-        // Every slot of the run once, every match written once, the first page read back.
-        bytes += scanned * slot + static_cast<std::int64_t>(s.list.ResultCount()) * kFilterRecordSize +
-                 static_cast<std::int64_t>(s.list.RowCount()) * kFilterRecordSize;
-      } else {
-        bytes += s.list.RowCount() * slot;
-      }
-      return bytes;
-    }
+    case Kind::kNewScreen:
+    case Kind::kColdSearch:
+      screen.Search(c.surname, c.given);
+      return screen.PaintRows();
     case Kind::kNext:
-    case Kind::kPrevious: {
-      if (c.kind == Kind::kPrevious) s.list.NextPage();
-      c.kind == Kind::kNext ? s.list.NextPage() : s.list.PreviousPage();
-      return s.list.RowCount() * (filtered ? kFilterRecordSize : slot) + SummaryBytes(db, s.list);
-    }
-    case Kind::kDetail: {
-      char line[kLineBufferSize];
-      db.ReadLine(s.list.Row(0).lineOffset, line);
-      return static_cast<std::int64_t>(std::strlen(line));
-    }
+      screen.NextPage();
+      return screen.PaintRows();
+    case Kind::kPrevious:
+      screen.PreviousPage();
+      return screen.PaintRows();
+    case Kind::kDetail:
+    case Kind::kColdDetail:
+      return static_cast<int>(screen.DetailText(0).size());
+    case Kind::kFind:
+      screen.Find(c.surname, c.find);
+      return screen.PaintRows();
+    case Kind::kCatalogue:
+      break;
   }
   return 0;
 }
 
-// Runs the case once on each side and compares what the screen would show.
-void CheckSameAnswers(const DataLocation& location, const std::string& sqlitePath, const Case& c) {
-  EngineSession e(location);
-  SqliteSession q;
-  if (!q.Open(sqlitePath)) Fail(sqlitePath + ": cannot be opened");
-  e.Search(c.surname, c.given);
-  q.Search(c.surname, c.given);
-  if (c.kind == Kind::kNext || c.kind == Kind::kPrevious) {
-    e.list.NextPage();
-    q.NextPage();
-    if (c.kind == Kind::kPrevious) {
-      e.list.PreviousPage();
-      q.PreviousPage();
-    }
+// Undoes a page turn untimed, so that every timed turn is the same one.
+void TurnBack(SearchScreen& screen, const Case& c) {
+  if (c.kind == Kind::kNext) screen.PreviousPage();
+  if (c.kind == Kind::kPrevious) screen.NextPage();
+}
+
+// Runs the case on the engine and on `other` and compares what the screen would show.
+void CheckSameAnswers(const Side& engineSide, const Side& other, const Case& c) {
+  auto e = engineSide.open();
+  auto q = other.open();
+  Prepare(*e, c);
+  Prepare(*q, c);
+  if (c.kind != Kind::kDetail && c.kind != Kind::kColdDetail) {
+    Operate(*e, c);
+    Operate(*q, c);
+    e->Settle();
+    q->Settle();
   }
-  if (e.list.ResultCount() != q.count) {
-    Fail(c.name + ": engine counts " + std::to_string(e.list.ResultCount()) + ", SQLite " + std::to_string(q.count));
+  const std::string where = c.name + " (" + other.name + ")";
+  if (e->Count() != q->Count()) {
+    Fail(where + ": engine counts " + std::to_string(e->Count()) + ", " + other.name + " " +
+         std::to_string(q->Count()));
   }
-  const auto er = e.FormattedRows();
-  const auto qr = q.FormattedRows();
+  const auto er = e->FormattedRows();
+  const auto qr = q->FormattedRows();
   if (er != qr) {
-    std::string why = c.name + ": the pages differ\n";
+    std::string why = where + ": the pages differ\n";
     for (std::size_t i = 0; i < std::max(er.size(), qr.size()); ++i) {
-      why += "  engine: " + (i < er.size() ? er[i] : "-") + "\n  sqlite: " + (i < qr.size() ? qr[i] : "-") + "\n";
+      why += "  engine: " + (i < er.size() ? er[i] : "-") + "\n  " + other.name + ": " +
+             (i < qr.size() ? qr[i] : "-") + "\n";
     }
     Fail(why);
   }
-  if (c.kind == Kind::kDetail && std::string(e.list.DetailText(0)) != q.DetailText(0)) {
-    Fail(c.name + ": the detail texts differ");
-  }
+  if (e->HasNextPage() != q->HasNextPage()) Fail(where + ": they disagree on a next page");
+  if (e->DetailText(0) != q->DetailText(0)) Fail(where + ": the detail texts differ");
 }
 
-struct Picks {
-  SurnameRun single, median, common;
-  std::string oneLetter, commonGiven, noMatch;
-};
-
-bool IsLetter(char ch) { return (ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z'); }
-
-Picks PickCases(const DataLocation& location) {
-  RollDatabase db(location);
-  if (!db.Open(1)) Fail("no roll database in " + std::string(location.dataDirectory));
-  std::vector<SurnameRun> runs;
-  if (!ListSurnameRuns(*db.Index(), &runs) || runs.empty()) Fail("the index cannot be walked");
-
-  Picks p;
-  // Surnames of one entry: the one in the middle of the key order.
-  std::vector<const SurnameRun*> singles;
-  for (const SurnameRun& r : runs) {
-    if (r.slotCount == 1) singles.push_back(&r);
-  }
-  if (singles.empty()) Fail("no surname with exactly one entry");
-  p.single = *singles[singles.size() / 2];
-  // The median entry's surname: the surname a soldier picked at random has, when soldiers are
-  // lined up by how common their surname is.
-  std::vector<const SurnameRun*> byCount;
-  for (const SurnameRun& r : runs) byCount.push_back(&r);
-  std::stable_sort(byCount.begin(), byCount.end(),
-                   [](const SurnameRun* a, const SurnameRun* b) { return a->slotCount < b->slotCount; });
-  std::int64_t total = 0;
-  for (const SurnameRun* r : byCount) total += r->slotCount;
-  std::int64_t seen = 0;
-  for (const SurnameRun* r : byCount) {
-    seen += r->slotCount;
-    if (seen * 2 >= total) {
-      p.median = *r;
+AnswerBytes CaseBytes(const DataLocation& location, const Case& c) {
+  EngineScreen s(location);
+  Prepare(s, c);
+  switch (c.kind) {
+    case Kind::kSearch:
+    case Kind::kNewScreen:
+      return SearchAnswer(s, c.surname, !c.given.empty());
+    case Kind::kNext:
+    case Kind::kPrevious:
+      Operate(s, c);
+      return PageAnswer(s);
+    case Kind::kDetail:
+      return DetailAnswer(s, 0);
+    case Kind::kColdSearch:
+    case Kind::kColdDetail:
+    case Kind::kFind:
+    case Kind::kCatalogue:
       break;
-    }
   }
-  p.common = *byCount.back();
-
-  // Given names of the most common surname: its most frequent first letter and leading word.
-  std::map<std::string, int> letters, words;
-  for (std::int32_t s = p.common.firstSlot; s < p.common.firstSlot + p.common.slotCount; ++s) {
-    db.ReadSlot(s);
-    std::string name = db.CurrentName();
-    for (char& ch : name) ch = (ch >= 'a' && ch <= 'z') ? static_cast<char>(ch - 'a' + 'A') : ch;
-    std::size_t n = 0;
-    while (n < name.size() && IsLetter(name[n])) ++n;
-    if (n >= 1) ++letters[name.substr(0, 1)];
-    if (n >= 2) ++words[name.substr(0, n)];
-  }
-  auto most = [](const std::map<std::string, int>& m) {
-    return std::max_element(m.begin(), m.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
-  };
-  if (letters.empty() || words.empty()) Fail("the most common surname has no given names to filter by");
-  p.oneLetter = most(letters);
-  p.commonGiven = most(words);
-  for (const char* candidate : {"XQZY", "QQQQ", "ZZYZX"}) {
-    bool matched = false;
-    for (const auto& [word, n] : words) matched = matched || word.rfind(candidate, 0) == 0;
-    if (!matched) {
-      p.noMatch = candidate;
-      break;
-    }
-  }
-  return p;
+  return {};
 }
 
 std::string Entries(std::int64_t n) {
@@ -288,6 +186,161 @@ std::string Entries(std::int64_t n) {
   return grouped + (n == 1 ? " entry" : " entries");
 }
 
+// Evicts every file of `side`; returns the bytes of them still cached afterwards.
+std::int64_t Evict(const Side& side) {
+  const std::int64_t resident = EvictAll(side.files);
+  if (resident < 0) Fail(side.name + ": its files cannot be evicted from the page cache");
+  return resident;
+}
+
+using Counters = std::map<std::string, double>;
+
+constexpr int kColdIterations = 10;  // per repetition
+
+// Find's typed surnames and filters. MCDONALD is a surname the generated rolls have (about one
+// entry in 1,100); the state and the unit text occur among the most common surname's entries.
+constexpr const char* kSoundsLikeSurname = "SMITH";
+constexpr const char* kSimilarSurname = "MCDONALD";
+constexpr char kFilterSide = 'C';
+constexpr const char* kFilterState = "NY";
+constexpr const char* kFilterUnit = "CAV";
+
+// Times the operation of each iteration. A warm case waits for nothing but the processor, so its
+// time is the thread's CPU time, which the machine's other users do not inflate; a cold case waits
+// for the disk, so its time is the wall clock's. The other clock is kept as a counter, and so is
+// what the screen does after a search's page is on screen (SearchScreen::Settle), on the case's
+// clock.
+class Timer {
+ public:
+  explicit Timer(bool cold) : cold_(cold) {}
+  template <typename Operation>
+  void Time(benchmark::State& state, Operation&& operation) {
+    const Instant start = Now();
+    operation();
+    const Instant took = Since(start);
+    state.SetIterationTime(cold_ ? took.wall : took.cpu);
+    other_ += cold_ ? took.cpu : took.wall;
+  }
+  void Settle(SearchScreen& screen) {
+    const Instant start = Now();
+    screen.Settle();
+    const Instant took = Since(start);
+    settled_ += cold_ ? took.wall : took.cpu;
+  }
+  void Report(benchmark::State& state) const {
+    state.counters[cold_ ? "cpu_us" : "wall_us"] =
+        benchmark::Counter(other_ * 1e6, benchmark::Counter::kAvgIterations);
+    state.counters["settle_us"] = benchmark::Counter(settled_ * 1e6, benchmark::Counter::kAvgIterations);
+  }
+
+ private:
+  bool cold_;
+  double other_ = 0;
+  double settled_ = 0;
+};
+
+const DataLocation& CatalogueLocation();
+
+// Registers `c` on `side`, with `counters` added to its results. Warm screens live for the whole
+// run; `screen` is the side's.
+benchmark::internal::Benchmark* Register(const Side& side, SearchScreen* screen, const Case& c,
+                                         const Counters& counters) {
+  using Body = std::function<void(benchmark::State&, Timer&)>;
+  Body body;
+  switch (c.kind) {
+    case Kind::kCatalogue:
+      // A roll opened afresh (untimed), then its first catalogue: the walk of the whole index.
+      body = [](benchmark::State& state, Timer& timer) {
+        for (auto _ : state) {
+          RollDatabase fresh(CatalogueLocation());
+          if (fresh.Open(1) != 1) Fail("the roll cannot be opened for its catalogue");
+          timer.Time(state, [&] { benchmark::DoNotOptimize(fresh.Catalogue()->Size()); });
+        }
+      };
+      break;
+    case Kind::kFind:
+    case Kind::kSearch:
+      body = [screen, c](benchmark::State& state, Timer& timer) {
+        for (auto _ : state) {
+          timer.Time(state, [&] { benchmark::DoNotOptimize(Operate(*screen, c)); });
+          timer.Settle(*screen);
+        }
+      };
+      break;
+    case Kind::kNext:
+    case Kind::kPrevious:
+    case Kind::kDetail:
+      // A page turn is turned back untimed, so that every timed turn is the same one.
+      body = [screen, c](benchmark::State& state, Timer& timer) {
+        Prepare(*screen, c);
+        for (auto _ : state) {
+          timer.Time(state, [&] { benchmark::DoNotOptimize(Operate(*screen, c)); });
+          TurnBack(*screen, c);
+        }
+      };
+      break;
+    case Kind::kNewScreen:
+      // A new screen or connection, then its first search; taking it down again is not timed.
+      body = [side, c](benchmark::State& state, Timer& timer) {
+        for (auto _ : state) {
+          std::unique_ptr<SearchScreen> fresh;
+          timer.Time(state, [&] {
+            fresh = side.open();
+            benchmark::DoNotOptimize(Operate(*fresh, c));
+          });
+          timer.Settle(*fresh);
+        }
+      };
+      break;
+    case Kind::kColdSearch:
+      body = [side, c](benchmark::State& state, Timer& timer) {
+        std::int64_t resident = 0;
+        for (auto _ : state) {
+          resident = std::max(resident, Evict(side));
+          std::unique_ptr<SearchScreen> fresh;
+          timer.Time(state, [&] {
+            fresh = side.open();
+            benchmark::DoNotOptimize(Operate(*fresh, c));
+          });
+          timer.Settle(*fresh);
+        }
+        state.counters["resident_after_eviction"] = static_cast<double>(resident);
+      };
+      break;
+    case Kind::kColdDetail:
+      body = [side, c](benchmark::State& state, Timer& timer) {
+        auto own = side.open();
+        Prepare(*own, c);
+        std::int64_t resident = 0;
+        for (auto _ : state) {
+          side.release(*own);
+          resident = std::max(resident, Evict(side));
+          timer.Time(state, [&] { benchmark::DoNotOptimize(Operate(*own, c)); });
+        }
+        state.counters["resident_after_eviction"] = static_cast<double>(resident);
+      };
+      break;
+  }
+  const bool cold = IsCold(c.kind);
+  benchmark::internal::Benchmark* b = benchmark::RegisterBenchmark(
+      (side.name + "/" + c.name).c_str(), [body, counters, cold](benchmark::State& state) {
+        Timer timer(cold);
+        body(state, timer);
+        timer.Report(state);
+        for (const auto& [name, value] : counters) state.counters[name] = value;
+      });
+  b->UseManualTime();
+  // A cold iteration's eviction is not timed, so a minimum time would run a fast one (More Info
+  // from the engine's buffer) tens of thousands of times.
+  if (cold) b->Iterations(kColdIterations);
+  return b;
+}
+
+const DataLocation& CatalogueLocation() {
+  static DataLocation location;
+  return location;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -295,16 +348,16 @@ int main(int argc, char** argv) {
   Options o;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
-    auto value = [&](const char* flag) { return a.rfind(flag, 0) == 0 ? a.substr(std::strlen(flag)) : std::string(); };
-    if (!value("--roll=").empty()) {
-      o.rollDir = value("--roll=");
-    } else if (!value("--family=").empty()) {
-      o.familyDir = value("--family=");
-    } else if (!value("--sqlite=").empty()) {
-      o.sqlitePath = value("--sqlite=");
-    } else if (!value("--picks=").empty()) {
-      o.picksPath = value("--picks=");
-    } else if (a == "--picks-only") {
+    auto value = [&](const char* flag, std::string* out) {
+      if (a.rfind(flag, 0) != 0) return false;
+      *out = a.substr(std::strlen(flag));
+      return true;
+    };
+    if (value("--roll=", &o.rollDir) || value("--family=", &o.familyDir) || value("--naive=", &o.naivePath) ||
+        value("--tuned=", &o.tunedPath) || value("--keys=", &o.keysPath) || value("--picks=", &o.picksPath) || value("--set=", &o.set)) {
+      continue;
+    }
+    if (a == "--picks-only") {
       o.picksOnly = true;
     } else if (a == "--check-only") {
       o.checkOnly = true;
@@ -312,154 +365,155 @@ int main(int argc, char** argv) {
       Fail("unknown argument " + a);
     }
   }
-  if (o.rollDir.empty() || o.familyDir.empty() || (o.sqlitePath.empty() && !o.picksOnly)) {
-    Fail("usage: roll_bench --roll=DIR --family=DIR --sqlite=FILE [--picks=FILE] [--picks-only | --check-only] "
-         "[benchmark flags]");
+  if (o.rollDir.empty() || o.familyDir.empty() ||
+      (!o.picksOnly && (o.naivePath.empty() || o.tunedPath.empty() || o.keysPath.empty())) ||
+      (o.set != "warm" && o.set != "cold")) {
+    Fail(
+        "usage: roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE --keys=FILE [--set=warm|cold] "
+        "[--picks=FILE] [--picks-only | --check-only] [benchmark flags]");
   }
   // No box may appear while measuring: one would mean a case is not doing what it says.
-  InstallMessageBoxHandler([](const char* text, unsigned) -> int { Fail(std::string("message box: ") + text); });
+  InstallMessageBoxHandler(
+      [](const char* text, unsigned) -> int { Fail(std::string("message box: ") + text); });
 
-  static DataLocation location;
+  static DataLocation& location = const_cast<DataLocation&>(CatalogueLocation());
   location.SetDirectories(o.familyDir.c_str(), o.rollDir.c_str());
-  const Picks p = PickCases(location);
+  CasePicks p;
+  std::string why;
+  if (!PickCases(location, &p, &why)) Fail(why);
   const std::string single(SurnameOfKey(p.single.key));
   const std::string median(SurnameOfKey(p.median.key));
   const std::string common(SurnameOfKey(p.common.key));
-
-  static std::vector<Case> cases = {
-      {"search/surname/single", single, "", Kind::kSearch, single + ", " + Entries(p.single.slotCount)},
-      {"search/surname/median", median, "", Kind::kSearch, median + ", " + Entries(p.median.slotCount)},
-      {"search/surname/most_common", common, "", Kind::kSearch, common + ", " + Entries(p.common.slotCount)},
-      {"search/given/one_letter", common, p.oneLetter, Kind::kSearch, common + " " + p.oneLetter},
-      {"search/given/common", common, p.commonGiven, Kind::kSearch, common + " " + p.commonGiven},
-      {"search/given/no_match", common, p.noMatch, Kind::kSearch, common + " " + p.noMatch},
-      {"page/next/range", common, "", Kind::kNext, common + ", page 1 to 2"},
-      {"page/previous/range", common, "", Kind::kPrevious, common + ", page 2 to 1"},
-      {"page/next/filtered", common, p.commonGiven, Kind::kNext, common + " " + p.commonGiven + ", page 1 to 2"},
-      {"page/previous/filtered", common, p.commonGiven, Kind::kPrevious,
-       common + " " + p.commonGiven + ", page 2 to 1"},
-      {"detail/row", common, "", Kind::kDetail, common + ", first row"},
-      {"cold/first_search", median, "", Kind::kCold, median + ", new screen and connection"},
-  };
   if (!o.picksPath.empty()) {
     std::FILE* f = std::fopen(o.picksPath.c_str(), "w");
     if (!f) Fail(o.picksPath + ": cannot be written");
-    std::fprintf(f, "single\t%s\nmedian\t%s\ncommon\t%s\ncommon_count\t%d\ngiven\t%s\n", single.c_str(),
-                 median.c_str(), common.c_str(), p.common.slotCount, p.commonGiven.c_str());
+    std::fprintf(
+        f, "single\t%s\nmedian\t%s\ncommon\t%s\ncommon_count\t%d\ngiven\t%s\none_letter\t%s\nno_match\t%s\n",
+        single.c_str(), median.c_str(), common.c_str(), p.common.slotCount, p.commonGiven.c_str(),
+        p.oneLetter.c_str(), p.noMatch.c_str());
     std::fclose(f);
   }
   if (o.picksOnly) return 0;
 
-  for (Case& c : cases) {
-    CheckSameAnswers(location, o.sqlitePath, c);
-    c.bytes = CaseBytes(location, c, p.common.slotCount);
+  static std::vector<Case> cases = {
+      {"search/surname/single", single, "", Kind::kSearch, single + ", " + Entries(p.single.slotCount), {}},
+      {"search/surname/median", median, "", Kind::kSearch, median + ", " + Entries(p.median.slotCount), {}},
+      {"search/surname/most_common", common, "", Kind::kSearch, common + ", " + Entries(p.common.slotCount), {}},
+      {"search/given/one_letter", common, p.oneLetter, Kind::kSearch, common + " " + p.oneLetter, {}},
+      {"search/given/common", common, p.commonGiven, Kind::kSearch, common + " " + p.commonGiven, {}},
+      {"search/given/no_match", common, p.noMatch, Kind::kSearch, common + " " + p.noMatch, {}},
+      {"page/next/range", common, "", Kind::kNext, common + ", page 1 to 2", {}},
+      {"page/previous/range", common, "", Kind::kPrevious, common + ", page 2 to 1", {}},
+      {"page/next/filtered", common, p.commonGiven, Kind::kNext,
+       common + " " + p.commonGiven + ", page 1 to 2", {}},
+      {"page/previous/filtered", common, p.commonGiven, Kind::kPrevious,
+       common + " " + p.commonGiven + ", page 2 to 1", {}},
+      {"detail/row", common, "", Kind::kDetail, common + ", first row", {}},
+      {"new_screen/first_search", median, "", Kind::kNewScreen, median + ", new screen or connection", {}},
+      {"cold/first_search", median, "", Kind::kColdSearch, median + ", new screen or connection", {}},
+      {"cold/first_given_search", common, p.commonGiven, Kind::kColdSearch,
+       common + " " + p.commonGiven + ", new screen or connection", {}},
+      {"cold/detail", common, "", Kind::kColdDetail, common + ", first row, after the search", {}},
+  };
+  // Find: first pages over many keys, and filters (the side, a state, a unit text) over the most
+  // common surname or the whole roll.
+  auto find = [&](const std::string& name, const std::string& surname, MatchMode mode, EntryFilter filter,
+                  const std::string& note) {
+    cases.push_back({name, surname, "", Kind::kFind, note, FindOptions{mode, std::move(filter)}});
+  };
+  cases.push_back({"find/catalogue", "", "", Kind::kCatalogue, "every surname of the roll, with its codes", {}});
+  find("find/soundex", kSoundsLikeSurname, MatchMode::kSoundex, {}, std::string(kSoundsLikeSurname) + ", sounds like");
+  find("find/similar", kSimilarSurname, MatchMode::kSimilar, {}, std::string(kSimilarSurname) + ", similar spelling");
+  find("find/wildcard/one_letter", "SM?TH*", MatchMode::kExact, {}, "SM?TH*");
+  find("find/wildcard/initial", "S*", MatchMode::kExact, {}, "S*");
+  find("find/wildcard/all", "*", MatchMode::kExact, {}, "*");
+  EntryFilter bySide, byState, byUnit;
+  bySide.side = kFilterSide;
+  byState.state = kFilterState;
+  byUnit.unit = kFilterUnit;
+  find("find/filter/side", common, MatchMode::kExact, bySide, common + ", Confederate");
+  find("find/filter/state", common, MatchMode::kExact, byState, common + ", state " + kFilterState);
+  find("find/filter/unit", "*", MatchMode::kExact, byUnit, std::string("*, unit \"") + kFilterUnit + "\"");
+
+  const std::string roll = location.dataDirectory;
+  const std::string naivePath = o.naivePath;
+  const std::string tunedPath = o.tunedPath;
+  const std::string keysPath = o.keysPath;
+  static std::vector<Side> sides = {
+      {"engine",
+       [] { return std::make_unique<EngineScreen>(location); },
+       {roll + kNameFileName, roll + kLineFileName, roll + kIndexFileName, roll + kMarkerFileName}},
+      {"naive",
+       [naivePath]() -> std::unique_ptr<SearchScreen> {
+         auto s = std::make_unique<NaiveSqliteScreen>();
+         if (!s->Open(naivePath)) Fail(naivePath + ": cannot be opened");
+         return s;
+       },
+       {naivePath}},
+      {"tuned",
+       [tunedPath, keysPath]() -> std::unique_ptr<SearchScreen> {
+         auto s = std::make_unique<TunedSqliteScreen>();
+         if (!s->Open(tunedPath, keysPath)) Fail(tunedPath + " with " + keysPath + ": cannot be opened");
+         return s;
+       },
+       {tunedPath},
+       [](SearchScreen& s) { static_cast<TunedSqliteScreen&>(s).Remap(); }},
+  };
+
+  // What an answer to each warm case must read at the least.
+  std::map<std::string, AnswerBytes> bytes;
+  for (const Case& c : cases) {
+    if (c.kind == Kind::kCatalogue) continue;
+    for (std::size_t i = 1; i < sides.size(); ++i) CheckSameAnswers(sides[0], sides[i], c);
+    bytes[c.name] = CaseBytes(location, c);
   }
   {
-    EngineSession e(location);
+    EngineScreen e(location);
     for (const Case& c : cases) {
-      e.Search(c.surname, c.given);
-      std::fprintf(stderr, "%-26s %-40s results %d\n", c.name.c_str(), c.note.c_str(), e.list.ResultCount());
+      if (c.kind == Kind::kCatalogue) continue;
+      Prepare(e, c);
+      std::fprintf(stderr, "%-26s %-48s results %lld\n", c.name.c_str(), c.note.c_str(),
+                   static_cast<long long>(e.Count()));
     }
   }
   std::fprintf(stderr, "answers agree on every case\n");
+  {
+    // The tuned side is only what it claims while its given-name scan reads nothing but its index.
+    TunedSqliteScreen tuned;
+    if (!tuned.Open(o.tunedPath)) Fail(o.tunedPath + ": cannot be opened");
+    const std::string plan = tuned.GivenNamePlan();
+    if (plan.find("COVERING INDEX entry_given") == std::string::npos) Fail("tuned given-name plan: " + plan);
+  }
   if (o.checkOnly) return 0;
 
-  const double bandwidth = MeasureReadBandwidth();
-  benchmark::AddCustomContext("read_bandwidth_bytes_per_second", std::to_string(bandwidth));
+  const bool cold = o.set == "cold";
+  double bandwidth = 0, openClose = 0;
+  if (!cold) {
+    bandwidth = MeasureCachedReadBandwidth(roll + kLineFileName);
+    openClose = MeasureOpenCloseNs(roll + kMarkerFileName);
+    if (bandwidth <= 0 || openClose <= 0) Fail("the machine's costs could not be measured on " + roll);
+    benchmark::AddCustomContext("cached_read_bytes_per_second", std::to_string(bandwidth));
+    benchmark::AddCustomContext("marker_open_close_ns", std::to_string(openClose));
+  }
   for (const Case& c : cases) benchmark::AddCustomContext("case:" + c.name, c.note);
 
-  static SqliteSession sqlite;
-  if (!sqlite.Open(o.sqlitePath)) Fail(o.sqlitePath + ": cannot be opened");
-  static EngineSession engine(location);
-  const std::string sqlitePath = o.sqlitePath;
-
+  static std::vector<std::unique_ptr<SearchScreen>> screens;
+  for (const Side& side : sides) screens.push_back(cold ? nullptr : side.open());
   for (const Case& c : cases) {
-    const double boundNs = static_cast<double>(c.bytes) / bandwidth * 1e9;
-    auto counters = [c, boundNs](benchmark::State& state) {
-      state.counters["bytes"] = static_cast<double>(c.bytes);
-      state.counters["bound_ns"] = boundNs;
-    };
-    benchmark::internal::Benchmark* eb = nullptr;
-    benchmark::internal::Benchmark* sb = nullptr;
-    switch (c.kind) {
-      case Kind::kSearch:
-        eb = benchmark::RegisterBenchmark(("engine/" + c.name).c_str(), [c, counters](benchmark::State& state) {
-          for (auto _ : state) {
-            engine.Search(c.surname, c.given);
-            benchmark::DoNotOptimize(engine.PaintRows());
-          }
-          counters(state);
-        });
-        sb = benchmark::RegisterBenchmark(("sqlite/" + c.name).c_str(), [c](benchmark::State& state) {
-          for (auto _ : state) {
-            sqlite.Search(c.surname, c.given);
-            benchmark::DoNotOptimize(PaintRows(sqlite));
-          }
-        });
-        break;
-      case Kind::kNext:
-      case Kind::kPrevious: {
-        // Each iteration times one page turn and turns back untimed, so every turn is the same one.
-        const bool next = c.kind == Kind::kNext;
-        eb = benchmark::RegisterBenchmark(("engine/" + c.name).c_str(), [c, next, counters](benchmark::State& state) {
-          engine.Search(c.surname, c.given);
-          if (!next) engine.list.NextPage();
-          for (auto _ : state) {
-            const auto t0 = std::chrono::steady_clock::now();
-            next ? engine.list.NextPage() : engine.list.PreviousPage();
-            benchmark::DoNotOptimize(engine.PaintRows());
-            state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-            next ? engine.list.PreviousPage() : engine.list.NextPage();
-          }
-          counters(state);
-        });
-        sb = benchmark::RegisterBenchmark(("sqlite/" + c.name).c_str(), [c, next](benchmark::State& state) {
-          sqlite.Search(c.surname, c.given);
-          if (!next) sqlite.NextPage();
-          for (auto _ : state) {
-            const auto t0 = std::chrono::steady_clock::now();
-            next ? sqlite.NextPage() : sqlite.PreviousPage();
-            benchmark::DoNotOptimize(PaintRows(sqlite));
-            state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count());
-            next ? sqlite.PreviousPage() : sqlite.NextPage();
-          }
-        });
-        eb->UseManualTime();
-        sb->UseManualTime();
-        break;
+    if (IsCold(c.kind) != cold) continue;
+    for (std::size_t i = 0; i < sides.size(); ++i) {
+      if (c.kind == Kind::kCatalogue && i != 0) continue;
+      Counters counters;
+      if (i == 0 && !cold && c.kind != Kind::kFind && c.kind != Kind::kCatalogue) {
+        const AnswerBytes& b = bytes[c.name];
+        counters = {{"bytes", static_cast<double>(b.Total())},
+                    {"bytes_nodes", static_cast<double>(b.nodes)},
+                    {"bytes_slots", static_cast<double>(b.slots)},
+                    {"bytes_lines", static_cast<double>(b.lines)},
+                    {"bound_ns", BoundNs(b, bandwidth, openClose)}};
       }
-      case Kind::kDetail:
-        eb = benchmark::RegisterBenchmark(("engine/" + c.name).c_str(), [c, counters](benchmark::State& state) {
-          engine.Search(c.surname, c.given);
-          for (auto _ : state) benchmark::DoNotOptimize(engine.list.DetailText(0));
-          counters(state);
-        });
-        sb = benchmark::RegisterBenchmark(("sqlite/" + c.name).c_str(), [c](benchmark::State& state) {
-          sqlite.Search(c.surname, c.given);
-          for (auto _ : state) benchmark::DoNotOptimize(sqlite.DetailText(0));
-        });
-        break;
-      case Kind::kCold:
-        eb = benchmark::RegisterBenchmark(("engine/" + c.name).c_str(), [c, counters](benchmark::State& state) {
-          for (auto _ : state) {
-            EngineSession fresh(location);
-            fresh.Search(c.surname, c.given);
-            benchmark::DoNotOptimize(fresh.PaintRows());
-          }
-          counters(state);
-        });
-        sb = benchmark::RegisterBenchmark(("sqlite/" + c.name).c_str(), [c, sqlitePath](benchmark::State& state) {
-          for (auto _ : state) {
-            SqliteSession fresh;
-            if (!fresh.Open(sqlitePath)) Fail(sqlitePath + ": cannot be opened");
-            fresh.Search(c.surname, c.given);
-            benchmark::DoNotOptimize(PaintRows(fresh));
-          }
-        });
-        break;
+      Register(sides[i], screens[i].get(), c, counters)->Unit(benchmark::kMicrosecond);
     }
-    eb->Unit(benchmark::kMicrosecond);
-    sb->Unit(benchmark::kMicrosecond);
   }
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();

@@ -3,21 +3,28 @@
 #   1. builds rollkit, the benchmarks and (when its sources are there) the viewer probe;
 #   2. generates and builds the full-size roll once into bench/data/ (reused on later runs), and
 #      a 100,000-entry roll for the memory comparison;
-#   3. copies the full roll into SQLite once;
-#   4. checks that engine and SQLite answer alike, then runs the benchmark suite;
-#   5. measures whole processes: rollkit search (hyperfine, /usr/bin/time -v) and the viewer's
+#   3. copies the full roll into SQLite once in each schema (naive and tuned), and the tuned
+#      copy's key catalogue;
+#   4. checks that the engine and both SQLite copies answer alike, then runs the warm cases in
+#      several rounds and the cold ones (files evicted from the page cache);
+#   5. times the viewer's searches from the Enter key to the painted screen (offscreen);
+#   6. measures whole processes: rollkit search (hyperfine, /usr/bin/time -v) and the viewer's
 #      start-up and memory under the offscreen platform;
-#   6. rewrites the tables of bench/README.md.
+#   7. rewrites the tables of bench/README.md.
 #
-# Settings (environment): ENTRIES (6300000), SEED (1), REPS (7 repetitions per case), MIN_TIME
-# (0.3 s per repetition), BUILD_DIR (build-bench), JOBS (2 build jobs).
+# Settings (environment): ENTRIES (6300000), SEED (1), ROUNDS (3 runs of the warm cases), REPS (7
+# repetitions per case and round), COLD_REPS (5), MIN_TIME (0.3 s per repetition), VIEWER_REPS (200
+# searches per case), BUILD_DIR (build-bench), JOBS (2 build jobs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 entries="${ENTRIES:-6300000}"
 seed="${SEED:-1}"
+rounds="${ROUNDS:-3}"
 reps="${REPS:-7}"
+cold_reps="${COLD_REPS:-5}"
 min_time="${MIN_TIME:-0.3}"
+viewer_reps="${VIEWER_REPS:-200}"
 build="${BUILD_DIR:-build-bench}"
 jobs="${JOBS:-2}"
 
@@ -62,15 +69,24 @@ make_roll 100000 "$small"
 
 "$rollkit" check "$roll" >"$results/check.txt"
 
-step "SQLite copy"
-if [[ ! -f "$roll.sqlite" || "$roll/mroll.tre" -nt "$roll.sqlite" ]]; then
-  quiet "$build/bench/load_sqlite" "$roll/" "$roll.sqlite"
-else
-  echo "reusing $roll.sqlite" >&2
+step "SQLite copies"
+for schema in naive tuned; do
+  db="$roll.$schema.sqlite"
+  if [[ ! -f "$db" || "$roll/mroll.tre" -nt "$db" ]]; then
+    quiet "$build/bench/load_sqlite" "$schema" "$roll/" "$db"
+  else
+    echo "reusing $db" >&2
+  fi
+done
+# The key catalogue the tuned copy attaches for Find: small, so it is made apart from the copy.
+keys="$roll.keys.sqlite"
+if [[ ! -f "$keys" || "$roll/mroll.tre" -nt "$keys" ]]; then
+  quiet "$build/bench/load_sqlite" keys "$roll/" "$keys"
 fi
 
-bench=("$build/bench/roll_bench" "--roll=$roll/" "--family=$family/" "--sqlite=$roll.sqlite")
-step "same answers on both sides"
+bench=("$build/bench/roll_bench" "--roll=$roll/" "--family=$family/" "--naive=$roll.naive.sqlite"
+  "--tuned=$roll.tuned.sqlite" "--keys=$keys")
+step "same answers on every side"
 "${bench[@]}" --check-only --picks="$results/picks.tsv"
 pick() { awk -F'\t' -v k="$1" '$1 == k { print $2 }' "$results/picks.tsv"; }
 single="$(pick single)"
@@ -78,10 +94,30 @@ median="$(pick median)"
 common="$(pick common)"
 given="$(pick given)"
 
-step "benchmarks ($reps repetitions of at least $min_time s per case)"
-quiet "${bench[@]}" --benchmark_repetitions="$reps" --benchmark_min_time="$min_time" \
+for round in $(seq 1 "$rounds"); do
+  step "warm cases, round $round of $rounds ($reps repetitions of at least $min_time s per case)"
+  quiet "${bench[@]}" --set=warm --benchmark_repetitions="$reps" --benchmark_min_time="$min_time" \
+    --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
+    --benchmark_out="$results/bench-warm-$round.json" --benchmark_out_format=json
+done
+
+if [[ -n "$viewer" ]]; then
+  runtime="$data/runtime"
+  mkdir -p "$runtime"
+  chmod 700 "$runtime"
+  printf '[Kinloom7m]\nKinloomDir=%s/\nMRPath=%s/\n' "$family" "$roll" >"$data/brevik.ini"
+  export QT_QPA_PLATFORM=offscreen BREVIK_INI="$data/brevik.ini" XDG_RUNTIME_DIR="$runtime"
+  step "viewer: Enter to painted screen ($viewer_reps searches per case)"
+  quiet "$viewer" latency "$results/picks.tsv" "$viewer_reps" --benchmark_enable_random_interleaving=true \
+    --benchmark_report_aggregates_only=true --benchmark_out="$results/viewer-latency.json" \
+    --benchmark_out_format=json
+fi
+
+# Last of the timed cases: they leave the roll's files out of the page cache.
+step "cold cases ($cold_reps repetitions of 10 iterations per case)"
+quiet "${bench[@]}" --set=cold --benchmark_repetitions="$cold_reps" \
   --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
-  --benchmark_out="$results/bench.json" --benchmark_out_format=json
+  --benchmark_out="$results/bench-cold.json" --benchmark_out_format=json
 
 step "rollkit search, whole process"
 q() { printf '%q' "$1"; }
@@ -104,11 +140,6 @@ peak rollkit-small "$rollkit" search --data "$small" "$small_common"
 
 if [[ -n "$viewer" ]]; then
   step "viewer, offscreen"
-  runtime="$data/runtime"
-  mkdir -p "$runtime"
-  chmod 700 "$runtime"
-  printf '[Kinloom7m]\nKinloomDir=%s/\nMRPath=%s/\n' "$family" "$roll" >"$data/brevik.ini"
-  export QT_QPA_PLATFORM=offscreen BREVIK_INI="$data/brevik.ini" XDG_RUNTIME_DIR="$runtime"
   quiet hyperfine --style basic --warmup 3 --min-runs 20 --export-json "$results/hyperfine-viewer.json" \
     -n "startup" "$viewer startup"
   for i in $(seq 1 15); do "$viewer" startup; done | awk '/first paint/ { print $4 }' >"$results/first-paint.ms"

@@ -20,8 +20,11 @@ fi
 sources=()
 while IFS= read -r file; do
   [[ -n "$file" ]] || continue
-  candidate="${file%.h}.cc"
-  [[ "$file" == *.h && ! -f "$candidate" ]] && candidate="${file%.h}_posix.cc"
+  candidate="$file"
+  if [[ "$file" == *.h ]]; then
+    candidate="${file%.h}.cc"
+    [[ -f "$candidate" ]] || candidate="${file%.h}_posix.cc"
+  fi
   [[ -f "$candidate" ]] || continue
   grep -q "\"file\": \"$(pwd)/$candidate\"" "$build_dir/compile_commands.json" && sources+=("$candidate")
 done <<<"$changed"

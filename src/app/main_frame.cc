@@ -24,11 +24,11 @@ struct MenuTitle {
   FrameMenu menu;
   const char* title;
 };
-constexpr MenuTitle kMenuTitles[] = {{FrameMenu::File, QT_TRANSLATE_NOOP("CMainFrame", "&File")},
-                                     {FrameMenu::Edit, QT_TRANSLATE_NOOP("CMainFrame", "&Edit")},
-                                     {FrameMenu::Find, QT_TRANSLATE_NOOP("CMainFrame", "F&ind")},
-                                     {FrameMenu::View, QT_TRANSLATE_NOOP("CMainFrame", "&View")},
-                                     {FrameMenu::Help, QT_TRANSLATE_NOOP("CMainFrame", "&Help")}};
+constexpr MenuTitle kMenuTitles[] = {{FrameMenu::kFile, QT_TRANSLATE_NOOP("CMainFrame", "&File")},
+                                     {FrameMenu::kEdit, QT_TRANSLATE_NOOP("CMainFrame", "&Edit")},
+                                     {FrameMenu::kFind, QT_TRANSLATE_NOOP("CMainFrame", "F&ind")},
+                                     {FrameMenu::kView, QT_TRANSLATE_NOOP("CMainFrame", "&View")},
+                                     {FrameMenu::kHelp, QT_TRANSLATE_NOOP("CMainFrame", "&Help")}};
 
 int Index(FrameMenu menu) { return static_cast<int>(menu); }
 
@@ -44,43 +44,43 @@ QRect FirstActivationRect(int right, int bottom, QSize size) {
   return QRect(QPoint(left, top), size);
 }
 
-CMainFrame::CMainFrame(std::unique_ptr<CViewDoc> document, const DataLocation& location)
+CMainFrame::CMainFrame(std::unique_ptr<CViewDoc> document, const DataLocation& dataLocation)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                            Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
-      document_(std::move(document)),
-      location_(location) {
+      m_document(std::move(document)),
+      location(dataLocation) {
   // Created with an empty caption; start-up sets it once the window is up.
-  menuBar_ = new QMenuBar(this);
+  m_menuBar = new QMenuBar(this);
   // In the window on every desktop: the screen below it is laid out for it.
-  menuBar_->setNativeMenuBar(false);
-  statusBar_ = new QStatusBar(this);
-  statusBar_->setSizeGripEnabled(false);
-  statusText_ = new QLabel(statusBar_);
-  statusText_->setObjectName(QStringLiteral("statusText"));
-  statusText_->setContentsMargins(4, 0, 4, 0);
-  statusBar_->addWidget(statusText_, 1);
-  zoomText_ = new QLabel(statusBar_);
-  zoomText_->setObjectName(QStringLiteral("zoomText"));
-  zoomText_->setContentsMargins(4, 0, 6, 0);
-  statusBar_->addPermanentWidget(zoomText_);
+  m_menuBar->setNativeMenuBar(false);
+  m_statusBar = new QStatusBar(this);
+  m_statusBar->setSizeGripEnabled(false);
+  m_statusText = new QLabel(m_statusBar);
+  m_statusText->setObjectName(QStringLiteral("statusText"));
+  m_statusText->setContentsMargins(4, 0, 4, 0);
+  m_statusBar->addWidget(m_statusText, 1);
+  m_zoomText = new QLabel(m_statusBar);
+  m_zoomText->setObjectName(QStringLiteral("zoomText"));
+  m_zoomText->setContentsMargins(4, 0, 6, 0);
+  m_statusBar->addPermanentWidget(m_zoomText);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
-  layout->setMenuBar(menuBar_);
-  layout->addWidget(statusBar_);
+  layout->setMenuBar(m_menuBar);
+  layout->addWidget(m_statusBar);
 
   CreateMenus();
-  menuBar_->setFixedHeight(OnWholeDevicePixels(menuBar_->sizeHint().height()));
-  setFixedSize(kClientWidth, menuBar_->height() + kClientHeight + statusBar_->sizeHint().height());
+  m_menuBar->setFixedHeight(OnWholeDevicePixels(m_menuBar->sizeHint().height()));
+  setFixedSize(kClientWidth, m_menuBar->height() + kClientHeight + m_statusBar->sizeHint().height());
   ShowZoom();
 }
 
 CMainFrame::~CMainFrame() {
   // The view goes first (its teardown closes the help and the engine), then the document.
-  delete view_;
-  view_ = nullptr;
-  document_.reset();
+  delete m_view;
+  m_view = nullptr;
+  m_document.reset();
 }
 
 void CMainFrame::CreateMenus() {
@@ -92,80 +92,80 @@ void CMainFrame::CreateMenus() {
   };
 
   QAction* quit = action(tr("&Quit"), {QKeySequence(Qt::CTRL | Qt::Key_Q)}, [this] {
-    if (view_) view_->OnQuit();
+    if (m_view) m_view->OnQuit();
   });
-  AddMenuAction(FrameMenu::File, quit);
-  menuEnds_[Index(FrameMenu::File)] = quit;
+  AddMenuAction(FrameMenu::kFile, quit);
+  m_menuEnds[Index(FrameMenu::kFile)] = quit;
 
   // Ctrl++, however the keyboard makes the +: with Shift on the = key, or on the = key alone.
-  zoomIn_ = action(tr("Zoom &In"),
+  m_zoomIn = action(tr("Zoom &In"),
                    {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal),
                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Plus)},
                    &CMainFrame::ZoomIn);
-  zoomOut_ = action(tr("Zoom &Out"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, &CMainFrame::ZoomOut);
-  actualSize_ = action(tr("&Actual Size"), {QKeySequence(Qt::CTRL | Qt::Key_0)}, &CMainFrame::ActualSize);
-  for (QAction* zoom : {zoomIn_, zoomOut_, actualSize_}) AddMenuAction(FrameMenu::View, zoom);
+  m_zoomOut = action(tr("Zoom &Out"), {QKeySequence(Qt::CTRL | Qt::Key_Minus)}, &CMainFrame::ZoomOut);
+  m_actualSize = action(tr("&Actual Size"), {QKeySequence(Qt::CTRL | Qt::Key_0)}, &CMainFrame::ActualSize);
+  for (QAction* zoom : {m_zoomIn, m_zoomOut, m_actualSize}) AddMenuAction(FrameMenu::kView, zoom);
 
-  AddMenuAction(FrameMenu::Help, action(tr("Dravenholt &Help"), {QKeySequence(Qt::Key_F1)}, [this] {
-                  if (view_) view_->OnHelp();
+  AddMenuAction(FrameMenu::kHelp, action(tr("Dravenholt &Help"), {QKeySequence(Qt::Key_F1)}, [this] {
+                  if (m_view) m_view->OnHelp();
                 }));
-  QAction* separator = Menu(FrameMenu::Help)->addSeparator();
+  QAction* separator = Menu(FrameMenu::kHelp)->addSeparator();
   // Ctrl+F1 reached the box before it had a menu item; it still does.
   QAction* about =
       action(tr("&About Dravenholt"), {QKeySequence(Qt::CTRL | Qt::Key_F1)}, &CMainFrame::aboutRequested);
-  AddMenuAction(FrameMenu::Help, about);
-  menuEnds_[Index(FrameMenu::Help)] = separator;
+  AddMenuAction(FrameMenu::kHelp, about);
+  m_menuEnds[Index(FrameMenu::kHelp)] = separator;
 }
 
 QMenu* CMainFrame::Menu(FrameMenu which) {
   const int index = Index(which);
-  if (menus_[index] != nullptr) return menus_[index];
-  auto* menu = new QMenu(tr(kMenuTitles[index].title), menuBar_);
+  if (m_menus[index] != nullptr) return m_menus[index];
+  auto* menu = new QMenu(tr(kMenuTitles[index].title), m_menuBar);
   // In its place: before the first menu after it that is already there.
   QAction* before = nullptr;
   for (int later = index + 1; later < 5 && before == nullptr; ++later) {
-    if (menus_[later] != nullptr) before = menus_[later]->menuAction();
+    if (m_menus[later] != nullptr) before = m_menus[later]->menuAction();
   }
-  menuBar_->insertMenu(before, menu);
-  menus_[index] = menu;
+  m_menuBar->insertMenu(before, menu);
+  m_menus[index] = menu;
   return menu;
 }
 
 void CMainFrame::AddMenuAction(FrameMenu which, QAction* action) {
-  Menu(which)->insertAction(menuEnds_[Index(which)], action);
+  Menu(which)->insertAction(m_menuEnds[Index(which)], action);
   addAction(action);
 }
 
-void CMainFrame::SetStatusText(const QString& text) { statusText_->setText(text); }
+void CMainFrame::SetStatusText(const QString& text) { m_statusText->setText(text); }
 
-QString CMainFrame::StatusText() const { return statusText_->text(); }
+QString CMainFrame::StatusText() const { return m_statusText->text(); }
 
 QSize CMainFrame::FrameSize() const { return QSize(kFrameWidth, kFrameHeight + height() - kClientHeight); }
 
 int CMainFrame::OnCreate() {
-  auto* view = new CHistView(document_.get(), location_, this);
+  auto* view = new CHistView(m_document.get(), location, this);
   if (view->OnCreate() == -1) {
     delete view;
     return -1;
   }
   view->setFixedSize(kClientWidth, kClientHeight);
   static_cast<QVBoxLayout*>(layout())->insertWidget(0, view);
-  view_ = view;
+  m_view = view;
 
   auto* find = new FindMenu(view, this);
-  for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::Find, item);
+  for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::kFind, item);
   connect(find, &FindMenu::statusChanged, this, &CMainFrame::SetStatusText);
   SetStatusText(find->StatusText());
 
-  uses_ = new UseActions(view, this);
-  uses_->SetSearchDescription([this] { return StatusText(); });
-  for (QAction* item : uses_->EditActions()) AddMenuAction(FrameMenu::Edit, item);
-  for (QAction* item : uses_->FileActions()) AddMenuAction(FrameMenu::File, item);
+  m_uses = new UseActions(view, this);
+  m_uses->SetSearchDescription([this] { return StatusText(); });
+  for (QAction* item : m_uses->EditActions()) AddMenuAction(FrameMenu::kEdit, item);
+  for (QAction* item : m_uses->FileActions()) AddMenuAction(FrameMenu::kFile, item);
   return 0;
 }
 
 void CMainFrame::ActivateFrame(int showCommand) {
-  if (!firstActivation_) {
+  if (!firstActivation) {
     if (showCommand == kSwShowMinimized) {
       showMinimized();
     } else {
@@ -182,9 +182,9 @@ void CMainFrame::ActivateFrame(int showCommand) {
     right = area.x() + area.width();
     bottom = area.y() + area.height();
   }
-  firstActivation_ = false;
-  normalRect_ = FirstActivationRect(right, bottom, FrameSize());
-  move(normalRect_.topLeft());
+  firstActivation = false;
+  m_normalRect = FirstActivationRect(right, bottom, FrameSize());
+  move(m_normalRect.topLeft());
   if (showCommand == kSwShowMinimized) {
     showMinimized();
   } else {
@@ -228,11 +228,11 @@ void CMainFrame::SetZoom(double zoom) {
 
 void CMainFrame::ShowZoom() {
   const double zoom = ScreenZoom();
-  zoomText_->setText(tr("%1%").arg(qRound(zoom * 100)));
+  m_zoomText->setText(tr("%1%").arg(qRound(zoom * 100)));
   const double next = StepAfter(zoom);
-  zoomIn_->setEnabled(next > zoom && next <= LargestFittingZoom());
-  zoomOut_->setEnabled(StepBefore(zoom) < zoom);
-  actualSize_->setEnabled(zoom != kZoomSteps[0]);
+  m_zoomIn->setEnabled(next > zoom && next <= LargestFittingZoom());
+  m_zoomOut->setEnabled(StepBefore(zoom) < zoom);
+  m_actualSize->setEnabled(zoom != kZoomSteps[0]);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {

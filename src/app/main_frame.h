@@ -37,14 +37,14 @@ inline constexpr int kClientHeight = 453;
 // frame of `size` centred by truncating division; the work area's left and top edges play no part.
 QRect FirstActivationRect(int right, int bottom, QSize size = QSize(kFrameWidth, kFrameHeight));
 
-enum class FrameMenu { File, Edit, Find, View, Help };
+enum class FrameMenu { kFile, kEdit, kFind, kView, kHelp };
 
 class CMainFrame : public QWidget {
   Q_OBJECT
 
  public:
   // Takes the document; the view made by OnCreate reads its backdrop.
-  CMainFrame(std::unique_ptr<CViewDoc> document, const DataLocation& location);
+  CMainFrame(std::unique_ptr<CViewDoc> document, const DataLocation& dataLocation);
   ~CMainFrame() override;
 
   // Creates the view and the menu items that act on it. 0 on success, -1 when the view could
@@ -58,13 +58,13 @@ class CMainFrame : public QWidget {
   // Brings the window forward, restored if minimised, with its topmost modal dialog on top.
   void RaiseWithPopup();
 
-  CHistView* View() const { return view_; }
+  CHistView* View() const { return m_view; }
   // What can be done with what was found (ui/use_actions.h); its items are in File and Edit.
-  UseActions* Uses() const { return uses_; }
-  CViewDoc* Document() const { return document_.get(); }
-  bool FirstActivation() const { return firstActivation_; }
+  UseActions* Uses() const { return m_uses; }
+  CViewDoc* Document() const { return m_document.get(); }
+  bool FirstActivation() const { return firstActivation; }
   // The normal rectangle set at the first activation (left, top, right and bottom exclusive).
-  QRect NormalRect() const { return normalRect_; }
+  QRect NormalRect() const { return m_normalRect; }
   // The frame's size as the centring rule counts it: the specified frame, taller by the menu bar
   // and the status strip.
   QSize FrameSize() const;
@@ -74,7 +74,7 @@ class CMainFrame : public QWidget {
   // Adds `action` to the menu `which`, before the items that close it (File's Quit, Help's
   // About), and makes it the frame's: its shortcut works wherever the focus is in the window.
   void AddMenuAction(FrameMenu which, QAction* action);
-  QMenuBar* MenuBar() const { return menuBar_; }
+  QMenuBar* MenuBar() const { return m_menuBar; }
 
   // The text at the left of the status strip (the search's mode and filters, say); empty clears it.
   void SetStatusText(const QString& text);
@@ -101,20 +101,20 @@ class CMainFrame : public QWidget {
   // The largest zoom step at which the whole frame fits the available area of its screen.
   double LargestFittingZoom() const;
 
-  std::unique_ptr<CViewDoc> document_;
-  const DataLocation& location_;
-  CHistView* view_ = nullptr;
-  UseActions* uses_ = nullptr;
-  bool firstActivation_ = true;
-  QRect normalRect_;
+  std::unique_ptr<CViewDoc> m_document;
+  const DataLocation& location;
+  CHistView* m_view = nullptr;
+  UseActions* m_uses = nullptr;
+  bool firstActivation = true;
+  QRect m_normalRect;
 
-  QMenuBar* menuBar_ = nullptr;
-  QMenu* menus_[5] = {};
-  QAction* menuEnds_[5] = {};  // the first closing item of each menu, or null
-  QStatusBar* statusBar_ = nullptr;
-  QLabel* statusText_ = nullptr;
-  QLabel* zoomText_ = nullptr;
-  QAction* zoomIn_ = nullptr;
-  QAction* zoomOut_ = nullptr;
-  QAction* actualSize_ = nullptr;
+  QMenuBar* m_menuBar = nullptr;
+  QMenu* m_menus[5] = {};
+  QAction* m_menuEnds[5] = {};  // the first closing item of each menu, or null
+  QStatusBar* m_statusBar = nullptr;
+  QLabel* m_statusText = nullptr;
+  QLabel* m_zoomText = nullptr;
+  QAction* m_zoomIn = nullptr;
+  QAction* m_zoomOut = nullptr;
+  QAction* m_actualSize = nullptr;
 };

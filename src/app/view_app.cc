@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "app/about_dialog.h"
+#include "app/disk_prompt.h"
 #include "app/main_frame.h"
 #include "app/view_doc.h"
 #include "app/view_zoom.h"
@@ -42,6 +43,7 @@ CViewApp::CViewApp() = default;
 
 CViewApp::~CViewApp() {
   m_mainWindow.reset();
+  m_diskFinder.reset();
   m_instance.reset();
 }
 
@@ -59,6 +61,8 @@ int CViewApp::InitInstance() {
   InstallQtMessageBoxHandler();
 
   location.ReadConfiguration();
+  m_diskFinder = std::make_unique<DiskFinder>(location);
+  m_diskFinder->Locate();  // when the configured directory lacks the roll: mounted media, the last choice
 
   m_mainWindow = OpenDocumentFile(kDocumentName);
   if (!m_mainWindow) return 0;

@@ -7,6 +7,7 @@
 #include "store/data_location.h"
 
 class CMainFrame;
+class DiskFinder;
 class SingleInstance;
 
 inline constexpr const char* kMutexNameFormat = "PreventAnother%s";
@@ -38,6 +39,8 @@ class CViewApp {
   void OnAppAbout();
 
   CMainFrame* MainWindow() const { return m_mainWindow.get(); }
+  // Where the roll is looked for and the disk asked for; null before InitInstance.
+  DiskFinder* Finder() const { return m_diskFinder.get(); }
 
   DataLocation location;
   unsigned savedErrorMode = 0;
@@ -48,5 +51,7 @@ class CViewApp {
   std::unique_ptr<CMainFrame> OpenDocumentFile(const char* name);
 
   std::unique_ptr<SingleInstance> m_instance;
+  // Finds the roll where the configuration does not say, and asks for the disk.
+  std::unique_ptr<DiskFinder> m_diskFinder;
   std::unique_ptr<CMainFrame> m_mainWindow;
 };

@@ -5,6 +5,7 @@
 
 namespace {
 constexpr const char* kZoomKey = "View/Zoom";
+constexpr const char* kDataPlaceKey = "Data/Place";
 }  // namespace
 
 QString ViewerSettingsPath() {
@@ -40,4 +41,14 @@ std::optional<double> RememberedZoom() {
 void RememberZoom(double zoom) {
   if (const std::unique_ptr<QSettings> settings = OpenViewerSettings())
     settings->setValue(QLatin1String(kZoomKey), zoom);
+}
+
+QString RememberedDataPlace() {
+  const std::unique_ptr<QSettings> settings = OpenViewerSettings();
+  return settings ? settings->value(QLatin1String(kDataPlaceKey)).toString() : QString();
+}
+
+void RememberDataPlace(const QString& place) {
+  if (const std::unique_ptr<QSettings> settings = OpenViewerSettings())
+    settings->setValue(QLatin1String(kDataPlaceKey), place);
 }

@@ -21,3 +21,7 @@ std::unique_ptr<QSettings> OpenViewerSettings();
 // The zoom the user last chose (View menu), if any and if it reads as a positive number.
 std::optional<double> RememberedZoom();
 void RememberZoom(double zoom);
+
+// The folder or disk image the user last chose for the roll (the disk prompt's Browse…), or "".
+QString RememberedDataPlace();
+void RememberDataPlace(const QString& place);

@@ -92,8 +92,8 @@ class DiskImage {
 
   // The file the sectors are read from: `path`, or the .bin file a cue sheet names.
   const std::string& ImagePath() const { return imagePath; }
-  // That file, open for the life of this object.
-  const ReadOnlyFile& File() const { return imageFile; }
+  // That file, open for the life of this object (and of every window onto it).
+  const ReadOnlyFile& File() const { return *imageFile; }
   // Its identity when it was opened.
   const FileIdentity& Identity() const { return imageIdentity; }
   SectorLayout Layout() const { return sectorLayout; }
@@ -112,12 +112,20 @@ class DiskImage {
 
   // ReadExtent on this image's file.
   std::int64_t Read(const ImageFile& file, std::int64_t offset, void* out, std::size_t size) const;
+  // `file` as a ReadOnlyFile of its own (ReadOnlyFile::Window), which keeps the image file open
+  // after this object is gone.
+  ReadOnlyFile OpenWindow(const ImageFile& file) const;
+
+  // The file the sectors of the image `path` lie in, as Open would find it without opening
+  // anything but a cue sheet: `path` itself, or the file a cue sheet names (`path` when the
+  // sheet cannot be read).
+  static std::string SectorFileOf(const std::string& path);
 
  private:
   DiskImage() = default;
 
   std::string imagePath;
-  ReadOnlyFile imageFile;
+  std::shared_ptr<ReadOnlyFile> imageFile = std::make_shared<ReadOnlyFile>();
   FileIdentity imageIdentity;
   SectorLayout sectorLayout = SectorLayout::kCooked;
   std::vector<ImageFile> jolietFiles;

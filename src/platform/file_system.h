@@ -13,6 +13,8 @@
 #include <string>
 #include <string_view>
 
+struct ImageExtent;  // platform/disk_image.h
+
 struct FileCloser {
   void operator()(std::FILE* f) const noexcept {
     if (f) std::fclose(f);
@@ -52,9 +54,12 @@ struct FileIdentity {
   std::int64_t modified = 0;  // nanoseconds
   std::int64_t changed = 0;   // nanoseconds (status change)
   bool known = false;
+  // For a file read out of a disk image (ReadOnlyFile::Window): where its bytes start in the
+  // image file, whose identity the fields above are; -1 for a file of its own.
+  std::int64_t window = -1;
 
   bool SameFile(const FileIdentity& other) const {
-    return known && other.known && device == other.device && file == other.file;
+    return known && other.known && device == other.device && file == other.file && window == other.window;
   }
   // The same file, with the same size and times.
   bool Unchanged(const FileIdentity& other) const {
@@ -65,6 +70,10 @@ struct FileIdentity {
 // A file opened for reading only. Opening never blocks and keeps the file only when it is a
 // regular file; reads are positioned (no shared stream position), so a reader may read anywhere
 // in any order. Move-only; closes on destruction.
+//
+// A ReadOnlyFile may also be a window onto one file of a disk image (Window): its size is that
+// file's, its reads map through the file's extent in the image file, and its identity is the
+// image file's with the window's start. Readers cannot tell it from a file of its own.
 class ReadOnlyFile {
  public:
   ReadOnlyFile() = default;
@@ -78,7 +87,10 @@ class ReadOnlyFile {
   // (kMissing when nothing does). A previous file is closed first.
   OpenStatus Open(const std::string& path, FileKind* kind = nullptr);
   void Close();
-  bool IsOpen() const { return handle >= 0; }
+  bool IsOpen() const { return handle >= 0 || image != nullptr; }
+
+  // The file at `extent` of the open disk image file `imageFile`, which the window shares.
+  static ReadOnlyFile Window(std::shared_ptr<const ReadOnlyFile> imageFile, const ImageExtent& extent);
 
   // The file's size when it was opened, or -1 when none is open.
   std::int64_t Size() const { return fileSize; }
@@ -87,13 +99,20 @@ class ReadOnlyFile {
   std::int64_t ReadAt(std::int64_t offset, void* out, std::size_t size) const;
   // The open file's identity now (one question to the file system).
   FileIdentity Identity() const;
-  // The system's handle of the open file (a descriptor on POSIX), -1 when none is open: for a
-  // library that reads the file itself and must be given this very file, not its path.
+  // The system's handle of the open file (a descriptor on POSIX), -1 when none is open or the
+  // file is a window: for a library that reads the file itself and must be given this very file,
+  // not its path.
   std::intptr_t NativeHandle() const { return handle; }
 
  private:
   std::intptr_t handle = -1;
   std::int64_t fileSize = -1;
+  // ReadAt and Identity of a window, which every platform shares.
+  std::int64_t WindowRead(std::int64_t offset, void* out, std::size_t size) const;
+  FileIdentity WindowIdentity() const;
+  // A window's image file and extent; both null for a file of its own.
+  std::shared_ptr<const ReadOnlyFile> image;
+  std::shared_ptr<const ImageExtent> extent;
 };
 
 // What `path` names now, symbolic links followed; kMissing when nothing does. Never opens it.

@@ -85,9 +85,12 @@ void ReadOnlyFile::Close() {
   if (handle >= 0) close(static_cast<int>(handle));
   handle = -1;
   fileSize = -1;
+  image.reset();
+  extent.reset();
 }
 
 std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
+  if (image) return WindowRead(offset, out, size);
   if (handle < 0 || offset < 0) return -1;
   const int fd = static_cast<int>(handle);
   auto* bytes = static_cast<unsigned char*>(out);
@@ -104,6 +107,7 @@ std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t si
 }
 
 FileIdentity ReadOnlyFile::Identity() const {
+  if (image) return WindowIdentity();
   struct stat st;
   if (handle < 0 || fstat(static_cast<int>(handle), &st) != 0) return {};
   return IdentityOfStat(st);

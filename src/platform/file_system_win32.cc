@@ -186,13 +186,17 @@ void ReadOnlyFile::Close() {
   if (handle != -1) CloseHandle(reinterpret_cast<HANDLE>(handle));
   handle = -1;
   fileSize = -1;
+  image.reset();
+  extent.reset();
 }
 
 std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
+  if (image) return WindowRead(offset, out, size);
   return PositionedRead(reinterpret_cast<HANDLE>(handle), offset, out, size);
 }
 
 FileIdentity ReadOnlyFile::Identity() const {
+  if (image) return WindowIdentity();
   return handle == -1 ? FileIdentity{} : IdentityOfHandle(reinterpret_cast<HANDLE>(handle));
 }
 

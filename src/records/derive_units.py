@@ -77,7 +77,7 @@ class Deriver:
                                 "abbr", "description")
         self.funcs = read_table(os.path.join(data_dir, "nps_unit_categories_function.csv"),
                                 "abbr", "description")
-        self.specials = read_table(os.path.join(data_dir, "nps_unit_categories_special.csv"),
+        self.specials = read_table(os.path.join(data_dir, "nps_unit_categories_designation.csv"),
                                    "abbr", "description")
         states = read_table(os.path.join(data_dir, "cwss_state_names.csv"), "abbr", "name")
         self.states = {code: STATE_NAME_FIXES.get(name.strip(), name.strip())

@@ -6,7 +6,6 @@
 #include <cstddef>
 
 inline constexpr int kFieldLabelCount = 20;
-inline constexpr int kFieldLabelSize = 100;
 
 // The label of field `index` of database `number`: "" for other databases and past the table.
 const char* FieldLabel(int number, int index);

@@ -84,7 +84,9 @@ int FilterBuffer::Empty() {
   writeFailed = false;
   position = 0;
   Acquire();
-  if (file.IsOpen() && !file.Truncate()) file.Close();
+  // Already empty (the usual case between two searches): one fstat, and nothing to change. A
+  // file another writer filled is still cut back.
+  if (file.IsOpen() && file.Size() != 0 && !file.Truncate()) file.Close();
   return IsOpen() ? 1 : 0;
 }
 

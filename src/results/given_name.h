@@ -22,6 +22,19 @@ class GivenNamePrefix {
     }
     return true;
   }
+  // The same test on a slot's name bytes as they lie in the name file (at least L of them): the
+  // name ends at its first NUL, as DecodeSlot takes it, but only the compared characters are
+  // looked at, so a scan need not measure every name it passes over.
+  bool MatchesStored(const char* name) const {
+    int i = 0;
+    for (; i < compare && name[i] != '\0'; ++i) {
+      if (UpperAscii(name[i]) != key[i]) return false;
+    }
+    for (; i < compare; ++i) {
+      if (key[i] != ' ') return false;
+    }
+    return true;
+  }
 
  private:
   char key[kCurrentNameSize + 1] = {};

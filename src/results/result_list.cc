@@ -139,8 +139,10 @@ int ResultList::FilterByGivenName(const char* given) {
       continue;
     }
     for (int i = 0; i < run; ++i, ++cursor) {
-      const SlotValue slot = DecodeSlot(scanBuffer.get() + static_cast<std::size_t>(i) * slotSize, database.NameLength());
-      if (prefix.Matches(slot.name)) matches.Add(slot.lineOffset, slot.name);
+      const unsigned char* bytes = scanBuffer.get() + static_cast<std::size_t>(i) * slotSize;
+      if (!prefix.MatchesStored(reinterpret_cast<const char*>(bytes + kSlotHeaderSize))) continue;
+      const SlotValue slot = DecodeSlot(bytes, database.NameLength());
+      matches.Add(slot.lineOffset, slot.name);
     }
   }
   filterBuffer->AppendPending(std::move(matches));

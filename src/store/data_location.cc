@@ -1,8 +1,10 @@
 #include "store/data_location.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
+#include "platform/data_file.h"
 #include "platform/error_mode.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
@@ -24,6 +26,23 @@ std::size_t WithSeparator(const char* value, char* out, std::size_t size) {
 }
 
 }  // namespace
+
+MediaSearchResult FindRollOnMedia() {
+  const char* root = std::getenv(kMediaRootVariable);
+  return FindOnMedia(MediaRoots(CurrentUserName(), root && *root ? root : "/"),
+                     {kMarkerFileName, kNameFileName, kLineFileName, kIndexFileName});
+}
+
+std::string PlacesLooked(const MediaSearchResult& search) {
+  const std::vector<std::string>& places = search.placesLooked.empty() ? search.roots : search.placesLooked;
+  std::string text;
+  for (const std::string& place : places) {
+    if (!text.empty()) text += ", ";
+    // Places end in the separator; the user reads directories without it.
+    text += place.size() > 1 && place.back() == kPathSeparator ? place.substr(0, place.size() - 1) : place;
+  }
+  return text;
+}
 
 DataLocation::DataLocation() : dataDirectory{}, dataDirectoryUsable(true) {}
 
@@ -62,10 +81,13 @@ int DataLocation::MarkerFilePresent() const {
     const int n = std::snprintf(path, sizeof path, "%s%s", dataDirectory, kMarkerFileName);
     // Only a regular file counts: a FIFO or a device in its place is never opened.
     ReadOnlyFile marker;
-    if (n > 0 && n < static_cast<int>(sizeof path)) present = marker.Open(ResolveDataFile(path)) == OpenStatus::kOk;
+    if (n > 0 && n < static_cast<int>(sizeof path))
+      present = OpenDataFile(ResolveDataFile(path), &marker) == OpenStatus::kOk;
   }
   SetCriticalErrorMode(saved);
   return present ? 1 : 0;
 }
 
-int DataLocation::PromptForDisk() const { return ShowMessageBox(kDiskPrompt, kDiskPromptStyle); }
+int DataLocation::PromptForDisk() const {
+  return diskPrompt ? diskPrompt() : ShowMessageBox(kDiskPrompt, kDiskPromptStyle);
+}

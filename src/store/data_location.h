@@ -3,8 +3,11 @@
 // missing.
 #pragma once
 
+#include <functional>
 #include <memory>
+#include <string>
 
+#include "platform/media_discovery.h"
 #include "store/roll_format.h"
 
 inline constexpr const char* kProfileSection = "Kinloom7m";
@@ -16,6 +19,18 @@ inline constexpr unsigned kDiskPromptStyle = 49;  // OK/Cancel with the exclamat
 // The longest data directory with which every file name built from it still fits its buffer
 // ("mroll.ext" in 256 bytes, "mrdb.id" in 260). A longer configured directory is not used.
 inline constexpr int kMaxDataDirectoryLength = kPathBufferSize - 1 - 9;
+
+// The environment variable that, when set, stands for the system's root directory in the search
+// of mounted media: a test's fake media tree.
+inline constexpr const char* kMediaRootVariable = "DRAVENHOLT_MEDIA_ROOT";
+
+// Looks for the roll on mounted media (platform/media_discovery.h: the current user's and the
+// system's mount directories, each one level deep) and gives the first place holding the marker
+// and the three files of database 1.
+MediaSearchResult FindRollOnMedia();
+// Where a search of mounted media looked, for the user: the places looked into, or the mount
+// directories themselves when none held anything ("/media/anna/DISK3, /mnt/cdrom").
+std::string PlacesLooked(const MediaSearchResult& search);
 
 class DataLocation {
  public:
@@ -35,7 +50,13 @@ class DataLocation {
   int MarkerFilePresent() const;
 
   // Shows the disk prompt; returns kIdOk, kIdCancel, or anything else when the box failed to show.
+  // With a diskPrompt set, that prompt is asked instead.
   int PromptForDisk() const;
+
+  // A front end's own disk prompt, which answers as the box does and may have pointed this
+  // location at the data elsewhere before it answers kIdOk (the viewer looks on mounted media and
+  // lets the user browse for the disk). Empty: the specified message box.
+  std::function<int()> diskPrompt;
 
   // Test and tool seam: sets both directories as ReadConfiguration would from these values.
   void SetDirectories(const char* family, const char* data);

@@ -78,8 +78,9 @@ FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& opt
       const int run = ReadSlotRun(slot, begin + count, slots.get(), kSlotRunSize);
       if (run == 0) break;  // a failed read: the rest of this key cannot be looked at
       for (int i = 0; i < run; ++i, ++slot) {
-        const SlotValue value = DecodeSlot(slots.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(slotSize), nameLength);
-        if (given && !given->Matches(value.name)) continue;
+        const unsigned char* bytes = slots.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(slotSize);
+        if (given && !given->MatchesStored(reinterpret_cast<const char*>(bytes + kSlotHeaderSize))) continue;
+        const SlotValue value = DecodeSlot(bytes, nameLength);
         if (lines) {
           if (value.lineOffset < 0) continue;
           const std::string_view line = lines->View(value.lineOffset, kLongestLine);

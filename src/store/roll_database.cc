@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/data_file.h"
 #include "platform/message_box.h"
 #include "results/result_list.h"
 #include "store/search_request.h"
@@ -28,7 +29,7 @@ RollDatabase::~RollDatabase() { Close(); }
 
 bool RollDatabase::StillTheOpenedFiles() const {
   for (const OpenedFile& file : opened) {
-    if (!IdentityOfPath(file.path).Unchanged(file.identity)) return false;
+    if (!DataFileUnchanged(file.path, file.identity)) return false;
   }
   return true;
 }
@@ -43,12 +44,12 @@ int RollDatabase::Open(int n) {
   char basePath[kPathBufferSize];
   char path[kPathBufferSize];
   if (!BuildName(basePath, location.dataDirectory, base) || !BuildName(path, basePath, kLineFileExtension) ||
-      lineFile.Open(opened[0].path = ResolveDataFile(path)) != OpenStatus::kOk) {
+      OpenDataFile(opened[0].path = ResolveDataFile(path), &lineFile) != OpenStatus::kOk) {
     ShowMessageBox(kLineFileMessage, kMbOk);
     return 0;
   }
   if (!BuildName(path, basePath, kNameFileExtension) ||
-      nameFile.Open(opened[1].path = ResolveDataFile(path)) != OpenStatus::kOk) {
+      OpenDataFile(opened[1].path = ResolveDataFile(path), &nameFile) != OpenStatus::kOk) {
     ShowMessageBox(kNameFileMessage, kMbOk);
     return 0;
   }
@@ -76,7 +77,8 @@ int RollDatabase::Open(int n) {
   if (!index->Usable()) return 0;
   opened[0].identity = lineFile.Identity();
   opened[1].identity = nameFile.Identity();
-  opened[2] = {index->Path(), IdentityOfPath(index->Path())};
+  opened[2] = {index->Path(),
+               index->File().IsOpen() ? index->File().Identity() : IdentityOfPath(index->Path())};
   nameLength = length;
   slotSize = length + kSlotHeaderSize;
   const std::int64_t slots = (nameFileSize - kNameTrailerSize) / slotSize;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/data_file.h"
 #include "platform/message_box.h"
 
 namespace {
@@ -16,15 +17,17 @@ namespace {
 
 RollIndex::RollIndex(const char* indexPath) : path(ResolveDataFile(indexPath)) {
   FileKind kind = FileKind::kMissing;
-  const OpenStatus status = indexFile.Open(path, &kind);
-  if (status == OpenStatus::kMissing) {
+  const OpenStatus status = OpenDataFile(path, &indexFile, &kind);
+  // Nothing can be made inside a disk image: an index missing there is as unusable as one that
+  // cannot be read.
+  if (status == OpenStatus::kMissing && !DataFileInImage(path)) {
     path = indexPath;
     // A missing index is made: the empty tree, its header and its end byte.
     CreateNewFile(indexPath, EmptyIndexBytes());
     return;
   }
   if (status == OpenStatus::kNotRegular) WrongFileFormat();
-  if (status == OpenStatus::kUnreadable) {
+  if (status == OpenStatus::kUnreadable || status == OpenStatus::kMissing) {
     ShowMessageBox(FormatMessage(kIndexUnreadableMessage, indexPath).c_str(), kMbOk | kMbIconExclamation);
     usable = false;
     return;

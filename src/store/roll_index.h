@@ -16,14 +16,16 @@ inline constexpr const char* kIndexUnreadableMessage = "The index file\n%s\ncann
 
 class RollIndex {
  public:
-  // Opens the index at `path` (exact name, else a case-insensitive match in its directory).
+  // Opens the index at `path` (exact name, else a case-insensitive match in its directory, or the
+  // file of that name inside a disk image).
   // - Nothing there: a file holding an empty index is created at `path` (never over anything,
   //   never through a link); if it cannot be created the index is empty and in memory only.
   // - Something there that is not a regular file (a directory, FIFO, device...), or a regular
   //   file whose last byte is not 0x04 (an empty file included): "wrong file format!" and the
   //   process ends with status 1.
-  // - A regular file that cannot be opened for reading: the unreadable message naming the file,
-  //   and the index is not usable; nothing is created over it.
+  // - A regular file that cannot be opened for reading, or an index missing from a data disk
+  //   kept as an image file (platform/data_file.h), where nothing can be created: the unreadable
+  //   message naming the file, and the index is not usable; nothing is created.
   explicit RollIndex(const char* indexPath);
   ~RollIndex();
   RollIndex(const RollIndex&) = delete;

@@ -35,22 +35,22 @@ MoreInfoDialog::MoreInfoDialog(QWidget* parent)
   setFixedSize(frame.size());
 
   // OK comes first, so it holds the focus when the dialog opens.
-  ok_ = new QPushButton(tr("OK"), this);
-  ok_->setGeometry(DialogUnitsToPixels(font(), 238, 204, 50, 14));
-  ok_->setDefault(true);
-  ok_->setAutoDefault(true);
-  connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
+  m_ok = new QPushButton(tr("OK"), this);
+  m_ok->setGeometry(DialogUnitsToPixels(font(), 238, 204, 50, 14));
+  m_ok->setDefault(true);
+  m_ok->setAutoDefault(true);
+  connect(m_ok, &QPushButton::clicked, this, &QDialog::accept);
 
-  body_ = new QPlainTextEdit(this);
-  body_->setObjectName(QStringLiteral("details"));
-  body_->setGeometry(DialogUnitsToPixels(font(), 13, 14, 275, 163));
-  body_->setReadOnly(true);
-  body_->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-  body_->setLineWrapMode(QPlainTextEdit::NoWrap);
-  body_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  body_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  body_->setTabChangesFocus(true);
-  body_->installEventFilter(this);
+  m_body = new QPlainTextEdit(this);
+  m_body->setObjectName(QStringLiteral("details"));
+  m_body->setGeometry(DialogUnitsToPixels(font(), 13, 14, 275, 163));
+  m_body->setReadOnly(true);
+  m_body->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  m_body->setLineWrapMode(QPlainTextEdit::NoWrap);
+  m_body->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_body->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  m_body->setTabChangesFocus(true);
+  m_body->installEventFilter(this);
 
   m_unitLine = new QLabel(this);
   m_unitLine->setObjectName(QStringLiteral("unitInPlainWords"));
@@ -78,14 +78,14 @@ void MoreInfoDialog::SetEntry(const SoldierEntry& entry) {
 }
 
 QString MoreInfoDialog::RecordText() const {
-  QString text = m_strCaption + QStringLiteral("\n\n") + body_->toPlainText();
+  QString text = m_strCaption + QStringLiteral("\n\n") + m_body->toPlainText();
   if (!m_strUnit.isEmpty()) text += QStringLiteral("\n\n") + m_unitLine->text();
   return text + QLatin1Char('\n');
 }
 
 bool MoreInfoDialog::eventFilter(QObject* watched, QEvent* event) {
   // Enter typed inside the body stays there and does not close the dialog.
-  if (watched == body_ && event->type() == QEvent::KeyPress) {
+  if (watched == m_body && event->type() == QEvent::KeyPress) {
     const int key = static_cast<QKeyEvent*>(event)->key();
     if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
   }
@@ -95,12 +95,12 @@ bool MoreInfoDialog::eventFilter(QObject* watched, QEvent* event) {
 void MoreInfoDialog::OnInitDialog() {
   QString body = m_strBody;
   body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  body_->setPlainText(body);
+  m_body->setPlainText(body);
   setWindowTitle(m_strCaption);
   m_unitLine->setText(m_strUnit.isEmpty() ? QString() : tr("Unit in plain words: %1").arg(m_strUnit));
   m_copyCitation->setEnabled(!m_strCitation.isEmpty());
   m_copyEvidence->setEnabled(!m_strEvidence.isEmpty());
-  ok_->setFocus();
+  m_ok->setFocus();
 }
 
 int MoreInfoDialog::DoModal() {

@@ -28,8 +28,8 @@ class MoreInfoDialog : public QDialog {
   // Runs the dialog modally; closed by OK, Escape or the close box.
   int DoModal();
 
-  QPlainTextEdit* Body() const { return body_; }
-  QPushButton* OkButton() const { return ok_; }
+  QPlainTextEdit* Body() const { return m_body; }
+  QPushButton* OkButton() const { return m_ok; }
   QLabel* UnitLine() const { return m_unitLine; }
   QPushButton* CopyButton() const { return m_copy; }
   QPushButton* CitationButton() const { return m_copyCitation; }
@@ -46,8 +46,8 @@ class MoreInfoDialog : public QDialog {
 
   QString m_strBody;
   QString m_strCaption;
-  QPlainTextEdit* body_;
-  QPushButton* ok_;
+  QPlainTextEdit* m_body;
+  QPushButton* m_ok;
   QLabel* m_unitLine;
   QPushButton* m_copy;
   QPushButton* m_copyCitation;

@@ -56,16 +56,16 @@ class FrameMenuTest : public ViewerTest {
 TEST_F(FrameMenuTest, TheMenuBarHoldsWhatWorksTodayWithMnemonicsClearOfTheButtons) {
   // File and Edit open with the items for what was found (their own tests: tests/ui/use_actions_test.cc).
   EXPECT_EQ(Titles(frame->MenuBar()), (QStringList{"&File", "&Edit", "F&ind", "&View", "&Help"}));
-  EXPECT_EQ(Items(frame->Menu(FrameMenu::File)).constLast(), QStringLiteral("&Quit\tCtrl+Q"));
-  EXPECT_EQ(Items(frame->Menu(FrameMenu::View)), (QStringList{"Zoom &In\tCtrl++ Ctrl+= Ctrl+Shift++",
+  EXPECT_EQ(Items(frame->Menu(FrameMenu::kFile)).constLast(), QStringLiteral("&Quit\tCtrl+Q"));
+  EXPECT_EQ(Items(frame->Menu(FrameMenu::kView)), (QStringList{"Zoom &In\tCtrl++ Ctrl+= Ctrl+Shift++",
                                                               "Zoom &Out\tCtrl+-", "&Actual Size\tCtrl+0"}));
-  EXPECT_EQ(Items(frame->Menu(FrameMenu::Help)),
+  EXPECT_EQ(Items(frame->Menu(FrameMenu::kHelp)),
             (QStringList{"Dravenholt &Help\tF1", "-", "&About Dravenholt\tCtrl+F1"}));
 
   // Every menu's letter, the later ones included, differs from the others and from the view's
   // buttons' letters (S, C, M, Q).
-  frame->Menu(FrameMenu::Edit);
-  frame->Menu(FrameMenu::Find);
+  frame->Menu(FrameMenu::kEdit);
+  frame->Menu(FrameMenu::kFind);
   QString letters;
   for (const QString& title : Titles(frame->MenuBar())) letters += Mnemonic(title);
   EXPECT_EQ(letters, QStringLiteral("FEIVH"));
@@ -89,8 +89,8 @@ TEST_F(FrameMenuTest, HelpAndQuitWorkFromTheirKeysWhileTheFocusIsInTheSurnameFie
   // Alt+H opens the Help menu; the Help button (which has no letter) is not pressed.
   QApplication::setActiveWindow(frame.get());
   QTest::keyClick(view->NameField(0), Qt::Key_H, Qt::AltModifier);
-  EXPECT_SOON(frame->Menu(FrameMenu::Help)->isVisible());
-  frame->Menu(FrameMenu::Help)->close();
+  EXPECT_SOON(frame->Menu(FrameMenu::kHelp)->isVisible());
+  frame->Menu(FrameMenu::kHelp)->close();
   EXPECT_FALSE(help->isVisible());
 
   QApplication::setActiveWindow(frame.get());
@@ -101,7 +101,7 @@ TEST_F(FrameMenuTest, HelpAndQuitWorkFromTheirKeysWhileTheFocusIsInTheSurnameFie
 TEST_F(FrameMenuTest, LaterItemsGoInTheirPlacesAndTheStatusTextShows) {
   // A menu made later stands in its place on the bar (File and Edit hold the items for what was
   // found from the start).
-  frame->Menu(FrameMenu::Find);
+  frame->Menu(FrameMenu::kFind);
   EXPECT_EQ(Titles(frame->MenuBar()), (QStringList{"&File", "&Edit", "F&ind", "&View", "&Help"}));
 
   // Items go before the ones that close a menu, and their keys work in the window.
@@ -109,11 +109,11 @@ TEST_F(FrameMenuTest, LaterItemsGoInTheirPlacesAndTheStatusTextShows) {
   auto* openItem = new QAction(QStringLiteral("&Open Notes..."), frame.get());
   openItem->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
   QObject::connect(openItem, &QAction::triggered, [&] { ++opened; });
-  frame->AddMenuAction(FrameMenu::File, openItem);
-  frame->AddMenuAction(FrameMenu::Help, new QAction(QStringLiteral("&Citation Guide"), frame.get()));
-  EXPECT_EQ(Items(frame->Menu(FrameMenu::File)).mid(Items(frame->Menu(FrameMenu::File)).size() - 2),
+  frame->AddMenuAction(FrameMenu::kFile, openItem);
+  frame->AddMenuAction(FrameMenu::kHelp, new QAction(QStringLiteral("&Citation Guide"), frame.get()));
+  EXPECT_EQ(Items(frame->Menu(FrameMenu::kFile)).mid(Items(frame->Menu(FrameMenu::kFile)).size() - 2),
             (QStringList{"&Open Notes...\tCtrl+Shift+O", "&Quit\tCtrl+Q"}));
-  EXPECT_EQ(Items(frame->Menu(FrameMenu::Help)),
+  EXPECT_EQ(Items(frame->Menu(FrameMenu::kHelp)),
             (QStringList{"Dravenholt &Help\tF1", "&Citation Guide\t", "-", "&About Dravenholt\tCtrl+F1"}));
   QTest::keyClick(view->NameField(0), Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(opened, 1);
@@ -136,7 +136,7 @@ TEST_F(FrameMenuTest, ZoomInGoesOnlyAsFarAsTheWindowFitsTheScreen) {
   EXPECT_EQ(ScreenZoom(), 1.25);
   QTest::keyClick(view->NameField(0), Qt::Key_Plus, Qt::ControlModifier);
   EXPECT_EQ(ScreenZoom(), 1.25);
-  EXPECT_FALSE(frame->Menu(FrameMenu::View)->actions().at(0)->isEnabled());
+  EXPECT_FALSE(frame->Menu(FrameMenu::kView)->actions().at(0)->isEnabled());
   SetScreenZoom(1);
 }
 
@@ -154,7 +154,7 @@ TEST_F(AboutMenuTest, AboutDravenholtShowsTheSpecifiedBox) {
     if (qobject_cast<AboutDialog*>(modal)) title = modal->windowTitle();
     QTest::keyClick(modal, Qt::Key_Escape);
   });
-  for (QAction* action : app.MainWindow()->Menu(FrameMenu::Help)->actions()) {
+  for (QAction* action : app.MainWindow()->Menu(FrameMenu::kHelp)->actions()) {
     if (action->text() == QStringLiteral("&About Dravenholt")) action->trigger();
   }
   EXPECT_EQ(title, QStringLiteral("About View"));

@@ -16,10 +16,10 @@ namespace {
 class ViewerSettingsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    env_.Set(kUserSettingsVariable, QDir::toNativeSeparators(config_.path()).toUtf8().constData());
-    ASSERT_TRUE(QDir().mkpath(config_.path() + QStringLiteral("/dravenholt")));
+    env.Set(kUserSettingsVariable, QDir::toNativeSeparators(config.path()).toUtf8().constData());
+    ASSERT_TRUE(QDir().mkpath(config.path() + QStringLiteral("/dravenholt")));
   }
-  QString Path() const { return config_.path() + QStringLiteral("/dravenholt/dravenholt.conf"); }
+  QString Path() const { return config.path() + QStringLiteral("/dravenholt/dravenholt.conf"); }
   void Write(const QByteArray& bytes) const {
     QFile file(Path());
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
@@ -27,8 +27,8 @@ class ViewerSettingsTest : public ::testing::Test {
   }
   FileKind Kind() const { return KindOfPath(Path().toStdString()); }
 
-  QTemporaryDir config_;
-  ScopedEnv env_;
+  QTemporaryDir config;
+  ScopedEnv env;
 };
 
 TEST_F(ViewerSettingsTest, TheChosenZoomIsWrittenAndReadBack) {

@@ -28,7 +28,7 @@
 namespace {
 
 QAction* Item(CMainFrame* frame, const char* text) {
-  for (QAction* action : frame->Menu(FrameMenu::View)->actions()) {
+  for (QAction* action : frame->Menu(FrameMenu::kView)->actions()) {
     if (action->text() == QLatin1String(text)) return action;
   }
   return nullptr;
@@ -39,7 +39,7 @@ class ZoomTest : public ViewerTest {
   void SetUp() override {
     ASSERT_EQ(QGuiApplication::primaryScreen()->size(), QSize(3840, 2160))
         << "run on the screen of uhd-screen.json";
-    env_.Set(kUserSettingsVariable, config_.path().toUtf8().constData());
+    environment.Set(kUserSettingsVariable, config.path().toUtf8().constData());
     AddStandardEntries(&roll);
     OpenWindow();
   }
@@ -57,8 +57,8 @@ class ZoomTest : public ViewerTest {
     return device && device->devType() == QInternal::Image ? static_cast<QImage*>(device)->size() : QSize();
   }
 
-  QTemporaryDir config_;
-  ScopedEnv env_;
+  QTemporaryDir config;
+  ScopedEnv environment;
 };
 
 TEST_F(ZoomTest, TheKeysStepThroughEveryZoomAndTheWindowKeepsItsLayoutAndItsCentre) {
@@ -108,7 +108,7 @@ TEST_F(ZoomTest, TheKeysStepThroughEveryZoomAndTheWindowKeepsItsLayoutAndItsCent
 }
 
 TEST_F(ZoomTest, TheChoiceIsRememberedInTheViewersOwnSettingsOnly) {
-  const QString file = config_.path() + QStringLiteral("/dravenholt/dravenholt.conf");
+  const QString file = config.path() + QStringLiteral("/dravenholt/dravenholt.conf");
   EXPECT_EQ(QDir::fromNativeSeparators(ViewerSettingsPath()), file);
   EXPECT_FALSE(QFile::exists(file)) << "nothing is written before the user chooses";
 
@@ -119,7 +119,7 @@ TEST_F(ZoomTest, TheChoiceIsRememberedInTheViewersOwnSettingsOnly) {
   EXPECT_EQ(QSettings(file, QSettings::IniFormat).value(QStringLiteral("View/Zoom")).toDouble(), 1.5);
   EXPECT_EQ(RememberedZoom(), 1.5);
   // The family's INI is only ever read.
-  EXPECT_FALSE(QFile::exists(config_.path() + QStringLiteral("/brevik.ini")));
+  EXPECT_FALSE(QFile::exists(config.path() + QStringLiteral("/brevik.ini")));
 
   Item(frame.get(), "&Actual Size")->trigger();
   EXPECT_EQ(RememberedZoom(), 1);

@@ -229,7 +229,7 @@ TEST(DiskImageOpen, RefusesWhatIsNotARegularFileWithoutWaiting) {
 TEST(DiskImageOpen, TellsWhatIsWrongWithTheImage) {
   RollOnDisk disk;
   const std::string iso = disk.WriteIso("roll.iso");
-  const std::string& dir = disk.scratch.path();
+  const std::string& dir = disk.scratch.Prefix();
 
   WriteFileBytes(dir + "empty.iso", "");
   EXPECT_EQ(OpenError(dir + "empty.iso"), dir + "empty.iso: no ISO 9660 file system");
@@ -265,7 +265,7 @@ TEST(DiskImageOpen, TellsWhatIsWrongWithTheImage) {
 
 TEST(DiskImageFind, ReportsMissingTruncatedAndAmbiguousFiles) {
   RollOnDisk disk;
-  const std::string& dir = disk.scratch.path();
+  const std::string& dir = disk.scratch.Prefix();
   WriteFileBytes(dir + "readme.txt", "not a roll");
   std::string error;
   ASSERT_TRUE(WriteIsoImage({{"readme.txt", dir + "readme.txt"}}, dir + "other.iso", {}, &error)) << error;

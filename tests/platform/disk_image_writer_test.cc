@@ -41,7 +41,7 @@ TEST(WriteIsoImage, ReplacesTheOutputOnlyWhenTheWholeImageIsWritten) {
   std::string error;
   ASSERT_TRUE(WriteIsoImage({{"a.txt", dir.File("a")}}, dir.File("out.iso"), {}, &error)) << error;
   EXPECT_EQ(ReadFromImage(dir.File("out.iso"), "a.txt"), "first");
-  EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"a", "out.iso"}));
+  EXPECT_EQ(Entries(dir.Prefix()), (std::vector<std::string>{"a", "out.iso"}));
   const std::string written = ReadFileBytes(dir.File("out.iso"));
   EXPECT_EQ(written.size() % 2048, 0u);
 
@@ -53,7 +53,7 @@ TEST(WriteIsoImage, ReplacesTheOutputOnlyWhenTheWholeImageIsWritten) {
         WriteIsoImage({{"a.txt", dir.File("a")}, {"b.txt", source}}, dir.File("out.iso"), {}, &error));
     EXPECT_EQ(error, source + (source == dir.File("fifo") ? ": a FIFO, not a regular file" : ": missing"));
     EXPECT_EQ(ReadFileBytes(dir.File("out.iso")), written);
-    EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"a", "fifo", "out.iso"}));
+    EXPECT_EQ(Entries(dir.Prefix()), (std::vector<std::string>{"a", "fifo", "out.iso"}));
   }
 }
 
@@ -68,7 +68,7 @@ TEST(WriteIsoImage, RefusesADirectoryForTheOutputAndNamesWithDirectories) {
   EXPECT_EQ(error, dir.File("a") + ": \"sub/a.txt\" is not a name for the root directory");
   EXPECT_FALSE(WriteIsoImage({{"a.txt", dir.File("a")}}, dir.File("no/such/dir.iso"), {}, &error));
   EXPECT_EQ(error, dir.File("no/such/dir.iso") + ": No such file or directory");
-  EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"a", "out.iso"}));
+  EXPECT_EQ(Entries(dir.Prefix()), (std::vector<std::string>{"a", "out.iso"}));
 }
 
 TEST(CollectImageFiles, FindsNamesInAnyCaseAndNamesTheOneMissing) {
@@ -77,14 +77,14 @@ TEST(CollectImageFiles, FindsNamesInAnyCaseAndNamesTheOneMissing) {
   WriteFileBytes(dir.File("mroll.ext"), "e");
   std::vector<IsoImageFile> files;
   std::string error;
-  ASSERT_TRUE(CollectImageFiles(dir.path(), {"mroll.cor", "mroll.ext"}, &files, &error)) << error;
+  ASSERT_TRUE(CollectImageFiles(dir.Prefix(), {"mroll.cor", "mroll.ext"}, &files, &error)) << error;
   ASSERT_EQ(files.size(), 2u);
   EXPECT_EQ(files[0].name, "mroll.cor");
   EXPECT_EQ(files[0].sourcePath, dir.File("MROLL.COR"));
   EXPECT_EQ(files[1].sourcePath, dir.File("mroll.ext"));
 
-  EXPECT_FALSE(CollectImageFiles(dir.path(), {"mroll.cor", "mroll.tre"}, &files, &error));
-  EXPECT_EQ(error, dir.path() + ": no mroll.tre");
+  EXPECT_FALSE(CollectImageFiles(dir.Prefix(), {"mroll.cor", "mroll.tre"}, &files, &error));
+  EXPECT_EQ(error, dir.Prefix() + ": no mroll.tre");
   EXPECT_FALSE(CollectImageFiles(dir.File("MROLL.COR"), {"mroll.cor"}, &files, &error));
   EXPECT_EQ(error, dir.File("MROLL.COR") + ": not a directory");
 }

@@ -54,7 +54,7 @@ TEST(ReadOnlyFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
 
 TEST(ReadOnlyFile, AFileThatCannotBeReadIsNotAMissingOne) {
   ScopedTempDir dir;
-  OpenToOthers(dir.path());
+  OpenToOthers(dir.Prefix());
   WriteFileBytes(dir.File("locked"), "x");
   ASSERT_EQ(chmod(dir.File("locked").c_str(), 0), 0);
   EXPECT_EQ(RunUnprivileged([&] {

@@ -98,7 +98,7 @@ TEST(FilesOnWindows, NamesOutsideTheAnsiCodePage) {
 
 TEST(FilesOnWindows, PathsLongerThanMaxPath) {
   ScopedTempDir dir;
-  std::string deep = dir.path();
+  std::string deep = dir.Prefix();
   while (deep.size() < 300) {
     deep += std::string(40, 'd') + "\\";
     ASSERT_TRUE(MakeDirectory(deep)) << deep.size();
@@ -149,11 +149,11 @@ TEST(ScratchFileOnWindows, HeldByOneProgramReadableByOthers) {
 
   // A file without a name lives only while it is open.
   ScratchFile anonymous;
-  ASSERT_EQ(anonymous.OpenAnonymous(dir.path()), ScratchStatus::kOk);
+  ASSERT_EQ(anonymous.OpenAnonymous(dir.Prefix()), ScratchStatus::kOk);
   ASSERT_TRUE(anonymous.WriteAt(0, "x", 1));
   anonymous.Close();
   std::size_t left = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(dir.path()))) {
+  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(dir.Prefix()))) {
     left += entry.path().filename() != "history.buf";
   }
   EXPECT_EQ(left, 0u);

@@ -15,7 +15,7 @@ const std::vector<std::string> kRollFiles = {"mrdb.id", "mroll.cor", "mroll.ext"
 class FakeMedia {
  public:
   std::string Dir(const std::string& relative) {
-    std::string path = root.path();
+    std::string path = root.Prefix();
     std::size_t start = 0;
     while (start < relative.size()) {
       const std::size_t slash = relative.find('/', start);
@@ -29,8 +29,8 @@ class FakeMedia {
     const std::string dir = Dir(relative);
     for (const std::string& name : names) WriteFileBytes(dir + name, "");
   }
-  std::string Path(const std::string& relative) const { return root.path() + relative; }
-  std::vector<std::string> Roots() const { return MediaRoots("ann", root.path()); }
+  std::string Path(const std::string& relative) const { return root.Prefix() + relative; }
+  std::vector<std::string> Roots() const { return MediaRoots("ann", root.Prefix()); }
 
  private:
   ScopedTempDir root;

@@ -47,7 +47,7 @@ TEST(StagingDirectory, IsThisUsersOnly) {
   ScopedTempDir dir;
   std::string error;
   StagingDirectory staging;
-  ASSERT_TRUE(staging.Create(dir.path(), "set", &error)) << error;
+  ASSERT_TRUE(staging.Create(dir.Prefix(), "set", &error)) << error;
   struct stat st;
   ASSERT_EQ(stat(staging.Path().c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);

@@ -28,10 +28,10 @@ TEST(OutputFile, IsInPlaceOnlyOnceCommitted) {
     ASSERT_TRUE(abandoned.Open(path, &error)) << error;
     std::fputs("half", abandoned.Stream());
     std::fflush(abandoned.Stream());
-    EXPECT_EQ(Entries(dir.path()).size(), 2u) << "the old file and the temporary one";
+    EXPECT_EQ(ListDir(dir.Prefix()).size(), 2u) << "the old file and the temporary one";
     EXPECT_EQ(ReadFileBytes(path), "old");
   }
-  EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"out.csv"});
+  EXPECT_EQ(ListDir(dir.Prefix()), std::vector<std::string>{"out.csv"});
   EXPECT_EQ(ReadFileBytes(path), "old");
 
   OutputFile output;
@@ -39,7 +39,7 @@ TEST(OutputFile, IsInPlaceOnlyOnceCommitted) {
   std::fputs("new", output.Stream());
   ASSERT_TRUE(output.Commit(&error)) << error;
   EXPECT_EQ(ReadFileBytes(path), "new");
-  EXPECT_EQ(Entries(dir.path()), std::vector<std::string>{"out.csv"});
+  EXPECT_EQ(ListDir(dir.Prefix()), std::vector<std::string>{"out.csv"});
 
   OutputFile missing;
   EXPECT_FALSE(missing.Open(dir.File(std::string("no") + kPathSeparator + "such.csv"), &error));
@@ -52,21 +52,21 @@ TEST(StagingDirectory, MovesItsFilesInTogetherAndLeavesNothing) {
   std::string error;
   {
     StagingDirectory staging;
-    ASSERT_TRUE(staging.Create(dir.path(), "set", &error)) << error;
+    ASSERT_TRUE(staging.Create(dir.Prefix(), "set", &error)) << error;
     WriteFileBytes(staging.Path() + "a", "new a");
     WriteFileBytes(staging.Path() + "b", "new b");
     // Held around the whole, as a caller that does more than publish holds them: held twice.
     const SignalsHeld held;
     ASSERT_TRUE(staging.Publish({"a", "b"}, &error)) << error;
   }
-  EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(ListDir(dir.Prefix()), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(ReadFileBytes(dir.File("a")), "new a");
   {
     StagingDirectory unpublished;
-    ASSERT_TRUE(unpublished.Create(dir.path(), "set", &error)) << error;
+    ASSERT_TRUE(unpublished.Create(dir.Prefix(), "set", &error)) << error;
     WriteFileBytes(unpublished.Path() + "a", "newer a");
   }
-  EXPECT_EQ(Entries(dir.path()), (std::vector<std::string>{"a", "b"}));
+  EXPECT_EQ(ListDir(dir.Prefix()), (std::vector<std::string>{"a", "b"}));
   EXPECT_EQ(ReadFileBytes(dir.File("a")), "new a");
 }
 

@@ -27,8 +27,8 @@ TEST(OutputFile, ADeviceIsWrittenDirectly) {
   std::fputs("discarded", output.Stream());
   EXPECT_TRUE(output.Commit(&error)) << error;
   OutputFile directory;
-  EXPECT_FALSE(directory.Open(dir.path(), &error));
-  EXPECT_EQ(error, dir.path() + ": a directory");
+  EXPECT_FALSE(directory.Open(dir.Prefix(), &error));
+  EXPECT_EQ(error, dir.Prefix() + ": a directory");
 }
 
 TEST(RemoveStaleTemporaries, RemovesOnlyWhatAProcessThatIsGoneLeft) {
@@ -44,7 +44,7 @@ TEST(RemoveStaleTemporaries, RemovesOnlyWhatAProcessThatIsGoneLeft) {
   WriteFileBytes(dir.File(gone), "left");
   WriteFileBytes(dir.File(running), "mine");
   WriteFileBytes(dir.File("out.csv"), "kept");
-  EXPECT_EQ(RemoveStaleTemporaries(dir.path()), 1);
+  EXPECT_EQ(RemoveStaleTemporaries(dir.Prefix()), 1);
   EXPECT_EQ(ReadFileBytes(dir.File(running)), "mine");
   EXPECT_EQ(ReadFileBytes(dir.File("out.csv")), "kept");
   EXPECT_FALSE(FileExists(dir.File(gone)));

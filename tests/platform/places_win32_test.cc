@@ -75,5 +75,5 @@ TEST(PathsOnWindows, EitherSeparatorEndsADirectory) {
   SearchSession s(location);
   s.Search("Smith");
   EXPECT_EQ(s.list.ResultCount(), 1);
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }

@@ -11,8 +11,8 @@ TEST(Profile, FindsTheFileInTheXdgOrder) {
   ScopedTempDir home, dirs1, dirs2;
   ScopedEnv env;
   env.Set("BREVIK_INI", nullptr);
-  env.Set("XDG_CONFIG_HOME", home.path().c_str());
-  env.Set("XDG_CONFIG_DIRS", (dirs1.path() + ":" + dirs2.path()).c_str());
+  env.Set("XDG_CONFIG_HOME", home.Prefix().c_str());
+  env.Set("XDG_CONFIG_DIRS", (dirs1.Prefix() + ":" + dirs2.Prefix()).c_str());
 
   EXPECT_EQ(FindProfilePath(), "");
   WriteFileBytes(dirs2.File("brevik.ini"), "[Kinloom7m]\nMRPath=/two\n");

@@ -22,8 +22,8 @@ TEST(FilterBufferPlaces, AnUnwritablePlaceKeepsTheRecordsInAPrivateFile) {
   ScopedTempDir tmp;
   ScopedEnv env;
   env.Set("XDG_RUNTIME_DIR", nullptr);
-  env.Set("TMPDIR", tmp.path().c_str());
-  for (const std::string& path : {dir.File("missing/history.buf"), dir.path() + std::string(300, 'x'), std::string()}) {
+  env.Set("TMPDIR", tmp.Prefix().c_str());
+  for (const std::string& path : {dir.File("missing/history.buf"), dir.Prefix() + std::string(300, 'x'), std::string()}) {
     FilterBuffer buffer(path);
     EXPECT_EQ(buffer.Empty(), 1);
     EXPECT_TRUE(buffer.IsPrivate());
@@ -34,7 +34,7 @@ TEST(FilterBufferPlaces, AnUnwritablePlaceKeepsTheRecordsInAPrivateFile) {
     EXPECT_EQ(buffer.FirstPage(rows), 10);
     EXPECT_EQ(buffer.NextPage(rows), 10);
     EXPECT_EQ(rows[9].lineOffset, 19);
-    EXPECT_TRUE(std::filesystem::is_empty(tmp.path())) << "the private file has no name";
+    EXPECT_TRUE(std::filesystem::is_empty(tmp.Prefix())) << "the private file has no name";
     EXPECT_EQ(buffer.TakeNotice(), "");
   }
   EXPECT_FALSE(FileExists(dir.File("missing")));
@@ -61,16 +61,16 @@ TEST(FilterBufferPlaces, WithNoPlaceAtAllItFailsQuietly) {
 TEST(FilterBufferPlaces, WithoutAFamilyDirectoryTheFileIsInTheUsersStateDirectory) {
   ScopedTempDir home;
   ScopedEnv env;
-  env.Set("XDG_STATE_HOME", (home.path() + "state").c_str());
-  EXPECT_EQ(FilterBufferPath(""), home.path() + "state/dravenholt/history.buf");
-  EXPECT_EQ(FilterBufferPath("/"), home.path() + "state/dravenholt/history.buf");
+  env.Set("XDG_STATE_HOME", (home.Prefix() + "state").c_str());
+  EXPECT_EQ(FilterBufferPath(""), home.Prefix() + "state/dravenholt/history.buf");
+  EXPECT_EQ(FilterBufferPath("/"), home.Prefix() + "state/dravenholt/history.buf");
   struct stat st;
-  ASSERT_EQ(stat((home.path() + "state/dravenholt").c_str(), &st), 0);
+  ASSERT_EQ(stat((home.Prefix() + "state/dravenholt").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0700u);
   EXPECT_EQ(FilterBufferPath("/family/"), "/family/history.buf");
   EXPECT_EQ(FilterBufferPath(nullptr), "");
   // A state directory that is not this user's private one is not used.
-  ASSERT_EQ(chmod((home.path() + "state/dravenholt").c_str(), 0755), 0);
+  ASSERT_EQ(chmod((home.Prefix() + "state/dravenholt").c_str(), 0755), 0);
   EXPECT_EQ(FilterBufferPath(""), "");
 }
 

@@ -17,8 +17,8 @@ TEST(FilterBufferPlacesOnWindows, AnUnusablePlaceKeepsTheRecordsInAPrivateFile) 
   ScopedTempDir dir;
   ScopedTempDir tmp;
   ScopedEnv env;
-  env.Set(kTempDirectoryVariable, tmp.path().c_str());
-  for (const std::string& path : {dir.File("missing\\history.buf"), dir.path() + std::string(300, 'x'), std::string()}) {
+  env.Set(kTempDirectoryVariable, tmp.Prefix().c_str());
+  for (const std::string& path : {dir.File("missing\\history.buf"), dir.Prefix() + std::string(300, 'x'), std::string()}) {
     {
       FilterBuffer buffer(path);
       EXPECT_EQ(buffer.Empty(), 1);
@@ -32,7 +32,7 @@ TEST(FilterBufferPlacesOnWindows, AnUnusablePlaceKeepsTheRecordsInAPrivateFile) 
       EXPECT_EQ(rows[9].lineOffset, 19);
       EXPECT_EQ(buffer.TakeNotice(), "");
     }
-    EXPECT_TRUE(std::filesystem::is_empty(PathFromUtf8(tmp.path()))) << "the private file went with the buffer";
+    EXPECT_TRUE(std::filesystem::is_empty(PathFromUtf8(tmp.Prefix()))) << "the private file went with the buffer";
   }
   EXPECT_FALSE(FileExists(dir.File("missing")));
 }
@@ -40,10 +40,10 @@ TEST(FilterBufferPlacesOnWindows, AnUnusablePlaceKeepsTheRecordsInAPrivateFile) 
 TEST(FilterBufferPlacesOnWindows, WithoutAFamilyDirectoryTheFileIsInLocalApplicationData) {
   ScopedTempDir local;
   ScopedEnv env;
-  env.Set("LOCALAPPDATA", local.path().c_str());
-  EXPECT_EQ(FilterBufferPath(""), local.path() + "Dravenholt\\history.buf");
-  EXPECT_EQ(FilterBufferPath("\\"), local.path() + "Dravenholt\\history.buf");
-  EXPECT_TRUE(std::filesystem::is_directory(PathFromUtf8(local.path() + "Dravenholt")));
+  env.Set("LOCALAPPDATA", local.Prefix().c_str());
+  EXPECT_EQ(FilterBufferPath(""), local.Prefix() + "Dravenholt\\history.buf");
+  EXPECT_EQ(FilterBufferPath("\\"), local.Prefix() + "Dravenholt\\history.buf");
+  EXPECT_TRUE(std::filesystem::is_directory(PathFromUtf8(local.Prefix() + "Dravenholt")));
   EXPECT_EQ(FilterBufferPath("D:\\family\\"), "D:\\family\\history.buf");
   EXPECT_EQ(FilterBufferPath(nullptr), "");
 }

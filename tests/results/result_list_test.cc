@@ -110,7 +110,7 @@ TEST(GivenNameFilter, MatchesTheLeadingLettersAsAPrefix) {
     EXPECT_EQ(s.list.ResultCount(), static_cast<int>(c.names.size())) << c.given;
     EXPECT_FALSE(s.list.HasNextPage());
   }
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST(Summaries, AreConvertedForTheRow) {
@@ -170,7 +170,7 @@ TEST(FilterBufferTrouble, AnUnusableFamilyDirectoryStillGivesTheMatches) {
   s.Search("Smith", "John");
   EXPECT_EQ(s.list.ResultCount(), 1);
   EXPECT_EQ(s.list.RowCount(), 1);
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST(FilterBufferTrouble, IsToldInsteadOfAnsweringZero) {
@@ -186,10 +186,10 @@ TEST(FilterBufferTrouble, IsToldInsteadOfAnsweringZero) {
   SearchSession s(elsewhere);
   s.Search("Smith");
   EXPECT_EQ(s.list.ResultCount(), 1);  // a surname-only search does not need the file
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
   s.Search("Smith", "John");
-  ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text,
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text,
             FormatMessage(kFilterBufferOpenMessage, roll.familyDir + "gone" + kPathSeparator + "history.buf"));
   EXPECT_EQ(s.list.RowCount(), 0);
 }
@@ -220,7 +220,7 @@ TEST(FilterBufferTrouble, AMatchLostWhenTheBufferIsWrittenOutIsTold) {
     SearchSession s(roll.location);
     s.Search("Brown", "bob");
     std::string text = std::to_string(s.list.ResultCount()) + "\n";
-    for (const std::string& box : boxes.texts()) text += box + "\n";
+    for (const std::string& box : boxes.Texts()) text += box + "\n";
     return text;
   });
   if (report == kNoFullDiskHere) GTEST_SKIP() << report;

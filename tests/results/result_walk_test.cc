@@ -128,7 +128,7 @@ TEST_F(Walk, NothingToWalkWithoutTheDiskOrWhenTheRollChanged) {
   WalkStart start = WalkStart::kReady;
   EXPECT_TRUE(WalkAll(s, &start).empty());
   EXPECT_EQ(start, WalkStart::kNoData);
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kDiskPrompt});
 
   // A roll written anew with another Smith: what the screen lists is no longer what the roll holds.
   // Its files replace the ones the session holds open, where the system can do that.

@@ -51,7 +51,7 @@ TEST_P(CorruptDatabase, SessionEndsAndShowsOnlyWhatIsInTheFiles) {
     SearchAndPage(s, roll.dataDir, surname, "n");
     SearchAndPage(s, roll.dataDir, surname, "john1");
   }
-  for (const std::string& text : boxes.texts()) EXPECT_TRUE(text == "cor" || text == "ext") << text;
+  for (const std::string& text : boxes.Texts()) EXPECT_TRUE(text == "cor" || text == "ext") << text;
   // The damaged files are read, never repaired or rewritten.
   EXPECT_EQ(ReadFileBytes(File("mroll.cor")), f.cor);
   EXPECT_EQ(ReadFileBytes(File("mroll.ext")), f.ext);
@@ -83,7 +83,7 @@ TEST_F(CorruptDatabase, ABrokenTrailerIsReportedAsTheNameFile) {
     ScriptedMessageBox boxes;
     SearchSession s(roll.location);
     s.Search("Smith");
-    EXPECT_EQ(boxes.texts(), std::vector<std::string>{"cor"}) << l;
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"cor"}) << l;
     EXPECT_EQ(s.list.ResultCount(), 0) << l;
   }
 }
@@ -138,7 +138,7 @@ TEST_F(CorruptDatabase, DirectoriesWhereTheDataFilesShouldBe) {
     }
     // Not a roll file: the file's own message, and no rows of "...".
     EXPECT_EQ(s.list.ResultCount(), 0);
-    EXPECT_EQ(boxes.texts().front(), std::string(name) == "mroll.cor" ? "cor" : "ext");
+    EXPECT_EQ(boxes.Texts().front(), std::string(name) == "mroll.cor" ? "cor" : "ext");
     std::filesystem::remove(PathFromUtf8(File(name)));
   }
 }

@@ -84,8 +84,10 @@ std::vector<Damage> Damages() {
                    PutNode(f.tre, kRoot, root);
                  }});
   }
-  for (auto [first, count] : std::vector<std::pair<std::int32_t, std::int32_t>>{
+  for (const auto& range : std::vector<std::pair<std::int32_t, std::int32_t>>{
            {-1, 5}, {-5, 5}, {0, -1}, {3, -30}, {INT32_MAX, INT32_MAX}, {INT32_MIN, 1}, {2, INT32_MIN}, {0, INT32_MAX}}) {
+    const std::int32_t first = range.first;
+    const std::int32_t count = range.second;
     d.push_back({"slots of every entry", "mroll.tre", [first, count](Files& f) {
                    for (std::size_t node = kRoot; node + kIndexNodeSize < f.tre.size(); node += kIndexNodeSize) {
                      for (int e = 0; e < kMaxNodeEntries; ++e) {

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 #include "session_checks.h"
 #include "support/test_roll.h"
 
@@ -104,13 +104,13 @@ TEST_F(RollkitHostileFiles, AnythingButARegularFileIsNamedForWhatItIs) {
     for (Stand stand : {Stand::kFifo, Stand::kSocket, Stand::kDevice, Stand::kDirectory}) {
       SCOPED_TRACE(std::string(file) + " as " + Describe(stand));
       const std::string path = roll.dataDir + file;
-      const std::string kept = ReadFile(path);
+      const std::string kept = ReadFileBytes(path);
       PutInPlace(path, stand);
       const auto before = Snapshot(roll.dataDir);
       ExpectEveryCommandSays(path + ": " + Describe(stand) + ", not a roll file");
       EXPECT_EQ(Changes(before, Snapshot(roll.dataDir)), std::vector<std::string>{});
       std::filesystem::remove(path);
-      WriteFile(path, kept);
+      WriteFileBytes(path, kept);
     }
   }
 }
@@ -128,10 +128,11 @@ TEST_F(RollkitHostileFiles, AFifoBesideTheFileInAnotherCaseIsTheOneNamed) {
 }
 
 TEST_F(RollkitHostileFiles, DataDirectoryThatIsNoDirectory) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0644), 0);
   for (const auto& [path, what] : {std::pair<std::string, std::string>{dir / "fifo", "a FIFO, not a directory"},
-                                   {roll.dataDir + "mroll.cor", "a regular file, not a directory"},
+                                   {roll.dataDir + "mroll.cor",
+                                    "a regular file, not a directory or a disk image (no ISO 9660 file system)"},
                                    {dir / "missing", "no such directory"}}) {
     const RunResult search = Run({"search", "--data", path, "smith"});
     EXPECT_EQ(search.err, RollkitLine(path + ": " + what));

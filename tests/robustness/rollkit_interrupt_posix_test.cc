@@ -25,7 +25,7 @@ namespace {
 class RollkitSearchInterrupted : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteManySmiths(data.path());
+    WriteManySmiths(data.Prefix());
     ASSERT_TRUE(MakeDirectory(tmp));
   }
 
@@ -74,8 +74,8 @@ class RollkitSearchInterrupted : public ::testing::Test {
 
   ScopedTempDir data;
   ScopedTempDir scratch;
-  std::string tmp = scratch.path() + "tmp";
-  std::string home = scratch.path() + "home";
+  std::string tmp = scratch.Prefix() + "tmp";
+  std::string home = scratch.Prefix() + "home";
 };
 
 }  // namespace
@@ -83,11 +83,11 @@ class RollkitSearchInterrupted : public ::testing::Test {
 // The search keeps its matches in a file without a name: whatever ends it, even a signal that
 // cannot be caught, nothing is left behind, in the temporary directory or anywhere else.
 TEST_F(RollkitSearchInterrupted, AnInterruptedSearchLeavesNoScratch) {
-  const auto before = Snapshot(data.path());
+  const auto before = Snapshot(data.Prefix());
   for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGKILL}) {
     SCOPED_TRACE(strsignal(sig));
     int out = -1;
-    const pid_t pid = Start({"search", "--data", data.path(), "--given", "j", "smith"}, &out);
+    const pid_t pid = Start({"search", "--data", data.Prefix(), "--given", "j", "smith"}, &out);
     ASSERT_TRUE(WaitUntilFull(out));
     EXPECT_TRUE(std::filesystem::is_empty(tmp)) << "the search's filter buffer has no name";
     if (sig == SIGPIPE) {
@@ -109,5 +109,5 @@ TEST_F(RollkitSearchInterrupted, AnInterruptedSearchLeavesNoScratch) {
     EXPECT_TRUE(std::filesystem::is_empty(tmp));
     EXPECT_FALSE(std::filesystem::exists(home)) << "nothing made in the home directory";
   }
-  EXPECT_EQ(Changes(before, Snapshot(data.path())), std::vector<std::string>{});
+  EXPECT_EQ(Changes(before, Snapshot(data.Prefix())), std::vector<std::string>{});
 }

@@ -13,7 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 #include "store/roll_writer.h"
 #include "support/scoped_temp_dir.h"
 
@@ -65,9 +65,9 @@ class RollkitInterrupted : public ::testing::Test {
       ASSERT_TRUE(writer.Add("Surname" + std::to_string(i % 5000), "Given" + std::to_string(i),
                              {"J", "A", "5 IL INF", "PVT", "PVT", "", "1", "2", "3", "U"}, &error));
     }
-    ASSERT_TRUE(writer.Write(roll.path(), &error)) << error;
+    ASSERT_TRUE(writer.Write(roll.Prefix(), &error)) << error;
     WriteFileBytes(roll.File("mrdb.id"), "");
-    ASSERT_EQ(RunRollkit({"dump", "--data", roll.path(), out.File("roll.csv")}).exitCode, 0);
+    ASSERT_EQ(RunRollkit({"dump", "--data", roll.Prefix(), out.File("roll.csv")}).exitCode, 0);
   }
 
   // Starts rollkit, sends `sig` as soon as it makes its first entry in `watched`, and checks that
@@ -98,10 +98,10 @@ TEST_F(RollkitInterrupted, DumpAndGenerateLeaveTheOldOutputWhole) {
   WriteFileBytes(out.File("old.csv"), "old\n");
   for (int sig : kSignals) {
     SCOPED_TRACE(SignalName(sig));
-    Interrupt({"dump", "--data", roll.path(), out.File("old.csv")}, out.path(), sig);
-    EXPECT_EQ(ListDir(out.path()), (std::vector<std::string>{"old.csv", "roll.csv"}));
-    Interrupt({"generate", "--entries", "2000000000", out.File("old.csv")}, out.path(), sig);
-    EXPECT_EQ(ListDir(out.path()), (std::vector<std::string>{"old.csv", "roll.csv"}));
+    Interrupt({"dump", "--data", roll.Prefix(), out.File("old.csv")}, out.Prefix(), sig);
+    EXPECT_EQ(ListDir(out.Prefix()), (std::vector<std::string>{"old.csv", "roll.csv"}));
+    Interrupt({"generate", "--entries", "2000000000", out.File("old.csv")}, out.Prefix(), sig);
+    EXPECT_EQ(ListDir(out.Prefix()), (std::vector<std::string>{"old.csv", "roll.csv"}));
     EXPECT_EQ(ReadFileBytes(out.File("old.csv")), "old\n");
   }
 }
@@ -115,20 +115,20 @@ TEST_F(RollkitInterrupted, BuildLeavesTheOldDatabaseWhole) {
   WriteFileBytes(out.File("new.csv"), csv + "\"Zz\",\"Last\"\n");
   for (int sig : {SIGHUP, SIGINT, SIGQUIT, SIGTERM, SIGALRM, SIGUSR1, SIGUSR2, SIGPIPE, SIGXCPU, SIGSEGV}) {
     SCOPED_TRACE(SignalName(sig));
-    Interrupt({"build", "--force", out.File("new.csv"), roll.path()}, roll.path(), sig);
-    EXPECT_EQ(ListDir(roll.path()), files);
+    Interrupt({"build", "--force", out.File("new.csv"), roll.Prefix()}, roll.Prefix(), sig);
+    EXPECT_EQ(ListDir(roll.Prefix()), files);
     for (std::size_t i = 0; i < files.size(); ++i) EXPECT_TRUE(ReadFileBytes(roll.File(files[i])) == before[i]) << files[i];
   }
 }
 
 TEST_F(RollkitInterrupted, AfterAKillTheNextRunRemovesWhatWasLeft) {
-  Interrupt({"generate", "--entries", "2000000000", out.File("a.csv")}, out.path(), SIGKILL);
-  Interrupt({"build", "--force", out.File("roll.csv"), roll.path()}, roll.path(), SIGKILL);
-  const auto leftInOut = ListDir(out.path());
+  Interrupt({"generate", "--entries", "2000000000", out.File("a.csv")}, out.Prefix(), SIGKILL);
+  Interrupt({"build", "--force", out.File("roll.csv"), roll.Prefix()}, roll.Prefix(), SIGKILL);
+  const auto leftInOut = ListDir(out.Prefix());
   ASSERT_EQ(leftInOut.size(), 2u) << "roll.csv and the killed run's temporary file";
   const std::string temporary = leftInOut[0];
   EXPECT_EQ(temporary.substr(0, 7), ".a.csv.");
-  ASSERT_EQ(ListDir(roll.path()).size(), 5u) << "the database and the killed build's staging directory";
+  ASSERT_EQ(ListDir(roll.Prefix()).size(), 5u) << "the database and the killed build's staging directory";
 
   // Look-alikes that are not leftovers of this host's dead processes: a running process's (this
   // test's), another host's, another user's, and a name that only starts the same way.
@@ -151,9 +151,9 @@ TEST_F(RollkitInterrupted, AfterAKillTheNextRunRemovesWhatWasLeft) {
   auto expected = kept;
   expected.insert(expected.end(), {"b.csv", "roll.csv"});
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(ListDir(out.path()), expected);
+  EXPECT_EQ(ListDir(out.Prefix()), expected);
 
-  const RunResult rebuilt = RunRollkit({"build", "--force", out.File("roll.csv"), roll.path()});
+  const RunResult rebuilt = RunRollkit({"build", "--force", out.File("roll.csv"), roll.Prefix()});
   EXPECT_EQ(rebuilt.exitCode, 0) << rebuilt.err;
-  EXPECT_EQ(ListDir(roll.path()), (std::vector<std::string>{"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}));
+  EXPECT_EQ(ListDir(roll.Prefix()), (std::vector<std::string>{"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}));
 }

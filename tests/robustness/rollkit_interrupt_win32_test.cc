@@ -22,7 +22,7 @@ constexpr DWORD kStatusControlCExit = 0xC000013A;
 class RollkitInterrupted : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteManySmiths(data.path());
+    WriteManySmiths(data.Prefix());
     ASSERT_TRUE(MakeDirectory(tmp));
     // Console events reach the processes of one console: make sure there is one to share.
     AllocConsole();
@@ -92,7 +92,7 @@ class RollkitInterrupted : public ::testing::Test {
 
   ScopedTempDir data;
   ScopedTempDir scratch;
-  std::string tmp = scratch.path() + "tmp";
+  std::string tmp = scratch.Prefix() + "tmp";
   HANDLE readEnd_ = nullptr;
   PROCESS_INFORMATION process_{};
 };
@@ -100,10 +100,10 @@ class RollkitInterrupted : public ::testing::Test {
 }  // namespace
 
 TEST_F(RollkitInterrupted, WhateverEndsASearchNothingIsLeft) {
-  const auto before = Snapshot(data.path());
+  const auto before = Snapshot(data.Prefix());
   for (const char* way : {"Ctrl+Break", "TerminateProcess", "reader gone"}) {
     SCOPED_TRACE(way);
-    Start({"search", "--data", data.path(), "--given", "j", "smith"});
+    Start({"search", "--data", data.Prefix(), "--given", "j", "smith"});
     ASSERT_TRUE(WaitUntilFull());
     DWORD expected = 99;
     if (std::string(way) == "Ctrl+Break") {
@@ -127,5 +127,5 @@ TEST_F(RollkitInterrupted, WhateverEndsASearchNothingIsLeft) {
     }
     EXPECT_TRUE(std::filesystem::is_empty(PathFromUtf8(tmp)));
   }
-  EXPECT_EQ(Changes(before, Snapshot(data.path())), std::vector<std::string>{});
+  EXPECT_EQ(Changes(before, Snapshot(data.Prefix())), std::vector<std::string>{});
 }

@@ -6,7 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 #include "support/scoped_temp_dir.h"
 #include "support/test_roll.h"
 
@@ -36,7 +36,7 @@ TEST(RollkitLimits, AFileSizeLimitDuringAGivenNameSearchIsAWarning) {
   roll.Build();
   ScopedTempDir tmp;
   RunOptions options;
-  options.environment = {{"TMPDIR", tmp.path()}, {"XDG_RUNTIME_DIR", ""}};
+  options.environment = {{"TMPDIR", tmp.Prefix()}, {"XDG_RUNTIME_DIR", ""}};
   options.output = "/dev/null";
   options.fileSizeLimit = 100 * 300;  // a hundred of the matches' records
   const RunResult r = RunRollkit({"search", "--data", roll.dataDir, "--given", "john", "smith"}, options);

@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "damages.h"
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 #include "session_checks.h"
 #include "many_smiths.h"
 #include "support/environment.h"
@@ -71,26 +71,26 @@ namespace {
 class RollkitLeavesNothing : public ::testing::Test {
  protected:
   void SetUp() override {
-    WriteManySmiths(data.path());
+    WriteManySmiths(data.Prefix());
     ASSERT_TRUE(MakeDirectory(tmp));
   }
   ScopedTempDir data;
   ScopedTempDir scratch;
-  std::string tmp = scratch.path() + "tmp";
+  std::string tmp = scratch.Prefix() + "tmp";
 };
 
 }  // namespace
 
 TEST_F(RollkitLeavesNothing, SearchAndShowChangeNothingAndRemoveTheirScratch) {
-  const auto before = Snapshot(data.path());
+  const auto before = Snapshot(data.Prefix());
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-           {"search", "--data", data.path(), "Smith"},
-           {"search", "--data", data.path(), "--given", "john1", "smith"},
-           {"show", "--data", data.path(), "--given", "j", "Smith", "2999"},
-           {"show", "--data", data.path(), "Smith", "3000"}}) {
+           {"search", "--data", data.Prefix(), "Smith"},
+           {"search", "--data", data.Prefix(), "--given", "john1", "smith"},
+           {"show", "--data", data.Prefix(), "--given", "j", "Smith", "2999"},
+           {"show", "--data", data.Prefix(), "Smith", "3000"}}) {
     const RunResult r = RunRollkit(args, {{kTempDirectoryVariable, tmp}});
     EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 1) << r.err;
     EXPECT_TRUE(std::filesystem::is_empty(PathFromUtf8(tmp))) << args[0] << " " << args.back();
   }
-  EXPECT_EQ(Changes(before, Snapshot(data.path())), std::vector<std::string>{});
+  EXPECT_EQ(Changes(before, Snapshot(data.Prefix())), std::vector<std::string>{});
 }

@@ -35,7 +35,7 @@ class VanishingData : public ::testing::Test {
     for (int i = 0; i < 12; ++i) roll.Add("Brown", "BOB" + std::to_string(i));
     roll.Build();
     // A copy of the files as they were, for checks after the originals are gone.
-    copy = scratch.path();
+    copy = scratch.Prefix();
     for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) {
       WriteFileBytes(copy + name, ReadFileBytes(roll.dataDir + name));
     }
@@ -60,24 +60,24 @@ TEST_F(VanishingData, TheMarkerRemovedBetweenSearchesBringsThePromptBack) {
   SearchSession s(roll.location);
   s.Search("Smith");
   ASSERT_EQ(s.list.ResultCount(), 25);
-  ASSERT_TRUE(boxes.boxes().empty());
+  ASSERT_TRUE(boxes.Boxes().empty());
 
   REMOVE_HELD_FILE_OR_SKIP(Marker());
   boxes.Answer({kIdCancel});
   s.Search("Smith");
-  ASSERT_EQ(boxes.boxes().size(), 1u);
-  EXPECT_EQ(boxes.boxes()[0].text, kDiskPrompt);
-  EXPECT_EQ(boxes.boxes()[0].style, kDiskPromptStyle);
+  ASSERT_EQ(boxes.Boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes()[0].text, kDiskPrompt);
+  EXPECT_EQ(boxes.Boxes()[0].style, kDiskPromptStyle);
   EXPECT_EQ(s.list.ResultCount(), 0);  // cancelled: the search ends empty
   EXPECT_EQ(s.list.RowCount(), 0);
 
   // OK without the disk asks again; the disk put back and OK goes on.
   boxes.Answer({kIdOk, kIdOk});
   boxes.OnShow([&](const ScriptedMessageBox::Box&) {
-    if (boxes.boxes().size() == 3) WriteFileBytes(Marker(), "");
+    if (boxes.Boxes().size() == 3) WriteFileBytes(Marker(), "");
   });
   s.Search("Smith", "name1");
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>(3, kDiskPrompt));
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>(3, kDiskPrompt));
   EXPECT_EQ(s.list.ResultCount(), 25);
 }
 
@@ -89,7 +89,7 @@ TEST_F(VanishingData, TheDiskTakenOutBetweenPageTurnsPromptsAndCancelKeepsThePag
 
   boxes.Answer({kIdCancel});
   EXPECT_FALSE(TurnPage(s, true));
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kDiskPrompt});
   EXPECT_EQ(s.PageRows(), first);
 
   // The disk comes back while the prompt is up.
@@ -117,10 +117,10 @@ TEST_F(VanishingData, DataFilesRemovedWhileAResultIsShownAreReadToTheEndOfThatRe
   EXPECT_EQ(rows, 25);
   ASSERT_TRUE(TurnPage(s, false));
   CheckPage(s, copy, "removed, back");
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
   // The next search finds no line file and says so.
   s.Search("Smith");
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"ext"});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"ext"});
   EXPECT_EQ(s.list.ResultCount(), 0);
 }
 
@@ -132,9 +132,9 @@ TEST_F(VanishingData, DataFilesReplacedByAnotherRollKeepTheShownResultWhole) {
     RollWriter writer;
     std::string error;
     for (int i = 0; i < 3; ++i) ASSERT_TRUE(writer.Add("Smith", "OTHER" + std::to_string(i), {"X"}, &error));
-    ASSERT_TRUE(writer.Write(other.path(), &error)) << error;
+    ASSERT_TRUE(writer.Write(other.Prefix(), &error)) << error;
     for (const char* name : {"mroll.cor", "mroll.ext", "mroll.tre"}) {
-      REPLACE_HELD_FILE_OR_SKIP(other.path() + name, Data(name));
+      REPLACE_HELD_FILE_OR_SKIP(other.Prefix() + name, Data(name));
     }
   }
   ASSERT_TRUE(TurnPage(s, true));
@@ -159,7 +159,7 @@ TEST_F(VanishingData, DataFilesCutInPlaceShowTheOldDataOrBlanks) {
     CheckPage(s, roll.dataDir, "name file cut", copy);
     EXPECT_EQ(s.list.RowCount(), 10);
   }
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 // Without a usable history.buf the matches go to a private file: the search works as before.
@@ -171,7 +171,7 @@ TEST_F(VanishingData, TheFamilyDirectoryRemovedBeforeAGivenNameSearchCostsNothin
   std::filesystem::remove_all(PathFromUtf8(roll.familyDir), refused);
   if (refused) GTEST_SKIP() << "this system does not remove a folder holding an open file: " << refused.message();
   s.Search("Jones", "ann");
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
   EXPECT_EQ(s.list.ResultCount(), 60);
   EXPECT_TRUE(s.list.Buffer().IsPrivate());
   EXPECT_FALSE(std::filesystem::exists(PathFromUtf8(roll.familyDir))) << "nothing is made in its place";
@@ -183,11 +183,11 @@ TEST_F(VanishingData, AFilterBufferThatIsADirectoryIsLeftAloneAndNamed) {
   REMOVE_HELD_FILE_OR_SKIP(Buffer());
   ASSERT_TRUE(MakeDirectory(Buffer()));
   s.Search("Jones", "ann");
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{Buffer() + " is a directory, not a file of this program: it was left alone."});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{Buffer() + " is a directory, not a file of this program: it was left alone."});
   EXPECT_EQ(s.list.ResultCount(), 60);
   s.Search("Jones", "ann");
   EXPECT_EQ(s.list.ResultCount(), 60);
-  EXPECT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
 }
 
 TEST_F(VanishingData, TheFilterBufferRemovedBetweenPageTurnsKeepsItsPages) {
@@ -201,7 +201,7 @@ TEST_F(VanishingData, TheFilterBufferRemovedBetweenPageTurnsKeepsItsPages) {
     rows += s.list.RowCount();
   }
   EXPECT_EQ(rows, 60);
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 // A full disk: every match that does not fit is lost, and the user is told so instead of being
@@ -212,12 +212,12 @@ TEST_F(VanishingData, AFullDiskDuringAGivenNameSearchIsTold) {
   for (const auto& [limit, surname] :
        std::vector<std::pair<long, std::string>>{{3000, "Jones"}, {1000, "Brown"}, {0, "Brown"}, {3300, "Brown"}, {3400, "Brown"}}) {
     SCOPED_TRACE(std::to_string(limit) + " " + surname);
-    const std::size_t earlierBoxes = boxes.texts().size();  // on Windows the work runs in this process
+    const std::size_t earlierBoxes = boxes.Texts().size();  // on Windows the work runs in this process
     const std::string report = RunWithFullDisk(Buffer(), limit, [&] {
       SearchSession s(roll.location);
       s.Search(surname, surname == "Jones" ? "ann" : "bob");
       std::string text = std::to_string(s.list.ResultCount()) + "\n";
-      const std::vector<std::string> texts = boxes.texts();
+      const std::vector<std::string> texts = boxes.Texts();
       for (std::size_t i = earlierBoxes; i < texts.size(); ++i) text += texts[i] + "\n";
       return text;
     });

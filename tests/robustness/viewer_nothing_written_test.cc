@@ -25,14 +25,14 @@ class ViewerNothingWritten : public ViewerTest {
   void SetUp() override {
     AddStandardEntries(&roll);
     root = Utf8Path(PathFromUtf8(roll.dataDir).parent_path().parent_path()) + kPathSeparator;
-    std::filesystem::create_directories(home.path() + "config");
+    std::filesystem::create_directories(home.Prefix() + "config");
     // Everything a desktop program might write to lands where it is watched.
     for (const auto& [name, value] : {std::pair{"HOME", ""}, {"XDG_CONFIG_HOME", "config"},
                                       {"XDG_DATA_HOME", "data"}, {"XDG_CACHE_HOME", "cache"}}) {
-      environment.Set(name, (home.path() + value).c_str());
+      environment.Set(name, (home.Prefix() + value).c_str());
     }
     previousDir = std::filesystem::current_path();
-    std::filesystem::current_path(home.path());
+    std::filesystem::current_path(home.Prefix());
   }
   void TearDown() override {
     std::filesystem::current_path(previousDir);
@@ -64,7 +64,7 @@ class ViewerNothingWritten : public ViewerTest {
 }  // namespace
 
 TEST_F(ViewerNothingWritten, AWholeSessionChangesOnlyTheFilterBuffer) {
-  const auto elsewhere = Snapshot(home.path());
+  const auto elsewhere = Snapshot(home.Prefix());
   OpenWindow();  // builds the roll; the view empties history.buf at once
   const auto data = Snapshot(root);
   ASSERT_EQ(data.count("family/history.buf"), 1u);
@@ -83,6 +83,6 @@ TEST_F(ViewerNothingWritten, AWholeSessionChangesOnlyTheFilterBuffer) {
   CloseWindow();
 
   EXPECT_EQ(Changes(data, Snapshot(root)), std::vector<std::string>{"family/history.buf"});
-  EXPECT_EQ(Changes(elsewhere, Snapshot(home.path())), std::vector<std::string>{});
-  EXPECT_TRUE(boxes.boxes().empty()) << boxes.texts().front();
+  EXPECT_EQ(Changes(elsewhere, Snapshot(home.Prefix())), std::vector<std::string>{});
+  EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Texts().front();
 }

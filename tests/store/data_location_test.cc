@@ -59,7 +59,7 @@ TEST(DataLocation, TooLongADataDirectoryCountsAsAbsentNotAsAnotherPath) {
   ScopedTempDir dir;
   // A directory that exists and holds the marker, reached through a path padded with "./".
   WriteFileBytes(dir.File("mrdb.id"), "");
-  std::string padded = dir.path();
+  std::string padded = dir.Prefix();
   while (padded.size() <= static_cast<std::size_t>(kMaxDataDirectoryLength)) padded += std::string(".") + kPathSeparator;
 
   DataLocation location;
@@ -78,7 +78,7 @@ TEST(DataLocation, TooLongADataDirectoryCountsAsAbsentNotAsAnotherPath) {
 TEST(DataLocation, MarkerTestKeepsTheCriticalErrorMode) {
   ScopedTempDir dir;
   DataLocation location;
-  location.SetDirectories(dir.path().c_str(), dir.path().c_str());
+  location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str());
   const unsigned before = SetCriticalErrorMode(kSemFailCriticalErrors | kSemNoOpenFileErrorBox);
 
   EXPECT_EQ(location.MarkerFilePresent(), 0);
@@ -91,7 +91,7 @@ TEST(DataLocation, MarkerTestKeepsTheCriticalErrorMode) {
 TEST(DataLocation, MarkerNameMatchesInAnyCase) {
   ScopedTempDir dir;
   DataLocation location;
-  location.SetDirectories(dir.path().c_str(), dir.path().c_str());
+  location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str());
   WriteFileBytes(dir.File("MRDB.ID"), "");
   EXPECT_EQ(location.MarkerFilePresent(), 1);
 }
@@ -99,7 +99,7 @@ TEST(DataLocation, MarkerNameMatchesInAnyCase) {
 class DiskPrompt : public ::testing::Test {
  protected:
   DiskPrompt() {
-    location.SetDirectories(dir.path().c_str(), dir.path().c_str());
+    location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str());
   }
   ScopedTempDir dir;
   DataLocation location;
@@ -110,7 +110,7 @@ TEST_F(DiskPrompt, NoPromptWhileTheMarkerIsThere) {
   ScriptedMessageBox boxes;
   RollDatabase database(location);
   EXPECT_EQ(database.EnsureDataPresent(), 1);
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(DiskPrompt, RepeatsUntilTheDiskIsBackOrTheUserCancels) {
@@ -119,8 +119,8 @@ TEST_F(DiskPrompt, RepeatsUntilTheDiskIsBackOrTheUserCancels) {
 
   boxes.Answer({kIdOk, kIdOk, kIdCancel});
   EXPECT_EQ(database.EnsureDataPresent(), 0);
-  ASSERT_EQ(boxes.boxes().size(), 3u);
-  for (const auto& box : boxes.boxes()) {
+  ASSERT_EQ(boxes.Boxes().size(), 3u);
+  for (const auto& box : boxes.Boxes()) {
     EXPECT_EQ(box.text, "Please insert Kinloom Disk 3(Dravenholt)\n\nClick OK when done.");
     EXPECT_EQ(box.style, 49u);
   }
@@ -139,5 +139,5 @@ TEST_F(DiskPrompt, ABoxThatCannotShowLetsTheOperationGoOn) {
   ScriptedMessageBox boxes(/*defaultAnswer=*/0);
   RollDatabase database(location);
   EXPECT_EQ(database.EnsureDataPresent(), 1);
-  EXPECT_EQ(boxes.boxes().size(), 1u);
+  EXPECT_EQ(boxes.Boxes().size(), 1u);
 }

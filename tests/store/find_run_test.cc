@@ -139,9 +139,9 @@ TEST_F(Find, AGivenNameNarrowsEveryKeyAsItNarrowsOne) {
   EntryFilter none;
   Run("Sm?th", MatchMode::kWildcard, none, "jo");
   EXPECT_EQ(AllRows(), (Rows{"SMITH JOHN", "SMITH JOSIAH", "SMYTH JOHN"}));
-  EntryFilter union_;
-  union_.side = 'U';
-  Run("Sm?th", MatchMode::kWildcard, union_, "jo");
+  EntryFilter unionSide;
+  unionSide.side = 'U';
+  Run("Sm?th", MatchMode::kWildcard, unionSide, "jo");
   EXPECT_EQ(AllRows(), (Rows{"SMITH JOHN", "SMYTH JOHN"}));
   EXPECT_EQ(ReadFileBytes(roll.familyDir + "history.buf"), "") << "no shared file is written";
 }

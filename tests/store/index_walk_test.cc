@@ -110,7 +110,7 @@ TEST(IndexWalk, AFileLargerThanItsReadBufferWalksAsFromMemory) {
   RollWriter writer;
   std::string error;
   for (int i = 0; i < 40000; ++i) ASSERT_TRUE(writer.Add("N" + std::to_string(i), "X", {"f"}, &error));
-  ASSERT_TRUE(writer.Write(dir.path(), &error)) << error;
+  ASSERT_TRUE(writer.Write(dir.Prefix(), &error)) << error;
   const std::string bytes = ReadFileBytes(dir.File("mroll.tre"));
   ASSERT_GT(bytes.size(), 2u << 20);
   ReadOnlyFile file;

@@ -87,7 +87,7 @@ TEST_F(Reopen, ANameFileCutShortIsOpenedAfresh) {
 TEST_F(Reopen, RemovedFilesAreMissedAtTheNextSearch) {
   REMOVE_HELD_FILE_OR_SKIP(File("mroll.ext"));
   s.Search("Smith");
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"ext"});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"ext"});
   EXPECT_EQ(s.list.ResultCount(), 0);
   // Put back: found again.
   WriteFileBytes(File("mroll.ext"), ReadFileBytes(other.dataDir + "mroll.ext"));

@@ -29,7 +29,7 @@ std::string NameFile(int length, const std::vector<std::pair<int, std::string>>&
 
 class RollFiles : public ::testing::Test {
  protected:
-  RollFiles() { location.SetDirectories(dir.path().c_str(), dir.path().c_str()); }
+  RollFiles() { location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str()); }
 
   // Writes the three files with the given line file and opens database 1.
   void OpenWith(const std::string& lines, const std::string& names = NameFile(8, {{0, "JOHN"}})) {
@@ -130,7 +130,7 @@ TEST_F(RollFiles, OpenRefusesNumbersWithoutFilesSilently) {
     EXPECT_EQ(database.Open(number), 0) << number;
     EXPECT_EQ(database.Index(), nullptr);
   }
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
   EXPECT_EQ(database.Open(1), 1);
   EXPECT_EQ(database.Number(), 1);
 }
@@ -163,11 +163,11 @@ TEST_F(RollFiles, MissingOrBrokenFilesSayWhichFile) {
       database.Close();
       continue;
     }
-    const std::size_t before = boxes.boxes().size();
+    const std::size_t before = boxes.Boxes().size();
     EXPECT_EQ(database.Open(1), 0) << c.what;
-    ASSERT_EQ(boxes.boxes().size(), before + 1) << c.what;
-    EXPECT_EQ(boxes.boxes().back().text, c.message) << c.what;
-    EXPECT_EQ(boxes.boxes().back().style, kMbOk);
+    ASSERT_EQ(boxes.Boxes().size(), before + 1) << c.what;
+    EXPECT_EQ(boxes.Boxes().back().text, c.message) << c.what;
+    EXPECT_EQ(boxes.Boxes().back().style, kMbOk);
     database.Close();
   }
 }
@@ -180,12 +180,12 @@ TEST_F(RollFiles, FilesMasteredInUpperCaseAreFound) {
   database.Close();
   // The existing index was used, not a new one (a listing: on Windows every name matches any case).
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(dir.path()))) {
+  for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(dir.Prefix()))) {
     names.push_back(Utf8Path(entry.path().filename()));
   }
   std::sort(names.begin(), names.end());
   EXPECT_EQ(names, (std::vector<std::string>{"MROLL.COR", "MROLL.EXT", "Mroll.Tre"}));
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 // The reads remember where the streams stand to save seeks; whatever the order of the reads,

@@ -26,7 +26,7 @@ TEST(RollWriter, WritesTheDocumentedBytes) {
   ASSERT_TRUE(Add(writer, "Ray", "JOHN", {"J", "A"}));
   ASSERT_TRUE(Add(writer, "Ray", "ann", {"", " X"}));
   std::string error;
-  ASSERT_TRUE(writer.Write(dir.path(), &error)) << error;
+  ASSERT_TRUE(writer.Write(dir.Prefix(), &error)) << error;
 
   // ann sorts before JOHN once upper-cased; lines follow the slots.
   EXPECT_EQ(ReadFileBytes(dir.File("mroll.ext")), "\xFF X\xFF\nJ\xFF" "A\xFF\n");
@@ -46,7 +46,7 @@ TEST(RollWriter, ChoosesTheNameLengthFromTheLongestName) {
   ASSERT_TRUE(Add(writer, "A", "12345", {}));
   ASSERT_TRUE(Add(writer, "B", "1", {}));
   std::string error;
-  ASSERT_TRUE(writer.Write(dir.path(), &error));
+  ASSERT_TRUE(writer.Write(dir.Prefix(), &error));
   const std::string names = ReadFileBytes(dir.File("mroll.cor"));
   EXPECT_EQ(names.size(), 2u * (6 + 4) + 4);
   EXPECT_EQ(DecodeFixed32(reinterpret_cast<const unsigned char*>(names.data() + names.size() - 4)), 6);
@@ -63,7 +63,7 @@ TEST(RollWriter, BuildsASearchTreeForEverySize) {
       expected.insert(RollWriter::KeyOf(surname));
     }
     std::string error;
-    ASSERT_TRUE(writer.Write(dir.path(), &error)) << error;
+    ASSERT_TRUE(writer.Write(dir.Prefix(), &error)) << error;
 
     RollIndex index(dir.File("mroll.tre").c_str());
     std::vector<std::string> keys;

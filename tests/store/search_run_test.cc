@@ -47,7 +47,7 @@ TEST(SearchRequest, FillsAndRefusesAsTheScreenExpects) {
   EXPECT_STREQ(request.surname, "Jones");
   EXPECT_EQ(request.hasGivenName, 1);
   EXPECT_EQ(std::string(request.givenName, 4), "ANNA");
-  EXPECT_EQ(boxes.texts(), (std::vector<std::string>{"query error: last name is too long.\n",
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"query error: last name is too long.\n",
                                                      "query error: first name is too long.\n"}));
   request.SetSurname(std::string(255, 'x').c_str());
   EXPECT_EQ(std::strlen(request.surname), 255u);
@@ -73,7 +73,7 @@ TEST_F(SearchRun, FindsTheSurnameInAnyCase) {
   EXPECT_EQ(s.PageRows()[0], "SMITH\tNAME100\tJ, A, 5 IL INF, PVT, ...");
   s.Search("abernathy-wolcott-ray");
   EXPECT_EQ(s.list.ResultCount(), 1);
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(SearchRun, MissesLeaveTheListEmpty) {
@@ -85,7 +85,7 @@ TEST_F(SearchRun, MissesLeaveTheListEmpty) {
     EXPECT_EQ(s.list.RowCount(), 0) << surname;
     EXPECT_FALSE(s.list.HasNextPage());
   }
-  EXPECT_TRUE(boxes.boxes().empty());
+  EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(SearchRun, AGivenNameSearchThenASurnameOnlySearch) {
@@ -106,7 +106,7 @@ TEST_F(SearchRun, CancelledDiskPromptOpensNothing) {
   SearchSession s(roll.location);
   boxes.Answer({kIdCancel});
   s.Search("Smith");
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kDiskPrompt});
   EXPECT_EQ(s.list.ResultCount(), 0);
   EXPECT_EQ(s.database.Index(), nullptr);
   EXPECT_FALSE(FileExists(roll.dataDir + "mroll.tre"));
@@ -116,7 +116,7 @@ TEST_F(SearchRun, MissingFilesAreReportedAndGiveNoResult) {
   std::remove((roll.dataDir + "mroll.cor").c_str());
   SearchSession s(roll.location);
   s.Search("Smith");
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"cor"});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"cor"});
   EXPECT_EQ(s.list.ResultCount(), 0);
 }
 

@@ -1,5 +1,6 @@
 #include "support/scoped_temp_dir.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -55,6 +56,14 @@ std::string ReadFileBytes(const std::string& path) {
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> ListDir(const std::string& path) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(PathFromUtf8(path), ec)) names.push_back(Utf8Path(e.path().filename()));
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 bool FileExists(const std::string& path) { return fs::exists(PathFromUtf8(path)); }

@@ -13,7 +13,7 @@ ScriptedMessageBox::ScriptedMessageBox(int defaultAnswer) : fallbackAnswer(defau
 
 ScriptedMessageBox::~ScriptedMessageBox() { InstallMessageBoxHandler(std::move(previousHandler)); }
 
-std::vector<std::string> ScriptedMessageBox::texts() const {
+std::vector<std::string> ScriptedMessageBox::Texts() const {
   std::vector<std::string> out;
   for (const Box& b : shownBoxes) out.push_back(b.text);
   return out;

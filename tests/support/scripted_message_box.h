@@ -24,8 +24,8 @@ class ScriptedMessageBox {
   // Runs before each answer (for example to put the disk back).
   void OnShow(std::function<void(const Box&)> hook) { showHook = std::move(hook); }
 
-  const std::vector<Box>& boxes() const { return shownBoxes; }
-  std::vector<std::string> texts() const;
+  const std::vector<Box>& Boxes() const { return shownBoxes; }
+  std::vector<std::string> Texts() const;
 
  private:
   int fallbackAnswer;

@@ -2,7 +2,7 @@
 // are plain decimal digits within their range, and the message names the range.
 #include <gtest/gtest.h>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ TEST(RollkitArguments, BadArgumentsPrintTheReasonAndTheUsageAndExitTwo) {
 // A negative count was once read as 2^64 - 5 entries and filled the disk; a leading zero as
 // octal. Each is refused before anything is read or written.
 TEST(RollkitArguments, NumbersOutsideTheirRangeAreRefusedNamingTheRange) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   const std::string out = dir / "out.csv";
   struct Case {
     std::vector<std::string> args;
@@ -82,7 +82,7 @@ TEST(RollkitArguments, NumbersOutsideTheirRangeAreRefusedNamingTheRange) {
   // The limits themselves are taken.
   const RunResult most = RunRollkit({"generate", "--entries", "0", "--seed", "18446744073709551615", out});
   EXPECT_EQ(most.exitCode, 0) << most.err;
-  EXPECT_EQ(Lines(ReadFile(out)).size(), 1u) << "the header alone";
+  EXPECT_EQ(Lines(ReadFileBytes(out)).size(), 1u) << "the header alone";
 }
 
 }  // namespace

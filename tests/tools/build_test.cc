@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/byte_order.h"
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 namespace {
 
@@ -38,8 +38,8 @@ TEST(BuildTest, RefusesBadInputNamingTheLineAndWritesNothing) {
        ":5: name: invalid UTF-8"},
   };
   for (const Case& c : cases) {
-    ScratchDir dir;
-    WriteFile(dir / "in.csv", std::string(kRollHeader) + kGoodRow + c.rows);
+    ScopedTempDir dir;
+    WriteFileBytes(dir / "in.csv", std::string(kRollHeader) + kGoodRow + c.rows);
     const RunResult r = RunRollkit({"build", dir / "in.csv", dir / "db"});
     EXPECT_EQ(r.exitCode, 1) << c.message;
     EXPECT_EQ(r.err, RollkitLine(dir / "in.csv" + c.message));
@@ -50,15 +50,15 @@ TEST(BuildTest, RefusesBadInputNamingTheLineAndWritesNothing) {
 // A short row is an entry whose line holds fewer fields: it builds, with a note naming the first
 // such row, and stays short (the viewer and dump see the fields it has and no more).
 TEST(BuildTest, ARowWithFewerColumnsIsAnEntryWithFewerFields) {
-  ScratchDir dir;
-  WriteFile(dir / "in.csv", std::string(kRollHeader) + kGoodRow + "Jones,Mary,,B\nJones,Ann\n");
+  ScopedTempDir dir;
+  WriteFileBytes(dir / "in.csv", std::string(kRollHeader) + kGoodRow + "Jones,Mary,,B\nJones,Ann\n");
   const RunResult r = RunRollkit({"build", dir / "in.csv", dir / "db"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(r.err, RollkitLine("note: " + dir / "in.csv" +
                                ":3: 2 rows, the first here, have fewer columns than the header's 12; their "
                                "entries' lines hold fewer fields"));
   // Ann: no field at all; Mary: two fields, the first empty; John: all twelve columns.
-  EXPECT_EQ(ReadFile(dir / "db/mroll.ext"),
+  EXPECT_EQ(ReadFileBytes(dir / "db/mroll.ext"),
             "\n"
             "\xFF" "B\xFF\n"
             "J\xFF" "A\xFF" "5 IL INF\xFFPVT\xFFPVT\xFF\xFF" "1\xFF" "2\xFF" "3\xFFU\xFF\n");
@@ -68,32 +68,32 @@ TEST(BuildTest, ARowWithFewerColumnsIsAnEntryWithFewerFields) {
 }
 
 TEST(BuildTest, KeepsAnExistingDatabaseUnlessForced) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   const std::string db = BuildRoll(dir, "db", std::string(kRollHeader) + kGoodRow);
-  const std::string index = ReadFile(db + "/mroll.tre");
-  WriteFile(dir / "other.csv", std::string(kRollHeader) + "Jones,Mary,,B,2 VA CAV,PVT,PVT,,1,2,3,C\n");
+  const std::string index = ReadFileBytes(db + "/mroll.tre");
+  WriteFileBytes(dir / "other.csv", std::string(kRollHeader) + "Jones,Mary,,B,2 VA CAV,PVT,PVT,,1,2,3,C\n");
 
   const RunResult kept = RunRollkit({"build", dir / "other.csv", db});
   EXPECT_EQ(kept.exitCode, 1);
   EXPECT_EQ(kept.err, RollkitLine(db + "/mroll.cor: exists; use --force to replace the database"));
-  EXPECT_EQ(ReadFile(db + "/mroll.tre"), index);
+  EXPECT_EQ(ReadFileBytes(db + "/mroll.tre"), index);
 
   const RunResult forced = RunRollkit({"build", "--force", dir / "other.csv", db});
   ASSERT_EQ(forced.exitCode, 0) << forced.err;
   EXPECT_EQ(Lines(RunRollkit({"search", "--data", db, "jones"}).out).front(), "1 records found.");
   EXPECT_EQ(Lines(RunRollkit({"search", "--data", db, "smith"}).out).front(), "0 records found.");
   EXPECT_EQ(ListDir(db), (std::vector<std::string>{"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}));
-  EXPECT_TRUE(ReadFile(db + "/mrdb.id").empty());
+  EXPECT_TRUE(ReadFileBytes(db + "/mrdb.id").empty());
 }
 
 TEST(BuildTest, NameLengthAndListingOrder) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   std::string csv = kRollHeader;
   for (const char* name : {"b", "A", "a", "Bob", "B"}) {
     csv += std::string("Smith,") + name + ",,A,5 IL INF,PVT,PVT,,1,2,3,U\n";
   }
   const std::string db = BuildRoll(dir, "db", csv);
-  const std::string names = ReadFile(db + "/mroll.cor");
+  const std::string names = ReadFileBytes(db + "/mroll.cor");
   ASSERT_GE(names.size(), 4u);
   EXPECT_EQ(DecodeFixed32(reinterpret_cast<const unsigned char*>(names.data() + names.size() - 4)), 4)
       << "default: the longest name text + 1";
@@ -104,9 +104,9 @@ TEST(BuildTest, NameLengthAndListingOrder) {
                                           lines[4].substr(6, 2), lines[5].substr(6, 4)};
   EXPECT_EQ(order, (std::vector<std::string>{"A\t", "a\t", "b\t", "B\t", "Bob\t"}));
 
-  WriteFile(dir / "c.csv", csv);
+  WriteFileBytes(dir / "c.csv", csv);
   EXPECT_EQ(RunRollkit({"build", "--name-length", "40", dir / "c.csv", dir / "wide"}).exitCode, 0);
-  const std::string wide = ReadFile(dir / "wide/mroll.cor");
+  const std::string wide = ReadFileBytes(dir / "wide/mroll.cor");
   EXPECT_EQ(wide.size(), 5u * 44 + 4);
   const RunResult narrow = RunRollkit({"build", "--name-length", "3", dir / "c.csv", dir / "narrow"});
   EXPECT_EQ(narrow.exitCode, 1);

@@ -8,7 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/byte_order.h"
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 namespace {
 
@@ -29,10 +29,10 @@ class CheckTest : public ::testing::Test {
   std::string Damaged(const std::string& file, const std::function<void(std::string&)>& damage) {
     const std::string copy = dir / ("copy" + std::to_string(copies++));
     std::filesystem::create_directory(copy);
-    for (const auto& name : ListDir(clean)) WriteFile(copy + "/" + name, ReadFile(clean + "/" + name));
-    std::string bytes = ReadFile(copy + "/" + file);
+    for (const auto& name : ListDir(clean)) WriteFileBytes(copy + "/" + name, ReadFileBytes(clean + "/" + name));
+    std::string bytes = ReadFileBytes(copy + "/" + file);
     damage(bytes);
-    WriteFile(copy + "/" + file, bytes);
+    WriteFileBytes(copy + "/" + file, bytes);
     return copy;
   }
 
@@ -47,7 +47,7 @@ class CheckTest : public ::testing::Test {
   static std::size_t Entry(std::size_t node, int i) { return node + 4 + 32 * i; }
   static std::size_t Child(std::size_t node, int i) { return node + 132 + 4 * i; }
 
-  ScratchDir dir;
+  ScopedTempDir dir;
   std::string clean;
   int copies = 0;
 };
@@ -157,7 +157,7 @@ TEST_F(CheckTest, HostileBytesNeverHangOrCrash) {
         Put(b, at, round % 2 ? static_cast<std::int32_t>(8 + kNodeSize * (next() % 8)) : static_cast<std::int32_t>(next()));
       }
     });
-    WriteFile(copy + "/mroll.cor", std::string(next() % 64, '\x01') + std::string("\x05\0\0\0", 4));
+    WriteFileBytes(copy + "/mroll.cor", std::string(next() % 64, '\x01') + std::string("\x05\0\0\0", 4));
     const RunResult r = RunRollkit({"check", copy});
     EXPECT_TRUE(r.exitCode == 0 || r.exitCode == 1) << "round " << round << ": " << r.err;
     // dump reads the same tree: it must stop with a message rather than loop.

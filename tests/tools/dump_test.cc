@@ -8,7 +8,7 @@
 #include <filesystem>
 
 #include "platform/byte_order.h"
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 #include "store/index_walk.h"
 #include "store/roll_format.h"
 #include "store/roll_writer.h"
@@ -17,7 +17,7 @@ namespace {
 
 void ExpectSameDatabase(const std::string& a, const std::string& b) {
   for (const char* file : {"mroll.cor", "mroll.ext", "mroll.tre"}) {
-    EXPECT_TRUE(ReadFile(a + "/" + file) == ReadFile(b + "/" + file)) << file << " differs";
+    EXPECT_TRUE(ReadFileBytes(a + "/" + file) == ReadFileBytes(b + "/" + file)) << file << " differs";
   }
 }
 
@@ -27,7 +27,7 @@ struct RawEntry {
   std::vector<std::string> fields;
 };
 
-std::string WriteRoll(const ScratchDir& dir, const std::string& name, const std::vector<RawEntry>& entries,
+std::string WriteRoll(const ScopedTempDir& dir, const std::string& name, const std::vector<RawEntry>& entries,
                       int nameLength = 0) {
   RollWriter writer(nameLength);
   std::string error;
@@ -38,13 +38,13 @@ std::string WriteRoll(const ScratchDir& dir, const std::string& name, const std:
   const std::string path = dir / name;
   std::filesystem::create_directory(path);
   EXPECT_TRUE(writer.Write(path, &error)) << error;
-  WriteFile(path + "/mrdb.id", "");
+  WriteFileBytes(path + "/mrdb.id", "");
   return path;
 }
 
 // Dumps `roll` into dir/<name>.csv and builds that into dir/<name> (with `buildArgs` before the
 // CSV). Returns the dump's standard error.
-std::string DumpAndBuild(const ScratchDir& dir, const std::string& roll, const std::string& name,
+std::string DumpAndBuild(const ScopedTempDir& dir, const std::string& roll, const std::string& name,
                          std::vector<std::string> buildArgs = {}) {
   const RunResult dumped = RunRollkit({"dump", "--data", roll, dir / (name + ".csv")});
   EXPECT_EQ(dumped.exitCode, 0) << dumped.err;
@@ -65,13 +65,13 @@ std::string Bytes(int from, int to, std::initializer_list<int> except = {}) {
 }
 
 TEST(GenerateTest, SameSeedSameRollAndEveryRowBuilds) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   ASSERT_EQ(RunRollkit({"generate", "--entries", "3000", "--seed", "5", dir / "a.csv"}).exitCode, 0);
   ASSERT_EQ(RunRollkit({"generate", "--entries", "3000", "--seed", "5", dir / "b.csv"}).exitCode, 0);
   ASSERT_EQ(RunRollkit({"generate", "--entries", "3000", "--seed", "6", dir / "c.csv"}).exitCode, 0);
-  const std::string a = ReadFile(dir / "a.csv");
-  EXPECT_EQ(a, ReadFile(dir / "b.csv"));
-  EXPECT_NE(a, ReadFile(dir / "c.csv"));
+  const std::string a = ReadFileBytes(dir / "a.csv");
+  EXPECT_EQ(a, ReadFileBytes(dir / "b.csv"));
+  EXPECT_NE(a, ReadFileBytes(dir / "c.csv"));
   EXPECT_EQ(Lines(a).size(), 3001u);
   EXPECT_EQ(Lines(a).front(),
             "\"surname\",\"name\",\"middle_initial\",\"company\",\"unit\",\"rank_in\",\"rank_out\",\"misc\","
@@ -87,19 +87,19 @@ TEST(GenerateTest, SameSeedSameRollAndEveryRowBuilds) {
 }
 
 TEST(DumpTest, RebuildingADumpGivesTheSameDatabase) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   ASSERT_EQ(RunRollkit({"generate", "--entries", "5000", "--seed", "9", dir / "g.csv"}).exitCode, 0);
   ASSERT_EQ(RunRollkit({"build", dir / "g.csv", dir / "one"}).exitCode, 0);
   const RunResult dumped = RunRollkit({"dump", "--data", dir / "one"});
   ASSERT_EQ(dumped.exitCode, 0) << dumped.err;
-  WriteFile(dir / "dump.csv", dumped.out);
+  WriteFileBytes(dir / "dump.csv", dumped.out);
   ASSERT_EQ(RunRollkit({"build", dir / "dump.csv", dir / "two"}).exitCode, 0);
   ExpectSameDatabase(dir / "one", dir / "two");
   EXPECT_EQ(RunRollkit({"dump", "--data", dir / "two"}).out, dumped.out);
 }
 
 TEST(DumpTest, KeysOfEveryLengthAndEightBitTextSurviveTheRoundTrip) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   std::string csv = kRollHeader;
   for (const char* surname : {"Abcdefghijklmnop",         // 16: padded to 22
                               "Abcdefghijklmnopq",        // 17: not padded
@@ -110,7 +110,7 @@ TEST(DumpTest, KeysOfEveryLengthAndEightBitTextSurviveTheRoundTrip) {
   }
   BuildRoll(dir, "one", csv);
   ASSERT_EQ(RunRollkit({"dump", "--data", dir / "one", dir / "dump.csv"}).exitCode, 0);
-  const std::string dump = ReadFile(dir / "dump.csv");
+  const std::string dump = ReadFileBytes(dir / "dump.csv");
   EXPECT_NE(dump.find("\"ABCDEFGHIJKLMNOPQRST  \""), std::string::npos) << dump;
   EXPECT_NE(dump.find("\"MüLLER\",\"Zoë\",\" \""), std::string::npos) << dump;
   ASSERT_EQ(RunRollkit({"build", dir / "dump.csv", dir / "two"}).exitCode, 0);
@@ -123,7 +123,7 @@ TEST(DumpTest, KeysOfEveryLengthAndEightBitTextSurviveTheRoundTrip) {
 // Names may hold every byte but NUL, fields every byte but 0xFF and LF (NUL and CR included); lines
 // may hold fewer fields than others, or none. All of it comes back, byte for byte.
 TEST(RoundTripTest, EveryByteTheFormatAllowsComesBackWhole) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   std::vector<RawEntry> entries;
   // Surnames: every byte 1..255, 23 at a time (a key holds 23).
   const std::string surnameBytes = Bytes(1, 255);
@@ -151,9 +151,9 @@ TEST(RoundTripTest, EveryByteTheFormatAllowsComesBackWhole) {
             RollkitLine("note: " + std::to_string(entries.size() - 1) + " entries have fewer than 10 fields; their rows "
                         "have fewer columns"));
   ExpectSameDatabase(one, dir / "two");
-  EXPECT_EQ(ReadFile(dir / "two.csv"), RunRollkit({"dump", "--data", dir / "two"}).out);
+  EXPECT_EQ(ReadFileBytes(dir / "two.csv"), RunRollkit({"dump", "--data", dir / "two"}).out);
   // Absent and empty stay apart: "a","" is two fields, "a" with nothing after is one.
-  const auto rows = Lines(ReadFile(dir / "two.csv"));
+  const auto rows = Lines(ReadFileBytes(dir / "two.csv"));
   EXPECT_NE(std::find(rows.begin(), rows.end(), "\"SHORT\",\"empty last\",\"a\",\"\""), rows.end());
   EXPECT_NE(std::find(rows.begin(), rows.end(), "\"SHORT\",\"none\""), rows.end());
 }
@@ -161,12 +161,12 @@ TEST(RoundTripTest, EveryByteTheFormatAllowsComesBackWhole) {
 // A roll may be wider than the ten fields of the viewer's labels; the header then names them
 // field1, field2...
 TEST(RoundTripTest, LinesWithMoreFieldsThanTheLabelsComeBackWhole) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   const std::vector<std::string> wide = {"1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12"};
   const std::string one = WriteRoll(dir, "one", {{"Wide", "a", wide}, {"Wide", "b", {"1"}}});
   DumpAndBuild(dir, one, "two");
   ExpectSameDatabase(one, dir / "two");
-  EXPECT_EQ(Lines(ReadFile(dir / "two.csv")).front(),
+  EXPECT_EQ(Lines(ReadFileBytes(dir / "two.csv")).front(),
             "\"surname\",\"name\",\"field1\",\"field2\",\"field3\",\"field4\",\"field5\",\"field6\",\"field7\","
             "\"field8\",\"field9\",\"field10\",\"field11\",\"field12\"");
 }
@@ -174,7 +174,7 @@ TEST(RoundTripTest, LinesWithMoreFieldsThanTheLabelsComeBackWhole) {
 // The CSV has no place for the slots' name length: dump says what it was, and build given it
 // makes the same name file; without it, build makes the slots as small as the names allow.
 TEST(RoundTripTest, ANameLengthBeyondTheLongestNameIsKeptWhenAskedFor) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   const std::string one = WriteRoll(dir, "one", {{"Smith", "John", {"a"}}, {"Smith", "Jo", {"b"}}}, 40);
   EXPECT_EQ(DumpAndBuild(dir, one, "kept", {"--name-length", "40"}),
             RollkitLine("note: the name file's slots hold 40 bytes of name text, more than the longest name needs; "
@@ -182,9 +182,9 @@ TEST(RoundTripTest, ANameLengthBeyondTheLongestNameIsKeptWhenAskedFor) {
   ExpectSameDatabase(one, dir / "kept");
 
   DumpAndBuild(dir, one, "narrow");
-  const std::string names = ReadFile(dir / "narrow/mroll.cor");
+  const std::string names = ReadFileBytes(dir / "narrow/mroll.cor");
   EXPECT_EQ(names.size(), 2u * (4 + 5) + 4) << "slots of the longest name + 1";
-  EXPECT_EQ(ReadFile(dir / "narrow/mroll.ext"), ReadFile(one + "/mroll.ext"));
+  EXPECT_EQ(ReadFileBytes(dir / "narrow/mroll.ext"), ReadFileBytes(one + "/mroll.ext"));
   EXPECT_EQ(RunRollkit({"dump", "--data", dir / "narrow"}).err, "") << "no note when the slots fit the names";
 }
 
@@ -216,15 +216,15 @@ std::string ChainedIndex(const std::string& tree) {
 // after its last field, and the bytes after each name's NUL are not zero. Dump and build give a
 // roll with the same entries in the same order, laid out the writer's way.
 TEST(RoundTripTest, ARollFromAnotherWriterComesBackWithTheSameEntries) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   std::vector<RawEntry> entries;
   for (int i = 0; i < 30; ++i) {
     entries.push_back({"Name" + std::to_string(i % 7), "Given" + std::to_string(i), {"f" + std::to_string(i), "g"}});
   }
   const std::string roll = WriteRoll(dir, "other", entries, 20);
   // Reverse the lines of the line file, pointing each slot at its line's new place.
-  std::string cor = ReadFile(roll + "/mroll.cor");
-  const std::string ext = ReadFile(roll + "/mroll.ext");
+  std::string cor = ReadFileBytes(roll + "/mroll.cor");
+  const std::string ext = ReadFileBytes(roll + "/mroll.ext");
   const std::size_t slotSize = 24;
   const std::size_t slots = (cor.size() - 4) / slotSize;
   std::string reversed;
@@ -241,17 +241,17 @@ TEST(RoundTripTest, ARollFromAnotherWriterComesBackWithTheSameEntries) {
     char* name = &cor[s * slotSize + 4];
     std::memset(name + std::strlen(name) + 1, '#', 20 - std::strlen(name) - 1);
   }
-  WriteFile(roll + "/mroll.cor", cor);
-  WriteFile(roll + "/mroll.ext", reversed);
-  const std::string chain = ChainedIndex(ReadFile(roll + "/mroll.tre"));
-  WriteFile(roll + "/mroll.tre", chain);
+  WriteFileBytes(roll + "/mroll.cor", cor);
+  WriteFileBytes(roll + "/mroll.ext", reversed);
+  const std::string chain = ChainedIndex(ReadFileBytes(roll + "/mroll.tre"));
+  WriteFileBytes(roll + "/mroll.tre", chain);
   const RunResult checked = RunRollkit({"check", roll});
   ASSERT_EQ(checked.out, roll + ": no problems found (30 slots, 7 keys in 7 nodes)\n");
 
   DumpAndBuild(dir, roll, "rebuilt", {"--name-length", "20"});
-  EXPECT_NE(ReadFile(dir / "rebuilt/mroll.ext"), reversed);
-  EXPECT_NE(ReadFile(dir / "rebuilt/mroll.tre"), chain);
-  EXPECT_EQ(RunRollkit({"dump", "--data", dir / "rebuilt"}).out, ReadFile(dir / "rebuilt.csv"));
+  EXPECT_NE(ReadFileBytes(dir / "rebuilt/mroll.ext"), reversed);
+  EXPECT_NE(ReadFileBytes(dir / "rebuilt/mroll.tre"), chain);
+  EXPECT_EQ(RunRollkit({"dump", "--data", dir / "rebuilt"}).out, ReadFileBytes(dir / "rebuilt.csv"));
   for (int i = 0; i < 7; ++i) {
     const std::string surname = "name" + std::to_string(i);
     std::string shown = RunRollkit({"search", "--data", roll, surname}).out;

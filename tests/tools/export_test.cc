@@ -7,7 +7,7 @@
 #include "csv_reader.h"
 #include "gedcom_lines.h"
 #include "records/gedcom_writer.h"
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ class ExportTest : public ::testing::Test {
     return RunRollkit(args, environment);
   }
 
-  ScratchDir dir;
+  ScopedTempDir dir;
   std::string data;
 };
 

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "platform/byte_order.h"
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ class FindTest : public ::testing::Test {
     return names;
   }
 
-  ScratchDir dir;
+  ScopedTempDir dir;
   std::string data;
 };
 
@@ -153,11 +153,11 @@ TEST_F(FindTest, KeysOfADamagedIndexAreListedAsFarAsTheyGoAndTheDamageReported) 
   // The root's second child points back at the root: the walk must neither loop nor keep quiet.
   const std::string copy = dir / "damaged";
   std::filesystem::copy(data, copy);
-  std::string tre = ReadFile(copy + "/mroll.tre");
+  std::string tre = ReadFileBytes(copy + "/mroll.tre");
   const auto root = static_cast<std::size_t>(DecodeFixed32(reinterpret_cast<const unsigned char*>(tre.data())));
   constexpr std::size_t kSecondChild = 136;  // 4-byte count, four 32-byte entries, first child
   EncodeFixed32(reinterpret_cast<unsigned char*>(tre.data() + root + kSecondChild), static_cast<std::int32_t>(root));
-  WriteFile(copy + "/mroll.tre", tre);
+  WriteFileBytes(copy + "/mroll.tre", tre);
 
   const RunResult r = RunRollkit({"keys", "--data", copy});
   EXPECT_EQ(r.exitCode, 1);

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/disk_image.h"
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 namespace {
 
@@ -35,25 +35,25 @@ std::string FileFromImage(const std::string& image, const std::string& name) {
 }  // namespace
 
 TEST(ImageTest, WritesTheRollUnderMasteredNamesAndKeepsAnImageUnlessForced) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   const std::string db = BuildRoll(dir, "db", std::string(kRollHeader) + kRow);
   const RunResult made = RunRollkit({"image", db, dir / "roll.iso"});
   ASSERT_EQ(made.exitCode, 0) << made.err;
   EXPECT_EQ(made.out, "");
   for (const char* name : {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}) {
-    EXPECT_TRUE(FileFromImage(dir / "roll.iso", name) == ReadFile(db + "/" + name)) << name;
+    EXPECT_TRUE(FileFromImage(dir / "roll.iso", name) == ReadFileBytes(db + "/" + name)) << name;
   }
-  const std::string cor = std::to_string(ReadFile(db + "/mroll.cor").size());
-  const std::string ext = std::to_string(ReadFile(db + "/mroll.ext").size());
-  const std::string tre = std::to_string(ReadFile(db + "/mroll.tre").size());
+  const std::string cor = std::to_string(ReadFileBytes(db + "/mroll.cor").size());
+  const std::string ext = std::to_string(ReadFileBytes(db + "/mroll.ext").size());
+  const std::string tre = std::to_string(ReadFileBytes(db + "/mroll.tre").size());
   EXPECT_EQ(RootNames(dir / "roll.iso"), (std::vector<std::string>{"mrdb.id 0", "mroll.cor " + cor,
                                                                    "mroll.ext " + ext, "mroll.tre " + tre}));
 
-  const std::string before = ReadFile(dir / "roll.iso");
+  const std::string before = ReadFileBytes(dir / "roll.iso");
   const RunResult kept = RunRollkit({"image", "--no-joliet", db, dir / "roll.iso"});
   EXPECT_EQ(kept.exitCode, 1);
   EXPECT_EQ(kept.err, "rollkit: " + (dir / "roll.iso") + ": exists; use --force to replace it\n");
-  EXPECT_TRUE(ReadFile(dir / "roll.iso") == before);
+  EXPECT_TRUE(ReadFileBytes(dir / "roll.iso") == before);
 
   const RunResult forced = RunRollkit({"image", "--force", "--no-joliet", db, dir / "roll.iso"});
   ASSERT_EQ(forced.exitCode, 0) << forced.err;
@@ -63,7 +63,7 @@ TEST(ImageTest, WritesTheRollUnderMasteredNamesAndKeepsAnImageUnlessForced) {
 }
 
 TEST(ImageTest, AnIncompleteRollWritesNothing) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   const std::string db = BuildRoll(dir, "db", std::string(kRollHeader) + kRow);
   std::remove((db + "/mroll.tre").c_str());
   const RunResult r = RunRollkit({"image", db, dir / "roll.iso"});

@@ -2,10 +2,10 @@
 // is even looked at.
 #include <gtest/gtest.h>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 TEST(ImageTest, ABuildWithoutDiskImagesRefusesAndWritesNothing) {
-  ScratchDir dir;
+  ScopedTempDir dir;
   const std::string db = BuildRoll(dir, "db", std::string(kRollHeader) + "Smith,John,J,A,5 IL INF,PVT,PVT,,1,2,3,U\n");
   const RunResult r = RunRollkit({"image", db, dir / "roll.iso"});
   EXPECT_EQ(r.exitCode, 1);

@@ -5,7 +5,7 @@
 #include <regex>
 #include <set>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ std::set<std::string> Matches(const std::string& text, const std::regex& pattern
 }  // namespace
 
 TEST(Manual, DocumentsEverySubcommandAndOption) {
-  const std::string manual = ReadFile(ROLLKIT_MANUAL);
+  const std::string manual = ReadFileBytes(ROLLKIT_MANUAL);
   ASSERT_FALSE(manual.empty()) << ROLLKIT_MANUAL;
 
   const RunResult top = RunRollkit({"--help"});

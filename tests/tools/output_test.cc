@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ class OutputTest : public ::testing::Test {
  protected:
   void SetUp() override {
     roll = BuildRoll(dir, "roll", std::string(kRollHeader) + kRow);
-    for (const char* name : {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}) files.push_back(ReadFile(roll + "/" + name));
+    for (const char* name : {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}) files.push_back(ReadFileBytes(roll + "/" + name));
   }
 
   // The roll's files are as they were, and nothing was added beside them.
@@ -28,11 +28,11 @@ class OutputTest : public ::testing::Test {
     EXPECT_EQ(ListDir(roll), (std::vector<std::string>{"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}));
     int i = 0;
     for (const char* name : {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}) {
-      EXPECT_EQ(ReadFile(roll + "/" + name), files[i++]) << name;
+      EXPECT_EQ(ReadFileBytes(roll + "/" + name), files[i++]) << name;
     }
   }
 
-  ScratchDir dir;
+  ScopedTempDir dir;
   std::string roll;
   std::vector<std::string> files;
 };
@@ -102,17 +102,17 @@ TEST_F(OutputTest, BuildNeverReplacesItsOwnInput) {
 
   // A CSV that merely lives in the database's directory is input like any other, and stays.
   const std::string csv = std::string(kRollHeader) + "Jones,Mary,,B,2 VA CAV,PVT,PVT,,1,2,3,C\n";
-  WriteFile(roll + "/input.csv", csv);
+  WriteFileBytes(roll + "/input.csv", csv);
   const RunResult inside = RunRollkit({"build", "--force", roll + "/input.csv", roll});
   EXPECT_EQ(inside.exitCode, 0) << inside.err;
-  EXPECT_EQ(ReadFile(roll + "/input.csv"), csv);
+  EXPECT_EQ(ReadFileBytes(roll + "/input.csv"), csv);
   EXPECT_EQ(ListDir(roll), (std::vector<std::string>{"input.csv", "mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}));
 }
 
 TEST_F(OutputTest, WhatCannotBeReplacedIsNamed) {
   std::filesystem::create_directory(dir / "db");
   std::filesystem::create_directory(dir / "db/mroll.tre");
-  WriteFile(dir / "in.csv", std::string(kRollHeader) + kRow);
+  WriteFileBytes(dir / "in.csv", std::string(kRollHeader) + kRow);
   const RunResult blocked = RunRollkit({"build", "--force", dir / "in.csv", dir / "db"});
   EXPECT_EQ(blocked.exitCode, 1);
   EXPECT_EQ(blocked.err, RollkitLine(dir / "db/mroll.tre: a directory, which the build cannot replace"));
@@ -129,14 +129,14 @@ TEST_F(OutputTest, WhatCannotBeReplacedIsNamed) {
 // (here at a file-size limit) leaves the old file as it was and nothing else.
 TEST_F(OutputTest, AFailedWriteKeepsTheOldFileAndLeavesNothing) {
   const std::string old = std::string(kRollHeader) + kRow;
-  WriteFile(dir / "out.csv", old);
+  WriteFileBytes(dir / "out.csv", old);
   RunOptions limited;
   limited.fileSizeLimit = 4096;
   const RunResult generated = RunRollkit({"generate", "--entries", "1000", dir / "out.csv"}, limited);
   EXPECT_EQ(generated.exitCode, 1);
   EXPECT_EQ(generated.err, RollkitLine(dir / "out.csv: write error: File too large"));
 
-  const std::string big = BuildRoll(dir, "big", ReadFile(dir / "out.csv") + [] {
+  const std::string big = BuildRoll(dir, "big", ReadFileBytes(dir / "out.csv") + [] {
     std::string rows;
     for (int i = 0; i < 300; ++i) rows += "Name" + std::to_string(i) + ",John,J,A,5 IL INF,PVT,PVT,,1,2,3,U\n";
     return rows;
@@ -144,7 +144,7 @@ TEST_F(OutputTest, AFailedWriteKeepsTheOldFileAndLeavesNothing) {
   const RunResult dumped = RunRollkit({"dump", "--data", big, dir / "out.csv"}, limited);
   EXPECT_EQ(dumped.exitCode, 1);
   EXPECT_EQ(dumped.err, RollkitLine(dir / "out.csv: write error: File too large"));
-  EXPECT_EQ(ReadFile(dir / "out.csv"), old);
+  EXPECT_EQ(ReadFileBytes(dir / "out.csv"), old);
 
   // build: the old database stays whole, and no staging directory is left.
   const RunResult built = RunRollkit({"build", "--force", dir / "big.csv", roll}, limited);
@@ -155,13 +155,13 @@ TEST_F(OutputTest, AFailedWriteKeepsTheOldFileAndLeavesNothing) {
 }
 
 TEST_F(OutputTest, ReplacingAFileKeepsItsPermissionsAndItsLinks) {
-  WriteFile(dir / "target.csv", "old\n");
+  WriteFileBytes(dir / "target.csv", "old\n");
   ASSERT_EQ(chmod((dir / "target.csv").c_str(), 0640), 0);
   ASSERT_EQ(symlink("target.csv", (dir / "link.csv").c_str()), 0);
   const RunResult r = RunRollkit({"dump", "--data", roll, dir / "link.csv"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.csv")) << "the link stays; the file it names is replaced";
-  EXPECT_EQ(ReadFile(dir / "target.csv"), RunRollkit({"dump", "--data", roll}).out);
+  EXPECT_EQ(ReadFileBytes(dir / "target.csv"), RunRollkit({"dump", "--data", roll}).out);
   struct stat st;
   ASSERT_EQ(stat((dir / "target.csv").c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0640u);
@@ -175,7 +175,7 @@ TEST_F(OutputTest, FifosAndDevicesAreWrittenDirectly) {
 
   ASSERT_EQ(mkfifo((dir / "pipe").c_str(), 0600), 0);
   std::string read;
-  std::thread reader([&] { read = ReadFile(dir / "pipe"); });
+  std::thread reader([&] { read = ReadFileBytes(dir / "pipe"); });
   const RunResult toFifo = RunRollkit({"dump", "--data", roll, dir / "pipe"});
   // Should rollkit not have opened the FIFO, this lets the reader go.
   const int unblock = open((dir / "pipe").c_str(), O_WRONLY | O_NONBLOCK);

@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 #include "tools/rollkit/csv_io.h"
 
 namespace {
@@ -68,7 +68,7 @@ class RealDataTest : public ::testing::Test {
     ASSERT_EQ(built.exitCode, 0) << built.err;
   }
 
-  ScratchDir dir;
+  ScopedTempDir dir;
   int soldiers = 0;
 };
 
@@ -105,7 +105,7 @@ TEST_F(RealDataTest, BuildsChecksSearchesAndRoundTrips) {
   ASSERT_EQ(RunRollkit({"dump", "--data", dir / "db", dir / "dump.csv"}).exitCode, 0);
   ASSERT_EQ(RunRollkit({"build", dir / "dump.csv", dir / "again"}).exitCode, 0);
   for (const char* file : {"mroll.cor", "mroll.ext", "mroll.tre"}) {
-    EXPECT_TRUE(ReadFile(dir / ("db/" + std::string(file))) == ReadFile(dir / ("again/" + std::string(file)))) << file;
+    EXPECT_TRUE(ReadFileBytes(dir / ("db/" + std::string(file))) == ReadFileBytes(dir / ("again/" + std::string(file)))) << file;
   }
 }
 

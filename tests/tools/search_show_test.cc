@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 #include "support/environment.h"
 
 namespace {
@@ -33,7 +33,7 @@ class SearchShowTest : public ::testing::Test {
     return RunRollkit(args);
   }
 
-  ScratchDir dir;
+  ScopedTempDir dir;
   std::string data;
 };
 
@@ -114,7 +114,7 @@ TEST_F(SearchShowTest, ShowPrintsTheDetailTextOfOneResultAcrossPages) {
 }
 
 TEST_F(SearchShowTest, DataDirectoryIsNeverChangedAndScratchIsRemoved) {
-  ScratchDir tmp;
+  ScopedTempDir tmp;
   const auto before = ListDir(data);
   const RunResult r = RunRollkit({"search", "--data", data, "--given", "j", "brown"}, {{kTempDirectoryVariable, tmp.Path()}});
   EXPECT_EQ(r.exitCode, 0) << r.err;
@@ -122,14 +122,16 @@ TEST_F(SearchShowTest, DataDirectoryIsNeverChangedAndScratchIsRemoved) {
   EXPECT_TRUE(ListDir(tmp.Path()).empty()) << "the private family directory outlives the run";
 
   // Without --data the directory comes from brevik.ini.
-  WriteFile(tmp / "brevik.ini", "[kinloom7m]\nMRPath = " + data + "\n");
+  WriteFileBytes(tmp / "brevik.ini", "[kinloom7m]\nMRPath = " + data + "\n");
   const RunResult configured = RunRollkit({"search", "smith"}, {{"BREVIK_INI", tmp / "brevik.ini"}});
   EXPECT_EQ(Lines(configured.out).front(), "25 records found.") << configured.err;
-  WriteFile(tmp / "brevik.ini", "[Kinloom7m]\nKinloomDir=/x\n");
-  const RunResult unset = RunRollkit({"search", "smith"}, {{"BREVIK_INI", tmp / "brevik.ini"}});
+  WriteFileBytes(tmp / "brevik.ini", "[Kinloom7m]\nKinloomDir=/x\n");
+  const RunResult unset = RunRollkit(
+      {"search", "smith"}, {{"BREVIK_INI", tmp / "brevik.ini"}, {"DRAVENHOLT_MEDIA_ROOT", tmp / "none"}, {"USER", "anna"}});
   EXPECT_EQ(unset.exitCode, 1);
   EXPECT_EQ(unset.err, RollkitLine("no data directory: pass --data DIR or set MRPath in section Kinloom7m of " +
-                                   tmp / "brevik.ini"));
+                                   tmp / "brevik.ini" + "; no roll on mounted media (looked in " + tmp / "none/run/media/anna, " +
+                                   tmp / "none/media/anna, " + tmp / "none/media, " + tmp / "none/mnt)"));
 }
 
 TEST_F(SearchShowTest, MissingOrMalformedFilesAreReportedWithoutTouchingTheDirectory) {
@@ -147,12 +149,12 @@ TEST_F(SearchShowTest, MissingOrMalformedFilesAreReportedWithoutTouchingTheDirec
       {"mroll.cor", std::string("\x01\0\0", 3), "mroll.cor: too short for its trailer"},
   };
   for (const Case& c : cases) {
-    ScratchDir copy;
-    for (const auto& name : ListDir(data)) WriteFile(copy / name, ReadFile(data + "/" + name));
+    ScopedTempDir copy;
+    for (const auto& name : ListDir(data)) WriteFileBytes(copy / name, ReadFileBytes(data + "/" + name));
     if (c.damage == "remove") {
       std::remove((copy / c.file).c_str());
     } else {
-      WriteFile(copy / c.file, c.damage);
+      WriteFileBytes(copy / c.file, c.damage);
     }
     const auto before = ListDir(copy.Path());
     const RunResult r = RunRollkit({"search", "--data", copy.Path(), "smith"});

@@ -30,7 +30,7 @@ QStringList Checked(const QMenu* menu) {
 
 class FindMenuTest : public FindTest {
  protected:
-  QMenu* Menu() const { return frame->Menu(FrameMenu::Find); }
+  QMenu* Menu() const { return frame->Menu(FrameMenu::kFind); }
   // Opens the Filters dialog from the menu and runs `fill` on it once it is up.
   void EditFilters(std::function<void(FiltersDialog*)> fill) {
     OnNextModal([fill](QWidget* modal) {

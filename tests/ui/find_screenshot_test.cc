@@ -25,15 +25,15 @@ class FindScreenshotTest : public FindTest {
   void TearDown() override { SearchProgress::ShowDelay() = 100; }
   void Save(QWidget* widget, const QString& name) {
     QTest::qWait(200);  // a real display shows the new content after a round trip
-    ASSERT_TRUE(widget->grab().save(stem_ + QLatin1Char('-') + name + QStringLiteral(".png")));
+    ASSERT_TRUE(widget->grab().save(stem + QLatin1Char('-') + name + QStringLiteral(".png")));
   }
-  QString stem_;
+  QString stem;
 };
 
 TEST_F(FindScreenshotTest, SavesTheFindScreens) {
   const QString path = qEnvironmentVariable("DRAVENHOLT_SCREENSHOT");
   if (path.isEmpty()) GTEST_SKIP() << "set DRAVENHOLT_SCREENSHOT to a .png path";
-  stem_ = path.endsWith(QLatin1String(".png")) ? path.chopped(4) : path;
+  stem = path.endsWith(QLatin1String(".png")) ? path.chopped(4) : path;
   AddSpellings(&roll);
   for (int i = 0; i < 100000; ++i) roll.Add("Name" + std::to_string(i % 997), "G", EntryFields("A", "5 IL INF", "U"));
   OpenWindow();
@@ -58,7 +58,7 @@ TEST_F(FindScreenshotTest, SavesTheFindScreens) {
   Search(QStringLiteral("SMITH"));
   Save(frame.get(), QStringLiteral("confederate-smith"));
 
-  QMenu* menu = frame->Menu(FrameMenu::Find);
+  QMenu* menu = frame->Menu(FrameMenu::kFind);
   menu->popup(frame->mapToGlobal(QPoint(frame->MenuBar()->actionGeometry(menu->menuAction()).left(),
                                          frame->MenuBar()->height())));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
@@ -76,7 +76,7 @@ TEST_F(FindScreenshotTest, SavesTheFindScreens) {
   QObject::connect(&watch, &QTimer::timeout, [&] {
     auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
     if (dialog == nullptr || saved) return;
-    saved = dialog->grab().save(stem_ + QStringLiteral("-progress.png"));
+    saved = dialog->grab().save(stem + QStringLiteral("-progress.png"));
     QTest::keyClick(dialog, Qt::Key_Escape);
   });
   watch.start();

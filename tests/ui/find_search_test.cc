@@ -203,7 +203,7 @@ TEST_F(FindTest, AMissingDiskCancelledGivesAnEmptyResultAsThePlainSearchDoes) {
   boxes.Answer({kIdCancel});
   Choose(MatchMode::kSoundex);
   Search(QStringLiteral("Smith"));
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kDiskPrompt});
   EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
   EXPECT_EQ(view->ShownRowCount(), 0);
   EXPECT_FALSE(view->NextButton()->isEnabled());

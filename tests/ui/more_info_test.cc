@@ -130,7 +130,7 @@ TEST_F(MoreInfoTest, DoubleClickOpensTheRowAndBelowTheLastRowOpensNothing) {
   DoubleClickAt(QPoint(100, view->RowRect(4).center().y()));
   EXPECT_EQ(view->SelectedRow(), -1);
   EXPECT_FALSE(view->MoreInfoButton()->isEnabled());
-  EXPECT_TRUE(boxes.texts().empty());
+  EXPECT_TRUE(boxes.Texts().empty());
 }
 
 TEST_F(MoreInfoTest, ACancelledDiskPromptOpensNoDialog) {
@@ -140,7 +140,7 @@ TEST_F(MoreInfoTest, ACancelledDiskPromptOpensNoDialog) {
   boxes.Answer({kIdCancel});
   QPointer<QObject> watcher = OnNextModal([](QWidget* modal) { modal->close(); });
   QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kDiskPrompt});
   EXPECT_FALSE(watcher.isNull()) << "a dialog was shown";
   delete watcher.data();
   EXPECT_EQ(view->SelectedRow(), 0);

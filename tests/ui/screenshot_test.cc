@@ -3,8 +3,8 @@
 // $DRAVENHOLT_SCREENSHOT_ZOOM (a zoom step; 1 when unset); the whole screen when the platform can
 // grab it (an X server, say Xvfb); the View menu opened; More Info on the selected row; the help.
 //
-//   DISPLAY=:99 QT_QPA_PLATFORM=xcb DRAVENHOLT_SCREENSHOT=/tmp/shot.png DRAVENHOLT_SCREENSHOT_ZOOM=2 \
-//     build/tests/ui/ui_tests --gtest_filter='ScreenshotTest.*'
+//   DISPLAY=:99 QT_QPA_PLATFORM=xcb DRAVENHOLT_SCREENSHOT=/tmp/shot.png DRAVENHOLT_SCREENSHOT_ZOOM=2
+//     build/tests/ui/ui_tests --gtest_filter='ScreenshotTest.*'   (one command line)
 #include <QGuiApplication>
 #include <QMenu>
 #include <QMenuBar>
@@ -45,7 +45,7 @@ TEST_F(ScreenshotTest, SavesTheWindowAfterASearch) {
     QGuiApplication::primaryScreen()->grabWindow(0).save(stem + QStringLiteral("-screen.png"));
   }
 
-  QMenu* menu = frame->Menu(FrameMenu::View);
+  QMenu* menu = frame->Menu(FrameMenu::kView);
   menu->popup(frame->mapToGlobal(QPoint(0, frame->MenuBar()->height())));
   ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
   menu->grab().save(stem + QStringLiteral("-viewmenu.png"));

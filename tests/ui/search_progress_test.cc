@@ -30,11 +30,11 @@ class SearchProgressTest : public FindTest {
     QTest::mouseClick(view->NextButton(), Qt::LeftButton);
     ClickRow(1);
     view->NameField(0)->setText(QStringLiteral("*"));
-    before_ = Grab();
+    previousResult = Grab();
     EntryFilter cavalry;
     cavalry.unit = "CAV";
     Find()->SetFilter(cavalry);
-    status_ = frame->StatusText();
+    status = frame->StatusText();
   }
   void TearDown() override { SearchProgress::ShowDelay() = 100; }
   // The offscreen platform has no window manager to give the activation back after a dialog
@@ -52,8 +52,8 @@ class SearchProgressTest : public FindTest {
     EXPECT_TRUE(view->MoreInfoButton()->isEnabled());
     EXPECT_FALSE(view->Results()->IsFound());
     EXPECT_STREQ(view->Request()->surname, "Abbott");
-    EXPECT_EQ(frame->StatusText(), status_);
-    EXPECT_EQ(Grab(), before_);
+    EXPECT_EQ(frame->StatusText(), status);
+    EXPECT_EQ(Grab(), previousResult);
   }
   // Events that wait in the queue until the search lets them through.
   void Post(QWidget* to, int key) {
@@ -61,8 +61,8 @@ class SearchProgressTest : public FindTest {
     QCoreApplication::postEvent(to, new QKeyEvent(QEvent::KeyRelease, key, Qt::NoModifier));
   }
 
-  QImage before_;
-  QString status_;
+  QImage previousResult;
+  QString status;
 };
 
 TEST_F(SearchProgressTest, EscapeInTheWindowStopsTheSearchBeforeTheDialogShows) {
@@ -138,7 +138,7 @@ TEST_F(SearchProgressTest, KeysAndClicksMeantForTheWindowDuringASearchAreDropped
   QCoreApplication::processEvents();
   EXPECT_EQ(view->NameField(0)->text(), QStringLiteral("*"));
   EXPECT_EQ(view->CountLine(), QStringLiteral("%1 records found.").arg(kLargeRoll / 4 + 3));
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{});
 }
 
 TEST_F(SearchProgressTest, ClosingTheWindowStopsTheSearch) {

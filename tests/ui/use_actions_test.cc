@@ -117,17 +117,17 @@ class UseActionsTest : public ViewerTest {
 
 TEST_F(UseActionsTest, ItemsStandInTheMenusAndFollowTheResultAndTheSelection) {
   Open();
-  QStringList file = ItemTexts(frame->Menu(FrameMenu::File));
+  QStringList file = ItemTexts(frame->Menu(FrameMenu::kFile));
   QStringList expected{"&Export Results...\tCtrl+E", "Microfilm &Pull List...\t", "-",
                        "Save Soldier as &GEDCOM...\t", "Save &All Results as GEDCOM...\t", "-"};
   if (DRAVENHOLT_CAN_PRINT) expected << "Print Pre&view...\t" << "P&rint...\tCtrl+P" << "-";
   expected << "&Quit\tCtrl+Q";
   EXPECT_EQ(file, expected) << "the print items only where the build can print";
-  EXPECT_EQ(ItemTexts(frame->Menu(FrameMenu::Edit)),
+  EXPECT_EQ(ItemTexts(frame->Menu(FrameMenu::kEdit)),
             (QStringList{"&Copy\tCtrl+C", "Copy C&itation\tCtrl+Shift+C", "Copy &Evidence Citation\t"}));
 
-  QAction* exportItem = Item(frame.get(), FrameMenu::File, QStringLiteral("&Export Results..."));
-  QAction* copyItem = Item(frame.get(), FrameMenu::Edit, QStringLiteral("&Copy"));
+  QAction* exportItem = Item(frame.get(), FrameMenu::kFile, QStringLiteral("&Export Results..."));
+  QAction* copyItem = Item(frame.get(), FrameMenu::kEdit, QStringLiteral("&Copy"));
   EXPECT_FALSE(exportItem->isEnabled());
   EXPECT_FALSE(copyItem->isEnabled());
   Search(QStringLiteral("Abbott"));
@@ -153,7 +153,7 @@ TEST_F(UseActionsTest, CopyPutsTheRowAndTheCitationsOnTheClipboard) {
   const SoldierEntry adam = EntryFromRoll("ABBOTT", "ADAM", {fields.begin(), fields.end()});
   Key(Qt::Key_C, Qt::ControlModifier | Qt::ShiftModifier);
   EXPECT_EQ(Clipboard().toStdString(), PlainCitation(adam));
-  Item(frame.get(), FrameMenu::Edit, QStringLiteral("Copy &Evidence Citation"))->trigger();
+  Item(frame.get(), FrameMenu::kEdit, QStringLiteral("Copy &Evidence Citation"))->trigger();
   EXPECT_EQ(Clipboard().toStdString(), EvidenceCitation(adam));
 
   // With text selected in a name field, Ctrl+C copies that text, as in any field.
@@ -212,7 +212,7 @@ TEST_F(UseActionsTest, ExportWritesEveryRowOfTheResultNotOnlyThePage) {
   Search(QStringLiteral("Abbott"), QStringLiteral("John"));
   const QString jsonPath = Path("john.json");
   SaveAs(jsonPath, QStringLiteral("JSON files (*.json)"));
-  Item(frame.get(), FrameMenu::File, QStringLiteral("&Export Results..."))->trigger();
+  Item(frame.get(), FrameMenu::kFile, QStringLiteral("&Export Results..."))->trigger();
   const nlohmann::json array = nlohmann::json::parse(FileBytes(jsonPath));
   ASSERT_EQ(array.size(), 5u);
   EXPECT_EQ(array[0].at("given_name"), "JOHN");
@@ -267,7 +267,7 @@ TEST_F(UseActionsTest, ExportRefusesWhatIsNotAFile) {
     listed << QString::fromLatin1(name);
   }
   listed.sort();
-  EXPECT_EQ(boxes.texts(), expected);
+  EXPECT_EQ(boxes.Texts(), expected);
   EXPECT_TRUE(QFileInfo(Path("folder.csv")).isDir());
   EXPECT_EQ(QDir(files.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
             listed);
@@ -289,7 +289,7 @@ TEST_F(UseActionsTest, PullListShowsTheRollsAndCopiesThem) {
     QTest::mouseClick(dialog->CopyButton(), Qt::LeftButton);
     dialog->reject();
   });
-  Item(frame.get(), FrameMenu::File, QStringLiteral("Microfilm &Pull List..."))->trigger();
+  Item(frame.get(), FrameMenu::kFile, QStringLiteral("Microfilm &Pull List..."))->trigger();
   EXPECT_EQ(shown, QStringLiteral("National Archives microfilm to request: 2 rolls for 24 entries.\n"
                                   "Box 12, roll 34: 23 entries\nBox 150, roll 2: 1 entry\n"));
   EXPECT_EQ(Clipboard(), shown);
@@ -301,7 +301,7 @@ TEST_F(UseActionsTest, GedcomOfTheSelectedSoldierAndOfTheWholeResult) {
   ClickRow(3);
   const QString one = Path("benjamin.ged");
   SaveAs(one);
-  Item(frame.get(), FrameMenu::File, QStringLiteral("Save Soldier as &GEDCOM..."))->trigger();
+  Item(frame.get(), FrameMenu::kFile, QStringLiteral("Save Soldier as &GEDCOM..."))->trigger();
   const std::vector<GedcomLine> lines = ParseGedcom(FileBytes(one));
   ExpectWellFormedGedcom(lines);
   const std::size_t name = FindGedcomTag(lines, "NAME", FindGedcomTag(lines, "INDI"));
@@ -310,7 +310,7 @@ TEST_F(UseActionsTest, GedcomOfTheSelectedSoldierAndOfTheWholeResult) {
 
   const QString all = Path("all.ged");
   SaveAs(all);
-  Item(frame.get(), FrameMenu::File, QStringLiteral("Save &All Results as GEDCOM..."))->trigger();
+  Item(frame.get(), FrameMenu::kFile, QStringLiteral("Save &All Results as GEDCOM..."))->trigger();
   const std::vector<GedcomLine> whole = ParseGedcom(FileBytes(all));
   ExpectWellFormedGedcom(whole);
   std::size_t people = 0;
@@ -368,11 +368,11 @@ TEST_F(UseActionsTest, SavesScreenshotsOfTheMenusAndThePreview) {
   Open();
   Search(QStringLiteral("Abbott"));
   ClickRow(2);
-  for (FrameMenu which : {FrameMenu::File, FrameMenu::Edit}) {
+  for (FrameMenu which : {FrameMenu::kFile, FrameMenu::kEdit}) {
     QMenu* menu = frame->Menu(which);
     menu->popup(frame->mapToGlobal(QPoint(0, frame->MenuBar()->height())));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-    menu->grab().save(stem + (which == FrameMenu::File ? QStringLiteral("-file-menu.png")
+    menu->grab().save(stem + (which == FrameMenu::kFile ? QStringLiteral("-file-menu.png")
                                                        : QStringLiteral("-edit-menu.png")));
     menu->close();
   }
@@ -382,7 +382,7 @@ TEST_F(UseActionsTest, SavesScreenshotsOfTheMenusAndThePreview) {
     modal->grab().save(stem + QStringLiteral("-print-preview.png"));
     modal->close();
   });
-  Item(frame.get(), FrameMenu::File, QStringLiteral("Print Pre&view..."))->trigger();
+  Item(frame.get(), FrameMenu::kFile, QStringLiteral("Print Pre&view..."))->trigger();
 #endif
 }
 

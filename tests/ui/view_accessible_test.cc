@@ -35,14 +35,14 @@ class AccessibleViewTest : public ViewerTest {
   void SetUp() override {
     // The offscreen platform has no accessibility bridge, so QAccessible stays inactive and
     // drops every event; the view's notifications are recorded on their way to it instead.
-    previous_ = SetAccessibleEventSink(&Record);
+    previous = SetAccessibleEventSink(&Record);
     AddStandardEntries(&roll);
     OpenWindow();
     Seen().clear();
   }
   void TearDown() override {
     CloseWindow();
-    SetAccessibleEventSink(previous_);
+    SetAccessibleEventSink(previous);
   }
 
   QAccessibleInterface* Of(QObject* object) const { return QAccessible::queryAccessibleInterface(object); }
@@ -76,7 +76,7 @@ class AccessibleViewTest : public ViewerTest {
     return n;
   }
 
-  AccessibleEventSink previous_ = nullptr;
+  AccessibleEventSink previous = nullptr;
 };
 
 TEST_F(AccessibleViewTest, FieldsAndPageButtonsHaveNamesWhereThePictureHasCaptions) {

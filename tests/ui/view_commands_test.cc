@@ -35,7 +35,7 @@ TEST_F(CommandsTest, AnEmptySurnameIsRefusedAndNothingElseChanges) {
   ClickRow(1);
   // A given name alone is not searched.
   Search(QString(), QStringLiteral("John"));
-  ASSERT_EQ(boxes.texts(), std::vector<std::string>{"Please enter a surname."});
+  ASSERT_EQ(boxes.Texts(), std::vector<std::string>{"Please enter a surname."});
   EXPECT_EQ(Focus(), view->NameField(0));
   EXPECT_EQ(view->Results()->ResultCount(), 23);
   EXPECT_EQ(view->SelectedRow(), 1);
@@ -80,7 +80,7 @@ TEST_F(CommandsTest, BlanksAroundTypedNamesAreLeftOff) {
 
   // A surname of blanks alone is no surname.
   Search(QStringLiteral("    "));
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>{"Please enter a surname."});
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Please enter a surname."});
   EXPECT_EQ(view->CountLine(), QStringLiteral("1 records found."));
 
   // Leading blanks do not use up the 19 characters that are read.
@@ -93,7 +93,7 @@ TEST_F(CommandsTest, TextOutsideTheCodePageReachesTheEngineAsOneByteACharacter) 
   EXPECT_STREQ(view->Request()->surname, "Ab?bott");
   EXPECT_EQ(std::string(view->Request()->givenName, 5), "J?OHN");
   EXPECT_EQ(view->Results()->ResultCount(), 0);
-  EXPECT_TRUE(boxes.texts().empty());
+  EXPECT_TRUE(boxes.Texts().empty());
 
   Search(QStringLiteral("Dunn"), QStringLiteral("jos\u00E9"));
   EXPECT_EQ(view->Results()->ResultCount(), 1);
@@ -134,7 +134,7 @@ TEST_F(CommandsTest, ADiskTakenAwayBringsThePromptBackAndCancelChangesNothing) {
   RemoveDisk();
   boxes.Answer({kIdCancel});
   QTest::keyClick(view->NextButton(), Qt::Key_Space);
-  ASSERT_EQ(boxes.texts(), std::vector<std::string>{kDiskPrompt});
+  ASSERT_EQ(boxes.Texts(), std::vector<std::string>{kDiskPrompt});
   EXPECT_EQ(view->RowText(0), row0);
   EXPECT_EQ(view->SelectedRow(), 1);
   EXPECT_TRUE(view->MoreInfoButton()->isEnabled());
@@ -143,7 +143,7 @@ TEST_F(CommandsTest, ADiskTakenAwayBringsThePromptBackAndCancelChangesNothing) {
   // OK after the disk is back goes on.
   boxes.OnShow([this](const ScriptedMessageBox::Box&) { InsertDisk(); });
   QTest::keyClick(view->NextButton(), Qt::Key_Space);
-  EXPECT_EQ(boxes.texts().size(), 2u);
+  EXPECT_EQ(boxes.Texts().size(), 2u);
   EXPECT_EQ(view->Results()->RowCount(), 3);
 
   // A search with the disk gone and the prompt cancelled ends with an empty result.
@@ -151,7 +151,7 @@ TEST_F(CommandsTest, ADiskTakenAwayBringsThePromptBackAndCancelChangesNothing) {
   RemoveDisk();
   boxes.Answer({kIdCancel});
   Search(QStringLiteral("Abbott"));
-  EXPECT_EQ(boxes.texts().size(), 3u);
+  EXPECT_EQ(boxes.Texts().size(), 3u);
   EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
   EXPECT_EQ(view->SelectedRow(), -1);
 }

@@ -166,7 +166,7 @@ TEST_F(ViewKeysTest, ACancelledDiskPromptLeavesPageAndSelectionAsTheyWere) {
   Key(Qt::Key_Down);
   Key(Qt::Key_PageDown);
   Key(Qt::Key_End);
-  EXPECT_EQ(boxes.texts(), std::vector<std::string>(3, kDiskPrompt));
+  EXPECT_EQ(boxes.Texts(), std::vector<std::string>(3, kDiskPrompt));
   EXPECT_EQ(view->PageIndex(), 0);
   EXPECT_EQ(view->SelectedRow(), 9);
   EXPECT_EQ(Selected(), QStringLiteral("GEORGE"));

@@ -146,16 +146,16 @@ class LargeFontTest : public ViewPaintTest {
  protected:
   void SetUp() override {
     ViewPaintTest::SetUp();
-    saved_ = QApplication::font();
-    QFont large = saved_;
+    saved = QApplication::font();
+    QFont large = saved;
     large.setPixelSize(20);
     QApplication::setFont(large);
   }
   void TearDown() override {
     CloseWindow();
-    QApplication::setFont(saved_);
+    QApplication::setFont(saved);
   }
-  QFont saved_;
+  QFont saved;
 };
 
 TEST_F(LargeFontTest, PagesHoldEightRowsAndHelpAndQuitMoveUp) {
@@ -191,7 +191,7 @@ TEST(ViewWithoutBackdropTest, DrawsNothingButTheControlsStillWork) {
   QTest::keyClicks(view.NameField(0), QStringLiteral("Abbott"));
   QTest::keyClick(view.NameField(0), Qt::Key_Return);
   EXPECT_EQ(view.Results()->ResultCount(), 23);
-  EXPECT_TRUE(boxes.texts().empty());
+  EXPECT_TRUE(boxes.Texts().empty());
 }
 
 }  // namespace

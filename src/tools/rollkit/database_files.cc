@@ -5,6 +5,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "platform/data_file.h"
+#include "platform/disk_image.h"
 #include "platform/open_checked.h"
 #include "platform/profile.h"
 #include "store/data_location.h"
@@ -15,9 +17,18 @@ namespace fs = std::filesystem;
 namespace {
 
 // The path the engine opens for `name`, or "" when nothing stands there.
-std::string FindFile(const std::string& directory, const char* name) {
+std::string FindFile(const std::string& directory, const char* name, bool inImage) {
   const std::string path = ResolveDataFile(directory + name);
-  return KindOfPath(path) == FileKind::kMissing ? std::string() : path;
+  if (!inImage) return KindOfPath(path) == FileKind::kMissing ? std::string() : path;
+  ReadOnlyFile file;
+  return OpenDataFile(path, &file) == OpenStatus::kMissing ? std::string() : path;
+}
+
+// Whether `directory` (the INI's data directory) holds the roll's marker.
+bool HoldsMarker(const std::string& directory) {
+  DataLocation location;
+  location.SetDirectories("", directory.c_str());
+  return location.MarkerFilePresent() == 1;
 }
 
 std::string WithSeparator(std::string directory) {
@@ -39,26 +50,50 @@ bool ResolveDataDirectory(const std::optional<std::string>& given, std::string* 
   }
   char value[kMaxPath];
   ReadProfileString(kProfileSection, kDataDirectoryKey, "", value, sizeof value);
-  if (value[0] == '\0') {
-    const std::string ini = FindProfilePath();
-    *error = "no data directory: pass --data DIR or set " + std::string(kDataDirectoryKey) +
-             " in section " + kProfileSection + " of " +
-             (ini.empty() ? std::string(kProfileFileName) + " (none found)" : ini);
-    return false;
-  }
   DataLocation location;
-  location.ReadConfiguration();
-  if (!location.dataDirectoryUsable) {
-    *error = std::string(kDataDirectoryKey) + " in " + FindProfilePath() + " is too long";
-    return false;
+  if (value[0] != '\0') {
+    location.ReadConfiguration();
+    if (!location.dataDirectoryUsable) {
+      *error = std::string(kDataDirectoryKey) + " in " + FindProfilePath() + " is too long";
+      return false;
+    }
+    if (HoldsMarker(location.dataDirectory)) {
+      *directory = location.dataDirectory;
+      return true;
+    }
   }
-  *directory = location.dataDirectory;
-  return true;
+  // The INI names no directory that has the data: the disk may be mounted where desktops put
+  // removable media.
+  const MediaSearchResult media = FindRollOnMedia();
+  if (!media.found.empty()) {
+    *directory = media.found;
+    return true;
+  }
+  if (value[0] != '\0') {
+    *directory = location.dataDirectory;  // its own message says what is missing there
+    return true;
+  }
+  const std::string ini = FindProfilePath();
+  *error = "no data directory: pass --data DIR or set " + std::string(kDataDirectoryKey) + " in section " +
+           kProfileSection + " of " + (ini.empty() ? std::string(kProfileFileName) + " (none found)" : ini) +
+           "; no roll on mounted media (looked in " + PlacesLooked(media) + ")";
+  return false;
 }
 
 bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string* error) {
   const FileKind kind = KindOfPath(directory);
-  if (kind != FileKind::kDirectory) {
+  // A regular file is a disk image holding the roll; it must read as one.
+  const bool inImage = kind == FileKind::kRegular;
+  if (inImage && !DiskImage::Open(directory, error)) {
+    // Most often a file given by mistake: say so first, then why it is no image.
+    const std::string prefix = directory + ": ";
+    if (error->compare(0, prefix.size(), prefix) == 0) {
+      *error =
+          prefix + "a regular file, not a directory or a disk image (" + error->substr(prefix.size()) + ")";
+    }
+    return false;
+  }
+  if (kind != FileKind::kDirectory && !inImage) {
     if (kind == FileKind::kMissing) {
       *error = directory + ": no such directory";
     } else if (kind == FileKind::kUnknown) {
@@ -69,17 +104,21 @@ bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string
     return false;
   }
   files->directory = WithSeparator(directory);
-  files->marker = FindFile(files->directory, kMarkerFileName);
-  files->nameFile = FindFile(files->directory, kNameFileName);
-  files->lineFile = FindFile(files->directory, kLineFileName);
-  files->indexFile = FindFile(files->directory, kIndexFileName);
+  files->image = inImage ? directory : std::string();
+  files->marker = FindFile(files->directory, kMarkerFileName, inImage);
+  files->nameFile = FindFile(files->directory, kNameFileName, inImage);
+  files->lineFile = FindFile(files->directory, kLineFileName, inImage);
+  files->indexFile = FindFile(files->directory, kIndexFileName, inImage);
   return true;
 }
 
 std::string ExpectedPath(const RollFiles& files, const char* name) { return files.directory + name; }
 
 bool OpenRollFile(const std::string& path, ReadOnlyFile* file, std::string* error) {
-  return OpenChecked(path, "a roll file", file, error);
+  if (!DataFileInImage(path)) return OpenChecked(path, "a roll file", file, error);
+  if (OpenDataFile(path, file, nullptr, error) == OpenStatus::kOk) return true;
+  if (error->empty()) *error = path + ": cannot be read";
+  return false;
 }
 
 bool CheckReadable(const RollFiles& files, std::string* error) {

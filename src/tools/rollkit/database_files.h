@@ -12,19 +12,23 @@
 
 struct RollFiles {
   std::string directory;  // ends in '/'
+  std::string image;      // the disk image the files are read out of, or "" for a directory
   std::string marker;     // full paths, as the engine will open them; empty when nothing is there
   std::string nameFile;
   std::string lineFile;
   std::string indexFile;
 };
 
-// The data directory: `given` (--data) when set, else MRPath of section Kinloom7m in brevik.ini.
-// Returns false with *error when neither names one.
+// The data directory: `given` (--data) when set, else MRPath of section Kinloom7m in brevik.ini
+// when that directory holds the marker, else the first place on mounted media that holds the
+// roll, else MRPath all the same (its files' messages then say what is missing). Returns false
+// with *error saying where it looked when none of these names one.
 bool ResolveDataDirectory(const std::optional<std::string>& given, std::string* directory,
                           std::string* error);
 
-// Finds the files of database 1 in `directory`. False with *error ("d: no such directory",
-// "d: a FIFO, not a directory") when it is not a directory.
+// Finds the files of database 1 in `directory`, or inside it when it is a disk image file
+// (platform/data_file.h). False with *error ("d: no such directory", "d: a FIFO, not a
+// directory", "d.iso: no ISO 9660 file system") when it is neither.
 bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string* error);
 
 // The path a missing file would have, for messages.

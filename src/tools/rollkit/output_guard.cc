@@ -8,6 +8,12 @@
 #include "store/roll_format.h"
 
 void AddRollFiles(const RollFiles& files, std::vector<GuardedFile>* guarded) {
+  // Files inside an image are the image's bytes: writing over it would destroy them all.
+  if (!files.image.empty()) {
+    const FileIdentity identity = IdentityOfPath(files.image);
+    if (identity.known) guarded->push_back({files.image, identity});
+    return;
+  }
   for (const std::string* path : {&files.marker, &files.nameFile, &files.lineFile, &files.indexFile}) {
     if (path->empty()) continue;
     const FileIdentity identity = IdentityOfPath(*path);

@@ -11,7 +11,7 @@
 #include "tools/rollkit/roll_text.h"
 
 SearchSession::SearchSession() {
-  previousHandler_ = InstallMessageBoxHandler([this](const char* text, unsigned) {
+  previousHandler = InstallMessageBoxHandler([this](const char* text, unsigned) {
     // One line on stderr: the box's lines and paragraphs joined by single spaces, in the
     // terminal's UTF-8.
     std::string line;
@@ -24,16 +24,16 @@ SearchSession::SearchSession() {
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
     ReportProblem(line);
-    messageShown_ = true;
+    messageShown = true;
     return kIdCancel;
   });
 }
 
 SearchSession::~SearchSession() {
-  catalogue_.reset();
-  list_.reset();
-  database_.reset();
-  InstallMessageBoxHandler(previousHandler_);
+  catalogue.reset();
+  list.reset();
+  database.reset();
+  InstallMessageBoxHandler(previousHandler);
 }
 
 bool SearchSession::Run(const SearchOptions& options) {
@@ -47,20 +47,20 @@ bool SearchSession::Run(const SearchOptions& options) {
   }
 
   if (!OpenData(options.dataDirectory)) return false;
-  list_->SetRowsPerPage(options.rows == kLargeFontRowsPerPage);
+  list->SetRowsPerPage(options.rows == kLargeFontRowsPerPage);
 
   SearchRequest request;
   request.SetSurname(surname.c_str());
   request.SetDatabase(1);
   if (!given.empty()) request.SetGivenName(given.c_str());
   // The exact mode without a filter is the specified search itself.
-  const FindOutcome outcome = database_->RunFind(request, options.find, nullptr);
-  list_->FinishPendingWrites();
-  if (outcome == FindOutcome::kNoData && !messageShown_) {
-    ReportProblem(location_.dataDirectory + std::string(": the roll's files could not be opened"));
+  const FindOutcome outcome = database->RunFind(request, options.find, nullptr);
+  list->FinishPendingWrites();
+  if (outcome == FindOutcome::kNoData && !messageShown) {
+    ReportProblem(location.dataDirectory + std::string(": the roll's files could not be opened"));
     return false;
   }
-  return !messageShown_;
+  return !messageShown;
 }
 
 bool SearchSession::OpenData(const std::optional<std::string>& dataDirectory) {
@@ -72,51 +72,51 @@ bool SearchSession::OpenData(const std::optional<std::string>& dataDirectory) {
     ReportProblem(error);
     return false;
   }
-  indexFile_ = files.indexFile;
-  location_.SetDirectories("", files.directory.c_str());
-  if (!location_.dataDirectoryUsable) {
+  indexFile = files.indexFile;
+  location.SetDirectories("", files.directory.c_str());
+  if (!location.dataDirectoryUsable) {
     ReportProblem(files.directory + ": path too long");
     return false;
   }
-  database_ = std::make_unique<RollDatabase>(location_);
-  list_ = std::make_unique<ResultList>(*database_, nullptr);
-  database_->SetResultList(list_.get());
+  database = std::make_unique<RollDatabase>(location);
+  list = std::make_unique<ResultList>(*database, nullptr);
+  database->SetResultList(list.get());
   return true;
 }
 
 const KeyCatalogue* SearchSession::Catalogue(bool* whole) {
-  if (!database_->EnsureDataPresent() || !database_->Open(1) || !database_->Index()) {
-    if (!messageShown_) ReportProblem(location_.dataDirectory + std::string(": the roll's files could not be opened"));
+  if (!database->EnsureDataPresent() || !database->Open(1) || !database->Index()) {
+    if (!messageShown) ReportProblem(location.dataDirectory + std::string(": the roll's files could not be opened"));
     return nullptr;
   }
   // Walked here rather than taken from the database, which keeps no word of a damaged tree.
-  catalogue_ = std::make_unique<KeyCatalogue>();
-  *whole = catalogue_->Build(*database_->Index());
-  return catalogue_.get();
+  catalogue = std::make_unique<KeyCatalogue>();
+  *whole = catalogue->Build(*database->Index());
+  return catalogue.get();
 }
 
 std::string SearchSession::RowSurname(int row) const {
-  if (FoundSpan span; list_->RowSpan(row, &span)) return std::string(span.surname);
-  return list_->DisplaySurname();
+  if (FoundSpan span; list->RowSpan(row, &span)) return std::string(span.surname);
+  return list->DisplaySurname();
 }
 
 SoldierEntry SearchSession::RowEntry(int row) {
-  const ResultRow& r = list_->Row(row);
+  const ResultRow& r = list->Row(row);
   char line[kLineBufferSize];
-  database_->ReadLine(r.lineOffset, line);
+  database->ReadLine(r.lineOffset, line);
   return EntryFromRoll(RowSurname(row), r.nameText, SplitFields(line));
 }
 
 void SearchSession::ForEachRow(const std::function<bool(int row)>& visit) {
   // Bounded by the result count, so that a list that keeps offering pages cannot loop forever.
-  std::int64_t remaining = list_->ResultCount();
+  std::int64_t remaining = list->ResultCount();
   for (;;) {
-    const int rows = list_->RowCount();
+    const int rows = list->RowCount();
     for (int i = 0; i < rows && remaining > 0; ++i, --remaining) {
       if (!visit(i)) return;
     }
-    if (remaining <= 0 || rows == 0 || !list_->HasNextPage()) return;
-    list_->NextPage();
+    if (remaining <= 0 || rows == 0 || !list->HasNextPage()) return;
+    list->NextPage();
   }
 }
 

@@ -48,21 +48,21 @@ class SearchSession {
   SoldierEntry RowEntry(int row);
 
   // The index file OpenData found, as it was named.
-  const std::string& IndexFile() const { return indexFile_; }
+  const std::string& IndexFile() const { return indexFile; }
 
-  ResultList& List() { return *list_; }
-  RollDatabase& Database() { return *database_; }
+  ResultList& List() { return *list; }
+  RollDatabase& Database() { return *database; }
   // Whether the engine has shown a message (each one was written to stderr).
-  bool MessageShown() const { return messageShown_; }
+  bool MessageShown() const { return messageShown; }
 
  private:
-  DataLocation location_;
-  std::unique_ptr<RollDatabase> database_;
-  std::unique_ptr<ResultList> list_;
-  std::unique_ptr<KeyCatalogue> catalogue_;
-  std::string indexFile_;
-  MessageBoxHandler previousHandler_;
-  bool messageShown_ = false;
+  DataLocation location;
+  std::unique_ptr<RollDatabase> database;
+  std::unique_ptr<ResultList> list;
+  std::unique_ptr<KeyCatalogue> catalogue;
+  std::string indexFile;
+  MessageBoxHandler previousHandler;
+  bool messageShown = false;
 };
 
 // Writes `bytes` to standard output, converted to UTF-8 unless `raw`.

@@ -5,7 +5,7 @@
 #include <map>
 #include <mutex>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 #include "support/child_process_win32.h"
 
 namespace {

@@ -10,7 +10,7 @@
 
 #include <gtest/gtest.h>
 
-#include "rollkit_runner.h"
+#include "support/rollkit_runner.h"
 
 extern char** environ;
 

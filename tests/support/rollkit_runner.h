@@ -1,6 +1,6 @@
 // Drives the rollkit executable from tests: runs it with arguments (and extra environment, limits,
 // another user), captures its output and how it ended; never waits longer than a bound, so that a
-// hang fails the test instead of stopping CI. Plus a scratch directory and small file helpers.
+// hang fails the test instead of stopping CI. Plus small helpers for its files and output.
 #pragma once
 
 #include <sys/types.h>
@@ -37,26 +37,10 @@ pid_t StartRollkit(const std::vector<std::string>& args, const RunOptions& optio
 // timedOut of the result.
 RunResult WaitForRollkit(pid_t pid, int timeoutSeconds);
 
-// A scratch directory; Path() has no trailing separator.
-class ScratchDir {
- public:
-  ScratchDir() : path(dir.path().substr(0, dir.path().size() - 1)) {}
-  const std::string& Path() const { return path; }
-  std::string operator/(const std::string& name) const { return path + kPathSeparator + name; }
-
- private:
-  ScopedTempDir dir;
-  std::string path;
-};
-
-void WriteFile(const std::string& path, const std::string& bytes);
-std::string ReadFile(const std::string& path);
-// File names in a directory, sorted; hidden ones included.
-std::vector<std::string> ListDir(const std::string& path);
 std::vector<std::string> Lines(const std::string& text);
 
 // Writes `csv` to dir/name.csv and builds a database from it into dir/name; returns that path.
-std::string BuildRoll(const ScratchDir& dir, const std::string& name, const std::string& csv);
+std::string BuildRoll(const ScopedTempDir& dir, const std::string& name, const std::string& csv);
 
 // The header row of a roll CSV (surname, name and the ten fields).
 extern const char* const kRollHeader;

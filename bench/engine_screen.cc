@@ -1,0 +1,53 @@
+#include "engine_screen.h"
+
+EngineScreen::EngineScreen(const DataLocation& location)
+    : database(location), list(database, location.familyDirectory.get()) {
+  database.SetResultList(&list);
+  list.SetRowsPerPage(false);
+}
+
+void EngineScreen::Search(const std::string& surname, const std::string& given) {
+  list.Reset();
+  request.SetSurname(surname.c_str());
+  request.SetDatabase(1);
+  if (!given.empty()) request.SetGivenName(given.c_str());
+  database.RunSearch(request);
+}
+
+void EngineScreen::Find(const std::string& surname, const FindOptions& options) {
+  list.Reset();
+  request.SetSurname(surname.c_str());
+  request.SetDatabase(1);
+  database.RunFind(request, options, {});
+}
+
+void EngineScreen::NextPage() {
+  if (database.EnsureDataPresent()) list.NextPage();
+}
+
+void EngineScreen::PreviousPage() {
+  if (database.EnsureDataPresent()) list.PreviousPage();
+}
+
+std::string EngineScreen::DetailText(int row) {
+  if (row < 0 || row >= list.RowCount() || !database.EnsureDataPresent()) return {};
+  return list.DetailText(row);
+}
+
+std::vector<std::string> EngineScreen::FormattedRows() const {
+  std::vector<std::string> out;
+  char text[kFormattedRowSize];
+  for (int i = 0; i < list.RowCount(); ++i) {
+    list.FormatRow(i, text);
+    out.emplace_back(text);
+  }
+  return out;
+}
+
+int EngineScreen::PaintRows() const {
+  // The painter's own buffer and no copies: what the view does at every paint.
+  char text[kFormattedRowSize];
+  int total = 0;
+  for (int i = 0; i < list.RowCount(); ++i) total += list.FormatRow(i, text);
+  return total;
+}

@@ -1,0 +1,41 @@
+// What the benchmarks drive on every side: the search screen's operations, whatever answers them
+// (the engine's objects or one of the SQLite copies of the roll). Every side must show the same
+// count, page and detail text for the same operations; the suite checks that before it times.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "results/find_result.h"
+
+class SearchScreen {
+ public:
+  virtual ~SearchScreen() = default;
+
+  // A search as the Search command runs it; `given` empty for a surname-only search. The first
+  // page is loaded, with its rows' summaries.
+  virtual void Search(const std::string& surname, const std::string& given) = 0;
+  // A search that finds surnames in another way than by their exact key, or narrows the entries
+  // by their fields, as the Find commands run it: the first page is loaded, each row showing its
+  // own surname. Only that first page is compared and timed: a page turn after it does nothing on
+  // the SQLite sides.
+  virtual void Find(const std::string& surname, const FindOptions& options) = 0;
+  // What the screen does once the page is on screen, before it takes the next input (the engine
+  // writes a given-name search's matches to its filter buffer then). Nothing by default.
+  virtual void Settle() {}
+  // The page after / before the current one (the first page again before the first).
+  virtual void NextPage() = 0;
+  virtual void PreviousPage() = 0;
+  virtual bool HasNextPage() const = 0;
+  // More Info on row `row` of the page: its detail text ("" for a row not on the page).
+  virtual std::string DetailText(int row) = 0;
+
+  // The result's size as the count line shows it.
+  virtual std::int64_t Count() const = 0;
+  // The page as the painter formats it, one "surname\tname\tsummary" per row.
+  virtual std::vector<std::string> FormattedRows() const = 0;
+  // What the painter does after every page load: format each row. Returns the characters
+  // formatted, so that the work cannot be optimised away.
+  virtual int PaintRows() const;
+};
