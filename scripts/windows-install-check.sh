@@ -36,6 +36,13 @@ cleanup() {
   return 0
 }
 trap cleanup EXIT
+# The display before any program of the prefix: wine's desktop process, which the first program
+# starts, keeps the display it was started with, and the viewer's window goes to that desktop.
+display=":$((90 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY="$display"
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 drive_c="$WINEPREFIX/drive_c"
 target='C:\Dravenholt'
@@ -63,11 +70,6 @@ mkdir -p "$family"
 printf '[Kinloom7m]\r\nKinloomDir=C:\\users\\Public\\dravenholt-check\\\r\nMRPath=%s\\sample\\\r\n' "$target" >"$family/brevik.ini"
 shots="$build/screenshots"
 mkdir -p "$shots"
-display=":$((90 + RANDOM % 100))"
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY="$display"
-for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
 BREVIK_INI='C:\users\Public\dravenholt-check\brevik.ini' wine "$target\\dravenholt.exe" </dev/null >/dev/null 2>&1 &
 viewer=$!
 if ! window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Dravenholt$' | head -n 1) || [[ -z "$window" ]]; then

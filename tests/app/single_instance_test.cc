@@ -1,6 +1,8 @@
 // One copy per session: a second copy raises the first and ends with 0, no window, no message.
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QLockFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -62,6 +64,31 @@ TEST(SingleInstanceTest, ALockWithNobodyAnsweringEndsTheNewCopyQuietly) {
   ASSERT_TRUE(viewer->waitForFinished(20000));
   EXPECT_EQ(viewer->exitCode(), 0);
   EXPECT_FALSE(holder.ServerPresent());
+}
+
+// A copy that ended without unlocking left its lock; when the system gives its process number to
+// the next copy (wine does so at once), the lock names that copy itself and must not stop it.
+TEST(SingleInstanceTest, ALeftLockNamingThisVeryProcessIsTakenOver) {
+  StartUpEnvironment env;
+  QByteArray leftBehind;
+  QString lockPath;
+  {
+    SingleInstance earlier(QString::fromLatin1(kLockName));
+    ASSERT_TRUE(earlier.Acquire());
+    const QStringList locks = QDir(env.RuntimeDir()).entryList({QString::fromLatin1(kLockName) + QStringLiteral("*")});
+    ASSERT_EQ(locks.size(), 1) << locks.join(QStringLiteral(", ")).toStdString();
+    lockPath = env.RuntimeDir() + QStringLiteral("/") + locks.front();
+    QFile file(lockPath);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    leftBehind = file.readAll();
+  }
+  QFile file(lockPath);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(leftBehind);
+  file.close();
+
+  SingleInstance next(QString::fromLatin1(kLockName));
+  EXPECT_TRUE(next.Acquire());
 }
 
 TEST(SingleInstanceTest, RaisingRestoresTheWindowAndPutsItsDialogOnTop) {

@@ -14,5 +14,9 @@ extern const char* const kTempDirectoryVariable;
 // POSIX, LOCALAPPDATA on Windows.
 extern const char* const kUserSettingsVariable;
 
+// The variable that names the user the program runs for (platform/media_discovery.h): USER on
+// POSIX, USERNAME on Windows.
+extern const char* const kUserNameVariable;
+
 // Makes a FIFO at `path`; false where the platform has none (Windows).
 bool MakeFifo(const std::string& path);

@@ -127,7 +127,7 @@ TEST_F(SearchShowTest, DataDirectoryIsNeverChangedAndScratchIsRemoved) {
   EXPECT_EQ(Lines(configured.out).front(), "25 records found.") << configured.err;
   WriteFileBytes(tmp / "brevik.ini", "[Kinloom7m]\nKinloomDir=/x\n");
   const RunResult unset = RunRollkit(
-      {"search", "smith"}, {{"BREVIK_INI", tmp / "brevik.ini"}, {"DRAVENHOLT_MEDIA_ROOT", tmp / "none"}, {"USER", "anna"}});
+      {"search", "smith"}, {{"BREVIK_INI", tmp / "brevik.ini"}, {"DRAVENHOLT_MEDIA_ROOT", tmp / "none"}, {kUserNameVariable, "anna"}});
   EXPECT_EQ(unset.exitCode, 1);
   EXPECT_EQ(unset.err, RollkitLine("no data directory: pass --data DIR or set MRPath in section Kinloom7m of " +
                                    tmp / "brevik.ini" + "; no roll on mounted media (looked in " + tmp / "none/run/media/anna, " +

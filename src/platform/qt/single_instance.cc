@@ -1,5 +1,6 @@
 #include "platform/qt/single_instance.h"
 
+#include <QCoreApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -23,6 +24,14 @@ bool SingleInstance::Acquire() {
   // A lock is stale only when its process is gone, however long a copy has been running.
   m_lock->setStaleLockTime(0);
   if (m_lock->tryLock(0)) return true;
+  // A lock naming this very process was left by a copy that ended without unlocking, and whose
+  // process number the system has since given to us (wine hands them out again at once): no
+  // other copy holds it.
+  qint64 holder = 0;
+  if (m_lock->error() == QLockFile::LockFailedError && m_lock->getLockInfo(&holder, nullptr, nullptr) &&
+      holder == QCoreApplication::applicationPid() && m_lock->removeStaleLockFile() && m_lock->tryLock(0)) {
+    return true;
+  }
   return m_lock->error() != QLockFile::LockFailedError;
 }
 
