@@ -33,8 +33,8 @@ class RollkitInterrupted : public ::testing::Test {
   void Start(const std::vector<std::string>& args) {
     SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
     HANDLE writeEnd = nullptr;
-    ASSERT_TRUE(CreatePipe(&readEnd_, &writeEnd, &inherit, 65536));
-    SetHandleInformation(readEnd_, HANDLE_FLAG_INHERIT, 0);
+    ASSERT_TRUE(CreatePipe(&readEnd, &writeEnd, &inherit, 65536));
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     HANDLE null = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                               OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW startup{};
@@ -47,7 +47,7 @@ class RollkitInterrupted : public ::testing::Test {
     std::wstring block = EnvironmentBlock({{kTempDirectoryVariable, tmp}});
     const BOOL started = CreateProcessW(WideFromUtf8(ROLLKIT_PATH).c_str(), line.data(), nullptr, nullptr, TRUE,
                                         CREATE_UNICODE_ENVIRONMENT | CREATE_NEW_PROCESS_GROUP, block.data(), nullptr,
-                                        &startup, &process_);
+                                        &startup, &child);
     CloseHandle(writeEnd);
     CloseHandle(null);
     ASSERT_TRUE(started);
@@ -57,7 +57,7 @@ class RollkitInterrupted : public ::testing::Test {
   bool WaitUntilFull() {
     for (int i = 0; i < 2000; ++i) {
       DWORD waiting = 0;
-      if (!PeekNamedPipe(readEnd_, nullptr, 0, nullptr, &waiting, nullptr)) return false;
+      if (!PeekNamedPipe(readEnd, nullptr, 0, nullptr, &waiting, nullptr)) return false;
       if (waiting >= 32768) return true;
       Sleep(10);
     }
@@ -65,8 +65,8 @@ class RollkitInterrupted : public ::testing::Test {
   }
 
   void CloseReader() {
-    if (readEnd_) CloseHandle(readEnd_);
-    readEnd_ = nullptr;
+    if (readEnd) CloseHandle(readEnd);
+    readEnd = nullptr;
   }
 
   // Reads what comes so that the program is not held by a full pipe, until it ends (bounded).
@@ -74,27 +74,27 @@ class RollkitInterrupted : public ::testing::Test {
   DWORD Finish() {
     for (int i = 0; i < 600; ++i) {
       DWORD waiting = 0;
-      while (readEnd_ && PeekNamedPipe(readEnd_, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
+      while (readEnd && PeekNamedPipe(readEnd, nullptr, 0, nullptr, &waiting, nullptr) && waiting > 0) {
         char drain[65536];
         DWORD n = 0;
-        if (!ReadFile(readEnd_, drain, sizeof drain, &n, nullptr) || n == 0) break;
+        if (!ReadFile(readEnd, drain, sizeof drain, &n, nullptr) || n == 0) break;
       }
-      if (WaitForSingleObject(process_.hProcess, 100) == WAIT_OBJECT_0) break;
+      if (WaitForSingleObject(child.hProcess, 100) == WAIT_OBJECT_0) break;
     }
     CloseReader();
     DWORD code = STILL_ACTIVE;
-    GetExitCodeProcess(process_.hProcess, &code);
-    if (code == STILL_ACTIVE) TerminateProcess(process_.hProcess, 99);
-    CloseHandle(process_.hThread);
-    CloseHandle(process_.hProcess);
+    GetExitCodeProcess(child.hProcess, &code);
+    if (code == STILL_ACTIVE) TerminateProcess(child.hProcess, 99);
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
     return code;
   }
 
   ScopedTempDir data;
   ScopedTempDir scratch;
   std::string tmp = scratch.Prefix() + "tmp";
-  HANDLE readEnd_ = nullptr;
-  PROCESS_INFORMATION process_{};
+  HANDLE readEnd = nullptr;
+  PROCESS_INFORMATION child{};
 };
 
 }  // namespace
@@ -108,13 +108,13 @@ TEST_F(RollkitInterrupted, WhateverEndsASearchNothingIsLeft) {
     DWORD expected = 99;
     if (std::string(way) == "Ctrl+Break") {
       // wine without a terminal has no console to carry the event: then it ends as below.
-      if (GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, process_.dwProcessId)) {
+      if (GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, child.dwProcessId)) {
         expected = kStatusControlCExit;
       } else {
-        TerminateProcess(process_.hProcess, 99);
+        TerminateProcess(child.hProcess, 99);
       }
     } else if (std::string(way) == "TerminateProcess") {
-      TerminateProcess(process_.hProcess, 99);
+      TerminateProcess(child.hProcess, 99);
     } else {
       CloseReader();
       expected = 0;

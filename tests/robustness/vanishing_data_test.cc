@@ -209,8 +209,10 @@ TEST_F(VanishingData, TheFilterBufferRemovedBetweenPageTurnsKeepsItsPages) {
 TEST_F(VanishingData, AFullDiskDuringAGivenNameSearchIsTold) {
   // Jones has 60 matches, Brown 12; with room for 11 of Brown's, only the last record fails, and
   // it fails when the buffer is written out after the scan.
-  for (const auto& [limit, surname] :
+  for (const auto& step :
        std::vector<std::pair<long, std::string>>{{3000, "Jones"}, {1000, "Brown"}, {0, "Brown"}, {3300, "Brown"}, {3400, "Brown"}}) {
+    const long limit = step.first;
+    const std::string& surname = step.second;  // a plain name: a lambda may capture it
     SCOPED_TRACE(std::to_string(limit) + " " + surname);
     const std::size_t earlierBoxes = boxes.Texts().size();  // on Windows the work runs in this process
     const std::string report = RunWithFullDisk(Buffer(), limit, [&] {
