@@ -13,12 +13,11 @@
 
 #include "platform/file_system_win32.h"
 #include "platform/signal_cleanup.h"
+#include "platform/temporary_name.h"
 #include "platform/wide_path_win32.h"
 
 namespace {
 
-constexpr const char* kTemporarySuffix = ".tmp";
-constexpr std::size_t kLongestFileName = 255;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // The system's error in the C library's words, as the messages on POSIX have them.
@@ -54,6 +53,9 @@ std::string HostName() {
   return host;
 }
 
+// This process's temporary name for `name` (platform/temporary_name.h).
+std::string OwnTemporaryName(const std::string& name) { return TemporaryName(name, GetCurrentProcessId(), HostName()); }
+
 std::size_t LastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
 
 std::string BaseNameOf(const std::string& path) {
@@ -64,31 +66,6 @@ std::string BaseNameOf(const std::string& path) {
 std::string WithSeparator(const std::string& directory) {
   if (directory.empty() || directory.back() == '/' || directory.back() == '\\') return directory;
   return directory + kPathSeparator;
-}
-
-// ".<name>.<pid>@<host>.tmp", the name cut so that the whole fits a file name.
-std::string TemporaryName(const std::string& name) {
-  const std::string tail = "." + std::to_string(GetCurrentProcessId()) + "@" + HostName() + kTemporarySuffix;
-  const std::size_t room = kLongestFileName > tail.size() + 1 ? kLongestFileName - tail.size() - 1 : 0;
-  return "." + name.substr(0, room) + tail;
-}
-
-// The process number in a temporary name of this host's, or 0 when `name` is none.
-DWORD OwnerOfTemporaryName(const std::string& name, const std::string& host) {
-  const std::string suffix = "@" + host + kTemporarySuffix;
-  if (name.size() <= suffix.size() + 2 || name[0] != '.' ||
-      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-    return 0;
-  }
-  const std::size_t end = name.size() - suffix.size();
-  const std::size_t dot = name.rfind('.', end - 1);
-  if (dot == std::string::npos || dot == 0 || dot + 1 >= end || end - dot - 1 > 9) return 0;
-  DWORD pid = 0;
-  for (std::size_t i = dot + 1; i < end; ++i) {
-    if (name[i] < '0' || name[i] > '9') return 0;
-    pid = pid * 10 + static_cast<DWORD>(name[i] - '0');
-  }
-  return pid;
 }
 
 bool ProcessRuns(DWORD pid) {
@@ -178,7 +155,7 @@ bool OutputFile::Open(const std::string& path, std::string* error) {
     return true;
   }
 
-  const std::string temporary = DirectoryOf(targetPath) + TemporaryName(BaseNameOf(targetPath));
+  const std::string temporary = DirectoryOf(targetPath) + OwnTemporaryName(BaseNameOf(targetPath));
   ticket = RegisterCleanup(temporary, CleanupKind::kFile);
   const std::wstring wide = WidePath(temporary.c_str());
   if (ticket < 0 || wide.empty()) {
@@ -245,7 +222,7 @@ StagingDirectory::~StagingDirectory() {
 
 bool StagingDirectory::Create(const std::string& directory, const std::string& stem, std::string* error) {
   parentDirectory = WithSeparator(directory);
-  const std::string path = parentDirectory + TemporaryName(stem);
+  const std::string path = parentDirectory + OwnTemporaryName(stem);
   ticket = RegisterCleanup(path, CleanupKind::kDirectory);
   const std::wstring wide = WidePath(path.c_str());
   if (ticket < 0 || wide.empty()) {

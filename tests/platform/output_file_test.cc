@@ -11,13 +11,6 @@
 
 namespace {
 
-std::vector<std::string> Entries(const std::string& directory) {
-  std::vector<std::string> names;
-  for (const auto& e : std::filesystem::directory_iterator(PathFromUtf8(directory))) names.push_back(Utf8Path(e.path().filename()));
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
 TEST(OutputFile, IsInPlaceOnlyOnceCommitted) {
   ScopedTempDir dir;
   const std::string path = dir.File("out.csv");
