@@ -16,6 +16,11 @@ if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi
 if [[ "${1:-}" == "--tidy" ]]; then packages+=(clang-tidy); fi
 # Gramps, for the test that imports our GEDCOM into it (skipped without it).
 if [[ "${1:-}" == "--gramps" ]]; then packages+=(gramps); fi
+# The Windows build: mingw-w64 compilers (posix threads), wine to run what they make, NSIS for the
+# installer, zstd for the prebuilt Qt, and the X tools that drive and photograph the real window.
+if [[ "${1:-}" == "--windows" ]]; then
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis zstd zip unzip xdotool imagemagick)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

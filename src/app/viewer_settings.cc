@@ -1,8 +1,7 @@
 #include "app/viewer_settings.h"
 
-#include <QStandardPaths>
-
 #include "platform/file_system.h"
+#include "platform/places.h"
 
 namespace {
 constexpr const char* kZoomKey = "View/Zoom";
@@ -10,13 +9,12 @@ constexpr const char* kDataPlaceKey = "Data/Place";
 }  // namespace
 
 QString ViewerSettingsPath() {
-  return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-         QStringLiteral("/dravenholt/dravenholt.conf");
+  return QString::fromStdString(UserSettingsDirectory()) + QStringLiteral("/dravenholt/dravenholt.conf");
 }
 
 std::unique_ptr<QSettings> OpenViewerSettings() {
   const QString path = ViewerSettingsPath();
-  const std::string local = path.toLocal8Bit().toStdString();
+  const std::string local = path.toStdString();  // UTF-8, as the file layer takes paths
   // QSettings opens the file with an ordinary, blocking open: nothing but a regular file (or
   // nothing at all, for a first write) is handed to it.
   switch (KindOfPath(local)) {

@@ -1,6 +1,6 @@
 // The viewer's own settings, kept apart from the family's brevik.ini (which is only ever read):
-// an INI file at $XDG_CONFIG_HOME/dravenholt/dravenholt.conf (~/.config when the variable is not
-// set). Nothing writes it but a change the user makes; a session that changes nothing leaves it
+// an INI file dravenholt/dravenholt.conf in the user's settings directory (platform/places.h:
+// $XDG_CONFIG_HOME or ~/.config; on Windows the local application data). Nothing writes it but a change the user makes; a session that changes nothing leaves it
 // as it was, or absent. Like every file from outside, it is looked at before it is opened: when
 // anything but a regular file of at most kViewerSettingsMaxSize bytes stands there (a FIFO, a
 // directory, a device, a huge file), the viewer neither reads nor writes it and runs on defaults.

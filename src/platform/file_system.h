@@ -29,6 +29,9 @@ inline constexpr char kPathSeparator = '\\';
 inline constexpr char kPathSeparator = '/';
 #endif
 
+// Whether `c` separates the parts of a path the user typed: on Windows either slash.
+inline constexpr bool IsPathSeparator(char c) { return c == '/' || c == kPathSeparator; }
+
 // What stands at a path.
 enum class FileKind { kMissing, kRegular, kDirectory, kFifo, kSocket, kDevice, kSymlink, kOther, kUnknown };
 // "a directory", "a FIFO", "a socket", "a device", "a symbolic link", "missing", ...
@@ -104,6 +107,9 @@ class ReadOnlyFile {
  private:
   std::intptr_t handle = -1;
   std::int64_t fileSize = -1;
+  // ReadAt and Identity of a window, which every platform shares.
+  std::int64_t WindowRead(std::int64_t offset, void* out, std::size_t size) const;
+  FileIdentity WindowIdentity() const;
   // A window's image file and extent; both null for a file of its own.
   std::shared_ptr<const ReadOnlyFile> image;
   std::shared_ptr<const ImageExtent> extent;
@@ -122,6 +128,16 @@ bool PathNamesFile(const std::string& path, const FileIdentity& identity);
 // order); otherwise `path` unchanged. Every reader of the data disk finds its files through this
 // one rule, so a check and the read after it look at the same file.
 std::string ResolveDataFile(const std::string& path);
+
+// Opens `path` (UTF-8) with an fopen mode, for the files the tools write and read by name (CSV
+// in and out). On Windows the file stays free for other programs to rename and remove while it
+// is open, as on POSIX. Null on failure, with errno set.
+FileHandle OpenFile(const char* path, const char* mode);
+// Renames `from` to `to`, replacing a file already at `to` (which POSIX rename does and
+// Windows' does not). False on failure.
+bool RenameReplacing(const char* from, const char* to);
+// Removes the file at `path`. False on failure.
+bool RemoveFile(const char* path);
 
 // Creates `path` holding `bytes`, only when nothing stands there (never over an existing file,
 // never through a symbolic link). False when it could not be created or written whole; a file

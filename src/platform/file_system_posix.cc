@@ -6,11 +6,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
 
-#include "platform/disk_image.h"
 #include "platform/file_system.h"
 #include "platform/file_system_posix.h"
 
@@ -56,34 +56,6 @@ const char* DescribeFileKind(FileKind kind) {
   return "not a regular file";
 }
 
-ReadOnlyFile::~ReadOnlyFile() { Close(); }
-
-ReadOnlyFile::ReadOnlyFile(ReadOnlyFile&& other) noexcept
-    : handle(std::exchange(other.handle, -1)),
-      fileSize(std::exchange(other.fileSize, -1)),
-      image(std::move(other.image)),
-      extent(std::move(other.extent)) {}
-
-ReadOnlyFile& ReadOnlyFile::operator=(ReadOnlyFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle = std::exchange(other.handle, -1);
-    fileSize = std::exchange(other.fileSize, -1);
-    image = std::move(other.image);
-    extent = std::move(other.extent);
-  }
-  return *this;
-}
-
-ReadOnlyFile ReadOnlyFile::Window(std::shared_ptr<const ReadOnlyFile> imageFile, const ImageExtent& where) {
-  ReadOnlyFile window;
-  if (!imageFile || !imageFile->IsOpen() || imageFile->image) return window;  // no window of a window
-  window.image = std::move(imageFile);
-  window.extent = std::make_shared<const ImageExtent>(where);
-  window.fileSize = where.length;
-  return window;
-}
-
 OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
   Close();
   FileKind ignored;
@@ -118,7 +90,7 @@ void ReadOnlyFile::Close() {
 }
 
 std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t size) const {
-  if (image) return ReadExtent(*image, *extent, offset, out, size);
+  if (image) return WindowRead(offset, out, size);
   if (handle < 0 || offset < 0) return -1;
   const int fd = static_cast<int>(handle);
   auto* bytes = static_cast<unsigned char*>(out);
@@ -135,11 +107,7 @@ std::int64_t ReadOnlyFile::ReadAt(std::int64_t offset, void* out, std::size_t si
 }
 
 FileIdentity ReadOnlyFile::Identity() const {
-  if (image) {
-    FileIdentity id = image->Identity();
-    if (id.known) id.window = extent->ImageOffset(0);
-    return id;
-  }
+  if (image) return WindowIdentity();
   struct stat st;
   if (handle < 0 || fstat(static_cast<int>(handle), &st) != 0) return {};
   return IdentityOfStat(st);
@@ -199,3 +167,9 @@ bool CreateNewFile(const std::string& path, std::string_view bytes) {
   }
   return whole;
 }
+
+FileHandle OpenFile(const char* path, const char* mode) { return FileHandle(std::fopen(path, mode)); }
+
+bool RenameReplacing(const char* from, const char* to) { return std::rename(from, to) == 0; }
+
+bool RemoveFile(const char* path) { return std::remove(path) == 0; }

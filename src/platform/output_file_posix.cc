@@ -12,12 +12,11 @@
 
 #include "platform/file_system_posix.h"
 #include "platform/signal_cleanup.h"
+#include "platform/temporary_name.h"
 
 namespace {
 
 constexpr int kMostLinksFollowed = 40;
-constexpr const char* kTemporarySuffix = ".tmp";
-constexpr std::size_t kLongestFileName = NAME_MAX;
 
 std::string Reason() { return std::strerror(errno); }
 
@@ -31,34 +30,12 @@ std::string HostName() {
   return host;
 }
 
+// This process's temporary name for `name` (platform/temporary_name.h).
+std::string OwnTemporaryName(const std::string& name) { return TemporaryName(name, static_cast<std::uint32_t>(getpid()), HostName()); }
+
 std::string BaseNameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// ".<name>.<pid>@<host>.tmp", the name cut so that the whole fits a file name.
-std::string TemporaryName(const std::string& name) {
-  const std::string tail = "." + std::to_string(getpid()) + "@" + HostName() + kTemporarySuffix;
-  const std::size_t room = kLongestFileName > tail.size() + 1 ? kLongestFileName - tail.size() - 1 : 0;
-  return "." + name.substr(0, room) + tail;
-}
-
-// The process number in a temporary name of this host's, or 0 when `name` is none.
-pid_t OwnerOfTemporaryName(const std::string& name, const std::string& host) {
-  const std::string suffix = "@" + host + kTemporarySuffix;
-  if (name.size() <= suffix.size() + 2 || name[0] != '.' ||
-      name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-    return 0;
-  }
-  const std::size_t end = name.size() - suffix.size();
-  const std::size_t dot = name.rfind('.', end - 1);
-  if (dot == std::string::npos || dot == 0 || dot + 1 >= end || end - dot - 1 > 9) return 0;
-  pid_t pid = 0;
-  for (std::size_t i = dot + 1; i < end; ++i) {
-    if (name[i] < '0' || name[i] > '9') return 0;
-    pid = pid * 10 + (name[i] - '0');
-  }
-  return pid;
 }
 
 // The new file takes the old one's place: it keeps who may read it. Best effort, as an editor's
@@ -156,7 +133,7 @@ bool OutputFile::Open(const std::string& path, std::string* error) {
     return true;
   }
 
-  const std::string temporary = DirectoryOf(targetPath) + TemporaryName(BaseNameOf(targetPath));
+  const std::string temporary = DirectoryOf(targetPath) + OwnTemporaryName(BaseNameOf(targetPath));
   ticket = RegisterCleanup(temporary, CleanupKind::kFile);
   if (ticket < 0) {
     *error = path + ": cannot create: the path is too long";
@@ -218,7 +195,7 @@ StagingDirectory::~StagingDirectory() {
 
 bool StagingDirectory::Create(const std::string& directory, const std::string& stem, std::string* error) {
   parentDirectory = directory.empty() || directory.back() == '/' ? directory : directory + "/";
-  const std::string path = parentDirectory + TemporaryName(stem);
+  const std::string path = parentDirectory + OwnTemporaryName(stem);
   ticket = RegisterCleanup(path, CleanupKind::kDirectory);
   if (ticket < 0) {
     *error = directory + ": the path is too long";
@@ -257,7 +234,7 @@ int RemoveStaleTemporaries(const std::string& directory) {
   const std::string host = HostName();
   std::vector<std::string> stale;
   while (const dirent* entry = readdir(dir)) {
-    const pid_t pid = OwnerOfTemporaryName(entry->d_name, host);
+    const auto pid = static_cast<pid_t>(OwnerOfTemporaryName(entry->d_name, host));
     if (pid <= 0 || pid == getpid() || ProcessExists(pid)) continue;
     struct stat st;
     if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0 || st.st_uid != geteuid()) continue;

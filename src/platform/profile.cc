@@ -1,13 +1,13 @@
 #include "platform/profile.h"
 
-#include <cstdio>
-#include <cstdlib>
 #include <algorithm>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 
 #include "platform/file_system.h"
+#include "platform/places.h"
 
 namespace {
 
@@ -42,12 +42,6 @@ std::size_t CopyOut(std::string_view value, char* out, std::size_t size) {
   std::memcpy(out, value.data(), n);
   out[n] = '\0';
   return n;
-}
-
-std::string InDirectory(std::string_view dir) {
-  std::string path(dir);
-  if (path.back() != '/') path += '/';
-  return path + kProfileFileName;
 }
 
 // Looks for one key, a line at a time, in the order the file gives them.
@@ -94,27 +88,9 @@ class ProfileScanner {
 }  // namespace
 
 std::string FindProfilePath() {
-  if (const char* explicitPath = std::getenv("BREVIK_INI")) return explicitPath;
-
-  std::string home;
-  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config && *config) {
-    home = config;
-  } else if (const char* h = std::getenv("HOME"); h && *h) {
-    home = std::string(h) + "/.config";
-  }
-  if (!home.empty()) {
-    std::string candidate = InDirectory(home);
-    if (FileExists(candidate)) return candidate;
-  }
-
-  const char* dirs = std::getenv("XDG_CONFIG_DIRS");
-  std::string_view list = (dirs && *dirs) ? dirs : "/etc/xdg";
-  while (!list.empty()) {
-    const std::size_t colon = list.find(':');
-    std::string_view dir = list.substr(0, colon);
-    list = colon == std::string_view::npos ? std::string_view() : list.substr(colon + 1);
-    if (dir.empty()) continue;
-    std::string candidate = InDirectory(dir);
+  if (std::optional<std::string> explicitPath = EnvironmentValue("BREVIK_INI")) return *explicitPath;
+  for (const std::string& dir : ProfileDirectories()) {
+    std::string candidate = JoinPath(dir, kProfileFileName);
     if (FileExists(candidate)) return candidate;
   }
   return {};

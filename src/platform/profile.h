@@ -1,8 +1,7 @@
 // Read-only access to the product family's INI file, "brevik.ini".
 //
-// Where the file is: $BREVIK_INI when that is set (and only there); otherwise brevik.ini in
-// $XDG_CONFIG_HOME (default ~/.config), else in each directory of $XDG_CONFIG_DIRS (default
-// /etc/xdg), the first that exists.
+// Where the file is: $BREVIK_INI when that is set (and only there); otherwise brevik.ini in the
+// first of the platform's ProfileDirectories (platform/places.h) that holds one.
 //
 // How it is read: section and key names are matched case-insensitively; blanks around names and
 // values are trimmed; one pair of enclosing double or single quotes is removed from a value;

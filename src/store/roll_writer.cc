@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "platform/file_system.h"
+#include "platform/places.h"
 #include "store/roll_format.h"
 
 namespace {
@@ -74,7 +75,7 @@ class OutputFile {
  public:
   bool Open(const std::string& where) {
     path = where;
-    file.reset(std::fopen(path.c_str(), "wb"));
+    file = OpenFile(path.c_str(), "wb");
     if (file) std::setvbuf(file.get(), nullptr, _IOFBF, kStreamBuffer);
     return file != nullptr;
   }
@@ -141,17 +142,17 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
     return x.sequence < y.sequence;
   });
 
-  const std::string dir = directory.empty() || directory.back() == '/' ? directory : directory + "/";
+  const std::string dir = JoinPath(directory, "");  // with the separator it may lack
   const char* names[] = {kLineFileName, kNameFileName, kIndexFileName, kMarkerFileName};
   OutputFile files[4];
   for (int i = 0; i < 4; ++i) {
     if (!files[i].Open(dir + "." + names[i] + ".tmp")) {
-      for (int j = 0; j < i; ++j) std::remove(files[j].Path().c_str());
+      for (int j = 0; j < i; ++j) RemoveFile(files[j].Path().c_str());
       return *error = dir + names[i] + ": cannot be written", false;
     }
   }
   auto fail = [&](int i) {
-    for (OutputFile& f : files) std::remove(f.Path().c_str());
+    for (OutputFile& f : files) RemoveFile(f.Path().c_str());
     *error = dir + names[i] + ": write failed";
     return false;
   };
@@ -163,7 +164,7 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
   for (std::size_t s = 0; s < order.size(); ++s) {
     const Entry& e = entries[order[s]];
     if (lineOffset + e.lineLength > INT32_MAX) {
-      for (OutputFile& f : files) std::remove(f.Path().c_str());
+      for (OutputFile& f : files) RemoveFile(f.Path().c_str());
       return *error = dir + "mroll.ext: larger than 2 GiB", false;
     }
     const std::string_view line = Line(e);
@@ -197,7 +198,7 @@ bool RollWriter::Write(const std::string& directory, std::string* error) {
     if (!files[i].Finish()) return fail(i);
   }
   for (int i = 0; i < 4; ++i) {
-    if (std::rename(files[i].Path().c_str(), (dir + names[i]).c_str()) != 0) return fail(i);
+    if (!RenameReplacing(files[i].Path().c_str(), (dir + names[i]).c_str())) return fail(i);
   }
   return true;
 }

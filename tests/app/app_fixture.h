@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include "support/environment.h"
 #include "support/scoped_env.h"
 #include "support/test_roll.h"
 #include "viewer_fixture.h"
@@ -19,7 +20,7 @@ class StartUpEnvironment {
   StartUpEnvironment() : ini_(roll.familyDir + "brevik.ini") {
     env_.Set("BREVIK_INI", ini_.c_str());
     env_.Set("XDG_RUNTIME_DIR", runtime_.path().toLocal8Bit().constData());
-    env_.Set("XDG_CONFIG_HOME", config_.path().toLocal8Bit().constData());
+    env_.Set(kUserSettingsVariable, config_.path().toUtf8().constData());
     AddStandardEntries(&roll);
     roll.Build();
     std::ofstream(ini_) << "[Kinloom7m]\nKinloomDir=" << roll.familyDir << "\nMRPath=" << roll.dataDir

@@ -131,7 +131,7 @@ TEST_F(FrameMenuTest, ZoomInGoesOnlyAsFarAsTheWindowFitsTheScreen) {
   ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry().size(), QSize(800, 800));
   QTemporaryDir config;
   ScopedEnv env;
-  env.Set("XDG_CONFIG_HOME", config.path().toLocal8Bit().constData());
+  env.Set(kUserSettingsVariable, config.path().toUtf8().constData());
   QTest::keyClick(view->NameField(0), Qt::Key_Plus, Qt::ControlModifier);
   EXPECT_EQ(ScreenZoom(), 1.25);
   QTest::keyClick(view->NameField(0), Qt::Key_Plus, Qt::ControlModifier);

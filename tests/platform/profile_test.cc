@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,30 +42,4 @@ TEST(Profile, TakesAtMostTheBufferLessOne) {
   const std::string longValue(400, 'x');
   EXPECT_EQ(Lookup("[S]\nK=" + longValue, "S", "K", 260), std::string(259, 'x'));
   EXPECT_EQ(Lookup("[S]\nK=abc", "S", "K", 1), "");
-}
-
-TEST(Profile, FindsTheFileInTheXdgOrder) {
-  ScopedTempDir home, dirs1, dirs2;
-  ScopedEnv env;
-  env.Set("BREVIK_INI", nullptr);
-  env.Set("XDG_CONFIG_HOME", home.Prefix().c_str());
-  env.Set("XDG_CONFIG_DIRS", (dirs1.Prefix() + ":" + dirs2.Prefix()).c_str());
-
-  EXPECT_EQ(FindProfilePath(), "");
-  WriteFileBytes(dirs2.File("brevik.ini"), "[Kinloom7m]\nMRPath=/two\n");
-  EXPECT_EQ(FindProfilePath(), dirs2.File("brevik.ini"));
-  WriteFileBytes(dirs1.File("brevik.ini"), "[Kinloom7m]\nMRPath=/one\n");
-  EXPECT_EQ(FindProfilePath(), dirs1.File("brevik.ini"));
-  WriteFileBytes(home.File("brevik.ini"), "[Kinloom7m]\nMRPath=/home\n");
-  EXPECT_EQ(FindProfilePath(), home.File("brevik.ini"));
-
-  char out[260];
-  ReadProfileString("Kinloom7m", "MRPath", "", out, sizeof out);
-  EXPECT_STREQ(out, "/home");
-
-  // An explicit file wins, even when it does not exist.
-  env.Set("BREVIK_INI", "/nonexistent/brevik.ini");
-  EXPECT_EQ(FindProfilePath(), "/nonexistent/brevik.ini");
-  ReadProfileString("Kinloom7m", "MRPath", "", out, sizeof out);
-  EXPECT_STREQ(out, "");
 }

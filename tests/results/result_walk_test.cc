@@ -10,6 +10,7 @@
 
 #include "results/result_list.h"
 #include "store/roll_database.h"
+#include "support/held_files.h"
 #include "support/scripted_message_box.h"
 #include "support/test_roll.h"
 
@@ -47,13 +48,17 @@ std::vector<std::string> PagedAll(SearchSession& s) {
   return rows;
 }
 
+void AddEntries(TestRoll* roll) {
+  for (int i = 0; i < 25; ++i)
+    roll->Add("Smith", "NAME" + std::to_string(100 + i), SampleFields("C" + std::to_string(i)));
+  roll->Add("Smyth", "NED", SampleFields("Y"));
+  roll->Add("Solo", "ONLY", SampleFields("S"));
+}
+
 class Walk : public ::testing::Test {
  protected:
   void SetUp() override {
-    for (int i = 0; i < 25; ++i)
-      roll.Add("Smith", "NAME" + std::to_string(100 + i), SampleFields("C" + std::to_string(i)));
-    roll.Add("Smyth", "NED", SampleFields("Y"));
-    roll.Add("Solo", "ONLY", SampleFields("S"));
+    AddEntries(&roll);
     roll.Build();
   }
 
@@ -126,8 +131,14 @@ TEST_F(Walk, NothingToWalkWithoutTheDiskOrWhenTheRollChanged) {
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{kDiskPrompt});
 
   // A roll written anew with another Smith: what the screen lists is no longer what the roll holds.
-  roll.Add("Smith", "NAME999");
-  roll.Build();
+  // Its files replace the ones the session holds open, where the system can do that.
+  TestRoll rewritten;
+  AddEntries(&rewritten);
+  rewritten.Add("Smith", "NAME999");
+  rewritten.Build();
+  for (const char* f : {"mroll.cor", "mroll.ext", "mroll.tre", "mrdb.id"}) {
+    REPLACE_HELD_FILE_OR_SKIP(rewritten.dataDir + f, roll.dataDir + f);
+  }
   EXPECT_TRUE(WalkAll(s, &start).empty());
   EXPECT_EQ(start, WalkStart::kChanged);
   EXPECT_EQ(s.PageRows(), page);

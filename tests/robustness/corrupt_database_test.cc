@@ -4,11 +4,9 @@
 // without its end byte ends the program with "wrong file format!", as it always has.
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 
 #include "damages.h"
@@ -114,7 +112,7 @@ TEST_F(CorruptDatabaseDeathTest, AnIndexWithoutItsEndByteEndsTheProgram) {
 TEST_F(CorruptDatabaseDeathTest, ADirectoryWhereTheIndexShouldBeEndsTheProgram) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");
   std::remove(File("mroll.tre").c_str());
-  ASSERT_EQ(mkdir(File("mroll.tre").c_str(), 0755), 0);
+  ASSERT_TRUE(MakeDirectory(File("mroll.tre")));
   EXPECT_EXIT(
       {
         InstallMessageBoxHandler([](const char* text, unsigned) {
@@ -131,7 +129,7 @@ TEST_F(CorruptDatabase, DirectoriesWhereTheDataFilesShouldBe) {
   for (const char* name : {"mroll.cor", "mroll.ext"}) {
     Write(pristine);
     std::remove(File(name).c_str());
-    ASSERT_EQ(mkdir(File(name).c_str(), 0755), 0);
+    ASSERT_TRUE(MakeDirectory(File(name)));
     ScriptedMessageBox boxes;
     SearchSession s(roll.location);
     for (const char* surname : {"Smith", "Surname120"}) {
@@ -141,6 +139,6 @@ TEST_F(CorruptDatabase, DirectoriesWhereTheDataFilesShouldBe) {
     // Not a roll file: the file's own message, and no rows of "...".
     EXPECT_EQ(s.list.ResultCount(), 0);
     EXPECT_EQ(boxes.Texts().front(), std::string(name) == "mroll.cor" ? "cor" : "ext");
-    rmdir(File(name).c_str());
+    std::filesystem::remove(PathFromUtf8(File(name)));
   }
 }

@@ -4,8 +4,6 @@
 // index file that is missing is created empty.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <filesystem>
 
@@ -18,7 +16,7 @@ namespace {
 class InDirectory {
  public:
   explicit InDirectory(const std::string& dir) : previous(std::filesystem::current_path()) {
-    std::filesystem::current_path(dir);
+    std::filesystem::current_path(PathFromUtf8(dir));
   }
   ~InDirectory() { std::filesystem::current_path(previous); }
 
@@ -32,7 +30,7 @@ class NothingWritten : public ::testing::Test {
     for (int i = 0; i < 25; ++i) roll.Add("Smith", (i % 2 ? "JOHN" : "MARY") + std::to_string(i));
     roll.Add("Jones", "ANN");
     roll.Build();
-    root = std::filesystem::path(roll.dataDir).parent_path().parent_path().string() + "/";
+    root = Utf8Path(PathFromUtf8(roll.dataDir).parent_path().parent_path()) + kPathSeparator;
   }
 
   // Searches with and without given names, every page both ways, More Info on every row, a miss,

@@ -2,12 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
+#include "platform/file_system.h"
 #include "results/detail_text.h"
 #include "store/roll_format.h"
 
@@ -75,12 +74,15 @@ int SearchAndPage(SearchSession& s, const std::string& dataDir, const std::strin
 
 std::map<std::string, FileState> Snapshot(const std::string& root) {
   std::map<std::string, FileState> files;
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+  const std::filesystem::path top = PathFromUtf8(root);
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(top)) {
     if (!entry.is_regular_file()) continue;
-    struct stat st {};
-    stat(entry.path().c_str(), &st);
-    const long long mtime = static_cast<long long>(st.st_mtim.tv_sec) * 1000000000LL + st.st_mtim.tv_nsec;
-    files[std::filesystem::relative(entry.path(), root).string()] = {ReadFileBytes(entry.path()), mtime};
+    // The platform's own clock of the file (to the nanosecond where it has one; the C library's
+    // on Windows counts whole seconds).
+    const long long mtime = static_cast<long long>(IdentityOfPath(Utf8Path(entry.path())).modified);
+    // Keyed by the relative path in '/' form on every platform.
+    const std::u8string relative = std::filesystem::relative(entry.path(), top).generic_u8string();
+    files[std::string(relative.begin(), relative.end())] = {ReadFileBytes(Utf8Path(entry.path())), mtime};
   }
   return files;
 }

@@ -13,6 +13,7 @@
 
 #include "results/result_list.h"
 #include "session_checks.h"
+#include "support/scoped_env.h"
 #include "ui/bitmap_button.h"
 #include "ui/more_info_dialog.h"
 #include "viewer_fixture.h"
@@ -23,27 +24,18 @@ class ViewerNothingWritten : public ViewerTest {
  protected:
   void SetUp() override {
     AddStandardEntries(&roll);
-    root = std::filesystem::path(roll.dataDir).parent_path().parent_path().string() + "/";
+    root = Utf8Path(PathFromUtf8(roll.dataDir).parent_path().parent_path()) + kPathSeparator;
     std::filesystem::create_directories(home.Prefix() + "config");
     // Everything a desktop program might write to lands where it is watched.
     for (const auto& [name, value] : {std::pair{"HOME", ""}, {"XDG_CONFIG_HOME", "config"},
                                       {"XDG_DATA_HOME", "data"}, {"XDG_CACHE_HOME", "cache"}}) {
-      const char* old = std::getenv(name);
-      saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-      setenv(name, (home.Prefix() + value).c_str(), 1);
+      environment.Set(name, (home.Prefix() + value).c_str());
     }
     previousDir = std::filesystem::current_path();
     std::filesystem::current_path(home.Prefix());
   }
   void TearDown() override {
     std::filesystem::current_path(previousDir);
-    for (const auto& [name, value] : saved) {
-      if (value) {
-        setenv(name.c_str(), value->c_str(), 1);
-      } else {
-        unsetenv(name.c_str());
-      }
-    }
   }
 
   void MoreInfoOn(int row) {
@@ -65,7 +57,7 @@ class ViewerNothingWritten : public ViewerTest {
 
   std::string root;
   ScopedTempDir home;
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+  ScopedEnv environment;
   std::filesystem::path previousDir;
 };
 

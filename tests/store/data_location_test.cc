@@ -7,27 +7,31 @@
 #include <cstdlib>
 
 #include "platform/error_mode.h"
+#include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "store/roll_database.h"
+#include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
 #include "support/scripted_message_box.h"
 
 TEST(DataLocation, EndsEveryDirectoryInOneSeparator) {
+  const std::string sep(1, kPathSeparator);           // '/' on POSIX, '\' on Windows
+  const std::string other = sep == "/" ? "\\" : "/";  // a separator only elsewhere, or also typed
   struct Case {
-    const char* value;
-    const char* expected;
+    std::string value;
+    std::string expected;
   } cases[] = {
-      {"/media/rolls", "/media/rolls/"},
-      {"/media/rolls/", "/media/rolls/"},
-      {"", "/"},
-      {"D:\\ROLLS", "D:\\ROLLS/"},  // only the platform's separator counts
-      {"rel", "rel/"},
+      {sep + "media" + sep + "rolls", sep + "media" + sep + "rolls" + sep},
+      {sep + "media" + sep + "rolls" + sep, sep + "media" + sep + "rolls" + sep},
+      {"", sep},
+      {"D:" + other + "ROLLS" + other, "D:" + other + "ROLLS" + other + sep},  // only the platform's own counts
+      {"rel", "rel" + sep},
   };
   for (const Case& c : cases) {
     DataLocation location;
-    location.SetDirectories(c.value, c.value);
-    EXPECT_STREQ(location.familyDirectory.get(), c.expected) << c.value;
-    EXPECT_STREQ(location.dataDirectory, c.expected) << c.value;
+    location.SetDirectories(c.value.c_str(), c.value.c_str());
+    EXPECT_EQ(location.familyDirectory.get(), c.expected) << c.value;
+    EXPECT_EQ(location.dataDirectory, c.expected) << c.value;
     EXPECT_TRUE(location.dataDirectoryUsable);
   }
 }
@@ -35,21 +39,22 @@ TEST(DataLocation, EndsEveryDirectoryInOneSeparator) {
 TEST(DataLocation, ReadsBrevikIniAndFallsBackToTheRoot) {
   ScopedTempDir dir;
   const std::string ini = dir.File("brevik.ini");
-  setenv("BREVIK_INI", ini.c_str(), 1);
+  ScopedEnv env;
+  env.Set("BREVIK_INI", ini.c_str());
+  const std::string sep(1, kPathSeparator);
 
   DataLocation location;
   EXPECT_EQ(location.familyDirectory, nullptr);
   location.ReadConfiguration();  // no file at all
-  EXPECT_STREQ(location.familyDirectory.get(), "/");
-  EXPECT_STREQ(location.dataDirectory, "/");
+  EXPECT_EQ(location.familyDirectory.get(), sep);
+  EXPECT_EQ(location.dataDirectory, sep);
 
-  WriteFileBytes(ini, "[Kinloom7m]\nKinloomDir=/opt/kinloom\nMRPath=/media/disk3/\n");
+  WriteFileBytes(ini, "[Kinloom7m]\nKinloomDir=" + sep + "kinloom\nMRPath=" + sep + "disk3" + sep + "\n");
   location.ReadConfiguration();
-  EXPECT_STREQ(location.familyDirectory.get(), "/opt/kinloom/");
-  EXPECT_STREQ(location.dataDirectory, "/media/disk3/");
+  EXPECT_EQ(location.familyDirectory.get(), sep + "kinloom" + sep);
+  EXPECT_EQ(location.dataDirectory, sep + "disk3" + sep);
   location.Release();
   EXPECT_EQ(location.familyDirectory, nullptr);
-  unsetenv("BREVIK_INI");
 }
 
 TEST(DataLocation, TooLongADataDirectoryCountsAsAbsentNotAsAnotherPath) {
@@ -57,7 +62,7 @@ TEST(DataLocation, TooLongADataDirectoryCountsAsAbsentNotAsAnotherPath) {
   // A directory that exists and holds the marker, reached through a path padded with "./".
   WriteFileBytes(dir.File("mrdb.id"), "");
   std::string padded = dir.Prefix();
-  while (padded.size() <= static_cast<std::size_t>(kMaxDataDirectoryLength)) padded += "./";
+  while (padded.size() <= static_cast<std::size_t>(kMaxDataDirectoryLength)) padded += std::string(".") + kPathSeparator;
 
   DataLocation location;
   location.SetDirectories("/tmp", padded.c_str());
@@ -66,7 +71,7 @@ TEST(DataLocation, TooLongADataDirectoryCountsAsAbsentNotAsAnotherPath) {
   EXPECT_EQ(location.MarkerFilePresent(), 0);
 
   padded.resize(kMaxDataDirectoryLength);
-  while (padded.back() != '/') padded.pop_back();
+  while (padded.back() != kPathSeparator) padded.pop_back();
   location.SetDirectories("/tmp", padded.c_str());
   EXPECT_TRUE(location.dataDirectoryUsable);
   EXPECT_EQ(location.MarkerFilePresent(), 1);

@@ -2,14 +2,14 @@
 // each path still names the file that was opened, with its size and times: these cases must all be
 // noticed, or a search would show the bytes of a disk that is no longer there.
 #include <gtest/gtest.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "support/held_files.h"
 #include "support/scoped_temp_dir.h"
 #include "support/scripted_message_box.h"
 #include "support/test_roll.h"
@@ -57,7 +57,7 @@ TEST_F(Reopen, AnUnchangedSetIsKeptOpen) {
 }
 
 TEST_F(Reopen, FilesReplacedByRenameAreOpenedAfresh) {
-  for (const char* f : kFiles) ASSERT_EQ(std::rename((other.dataDir + f).c_str(), File(f).c_str()), 0);
+  for (const char* f : kFiles) REPLACE_HELD_FILE_OR_SKIP(other.dataDir + f, File(f));
   s.Search("Smith");
   EXPECT_EQ(s.PageNames().front(), "BBBB0");
 }
@@ -65,11 +65,10 @@ TEST_F(Reopen, FilesReplacedByRenameAreOpenedAfresh) {
 // The same size and the modification time put back: only the change time tells.
 TEST_F(Reopen, FilesRewrittenInPlaceWithTheirTimesRestoredAreOpenedAfresh) {
   for (const char* f : {"mroll.cor", "mroll.ext"}) {
-    struct stat before;
-    ASSERT_EQ(stat(File(f).c_str(), &before), 0);
-    WriteFileBytes(File(f), ReadFileBytes(other.dataDir + f));  // the same inode
-    const struct timespec times[2] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(utimensat(AT_FDCWD, File(f).c_str(), times, 0), 0);
+    const std::filesystem::path path = PathFromUtf8(File(f));
+    const auto before = std::filesystem::last_write_time(path);
+    WriteFileBytes(File(f), ReadFileBytes(other.dataDir + f));  // the same file
+    std::filesystem::last_write_time(path, before);
   }
   s.Search("Smith");
   EXPECT_EQ(s.PageNames().front(), "BBBB0");
@@ -86,7 +85,7 @@ TEST_F(Reopen, ANameFileCutShortIsOpenedAfresh) {
 }
 
 TEST_F(Reopen, RemovedFilesAreMissedAtTheNextSearch) {
-  std::remove(File("mroll.ext").c_str());
+  REMOVE_HELD_FILE_OR_SKIP(File("mroll.ext"));
   s.Search("Smith");
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"ext"});
   EXPECT_EQ(s.list.ResultCount(), 0);
@@ -102,7 +101,7 @@ TEST_F(Reopen, AnIndexReplacedBehindTheCacheIsReadAfresh) {
   for (int i = 0; i < 5; ++i) third.Add("Jones", "CCCC" + std::to_string(i));
   third.Add("Smith", "CCC");
   third.Build();
-  for (const char* f : kFiles) ASSERT_EQ(std::rename((third.dataDir + f).c_str(), File(f).c_str()), 0);
+  for (const char* f : kFiles) REPLACE_HELD_FILE_OR_SKIP(third.dataDir + f, File(f));
   s.Search("Smith");
   EXPECT_EQ(s.PageNames(), std::vector<std::string>{"CCC"});
 }

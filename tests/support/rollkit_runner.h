@@ -9,22 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "platform/file_system.h"
+#include "support/child_process.h"
 #include "support/scoped_temp_dir.h"
-
-struct RunResult {
-  int exitCode = -1;  // -1 when it did not exit normally
-  int signal = 0;     // the signal that ended it, if one did
-  bool timedOut = false;
-  std::string out;
-  std::string err;
-};
 
 struct RunOptions {
   std::map<std::string, std::string> environment;  // added to (or replacing in) the test's own
-  std::string input = "/dev/null";                 // standard input
+  std::string input;                               // standard input; "": the null device
   std::string output;                              // standard output into this file instead of captured
   bool appendOutput = false;                       // ... opened for appending rather than truncated
   int timeoutSeconds = 60;                         // then killed and reported as timed out
+  // POSIX only (a test that needs them is skipped elsewhere):
   long long fileSizeLimit = -1;                    // RLIMIT_FSIZE, bytes
   long long addressSpaceLimit = -1;                // RLIMIT_AS, bytes
   bool unprivileged = false;                       // as "nobody" when the tests run as root
@@ -35,7 +30,7 @@ RunResult RunRollkit(const std::vector<std::string>& args,
                      const std::map<std::string, std::string>& environment = {});
 
 // Starts rollkit without waiting: standard output and error go to `outPath` and `errPath` ("" for
-// /dev/null). Returns its process id, or -1.
+// the null device). Returns its process id, or -1.
 pid_t StartRollkit(const std::vector<std::string>& args, const RunOptions& options, const std::string& outPath,
                    const std::string& errPath);
 // Waits for a started rollkit (at most `timeoutSeconds`, then kills it): fills exitCode, signal and

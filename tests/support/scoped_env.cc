@@ -1,23 +1,15 @@
 #include "support/scoped_env.h"
 
-#include <cstdlib>
+#include "platform/places.h"
+#include "support/environment.h"
 
 void ScopedEnv::Set(const char* name, const char* value) {
-  const char* old = std::getenv(name);
-  saved.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-  if (value) {
-    setenv(name, value, 1);
-  } else {
-    unsetenv(name);
-  }
+  saved.emplace_back(name, EnvironmentValue(name));
+  SetEnvironment(name, value);
 }
 
 ScopedEnv::~ScopedEnv() {
   for (auto it = saved.rbegin(); it != saved.rend(); ++it) {
-    if (it->second) {
-      setenv(it->first.c_str(), it->second->c_str(), 1);
-    } else {
-      unsetenv(it->first.c_str());
-    }
+    SetEnvironment(it->first.c_str(), it->second ? it->second->c_str() : nullptr);
   }
 }

@@ -1,48 +1,77 @@
 #include "support/scoped_temp_dir.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 
+#include "platform/file_system.h"
+
+namespace fs = std::filesystem;
+
+std::string Utf8Path(const fs::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+fs::path PathFromUtf8(const std::string& utf8) {
+  return fs::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
 ScopedTempDir::ScopedTempDir() {
-  const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base && *base ? base : "/tmp") + "/dravenholt-test-XXXXXX";
-  if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  directory = pattern + "/";
+  std::error_code ec;
+  const fs::path base = fs::temp_directory_path(ec);
+  if (ec) throw std::runtime_error("no temporary directory: " + ec.message());
+  std::random_device seed;
+  std::mt19937_64 random(seed());
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char name[40];
+    std::snprintf(name, sizeof name, "dravenholt-test-%012llx",
+                  static_cast<unsigned long long>(random() & 0xFFFFFFFFFFFFull));
+    const fs::path candidate = base / name;
+    if (fs::create_directory(candidate, ec)) {
+      fs::permissions(candidate, fs::perms::owner_all, ec);
+      directory = Utf8Path(candidate) + kPathSeparator;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot make a temporary directory in " + Utf8Path(base));
 }
 
 ScopedTempDir::~ScopedTempDir() {
   std::error_code ignored;
-  std::filesystem::remove_all(directory, ignored);
+  fs::remove_all(PathFromUtf8(directory), ignored);
 }
 
 std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(PathFromUtf8(path), std::ios::binary);
   std::ostringstream s;
   s << in.rdbuf();
   return s.str();
 }
 
 void WriteFileBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(PathFromUtf8(path), std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 std::vector<std::string> ListDir(const std::string& path) {
   std::vector<std::string> names;
   std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(path, ec)) names.push_back(e.path().filename());
+  for (const auto& e : fs::directory_iterator(PathFromUtf8(path), ec)) names.push_back(Utf8Path(e.path().filename()));
   std::sort(names.begin(), names.end());
   return names;
 }
 
-bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
+bool FileExists(const std::string& path) { return fs::exists(PathFromUtf8(path)); }
+
+bool MakeDirectory(const std::string& path) {
+  std::error_code ec;
+  return fs::create_directory(PathFromUtf8(path), ec);
+}
 
 void Corrupt(const std::string& path, long offset, const std::string& bytes) {
   std::string data = ReadFileBytes(path);

@@ -1,6 +1,8 @@
-// A directory under $TMPDIR that exists for the life of the object, and small file helpers.
+// A directory under the system's temporary directory that exists for the life of the object,
+// and small file helpers. Paths are UTF-8 on every platform.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -11,9 +13,9 @@ class ScopedTempDir {
   ScopedTempDir(const ScopedTempDir&) = delete;
   ScopedTempDir& operator=(const ScopedTempDir&) = delete;
 
-  // The directory, without a trailing '/'.
+  // The directory, without its trailing separator.
   std::string Path() const { return directory.substr(0, directory.size() - 1); }
-  // The directory, ending in '/', to put a name after.
+  // The directory, ending in the platform's separator, to put a name after.
   const std::string& Prefix() const { return directory; }
   // The path of `name` in the directory.
   std::string File(const std::string& name) const { return directory + name; }
@@ -26,6 +28,11 @@ class ScopedTempDir {
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
+// Makes one directory; false when it exists already or cannot be made.
+bool MakeDirectory(const std::string& path);
+// A path between UTF-8 text and std::filesystem, whose narrow strings are not UTF-8 everywhere.
+std::string Utf8Path(const std::filesystem::path& path);
+std::filesystem::path PathFromUtf8(const std::string& utf8);
 // File names in a directory, sorted; hidden ones included.
 std::vector<std::string> ListDir(const std::string& path);
 // Overwrites bytes of `path` at `offset` (a negative offset counts from the end).

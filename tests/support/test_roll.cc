@@ -1,18 +1,19 @@
 #include "support/test_roll.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
 
+#include "platform/file_system.h"
 #include "store/roll_writer.h"
 
 std::vector<std::string> SampleFields(const std::string& company) {
   return {"J", company, "5 IL INF", "PVT", "CORP", "", "12", "34", "56", "U"};
 }
 
-TestRoll::TestRoll() : dataDir(dir.File("data/")), familyDir(dir.File("family/")) {
-  mkdir(dataDir.c_str(), 0755);
-  mkdir(familyDir.c_str(), 0755);
+TestRoll::TestRoll()
+    : dataDir(dir.File(std::string("data") + kPathSeparator)),
+      familyDir(dir.File(std::string("family") + kPathSeparator)) {
+  MakeDirectory(dataDir);
+  MakeDirectory(familyDir);
   location.SetDirectories(familyDir.c_str(), dataDir.c_str());
 }
 

@@ -28,8 +28,8 @@ class TestRoll {
   // Writes the database into dataDir (with its marker file) and points `location` at it.
   void Build(int nameLength = 0);
 
-  std::string dataDir;    // ends in '/'
-  std::string familyDir;  // ends in '/'
+  std::string dataDir;    // ends in the platform's separator
+  std::string familyDir;  // ends in the platform's separator
   DataLocation location;
 
  private:

@@ -1,13 +1,6 @@
 #include "platform/qt/single_instance.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
-
-#include <QDir>
-#include <QFile>
+#include <QCoreApplication>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -25,36 +18,20 @@ SingleInstance::~SingleInstance() {
   m_lock.reset();  // unlocks
 }
 
-QString SingleInstance::RuntimeDirectory() {
-  const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-  if (!runtime.isEmpty() && QDir(runtime).exists()) return runtime;
-  // A directory of our own in the shared temporary directory: made private, and used only when it
-  // is a directory of this user's that nobody else may enter (anyone may have made it first).
-  const QString own = QDir::tempPath() + QStringLiteral("/dravenholt-%1").arg(::getuid());
-  const QByteArray path = QFile::encodeName(own);
-  struct stat st;
-  const bool made = ::mkdir(path.constData(), 0700) == 0 || errno == EEXIST;
-  if (made && ::lstat(path.constData(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid() &&
-      (st.st_mode & 0777) == 0700) {
-    return own;
-  }
-  std::fprintf(stderr, "dravenholt: %s is not a private directory of this user; running without the one-copy check\n",
-               path.constData());
-  return QString();
-}
-
-QString SingleInstance::LockPath() const { return RuntimeDirectory() + '/' + m_name + QStringLiteral(".lock"); }
-
-QString SingleInstance::SocketPath() const {
-  return RuntimeDirectory() + '/' + m_name + QStringLiteral(".socket");
-}
-
 bool SingleInstance::Acquire() {
   if (RuntimeDirectory().isEmpty()) return true;
   m_lock = std::make_unique<QLockFile>(LockPath());
   // A lock is stale only when its process is gone, however long a copy has been running.
   m_lock->setStaleLockTime(0);
   if (m_lock->tryLock(0)) return true;
+  // A lock naming this very process was left by a copy that ended without unlocking, and whose
+  // process number the system has since given to us (wine hands them out again at once): no
+  // other copy holds it.
+  qint64 holder = 0;
+  if (m_lock->error() == QLockFile::LockFailedError && m_lock->getLockInfo(&holder, nullptr, nullptr) &&
+      holder == QCoreApplication::applicationPid() && m_lock->removeStaleLockFile() && m_lock->tryLock(0)) {
+    return true;
+  }
   return m_lock->error() != QLockFile::LockFailedError;
 }
 

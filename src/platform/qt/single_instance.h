@@ -1,7 +1,7 @@
 // One copy of the program per user session.
 //
 // The first copy holds a lock file in the session's runtime directory for its whole run and,
-// once its main window is up, answers on a local socket beside it. A later copy finds the lock
+// once its main window is up, answers on a local socket (a named pipe on Windows). A later copy finds the lock
 // taken, asks the running copy over the socket to bring its window forward, and ends. A copy
 // that finds the lock taken but nobody answering (the first copy is still starting) ends too.
 #pragma once
@@ -35,10 +35,14 @@ class SingleInstance {
   bool Listen(std::function<void()> raise);
 
   QString LockPath() const;
+  // The socket's name as QLocalServer takes it: a path on POSIX, a pipe name on Windows.
   QString SocketPath() const;
+  // Whether a copy is listening on the socket (or was, and crashed, on POSIX).
+  bool ServerPresent() const;
 
-  // $XDG_RUNTIME_DIR, or when it is unset /tmp/dravenholt-<uid> (made with mode 0700), used only
-  // when it is a directory owned by this user with mode 0700; "" otherwise.
+  // $XDG_RUNTIME_DIR when set. Otherwise on POSIX /tmp/dravenholt-<uid> (made with mode 0700),
+  // used only when it is a directory owned by this user with mode 0700, "" otherwise; on Windows
+  // "Dravenholt" in the user's local application data.
   static QString RuntimeDirectory();
 
  private:

@@ -172,7 +172,7 @@ std::string WithoutStaging(std::string message, const StagingDirectory& staging,
 
 int RunBuild(const BuildOptions& options) {
   std::string directory = options.directory;
-  if (directory.back() != '/') directory += '/';
+  if (!IsPathSeparator(directory.back())) directory += '/';
   const FileKind kind = KindOfPath(options.directory);
   const bool exists = kind != FileKind::kMissing;
   if (exists && kind != FileKind::kDirectory) {

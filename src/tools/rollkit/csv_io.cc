@@ -6,13 +6,15 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/file_system.h"
+
 namespace {
 
 // libcsv's parser state between records (its ROW_NOT_BEGUN); only inspected at line starts.
 constexpr int kRowNotBegun = 0;
 constexpr std::size_t kChunkSize = 1 << 20;
 
-struct FileCloser {
+struct InputCloser {  // standard input stays open
   void operator()(std::FILE* f) const {
     if (f && f != stdin) std::fclose(f);
   }
@@ -51,7 +53,7 @@ void OnRecord(int, void* data) {
 }  // namespace
 
 bool ReadCsvFile(const std::string& path, const CsvRecordHandler& handler, std::string* error) {
-  std::unique_ptr<std::FILE, FileCloser> in(path == "-" ? stdin : std::fopen(path.c_str(), "rb"));
+  std::unique_ptr<std::FILE, InputCloser> in(path == "-" ? stdin : OpenFile(path.c_str(), "rb").release());
   if (!in) {
     *error = path + ": cannot open: " + std::strerror(errno);
     return false;

@@ -32,7 +32,7 @@ bool HoldsMarker(const std::string& directory) {
 }
 
 std::string WithSeparator(std::string directory) {
-  if (directory.empty() || directory.back() != '/') directory += '/';
+  if (directory.empty() || !IsPathSeparator(directory.back())) directory += '/';
   return directory;
 }
 

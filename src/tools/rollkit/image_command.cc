@@ -1,19 +1,17 @@
 // rollkit image: a roll database written as an ISO 9660 image, the way a mastered data disk holds
 // it, so that images can be made for the viewer, the tests and the benchmarks. The files are
 // copied as they are; the image is put in place only once it is whole.
-#include <sys/stat.h>
-
 #include <string>
 
 #include "platform/disk_image_writer.h"
+#include "platform/file_system.h"
 #include "store/roll_format.h"
 #include "tools/rollkit/commands.h"
 #include "tools/rollkit/database_files.h"
 #include "tools/rollkit/exit_status.h"
 
 int RunImage(const ImageOptions& options) {
-  struct stat st;
-  if (!options.force && lstat(options.output.c_str(), &st) == 0) {
+  if (!options.force && KindOfPath(options.output) != FileKind::kMissing) {
     return ReportProblem(options.output + ": exists; use --force to replace it");
   }
   std::vector<IsoImageFile> files;

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "platform/command_line.h"
 #include "platform/scratch_file.h"
 #include "platform/signal_cleanup.h"
 #include "store/roll_format.h"
@@ -58,6 +60,9 @@ int ParseRows(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  UseBinaryStandardStreams();
+  const std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+
   // Before anything is written: a signal removes what is half made, and a file-size limit makes
   // a write fail (and be reported) instead of ending the process.
   InstallSignalCleanup();
@@ -65,6 +70,8 @@ int main(int argc, char** argv) {
 
   NumberTexts numbers;
   CLI::App app("Search, show, build, check, dump and image muster-roll databases.", "rollkit");
+  // "/data/roll" is a path on every platform, never an option; the subcommands inherit this.
+  app.allow_windows_style_options(false);
   app.require_subcommand(1);
 
   SearchOptions search;
@@ -155,7 +162,10 @@ int main(int argc, char** argv) {
   generateCmd->add_option("CSV", generate.csvPath, "Output file ('-': standard output)")->required();
 
   try {
-    app.parse(argc, argv);
+    // CLI11 takes the arguments without the program's name, last first.
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    if (!reversed.empty()) reversed.pop_back();
+    app.parse(reversed);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) return app.exit(e);
     const auto parsed = app.get_subcommands();

@@ -23,7 +23,8 @@ void AddRollFiles(const RollFiles& files, std::vector<GuardedFile>* guarded) {
 
 void AddRollFilesIn(const std::string& directory, std::vector<GuardedFile>* guarded) {
   std::error_code ec;
-  const std::string prefix = directory.empty() || directory.back() == '/' ? directory : directory + "/";
+  const std::string prefix =
+      directory.empty() || IsPathSeparator(directory.back()) ? directory : directory + "/";
   for (const auto& entry : std::filesystem::directory_iterator(directory.empty() ? "." : directory, ec)) {
     const std::string name = entry.path().filename().string();
     for (const char* own : {kNameFileName, kLineFileName, kIndexFileName, kMarkerFileName}) {

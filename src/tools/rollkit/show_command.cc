@@ -1,6 +1,7 @@
 // rollkit show: the detail text of results, as More Info shows it; or the same entries as a
 // GEDCOM file for a family tree, or as citations to paste into notes.
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -59,9 +60,11 @@ std::string GedcomToday() {
     const long long seconds = std::strtoll(epoch, &end, 10);
     if (*end == '\0' && seconds >= 0) now = static_cast<std::time_t>(seconds);
   }
-  std::tm utc{};
-  if (!gmtime_r(&now, &utc)) return "";
-  return GedcomDate(utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday);
+  // The calendar of std::chrono: gmtime_r is POSIX's, gmtime not safe to call from threads.
+  const std::chrono::year_month_day utc{
+      std::chrono::floor<std::chrono::days>(std::chrono::system_clock::from_time_t(now))};
+  return GedcomDate(static_cast<int>(utc.year()), static_cast<int>(static_cast<unsigned>(utc.month())),
+                    static_cast<int>(static_cast<unsigned>(utc.day())));
 }
 
 }  // namespace

@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Usage: windows-install-check.sh WINDOWS_BUILD
+#
+# The Windows installer as a user meets it, under wine: installed silently, the Start-menu entry
+# there, the installed rollkit run on the installed sample roll with nothing but its own folder's
+# DLLs, then the installed viewer started on a virtual X display: a surname typed, Enter, a page
+# of rows painted, and a screenshot kept in WINDOWS_BUILD/screenshots/. Then uninstalled silently,
+# and nothing of it may be left.
+#
+# It runs in a wine prefix made afresh for it (WINDOWS_BUILD/wineprefix-install): a machine that
+# has seen nothing but the installer.
+set -euo pipefail
+build="$(cd "$1" && pwd)"
+export WINEPREFIX="$build/wineprefix-install"
+export WINEDEBUG="${WINEDEBUG:--all}"
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+# Nothing of the build's own DLL folders: the installed programs must find all they need at home.
+unset WINEPATH
+fail() { echo "windows-install-check: $*" >&2; exit 1; }
+say() { echo "windows-install-check: $*"; }
+
+installer=$(ls -t "$build"/Dravenholt-*-win64.exe 2>/dev/null | head -n 1)
+[[ -n "$installer" ]] || fail "no installer in $build (run cpack there)"
+wineserver -k 2>/dev/null || true
+rm -rf "$WINEPREFIX"
+mkdir -p "$WINEPREFIX"
+# A server for the whole check, and the new prefix's first program run with no pipe of ours (the
+# processes it starts live on and would hold the output of the commands below open).
+wineserver -p
+xvfb=
+viewer=
+cleanup() {
+  [[ -n "$viewer" ]] && kill "$viewer" 2>/dev/null
+  [[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null
+  wineserver -k 2>/dev/null
+  return 0
+}
+trap cleanup EXIT
+# The display before any program of the prefix: wine's desktop process, which the first program
+# starts, keeps the display it was started with, and the viewer's window goes to that desktop.
+display=":$((90 + RANDOM % 100))"
+Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+export DISPLAY="$display"
+for _ in $(seq 100); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
+drive_c="$WINEPREFIX/drive_c"
+target='C:\Dravenholt'
+installed="$drive_c/Dravenholt"
+
+# NSIS: /S silent; /D= the folder, last and unquoted.
+wine "$installer" /S "/D=$target" </dev/null >/dev/null 2>&1 || fail "the installer failed"
+for f in dravenholt.exe rollkit.exe Qt6Core.dll Qt6Widgets.dll platforms/qwindows.dll libstdc++-6.dll \
+         libcsv-3.dll sample/mroll.tre help/guide.html licenses/LGPL-3 NOTICES.txt Uninstall.exe; do
+  [[ -f "$installed/$f" ]] || fail "$f was not installed"
+done
+link=$(find "$drive_c" -path '*Start Menu*' -name 'Dravenholt.lnk' | head -n 1)
+[[ -n "$link" ]] || fail "no Start-menu entry"
+say "installed $(basename "$installer"): $(find "$installed" -type f | wc -l) files, Start-menu entry $(basename "$link")"
+
+# The installed rollkit on the installed sample.
+out=$(wine "$target\\rollkit.exe" search --data "$target\\sample" kelly </dev/null 2>&1) || fail "installed rollkit: $out"
+first=$(head -n 1 <<<"$out")
+[[ "$first" =~ ^[0-9]+\ records\ found\.$ ]] || fail "installed rollkit answered: $first"
+say "installed rollkit: $first"
+
+# The installed viewer on a display of its own.
+family="$drive_c/users/Public/dravenholt-check"
+mkdir -p "$family"
+printf '[Kinloom7m]\r\nKinloomDir=C:\\users\\Public\\dravenholt-check\\\r\nMRPath=%s\\sample\\\r\n' "$target" >"$family/brevik.ini"
+shots="$build/screenshots"
+mkdir -p "$shots"
+BREVIK_INI='C:\users\Public\dravenholt-check\brevik.ini' wine "$target\\dravenholt.exe" </dev/null >/dev/null 2>&1 &
+viewer=$!
+if ! window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Dravenholt$' | head -n 1) || [[ -z "$window" ]]; then
+  import -window root "$shots/viewer-no-window.png" 2>/dev/null || true
+  say "windows on the display:"
+  for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do say "  '$(xdotool getwindowname "$w" 2>/dev/null)'"; done
+  fail "no Dravenholt window within 120 s (screen: $shots/viewer-no-window.png)"
+fi
+xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+import -window root "$shots/viewer-start.png"
+xdotool type --delay 40 KELLY
+xdotool key Return
+# Bounded wait for the result page: the screen changes once the rows are painted.
+changed=0
+for _ in $(seq 100); do
+  sleep 0.2
+  import -window root "$shots/viewer-kelly.png"
+  pixels=$(compare -metric AE "$shots/viewer-start.png" "$shots/viewer-kelly.png" null: 2>&1 || true)
+  if [[ "${pixels%%.*}" =~ ^[0-9]+$ && ${pixels%%.*} -gt 3000 ]]; then changed=1; break; fi
+done
+[[ $changed -eq 1 ]] || fail "no result page appeared after the search (see $shots)"
+say "the viewer searched KELLY; screenshot: $shots/viewer-kelly.png ($pixels pixels changed)"
+kill "$viewer" 2>/dev/null || true
+wait "$viewer" 2>/dev/null || true
+viewer=
+
+# Uninstalled silently; the uninstaller copies itself away and removes the folder.
+wine "$installed/Uninstall.exe" /S </dev/null >/dev/null 2>&1 || true
+for _ in $(seq 300); do [[ -e "$installed/dravenholt.exe" ]] || break; sleep 0.1; done
+[[ ! -e "$installed/dravenholt.exe" && ! -e "$installed/Qt6Core.dll" ]] || fail "the uninstaller left the programs"
+[[ -z "$(find "$drive_c" -path '*Start Menu*' -name 'Dravenholt.lnk')" ]] || fail "the uninstaller left the Start-menu entry"
+say "uninstalled"

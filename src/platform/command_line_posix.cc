@@ -1,0 +1,5 @@
+#include "platform/command_line.h"
+
+std::vector<std::string> CommandLineArguments(int argc, char** argv) { return {argv, argv + argc}; }
+
+void UseBinaryStandardStreams() {}
