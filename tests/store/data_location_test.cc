@@ -1,15 +1,15 @@
 #include "store/data_location.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cstdlib>
+#include <filesystem>
 
 #include "platform/error_mode.h"
 #include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "store/roll_database.h"
+#include "support/fifo.h"
 #include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
 #include "support/scripted_message_box.h"
@@ -105,12 +105,14 @@ TEST(DataLocation, MarkerUnderItsOwnNameThatIsNoFileHidesOneInAnotherCase) {
   DataLocation location;
   location.SetDirectories(dir.Prefix().c_str(), dir.Prefix().c_str());
   WriteFileBytes(dir.File("MRDB.ID"), "");
-  ASSERT_EQ(mkfifo(dir.File("mrdb.id").c_str(), 0600), 0);
+  if (FileExists(dir.File("mrdb.id"))) GTEST_SKIP() << "the file system ignores the case of names";
+  ASSERT_TRUE(std::filesystem::create_directory(dir.File("mrdb.id")));
   EXPECT_EQ(location.MarkerFilePresent(), 0);
-  ASSERT_EQ(std::remove(dir.File("mrdb.id").c_str()), 0);
-  ASSERT_EQ(mkdir(dir.File("mrdb.id").c_str(), 0700), 0);
-  EXPECT_EQ(location.MarkerFilePresent(), 0);
-  ASSERT_EQ(rmdir(dir.File("mrdb.id").c_str()), 0);
+  ASSERT_TRUE(std::filesystem::remove(dir.File("mrdb.id")));
+  if (MakeFifo(dir.File("mrdb.id"))) {
+    EXPECT_EQ(location.MarkerFilePresent(), 0);
+    ASSERT_TRUE(std::filesystem::remove(dir.File("mrdb.id")));
+  }
   EXPECT_EQ(location.MarkerFilePresent(), 1);
 }
 

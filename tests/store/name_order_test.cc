@@ -5,9 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -72,7 +71,7 @@ class OrderedRuns : public ::testing::Test {
     roll.Add("Young", "John");
     roll.Build();
     scanFamily = scratch.File("scan/");
-    ASSERT_EQ(mkdir(scanFamily.c_str(), 0755), 0);
+    ASSERT_TRUE(std::filesystem::create_directory(scanFamily));
   }
 
   // A new screen over the same roll with a filter buffer of its own: it scans every run in full.
