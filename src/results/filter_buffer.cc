@@ -61,6 +61,7 @@ std::int64_t FilterBuffer::Acquire() {
     if (now.SameFile(identity)) return now.size;
   }
   if (file.IsOpen() && isPrivate && path.empty()) return -1;
+  leftEmpty = false;
   file.Close();
   isPrivate = false;
   identity = {};
@@ -93,12 +94,14 @@ int FilterBuffer::Empty() {
   // which the file system would journal all the same. A file another writer filled is still cut
   // back.
   if (file.IsOpen() && (known >= 0 ? known : file.Size()) != 0 && !file.Truncate()) file.Close();
+  leftEmpty = IsOpen();
   return IsOpen() ? 1 : 0;
 }
 
 bool FilterBuffer::Flush() {
   if (HasPending()) WritePending();
   if (appendedSize == 0) return !writeFailed;
+  leftEmpty = false;
   const std::int64_t end = file.Size();
   if (end < 0 || !file.WriteAt(end, appended.get(), appendedSize)) writeFailed = true;
   appendedSize = 0;
@@ -109,7 +112,7 @@ int FilterBuffer::AppendPending(MatchList&& matches) {
   if (!IsOpen()) return 0;
   Flush();
   // After the last whole record (a partial one at the end, which no count includes, is written over).
-  const std::int64_t size = file.Size();
+  const std::int64_t size = leftEmpty ? 0 : file.Size();
   pendingBase = size > 0 ? size / kFilterRecordSize : 0;
   pending = std::move(matches);
   const std::int64_t count = pendingBase + static_cast<std::int64_t>(pending.Size());
@@ -122,6 +125,7 @@ bool FilterBuffer::WritePending() {
   if (!HasPending()) return true;
   MatchList matches = std::move(pending);
   pending.Clear();
+  leftEmpty = false;
   std::vector<unsigned char> chunk(kWriteChunkRecords * kFilterRecordSize);
   bool whole = true;
   for (std::size_t first = 0; whole && first < matches.Size(); first += kWriteChunkRecords) {
@@ -154,6 +158,7 @@ int FilterBuffer::Reopen() {
 
 void FilterBuffer::Close() {
   if (IsOpen()) Flush();
+  leftEmpty = false;
   file.Close();
   isPrivate = false;
 }
@@ -163,7 +168,7 @@ void FilterBuffer::CountRecords() {
     recordCount = 0;
     return;
   }
-  const std::int64_t size = file.Size();
+  const std::int64_t size = leftEmpty ? 0 : file.Size();
   const std::int64_t count = size > 0 ? size / kFilterRecordSize : 0;
   recordCount = count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
   position = 0;
@@ -193,6 +198,10 @@ int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
     return whole;
   }
   Flush();
+  if (leftEmpty) {  // nothing to read: the page of an empty file
+    position = offset;
+    return 0;
+  }
   unsigned char bytes[kFilterRecordSize * kMaxPageRecords];
   const std::int64_t got = file.ReadAt(offset, bytes, static_cast<std::size_t>(n) * kFilterRecordSize);
   position = offset + (got > 0 ? got : 0);

@@ -109,6 +109,10 @@ class FilterBuffer {
   MatchList pending;                 // records kept in memory, to go at record pendingBase
   std::int64_t pendingBase = 0;
   bool writeFailed = false;
+  // The file is as Empty left it (length 0, nothing written since, the same file): its size and
+  // its empty pages need no question to the file system. Another writer's bytes in the meantime
+  // are not ours to count, and the next Empty cuts them.
+  bool leftEmpty = false;
   std::int64_t position = 0;  // where the last page read ended
   std::int32_t recordCount = 0;
   std::int64_t filterPageOffset = 0;
