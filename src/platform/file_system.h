@@ -117,6 +117,10 @@ class ReadOnlyFile {
 
 // What `path` names now, symbolic links followed; kMissing when nothing does. Never opens it.
 FileKind KindOfPath(const std::string& path);
+// Whether `path` names a regular file that this process could open for reading now. Nothing is
+// opened where the system can tell without (POSIX: two questions, what it is and whether it may
+// be read), so a device or a FIFO there is never touched.
+bool RegularFileReadable(const std::string& path);
 // The identity of what `path` names now (one question); unknown when nothing is there.
 FileIdentity IdentityOfPath(const std::string& path);
 // Whether `path` still names the file of `identity` (not removed, renamed away or replaced).

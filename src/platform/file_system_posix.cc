@@ -119,6 +119,13 @@ FileKind KindOfPath(const std::string& path) {
   return KindOfMode(st.st_mode);
 }
 
+bool RegularFileReadable(const std::string& path) {
+  struct stat st;
+  // The effective ids, as the open would check them.
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         faccessat(AT_FDCWD, path.c_str(), R_OK, AT_EACCESS) == 0;
+}
+
 FileIdentity IdentityOfPath(const std::string& path) {
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return {};

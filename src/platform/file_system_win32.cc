@@ -211,6 +211,12 @@ FileKind KindOfPath(const std::string& path) {
   return kind;
 }
 
+bool RegularFileReadable(const std::string& path) {
+  // Windows has no cheaper test of read access than the open itself, which never blocks here.
+  ReadOnlyFile file;
+  return file.Open(path) == OpenStatus::kOk;
+}
+
 FileIdentity IdentityOfPath(const std::string& path) {
   const std::wstring wide = WidePath(path.c_str());
   if (wide.empty() || DeviceNamespace(wide)) return {};

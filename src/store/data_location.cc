@@ -79,14 +79,14 @@ int DataLocation::MarkerFilePresent() const {
   char path[kMaxPath];
   if (dataDirectoryUsable && dataDirectory[0] != '\0') {
     const int n = std::snprintf(path, sizeof path, "%s%s", dataDirectory, kMarkerFileName);
-    // Only a regular file counts: a FIFO or a device in its place is never opened. The marker
-    // under its own name in a plain directory is the usual case and is tried first, without a
-    // look at the directory; when it does not open, the name is looked up in any case, or inside
-    // a disk image. Whatever the first try opens, the lookup would have found too.
+    // Only a regular file that can be opened for reading counts: a FIFO or a device in its place
+    // is never opened. The marker under its own name in a plain directory is the usual case and
+    // is asked about first, without opening it or looking at the directory; when it is not
+    // there, the name is looked up in any case, or inside a disk image. Whatever the first
+    // question finds, the lookup would have found too.
     ReadOnlyFile marker;
     if (n > 0 && n < static_cast<int>(sizeof path)) {
-      present = marker.Open(path) == OpenStatus::kOk ||
-                OpenDataFile(ResolveDataFile(path), &marker) == OpenStatus::kOk;
+      present = RegularFileReadable(path) || OpenDataFile(ResolveDataFile(path), &marker) == OpenStatus::kOk;
     }
   }
   SetCriticalErrorMode(saved);

@@ -47,6 +47,7 @@ TEST(ReadOnlyFile, RefusesWhatIsNotARegularFileWithoutBlocking) {
     EXPECT_EQ(kind, c.kind) << c.path;
     EXPECT_FALSE(f.IsOpen()) << c.path;
     EXPECT_EQ(KindOfPath(c.path), c.kind) << c.path;
+    EXPECT_FALSE(RegularFileReadable(c.path)) << c.path;
   }
   close(sock);
   EXPECT_STREQ(DescribeFileKind(FileKind::kFifo), "a FIFO");
@@ -57,9 +58,13 @@ TEST(ReadOnlyFile, AFileThatCannotBeReadIsNotAMissingOne) {
   OpenToOthers(dir.Prefix());
   WriteFileBytes(dir.File("locked"), "x");
   ASSERT_EQ(chmod(dir.File("locked").c_str(), 0), 0);
+  WriteFileBytes(dir.File("open"), "");
+  ASSERT_EQ(chmod(dir.File("open").c_str(), 0644), 0);
+  // Asked without opening, the answer is the open's.
   EXPECT_EQ(RunUnprivileged([&] {
               ReadOnlyFile f;
-              return f.Open(dir.File("locked")) == OpenStatus::kUnreadable && !f.IsOpen() ? 0 : 1;
+              const bool refused = f.Open(dir.File("locked")) == OpenStatus::kUnreadable && !f.IsOpen();
+              return refused && !RegularFileReadable(dir.File("locked")) && RegularFileReadable(dir.File("open")) ? 0 : 1;
             }),
             0);
 }
