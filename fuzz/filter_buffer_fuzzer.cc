@@ -65,13 +65,17 @@ void CheckList(ResultList& list) {
   }
 }
 
-// The buffer on its own: every page forwards, then back to the first.
+// The buffer on its own: every page forwards, then back to the first. The bytes come after a
+// record of the buffer's own, as another writer that ignores the lock would put them (into a
+// buffer just emptied and not written since, nothing is read).
 void PageAlone(const std::string& path, std::string_view bytes, int perPage) {
   FilterBuffer buffer(path);
-  fuzz::WriteFile(path, bytes);
+  FUZZ_CHECK(buffer.Append(1, "OURS", nullptr) == 1);
+  buffer.CountRecords();
+  fuzz::WriteFile(path, bytes, "ab");
   buffer.SetRowsPerPage(perPage);
   buffer.CountRecords();
-  FUZZ_CHECK(buffer.RecordCount() == static_cast<std::int32_t>(bytes.size() / kFilterRecordSize));
+  FUZZ_CHECK(buffer.RecordCount() == static_cast<std::int32_t>(1 + bytes.size() / kFilterRecordSize));
   ResultRow rows[kMaxRowsPerPage];
   int read = buffer.FirstPage(rows);
   CheckRows(rows, read, perPage);

@@ -75,8 +75,9 @@ inline const std::string& ScratchDir() {
   return dir;
 }
 
-inline void WriteFile(const std::string& path, std::string_view bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
+// `bytes` as the whole of `path` ("wb"), or after what it holds ("ab").
+inline void WriteFile(const std::string& path, std::string_view bytes, const char* mode = "wb") {
+  std::FILE* f = std::fopen(path.c_str(), mode);
   if (!f) std::abort();
   if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size()) std::abort();
   std::fclose(f);

@@ -4,7 +4,7 @@
 // The data directory brevik.ini names wins whenever it holds the marker. When it does not (or
 // names none), the roll is looked for on mounted media, then in the place the user last chose
 // with Browse… (kept in the viewer's own settings; brevik.ini is never written). The prompt keeps
-// the specified text, icon and OK/Cancel buttons, says under the text where the viewer looked,
+// the prompt's own text, icon and OK/Cancel buttons, says under the text where the viewer looked,
 // and adds Browse…, which lets the user choose a folder or a disk image file.
 #pragma once
 

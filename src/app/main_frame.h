@@ -65,7 +65,7 @@ class CMainFrame : public QWidget {
   bool FirstActivation() const { return firstActivation; }
   // The normal rectangle set at the first activation (left, top, right and bottom exclusive).
   QRect NormalRect() const { return m_normalRect; }
-  // The frame's size as the centring rule counts it: the specified frame, taller by the menu bar
+  // The frame's size as the centring rule counts it: the classic frame, taller by the menu bar
   // and the status strip.
   QSize FrameSize() const;
 

@@ -21,14 +21,16 @@ import re
 import sys
 from dataclasses import dataclass
 
-# The arms we abbreviate: (function code, special code) -> abbreviation. The plain words come from
-# the category tables (function, then special), unless WORDS_OVERRIDE names them.
+# The arms we abbreviate: (function code, designation code) -> abbreviation. The plain words come from
+# the category tables (function, then designation), unless WORDS_OVERRIDE names them.
 FUNC = {"I": "INF", "C": "CAV", "A": "ART", "S": "SS", "E": "ENG"}
-SPECIAL_FUNC = {"H": "HVY ART", "L": "LT ART"}   # artillery only
-SPECIAL_ALONE = {"M": "MIL", "R": "RES", "S": "ST TROOPS", "G": "HOME GUARD",
-                 "Y": "ST MIL", "E": "ENR MIL", "J": "JR RES", "Z": "SR RES"}
-MOUNTED = "T"                                     # special code of mounted infantry
-# The special "S" stands for every kind of state force; its rows here are the state troops.
+DESIGNATED_FUNC = {"H": "HVY ART", "L": "LT ART"}   # artillery only
+DESIGNATION_ALONE = {"M": "MIL", "R": "RES", "S": "ST TROOPS", "G": "HOME GUARD",
+                     "Y": "ST MIL", "E": "ENR MIL", "J": "JR RES", "Z": "SR RES"}
+# The park service's name for the designation column of its units table.
+DESIGNATION_COLUMN = "special"
+MOUNTED = "T"                                     # designation code of mounted infantry
+# The designation "S" stands for every kind of state force; its rows here are the state troops.
 WORDS_OVERRIDE = {"ST TROOPS": "State Troops"}
 
 # National organisations: state code -> (abbreviation, words in a unit's name, arms whose words
@@ -77,29 +79,29 @@ class Deriver:
                                 "abbr", "description")
         self.funcs = read_table(os.path.join(data_dir, "nps_unit_categories_function.csv"),
                                 "abbr", "description")
-        self.specials = read_table(os.path.join(data_dir, "nps_unit_categories_designation.csv"),
-                                   "abbr", "description")
+        self.designations = read_table(os.path.join(data_dir, "nps_unit_categories_designation.csv"),
+                                       "abbr", "description")
         states = read_table(os.path.join(data_dir, "cwss_state_names.csv"), "abbr", "name")
         self.states = {code: STATE_NAME_FIXES.get(name.strip(), name.strip())
                        for code, name in states.items()}
 
-    def arm(self, func, special):
+    def arm(self, func, designation):
         """(abbreviation, plain words) of a unit's arm, or None."""
         if func in FUNC:
-            if func == "A" and special in SPECIAL_FUNC:
-                return SPECIAL_FUNC[special], plain(self.specials[special])
-            if func == "I" and special == MOUNTED:
-                return "MTD INF", plain(self.specials[special]) + " " + plain(self.funcs[func])
+            if func == "A" and designation in DESIGNATED_FUNC:
+                return DESIGNATED_FUNC[designation], plain(self.designations[designation])
+            if func == "I" and designation == MOUNTED:
+                return "MTD INF", plain(self.designations[designation]) + " " + plain(self.funcs[func])
             return FUNC[func], plain(self.funcs[func])
-        if not func and special in SPECIAL_ALONE:
-            abbreviation = SPECIAL_ALONE[special]
-            return abbreviation, WORDS_OVERRIDE.get(abbreviation, plain(self.specials[special]))
+        if not func and designation in DESIGNATION_ALONE:
+            abbreviation = DESIGNATION_ALONE[designation]
+            return abbreviation, WORDS_OVERRIDE.get(abbreviation, plain(self.designations[designation]))
         return None
 
     def derive(self, row):
         """The row's unit in short form and plain words, or None when it is left out."""
         kind = row["type"]
-        arm = self.arm(row["func"], row["special"])
+        arm = self.arm(row["func"], row[DESIGNATION_COLUMN])
         if arm is None:
             return None
         arm_short, arm_words = arm

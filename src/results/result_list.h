@@ -90,8 +90,8 @@ class ResultList {
   int NextPage();
   int PreviousPage();
   // Loads page `page` (from 0) of the current result at once, in any mode: the first page for a
-  // negative number, the last for one past the end. Returns the page loaded. (The specified
-  // commands turn one page at a time; Home and End jump.)
+  // negative number, the last for one past the end. Returns the page loaded. (Back and
+  // Next turn one page at a time; Home and End jump.)
   std::int64_t ShowPageAt(std::int64_t page);
   // The number of pages of the current result (at least 1).
   std::int64_t PageCount() const;

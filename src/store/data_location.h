@@ -55,7 +55,7 @@ class DataLocation {
 
   // A front end's own disk prompt, which answers as the box does and may have pointed this
   // location at the data elsewhere before it answers kIdOk (the viewer looks on mounted media and
-  // lets the user browse for the disk). Empty: the specified message box.
+  // lets the user browse for the disk). Empty: the classic message box.
   std::function<int()> diskPrompt;
 
   // Test and tool seam: sets both directories as ReadConfiguration would from these values.

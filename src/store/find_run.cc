@@ -43,7 +43,7 @@ FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& opt
   const bool narrowed = request.hasGivenName == 1 || options.filter.Active();
   auto result = std::make_unique<FindResult>(mode, narrowed);
   const std::int64_t available = SlotCount();
-  // The slots of each key, cut to what the name file has, as the specified search cuts them.
+  // The slots of each key, cut to what the name file has, as the exact search cuts them.
   std::vector<std::pair<std::int32_t, std::int32_t>> ranges;
   std::int64_t total = 0;
   for (const KeyMatch& k : keys) {

@@ -1,5 +1,5 @@
 // Which surnames of a roll a typed surname finds, by each of the ways of matching a surname: the
-// exact key (the specified search), wildcards, American Soundex, Daitch-Mokotoff Soundex and
+// exact key (the classic search), wildcards, American Soundex, Daitch-Mokotoff Soundex and
 // similar spelling (store/wildcard.h, soundex.h, daitch_mokotoff.h, similar_spelling.h).
 #pragma once
 

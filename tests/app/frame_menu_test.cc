@@ -146,7 +146,7 @@ class AboutMenuTest : public ::testing::Test {
   StartUpEnvironment env;
 };
 
-TEST_F(AboutMenuTest, AboutDravenholtShowsTheSpecifiedBox) {
+TEST_F(AboutMenuTest, AboutDravenholtShowsItsOwnBox) {
   CViewApp app;
   ASSERT_EQ(app.InitInstance(), 1);
   QString title;

@@ -239,7 +239,7 @@ TEST(ResetState, ANewListIsTheEmptyRange) {
 }
 
 // A given-name search shows its first page before its matches are written; the file then holds
-// the records the specified appends would have made, in the same order, and nothing read depends
+// the records the one-by-one appends would have made, in the same order, and nothing read depends
 // on when they were written.
 TEST(GivenNameSearch, ShowsTheFirstPageFromMemoryAndWritesTheSameRecordsAfter) {
   TestRoll roll;

@@ -182,7 +182,7 @@ TEST_F(Find, NothingFoundIsAnEmptyResult) {
   EXPECT_FALSE(s.list.HasPreviousPage());
 }
 
-TEST_F(Find, TheExactModeWithoutAFilterIsTheSpecifiedSearch) {
+TEST_F(Find, TheExactModeWithoutAFilterIsTheClassicSearch) {
   Run("Smith", MatchMode::kExact, {}, "j");
   EXPECT_FALSE(s.list.IsFound());
   EXPECT_TRUE(s.list.IsFiltered());

@@ -128,7 +128,7 @@ TEST_F(FindTest, JsonSaysWhichKeyEachRowCameFromAndWhy) {
   EXPECT_EQ(dm["rows"][0]["match"], nlohmann::json::parse(R"({"mode":"dm","code":"463000","why":"Daitch-Mokotoff 463000"})"));
   EXPECT_EQ(dm["rows"][0]["fields"][2], "9 TX INF");
 
-  // The specified search's document keeps its shape: no mode, filter, key or reason.
+  // The classic search's document keeps its shape: no mode, filter, key or reason.
   EXPECT_EQ(Run("search", {"--json", "smyth"}).out,
             "{\"count\": 1, \"rows\": [{\"fields\":[\"\",\"A\",\"5 OH INF\",\"SERG\",\"SERG\",\"\",\"12\",\"35\","
             "\"200\",\"U\"],\"name\":\"Paul\",\"summary\":\"A, 5 OH INF, SERG, SERG, ...\",\"surname\":\"SMYTH\"}]}\n");

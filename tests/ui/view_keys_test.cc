@@ -127,7 +127,7 @@ TEST_F(ViewKeysTest, HomeAndEndStayTheFieldsOwnWhenTheResultHasOnePage) {
 }
 
 TEST_F(ViewKeysTest, EnterOpensMoreInfoFromAPageButtonAndStillSearchesFromAField) {
-  // Enter in the surname field searches, as specified: the selection goes with the old rows.
+  // Enter in the surname field searches, as it always has: the selection goes with the old rows.
   Key(Qt::Key_Down);
   Key(Qt::Key_Down);
   Key(Qt::Key_Return);

@@ -53,7 +53,7 @@ bool SearchSession::Run(const SearchOptions& options) {
   request.SetSurname(surname.c_str());
   request.SetDatabase(1);
   if (!given.empty()) request.SetGivenName(given.c_str());
-  // The exact mode without a filter is the specified search itself.
+  // The exact mode without a filter is the classic search itself.
   const FindOutcome outcome = database->RunFind(request, options.find, nullptr);
   list->FinishPendingWrites();
   if (outcome == FindOutcome::kNoData && !messageShown) {
