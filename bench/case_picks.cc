@@ -4,6 +4,7 @@
 #include <map>
 #include <vector>
 
+#include "search_screen.h"
 #include "store/data_location.h"
 #include "store/roll_database.h"
 
@@ -19,7 +20,7 @@ const std::string& Most(const std::map<std::string, int>& counts) {
 }  // namespace
 
 bool PickCases(const DataLocation& location, CasePicks* p, std::string* error) {
-  RollDatabase db(location);
+  RollDatabase db(location, NoPromptDialogue());
   if (!db.Open(1)) return *error = "no roll database in " + std::string(location.dataDirectory), false;
   std::vector<SurnameRun> runs;
   if (!ListSurnameRuns(*db.Index(), &runs) || runs.empty())

@@ -18,6 +18,7 @@
 #include "platform/disk_image.h"
 #include "platform/disk_image_writer.h"
 #include "results/result_list.h"
+#include "search_screen.h"
 #include "store/data_location.h"
 #include "store/roll_database.h"
 #include "store/roll_writer.h"
@@ -191,15 +192,14 @@ void Search(benchmark::State& state) {
   DataLocation location;
   const std::string& data = source == kPlain ? images.rollDir : source == kIso ? images.rollIso : images.rollCue;
   location.SetDirectories(images.dir.Prefix().c_str(), data.c_str());
-  RollDatabase database(location);
+  RollDatabase database(location, NoPromptDialogue());
   ResultList list(database, location.familyDirectory.get());
-  database.SetResultList(&list);
   SearchRequest request;
   request.SetSurname("SMITH");
   request.SetDatabase(1);
   if (withGiven) request.SetGivenName("WILLIAM");
   for (auto _ : state) {
-    database.RunSearch(request);
+    list.Show(database.RunSearch(request));
     list.FinishPendingWrites();
     if (list.RowCount() == 0) {
       state.SkipWithError("no rows");

@@ -1,8 +1,7 @@
 #include "engine_screen.h"
 
 EngineScreen::EngineScreen(const DataLocation& location)
-    : database(location), list(database, location.familyDirectory.get()) {
-  database.SetResultList(&list);
+    : database(location, NoPromptDialogue()), list(database, location.familyDirectory.get()) {
   list.SetRowsPerPage(false);
 }
 
@@ -11,14 +10,14 @@ void EngineScreen::Search(const std::string& surname, const std::string& given) 
   request.SetSurname(surname.c_str());
   request.SetDatabase(1);
   if (!given.empty()) request.SetGivenName(given.c_str());
-  database.RunSearch(request);
+  list.Show(database.RunSearch(request));
 }
 
 void EngineScreen::Find(const std::string& surname, const FindOptions& options) {
   list.Reset();
   request.SetSurname(surname.c_str());
   request.SetDatabase(1);
-  database.RunFind(request, options, {});
+  list.Show(database.RunFind(request, options, {}));
 }
 
 void EngineScreen::NextPage() {

@@ -138,6 +138,21 @@ COLD_TITLES = [
 ]
 
 
+# The repository the report belongs to: the paths it writes are relative to it, so that the
+# report says the same whichever machine or checkout ran the suite.
+REPOSITORY = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+
+
+def repository_relative(text, *paths):
+    """`text` with each of `paths` (as given, absolute and resolved) written relative to the repository."""
+    for path in paths:
+        for form in sorted({path, os.path.abspath(path), os.path.realpath(path)}, key=len, reverse=True):
+            form = form.rstrip("/")
+            if form and os.path.isabs(form):
+                text = text.replace(form, os.path.relpath(form, REPOSITORY))
+    return text
+
+
 def machine_section(rounds, args):
     cpu = ""
     for line in (read("/proc/cpuinfo", "") or "").splitlines():
@@ -151,7 +166,7 @@ def machine_section(rounds, args):
     versions = command_output(["dpkg-query", "-W", "-f", "${Package} ${Version}\\n", "libsqlite3-0",
                                "libbenchmark1debian", "qt6-base-dev", "libc6"])
     gcc = command_output(["g++", "--version"]).splitlines()
-    check = (read(os.path.join(args.results, "check.txt"), "") or "").strip()
+    check = repository_relative((read(os.path.join(args.results, "check.txt"), "") or "").strip(), args.roll)
     sizes = []
     for name in ("mroll.cor", "mroll.ext", "mroll.tre"):
         path = os.path.join(args.roll, name)

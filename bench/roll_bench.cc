@@ -32,9 +32,9 @@
 #include "sqlite_naive.h"
 #include "sqlite_tuned.h"
 #include "stopwatch.h"
-#include "results/find_result.h"
 #include "store/data_location.h"
 #include "store/roll_database.h"
+#include "store/search_answer.h"
 
 namespace {
 
@@ -252,7 +252,7 @@ benchmark::internal::Benchmark* Register(const Side& side, SearchScreen* screen,
       // A roll opened afresh (untimed), then its first catalogue: the walk of the whole index.
       body = [](benchmark::State& state, Timer& timer) {
         for (auto _ : state) {
-          RollDatabase fresh(CatalogueLocation());
+          RollDatabase fresh(CatalogueLocation(), NoPromptDialogue());
           if (fresh.Open(1) != 1) Fail("the roll cannot be opened for its catalogue");
           timer.Time(state, [&] { benchmark::DoNotOptimize(fresh.Catalogue()->Size()); });
         }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "search_screen.h"
 #include "store/data_location.h"
 #include "store/index_walk.h"
 #include "store/roll_database.h"
@@ -20,7 +21,7 @@ bool VisitRollEntries(const std::string& rollDirectory, const std::function<bool
                       std::string* error, std::int32_t* nameLength) {
   DataLocation location;
   location.SetDirectories(rollDirectory.c_str(), rollDirectory.c_str());
-  RollDatabase roll(location);
+  RollDatabase roll(location, NoPromptDialogue());
   if (!roll.Open(1)) return *error = rollDirectory + ": no roll database", false;
   std::vector<SurnameRun> runs;
   if (!ListSurnameRuns(*roll.Index(), &runs))

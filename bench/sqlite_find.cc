@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "results/result_list.h"
+#include "search_screen.h"
 #include "sqlite_support.h"
 #include "store/data_location.h"
 #include "store/key_catalogue.h"
@@ -75,7 +76,7 @@ bool LoadSqliteKeyCatalogue(const std::string& rollDirectory, const std::string&
                             std::int64_t* keysLoaded) {
   DataLocation location;
   location.SetDirectories(rollDirectory.c_str(), rollDirectory.c_str());
-  RollDatabase roll(location);
+  RollDatabase roll(location, NoPromptDialogue());
   if (roll.Open(1) != 1) return *error = rollDirectory + ": the roll cannot be opened", false;
   const KeyCatalogue* catalogue = roll.Catalogue();
   if (!catalogue) return *error = rollDirectory + ": its keys cannot be listed", false;

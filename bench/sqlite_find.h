@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "results/entry_filter.h"
+#include "store/entry_filter.h"
 
 struct sqlite3;
 

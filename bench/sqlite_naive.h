@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "results/entry_filter.h"
 #include "search_screen.h"
 #include "sqlite_support.h"
+#include "store/entry_filter.h"
 
 // Loads the roll in `rollDirectory` (mroll.cor/.ext/.tre, read with the engine) into a new
 // database at `dbPath` (written under a temporary name, renamed when complete). False with

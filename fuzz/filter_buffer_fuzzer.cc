@@ -101,15 +101,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   PageAlone(scratch.alone, file, script.empty() || (script[0] & 1) ? 10 : 8);
 
-  RollDatabase db(scratch.location);
+  UnattendedDialogue dialogue(kIdCancel);
+  RollDatabase db(scratch.location, dialogue);
   ResultList list(db, scratch.location.familyDirectory.get());
-  db.SetResultList(&list);
   SearchRequest request;
   request.SetSurname("Smith");
   request.SetDatabase(1);
   request.SetGivenName("a");
   list.Reset();
-  db.RunSearch(request);
+  list.Show(db.RunSearch(request));
   FUZZ_CHECK(list.IsFiltered());
   CheckList(list);
 
@@ -134,10 +134,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     CheckList(list);
   }
-  return 0;
-}
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  InstallMessageBoxHandler([](const char*, unsigned) { return kIdCancel; });
   return 0;
 }

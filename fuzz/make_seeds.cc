@@ -105,6 +105,11 @@ int main(int argc, char** argv) {
     Put(out + "/roll", "range" + tag, fuzz::JoinParts({surname, roll.cor, roll.ext, roll.tre}));
     Put(out + "/roll", "given" + tag, fuzz::JoinParts({"\x01" + surname + std::string(1, '\0') + "jo", roll.cor, roll.ext, roll.tre}));
     Put(out + "/roll", "miss" + tag, fuzz::JoinParts({"Nobody", roll.cor, roll.ext, roll.tre}));
+    // The Find run: a pattern with a given name, a sound with every filter.
+    Put(out + "/find", "pattern" + tag,
+        fuzz::JoinParts({"S*" + std::string(1, '\0') + "jo", roll.cor, roll.ext, roll.tre}));
+    Put(out + "/find", "filtered" + tag,
+        fuzz::JoinParts({surname + std::string("\0\0U\0IL\0INF\0A", 12), roll.cor, roll.ext, roll.tre}));
   }
   Put(out + "/index", "empty", std::string(fuzz::kEmptyIndex));
 

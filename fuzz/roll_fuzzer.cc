@@ -88,9 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::WriteFile(scratch.data + "mroll.ext", parts[2]);
   fuzz::WriteFile(scratch.data + "mroll.tre", fuzz::WithEndByte(parts[3]));
 
-  RollDatabase db(scratch.location);
+  UnattendedDialogue dialogue(kIdCancel);
+  RollDatabase db(scratch.location, dialogue);
   ResultList list(db, scratch.location.familyDirectory.get());
-  db.SetResultList(&list);
   list.SetRowsPerPage(largeFont);
 
   // Direct reads of the first slots and of a few odd line offsets.
@@ -114,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   request.SetDatabase(1);
   if (!given.empty()) request.SetGivenName(given.c_str());
   list.Reset();
-  db.RunSearch(request);
+  list.Show(db.RunSearch(request));
   CheckPage(list, parts[1]);
   for (int page = 0; page < 12 && list.HasNextPage(); ++page) {
     list.NextPage();
@@ -129,10 +129,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // entries than the name file holds.
   if (list.IsFiltered()) FUZZ_CHECK(list.ResultCount() >= 0);
   if (!list.IsFiltered()) FUZZ_CHECK(list.ResultCount() <= db.SlotCount());
-  return 0;
-}
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  InstallMessageBoxHandler([](const char*, unsigned) { return kIdCancel; });
   return 0;
 }

@@ -17,6 +17,7 @@
 #include "ui/find_menu.h"
 #include "ui/hist_view.h"
 #include "ui/use_actions.h"
+#include "ui/view_accessible.h"
 
 namespace {
 
@@ -151,6 +152,8 @@ int CMainFrame::OnCreate() {
   view->setFixedSize(kClientWidth, kClientHeight);
   static_cast<QVBoxLayout*>(layout())->insertWidget(0, view);
   m_view = view;
+  // The painted count line and result table are described to assistive technology.
+  ListenForAccessibility(view);
 
   auto* find = new FindMenu(view, this);
   for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::kFind, item);

@@ -4,27 +4,22 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "platform/message_box.h"
 #include "results/detail_text.h"
-#include "results/given_name.h"
-#include "store/name_order.h"
 #include "store/roll_database.h"
 #include "store/search_request.h"
 
 namespace {
 
-constexpr std::size_t kScanBufferSize = 256 * 1024;
-
+// The answer's slots are read this many bytes at a time when they become records.
+constexpr std::size_t kSlotBufferSize = 256 * 1024;
 
 void CopyText(char* dst, std::size_t size, const char* src) {
   const std::size_t n = strnlen(src, size - 1);
   std::memcpy(dst, src, n);
   dst[n] = '\0';
-}
-
-void Tell(const char* format, const std::string& path) {
-  ShowMessageBox(FormatMessage(format, path).c_str(), kMbOk | kMbIconExclamation);
 }
 
 }  // namespace
@@ -38,7 +33,7 @@ ResultList::~ResultList() = default;
 int ResultList::Reset() {
   rowCount = 0;
   first = cursor = end = -1;
-  found.reset();
+  answer.reset();
   const int open = filterBuffer->Empty();
   mode = 1;
   return open;
@@ -61,19 +56,38 @@ void ResultList::SetRowsPerPage(bool largeFont) {
   filterBuffer->SetRowsPerPage(rowsPerPage);
 }
 
-void ResultList::ShowFound(std::unique_ptr<FindResult> result) {
-  mode = 2;
-  found = std::move(result);
-  LoadFoundPage(0);
+void ResultList::Tell(const char* format) { notices.push_back(FormatMessage(format, filterBuffer->Path())); }
+
+std::vector<std::string> ResultList::TakeNotices() { return std::exchange(notices, {}); }
+
+void ResultList::Show(SearchAnswer&& shown) {
+  Reset();
+  if (!shown.Status().Ok()) return;
+  SetDisplaySurname(shown.Request().surname);
+  const bool plain = shown.Plain();
+  const bool given = shown.Request().hasGivenName == 1;
+  const FoundSpan span = shown.SpanCount() > 0 ? shown.Span(0) : FoundSpan{};
+  answer = std::make_shared<const SearchAnswer>(std::move(shown));
+  if (!plain) {
+    mode = 2;
+    LoadFoundPage(0);
+  } else if (answer->SpanCount() == 0) {
+    // The surname is not in the index: the list stays as Reset left it.
+  } else if (given) {
+    FilterByGivenName();
+  } else {
+    SetRange(span.firstSlot, span.slotCount);
+    ShowRange();
+  }
 }
 
 void ResultList::LoadFoundPage(std::int64_t start) {
   rowCount = 0;
   foundStart = start;
-  const std::int64_t count = found ? found->Count() : 0;
+  const std::int64_t count = answer ? answer->Count() : 0;
   for (std::int64_t p = start; p < count && rowCount < rowsPerPage; ++p) {
     std::int32_t slot = -1;
-    found->At(p, &slot, &rowSpans[rowCount]);
+    answer->At(p, &slot, &rowSpans[rowCount]);
     database.ReadSlot(slot);
     rows[rowCount].lineOffset = database.LineOffset();
     CopyText(rows[rowCount].nameText, sizeof rows[rowCount].nameText, database.CurrentName());
@@ -83,8 +97,8 @@ void ResultList::LoadFoundPage(std::int64_t start) {
 }
 
 bool ResultList::RowSpan(int row, FoundSpan* span) const {
-  if (mode != 2 || !found || row < 0 || row >= rowCount) return false;
-  *span = found->Span(rowSpans[row]);
+  if (mode != 2 || !answer || row < 0 || row >= rowCount) return false;
+  *span = answer->Span(rowSpans[row]);
   return true;
 }
 
@@ -115,76 +129,47 @@ int ResultList::PreviousRangePage() {
   return LoadRangePage();
 }
 
-int ResultList::FilterByGivenName(const char* given) {
+int ResultList::FilterByGivenName() {
   mode = 0;
   const bool open = filterBuffer->Reopen();
-  if (const std::string notice = filterBuffer->TakeNotice(); !notice.empty()) {
-    ShowMessageBox(notice.c_str(), kMbOk | kMbIconExclamation);
-  }
+  if (std::string notice = filterBuffer->TakeNotice(); !notice.empty()) notices.push_back(std::move(notice));
   if (!open) {
-    Tell(kFilterBufferOpenMessage, filterBuffer->Path());
+    Tell(kFilterBufferOpenMessage);
     return 0;
   }
 
-  // The matches are collected in memory and the first page shown from there; the filter buffer
-  // gets them all before anything reads it (FinishPendingWrites, or the next page turn).
-  const GivenNamePrefix prefix(given, database.NameLength());
+  // The answer's slots become the records the buffer keeps in memory and shows the first page
+  // from; it writes them all before anything reads the file (FinishPendingWrites, or the next
+  // page turn). A slot read a run at a time, as the answer lists them in slot order.
+  if (!slotBuffer) slotBuffer = std::make_unique_for_overwrite<unsigned char[]>(kSlotBufferSize);
+  const std::size_t slotSize = static_cast<std::size_t>(database.SlotSize());
+  const std::int64_t count = answer->Count();
   MatchList matches;
-  NameOrders& orders = database.NameOrderVerdicts();
-  const std::int32_t runFirst = cursor;
-  const std::int32_t runEnd = end;
-  bool scanned = false;
-  // A run whose order an earlier scan confirmed: only the part where the prefix's names can stand
-  // is looked at, and it holds every match a whole scan would find, in the same order.
-  if (const OrderedNames* ordered = orders.Find(runFirst, runEnd)) {
-    std::int32_t from = runFirst;
-    std::int32_t to = runEnd;
-    ordered->Window(runFirst, runEnd, [&](const char* folded) { return prefix.CompareFolded(folded); }, &from, &to);
-    scanned = ScanGivenName(prefix, from, to, &matches, nullptr);
-    if (!scanned) matches.Clear();  // a failed read: the whole run is scanned below after all
-  }
-  if (!scanned) {
-    NameOrderCheck check(database.NameLength());
-    if (ScanGivenName(prefix, runFirst, runEnd, &matches, &check) && check.Ordered() && runEnd > runFirst) {
-      orders.Remember(runFirst, runEnd, check.Take());
+  std::int32_t runFirst = 0;
+  int runSlots = 0;
+  for (std::int64_t p = 0; p < count; ++p) {
+    std::int32_t slot = -1;
+    std::size_t span = 0;
+    answer->At(p, &slot, &span);
+    if (slot < runFirst || slot >= runFirst + runSlots) {
+      runFirst = slot;
+      runSlots = database.ReadSlotRun(slot, INT32_MAX, slotBuffer.get(), kSlotBufferSize);
+      if (runSlots == 0) continue;  // gone from the name file since the scan: no record of it
     }
+    const SlotValue value = DecodeSlot(
+        slotBuffer.get() + static_cast<std::size_t>(slot - runFirst) * slotSize, database.NameLength());
+    matches.Add(value.lineOffset, value.name);
   }
-  if (cursor < end) cursor = end;
   filterBuffer->AppendPending(std::move(matches));
   TakeFilteredPage(filterBuffer->FirstPage(rows));
   return 0;
-}
-
-bool ResultList::ScanGivenName(const GivenNamePrefix& prefix, std::int32_t from, std::int32_t to, MatchList* matches,
-                               NameOrderCheck* check) {
-  if (!scanBuffer) scanBuffer = std::make_unique_for_overwrite<unsigned char[]>(kScanBufferSize);
-  const std::size_t slotSize = static_cast<std::size_t>(database.SlotSize());
-  bool whole = true;
-  for (std::int32_t slot = from; slot < to;) {
-    const int run = database.ReadSlotRun(slot, to, scanBuffer.get(), kScanBufferSize);
-    if (run == 0) {  // past the name file's end or a failed read: an empty slot, as ReadSlot gives
-      whole = false;
-      database.ReadSlot(slot++);
-      if (prefix.Matches(database.CurrentName())) matches->Add(database.LineOffset(), database.CurrentName());
-      continue;
-    }
-    for (int i = 0; i < run; ++i, ++slot) {
-      const unsigned char* bytes = scanBuffer.get() + static_cast<std::size_t>(i) * slotSize;
-      const char* name = reinterpret_cast<const char*>(bytes + kSlotHeaderSize);
-      if (check) check->Feed(name);
-      if (!prefix.MatchesStored(name)) continue;
-      const SlotValue value = DecodeSlot(bytes, database.NameLength());
-      matches->Add(value.lineOffset, value.name);
-    }
-  }
-  return whole;
 }
 
 bool ResultList::FinishPendingWrites() {
   if (!filterBuffer->HasPending()) return false;
   if (filterBuffer->WritePending()) return false;
   // A record lost on the way (a full disk, a file-size limit): the list is what the file holds.
-  Tell(kFilterBufferWriteMessage, filterBuffer->Path());
+  Tell(kFilterBufferWriteMessage);
   return true;
 }
 
@@ -214,7 +199,7 @@ void ResultList::FillSummaries() {
 
 std::int32_t ResultList::ResultCount() const {
   if (mode == 2) {
-    const std::int64_t count = found ? found->Count() : 0;
+    const std::int64_t count = answer ? answer->Count() : 0;
     return count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
   }
   if (mode == 1) {
@@ -225,7 +210,7 @@ std::int32_t ResultList::ResultCount() const {
 }
 
 int ResultList::HasNextPage() const {
-  if (mode == 2) return found && foundStart + rowCount < found->Count() ? 1 : 0;
+  if (mode == 2) return answer && foundStart + rowCount < answer->Count() ? 1 : 0;
   if (mode == 1) return cursor < end ? 1 : 0;
   return filterBuffer->MoreAfter();
 }

@@ -1,11 +1,12 @@
-// The result of the last search and the one page of it on screen.
+// The result of the last search and the one page of it on screen: the pager of the engine's
+// answers (store/search_answer.h). The database answers a search; the list pages the answer.
 //
 // Range mode pages straight over the surname's run of name-file slots [first, end); filtered mode
-// (a given name was entered) pages over the filter buffer that the given-name scan filled; found
-// mode pages over a FindResult, the result of a search over many keys or narrowed by filters,
-// whose rows each show their own surname. The list reads slots, summaries and lines through the
-// RollDatabase it is given (not owned, and it must outlive the list) and owns its FilterBuffer.
-// A page holds at most RowsPerPage() rows.
+// (the plain search narrowed by a given name) pages over the filter buffer, which holds the
+// answer's slots as records; found mode pages over any other answer, each row showing its own
+// key's surname. The list reads slots, summaries and lines through the RollDatabase it is given
+// (not owned, and it must outlive the list) and owns its FilterBuffer. A page holds at most
+// RowsPerPage() rows. It shows nothing itself: what the user should be told waits in Notices().
 //
 // Every operation is safe in every state: on an empty or reset list the page operations load
 // nothing, the counts are 0 and there is no next or previous page.
@@ -13,13 +14,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "results/filter_buffer.h"
-#include "results/find_result.h"
 #include "results/result_row.h"
+#include "store/search_answer.h"
 
-class GivenNamePrefix;
-class NameOrderCheck;
 class RollDatabase;
 
 inline constexpr int kMaxRowsPerPage = 10;
@@ -29,7 +30,7 @@ inline constexpr int kDetailTextSize = 5002;
 // The longest text FormatRow writes, with its NUL.
 inline constexpr int kFormattedRowSize = kDisplaySurnameSize + kRowNameSize + kRowSummarySize;
 
-// Shown when the filter buffer cannot be written; %s is its path.
+// Told when the filter buffer cannot be written; %s is its path.
 inline constexpr const char* kFilterBufferOpenMessage =
     "The search for a given name needs the file\n%s\nwhich cannot be created or opened.\n\n"
     "Check the KinloomDir setting in brevik.ini.";
@@ -49,28 +50,24 @@ class ResultList {
   // Range mode, the empty range, no rows; empties the filter buffer. Returns whether the buffer
   // is open (not relied on).
   int Reset();
-  // The slot range [firstSlot, firstSlot + count); no rows until a page is loaded; mode unchanged.
-  void SetRange(std::int32_t firstSlot, std::int32_t count);
-  // Keeps an upper-cased copy (a-z only) of `text`, cut to 29 characters, for every row; the
-  // caller's text is not changed.
-  void SetDisplaySurname(const char* text);
-  // Range mode, first page of the range loaded; 1 when slots remain after it.
-  int ShowRange();
-  // Filtered mode: scans the range for slot names starting with the given name's leading letters
-  // (results/given_name.h), appends the matches to the filter buffer and loads its first page.
-  // The matches reach the file at FinishPendingWrites (or at the next page turn): the first page
-  // can be shown before they are written. When the buffer cannot be opened the user is told (a
-  // message naming the file), and so when the family's history.buf was refused. Returns 0.
-  int FilterByGivenName(const char* given);
-  // Writes the matches of the last given-name search that are still in memory to the filter
-  // buffer. When not all could be written the user is told, and the count and pages become what
-  // the file holds: true then (the screen must show the page again), else false.
+  // Shows the first page of `answer` in the mode that goes with it: range mode for the plain
+  // search, filtered mode for the plain search with a given name (its slots appended to the
+  // filter buffer as records), found mode for every other. The filter buffer gets the records at
+  // FinishPendingWrites (or at the next page turn): the first page can be shown before they are
+  // written. An answer without rows for a reason (its status) leaves the list as Reset leaves it.
+  void Show(SearchAnswer&& answer);
+  // Writes the records of the last given-name search that are still in memory to the filter
+  // buffer. When not all could be written the count and pages become what the file holds and a
+  // notice waits: true then (the screen must show the page again), else false.
   bool FinishPendingWrites();
-  // Found mode over `result`, its first page loaded.
-  void ShowFound(std::unique_ptr<FindResult> result);
+  // What the user should be told since the last call (each a message box's text, in order): the
+  // filter buffer refused or unusable, records lost on the way to it.
+  std::vector<std::string> TakeNotices();
+  // The answer shown (shared with whoever walks it), or null after Reset.
+  std::shared_ptr<const SearchAnswer> Answer() const { return answer; }
   bool IsFound() const { return mode == 2; }
-  // The result of found mode, or null.
-  const FindResult* Found() const { return found.get(); }
+  // The answer of found mode, or null.
+  const SearchAnswer* Found() const { return mode == 2 ? answer.get() : nullptr; }
   // The span (key, surname, why it matched) of row `row` in found mode; false when not found mode
   // or no such row.
   bool RowSpan(int row, FoundSpan* span) const;
@@ -109,26 +106,31 @@ class ResultList {
   FilterBuffer& Buffer() { return *filterBuffer; }
 
  private:
+  // The slot range [firstSlot, firstSlot + count); no rows until a page is loaded; mode unchanged.
+  void SetRange(std::int32_t firstSlot, std::int32_t count);
+  // Keeps an upper-cased copy (a-z only) of `text`, cut to 29 characters, for every row.
+  void SetDisplaySurname(const char* text);
+  // Range mode, first page of the range loaded; 1 when slots remain after it.
+  int ShowRange();
+  // Filtered mode: the answer's slots as the filter buffer's records, its first page loaded.
+  int FilterByGivenName();
   int LoadRangePage();
   void LoadFoundPage(std::int64_t start);
   int PreviousRangePage();
   void FillSummaries();
   void TakeFilteredPage(int read);
-  // The given-name test over the slots [from, to), the matches added in slot order; each slot's
-  // name also goes to `check` when one is given. False when a run of slots could not be read (each
-  // such slot was then tested as the empty slot ReadSlot gives).
-  bool ScanGivenName(const GivenNamePrefix& prefix, std::int32_t from, std::int32_t to, MatchList* matches,
-                     NameOrderCheck* check);
+  void Tell(const char* format);
 
   std::int32_t first = 0;  // a new list is the empty range [0, 0)
   std::int32_t cursor = 0;
   std::int32_t end = 0;
   int rowCount = 0;
   std::unique_ptr<FilterBuffer> filterBuffer;
-  std::unique_ptr<unsigned char[]> scanBuffer;  // the given-name scan's slots, read a run at a time
+  std::unique_ptr<unsigned char[]> slotBuffer;  // the answer's slots read a run at a time
   RollDatabase& database;
   int mode = 1;  // 1 range, 0 filtered, 2 found
-  std::unique_ptr<FindResult> found;
+  std::shared_ptr<const SearchAnswer> answer;
+  std::vector<std::string> notices;
   std::int64_t foundStart = 0;                  // position of the first row of the found page
   std::size_t rowSpans[kMaxRowsPerPage] = {};  // each found row's span
   ResultRow rows[kMaxRowsPerPage];

@@ -18,85 +18,45 @@ std::string RowSurname(const ResultList& list, int row) {
   return list.DisplaySurname();
 }
 
-// Fills the database's list with `list` for as long as it lives, then the one before again.
-class FillingList {
- public:
-  FillingList(RollDatabase& db, ResultList& list, ResultList& previous) : database(db), before(previous) {
-    database.SetResultList(&list);
-  }
-  ~FillingList() { database.SetResultList(&before); }
-  FillingList(const FillingList&) = delete;
-  FillingList& operator=(const FillingList&) = delete;
-
- private:
-  RollDatabase& database;
-  ResultList& before;
-};
-
 }  // namespace
 
-ResultWalk::ResultWalk(RollDatabase& db, ResultList& list, const SearchRequest& last)
-    : database(db), shown(list), request(last) {}
+ResultWalk::ResultWalk(RollDatabase& db, const ResultList& shown)
+    : database(db),
+      answer(shown.Answer()),
+      displaySurname(shown.DisplaySurname()),
+      ownSurnames(shown.IsFound()) {}
 
 ResultWalk::~ResultWalk() = default;
 
 WalkStart ResultWalk::Start() {
   ready = false;
   position = 0;
-  pageRow = 0;
-  count = shown.ResultCount() > 0 ? shown.ResultCount() : 0;
-  if (!database.EnsureDataPresent()) return WalkStart::kNoData;
-  if (shown.IsFound()) {
-    if (!database.IsOpen() || shown.Found() == nullptr) return WalkStart::kNoData;
-    ready = true;
-    return WalkStart::kReady;
-  }
+  status = {};
+  count = answer ? answer->Count() : 0;
+  if (!database.EnsureDataPresent(&status)) return WalkStart::kNoData;
   if (count == 0) {
     ready = true;
     return WalkStart::kReady;
   }
-  own = std::make_unique<ResultList>(database, nullptr);
-  {
-    const FillingList filling(database, *own, shown);
-    database.RunSearch(request);
-  }
-  if (!database.IsOpen()) return WalkStart::kNoData;
-  own->FinishPendingWrites();
-  if (own->ResultCount() != count) return WalkStart::kChanged;
+  if (!database.Open(answer->DatabaseNumber(), &status)) return WalkStart::kNoData;
+  // Opened afresh since the answer was made: its slot numbers may mean other entries now.
+  if (database.Generation() != answer->Generation()) return WalkStart::kChanged;
   ready = true;
   return WalkStart::kReady;
 }
 
 bool ResultWalk::Next(WalkedRow* row) {
   if (!ready || position >= count) return false;
-  const bool got = shown.IsFound() ? NextFound(row) : NextListed(row);
-  if (got) ++position;
-  return got;
-}
-
-bool ResultWalk::NextFound(WalkedRow* row) {
-  const FindResult* found = shown.Found();
-  if (found == nullptr || position >= found->Count()) return false;
   std::int32_t slot = -1;
   std::size_t span = 0;
-  found->At(position, &slot, &span);
+  answer->At(position++, &slot, &span);
   database.ReadSlot(slot);
-  row->surname = std::string(found->Span(span).surname);
-  row->nameText = database.CurrentName();
+  row->surname = ownSurnames ? std::string(answer->Span(span).surname) : displaySurname;
+  // As a row holds it (and the filter buffer's record): at most 254 characters.
+  row->nameText.assign(database.CurrentName(), strnlen(database.CurrentName(), kRowNameSize - 1));
   row->lineOffset = database.LineOffset();
   row->line = Line(database, row->lineOffset);
   return true;
-}
-
-bool ResultWalk::NextListed(WalkedRow* row) {
-  if (pageRow >= own->RowCount()) {
-    // Every page but the last is full, so a page turn that brings no row ends the walk.
-    if (!own->HasNextPage()) return false;
-    own->NextPage();
-    pageRow = 0;
-    if (own->RowCount() == 0) return false;
-  }
-  return ReadPageRow(*own, database, pageRow++, row);
 }
 
 bool ReadPageRow(const ResultList& list, RollDatabase& database, int row, WalkedRow* out) {

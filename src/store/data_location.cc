@@ -7,7 +7,6 @@
 #include "platform/data_file.h"
 #include "platform/error_mode.h"
 #include "platform/file_system.h"
-#include "platform/message_box.h"
 #include "platform/profile.h"
 
 namespace {
@@ -93,6 +92,13 @@ int DataLocation::MarkerFilePresent() const {
   return present ? 1 : 0;
 }
 
-int DataLocation::PromptForDisk() const {
-  return diskPrompt ? diskPrompt() : ShowMessageBox(kDiskPrompt, kDiskPromptStyle);
+RollStatus DataLocation::MarkerStatus() const {
+  if (MarkerFilePresent()) return {};
+  const std::string path = std::string(dataDirectory) + kMarkerFileName;
+  if (!dataDirectoryUsable || dataDirectory[0] == '\0') return {RollProblem::kNoDisk, path, "missing"};
+  ReadOnlyFile marker;
+  RollStatus status = OpenRollFileAs(ResolveDataFile(path), RollProblem::kNoDisk, &marker);
+  // Opened after all (it came back since the test above): it is there.
+  if (status.Ok()) return {};
+  return status;
 }

@@ -9,6 +9,7 @@
 
 #include "platform/media_discovery.h"
 #include "store/roll_format.h"
+#include "store/roll_status.h"
 
 inline constexpr const char* kProfileSection = "Kinloom7m";
 inline constexpr const char* kFamilyDirectoryKey = "KinloomDir";
@@ -49,13 +50,13 @@ class DataLocation {
   // mode to fail-critical-errors for the test and restores it afterwards.
   int MarkerFilePresent() const;
 
-  // Shows the disk prompt; returns kIdOk, kIdCancel, or anything else when the box failed to show.
-  // With a diskPrompt set, that prompt is asked instead.
-  int PromptForDisk() const;
+  // Why the marker does not count as present, naming it: "missing", "a FIFO, not a roll file",
+  // "cannot be read: Permission denied" (kNoDisk); Ok when it does.
+  RollStatus MarkerStatus() const;
 
-  // A front end's own disk prompt, which answers as the box does and may have pointed this
-  // location at the data elsewhere before it answers kIdOk (the viewer looks on mounted media and
-  // lets the user browse for the disk). Empty: the classic message box.
+  // A front end's own disk prompt, which answers as the classic box does and may have pointed
+  // this location at the data elsewhere before it answers kIdOk (the viewer looks on mounted media
+  // and lets the user browse for the disk). The front end's RollDialogue asks it when it is set.
   std::function<int()> diskPrompt;
 
   // Test and tool seam: sets both directories as ReadConfiguration would from these values.

@@ -3,8 +3,6 @@
 #include <string>
 
 #include "platform/read_cursor.h"
-#include "results/given_name.h"
-#include "results/result_list.h"
 #include "store/roll_database.h"
 #include "store/search_request.h"
 
@@ -12,7 +10,6 @@ namespace {
 
 // Lines of the keys being narrowed are read a large run at a time: a key's lines stand together.
 constexpr std::size_t kLineRunSize = 1 << 20;
-constexpr std::size_t kSlotRunSize = 256 * 1024;
 // How many slots are looked at between two calls of the progress callback.
 constexpr std::int64_t kProgressStep = 1 << 15;
 
@@ -22,83 +19,78 @@ const KeyCatalogue* RollDatabase::Catalogue() {
   if (!IsOpen()) return nullptr;
   if (!catalogue) {
     catalogue = std::make_unique<KeyCatalogue>();
-    catalogue->Build(*index);
+    catalogue->Build(*index, SlotCount());
   }
   return catalogue.get();
 }
 
-FindOutcome RollDatabase::RunFind(SearchRequest& request, const FindOptions& options, const FindProgress& progress) {
+SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptions& options,
+                                   const FindProgress& progress) {
   const MatchMode mode = EffectiveMatchMode(options.mode, request.surname);
-  if (mode == MatchMode::kExact && !options.filter.Active()) {
-    RunSearch(request);
-    return FindOutcome::kShown;
-  }
-  if (!EnsureDataPresent() || !Open(request.number)) {
-    resultList->Reset();
-    return FindOutcome::kNoData;
-  }
-  const KeyCatalogue& keyCatalogue = *Catalogue();
-  const std::vector<KeyMatch> keys = MatchKeys(keyCatalogue, mode, request.surname);
+  if (mode == MatchMode::kExact && !options.filter.Active()) return RunSearch(request);
 
   const bool narrowed = request.hasGivenName == 1 || options.filter.Active();
-  auto result = std::make_unique<FindResult>(mode, narrowed);
-  const std::int64_t available = SlotCount();
-  // The slots of each key, cut to what the name file has, as the exact search cuts them.
-  std::vector<std::pair<std::int32_t, std::int32_t>> ranges;
-  std::int64_t total = 0;
-  for (const KeyMatch& k : keys) {
-    std::int64_t begin = keyCatalogue.FirstSlot(static_cast<std::size_t>(k.key));
-    std::int64_t last = begin + keyCatalogue.SlotCount(static_cast<std::size_t>(k.key));
-    if (begin < 0 || begin >= available) begin = last = 0;
-    if (last > available) last = available;
-    if (last < begin) last = begin;
-    ranges.push_back({static_cast<std::int32_t>(begin), static_cast<std::int32_t>(last - begin)});
-    total += last - begin;
+  SearchAnswer answer(request, options, mode, narrowed);
+  RollStatus status;
+  if (!EnsureDataPresent(&status) || !Open(request.number, &status)) {
+    answer.SetStatus(std::move(status));
+    return answer;
   }
+  answer.SetSource(number, generation);
+  const KeyCatalogue& keyCatalogue = *Catalogue();
+  if (keyCatalogue.Damaged()) answer.SetDamagedIndex(index->Path());
+  const std::vector<KeyMatch> keys = MatchKeys(keyCatalogue, mode, request.surname);
+
+  // The catalogue's runs lie in the name file and do not overlap: the total is at most the roll.
+  std::int64_t total = 0;
+  for (const KeyMatch& k : keys) total += keyCatalogue.SlotCount(static_cast<std::size_t>(k.key));
 
   std::unique_ptr<GivenNamePrefix> given;
   if (request.hasGivenName == 1) given = std::make_unique<GivenNamePrefix>(request.givenName, nameLength);
-  std::unique_ptr<unsigned char[]> slots;
   std::unique_ptr<ReadCursor> lines;
-  if (narrowed) slots = std::make_unique_for_overwrite<unsigned char[]>(kSlotRunSize);
   if (options.filter.Active()) {
     lines = std::make_unique<ReadCursor>(kLineRunSize);
     lines->Attach(&lineFile);
   }
-
   const EntryMatcher matcher(options.filter);
+  // An entry passes the filter when its line does.
+  auto passes = [&](const unsigned char* bytes) {
+    if (!lines) return true;
+    const SlotValue value = DecodeSlot(bytes, nameLength);
+    if (value.lineOffset < 0) return false;
+    const std::string_view line = lines->View(value.lineOffset, kLongestLine);
+    return matcher.Matches(line.substr(0, line.find(static_cast<char>(kLineFeed)) + 1));
+  };
+
   std::int64_t done = 0;
   std::int64_t nextReport = kProgressStep;
-  for (std::size_t k = 0; k < keys.size(); ++k) {
-    const std::size_t key = static_cast<std::size_t>(keys[k].key);
-    const auto [begin, count] = ranges[k];
-    result->AddSpan(begin, count, keys[k].detail, keyCatalogue.Key(key), keyCatalogue.Surname(key).size());
+  auto step = [&](std::int64_t slots) {
+    done += slots;
+    if (!progress || done < nextReport) return true;
+    nextReport = done + kProgressStep;
+    return progress(static_cast<int>(done * 100 / (total > 0 ? total : 1)));
+  };
+  for (const KeyMatch& match : keys) {
+    const std::size_t key = static_cast<std::size_t>(match.key);
+    const std::int32_t begin = keyCatalogue.FirstSlot(key);
+    const std::int32_t count = keyCatalogue.SlotCount(key);
+    answer.AddSpan(begin, count, match.detail, keyCatalogue.Key(key), keyCatalogue.Surname(key).size());
     if (!narrowed) continue;
-    for (std::int32_t slot = begin; slot < begin + count;) {
-      const int run = ReadSlotRun(slot, begin + count, slots.get(), kSlotRunSize);
-      if (run == 0) break;  // a failed read: the rest of this key cannot be looked at
-      for (int i = 0; i < run; ++i, ++slot) {
-        const unsigned char* bytes = slots.get() + static_cast<std::size_t>(i) * static_cast<std::size_t>(slotSize);
-        if (given && !given->MatchesStored(reinterpret_cast<const char*>(bytes + kSlotHeaderSize))) continue;
-        const SlotValue value = DecodeSlot(bytes, nameLength);
-        if (lines) {
-          if (value.lineOffset < 0) continue;
-          const std::string_view line = lines->View(value.lineOffset, kLongestLine);
-          if (!matcher.Matches(line.substr(0, line.find(static_cast<char>(kLineFeed)) + 1))) continue;
-        }
-        result->AddMatch(slot);
-      }
-      done += run;
-      if (progress && done >= nextReport) {
-        nextReport = done + kProgressStep;
-        if (!progress(static_cast<int>(done * 100 / (total > 0 ? total : 1)))) return FindOutcome::kCancelled;
-      }
+    const std::size_t from = answer.Picked().size();
+    const ScanEnd ended = ScanGivenName(
+        given.get(), begin, begin + count,
+        [&](std::int32_t slot, const unsigned char* bytes) {
+          if (passes(bytes)) answer.Picked().push_back(static_cast<std::uint32_t>(slot));
+          return true;
+        },
+        step);
+    if (ended == ScanEnd::kStopped) {
+      SearchAnswer stopped(request, options, mode, narrowed);
+      stopped.SetStatus({RollProblem::kStopped, "", "stopped"});
+      return stopped;
     }
+    answer.TakePicked(from);
   }
-  result->EndSpan();
-
-  resultList->Reset();
-  resultList->SetDisplaySurname(request.surname);
-  resultList->ShowFound(std::move(result));
-  return FindOutcome::kShown;
+  answer.EndSpan();
+  return answer;
 }

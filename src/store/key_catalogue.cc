@@ -6,7 +6,47 @@
 #include "store/roll_format.h"
 #include "store/roll_index.h"
 
-bool KeyCatalogue::Build(const RollIndex& index) {
+namespace {
+
+// Makes the runs of `entries` sound for a name file of `slotTotal` slots (see the header); true
+// when none had to change.
+template <typename Entry>
+bool MakeRunsSound(std::vector<Entry>* entries, std::int64_t slotTotal) {
+  bool sound = true;
+  for (Entry& e : *entries) {
+    if (e.slotCount < 0 || e.firstSlot < 0 || (e.firstSlot >= slotTotal && e.slotCount > 0)) {
+      sound = sound && e.slotCount == 0;
+      e.firstSlot = 0;
+      e.slotCount = 0;
+    } else if (static_cast<std::int64_t>(e.firstSlot) + e.slotCount > slotTotal) {
+      sound = false;
+      e.slotCount = static_cast<std::int32_t>(slotTotal - e.firstSlot);
+    }
+  }
+  // In slot order (key order among equal starts), each run must begin where the ones before end.
+  std::vector<std::uint32_t> order(entries->size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<std::uint32_t>(i);
+  std::stable_sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+    return (*entries)[a].firstSlot < (*entries)[b].firstSlot;
+  });
+  std::int64_t reached = 0;
+  for (const std::uint32_t i : order) {
+    Entry& e = (*entries)[i];
+    if (e.slotCount == 0) continue;
+    if (e.firstSlot < reached) {
+      sound = false;
+      e.firstSlot = 0;
+      e.slotCount = 0;
+      continue;
+    }
+    reached = static_cast<std::int64_t>(e.firstSlot) + e.slotCount;
+  }
+  return sound;
+}
+
+}  // namespace
+
+bool KeyCatalogue::Build(const RollIndex& index, std::int64_t slotTotal) {
   keys.clear();
   entries.clear();
   dm.clear();
@@ -36,6 +76,8 @@ bool KeyCatalogue::Build(const RollIndex& index) {
       return std::string_view(keys).substr(a.keyOffset, a.keyLength) < std::string_view(keys).substr(b.keyOffset, b.keyLength);
     });
   }
+  const bool runsSound = MakeRunsSound(&entries, slotTotal);
+  damaged = walk.damaged || !runsSound;
   upperCaseKeys = keys.find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
   // Grouped by code in one counting pass: the codes are below kSoundexCodeCount.
   soundexStart.assign(kSoundexCodeCount + 1, 0);
@@ -53,7 +95,7 @@ bool KeyCatalogue::Build(const RollIndex& index) {
       if (code < kSoundexCodeCount) soundexKeys[next[code]++] = static_cast<std::uint32_t>(i);
     }
   }
-  return !walk.damaged;
+  return !damaged;
 }
 
 std::span<const std::uint32_t> KeyCatalogue::KeysWithSoundex(SoundexCode code) const {

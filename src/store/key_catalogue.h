@@ -2,6 +2,13 @@
 // sound codes (American Soundex and Daitch-Mokotoff), for the searches that look at more than one
 // key. Built by one walk of the index file (store/index_walk.h) when first needed, and kept by
 // the database for as long as the roll's files stay the same, so a second search pays nothing.
+//
+// The runs are sound whatever the index says: each lies inside the name file and no two overlap,
+// so the keys together never list more slots than the roll has. A run that starts outside the name
+// file, or has a negative count, is empty; one that reaches past its end is cut there; of runs
+// that overlap, the one that starts first (the first key, at the same start) keeps its slots and
+// the others are empty. Any of these, or a tree that cannot be walked whole, is damage: Damaged()
+// says so, and a search tells the user.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +24,10 @@ class RollIndex;
 
 class KeyCatalogue {
  public:
-  // Walks `index`. False when the walk met a damaged tree; the keys that could be read are kept.
-  bool Build(const RollIndex& index);
+  // Walks `index`, whose slots lie in a name file of `slotTotal` slots. False when it is damaged;
+  // the keys that could be read are kept, with their runs made sound.
+  bool Build(const RollIndex& index, std::int64_t slotTotal);
+  bool Damaged() const { return damaged; }
 
   std::size_t Size() const { return entries.size(); }
   // Key `i` as stored (upper case, padded).
@@ -56,6 +65,7 @@ class KeyCatalogue {
   std::vector<Entry> entries;
   std::vector<DmCode> dm;
   bool upperCaseKeys = true;  // no key holds a-z
+  bool damaged = false;
   // The keys by Soundex code: those of code c are soundexKeys[soundexStart[c], soundexStart[c + 1]).
   std::vector<std::uint32_t> soundexStart;
   std::vector<std::uint32_t> soundexKeys;

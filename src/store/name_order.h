@@ -12,7 +12,7 @@
 //
 // The order compared is that of the names as a given-name test sees them: L bytes, a-z
 // upper-cased, every byte from the first NUL on read as a blank, compared as unsigned bytes. A
-// prefix test of the first n of those bytes (results/given_name.h) then matches a contiguous run
+// prefix test of the first n of those bytes (store/given_name.h) then matches a contiguous run
 // of an ordered sequence, whatever n is.
 #pragma once
 

@@ -5,7 +5,6 @@
 
 #include "platform/data_file.h"
 #include "platform/message_box.h"
-#include "results/result_list.h"
 #include "store/search_request.h"
 
 namespace {
@@ -22,8 +21,8 @@ bool BuildName(char (&out)[kPathBufferSize], const char* a, const char* b, const
 
 }  // namespace
 
-RollDatabase::RollDatabase(const DataLocation& loc)
-    : location(loc), nameCursor(kReadBufferSize), lineCursor(kReadBufferSize) {}
+RollDatabase::RollDatabase(const DataLocation& loc, RollDialogue& asker)
+    : location(loc), dialogue(asker), nameCursor(kReadBufferSize), lineCursor(kReadBufferSize) {}
 
 RollDatabase::~RollDatabase() { Close(); }
 
@@ -34,47 +33,56 @@ bool RollDatabase::StillTheOpenedFiles() const {
   return true;
 }
 
-int RollDatabase::Open(int n) {
+int RollDatabase::Open(int n, RollStatus* why) {
+  RollStatus ignored;
+  RollStatus& status = why ? *why : ignored;
+  status = {};
   if (n == number && IsOpen() && StillTheOpenedFiles()) return 1;
   Close();
   const char* base = DatabaseBaseName(n);
-  if (!base) return 0;
+  if (!base) {
+    status = {RollProblem::kNoDatabase, "", "database " + std::to_string(n) + " has no files"};
+    return 0;
+  }
   number = n;
 
   char basePath[kPathBufferSize];
   char path[kPathBufferSize];
-  if (!BuildName(basePath, location.dataDirectory, base) || !BuildName(path, basePath, kLineFileExtension) ||
-      OpenDataFile(opened[0].path = ResolveDataFile(path), &lineFile) != OpenStatus::kOk) {
-    ShowMessageBox(kLineFileMessage, kMbOk);
+  const bool named = BuildName(basePath, location.dataDirectory, base);
+  if (!named || !BuildName(path, basePath, kLineFileExtension)) {
+    status = {RollProblem::kLineFile, location.dataDirectory, "path too long"};
     return 0;
   }
-  if (!BuildName(path, basePath, kNameFileExtension) ||
-      OpenDataFile(opened[1].path = ResolveDataFile(path), &nameFile) != OpenStatus::kOk) {
-    ShowMessageBox(kNameFileMessage, kMbOk);
-    return 0;
-  }
+  status = OpenRollFileAs(opened[0].path = ResolveDataFile(path), RollProblem::kLineFile, &lineFile);
+  if (!status.Ok()) return 0;
+  BuildName(path, basePath, kNameFileExtension);  // as long as the line file's name
+  status = OpenRollFileAs(opened[1].path = ResolveDataFile(path), RollProblem::kNameFile, &nameFile);
+  if (!status.Ok()) return 0;
 
   // The trailer must be there and name a slot that fits the 256-byte name buffer; a name file
   // that fails either test is as unusable as a missing one.
   const std::int64_t nameFileSize = nameFile.Size();
   unsigned char trailer[kNameTrailerSize];
-  std::int32_t length = -1;
-  if (nameFileSize >= kNameTrailerSize &&
-      nameFile.ReadAt(nameFileSize - kNameTrailerSize, trailer, sizeof trailer) == kNameTrailerSize) {
-    length = DecodeTrailer(trailer);
+  if (nameFileSize < kNameTrailerSize ||
+      nameFile.ReadAt(nameFileSize - kNameTrailerSize, trailer, sizeof trailer) != kNameTrailerSize) {
+    status = {RollProblem::kNameFile, opened[1].path, "too short for its trailer"};
+  } else if (const std::int32_t length = DecodeTrailer(trailer); !NameLengthUsable(length)) {
+    status = {RollProblem::kNameFile, opened[1].path,
+              "name length " + std::to_string(length) + " in its trailer is outside 0..255"};
   }
-  if (!NameLengthUsable(length)) {
-    nameFile.Close();
-    ShowMessageBox(kNameFileMessage, kMbOk);
+  if (!status.Ok()) {
+    Close();
     return 0;
   }
+  const std::int32_t length = DecodeTrailer(trailer);
 
-  if (!BuildName(path, basePath, kIndexFileExtension)) {
-    ShowMessageBox(kWrongFileFormat, kMbOk);
+  BuildName(path, basePath, kIndexFileExtension);
+  index = std::make_unique<RollIndex>(path, missingIndex);
+  if (!index->Usable()) {
+    status = index->Status();
+    Close();
     return 0;
   }
-  index = std::make_unique<RollIndex>(path);
-  if (!index->Usable()) return 0;
   opened[0].identity = lineFile.Identity();
   opened[1].identity = nameFile.Identity();
   opened[2] = {index->Path(),
@@ -85,6 +93,7 @@ int RollDatabase::Open(int n) {
   slotTotal = slots > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(slots);
   nameCursor.Attach(&nameFile);
   lineCursor.Attach(&lineFile);
+  ++generation;
   return 1;
 }
 
@@ -159,30 +168,36 @@ void RollDatabase::ReadLine(std::int32_t offset, char* out) {
   out[n] = '\0';
 }
 
-int RollDatabase::EnsureDataPresent() {
+int RollDatabase::EnsureDataPresent(RollStatus* why) {
+  if (why) *why = {};
   if (location.MarkerFilePresent()) return 1;
   for (;;) {
-    const int answer = location.PromptForDisk();
+    const int answer = dialogue.AskForDisk();
     if (answer == kIdOk) {
       if (location.MarkerFilePresent()) return 1;
     } else if (answer == kIdCancel) {
+      if (why) *why = location.MarkerStatus();
       return 0;
     } else {
-      return 1;  // the box could not be shown: go on and let the reads fail quietly
+      return 1;  // the prompt could not be shown: go on and let the reads fail quietly
     }
   }
 }
 
 void RollDatabase::NormaliseKey(char* key) { ::NormaliseKey(key); }
 
-void RollDatabase::RunSearch(SearchRequest& request) {
-  resultList->Reset();
-  if (!EnsureDataPresent()) return;
-  if (!Open(request.number)) return;
+SearchAnswer RollDatabase::RunSearch(const SearchRequest& request) {
+  SearchAnswer answer(request, FindOptions{}, MatchMode::kExact, request.hasGivenName == 1);
+  RollStatus status;
+  if (!EnsureDataPresent(&status) || !Open(request.number, &status)) {
+    answer.SetStatus(std::move(status));
+    return answer;
+  }
+  answer.SetSource(number, generation);
 
   // The key field holds 23 characters; a longer surname cannot be in the index.
   const std::size_t length = strnlen(request.surname, sizeof request.surname);
-  if (length > static_cast<std::size_t>(kMaxKeyLength)) return;
+  if (length > static_cast<std::size_t>(kMaxKeyLength)) return answer;
   char key[kIndexKeySize];
   std::memcpy(key, request.surname, length + 1);
   NormaliseKey(key);
@@ -190,7 +205,7 @@ void RollDatabase::RunSearch(SearchRequest& request) {
   std::int32_t firstSlot = -1;
   std::int32_t slotCount = 0;
   index->Lookup(key, &firstSlot, &slotCount);
-  if (firstSlot == -1) return;
+  if (firstSlot == -1) return answer;
 
   // An index entry may promise slots the name file does not have: keep the part that exists, so
   // that no read goes past it. A negative count stays what it is: an empty range whose count
@@ -203,11 +218,19 @@ void RollDatabase::RunSearch(SearchRequest& request) {
   } else if (last > available) {
     last = available;
   }
-  resultList->SetRange(firstSlot, static_cast<std::int32_t>(last - firstSlot));
-  resultList->SetDisplaySurname(request.surname);
+  const std::int32_t count = static_cast<std::int32_t>(last - firstSlot);
+  answer.AddSpan(firstSlot, count, -1, key, SurnameOfKey(key).size());
   if (request.hasGivenName == 1) {
-    resultList->FilterByGivenName(request.givenName);
-  } else {
-    resultList->ShowRange();
+    const GivenNamePrefix prefix(request.givenName, nameLength);
+    const std::size_t from = answer.Picked().size();
+    ScanGivenName(&prefix, firstSlot, firstSlot + (count > 0 ? count : 0),
+                  [&](std::int32_t slot, const unsigned char*) {
+                    answer.Picked().push_back(static_cast<std::uint32_t>(slot));
+                    return true;
+                  });
+    answer.TakePicked(from);
   }
+  // The span stays even without a match: the surname was found (the list then pages the empty
+  // filter buffer, as it always has).
+  return answer;
 }

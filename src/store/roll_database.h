@@ -1,49 +1,56 @@
 // An open roll database: the name file of fixed slots, the line file and the surname index of one
-// database number, plus the disk check that guards every read and the search run.
+// database number, the disk check that guards every read, and the searches, which answer with a
+// value (store/search_answer.h) that the result list pages: the database never holds or fills a
+// list of results, never shows anything and never ends the process. What goes wrong comes back as
+// a RollStatus; the one question an operation asks on its way (the disk prompt) goes to the
+// RollDialogue its front end passed in.
 //
-// Ownership: the database owns its three files and its RollIndex; it does not own the ResultList
-// it fills (set once with SetResultList). Reads never go outside the files: a slot, line or node
-// that is not there reads as empty (offset -1, empty text), never as stale bytes.
+// Ownership: the database owns its three files, its RollIndex and its key catalogue. Reads never
+// go outside the files: a slot, line or node that is not there reads as empty (offset -1, empty
+// text), never as stale bytes.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
 #include "platform/file_system.h"
 #include "platform/read_cursor.h"
-#include "results/find_result.h"
 #include "store/data_location.h"
+#include "store/given_name.h"
 #include "store/key_catalogue.h"
 #include "store/name_order.h"
+#include "store/roll_dialogue.h"
 #include "store/roll_format.h"
 #include "store/roll_index.h"
+#include "store/roll_status.h"
+#include "store/search_answer.h"
 
-class ResultList;
 class SearchRequest;
-
-inline constexpr const char* kLineFileMessage = "ext";
-inline constexpr const char* kNameFileMessage = "cor";
 
 class RollDatabase {
  public:
-  explicit RollDatabase(const DataLocation& location);
+  // `dialogue` answers the disk prompt; both must outlive the database.
+  RollDatabase(const DataLocation& location, RollDialogue& dialogue);
   ~RollDatabase();
   RollDatabase(const RollDatabase&) = delete;
   RollDatabase& operator=(const RollDatabase&) = delete;
 
-  void SetResultList(ResultList* list) { resultList = list; }
+  // What opening does with a missing index file (store/roll_index.h): made, as the program has
+  // always done, unless set to kRefuse (a tool that changes no file of a roll).
+  void SetMissingIndex(MissingIndex missing) { missingIndex = missing; }
 
-  // Opens the file set of `number` (1 = opened, 0 = not). Refused silently for a number without
-  // a base name; "ext" or "cor" when the line or name file cannot be opened or is not a regular
-  // file; "cor" too when the name file is shorter than its trailer or its trailer L lies outside
-  // 0..255; 0 when the index is there but cannot be read (the index has told the user).
+  // Opens the file set of `number` (1 = opened, 0 = not, *why saying why): kNoDatabase for a
+  // number without a base name; kLineFile or kNameFile when the line or name file cannot be
+  // opened or is not a regular file, kNameFile too when the name file is shorter than its trailer
+  // or its trailer L lies outside 0..255; the index's own status when it cannot be used.
   //
   // The set of the same number that is already open is kept when each of its three paths still
   // names the same file, with the same size and times (one question to the file system per path):
   // a disk swapped, a file replaced, rewritten, cut or removed since is noticed, and the set is
   // opened afresh, exactly as if it had been closed.
-  int Open(int number);
+  int Open(int number, RollStatus* why = nullptr);
   void Close();
 
   // Slot `slot` into the current slot (LineOffset, CurrentName); a slot outside the name file
@@ -64,24 +71,41 @@ class RollDatabase {
   // The number of whole slots in the open name file (0 when none is open).
   std::int32_t SlotCount() const;
 
-  // 1 when the data disk is present, after prompting as often as the user asks; 0 on Cancel.
-  int EnsureDataPresent();
+  // 1 when the data disk is present, after prompting (through the dialogue) as often as the user
+  // asks; 0 on Cancel, *why then saying what is wrong with the marker (kNoDisk).
+  int EnsureDataPresent(RollStatus* why = nullptr);
 
   // Rewrites `key` (a buffer of at least 24 bytes holding at most 23 characters) into index form.
   static void NormaliseKey(char* key);
-  // Runs one search; the outcome is visible only through the result list.
-  void RunSearch(SearchRequest& request);
-  // Runs a search that finds surnames in another way than by their exact key, or narrows the
-  // entries by a filter (results/find_result.h): the exact mode without a filter is RunSearch.
-  // The request's surname is matched with options.mode (a typed `*` or `?` switching wildcards
-  // on), its given name (when it has one) narrows as in RunSearch, and the filter keeps the
-  // entries whose fields pass. The result (found mode of the result list) lists the keys' slots,
-  // the typed surname's own key first. A long search calls `progress` (may be empty) now and
-  // then; when it returns false the search stops and the result list keeps what it had.
-  FindOutcome RunFind(SearchRequest& request, const FindOptions& options, const FindProgress& progress);
+  // Runs the plain search: the disk check, the file set opened, the surname's key looked up; its
+  // run of slots (cut to the name file) is the answer, narrowed by the request's given name when
+  // it has one. An answer without rows says why in its status when something went wrong (a miss
+  // is no error).
+  SearchAnswer RunSearch(const SearchRequest& request);
+  // Runs any search: the request's surname matched with options.mode (a typed `*` or `?`
+  // switching wildcards on), its given name (when it has one) narrowing as in RunSearch, and the
+  // filter keeping the entries whose fields pass; the exact mode without a filter is RunSearch.
+  // The answer lists the keys' slots, the typed surname's own key first. A long search calls
+  // `progress` (may be empty) now and then; when that returns false the search stops with
+  // kStopped and no rows. The keys come from the catalogue, whose slot runs are sound whatever
+  // the index says, so an answer never lists more rows than the name file has slots.
+  SearchAnswer RunFind(const SearchRequest& request, const FindOptions& options,
+                       const FindProgress& progress);
   // Every surname of the open roll, walked from its index when first asked for and kept for as
   // long as the file set stays open; null when none is open.
   const KeyCatalogue* Catalogue();
+
+  // The one given-name scan: calls `take(slot, bytes)` for each slot of [first, end) whose name
+  // begins with `prefix` (every slot, for a null prefix), in slot order, with the slot's bytes as
+  // stored, and `step(slots)` after each run of slots read, with how many it held; either may end
+  // the scan by returning false. A run an earlier scan found in name order is only looked at
+  // where the prefix's names can stand; a run scanned whole has its order checked and kept. A
+  // slot that cannot be read ends the scan there: no row is ever made of a name not read.
+  enum class ScanEnd { kWhole, kReadFailed, kStopped };
+  using SlotVisit = std::function<bool(std::int32_t slot, const unsigned char* bytes)>;
+  using ScanStep = std::function<bool(std::int64_t slots)>;
+  ScanEnd ScanGivenName(const GivenNamePrefix* prefix, std::int32_t first, std::int32_t end,
+                        const SlotVisit& take, const ScanStep& step = {});
 
   // What the given-name scans found out about the order of the names in the surnames' runs of
   // the open file set (store/name_order.h); forgotten whenever the set is opened afresh.
@@ -99,13 +123,21 @@ class RollDatabase {
   // Whether a file set is open (the last Open succeeded and nothing closed it since).
   bool IsOpen() const { return index != nullptr && nameFile.IsOpen() && lineFile.IsOpen(); }
   const DataLocation& Location() const { return location; }
+  // Counts the file sets opened afresh: an answer made from one generation reads the same slots
+  // only while the database is still at it.
+  std::uint64_t Generation() const { return generation; }
 
  private:
+  ScanEnd ScanRun(const GivenNamePrefix* prefix, std::int32_t first, std::int32_t end, const SlotVisit& take,
+                  const ScanStep& step, NameOrderCheck* check);
+
   const DataLocation& location;
+  RollDialogue& dialogue;
+  MissingIndex missingIndex = MissingIndex::kCreate;
+  std::uint64_t generation = 0;
   std::unique_ptr<RollIndex> index;
   ReadOnlyFile lineFile;
   ReadOnlyFile nameFile;
-  ResultList* resultList = nullptr;
   std::int32_t lineOffset = -1;
   char currentName[kCurrentNameSize] = {};
   std::int32_t slotSize = 0;
@@ -127,4 +159,5 @@ class RollDatabase {
   OpenedFile opened[3];
   std::unique_ptr<KeyCatalogue> catalogue;
   NameOrders nameOrders;
+  std::unique_ptr<unsigned char[]> scanBuffer;  // the given-name scan's slots, a run at a time
 };

@@ -1,41 +1,46 @@
 #include "store/roll_index.h"
 
-#include <cstdlib>
 #include <cstring>
 
 #include "platform/data_file.h"
-#include "platform/message_box.h"
 
-namespace {
-
-[[noreturn]] void WrongFileFormat() {
-  ShowMessageBox(kWrongFileFormat, kMbOk);
-  std::exit(1);
-}
-
-}  // namespace
-
-RollIndex::RollIndex(const char* indexPath) : path(ResolveDataFile(indexPath)) {
-  FileKind kind = FileKind::kMissing;
-  const OpenStatus status = OpenDataFile(path, &indexFile, &kind);
+RollIndex::RollIndex(const char* indexPath, MissingIndex missing) : path(ResolveDataFile(indexPath)) {
+  OpenStatus how = OpenStatus::kOk;
+  const RollStatus opened = OpenRollFileAs(path, RollProblem::kIndexUnreadable, &indexFile, &how);
+  const bool nothingThere = how == OpenStatus::kMissing;
   // Nothing can be made inside a disk image: an index missing there is as unusable as one that
   // cannot be read.
-  if (status == OpenStatus::kMissing && !DataFileInImage(path)) {
+  if (nothingThere && missing == MissingIndex::kCreate && !DataFileInImage(path)) {
     path = indexPath;
     // A missing index is made: the empty tree, its header and its end byte.
     CreateNewFile(indexPath, EmptyIndexBytes());
     return;
   }
-  if (status == OpenStatus::kNotRegular) WrongFileFormat();
-  if (status == OpenStatus::kUnreadable || status == OpenStatus::kMissing) {
-    ShowMessageBox(FormatMessage(kIndexUnreadableMessage, indexPath).c_str(), kMbOk | kMbIconExclamation);
-    usable = false;
+  if (nothingThere && missing == MissingIndex::kRefuse) {
+    status = {RollProblem::kIndexMissing, indexPath, "missing"};
+    return;
+  }
+  if (!opened.Ok()) {
+    status = opened;
+    // Something that is not a file stands in its place: not an index (the unreadable message
+    // names the file it was looked for as).
+    if (how == OpenStatus::kNotRegular) {
+      status.problem = RollProblem::kIndexFormat;
+    } else {
+      // The message has always named the file as it was asked for.
+      if (status.whole.empty() && path != indexPath) status.whole = status.Text();
+      status.file = indexPath;
+    }
     return;
   }
 
   fileSize = indexFile.Size();
   unsigned char last = 0;
-  if (fileSize < 1 || indexFile.ReadAt(fileSize - 1, &last, 1) != 1 || last != kIndexEndByte) WrongFileFormat();
+  if (fileSize < 1 || indexFile.ReadAt(fileSize - 1, &last, 1) != 1 || last != kIndexEndByte) {
+    status = {RollProblem::kIndexFormat, path, "not an index file (its last byte is not 04)"};
+    indexFile.Close();
+    return;
+  }
   // A file too short for its header is an empty index: every lookup misses.
   unsigned char header[kIndexHeaderSize];
   IndexHeader decoded;

@@ -9,32 +9,36 @@
 
 #include "platform/file_system.h"
 #include "store/roll_format.h"
+#include "store/roll_status.h"
 
-inline constexpr const char* kWrongFileFormat = "wrong file format!";
-// Shown when the index file is there but cannot be read; %s is its path.
-inline constexpr const char* kIndexUnreadableMessage = "The index file\n%s\ncannot be read.";
+// What opening an index does when no file stands at its path.
+enum class MissingIndex {
+  kCreate,  // a file holding the empty index is made, as the program has always done
+  kRefuse,  // nothing is made: the index is missing (for tools that change no file of a roll)
+};
 
 class RollIndex {
  public:
   // Opens the index at `path` (exact name, else a case-insensitive match in its directory, or the
-  // file of that name inside a disk image).
-  // - Nothing there: a file holding an empty index is created at `path` (never over anything,
-  //   never through a link); if it cannot be created the index is empty and in memory only.
+  // file of that name inside a disk image). Status() then says whether it can be used:
+  // - Nothing there: with kCreate a file holding an empty index is created at `path` (never over
+  //   anything, never through a link), and if it cannot be created the index is empty and in
+  //   memory only; with kRefuse the index is not usable (kIndexMissing) and nothing is created.
   // - Something there that is not a regular file (a directory, FIFO, device...), or a regular
-  //   file whose last byte is not 0x04 (an empty file included): "wrong file format!" and the
-  //   process ends with status 1.
+  //   file whose last byte is not 0x04 (an empty file included): kIndexFormat.
   // - A regular file that cannot be opened for reading, or an index missing from a data disk
-  //   kept as an image file (platform/data_file.h), where nothing can be created: the unreadable
-  //   message naming the file, and the index is not usable; nothing is created.
-  explicit RollIndex(const char* indexPath);
+  //   kept as an image file (platform/data_file.h), where nothing can be created:
+  //   kIndexUnreadable; nothing is created.
+  explicit RollIndex(const char* indexPath, MissingIndex missing = MissingIndex::kCreate);
   ~RollIndex();
   RollIndex(const RollIndex&) = delete;
   RollIndex& operator=(const RollIndex&) = delete;
 
   // Closes the file. Safe to call twice.
   void Close();
-  // False when the file is there but could not be read (the user was told).
-  bool Usable() const { return usable; }
+  // False when the index cannot be used; Status() says why.
+  bool Usable() const { return status.Ok(); }
+  const RollStatus& Status() const { return status; }
 
   // Looks `key` up (NUL-terminated, at most 23 characters). On a match stores the entry's first
   // slot and slot count, otherwise -1 and 0. Nodes outside the file, entry counts outside 1..4
@@ -66,7 +70,7 @@ class RollIndex {
   IndexNode rootCache;
   ReadOnlyFile indexFile;
   std::int64_t fileSize = 0;
-  bool usable = true;
+  RollStatus status;
   std::string path;
   std::unordered_map<std::int32_t, IndexNode> nodeCache;
 };

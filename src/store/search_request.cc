@@ -3,13 +3,12 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/message_box.h"
 #include "store/roll_format.h"
 
-void SearchRequest::SetSurname(const char* text) {
+void SearchRequest::SetSurname(const char* text, const QueryErrorReport& report) {
   const std::size_t length = std::strlen(text);
   if (length > kRequestTextSize - 1) {
-    ReportError("last name is too long");
+    if (report) report(QueryError("last name is too long"));
     return;
   }
   std::memcpy(surname, text, length + 1);
@@ -18,10 +17,10 @@ void SearchRequest::SetSurname(const char* text) {
 
 void SearchRequest::SetDatabase(int n) { number = static_cast<std::int8_t>(n); }
 
-void SearchRequest::SetGivenName(const char* text) {
+void SearchRequest::SetGivenName(const char* text, const QueryErrorReport& report) {
   const std::size_t length = std::strlen(text);
   if (length > kGivenNameLength) {
-    ReportError("first name is too long");
+    if (report) report(QueryError("first name is too long"));
     return;
   }
   for (std::size_t i = 0; i < kGivenNameLength; ++i) givenName[i] = i < length ? text[i] : ' ';
@@ -30,8 +29,8 @@ void SearchRequest::SetGivenName(const char* text) {
   hasGivenName = 1;
 }
 
-void SearchRequest::ReportError(const char* message) {
+std::string SearchRequest::QueryError(const char* message) {
   char text[kRequestTextSize];
   std::snprintf(text, sizeof text, "query error: %s.\n", message);
-  ShowMessageBox(text, kMbOk);
+  return text;
 }

@@ -6,7 +6,7 @@
 
 #include <QDialog>
 
-#include "results/entry_filter.h"
+#include "store/entry_filter.h"
 
 class QLineEdit;
 class QPushButton;

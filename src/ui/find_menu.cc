@@ -95,7 +95,10 @@ void FindMenu::EditFilters() {
 
 void FindMenu::ShowSearchDone() {
   const FindOptions& options = m_view->FindSettings();
-  ShowStatus(FindStatusText(EffectiveMatchMode(options.mode, m_view->Request()->surname), options.filter));
+  QString text = FindStatusText(EffectiveMatchMode(options.mode, m_view->Request()->surname), options.filter);
+  // Keys the index could not give soundly were left out of the result: the user must know.
+  if (!m_view->Screen().DamagedIndex().empty()) text += QStringLiteral(" \u00B7 ") + tr(kDamagedIndexNotice);
+  ShowStatus(text);
 }
 
 void FindMenu::ShowStatus(const QString& text) {

@@ -3,15 +3,15 @@
 // The five ways of matching a surname are radio items, exact spelling checked at start (the
 // search of the plain screen); Filters... opens the Filters dialog and is checked while a filter
 // is in force; Clear Filters ends it. The items set the view's find options; the status text says
-// which mode and filters the result on screen was found with, or, once they were changed, which
-// the next search will use.
+// which mode and filters the result on screen was found with (and that its index was found
+// damaged, when it was), or, once they were changed, which the next search will use.
 #pragma once
 
 #include <QList>
 #include <QObject>
 #include <QString>
 
-#include "results/find_result.h"
+#include "store/search_answer.h"
 
 class CHistView;
 class QAction;

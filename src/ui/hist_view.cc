@@ -35,28 +35,6 @@ int CHistView::OnCreate() {
   return 0;
 }
 
-void CHistView::DoSearch(const char* surname) {
-  if (EffectiveMatchMode(m_findOptions.mode, surname) != MatchMode::kExact || m_findOptions.filter.Active()) {
-    DoFind(surname);
-    return;
-  }
-  m_pResults->Reset();
-  m_pMoreInfoBtn->setEnabled(false);
-  m_pRequest->SetSurname(surname);
-  m_pRequest->SetDatabase(1);
-  const std::string given = ReadNameField(1, kGivenNameReadLength);
-  if (!given.empty()) m_pRequest->SetGivenName(given.c_str());
-  m_pDatabase->RunSearch(*m_pRequest);
-  if (g_bShuttingDown) return;
-  m_nSelRow = -1;
-  m_nPage = 0;
-  ShowPage();
-  // The matches of a given-name search reach history.buf once the page is on screen; when not all
-  // could be written the list is what the file holds, and the page is shown again.
-  if (m_pResults->FinishPendingWrites() && !g_bShuttingDown) ShowPage();
-  if (!g_bShuttingDown) emit searchShown();
-}
-
 void CHistView::OnLButtonDown(const QPoint& point) {
   if (!rcResultList.contains(point)) return;
   // A point below the last row is no row, and clears the selection.

@@ -1,8 +1,8 @@
-// The search view the program shows: CViewView plus the surname and given-name fields, the
-// concrete search routine and the selection of a row by mouse.
+// The search view the program shows: CViewView plus the surname and given-name fields and the
+// selection of a row by mouse.
 #pragma once
 
-#include "results/find_result.h"
+#include "store/search_answer.h"
 #include "ui/view_view.h"
 
 struct NameFieldGeometry {
@@ -27,29 +27,16 @@ class CHistView : public CViewView {
 
   int OnCreate() override;
   void OnInitialUpdate() override { CViewView::OnInitialUpdate(); }
-  void DoSearch(const char* surname) override;
 
   void OnLButtonDown(const QPoint& point);
   void OnLButtonDblClk(const QPoint& point);
 
-  // How a search finds its surnames and which entries it keeps (the Find menu sets them). The
-  // exact mode without a filter is the search of the plain screen; any other search (a typed * or
-  // ? asks for wildcards by itself) runs through RunFind, shows its progress when it takes a
-  // while, and when stopped leaves the result on screen as it was.
-  void SetFindOptions(const FindOptions& options) { m_findOptions = options; }
-  const FindOptions& FindSettings() const { return m_findOptions; }
-
- signals:
-  // A search has put its result on screen (not sent for a search that was stopped).
-  void searchShown();
+  // How a search finds its surnames and which entries it keeps (the Find menu sets them): the
+  // screen's (ui/search_screen.h).
+  void SetFindOptions(const FindOptions& options) { Screen().SetFindOptions(options); }
+  const FindOptions& FindSettings() const { return Screen().FindSettings(); }
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
-
- private:
-  // The search that is not the plain one (find_search.cc).
-  void DoFind(const char* surname);
-
-  FindOptions m_findOptions;
 };

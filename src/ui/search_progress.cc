@@ -93,3 +93,15 @@ bool SearchProgress::eventFilter(QObject* watched, QEvent* event) {
   }
   return InWindow(watched);
 }
+
+ViewDialogue::ViewDialogue(const DataLocation& location, QWidget* view)
+    : MessageBoxDialogue(location), m_view(view) {}
+
+ViewDialogue::~ViewDialogue() = default;
+
+FindProgress ViewDialogue::SearchStarting() {
+  m_progress = std::make_unique<SearchProgress>(m_view->window());
+  return m_progress->Callback();
+}
+
+void ViewDialogue::SearchEnded() { m_progress.reset(); }

@@ -11,8 +11,10 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <memory>
 
-#include "results/find_result.h"
+#include "store/search_answer.h"
+#include "ui/screen_dialogue.h"
 
 class QProgressDialog;
 class QWidget;
@@ -47,4 +49,19 @@ class SearchProgress : public QObject {
   QElapsedTimer m_clock;
   QPointer<QProgressDialog> m_dialog;
   bool m_stopped = false;
+};
+
+// The viewer's dialogue: the platform's message boxes (the Qt ones the application installs) and,
+// for a search that may take a while, a SearchProgress over the window of `view`.
+class ViewDialogue : public MessageBoxDialogue {
+ public:
+  ViewDialogue(const DataLocation& location, QWidget* view);
+  ~ViewDialogue() override;
+
+  FindProgress SearchStarting() override;
+  void SearchEnded() override;
+
+ private:
+  QWidget* m_view;
+  std::unique_ptr<SearchProgress> m_progress;
 };

@@ -3,21 +3,18 @@
 // view's interface adds them as children of its own: the count line as static text, and the
 // table as rows of three columns (surname, given name, information) with the selected row.
 //
-// The interfaces read the view's state whenever they are asked; the notifications below tell a
-// listening screen reader when to ask again.
+// The interfaces read the view's state whenever they are asked. They learn when to tell a
+// listening screen reader to ask again by listening to the view's screen (ui/search_screen.h),
+// beside the view itself: another result or page (a search, Clear, a page turn: the old rows and
+// their selection are gone), another selected row.
 #pragma once
 
 class CViewView;
 class QAccessibleEvent;
 
-// Installs the interface factory for the search view. Safe to call more than once.
-void InstallViewAccessibility();
-
-// The count line and the rows show another result: a search, Clear, or another page. The
-// selection, if there was one, went with the old rows.
-void NotifyResultsChanged(CViewView* view);
-// The selected row went from `oldRow` to `newRow` (-1 for none).
-void NotifySelectionChanged(CViewView* view, int oldRow, int newRow);
+// Installs the interface factory for the search view (once) and has `view`'s screen tell its
+// changes to assistive technology for as long as the view lives.
+void ListenForAccessibility(CViewView* view);
 
 // Where the notifications go. By default QAccessible::updateAccessibility, which hands them to
 // the platform's bridge; while no assistive technology listens they are not even made. Tests

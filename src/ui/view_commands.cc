@@ -1,58 +1,147 @@
-// The commands of the search view and the rules that keep the focus in the surname field.
-#include <cstring>
-#include <string>
-
+// The commands of the search view: the buttons that issue them and the result list's keys, both
+// forwarded to the screen; and what the view does with what the screen tells it: repaint, move
+// the focus, switch More Info, show the hourglass.
+//
+// The result list's keys. The list is painted, not a control, and the focus rules keep the focus
+// in the surname field (or on the button the paging rule gave it), so the keys are taken where
+// they are typed: in a name field or on a button, before the control sees them. What each does is
+// the screen's rule (SearchScreen::OnListKey); the mouse works as before.
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPushButton>
+#include <string>
 
-#include "platform/message_box.h"
+#include "app/view_doc.h"
 #include "platform/qt/qt_cursor.h"
 #include "platform/qt/qt_text.h"
 #include "ui/bitmap_button.h"
 #include "ui/help_window.h"
 #include "ui/more_info_dialog.h"
-#include "ui/row_fields.h"
-#include "ui/view_accessible.h"
 #include "ui/view_view.h"
-#include "ui/whole_result.h"
 
-std::string CViewView::ReadNameField(int row, int limit) const {
-  // " SMITH" is SMITH: nobody means the blanks around a name they typed.
-  std::string text = ToWindows1252(m_pEdit[row]->text().trimmed());
-  if (text.size() > static_cast<std::size_t>(limit)) text.resize(static_cast<std::size_t>(limit));
-  return text;
-}
+namespace {
 
-void CViewView::OnSearch() {
-  m_bBusy = true;
-  // The hourglass stays over the window for the whole search, the disk prompt included; the
-  // prompt, a window of its own, has the arrow.
-  ShowWaitCursor(window());
-  const std::string surname = ReadNameField(0, kSurnameReadLength);
-  if (!surname.empty()) {
-    DoSearch(surname.c_str());
-  } else {
-    ShowMessageBox(kEmptySurnameMessage, kMbOk | kMbIconExclamation);
-    m_pEdit[0]->setFocus();
+// The list's key `key` is, or false for any other.
+bool ListKeyOf(int key, ListKey* out) {
+  switch (key) {
+    case Qt::Key_Up:
+      *out = ListKey::kUp;
+      return true;
+    case Qt::Key_Down:
+      *out = ListKey::kDown;
+      return true;
+    case Qt::Key_PageUp:
+      *out = ListKey::kPageUp;
+      return true;
+    case Qt::Key_PageDown:
+      *out = ListKey::kPageDown;
+      return true;
+    case Qt::Key_Home:
+      *out = ListKey::kHome;
+      return true;
+    case Qt::Key_End:
+      *out = ListKey::kEnd;
+      return true;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      *out = ListKey::kEnter;
+      return true;
+    default:
+      return false;
   }
-  m_bBusy = false;
-  ShowArrowCursor(window());
 }
 
-void CViewView::OnClear() {
-  DoClear();
-  m_pMoreInfoBtn->setEnabled(false);
-  m_pResults->Reset();
-  m_nPage = 0;
-  RepaintResults();
-  m_pEdit[0]->clear();
-  m_pEdit[1]->clear();
-  m_pEdit[0]->setFocus();
-  m_nSelRow = -1;
-  NotifyResultsChanged(this);
-  emit resultChanged();
+QRect Ltrb(int left, int top, int right, int bottom) { return QRect(left, top, right - left, bottom - top); }
+
+}  // namespace
+
+void CViewView::TakeListKeys(QWidget* control) { control->installEventFilter(this); }
+
+bool CViewView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
+    if (OnListKey(static_cast<QWidget*>(watched), *static_cast<QKeyEvent*>(event))) return true;
+  }
+  return QWidget::eventFilter(watched, event);
 }
+
+bool CViewView::OnListKey(QWidget* control, const QKeyEvent& key) {
+  ListKey listKey;
+  if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || !ListKeyOf(key.key(), &listKey))
+    return false;
+  const bool onPageButton = control == m_pPrevBtn || control == m_pNextBtn;
+  switch (m_screen.OnListKey(listKey, onPageButton)) {
+    case KeyTaken::kNo:
+      return false;
+    case KeyTaken::kYes:
+      return true;
+    case KeyTaken::kMoreInfo:
+      OnMoreInfo();
+      return true;
+  }
+  return false;
+}
+
+int CViewView::OnCreate() {
+  m_screen.CreateEngine();
+  CreateButtons();
+  return 0;
+}
+
+void CViewView::CreateButtons() {
+  auto push = [this](const char* text, int id, const QRect& rect) {
+    auto* button = new QPushButton(QString::fromLatin1(text), this);
+    button->setGeometry(rect);
+    button->setProperty("commandId", id);
+    // Enter on a focused button presses it.
+    button->setAutoDefault(true);
+    TakeListKeys(button);
+    button->show();
+    return button;
+  };
+  auto page = [this](int id, const QString& name, const QRect& rect, const char* up, const char* down,
+                     const char* focus, const char* dim) {
+    auto* button = new BitmapButton(this);
+    // The button is a picture and its caption is on the backdrop; it is named for screen readers.
+    button->setAccessibleName(name);
+    button->setGeometry(rect);
+    button->setProperty("commandId", id);
+    button->LoadBitmaps(up, down, focus, dim);
+    button->SizeToContent();
+    button->setEnabled(false);
+    TakeListKeys(button);
+    button->show();
+    return button;
+  };
+
+  m_pSearchBtn = push("&Search", IDOK, Ltrb(62, 425, 158, 445));
+  m_pSearchBtn->setDefault(true);
+  connect(m_pSearchBtn, &QPushButton::clicked, this, &CViewView::OnSearch);
+  m_pClearBtn = push("&Clear", IDC_CLEAR, Ltrb(163, 425, 259, 445));
+  connect(m_pClearBtn, &QPushButton::clicked, this, &CViewView::OnClear);
+  m_pMoreInfoBtn = push("&More Info", IDC_MORE_INFO, Ltrb(264, 425, 360, 445));
+  m_pMoreInfoBtn->setEnabled(false);
+  connect(m_pMoreInfoBtn, &QPushButton::clicked, this, &CViewView::OnMoreInfo);
+  m_pPrevBtn = page(IDC_PREV_PAGE, tr("Previous page"), Ltrb(535, 165, 555, 185), "IDB_PREV_UP",
+                    "IDB_PREV_DOWN", "IDB_PREV_FOCUS", "IDB_PREV_DIM");
+  connect(m_pPrevBtn, &QAbstractButton::clicked, this, &CViewView::OnPrevPage);
+  m_pNextBtn = page(IDC_NEXT_PAGE, tr("Next page"), Ltrb(561, 165, 581, 185), "IDB_NEXT_UP", "IDB_NEXT_DOWN",
+                    "IDB_NEXT_FOCUS", "IDB_NEXT_DIM");
+  connect(m_pNextBtn, &QAbstractButton::clicked, this, &CViewView::OnNextPage);
+  m_pHelpBtn = push("Help", IDC_HELP_BUTTON, Ltrb(365, 425, 461, 445));
+  connect(m_pHelpBtn, &QPushButton::clicked, this, &CViewView::OnHelp);
+  m_pQuitBtn = push("&Quit", IDC_QUIT, Ltrb(466, 425, 562, 445));
+  connect(m_pQuitBtn, &QPushButton::clicked, this, &CViewView::OnQuit);
+}
+
+std::string CViewView::ReadNameField(int row) const {
+  // " SMITH" is SMITH: nobody means the blanks around a name they typed.
+  return m_pEdit[row] ? ToWindows1252(m_pEdit[row]->text().trimmed()) : std::string();
+}
+
+void CViewView::OnSearch() { m_screen.OnSearch(ReadNameField(0), ReadNameField(1)); }
+
+void CViewView::OnClear() { m_screen.OnClear(); }
 
 void CViewView::OnHelp() {
   if (!m_pHelpWindow) m_pHelpWindow = new HelpWindow(m_strHelpPath, m_bFamilyDirectorySet);
@@ -65,45 +154,67 @@ void CViewView::OnQuit() {
   QMetaObject::invokeMethod(frame, [frame] { frame->close(); }, Qt::QueuedConnection);
 }
 
-void CViewView::StepPage(bool forward) {
-  if (forward) {
-    m_pResults->NextPage();
-    ++m_nPage;
-  } else {
-    m_pResults->PreviousPage();
-    if (m_nPage > 0) --m_nPage;
-  }
-}
+void CViewView::OnPrevPage() { m_screen.OnPrevPage(); }
 
-bool CViewView::TurnPage(bool forward) {
-  if (!m_pDatabase->EnsureDataPresent()) return false;
-  m_nSelRow = -1;
-  StepPage(forward);
-  ShowPage();
-  return true;
-}
-
-void CViewView::OnPrevPage() {
-  if (!TurnPage(false)) return;
-  if (!m_pResults->HasPreviousPage()) m_pNextBtn->setFocus();
-}
-
-void CViewView::OnNextPage() {
-  if (!TurnPage(true)) return;
-  if (!m_pResults->HasNextPage()) m_pPrevBtn->setFocus();
-}
+void CViewView::OnNextPage() { m_screen.OnNextPage(); }
 
 void CViewView::OnMoreInfo() {
-  if (m_nSelRow < 0 || m_nSelRow > kMaxRowsPerPage || m_nSelRow >= kRowTextCount) return;
-  if (!m_pDatabase->EnsureDataPresent()) return;
+  std::string caption;
+  std::string body;
+  const int row = m_screen.SelectedRow();
+  if (!m_screen.MoreInfo(&caption, &body)) return;
 
   MoreInfoDialog dialog(window());
-  dialog.SetCaption(FromWindows1252(MoreInfoCaption(m_szRowText[m_nSelRow], kRowTextSize)));
-  const char* detail = m_pResults->DetailText(m_nSelRow);
-  if (detail != nullptr) dialog.SetBody(FromWindows1252(detail, kDetailTextSize));
-  if (SoldierEntry entry; PageEntry(this, m_nSelRow, &entry)) dialog.SetEntry(entry);
+  dialog.SetCaption(FromWindows1252(caption));
+  dialog.SetBody(FromWindows1252(body.c_str(), kDetailTextSize));
+  if (SoldierEntry entry; m_screen.PageEntry(row, &entry)) dialog.SetEntry(entry);
   dialog.DoModal();
 
   // What the dialog covered is painted again, and that paint puts the focus back.
   if (isVisible()) repaint();
+}
+
+// --- What the screen tells the view ---
+
+void CViewView::ResultsChanged() {
+  RepaintResults();
+  emit resultChanged();
+}
+
+void CViewView::SelectionChanged(int oldRow, int newRow) {
+  QRegion changed;
+  if (oldRow >= 0) changed += RowRect(oldRow);
+  if (newRow >= 0) changed += RowRect(newRow);
+  if (m_pMoreInfoBtn) m_pMoreInfoBtn->setEnabled(newRow >= 0);
+  // The paint restores the old row from the backdrop and inverts the new one.
+  if (m_pDocument && m_pDocument->backdrop) RepaintInPlace(changed);
+  if (newRow != oldRow) emit resultChanged();
+}
+
+void CViewView::FocusRequested(ScreenFocus target) {
+  QWidget* control = target == ScreenFocus::kPreviousButton ? static_cast<QWidget*>(m_pPrevBtn)
+                     : target == ScreenFocus::kNextButton   ? static_cast<QWidget*>(m_pNextBtn)
+                                                            : m_pEdit[0];
+  if (control) control->setFocus();
+}
+
+void CViewView::BusyChanged(bool busy) {
+  // The hourglass stays over the window for the whole search, the disk prompt included; the
+  // prompt, a window of its own, has the arrow.
+  if (busy) {
+    ShowWaitCursor(window());
+  } else {
+    ShowArrowCursor(window());
+  }
+}
+
+void CViewView::SearchShown() { emit searchShown(); }
+
+void CViewView::Cleared() {
+  if (m_pEdit[0]) m_pEdit[0]->clear();
+  if (m_pEdit[1]) m_pEdit[1]->clear();
+}
+
+void CViewView::MoreInfoSwitched(bool enabled) {
+  if (m_pMoreInfoBtn) m_pMoreInfoBtn->setEnabled(enabled);
 }

@@ -1,32 +1,26 @@
 #include "ui/view_view.h"
 
-#include <algorithm>
-#include <cstdio>
-
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
+#include <cstdio>
 
 #include "app/view_doc.h"
 #include "platform/file_system.h"
+#include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 #include "store/data_location.h"
 #include "ui/artwork.h"
 #include "ui/bitmap_button.h"
 #include "ui/help_window.h"
 #include "ui/row_fields.h"
-#include "ui/view_accessible.h"
 
-bool g_bShuttingDown = false;
 bool g_bFirstDraw = true;
 
 namespace {
-
-QRect Ltrb(int left, int top, int right, int bottom) {
-  return QRect(left, top, right - left, bottom - top);
-}
 
 template <typename Control>
 void DeleteControl(Control*& control) {
@@ -36,19 +30,15 @@ void DeleteControl(Control*& control) {
 
 }  // namespace
 
-std::string CountLineText(long total) {
-  if (total < 0) return kNoRecordsText;
-  char text[256];
-  std::snprintf(text, sizeof text, kCountLineFormat, total);
-  return text;
-}
-
 CViewView::CViewView(CViewDoc* document, const DataLocation& location, QWidget* parent)
-    : QWidget(parent), m_pDocument(document), m_location(location) {
+    : QWidget(parent),
+      m_pDocument(document),
+      m_location(location),
+      m_dialogue(location, this),
+      m_screen(location, m_dialogue) {
   // Every cursor over the view is the window's: the arrow, or the hourglass while busy. The
   // view's controls set none of their own.
-  // The painted count line and result table are described to assistive technology.
-  InstallViewAccessibility();
+  m_screen.AddListener(this);
   const char* family = m_location.familyDirectory ? m_location.familyDirectory.get() : "";
   m_strHelpPath = QString::fromLocal8Bit(family) + QLatin1String(kHelpFileName);
   // An empty KinloomDir reads as the bare separator: no directory the user named.
@@ -57,69 +47,11 @@ CViewView::CViewView(CViewDoc* document, const DataLocation& location, QWidget* 
 
 CViewView::~CViewView() { OnDestroy(); }
 
-int CViewView::OnCreate() {
-  CreateEngine();
-  CreateButtons();
-  return 0;
-}
-
-void CViewView::CreateEngine() {
-  m_pDatabase = std::make_unique<RollDatabase>(m_location);
-  m_pRequest = std::make_unique<SearchRequest>();
-  m_pResults = std::make_unique<ResultList>(*m_pDatabase, m_location.familyDirectory.get());
-  m_pDatabase->SetResultList(m_pResults.get());
-  g_bShuttingDown = false;
-}
-
-void CViewView::CreateButtons() {
-  auto push = [this](const char* text, int id, const QRect& rect) {
-    auto* button = new QPushButton(QString::fromLatin1(text), this);
-    button->setGeometry(rect);
-    button->setProperty("commandId", id);
-    // Enter on a focused button presses it.
-    button->setAutoDefault(true);
-    TakeListKeys(button);
-    button->show();
-    return button;
-  };
-  auto page = [this](int id, const QString& name, const QRect& rect, const char* up,
-                     const char* down, const char* focus, const char* dim) {
-    auto* button = new BitmapButton(this);
-    // The button is a picture and its caption is on the backdrop; it is named for screen readers.
-    button->setAccessibleName(name);
-    button->setGeometry(rect);
-    button->setProperty("commandId", id);
-    button->LoadBitmaps(up, down, focus, dim);
-    button->SizeToContent();
-    button->setEnabled(false);
-    TakeListKeys(button);
-    button->show();
-    return button;
-  };
-
-  m_pSearchBtn = push("&Search", IDOK, Ltrb(62, 425, 158, 445));
-  m_pSearchBtn->setDefault(true);
-  connect(m_pSearchBtn, &QPushButton::clicked, this, &CViewView::OnSearch);
-  m_pClearBtn = push("&Clear", IDC_CLEAR, Ltrb(163, 425, 259, 445));
-  connect(m_pClearBtn, &QPushButton::clicked, this, &CViewView::OnClear);
-  m_pMoreInfoBtn = push("&More Info", IDC_MORE_INFO, Ltrb(264, 425, 360, 445));
-  m_pMoreInfoBtn->setEnabled(false);
-  connect(m_pMoreInfoBtn, &QPushButton::clicked, this, &CViewView::OnMoreInfo);
-  m_pPrevBtn = page(IDC_PREV_PAGE, tr("Previous page"), Ltrb(535, 165, 555, 185), "IDB_PREV_UP",
-                    "IDB_PREV_DOWN", "IDB_PREV_FOCUS", "IDB_PREV_DIM");
-  connect(m_pPrevBtn, &QAbstractButton::clicked, this, &CViewView::OnPrevPage);
-  m_pNextBtn = page(IDC_NEXT_PAGE, tr("Next page"), Ltrb(561, 165, 581, 185), "IDB_NEXT_UP",
-                    "IDB_NEXT_DOWN", "IDB_NEXT_FOCUS", "IDB_NEXT_DIM");
-  connect(m_pNextBtn, &QAbstractButton::clicked, this, &CViewView::OnNextPage);
-  m_pHelpBtn = push("Help", IDC_HELP_BUTTON, Ltrb(365, 425, 461, 445));
-  connect(m_pHelpBtn, &QPushButton::clicked, this, &CViewView::OnHelp);
-  m_pQuitBtn = push("&Quit", IDC_QUIT, Ltrb(466, 425, 562, 445));
-  connect(m_pQuitBtn, &QPushButton::clicked, this, &CViewView::OnQuit);
-}
-
 void CViewView::OnDestroy() {
   if (m_bDestroyed) return;
   m_bDestroyed = true;
+  // Nothing the screen does from here on is painted.
+  m_screen.Forget();
   // The help goes with the program.
   if (m_pHelpWindow) {
     m_pHelpWindow->close();
@@ -128,7 +60,7 @@ void CViewView::OnDestroy() {
   DeleteControl(m_pEdit[0]);
   DeleteControl(m_pEdit[1]);
   DeleteButtons();
-  DeleteEngine();
+  m_screen.DeleteEngine();
 }
 
 void CViewView::DeleteButtons() {
@@ -139,14 +71,6 @@ void CViewView::DeleteButtons() {
   DeleteControl(m_pNextBtn);
   DeleteControl(m_pHelpBtn);
   DeleteControl(m_pQuitBtn);
-}
-
-void CViewView::DeleteEngine() {
-  g_bShuttingDown = true;
-  if (m_pDatabase) m_pDatabase->Close();
-  m_pDatabase.reset();
-  m_pRequest.reset();
-  m_pResults.reset();
 }
 
 void CViewView::OnInitialUpdate() {
@@ -171,37 +95,11 @@ QRect CViewView::CellRect(int row, int column) const {
                kColumns[column].right - kColumns[column].left, h);
 }
 
-QString CViewView::CountLine() const {
-  return QString::fromLatin1(CountLineText(m_pResults ? m_pResults->ResultCount() : 0));
-}
-
-int CViewView::ShownRowCount() const {
-  return m_pResults ? std::clamp(m_pResults->RowCount(), 0, kRowTextCount) : 0;
-}
+QString CViewView::CountLine() const { return QString::fromLatin1(m_screen.CountLine()); }
 
 QString CViewView::FieldText(int row, int column) const {
   if (row < 0 || row >= ShownRowCount() || column < 0 || column >= kRowFieldCount) return {};
-  return FromWindows1252(SplitRowText(m_szRowText[row], kRowTextSize).field[column]);
-}
-
-void CViewView::SelectRow(int row) {
-  const int old = m_nSelRow;
-  QRegion changed;
-  if (m_nSelRow >= 0) changed += RowRect(m_nSelRow);
-  if (row >= 0 && row < ShownRowCount()) {
-    m_nSelRow = row;
-    changed += RowRect(row);
-    if (m_pMoreInfoBtn) m_pMoreInfoBtn->setEnabled(true);
-  } else {
-    m_nSelRow = -1;
-    if (m_pMoreInfoBtn) m_pMoreInfoBtn->setEnabled(false);
-  }
-  // The paint restores the old row from the backdrop and inverts the new one.
-  if (m_pDocument && m_pDocument->backdrop) RepaintInPlace(changed);
-  if (m_nSelRow != old) {
-    NotifySelectionChanged(this, old, m_nSelRow);
-    emit resultChanged();
-  }
+  return FromWindows1252(SplitRowText(m_screen.RowText(row), kRowTextSize).field[column]);
 }
 
 // --- painting ---
@@ -224,7 +122,8 @@ void CViewView::paintEvent(QPaintEvent* event) {
 }
 
 void CViewView::OnDraw(QPainter& painter, bool fullPaint) {
-  if (m_pDocument && m_pDocument->backdrop && m_pResults) {
+  const ResultList* results = m_screen.Results();
+  if (m_pDocument && m_pDocument->backdrop && results) {
     // At a device-pixel ratio above 1 (a zoom step, a high-density screen) the picture is the
     // rendering made for that ratio, drawn pixel for pixel; a picture without one is scaled pixel
     // for pixel, without smoothing. Either way its captions, rules and field boxes keep sharp
@@ -232,7 +131,7 @@ void CViewView::OnDraw(QPainter& painter, bool fullPaint) {
     // screen's own resolution.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.drawPixmap(QPointF(0, 0), ArtworkFor("IDB_BACKDROP", *m_pDocument->backdrop, devicePixelRatioF()));
-    DrawRows(painter, m_pResults->RowCount(), m_pResults->ResultCount());
+    DrawRows(painter, results->RowCount(), results->ResultCount());
   }
   if (g_bFirstDraw) {
     if (TextHeight() >= kLargeFontHeight) {
@@ -244,31 +143,26 @@ void CViewView::OnDraw(QPainter& painter, bool fullPaint) {
   if (fullPaint && m_pEdit[0]) m_pEdit[0]->setFocus();
 }
 
-void CViewView::ApplyResultState(int rowCount) {
-  m_pResults->SetRowsPerPage(TextHeight() >= kLargeFontHeight);
-  const bool next = m_pResults->HasNextPage() != 0;
-  const bool previous = m_pResults->HasPreviousPage() != 0;
+void CViewView::ApplyResultState() {
+  m_screen.SetRowsPerPage(TextHeight() >= kLargeFontHeight);
+  const ScreenControls controls = m_screen.Controls();
+  const int page = m_screen.PageIndex();
   if (m_pNextBtn) {
-    m_pNextBtn->setEnabled(next);
-    m_pNextBtn->setToolTip(next ? tr("Next page (%1 of %2)").arg(m_nPage + 2).arg(PageCount()) : tr("Next page"));
+    m_pNextBtn->setEnabled(controls.next);
+    m_pNextBtn->setToolTip(controls.next ? tr("Next page (%1 of %2)").arg(page + 2).arg(PageCount())
+                                         : tr("Next page"));
   }
   if (m_pPrevBtn) {
-    m_pPrevBtn->setEnabled(previous);
-    m_pPrevBtn->setToolTip(previous ? tr("Previous page (%1 of %2)").arg(m_nPage).arg(PageCount())
-                                    : tr("Previous page"));
+    m_pPrevBtn->setEnabled(controls.previous);
+    m_pPrevBtn->setToolTip(controls.previous ? tr("Previous page (%1 of %2)").arg(page).arg(PageCount())
+                                             : tr("Previous page"));
   }
-  if (m_pMoreInfoBtn) m_pMoreInfoBtn->setEnabled(m_nSelRow >= 0 && m_nSelRow < rowCount);
-}
-
-int CViewView::PageCount() const {
-  if (!m_pResults || m_pResults->ResultCount() <= 0) return 0;
-  const int perPage = m_pResults->RowsPerPage();
-  return static_cast<int>((static_cast<std::int64_t>(m_pResults->ResultCount()) + perPage - 1) / perPage);
+  if (m_pMoreInfoBtn) m_pMoreInfoBtn->setEnabled(controls.moreInfo);
 }
 
 void CViewView::DrawRows(QPainter& painter, int rowCount, int total) {
   const int h = TextHeight();
-  ApplyResultState(rowCount);
+  ApplyResultState();
   painter.setFont(font());
   painter.setPen(QColor(kRowTextColorName));
   painter.setBackgroundMode(Qt::TransparentMode);
@@ -277,7 +171,7 @@ void CViewView::DrawRows(QPainter& painter, int rowCount, int total) {
   const int rows = std::min(rowCount, kRowTextCount);
   int y = kRowTop;
   for (int i = 0; i < rows; ++i) {
-    const RowFields fields = SplitRowText(m_szRowText[i], kRowTextSize);
+    const RowFields fields = SplitRowText(m_screen.RowText(i), kRowTextSize);
     for (int column = 0; column < kRowFieldCount; ++column) {
       const QRect cell(kColumns[column].left, y, kColumns[column].right - kColumns[column].left, h);
       painter.drawText(cell, Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
@@ -285,7 +179,8 @@ void CViewView::DrawRows(QPainter& painter, int rowCount, int total) {
     }
     y += h;
   }
-  if (m_nSelRow >= 0 && m_nSelRow < rows) InvertRow(painter, m_nSelRow);
+  const int selected = m_screen.SelectedRow();
+  if (selected >= 0 && selected < rows) InvertRow(painter, selected);
 }
 
 void CViewView::DrawCountLine(QPainter& painter, int total) {
@@ -315,23 +210,15 @@ void CViewView::RepaintInPlace(const QRegion& region) {
 }
 
 void CViewView::RepaintResults() {
-  if (!m_pDocument || !m_pDocument->backdrop || !m_pResults) return;
-  ApplyResultState(m_pResults->RowCount());
+  const ResultList* results = m_screen.Results();
+  if (!m_pDocument || !m_pDocument->backdrop || !results) return;
+  ApplyResultState();
   // Rows are as tall as the font; a page may reach below the list rectangle, and that strip is
   // restored with it so that no row of an earlier page is left behind.
   QRegion region(rcResultList);
   region += rcCountLine;
-  region += QRect(rcResultList.left(), kRowTop, rcResultList.width(),
-                  m_pResults->RowsPerPage() * TextHeight());
+  region += QRect(rcResultList.left(), kRowTop, rcResultList.width(), results->RowsPerPage() * TextHeight());
   RepaintInPlace(region);
-}
-
-void CViewView::ShowPage() {
-  const int rows = std::min(m_pResults->RowCount(), kRowTextCount);
-  for (int i = 0; i < rows; ++i) m_pResults->FormatRow(i, m_szRowText[i]);
-  RepaintResults();
-  NotifyResultsChanged(this);
-  emit resultChanged();
 }
 
 HelpWindow* CViewView::Help() const { return m_pHelpWindow.data(); }

@@ -22,13 +22,7 @@ SoldierEntry EntryOf(const WalkedRow& row) {
 
 void SetProgressDelay(int milliseconds) { g_progressDelay = milliseconds; }
 
-bool PageEntry(CViewView* view, int row, SoldierEntry* entry) {
-  WalkedRow walked;
-  if (row >= view->ShownRowCount() || !ReadPageRow(*view->Results(), *view->Database(), row, &walked))
-    return false;
-  *entry = EntryOf(walked);
-  return true;
-}
+bool PageEntry(CViewView* view, int row, SoldierEntry* entry) { return view->Screen().PageEntry(row, entry); }
 
 bool SelectedEntry(CViewView* view, SoldierEntry* entry) {
   const int row = view->SelectedRow();
@@ -38,14 +32,15 @@ bool SelectedEntry(CViewView* view, SoldierEntry* entry) {
 
 WalkOutcome ForEachEntry(CViewView* view, const QString& what,
                          const std::function<bool(const SoldierEntry&)>& take) {
-  ResultWalk walk(*view->Database(), *view->Results(), *view->Request());
+  ResultWalk walk(*view->Database(), *view->Results());
   switch (walk.Start()) {
     case WalkStart::kReady:
       break;
     case WalkStart::kChanged:
-      ShowMessageBox(kRollChangedMessage, kMbOk | kMbIconExclamation);
+      view->Screen().Dialogue().Tell(kRollChangedMessage, kMbOk | kMbIconExclamation);
       return WalkOutcome::kNoData;
     case WalkStart::kNoData:
+      view->Screen().TellStatus(walk.Status());
       return WalkOutcome::kNoData;
   }
 

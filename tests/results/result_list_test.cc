@@ -245,14 +245,13 @@ TEST(GivenNameSearch, ShowsTheFirstPageFromMemoryAndWritesTheSameRecordsAfter) {
   TestRoll roll;
   for (int i = 0; i < 25; ++i) roll.Add("Smith", (i % 2 ? "JOHN" : "MARY") + std::to_string(i));
   roll.Build();
-  RollDatabase database(roll.location);
+  RollDatabase database(roll.location, BoxAnswers());
   ResultList list(database, roll.familyDir.c_str());
-  database.SetResultList(&list);
   SearchRequest request;
   request.SetSurname("Smith");
   request.SetDatabase(1);
   request.SetGivenName("john");
-  database.RunSearch(request);
+  list.Show(database.RunSearch(request));
   EXPECT_EQ(ReadFileBytes(roll.familyDir + "history.buf"), "") << "nothing written yet";
   EXPECT_EQ(list.ResultCount(), 12);
   ASSERT_EQ(list.RowCount(), 10);
@@ -273,7 +272,7 @@ TEST(GivenNameSearch, ShowsTheFirstPageFromMemoryAndWritesTheSameRecordsAfter) {
   EXPECT_TRUE(ReadFileBytes(roll.familyDir + "history.buf") == expected);
 
   // A page turn before the write writes first, and reads the file.
-  database.RunSearch(request);
+  list.Show(database.RunSearch(request));
   list.NextPage();
   EXPECT_TRUE(ReadFileBytes(roll.familyDir + "history.buf") == expected);
   ASSERT_EQ(list.RowCount(), 2);

@@ -23,7 +23,7 @@ std::string Brief(const WalkedRow& row) {
 }
 
 std::vector<std::string> WalkAll(SearchSession& s, WalkStart* start = nullptr) {
-  ResultWalk walk(s.database, s.list, s.request);
+  ResultWalk walk(s.database, s.list);
   const WalkStart how = walk.Start();
   if (start != nullptr) *start = how;
   std::vector<std::string> rows;
@@ -103,11 +103,10 @@ TEST_F(Walk, FoundModeGivesEachRowItsOwnSurname) {
   SearchSession s(roll.location);
   s.request.SetSurname("SM?TH");
   s.request.SetDatabase(1);
-  ASSERT_EQ(s.database.RunFind(s.request, FindOptions{MatchMode::kWildcard, {}}, {}), FindOutcome::kShown);
+  ASSERT_EQ(s.Find(s.request, FindOptions{MatchMode::kWildcard, {}}, {}), FindOutcome::kShown);
   SearchSession paged(roll.location);
   paged.request = s.request;
-  ASSERT_EQ(paged.database.RunFind(paged.request, FindOptions{MatchMode::kWildcard, {}}, {}),
-            FindOutcome::kShown);
+  ASSERT_EQ(paged.Find(paged.request, FindOptions{MatchMode::kWildcard, {}}, {}), FindOutcome::kShown);
   const std::vector<std::string> expected = PagedAll(paged);
   ASSERT_EQ(expected.size(), 26u);
   EXPECT_EQ(expected.back(), "SMYTH|NED|Y");

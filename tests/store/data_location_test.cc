@@ -13,6 +13,7 @@
 #include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
 #include "support/scripted_message_box.h"
+#include "support/test_roll.h"
 
 TEST(DataLocation, EndsEveryDirectoryInOneSeparator) {
   const std::string sep(1, kPathSeparator);           // '/' on POSIX, '\' on Windows
@@ -128,14 +129,14 @@ class DiskPrompt : public ::testing::Test {
 TEST_F(DiskPrompt, NoPromptWhileTheMarkerIsThere) {
   WriteFileBytes(dir.File("mrdb.id"), "x");
   ScriptedMessageBox boxes;
-  RollDatabase database(location);
+  RollDatabase database(location, BoxAnswers());
   EXPECT_EQ(database.EnsureDataPresent(), 1);
   EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(DiskPrompt, RepeatsUntilTheDiskIsBackOrTheUserCancels) {
   ScriptedMessageBox boxes;
-  RollDatabase database(location);
+  RollDatabase database(location, BoxAnswers());
 
   boxes.Answer({kIdOk, kIdOk, kIdCancel});
   EXPECT_EQ(database.EnsureDataPresent(), 0);
@@ -157,7 +158,7 @@ TEST_F(DiskPrompt, RepeatsUntilTheDiskIsBackOrTheUserCancels) {
 
 TEST_F(DiskPrompt, ABoxThatCannotShowLetsTheOperationGoOn) {
   ScriptedMessageBox boxes(/*defaultAnswer=*/0);
-  RollDatabase database(location);
+  RollDatabase database(location, BoxAnswers());
   EXPECT_EQ(database.EnsureDataPresent(), 1);
   EXPECT_EQ(boxes.Boxes().size(), 1u);
 }

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/byte_order.h"
 #include "results/result_list.h"
+#include "store/index_walk.h"
 #include "store/roll_database.h"
 #include "store/search_request.h"
 #include "support/held_files.h"
@@ -44,7 +46,7 @@ class Find : public ::testing::Test {
     request.SetSurname(surname.c_str());
     request.SetDatabase(1);
     if (!given.empty()) request.SetGivenName(given.c_str());
-    return s.database.RunFind(request, FindOptions{mode, filter}, progress);
+    return s.Find(request, FindOptions{mode, filter}, progress);
   }
 
   FoundSpan Span(int row) const {
@@ -205,19 +207,21 @@ TEST_F(Find, AStoppedSearchLeavesThePreviousResult) {
   r.SetDatabase(1);
   other.Search("Smith");
   ASSERT_EQ(other.list.ResultCount(), 70000);
-  EXPECT_EQ(other.database.RunFind(r, FindOptions{MatchMode::kExact, any}, [&](int percent) {
-              ++calls;
-              EXPECT_GE(percent, 0);
-              EXPECT_LE(percent, 100);
-              return false;
-            }),
+  EXPECT_EQ(other.Find(r, FindOptions{MatchMode::kExact, any},
+                       [&](int percent) {
+                         ++calls;
+                         EXPECT_GE(percent, 0);
+                         EXPECT_LE(percent, 100);
+                         return false;
+                       }),
             FindOutcome::kCancelled);
   EXPECT_EQ(calls, 1);
   EXPECT_FALSE(other.list.IsFound());
   EXPECT_EQ(other.list.ResultCount(), 70000);
   EXPECT_EQ(s.list.ResultCount(), before);
   // Allowed to finish, the same search gives every entry.
-  EXPECT_EQ(other.database.RunFind(r, FindOptions{MatchMode::kExact, any}, [](int) { return true; }), FindOutcome::kShown);
+  EXPECT_EQ(other.Find(r, FindOptions{MatchMode::kExact, any}, [](int) { return true; }),
+            FindOutcome::kShown);
   EXPECT_EQ(other.list.ResultCount(), 70000);
 }
 
@@ -246,4 +250,51 @@ TEST_F(Find, ADiskPromptCancelledGivesAnEmptyResult) {
   boxes.Answer({kIdCancel});
   EXPECT_EQ(Run("Smith", MatchMode::kSoundex), FindOutcome::kNoData);
   EXPECT_EQ(s.list.ResultCount(), 0);
+}
+
+// An index whose runs overlap or leave the name file is damage: the catalogue keeps each slot for
+// one key only (the run that starts first) and inside the file, so no search over many keys lists
+// more rows than the roll has or holds more than one slot number per slot; the answer says so.
+TEST_F(Find, RunsThatOverlapOrLeaveTheNameFileAreDamageAndBoundEveryFind) {
+  const std::string tre = roll.dataDir + "mroll.tre";
+  std::string bytes = ReadFileBytes(tre);
+  WalkIndexBytes(
+      bytes, [](const std::string&) {},
+      [&](const WalkedEntry& e) {
+        auto* entry =
+            reinterpret_cast<unsigned char*>(bytes.data() + e.nodeOffset + 4 + e.position * kIndexEntrySize);
+        EncodeFixed32(entry, e.key.substr(0, 5) == "SMYTH" ? 30 : 0);  // Smyth's runs past the end
+        EncodeFixed32(entry + 4, e.key.substr(0, 5) == "SMYTH" ? 100 : 37);
+      });
+  WriteFileBytes(tre, bytes);
+
+  Run("*", MatchMode::kWildcard);
+  EXPECT_EQ(s.list.ResultCount(), 37) << "every slot once";
+  ASSERT_NE(s.list.Answer(), nullptr);
+  EXPECT_EQ(s.list.Answer()->DamagedIndex(), tre);
+  EXPECT_LE(s.list.Answer()->Bytes(), 4096u);
+  Run("*", MatchMode::kWildcard, {}, "j");
+  EXPECT_LE(s.list.ResultCount(), 37);
+  EXPECT_LE(s.list.Answer()->Bytes(), 4096u);
+  Run("Smith", MatchMode::kSoundex);
+  EXPECT_LE(s.list.ResultCount(), 37);
+  const KeyCatalogue* catalogue = s.database.Catalogue();
+  ASSERT_NE(catalogue, nullptr);
+  EXPECT_TRUE(catalogue->Damaged());
+  std::int64_t listed = 0;
+  for (std::size_t k = 0; k < catalogue->Size(); ++k) listed += catalogue->SlotCount(k);
+  EXPECT_EQ(listed, 37);
+
+  // The plain search shows the index's own count, as the count line always has.
+  s.Search("Jones");
+  EXPECT_EQ(s.list.ResultCount(), 37);
+
+  // A sound roll is no damage.
+  TestRoll sound;
+  sound.Add("Adams", "X");
+  sound.Build();
+  SearchSession other(sound.location);
+  other.Find(request, FindOptions{MatchMode::kWildcard, {}});
+  EXPECT_EQ(other.list.Answer()->DamagedIndex(), "");
+  EXPECT_FALSE(other.database.Catalogue()->Damaged());
 }

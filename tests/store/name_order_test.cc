@@ -87,7 +87,7 @@ class OrderedRuns : public ::testing::Test {
     std::int32_t first = -1, end = -1, slotSize = 0;
   };
   Run SmithRun() {
-    RollDatabase database(roll.location);
+    RollDatabase database(roll.location, BoxAnswers());
     EXPECT_EQ(database.Open(1), 1);
     char key[kIndexKeySize] = "Smith";
     RollDatabase::NormaliseKey(key);

@@ -157,19 +157,29 @@ TEST_F(IndexFile, DamagedTreesEndTheLookupAsNotFound) {
   }
 }
 
-using IndexFileDeathTest = IndexFile;
-
-TEST_F(IndexFileDeathTest, AWrongEndByteEndsTheProgram) {
+// The end byte is the index's only format check: without it the index is not one, and the status
+// says so (the viewer then ends, as it always has; rollkit names the file).
+TEST_F(IndexFile, AWrongEndByteOrSomethingElseInItsPlaceIsNoIndex) {
   for (const std::string& bytes : {std::string(8, '\xFF') + '\0', std::string()}) {
     WriteFileBytes(path, bytes);
-    EXPECT_EXIT(
-        {
-          InstallMessageBoxHandler([](const char* text, unsigned) {
-            std::fprintf(stderr, "box: %s\n", text);
-            return kIdOk;
-          });
-          RollIndex index(path.c_str());
-        },
-        ::testing::ExitedWithCode(1), "box: wrong file format!");
+    RollIndex index(path.c_str());
+    EXPECT_FALSE(index.Usable());
+    EXPECT_EQ(index.Status().problem, RollProblem::kIndexFormat);
+    EXPECT_EQ(index.Status().Text(), path + ": not an index file (its last byte is not 04)");
+    EXPECT_EQ(Find(index, "SMITH"), -1);
+    EXPECT_EQ(ReadFileBytes(path), bytes) << "never repaired";
   }
+  RemoveFile(path.c_str());
+  ASSERT_TRUE(MakeDirectory(path));
+  RollIndex directory(path.c_str());
+  EXPECT_EQ(directory.Status().problem, RollProblem::kIndexFormat);
+  EXPECT_EQ(directory.Status().Text(), path + ": a directory, not a roll file");
+}
+
+// A tool that changes no file of a roll is told the index is missing instead of getting a new one.
+TEST_F(IndexFile, AMissingIndexIsRefusedWhenNothingMayBeMade) {
+  RollIndex index(path.c_str(), MissingIndex::kRefuse);
+  EXPECT_EQ(index.Status().problem, RollProblem::kIndexMissing);
+  EXPECT_EQ(index.Status().Text(), path + ": missing");
+  EXPECT_EQ(KindOfPath(path), FileKind::kMissing);
 }

@@ -30,6 +30,8 @@ TEST(NormaliseKey, PadsShortSurnamesAndUpperCasesAll) {
 
 TEST(SearchRequest, FillsAndRefusesAsTheScreenExpects) {
   ScriptedMessageBox boxes;
+  // The screen shows a refusal in a box.
+  const QueryErrorReport report = [](const std::string& text) { ShowMessageBox(text.c_str(), kMbOk); };
   SearchRequest request;
   request.SetSurname("Smith");
   request.SetGivenName("jo");
@@ -42,8 +44,8 @@ TEST(SearchRequest, FillsAndRefusesAsTheScreenExpects) {
   EXPECT_EQ(request.hasGivenName, 0);  // a new surname drops the given name
 
   request.SetGivenName("anna");
-  request.SetSurname(std::string(256, 'x').c_str());
-  request.SetGivenName(std::string(256, 'y').c_str());
+  request.SetSurname(std::string(256, 'x').c_str(), report);
+  request.SetGivenName(std::string(256, 'y').c_str(), report);
   EXPECT_STREQ(request.surname, "Jones");
   EXPECT_EQ(request.hasGivenName, 1);
   EXPECT_EQ(std::string(request.givenName, 4), "ANNA");

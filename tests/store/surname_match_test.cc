@@ -59,7 +59,7 @@ TEST(SurnameMatch, SoundexAndWildcardsFindWhatATestOfEveryKeyFinds) {
     roll.Add(surname, "JOHN");
   }
   roll.Build();
-  RollDatabase database(roll.location);
+  RollDatabase database(roll.location, BoxAnswers());
   ASSERT_EQ(database.Open(1), 1);
   const KeyCatalogue& catalogue = *database.Catalogue();
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/file_system.h"
+#include "platform/message_box.h"
 #include "store/roll_writer.h"
 
 std::vector<std::string> SampleFields(const std::string& company) {
@@ -31,19 +32,48 @@ void TestRoll::Build(int nameLength) {
   ASSERT_TRUE(writer.Write(dataDir, &error)) << error;
 }
 
-SearchSession::SearchSession(const DataLocation& location)
-    : database(location), list(database, location.familyDirectory.get()) {
-  database.SetResultList(&list);
+int BoxDialogue::AskForDisk() { return ShowMessageBox(kDiskPrompt, kDiskPromptStyle); }
+
+RollDialogue& BoxAnswers() {
+  static BoxDialogue dialogue;
+  return dialogue;
 }
 
+void ShowStatusBox(const RollStatus& status) {
+  const StatusBox box = BoxFor(status);
+  if (!box.text.empty()) ShowMessageBox(box.text.c_str(), box.style);
+}
+
+SearchSession::SearchSession(const DataLocation& location)
+    : database(location, dialogue), list(database, location.familyDirectory.get()) {}
+
 void SearchSession::Search(const std::string& surname, const std::string& given, bool largeFont) {
+  auto report = [](const std::string& text) { ShowMessageBox(text.c_str(), kMbOk); };
   list.SetRowsPerPage(largeFont);
   list.Reset();
-  request.SetSurname(surname.c_str());
+  request.SetSurname(surname.c_str(), report);
   request.SetDatabase(1);
-  if (!given.empty()) request.SetGivenName(given.c_str());
-  database.RunSearch(request);
+  if (!given.empty()) request.SetGivenName(given.c_str(), report);
+  Show(database.RunSearch(request));
   list.FinishPendingWrites();  // as the search screen does once the page is drawn
+  for (const std::string& notice : list.TakeNotices())
+    ShowMessageBox(notice.c_str(), kMbOk | kMbIconExclamation);
+}
+
+void SearchSession::Show(SearchAnswer&& answer) {
+  ShowStatusBox(answer.Status());
+  list.Show(std::move(answer));
+  for (const std::string& notice : list.TakeNotices())
+    ShowMessageBox(notice.c_str(), kMbOk | kMbIconExclamation);
+}
+
+FindOutcome SearchSession::Find(const SearchRequest& asked, const FindOptions& options,
+                                const FindProgress& progress) {
+  SearchAnswer answer = database.RunFind(asked, options, progress);
+  if (answer.Status().problem == RollProblem::kStopped) return FindOutcome::kCancelled;
+  const bool shown = answer.Status().Ok();
+  Show(std::move(answer));
+  return shown ? FindOutcome::kShown : FindOutcome::kNoData;
 }
 
 std::vector<std::string> SearchSession::PageRows() const {

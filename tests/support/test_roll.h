@@ -9,6 +9,7 @@
 #include "results/result_list.h"
 #include "store/data_location.h"
 #include "store/roll_database.h"
+#include "store/roll_dialogue.h"
 #include "store/search_request.h"
 #include "support/scoped_temp_dir.h"
 
@@ -40,6 +41,25 @@ class TestRoll {
   std::vector<Entry> entries;
 };
 
+// The disk prompt answered as the viewer asks it when it has no prompt of its own: the platform's
+// message box (in a test, a ScriptedMessageBox).
+class BoxDialogue : public RollDialogue {
+ public:
+  int AskForDisk() override;
+};
+// One for the tests that make a database of their own.
+RollDialogue& BoxAnswers();
+// Shows what the viewer shows for `status` (store/roll_status.h), where it shows anything: the box,
+// through the platform's message box. It never ends the test.
+void ShowStatusBox(const RollStatus& status);
+
+// How a search that is not the plain one ended, as the screen takes it.
+enum class FindOutcome {
+  kShown,      // the list holds the new result
+  kCancelled,  // stopped by the progress callback: the list is as it was
+  kNoData,     // the disk prompt was cancelled or the files could not be opened: an empty result
+};
+
 // The engine objects of one search screen.
 class SearchSession {
  public:
@@ -47,11 +67,18 @@ class SearchSession {
 
   // Fills the request as the Search command does and runs it.
   void Search(const std::string& surname, const std::string& given = "", bool largeFont = false);
+  // Runs `asked` with `options` as the screen runs a search that is not the plain one: a stopped
+  // search leaves the list as it was.
+  FindOutcome Find(const SearchRequest& asked, const FindOptions& options, const FindProgress& progress = {});
+  // Shows `answer` as the screen does: the box of its status, the list's first page, the list's
+  // notices.
+  void Show(SearchAnswer&& answer);
   // FormatRow of every row of the current page.
   std::vector<std::string> PageRows() const;
   // Name texts of every row of the current page.
   std::vector<std::string> PageNames() const;
 
+  BoxDialogue dialogue;
   RollDatabase database;
   SearchRequest request;
   ResultList list;

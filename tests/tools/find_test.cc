@@ -1,12 +1,14 @@
 // search beyond the exact key: each match mode and filter end to end on a small roll whose answers
 // were worked out by hand, the JSON's key and reason per row, keys, and the usage errors.
-#include <nlohmann/json.hpp>
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <nlohmann/json.hpp>
 
 #include "platform/byte_order.h"
+#include "store/index_walk.h"
+#include "store/roll_format.h"
+#include "store/roll_status.h"
 #include "support/rollkit_runner.h"
 
 namespace {
@@ -164,6 +166,48 @@ TEST_F(FindTest, KeysOfADamagedIndexAreListedAsFarAsTheyGoAndTheDamageReported) 
   EXPECT_EQ(r.err, RollkitLine(copy + "/mroll.tre: the index is damaged; only the keys that could be read are "
                                       "listed (rollkit check names the damage)"));
   EXPECT_NE(r.out.find("SMITH\t3\n"), std::string::npos) << r.out;
+}
+
+// Every key of a damaged index claiming the whole roll: a search over every key lists each slot
+// once (no more rows than the roll has), its memory bounded, and says the index is damaged.
+TEST_F(FindTest, KeysWhoseRunsOverlapAreDamageAndNeverListASlotTwice) {
+  const std::string copy = dir / "overlapping";
+  std::filesystem::copy(data, copy);
+  std::string tre = ReadFileBytes(copy + "/mroll.tre");
+  int entries = 0;
+  WalkIndexBytes(
+      tre, [](const std::string&) {},
+      [&](const WalkedEntry& e) {
+        auto* entry =
+            reinterpret_cast<unsigned char*>(tre.data() + e.nodeOffset + 4 + e.position * kIndexEntrySize);
+        EncodeFixed32(entry, 0);
+        EncodeFixed32(entry + 4, 12);
+        ++entries;
+      });
+  ASSERT_EQ(entries, 10);
+  WriteFileBytes(copy + "/mroll.tre", tre);
+
+  const std::string damaged =
+      RollkitLine(copy + "/mroll.tre: " + kDamagedIndexNotice + " (rollkit check names the damage)");
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"*"},
+                                             {"--given", "j", "*"},
+                                             {"--match", "soundex", "smith"},
+                                             {"--side", "U", "--match", "similar", "smith"}}) {
+    std::vector<std::string> full = {"search", "--data", copy};
+    full.insert(full.end(), args.begin(), args.end());
+    const RunResult r = RunRollkit(full);
+    EXPECT_EQ(r.exitCode, 1) << args.back();
+    EXPECT_EQ(r.err, damaged) << args.back();
+    const std::vector<std::string> lines = Lines(r.out);
+    ASSERT_FALSE(lines.empty()) << args.back();
+    EXPECT_LE(std::stoi(lines.front()), 12) << lines.front();
+    EXPECT_EQ(lines.size(), static_cast<std::size_t>(std::stoi(lines.front())) + 1) << args.back();
+  }
+  // The plain search keeps the index's own count, as the count line always has.
+  const RunResult plain = RunRollkit({"search", "--data", copy, "jones"});
+  EXPECT_EQ(plain.exitCode, 0) << plain.err;
+  EXPECT_EQ(Lines(plain.out).front(), "12 records found.");
 }
 
 TEST_F(FindTest, BadValuesAreUsageErrorsNamingTheOptionAndItsValues) {

@@ -148,4 +148,22 @@ TEST_F(FindMenuTest, TheStatusSaysHowTheResultOnScreenWasFoundOrHowTheNextWillBe
   EXPECT_EQ(frame->StatusText(), QStringLiteral("Similar spelling"));
 }
 
+// An index found damaged (here a key promising slots past the name file) is searched as far as
+// it is sound, and the status line says so beside how the result was found.
+TEST_F(FindMenuTest, TheStatusSaysWhenTheIndexWasFoundDamaged) {
+  const std::string tre = roll.dataDir + "mroll.tre";
+  std::string bytes = ReadFileBytes(tre);
+  const std::size_t at = bytes.find("SMITH" + std::string(17, ' '));
+  ASSERT_NE(at, std::string::npos);
+  bytes.replace(at - 4, 4, Le32(1000000));
+  WriteFileBytes(tre, bytes);
+  Search(QStringLiteral("SM*"));
+  EXPECT_EQ(frame->StatusText(),
+            QStringLiteral("Wildcards \u00B7 the index is damaged; only the keys that could be read are searched"));
+  EXPECT_LE(view->Results()->ResultCount(), view->Database()->SlotCount());
+  // The plain search reads one key and says nothing more.
+  Search(QStringLiteral("Smith"));
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling"));
+}
+
 }  // namespace

@@ -359,31 +359,4 @@ TEST_F(UseActionsTest, PrintWritesEveryRowOnNumberedPages) {
 }
 #endif
 
-// Not a check: with $DRAVENHOLT_SCREENSHOT set (a .png path), saves the File and Edit menus and
-// the print preview next to it, for a person to look at.
-TEST_F(UseActionsTest, SavesScreenshotsOfTheMenusAndThePreview) {
-  const QString path = qEnvironmentVariable("DRAVENHOLT_SCREENSHOT");
-  if (path.isEmpty()) GTEST_SKIP() << "set DRAVENHOLT_SCREENSHOT to a .png path";
-  const QString stem = path.endsWith(QLatin1String(".png")) ? path.chopped(4) : path;
-  Open();
-  Search(QStringLiteral("Abbott"));
-  ClickRow(2);
-  for (FrameMenu which : {FrameMenu::kFile, FrameMenu::kEdit}) {
-    QMenu* menu = frame->Menu(which);
-    menu->popup(frame->mapToGlobal(QPoint(0, frame->MenuBar()->height())));
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
-    menu->grab().save(stem + (which == FrameMenu::kFile ? QStringLiteral("-file-menu.png")
-                                                       : QStringLiteral("-edit-menu.png")));
-    menu->close();
-  }
-#if DRAVENHOLT_CAN_PRINT
-  OnNextModal([&](QWidget* modal) {
-    QTest::qWait(300);
-    modal->grab().save(stem + QStringLiteral("-print-preview.png"));
-    modal->close();
-  });
-  Item(frame.get(), FrameMenu::kFile, QStringLiteral("Print Pre&view..."))->trigger();
-#endif
-}
-
 }  // namespace

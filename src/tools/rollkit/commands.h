@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "results/find_result.h"
+#include "store/search_answer.h"
 
 // Shared by search, show and pull-list: which database and which search.
 struct SearchOptions {

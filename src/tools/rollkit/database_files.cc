@@ -7,9 +7,10 @@
 
 #include "platform/data_file.h"
 #include "platform/disk_image.h"
-#include "platform/open_checked.h"
+#include "platform/message_box.h"
 #include "platform/profile.h"
 #include "store/data_location.h"
+#include "store/roll_database.h"
 #include "store/roll_format.h"
 
 namespace fs = std::filesystem;
@@ -115,48 +116,29 @@ bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string
 std::string ExpectedPath(const RollFiles& files, const char* name) { return files.directory + name; }
 
 bool OpenRollFile(const std::string& path, ReadOnlyFile* file, std::string* error) {
-  if (!DataFileInImage(path)) return OpenChecked(path, "a roll file", file, error);
-  if (OpenDataFile(path, file, nullptr, error) == OpenStatus::kOk) return true;
-  if (error->empty()) *error = path + ": cannot be read";
-  return false;
+  const RollStatus status = OpenRollFileAs(path, RollProblem::kLineFile, file);
+  if (!status.Ok()) *error = status.Text();
+  return status.Ok();
+}
+
+RollDialogue& NoDiskPrompt() {
+  static UnattendedDialogue dialogue(kIdCancel);
+  return dialogue;
 }
 
 bool CheckReadable(const RollFiles& files, std::string* error) {
-  const std::pair<const std::string*, const char*> required[] = {
-      {&files.marker, kMarkerFileName},
-      {&files.lineFile, kLineFileName},
-      {&files.nameFile, kNameFileName},
-      {&files.indexFile, kIndexFileName},
-  };
-  for (const auto& [path, name] : required) {
-    if (path->empty()) {
-      *error = ExpectedPath(files, name) + ": missing";
-      return false;
-    }
-  }
-  ReadOnlyFile marker, lines, names, index;
-  if (!OpenRollFile(files.marker, &marker, error) || !OpenRollFile(files.lineFile, &lines, error) ||
-      !OpenRollFile(files.nameFile, &names, error) || !OpenRollFile(files.indexFile, &index, error)) {
+  DataLocation location;
+  location.SetDirectories("", files.directory.c_str());
+  if (!location.dataDirectoryUsable) {
+    *error = files.directory + ": path too long";
     return false;
   }
-
-  unsigned char last = 0;
-  if (index.Size() < 1 || index.ReadAt(index.Size() - 1, &last, 1) != 1 || last != kIndexEndByte) {
-    *error = files.indexFile + ": not an index file (its last byte is not 04)";
-    return false;
-  }
-  unsigned char trailer[kNameTrailerSize];
-  if (names.Size() < kNameTrailerSize ||
-      names.ReadAt(names.Size() - kNameTrailerSize, trailer, sizeof trailer) != kNameTrailerSize) {
-    *error = files.nameFile + ": too short for its trailer";
-    return false;
-  }
-  const std::int32_t length = DecodeTrailer(trailer);
-  if (!NameLengthUsable(length)) {
-    *error = files.nameFile + ": name length " + std::to_string(length) + " in its trailer is outside 0..255";
-    return false;
-  }
-  return true;
+  RollDatabase database(location, NoDiskPrompt());
+  database.SetMissingIndex(MissingIndex::kRefuse);
+  RollStatus status;
+  if (database.EnsureDataPresent(&status) && database.Open(1, &status)) return true;
+  *error = status.Text();
+  return false;
 }
 
 bool IndexSizeReachable(std::int64_t size) {

@@ -1,7 +1,6 @@
 // The files of a roll database in a data directory, found the way the engine finds them (one
-// rule: platform/file_system.h's ResolveDataFile), and the checks rollkit makes before it lets
-// the engine open them: the engine would create a missing index file and end the process on a
-// malformed one, and rollkit never changes a file in the data directory.
+// rule: platform/file_system.h's ResolveDataFile), for the commands that read them, and the
+// engine's own check that a roll can be read, for those that read the files without it.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +8,7 @@
 #include <string>
 
 #include "platform/file_system.h"
+#include "store/roll_dialogue.h"
 
 struct RollFiles {
   std::string directory;  // ends in '/'
@@ -38,10 +38,13 @@ std::string ExpectedPath(const RollFiles& files, const char* name);
 // "path: cannot be read: Permission denied") when it cannot be read as a roll file.
 bool OpenRollFile(const std::string& path, ReadOnlyFile* file, std::string* error);
 
-// Everything search, show and dump need before reading: the marker, the three files (each a
-// readable regular file), the index file's end byte and a usable name-file trailer. False with
-// *error naming the file at fault and what is wrong with it.
+// Whether the engine can open the roll (store/roll_database.h, never making a missing index): the
+// marker, the three files (each a readable regular file), the index file's end byte and a usable
+// name-file trailer. False with *error naming the file at fault and what is wrong with it.
 bool CheckReadable(const RollFiles& files, std::string* error);
+
+// rollkit's answer to the disk prompt: nobody waits at a terminal to put a disk in.
+RollDialogue& NoDiskPrompt();
 
 // Whether an index file of `size` bytes can be read at all: node offsets are 32-bit, so a larger
 // file holds bytes that nothing can point at.

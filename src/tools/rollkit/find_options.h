@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "results/find_result.h"
+#include "store/search_answer.h"
 
 namespace CLI {
 class App;

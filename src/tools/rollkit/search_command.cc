@@ -49,7 +49,7 @@ nlohmann::json MatchOf(MatchMode mode, std::int32_t detail) {
 void WriteJson(SearchSession& session, const FindOptions& find) {
   ResultList& list = session.List();
   std::printf("{\"count\": %ld, ", static_cast<long>(list.ResultCount()));
-  const FindResult* found = list.Found();
+  const SearchAnswer* found = list.Found();
   if (found) {
     const std::string filter = nlohmann::json(Cp1252ToUtf8(find.filter.Describe()))
                                    .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

@@ -10,30 +10,31 @@
 #include "tools/rollkit/exit_status.h"
 #include "tools/rollkit/roll_text.h"
 
-SearchSession::SearchSession() {
-  previousHandler = InstallMessageBoxHandler([this](const char* text, unsigned) {
-    // One line on stderr: the box's lines and paragraphs joined by single spaces, in the
-    // terminal's UTF-8.
-    std::string line;
-    for (char c : Cp1252ToUtf8(text)) {
-      if (c == '\n' || c == ' ') {
-        if (!line.empty() && line.back() != ' ') line.push_back(' ');
-      } else {
-        line.push_back(c);
-      }
-    }
-    while (!line.empty() && line.back() == ' ') line.pop_back();
-    ReportProblem(line);
-    messageShown = true;
-    return kIdCancel;
-  });
-}
+SearchSession::SearchSession() = default;
 
 SearchSession::~SearchSession() {
-  catalogue.reset();
   list.reset();
   database.reset();
-  InstallMessageBoxHandler(previousHandler);
+}
+
+void SearchSession::Say(const std::string& text) {
+  // One line on stderr: the box's lines and paragraphs joined by single spaces, in the terminal's
+  // UTF-8.
+  std::string line;
+  for (char c : Cp1252ToUtf8(text)) {
+    if (c == '\n' || c == ' ') {
+      if (!line.empty() && line.back() != ' ') line.push_back(' ');
+    } else {
+      line.push_back(c);
+    }
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  ReportProblem(line);
+  messageShown = true;
+}
+
+void SearchSession::SayNotices() {
+  for (const std::string& notice : list->TakeNotices()) Say(notice);
 }
 
 bool SearchSession::Run(const SearchOptions& options) {
@@ -54,45 +55,52 @@ bool SearchSession::Run(const SearchOptions& options) {
   request.SetDatabase(1);
   if (!given.empty()) request.SetGivenName(given.c_str());
   // The exact mode without a filter is the classic search itself.
-  const FindOutcome outcome = database->RunFind(request, options.find, nullptr);
-  list->FinishPendingWrites();
-  if (outcome == FindOutcome::kNoData && !messageShown) {
-    ReportProblem(location.dataDirectory + std::string(": the roll's files could not be opened"));
+  SearchAnswer answer = database->RunFind(request, options.find, nullptr);
+  if (!answer.Status().Ok()) {
+    ReportProblem(answer.Status().Text());
     return false;
   }
-  return !messageShown;
+  if (!answer.DamagedIndex().empty()) {
+    ReportProblem(answer.DamagedIndex() + ": " + kDamagedIndexNotice + " (rollkit check names the damage)");
+    messageShown = true;
+  }
+  list->Show(std::move(answer));
+  list->FinishPendingWrites();
+  SayNotices();
+  return true;
 }
 
 bool SearchSession::OpenData(const std::optional<std::string>& dataDirectory) {
   std::string directory;
   std::string error;
   RollFiles files;
-  if (!ResolveDataDirectory(dataDirectory, &directory, &error) || !LocateRollFiles(directory, &files, &error) ||
-      !CheckReadable(files, &error)) {
+  if (!ResolveDataDirectory(dataDirectory, &directory, &error) ||
+      !LocateRollFiles(directory, &files, &error)) {
     ReportProblem(error);
     return false;
   }
-  indexFile = files.indexFile;
+  indexFile = files.indexFile.empty() ? ExpectedPath(files, kIndexFileName) : files.indexFile;
   location.SetDirectories("", files.directory.c_str());
   if (!location.dataDirectoryUsable) {
     ReportProblem(files.directory + ": path too long");
     return false;
   }
-  database = std::make_unique<RollDatabase>(location);
+  database = std::make_unique<RollDatabase>(location, NoDiskPrompt());
+  // rollkit changes no file of a roll: a missing index is missing, not made.
+  database->SetMissingIndex(MissingIndex::kRefuse);
   list = std::make_unique<ResultList>(*database, nullptr);
-  database->SetResultList(list.get());
   return true;
 }
 
 const KeyCatalogue* SearchSession::Catalogue(bool* whole) {
-  if (!database->EnsureDataPresent() || !database->Open(1) || !database->Index()) {
-    if (!messageShown) ReportProblem(location.dataDirectory + std::string(": the roll's files could not be opened"));
+  RollStatus status;
+  if (!database->EnsureDataPresent(&status) || !database->Open(1, &status)) {
+    ReportProblem(status.Text());
     return nullptr;
   }
-  // Walked here rather than taken from the database, which keeps no word of a damaged tree.
-  catalogue = std::make_unique<KeyCatalogue>();
-  *whole = catalogue->Build(*database->Index());
-  return catalogue.get();
+  const KeyCatalogue* catalogue = database->Catalogue();
+  *whole = !catalogue->Damaged();
+  return catalogue;
 }
 
 std::string SearchSession::RowSurname(int row) const {

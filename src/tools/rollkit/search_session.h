@@ -1,8 +1,8 @@
 // One search as the viewer runs it, for search and show: the engine's own objects (DataLocation,
 // RollDatabase, SearchRequest, ResultList) with no family directory (the filter buffer is a
-// private file without a name, so nothing is left behind whatever ends the run), with the message
-// box answered on stderr. The data directory is checked first, so that the engine neither creates an
-// index file nor ends the process on a malformed one.
+// private file without a name, so nothing is left behind whatever ends the run). Nobody is asked
+// for the disk: a missing marker ends the run with a line that names it. The database never makes
+// a missing index, and what it or the list has to say is written to stderr, one line each.
 #pragma once
 
 #include <functional>
@@ -10,13 +10,13 @@
 #include <optional>
 #include <string>
 
-#include "platform/message_box.h"
 #include "records/soldier_entry.h"
 #include "results/result_list.h"
 #include "store/data_location.h"
 #include "store/key_catalogue.h"
 #include "store/roll_database.h"
 #include "tools/rollkit/commands.h"
+#include "tools/rollkit/database_files.h"
 
 class SearchSession {
  public:
@@ -25,11 +25,11 @@ class SearchSession {
   SearchSession(const SearchSession&) = delete;
   SearchSession& operator=(const SearchSession&) = delete;
 
-  // Validates the arguments (UsageError), checks the data and runs the search with its first page
+  // Validates the arguments (UsageError), finds the data and runs the search with its first page
   // loaded. Returns false when the search could not be made; the reason is on stderr already.
   bool Run(const SearchOptions& options);
-  // Only finds and checks the data directory and makes the engine's objects, without a search.
-  // False (the reason on stderr) when there is no usable directory.
+  // Only finds the data directory and makes the engine's objects, without a search. False (the
+  // reason on stderr) when there is no usable directory.
   bool OpenData(const std::optional<std::string>& dataDirectory);
   // Every surname of the opened roll (after OpenData); null, the reason on stderr, when its
   // files cannot be opened. *whole is false when the walk met a damaged tree: the catalogue then
@@ -52,16 +52,19 @@ class SearchSession {
 
   ResultList& List() { return *list; }
   RollDatabase& Database() { return *database; }
-  // Whether the engine has shown a message (each one was written to stderr).
+  // Whether anything was said on stderr about the data (a damaged index, an incomplete list).
   bool MessageShown() const { return messageShown; }
 
  private:
+  // Says `text` (a message box's text) on stderr, its lines joined into one.
+  void Say(const std::string& text);
+  // Says what the list has to tell.
+  void SayNotices();
+
   DataLocation location;
   std::unique_ptr<RollDatabase> database;
   std::unique_ptr<ResultList> list;
-  std::unique_ptr<KeyCatalogue> catalogue;
   std::string indexFile;
-  MessageBoxHandler previousHandler;
   bool messageShown = false;
 };
 

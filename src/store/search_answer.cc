@@ -1,9 +1,13 @@
-#include "results/find_result.h"
+#include "store/search_answer.h"
 
 #include <algorithm>
 
-void FindResult::AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::int32_t detail, std::string_view key,
-                         std::size_t surnameLength) {
+SearchAnswer::SearchAnswer(const SearchRequest& asked, const FindOptions& how, MatchMode ran,
+                           bool narrowedByFields)
+    : request(asked), options(how), mode(ran), narrowed(narrowedByFields) {}
+
+void SearchAnswer::AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::int32_t detail,
+                           std::string_view key, std::size_t surnameLength) {
   EndSpan();
   const std::int64_t before = Count();
   const std::int64_t size = narrowed || slotCount < 0 ? 0 : slotCount;
@@ -13,19 +17,27 @@ void FindResult::AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::in
   ends.push_back(before + size);
 }
 
-FoundSpan FindResult::Span(std::size_t i) const {
+FoundSpan SearchAnswer::Span(std::size_t i) const {
   const Stored& s = spans[i];
   const std::string_view key = std::string_view(keys).substr(s.keyOffset, s.keyLength);
   return {s.firstSlot, s.slotCount, s.detail, key, key.substr(0, s.surnameLength)};
 }
 
-void FindResult::AddMatch(std::int32_t slot) {
+void SearchAnswer::AddMatch(std::int32_t slot) {
   if (!narrowed || spans.empty()) return;
-  passed.push_back(static_cast<std::uint32_t>(slot));
+  picked.push_back(static_cast<std::uint32_t>(slot));
   ++ends.back();
 }
 
-void FindResult::EndSpan() {
+void SearchAnswer::TakePicked(std::size_t from) {
+  if (!narrowed || spans.empty() || from > picked.size()) {
+    picked.resize(std::min(from, picked.size()));
+    return;
+  }
+  ends.back() += static_cast<std::int64_t>(picked.size() - from);
+}
+
+void SearchAnswer::EndSpan() {
   const bool empty = !spans.empty() && ends.back() == (ends.size() > 1 ? ends[ends.size() - 2] : 0);
   if (empty && narrowed) {
     keys.resize(spans.back().keyOffset);
@@ -34,22 +46,22 @@ void FindResult::EndSpan() {
   }
 }
 
-void FindResult::At(std::int64_t position, std::int32_t* slot, std::size_t* span) const {
+void SearchAnswer::At(std::int64_t position, std::int32_t* slot, std::size_t* span) const {
   const auto at = std::upper_bound(ends.begin(), ends.end(), position);
   *span = static_cast<std::size_t>(at - ends.begin());
-  if (*span >= spans.size()) {
+  if (position < 0 || *span >= spans.size()) {
     *slot = -1;
     return;
   }
   if (narrowed) {
-    *slot = static_cast<std::int32_t>(passed[static_cast<std::size_t>(position)]);
+    *slot = static_cast<std::int32_t>(picked[static_cast<std::size_t>(position)]);
   } else {
     const std::int64_t begin = *span == 0 ? 0 : ends[*span - 1];
     *slot = static_cast<std::int32_t>(spans[*span].firstSlot + (position - begin));
   }
 }
 
-std::size_t FindResult::Bytes() const {
+std::size_t SearchAnswer::Bytes() const {
   return spans.capacity() * sizeof(Stored) + keys.capacity() + ends.capacity() * sizeof(std::int64_t) +
-         passed.capacity() * sizeof(std::uint32_t);
+         picked.capacity() * sizeof(std::uint32_t);
 }

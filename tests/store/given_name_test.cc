@@ -1,6 +1,6 @@
 // The given-name test reads a slot's stored bytes without measuring the name first: it must agree
 // with the test on the decoded name for every name, typed text and name length.
-#include "results/given_name.h"
+#include "store/given_name.h"
 
 #include <gtest/gtest.h>
 

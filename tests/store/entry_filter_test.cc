@@ -1,4 +1,4 @@
-#include "results/entry_filter.h"
+#include "store/entry_filter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "results/given_name.h"
+#include "store/given_name.h"
 
 #include <cstring>
 

@@ -1,0 +1,129 @@
+// The answer of a search: what the engine found, as a value. The engine makes it and lets go of
+// it; the result list pages it (results/result_list.h), the walk over a whole result reads it
+// (results/result_walk.h), rollkit prints it. Nothing in it points back into the engine, so it
+// stays whole whatever happens to the database or the catalogue it came from.
+//
+// An answer lists slots of the name file in the order its rows are listed, in spans: one span per
+// key found (its run of slots; the typed surname's own key first, then key order), each with the
+// key's text and the surname its rows show. Every slot of a span belongs to the answer, unless the
+// answer is narrowed (a given name, or a filter on the entries' fields): then only the slots
+// picked while the span was the last one do, 4 bytes each, in slot order.
+//
+//   - The plain search (the exact key, no filter) has at most one span: the index's own run, cut
+//     to the name file, its count the index's own (a negative one included: the count line says
+//     "No records found."). With a given name it is narrowed to the slots the scan picked, and the
+//     list writes those to the filter buffer as the program always has.
+//   - Every other search (wildcards, the sound modes, similar spelling, filters) lists a span per
+//     key; each of its rows names the surname of its own key.
+//
+// What comes next fits the same value, through At(): a unit's roster picks slots in an order of
+// its own, each row naming its own surname; a search replayed from a research log is asked again
+// from Request() and Options(); a companion index that knows where a given name's names stand in
+// a run kept in name order answers with that window, every slot of which belongs.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "store/entry_filter.h"
+#include "store/roll_status.h"
+#include "store/search_request.h"
+#include "store/surname_match.h"
+
+// How a search finds its surnames and which entries it keeps.
+struct FindOptions {
+  MatchMode mode = MatchMode::kExact;
+  EntryFilter filter;
+};
+
+// Told how far a long search has come (percent); returns false to stop it.
+using FindProgress = std::function<bool(int percent)>;
+
+struct FoundSpan {
+  std::int32_t firstSlot = 0;
+  std::int32_t slotCount = 0;
+  std::int32_t detail = -1;  // why the key matched (store/surname_match.h)
+  std::string_view key;      // the index key (held by the answer)
+  std::string_view surname;  // the key's surname, as each of its rows shows it (held by the answer)
+};
+
+class SearchAnswer {
+ public:
+  // An empty answer to `request` asked with `options`; `mode` is the mode the search ran in (a
+  // typed * or ? makes wildcards of any chosen mode).
+  SearchAnswer() = default;
+  SearchAnswer(const SearchRequest& request, const FindOptions& options, MatchMode mode, bool narrowed);
+
+  // --- Made by the engine's searches.
+
+  // A key found: all of its slots belong to the answer, unless it is narrowed, when only the slots
+  // given to AddMatch before the next span do (a span without any is dropped). The answer keeps its own copy
+  // of the key's text (its first `surnameLength` bytes are the surname).
+  void AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::int32_t detail, std::string_view key,
+               std::size_t surnameLength);
+  void AddMatch(std::int32_t slot);
+  // Closes the last span.
+  void EndSpan();
+  // The slots picked so far: a scan may append to it, then count what it appended from `from` on
+  // into the last span with TakePicked (AddMatch does both for one slot).
+  std::vector<std::uint32_t>& Picked() { return picked; }
+  void TakePicked(std::size_t from);
+  void SetStatus(RollStatus why) { status = std::move(why); }
+  // The keys came from an index found damaged: those that could not be trusted were left out.
+  void SetDamagedIndex(std::string indexFile) { damagedIndex = std::move(indexFile); }
+  // The open file set the slots belong to (RollDatabase::Generation) and its database number.
+  void SetSource(int number, std::uint64_t openGeneration) {
+    databaseNumber = number;
+    generation = openGeneration;
+  }
+
+  // --- Read by whoever shows it.
+
+  // Why the answer is empty, when something went wrong (RollStatus::Ok otherwise, a miss included).
+  const RollStatus& Status() const { return status; }
+  const SearchRequest& Request() const { return request; }
+  const FindOptions& Options() const { return options; }
+  MatchMode Mode() const { return mode; }
+  // The search of the plain screen: the exact key, no filter (a given name may narrow it).
+  bool Plain() const { return mode == MatchMode::kExact && !options.filter.Active(); }
+  bool Narrowed() const { return narrowed; }
+  // The index file, when the answer's keys came from a damaged index; "" otherwise.
+  const std::string& DamagedIndex() const { return damagedIndex; }
+  int DatabaseNumber() const { return databaseNumber; }
+  std::uint64_t Generation() const { return generation; }
+
+  // The rows: never negative, never more than the slots the spans hold.
+  std::int64_t Count() const { return ends.empty() ? 0 : ends.back(); }
+  // The slot of row `position` (0 <= position < Count()) and its span; -1 outside.
+  void At(std::int64_t position, std::int32_t* slot, std::size_t* span) const;
+  std::size_t SpanCount() const { return spans.size(); }
+  FoundSpan Span(std::size_t i) const;
+  // Bytes held, for the memory budget.
+  std::size_t Bytes() const;
+
+ private:
+  SearchRequest request;
+  FindOptions options;
+  MatchMode mode = MatchMode::kExact;
+  bool narrowed = false;
+  RollStatus status;
+  std::string damagedIndex;
+  int databaseNumber = 0;
+  std::uint64_t generation = 0;
+
+  struct Stored {
+    std::int32_t firstSlot;
+    std::int32_t slotCount;
+    std::int32_t detail;
+    std::uint32_t keyOffset;
+    std::uint8_t keyLength;
+    std::uint8_t surnameLength;
+  };
+  std::vector<Stored> spans;
+  std::string keys;                   // the spans' keys, one after another
+  std::vector<std::int64_t> ends;     // one past each span's last position
+  std::vector<std::uint32_t> picked;  // narrowed: the slots that passed, in order
+};

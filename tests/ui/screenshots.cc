@@ -1,0 +1,156 @@
+// What a person looks at to judge the viewer, saved as PNG files into $DRAVENHOLT_SCREENSHOT_DIR:
+// not a test (ctest does not run it) but the program scripts/screenshots.sh runs on a display.
+//
+//   viewer.png (and viewer-screen.png where the platform can grab the screen): the window after a
+//     search with a row selected, zoomed to $DRAVENHOLT_SCREENSHOT_ZOOM (1 when unset);
+//     viewer-viewmenu.png, viewer-moreinfo.png, viewer-help.png: the View menu, More Info on the
+//     selected row, the help;
+//   find-*.png: MULLER by Soundex, SM?TH typed, SMITH through a Confederate filter (the whole
+//     window, status strip included), the Find menu, the Filters dialog, the progress of a long
+//     search and the result left after it was stopped;
+//   file-menu.png, edit-menu.png, print-preview.png: the menus of what was found, and the preview.
+//
+// A real display shows a window's new content after a round trip to its server: each picture is
+// taken a moment after the change it shows.
+#include <QAction>
+#include <QApplication>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressDialog>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTimer>
+
+#include "find_fixture.h"
+#include "platform/qt/screen_zoom.h"
+#include "ui/filters_dialog.h"
+#include "ui/help_window.h"
+#include "ui/printing.h"
+#include "ui/search_progress.h"
+
+namespace {
+
+constexpr int kRoundTripMs = 200;
+
+// Saves `widget` as <dir>/<name>.png once its new content is on the display.
+void Save(QWidget* widget, const QString& name) {
+  QTest::qWait(kRoundTripMs);
+  const QString path =
+      qEnvironmentVariable("DRAVENHOLT_SCREENSHOT_DIR") + QLatin1Char('/') + name + QStringLiteral(".png");
+  ASSERT_TRUE(widget->grab().save(path)) << path.toStdString();
+}
+
+void SaveMenu(CMainFrame* frame, FrameMenu which, const QString& name) {
+  QMenu* menu = frame->Menu(which);
+  menu->popup(frame->mapToGlobal(
+      QPoint(frame->MenuBar()->actionGeometry(menu->menuAction()).left(), frame->MenuBar()->height())));
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(menu));
+  Save(menu, name);
+  menu->close();
+}
+
+class Screenshots : public FindTest {
+ protected:
+  void SetUp() override {
+    if (qEnvironmentVariableIsEmpty("DRAVENHOLT_SCREENSHOT_DIR"))
+      GTEST_SKIP() << "set DRAVENHOLT_SCREENSHOT_DIR";
+  }
+  void TearDown() override {
+    CloseWindow();
+    SetScreenZoom(1);
+    SearchProgress::ShowDelay() = 100;
+  }
+};
+
+TEST_F(Screenshots, TheWindowAfterASearch) {
+  bool ok = false;
+  const double zoom = qEnvironmentVariable("DRAVENHOLT_SCREENSHOT_ZOOM").toDouble(&ok);
+  if (ok && zoom > 0) SetScreenZoom(zoom);
+  AddStandardEntries(&roll);
+  OpenWindow();
+  frame->ShowZoom();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(3);
+  Save(frame.get(), QStringLiteral("viewer"));
+  if (QGuiApplication::platformName() != QLatin1String("offscreen")) {
+    QGuiApplication::primaryScreen()->grabWindow(0).save(qEnvironmentVariable("DRAVENHOLT_SCREENSHOT_DIR") +
+                                                         QStringLiteral("/viewer-screen.png"));
+  }
+  SaveMenu(frame.get(), FrameMenu::kView, QStringLiteral("viewer-viewmenu"));
+  OnNextModal([](QWidget* modal) {
+    Save(modal, QStringLiteral("viewer-moreinfo"));
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  view->OnMoreInfo();
+  view->OnHelp();
+  ASSERT_NE(view->Help(), nullptr);
+  Save(view->Help(), QStringLiteral("viewer-help"));
+}
+
+TEST_F(Screenshots, TheFindScreens) {
+  AddSpellings(&roll);
+  for (int i = 0; i < 100000; ++i)
+    roll.Add("Name" + std::to_string(i % 997), "G", EntryFields("A", "5 IL INF", "U"));
+  OpenWindow();
+
+  Choose(MatchMode::kSoundex);
+  Search(QStringLiteral("MULLER"));
+  ClickRow(3);
+  Save(frame.get(), QStringLiteral("find-soundex-muller"));
+  Choose(MatchMode::kExact);
+  Search(QStringLiteral("SM?TH"));
+  Save(frame.get(), QStringLiteral("find-wildcard-smith"));
+
+  OnNextModal([](QWidget* modal) {
+    auto* dialog = qobject_cast<FiltersDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    dialog->SideButton('C')->click();
+    Save(dialog, QStringLiteral("find-filters"));
+    dialog->accept();
+  });
+  Find()->FiltersAction()->trigger();
+  Search(QStringLiteral("SMITH"));
+  Save(frame.get(), QStringLiteral("find-confederate-smith"));
+  SaveMenu(frame.get(), FrameMenu::kFind, QStringLiteral("find-menu"));
+
+  // A unit filter over every surname, its dialog shown at once and saved, then stopped.
+  EntryFilter unit;
+  unit.unit = "CAV";
+  Find()->SetFilter(unit);
+  SearchProgress::ShowDelay() = 0;
+  bool saved = false;
+  QTimer watch;
+  watch.setInterval(0);
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QProgressDialog*>(QApplication::activeModalWidget());
+    if (dialog == nullptr || saved) return;
+    saved = dialog->grab().save(qEnvironmentVariable("DRAVENHOLT_SCREENSHOT_DIR") +
+                                QStringLiteral("/find-progress.png"));
+    QTest::keyClick(dialog, Qt::Key_Escape);
+  });
+  watch.start();
+  Search(QStringLiteral("*"));
+  EXPECT_TRUE(saved);
+  Save(frame.get(), QStringLiteral("find-stopped"));
+}
+
+TEST_F(Screenshots, TheMenusOfWhatWasFoundAndThePreview) {
+  AddStandardEntries(&roll);
+  OpenWindow();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(2);
+  SaveMenu(frame.get(), FrameMenu::kFile, QStringLiteral("file-menu"));
+  SaveMenu(frame.get(), FrameMenu::kEdit, QStringLiteral("edit-menu"));
+#if DRAVENHOLT_CAN_PRINT
+  OnNextModal([](QWidget* modal) {
+    Save(modal, QStringLiteral("print-preview"));
+    modal->close();
+  });
+  for (QAction* action : frame->Menu(FrameMenu::kFile)->actions()) {
+    if (action->text() == QStringLiteral("Print Pre&view...")) action->trigger();
+  }
+#endif
+}
+
+}  // namespace
