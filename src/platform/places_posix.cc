@@ -33,6 +33,16 @@ std::string UserSettingsDirectory() {
   return {};
 }
 
+std::string UserDataDirectory() {
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/') {
+    return JoinPath(data, "dravenholt");
+  }
+  if (const char* home = std::getenv("HOME"); home && *home == '/') {
+    return JoinPath(home, ".local/share/dravenholt");
+  }
+  return {};
+}
+
 std::string JoinPath(const std::string& directory, const char* name) {
   if (directory.empty() || directory.back() == '/') return directory + name;
   return directory + '/' + name;
