@@ -147,7 +147,8 @@ std::string ServiceNote(const SoldierEntry& entry) {
   return note;
 }
 
-void WriteIndividual(GedcomText& ged, const SoldierEntry& entry, std::size_t number) {
+void WriteIndividual(GedcomText& ged, const SoldierEntry& entry, std::size_t number,
+                     std::string_view ownNote) {
   ged.Record("@I" + std::to_string(number) + "@", "INDI");
   const std::string given = GivenNames(entry);
   std::string name = NamePart(given);
@@ -165,6 +166,7 @@ void WriteIndividual(GedcomText& ged, const SoldierEntry& entry, std::size_t num
   ged.Line(2, "SOUR", "@S1@");
   const std::string microfilm = MicrofilmReference(entry);
   if (!microfilm.empty()) ged.Text(3, "PAGE", "National Archives microfilm " + microfilm);
+  if (!ownNote.empty()) ged.Text(1, "NOTE", ownNote);
 }
 
 }  // namespace
@@ -204,7 +206,12 @@ std::string WriteGedcom(std::span<const SoldierEntry> entries, const GedcomOptio
                       "box, roll and record where the soldier is found.");
 
   std::size_t number = 0;
-  for (const SoldierEntry& entry : entries) WriteIndividual(ged, entry, ++number);
+  for (const SoldierEntry& entry : entries) {
+    const std::string_view note =
+        number < options.notes.size() ? std::string_view(options.notes[number]) : "";
+    WriteIndividual(ged, entry, number + 1, note);
+    ++number;
+  }
   ged.Line(0, "TRLR");
   return ged.Take();
 }
