@@ -10,7 +10,7 @@ scripts/install-deps.sh --bench
 build_dir="${BENCH_BUILD_DIR:-build-bench-smoke}"
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVENHOLT_BUILD_BENCH=ON \
   -DDRAVENHOLT_BUILD_TESTS=ON -DDRAVENHOLT_BUILD_VIEWER=OFF >/dev/null
-cmake --build "$build_dir" -j "$(nproc)" --target rollkit roll_bench records_bench load_sqlite bench_support_tests sample_database
+cmake --build "$build_dir" -j "$(nproc)" --target rollkit roll_bench records_bench research_bench load_sqlite bench_support_tests sample_database
 "$build_dir/bench/bench_support_tests" --gtest_brief=1
 
 work=$(mktemp -d)
@@ -25,4 +25,5 @@ bench=("$build_dir/bench/roll_bench" "--roll=$build_dir/sample/" "--family=$work
 "${bench[@]}" --set=warm --benchmark_min_time=0.001 >/dev/null
 "${bench[@]}" --set=cold --benchmark_min_time=0.001 >/dev/null
 "$build_dir/bench/records_bench" --benchmark_min_time=0.001 >/dev/null
+"$build_dir/bench/research_bench" "--dir=$work" "--index=$build_dir/sample/mroll.tre" --benchmark_min_time=0.001 >/dev/null
 echo "bench-smoke: the suite builds, its tests pass, and the engine and both SQLite copies agree on the sample roll"

@@ -17,6 +17,8 @@ struct SearchOptions {
   int rows = 10;                             // rows per page: 10 or 8
   bool raw = false;                          // Windows-1252 bytes unchanged
   FindOptions find;                          // --match and the filters; exact and none by default
+  bool log = false;                          // search --log: record the search in the research log
+  std::string logFile;                       // --log-file; "": the user's own research log
 };
 
 // What search writes: the rows as the viewer lists them, or every entry as a CSV record or a

@@ -15,13 +15,18 @@
 #include "tools/rollkit/exit_status.h"
 #include "tools/rollkit/find_options.h"
 #include "tools/rollkit/generate.h"
+#include "tools/rollkit/log_command.h"
 #include "tools/rollkit/number_argument.h"
 
 namespace {
 
 std::string UsageLine(const CLI::App& app, const CLI::App* sub) {
   const CLI::App* target = sub ? sub : &app;
-  const std::string name = sub ? app.get_name() + " " + sub->get_name() : app.get_name();
+  // "rollkit log save": the names of the subcommands down to the one meant.
+  std::string name = target->get_name();
+  for (const CLI::App* parent = target->get_parent(); parent; parent = parent->get_parent()) {
+    name = parent->get_name() + " " + name;
+  }
   const CLI::Formatter formatter;
   std::string usage = formatter.make_usage(target, name);
   while (!usage.empty() && usage.back() == '\n') usage.pop_back();
@@ -87,6 +92,9 @@ int main(int argc, char** argv) {
   searchCmd->add_option("--format", searchFormat, "text (the rows), or every entry as csv or json")
       ->type_name("text|csv|json")
       ->excludes(jsonSearch);
+  searchCmd->add_flag("--log", search.log, "Record the search in the research log");
+  searchCmd->add_option("--log-file", search.logFile, "The research log (default: the user's own)")
+      ->type_name("PATH");
   searchCmd->add_option("SURNAME", search.surname, "Surname to look up")->required();
 
   SearchOptions show;
@@ -161,6 +169,9 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   generateCmd->add_option("CSV", generate.csvPath, "Output file ('-': standard output)")->required();
 
+  LogArguments log;
+  AddLogCommand(&app, &log);
+
   try {
     // CLI11 takes the arguments without the program's name, last first.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -168,8 +179,9 @@ int main(int argc, char** argv) {
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) return app.exit(e);
-    const auto parsed = app.get_subcommands();
-    return ReportUsage(app, parsed.empty() ? nullptr : parsed.front(), e.what());
+    CLI::App* parsed = app.get_subcommands().empty() ? nullptr : app.get_subcommands().front();
+    while (parsed && !parsed->get_subcommands().empty()) parsed = parsed->get_subcommands().front();
+    return ReportUsage(app, parsed, e.what());
   }
 
   CLI::App* chosen = app.get_subcommands().front();
@@ -201,6 +213,10 @@ int main(int argc, char** argv) {
         build.nameLength = static_cast<int>(ParseWholeNumber(numbers.nameLength, "--name-length", 1, kMaxNameLength));
       }
       return RunBuild(build);
+    }
+    if (chosen == log.command) {
+      chosen = chosen->get_subcommands().front();
+      return RunLog(log);
     }
     if (chosen == checkCmd) return RunCheck(checkDirectory);
     if (chosen == dumpCmd) return RunDump(dump);

@@ -9,6 +9,7 @@
 #include "store/roll_format.h"
 #include "tools/rollkit/commands.h"
 #include "tools/rollkit/exit_status.h"
+#include "tools/rollkit/log_command.h"
 #include "tools/rollkit/roll_text.h"
 #include "tools/rollkit/search_session.h"
 
@@ -123,5 +124,10 @@ int RunSearch(const SearchOptions& options, bool json, SearchFormat format) {
     WriteRows(session, options.raw);
   }
   if (session.MessageShown()) return kExitDataProblem;
+  // The rows are written whether or not the log can take the search; the status says if it could not.
+  if (options.log && !RecordSearchInLog(session, options)) {
+    FinishOutput();
+    return kExitDataProblem;
+  }
   return FinishOutput() ? kExitOk : kExitDataProblem;
 }
