@@ -13,10 +13,12 @@ constexpr std::array<const char*, 17> kCsvColumns = {
     "date",    "entry", "id",      "roll", "surname",   "given_name", "match", "filters", "found",
     "soldier", "unit",  "company", "side", "microfilm", "status",     "notes", "search"};
 
+// "71 PA INF (71st Pennsylvania Infantry)": the text and, when the unit list knows it, its name;
+// the side has a column of its own.
 std::string UnitWords(const SoldierEntry& entry) {
   const std::string& unit = entry.Field(kUnitField);
-  const std::string plain = UnitInPlainWords(unit, entry.Field(kSideField));
-  return plain.empty() || plain == unit ? unit : unit + " (" + plain + ")";
+  const DecodedUnit decoded = DecodeUnit(unit, SideOfField(entry.Field(kSideField)));
+  return decoded.known ? unit + " (" + std::string(decoded.name) + ")" : unit;
 }
 
 std::string SideWords(const SoldierEntry& entry) {

@@ -68,6 +68,21 @@ bool IsWriteError(int error) {
   return error == ENOSPC || error == EFBIG || error == EIO || error == EROFS;
 }
 
+// SQLite's report of a damaged file on one line: "Page 3: btreeInitPage() returns error code 11".
+std::string OneLine(const std::string& report) {
+  std::string line;
+  std::string_view rest = report;
+  constexpr std::string_view kDatabaseHeading = "*** in database main ***";
+  if (rest.rfind(kDatabaseHeading, 0) == 0) rest.remove_prefix(kDatabaseHeading.size());
+  for (char c : rest) {
+    const bool blank = c == '\n' || c == '\r' || c == ' ' || c == '\t';
+    if (blank && (line.empty() || line.back() == ' ')) continue;
+    line.push_back(blank ? ' ' : c);
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}
+
 // "2 seconds", "0.1 seconds".
 std::string Seconds(int milliseconds) {
   if (milliseconds % 1000 == 0)
@@ -390,8 +405,9 @@ bool ResearchLog::Accept(LogAccess access) {
     Statement check(db.get(), "PRAGMA quick_check");
     const int step = check.Ok() ? check.Step() : sqlite3_errcode(db.get());
     if (step != SQLITE_ROW) return Fail(step);
-    if (check.Text(0) != "ok")
-      return Refuse(LogProblemKind::kDamaged, "damaged (" + check.Text(0) + ")" + kLeftAlone);
+    if (check.Text(0) != "ok") {
+      return Refuse(LogProblemKind::kDamaged, "damaged (" + OneLine(check.Text(0)) + ")" + kLeftAlone);
+    }
   }
   if (!fresh && version < kOldestLogVersion) {
     return Refuse(LogProblemKind::kNotALog,

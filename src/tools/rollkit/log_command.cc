@@ -283,7 +283,8 @@ int RunShowSoldier(const LogArguments& arguments) {
     while (from <= soldier.notes.size()) {
       std::size_t end = soldier.notes.find('\n', from);
       if (end == std::string::npos) end = soldier.notes.size();
-      Print("  " + soldier.notes.substr(from, end - from));
+      const std::string line = soldier.notes.substr(from, end - from);
+      Print(line.empty() ? line : "  " + line);
       from = end + 1;
     }
   }

@@ -115,6 +115,9 @@ int RunSearch(const SearchOptions& options, bool json, SearchFormat format) {
   if (options.raw && format != SearchFormat::kText) throw UsageError("--raw: only for --format text");
   SearchSession session;
   if (!session.Run(options)) return kExitDataProblem;
+  // Recorded as soon as it has run, whatever becomes of the output; the rows are written whether
+  // or not the log could take it, and the exit status says when it could not.
+  const bool recorded = !options.log || RecordSearchInLog(session, options);
   if (json) {
     WriteJson(session, options.find);
   } else if (format != SearchFormat::kText) {
@@ -124,10 +127,5 @@ int RunSearch(const SearchOptions& options, bool json, SearchFormat format) {
     WriteRows(session, options.raw);
   }
   if (session.MessageShown()) return kExitDataProblem;
-  // The rows are written whether or not the log can take the search; the status says if it could not.
-  if (options.log && !RecordSearchInLog(session, options)) {
-    FinishOutput();
-    return kExitDataProblem;
-  }
-  return FinishOutput() ? kExitOk : kExitDataProblem;
+  return FinishOutput() && recorded ? kExitOk : kExitDataProblem;
 }
