@@ -113,13 +113,19 @@ std::string CopyPath(const std::string& path, int version, int n) {
   return stem + extension;
 }
 
+// The columns as they are read: every text cut to what this program could have written there, so
+// that a log another program filled with huge values costs no more memory than one of ours.
 const char* const kSearchColumns =
-    "id, searched_at, roll_label, roll_hash, surname, given_name, match_mode, side, state, unit, company, "
-    "result_count, program";
+    "id, substr(searched_at, 1, 40), substr(roll_label, 1, 64), substr(roll_hash, 1, 64), "
+    "substr(surname, 1, 256), substr(given_name, 1, 1024), substr(match_mode, 1, 16), substr(side, 1, 4), "
+    "substr(state, 1, 16), substr(unit, 1, 1024), substr(company, 1, 64), result_count, substr(program, 1, "
+    "64)";
 const char* const kSoldierColumns =
-    "id, saved_at, changed_at, roll_label, roll_hash, index_key, slot, surname, name_text, line, status, "
-    "notes, "
-    "coalesce(search_id, 0)";
+    "id, substr(saved_at, 1, 40), substr(changed_at, 1, 40), substr(roll_label, 1, 64), substr(roll_hash, 1, "
+    "64), "
+    "substr(index_key, 1, 64), slot, substr(surname, 1, 256), substr(name_text, 1, 1024), substr(line, 1, "
+    "4999), "
+    "substr(status, 1, 32), substr(notes, 1, 1048576), coalesce(search_id, 0)";
 
 LoggedSearch SearchOfRow(const Statement& row) {
   LoggedSearch search;
@@ -520,7 +526,7 @@ bool ResearchLog::Upgrade(int from) {
 }
 
 bool ResearchLog::Begin(bool lasting) {
-  if (!db) return Refuse(LogProblemKind::kFailed, "not open");
+  if (!db) return Refuse(LogProblemKind::kFailed, "the research log is not open");
   if (lasting != fullSync) {
     if (Execute(db.get(), lasting ? "PRAGMA synchronous = FULL" : "PRAGMA synchronous = NORMAL") !=
         SQLITE_OK) {
@@ -667,7 +673,7 @@ bool ResearchLog::ChangeSoldier(std::int64_t id, const SoldierEdit& edit) {
 
 bool ResearchLog::Searches(const LogFilter& filter, std::vector<LoggedSearch>* out) {
   out->clear();
-  if (!db) return Refuse(LogProblemKind::kFailed, "not open");
+  if (!db) return Refuse(LogProblemKind::kFailed, "the research log is not open");
   Statement query(db.get(), (std::string("SELECT ") + kSearchColumns + " FROM searches" +
                              Clauses(filter, false, "searched_at"))
                                 .c_str());
@@ -680,7 +686,7 @@ bool ResearchLog::Searches(const LogFilter& filter, std::vector<LoggedSearch>* o
 
 bool ResearchLog::Soldiers(const LogFilter& filter, std::vector<SavedSoldier>* out) {
   out->clear();
-  if (!db) return Refuse(LogProblemKind::kFailed, "not open");
+  if (!db) return Refuse(LogProblemKind::kFailed, "the research log is not open");
   Statement query(db.get(), (std::string("SELECT ") + kSoldierColumns + " FROM soldiers" +
                              Clauses(filter, true, "saved_at"))
                                 .c_str());
@@ -693,7 +699,7 @@ bool ResearchLog::Soldiers(const LogFilter& filter, std::vector<SavedSoldier>* o
 }
 
 bool ResearchLog::FindSoldier(std::int64_t id, SavedSoldier* out) {
-  if (!db) return Refuse(LogProblemKind::kFailed, "not open");
+  if (!db) return Refuse(LogProblemKind::kFailed, "the research log is not open");
   Statement query(db.get(),
                   (std::string("SELECT ") + kSoldierColumns + " FROM soldiers WHERE id = ?1").c_str());
   if (!query.Ok()) return Fail(sqlite3_errcode(db.get()));
@@ -710,10 +716,11 @@ bool ResearchLog::FindSoldier(std::int64_t id, SavedSoldier* out) {
 
 bool ResearchLog::History(std::int64_t id, std::vector<SoldierChange>* out) {
   out->clear();
-  if (!db) return Refuse(LogProblemKind::kFailed, "not open");
-  Statement query(
-      db.get(),
-      "SELECT changed_at, change, status, notes FROM soldier_changes WHERE soldier_id = ?1 ORDER BY id");
+  if (!db) return Refuse(LogProblemKind::kFailed, "the research log is not open");
+  Statement query(db.get(),
+                  "SELECT substr(changed_at, 1, 40), substr(change, 1, 32), substr(status, 1, 32), "
+                  "substr(notes, 1, 1048576) "
+                  "FROM soldier_changes WHERE soldier_id = ?1 ORDER BY id");
   if (!query.Ok()) return Fail(sqlite3_errcode(db.get()));
   query.Bind(1, id);
   int step;
@@ -725,7 +732,7 @@ bool ResearchLog::History(std::int64_t id, std::vector<SoldierChange>* out) {
 
 bool ResearchLog::FindSearch(std::int64_t id, LoggedSearch* out, bool* found) {
   *found = false;
-  if (!db) return Refuse(LogProblemKind::kFailed, "not open");
+  if (!db) return Refuse(LogProblemKind::kFailed, "the research log is not open");
   Statement query(db.get(),
                   (std::string("SELECT ") + kSearchColumns + " FROM searches WHERE id = ?1").c_str());
   if (!query.Ok()) return Fail(sqlite3_errcode(db.get()));

@@ -186,6 +186,25 @@ TEST_F(ResearchLogTest, ALogHeldByAnotherProgramGivesUpAfterTheBusyTimeoutAndThe
   EXPECT_EQ(RowsIn(path, "searches"), 1);
 }
 
+TEST_F(ResearchLogTest, WhatAnotherProgramPutInTheLogIsReadWithinBounds) {
+  ResearchLog log(Settings());
+  ASSERT_TRUE(log.Open(path, LogAccess::kWrite));
+  SavedSoldier kelly = SampleSoldier("KELLY", 1);
+  bool already = false;
+  ASSERT_TRUE(log.SaveSoldier(&kelly, &already));
+  {
+    Connection other = OpenRaw(path);
+    ASSERT_EQ(
+        Execute(other.get(),
+                "UPDATE soldiers SET line = zeroblob(20000000), name_text = printf('%.*c', 5000000, 'x')"),
+        SQLITE_OK);
+  }
+  SavedSoldier read;
+  ASSERT_TRUE(log.FindSoldier(kelly.id, &read));
+  EXPECT_EQ(read.line.size(), 4999u);
+  EXPECT_EQ(read.nameText.size(), 1024u);
+}
+
 TEST(ResearchStatusTest, WordsAreReadAsTheyAreWrittenOnACommandLine) {
   ResearchStatus status;
   ASSERT_TRUE(ParseStatus("records-ordered", &status));

@@ -22,7 +22,8 @@ class LogCommandTest : public ::testing::Test {
     std::string csv = kRollHeader;
     char line[200];
     for (int i = 0; i < 25; ++i) {
-      std::snprintf(line, sizeof line, "Smith,A%02d,J,%c,5 IL INF,PVT,CORP,entry %d,1,2,%d,U\n", i, 'A' + i % 5, i, i);
+      std::snprintf(line, sizeof line, "Smith,A%02d,J,%c,5 IL INF,PVT,CORP,entry %d,1,2,%d,U\n", i,
+                    'A' + i % 5, i, i);
       csv += line;
     }
     csv += "Smyth,Abel,,K,9 PA INF,PVT,PVT,,7,8,9,U\nSmyth,Aaron,,K,9 PA INF,PVT,PVT,,7,8,10,U\n";
@@ -53,7 +54,8 @@ TEST_F(LogCommandTest, ASearchIsRecordedOnlyWhenAskedAndOneThatFoundNothingToo) 
   ASSERT_EQ(RunRollkit({"search", "--data", data, "smith"}).exitCode, 0);
   EXPECT_FALSE(FileExists(logFile));
 
-  const RunResult found = Rollkit({"search", "--data", data, "--log", "--match", "soundex", "--side", "U", "Smith"});
+  const RunResult found =
+      Rollkit({"search", "--data", data, "--log", "--match", "soundex", "--side", "U", "Smith"});
   ASSERT_EQ(found.exitCode, 0) << found.err;
   EXPECT_EQ(Lines(found.out)[0], "27 records found.");
   const RunResult none = Rollkit({"search", "--data", data, "--log", "--given", "zed", "smith"});
@@ -131,17 +133,20 @@ TEST_F(LogCommandTest, NotesAndStatusAreDatedListedAndExportedWhole) {
   const RunResult listed = Rollkit({"log", "list", "--status", "records-ordered"});
   ASSERT_EQ(listed.exitCode, 0) << listed.err;
   EXPECT_EQ(Lines(listed.out),
-            (std::vector<std::string>{"Saved soldiers: 1", "     1  records ordered  A00 J. SMITH, 5 IL INF, company A"}));
+            (std::vector<std::string>{"Saved soldiers: 1",
+                                      "     1  records ordered  A00 J. SMITH, 5 IL INF, company A"}));
 
   const RunResult shown = Rollkit({"log", "show", "1"});
   ASSERT_EQ(shown.exitCode, 0) << shown.err;
-  EXPECT_NE(shown.out.find("Notes:\n  First sighting\n\n  Pension ordered\n"), std::string::npos) << shown.out;
+  EXPECT_NE(shown.out.find("Notes:\n  First sighting\n\n  Pension ordered\n"), std::string::npos)
+      << shown.out;
   EXPECT_NE(shown.out.find("  saved           to do\n"), std::string::npos) << shown.out;
   EXPECT_NE(shown.out.find("  status, notes   records ordered\n"), std::string::npos) << shown.out;
 
   const RunResult exported = Rollkit({"log", "export", "-o", dir / "log.md"});
   ASSERT_EQ(exported.exitCode, 0) << exported.err;
-  EXPECT_NE(ReadFileBytes(dir / "log.md").find("### 1. A00 J. SMITH \xE2\x80\x94 records ordered"), std::string::npos);
+  EXPECT_NE(ReadFileBytes(dir / "log.md").find("### 1. A00 J. SMITH \xE2\x80\x94 records ordered"),
+            std::string::npos);
   const RunResult gedcom = Rollkit({"log", "export", "--format", "gedcom"});
   EXPECT_NE(gedcom.out.find("1 NOTE Research status: records ordered"), std::string::npos) << gedcom.out;
 
@@ -149,15 +154,35 @@ TEST_F(LogCommandTest, NotesAndStatusAreDatedListedAndExportedWhole) {
   const std::string before = ReadFileBytes(logFile);
   const RunResult over = Rollkit({"log", "export", "--format", "csv", "-o", logFile});
   EXPECT_EQ(over.exitCode, 1);
-  EXPECT_EQ(over.err, RollkitLine(logFile + ": is a file of the research log being exported; nothing was written"));
+  EXPECT_EQ(over.err,
+            RollkitLine(logFile + ": is a file of the research log being exported; nothing was written"));
   EXPECT_EQ(ReadFileBytes(logFile), before);
 
-  EXPECT_EQ(Rollkit({"log", "note", "7", "x"}).err, RollkitLine(logFile + ": no saved soldier 7; nothing was changed"));
+  EXPECT_EQ(Rollkit({"log", "note", "7", "x"}).err,
+            RollkitLine(logFile + ": no saved soldier 7; nothing was changed"));
   const RunResult usage = Rollkit({"log", "note", "1", "--status", "maybe"});
   EXPECT_EQ(usage.exitCode, 2);
   EXPECT_EQ(Lines(usage.err)[0],
             "rollkit: --status: maybe is not one of to-do, found, not-this-man, records-ordered, done");
   EXPECT_NE(Lines(usage.err)[1].find("rollkit log note"), std::string::npos) << usage.err;
+}
+
+TEST_F(LogCommandTest, TextFromTheLogNeverReachesTheTerminalRaw) {
+  {
+    ResearchLog log;
+    ASSERT_TRUE(log.Open(logFile, LogAccess::kWrite)) << log.Problem().message;
+    LoggedSearch search;
+    search.surname =
+        "SMITH\x1B]0;owned\x07\xC2\x9B"
+        "2J";
+    search.roll.label = "\x1B[31mRED";
+    ASSERT_TRUE(log.RecordSearch(&search));
+  }
+  const RunResult listed = Rollkit({"log", "list"});
+  ASSERT_EQ(listed.exitCode, 0) << listed.err;
+  EXPECT_EQ(listed.out.find('\x1B'), std::string::npos) << listed.out;
+  EXPECT_EQ(listed.out.find("\xC2\x9B"), std::string::npos) << listed.out;
+  EXPECT_NE(listed.out.find("SMITH ]0;owned  2J"), std::string::npos) << listed.out;
 }
 
 TEST_F(LogCommandTest, ALogThatCannotBeUsedNeverStopsTheSearch) {
@@ -167,9 +192,11 @@ TEST_F(LogCommandTest, ALogThatCannotBeUsedNeverStopsTheSearch) {
   const RunResult r = Rollkit({"search", "--data", data, "--log", "smyth"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(Lines(r.out)[0], "2 records found.");
-  EXPECT_EQ(r.err, RollkitLine(logFile + ": a directory, not a research log; it is left as it is; this search was "
-                                         "not recorded"));
-  EXPECT_EQ(Rollkit({"log", "list"}).err, RollkitLine(logFile + ": a directory, not a research log; it is left as it is"));
+  EXPECT_EQ(r.err,
+            RollkitLine(logFile + ": a directory, not a research log; it is left as it is; this search was "
+                                  "not recorded"));
+  EXPECT_EQ(Rollkit({"log", "list"}).err,
+            RollkitLine(logFile + ": a directory, not a research log; it is left as it is"));
 }
 
 }  // namespace
