@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <system_error>

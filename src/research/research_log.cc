@@ -419,14 +419,16 @@ bool ResearchLog::Accept(LogAccess access) {
     return Refuse(LogProblemKind::kNotALog,
                   std::string("not a research log (no layout version)") + kLeftAlone);
   }
+  // An empty file is a log not yet made (one whose maker was stopped before it could make it, or
+  // one being made by another program this moment): only a writer makes it.
+  if (fresh && access == LogAccess::kRead) {
+    problem = {LogProblemKind::kMissing, path + ": there is no research log yet"};
+    db.reset();
+    return false;
+  }
   const bool writable = sqlite3_db_readonly(db.get(), "main") == 0;
   if (!writable) {
     if (fresh || version < kLogVersion) {
-      if (fresh && access == LogAccess::kRead) {
-        problem = {LogProblemKind::kMissing, path + ": there is no research log yet"};
-        db.reset();
-        return false;
-      }
       return Refuse(fresh ? LogProblemKind::kReadOnly : LogProblemKind::kCannotUpgrade,
                     fresh ? std::string("cannot be written (read-only)")
                           : "written by an older version of Dravenholt (layout " + std::to_string(version) +

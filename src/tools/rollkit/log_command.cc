@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/cp1252.h"
+#include "platform/data_file.h"
 #include "platform/output_file.h"
 #include "records/gedcom_writer.h"
 #include "research/log_export.h"
@@ -107,6 +108,20 @@ void Print(const std::string& line) {
 }
 
 std::string LogPath(const std::string& given) { return given.empty() ? DefaultLogPath() : given; }
+
+// Why the log may not be written while `session`'s roll is read, or "": no file of the roll (nor
+// the image it is read out of), however the path reaches it, is ever made into a log.
+std::string RefusalOfLog(SearchSession& session, const std::string& given) {
+  std::vector<GuardedFile> guarded;
+  std::string image;
+  if (DataFileInImage(session.IndexFile(), &image)) {
+    if (const FileIdentity identity = IdentityOfPath(image); identity.known)
+      guarded.push_back({image, identity});
+  } else {
+    AddRollFilesIn(DirectoryOf(session.IndexFile()), &guarded);
+  }
+  return RefusalForOutput(LogPath(given), guarded, "a file of the roll being searched");
+}
 
 // Opens the log, or says on stderr why it could not be, followed by `consequence`.
 bool OpenLog(ResearchLog* log, const std::string& given, LogAccess access, const std::string& consequence) {
@@ -340,6 +355,9 @@ int RunSave(LogArguments& arguments) {
   soldier.status = status.value_or(ResearchStatus::kToDo);
   if (arguments.note) soldier.notes = TypedText(*arguments.note);
 
+  if (const std::string refusal = RefusalOfLog(session, arguments.logFile); !refusal.empty()) {
+    return ReportProblem(refusal);
+  }
   ResearchLog log;
   if (!OpenLog(&log, arguments.logFile, LogAccess::kWrite, "; nothing was saved")) return kExitDataProblem;
   // The search that found him goes into the log with him, so the log says how he was found.
@@ -513,6 +531,10 @@ bool RecordSearchInLog(SearchSession& session, const SearchOptions& options) {
   std::string error;
   if (!DescribeSessionSearch(session, options, &search, &error)) {
     ReportProblem(error + kNotRecorded);
+    return false;
+  }
+  if (const std::string refusal = RefusalOfLog(session, options.logFile); !refusal.empty()) {
+    ReportProblem(refusal);
     return false;
   }
   ResearchLog log;
