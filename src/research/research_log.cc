@@ -242,7 +242,8 @@ bool ResearchLog::Report(const SqliteFailure& failure) {
     case SQLITE_READONLY:
     case SQLITE_PERM:
       problem.kind = LogProblemKind::kReadOnly;
-      problem.message += "cannot be written: " + (error ? SystemErrorText(error) : std::string("read-only"));
+      problem.message +=
+          "cannot be written" + (error ? ": " + SystemErrorText(error) : std::string(" (read-only)"));
       break;
     case SQLITE_FULL:
       problem.kind = LogProblemKind::kWriteFailed;

@@ -123,7 +123,9 @@ TEST_F(LogFileTest, AReadOnlyLogIsReadButNotWritten) {
         if (!reader.Open(own, LogAccess::kRead) || !reader.Searches({}, &searches) || searches.size() != 2)
           return 3;
         LoggedSearch search = SampleSearch("KELLY", 1);
-        if (reader.RecordSearch(&search) || reader.Problem().kind != LogProblemKind::kReadOnly) return 4;
+        if (reader.RecordSearch(&search) ||
+            reader.Problem().message != own + ": cannot be written (read-only)")
+          return 4;
         return 0;
       }),
       0);
