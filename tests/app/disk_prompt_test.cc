@@ -210,6 +210,10 @@ TEST_F(DiskPromptTest, ThePlacesLookedInAreBoundedSoTheBoxFitsTheScreen) {
     auto* box = qobject_cast<QMessageBox*>(modal);
     height = box->height();
     informative = box->informativeText();
+    const QString shot = qEnvironmentVariable("DRAVENHOLT_SCREENSHOT");
+    if (!shot.isEmpty())
+      box->grab().save((shot.endsWith(QLatin1String(".png")) ? shot.chopped(4) : shot) +
+                       "-diskprompt-many.png");
     box->reject();
   });
   EXPECT_EQ(finder.Prompt(), kIdCancel);
