@@ -1,5 +1,7 @@
 #include "store/index_hash.h"
 
+// The whole of xxHash compiled into this file from its header: no library to link on any platform.
+#define XXH_INLINE_ALL
 #include <xxhash.h>
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 #include "research/roll_identity.h"
 
 #include <gtest/gtest.h>
+#define XXH_INLINE_ALL
 #include <xxhash.h>
 
 #include <random>
