@@ -200,9 +200,11 @@ BattleUnit UnitForBattles(const SoldierEntry& entry, std::string_view chosenCode
                              "): no battles were added, for want of knowing which was his.");
       return chosen;
     } else {
-      chosen.notes.push_back(
-          "His unit text names no unit of his side in the park service's list: no "
-          "battles were added.");
+      const char* why = lookup.outcome == UnitLookupOutcome::kOnlyOtherSide ? "names no unit of his side in"
+                        : lookup.outcome == UnitLookupOutcome::kNotFound    ? "names no unit of"
+                                                                            : "could not be looked up in";
+      chosen.notes.push_back(std::string("His unit text ") + why +
+                             " the park service's list: no battles were added.");
       return chosen;
     }
   }

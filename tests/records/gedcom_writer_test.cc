@@ -230,6 +230,7 @@ TEST(GedcomWriter, HisUnitsBattlesAsEventsEachCitingTheBattleSource) {
       EntryFromRoll("HACK", "James", {"", "B", "3 OH INF", "PVT", "PVT", "", "", "", "", "U"}),
       EntryFromRoll("TALIAFERRO", "Wm", {"", "A", "4 VA INF", "PVT", "PVT", "", "", "", "", "C"}),
       EntryFromRoll("SMITH", "John", {"", "", "99 ZZ INF", "", "", "", "", "", "", "U"}),
+      EntryFromRoll("JONES", "Abel", {"", "", "1 MN INF", "", "", "", "", "", "", "C"}),
   };
   GedcomOptions options;
   options.battles = true;
@@ -237,7 +238,7 @@ TEST(GedcomWriter, HisUnitsBattlesAsEventsEachCitingTheBattleSource) {
   const std::vector<GedcomLine> lines = Parse(WriteGedcom(entries, options));
   ExpectWellFormedGedcom(lines);
   const std::vector<Person> people = People(lines);
-  ASSERT_EQ(people.size(), 5u);
+  ASSERT_EQ(people.size(), 6u);
 
   ASSERT_EQ(people[0].battles.size(), 23u);
   const std::size_t manassas = people[0].battles.front();
@@ -265,7 +266,13 @@ TEST(GedcomWriter, HisUnitsBattlesAsEventsEachCitingTheBattleSource) {
   ASSERT_EQ(people[3].battles.size(), 7u);
   EXPECT_NE(people[3].serviceNote.find("749 of its 3,765 Confederate units"), std::string::npos);
   EXPECT_TRUE(people[4].battles.empty());
-  EXPECT_NE(people[4].serviceNote.find("names no unit of his side"), std::string::npos);
+  EXPECT_NE(people[4].serviceNote.find("His unit text names no unit of the park service's list: no battles"),
+            std::string::npos)
+      << people[4].serviceNote;
+  // A Union unit on a Confederate's entry is not taken for his.
+  EXPECT_TRUE(people[5].battles.empty());
+  EXPECT_NE(people[5].serviceNote.find("names no unit of his side"), std::string::npos)
+      << people[5].serviceNote;
 
   // The battle source is one record, after the people.
   std::size_t sources = 0;
