@@ -1,8 +1,32 @@
 #include "records/csv_text.h"
 
+namespace {
+
+// "-77.5219": a negative number, which a spreadsheet reads as the number it is. Nothing else
+// after the minus (no second sign, operator or letter) that could make it a formula.
+bool IsNegativeNumber(std::string_view cell) {
+  if (cell.size() < 2 || cell.front() != '-') return false;
+  bool digits = false;
+  bool point = false;
+  for (std::size_t i = 1; i < cell.size(); ++i) {
+    const char c = cell[i];
+    if (c >= '0' && c <= '9') {
+      digits = true;
+    } else if (c == '.' && !point && digits) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  return digits && cell.back() != '.';
+}
+
+}  // namespace
+
 bool CsvCellNeedsGuard(std::string_view cell) {
   const std::size_t start = cell.find_first_not_of(kCsvFormulaGuard);
   if (start == std::string_view::npos) return false;
+  if (IsNegativeNumber(cell.substr(start))) return false;
   switch (cell[start]) {
     case '=':
     case '+':

@@ -17,7 +17,8 @@
 inline constexpr char kCsvFormulaGuard = '\'';
 
 // Whether `cell` is written after kCsvFormulaGuard: it begins with '=', '+', '-', '@', a tab or
-// a CR, after any number of apostrophes.
+// a CR, after any number of apostrophes; a plain negative number ("-77.52", a longitude) is a
+// number to a spreadsheet and is written as it stands.
 bool CsvCellNeedsGuard(std::string_view cell);
 // The text a CSV writer writes for `cell`: `cell`, after kCsvFormulaGuard when it needs one.
 std::string GuardedCsvCell(std::string_view cell);

@@ -76,6 +76,11 @@ TEST(ExportRows, NoCsvCellStartsAFormula) {
   EXPECT_EQ(records[0][8], "'=HYPERLINK(\"http://x\")");
   EXPECT_EQ(records[0][9], "''=1");
   EXPECT_EQ(records[0][4], "5 IL INF");
+  // A negative number (a battle's longitude) is a number to a spreadsheet; one that goes on
+  // into an expression is not.
+  EXPECT_EQ(GuardedCsvCell("-77.5219"), "-77.5219");
+  EXPECT_EQ(GuardedCsvCell("-2+3"), "'-2+3");
+  EXPECT_EQ(GuardedCsvCell("-1."), "'-1.");
 }
 
 TEST(ExportRows, JsonParsedBackEqualsTheEntries) {

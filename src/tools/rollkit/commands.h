@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "records/unit_names.h"
 #include "results/find_result.h"
 
 // Shared by search, show and pull-list: which database and which search.
@@ -73,3 +74,18 @@ struct ImageOptions {
   bool joliet = true;     // add Joliet names beside the upper-case ones
 };
 int RunImage(const ImageOptions& options);
+
+// unit: the units of the park service's list a unit text can mean, with their battles when asked.
+enum class UnitFormat { kText, kCsv, kJson, kKml };
+UnitFormat ParseUnitFormat(const std::string& text);
+// "U" or "C" (either case); "" for either side.
+Side ParseSideArgument(const std::string& text);
+
+struct UnitOptions {
+  std::string unitText;        // as typed (UTF-8)
+  Side side = Side::kUnknown;  // --side; kUnknown: both sides
+  bool battles = false;        // --battles
+  bool descriptions = false;   // --descriptions: each battle's description too (implies battles)
+  UnitFormat format = UnitFormat::kText;
+};
+int RunUnit(const UnitOptions& options);

@@ -1,4 +1,5 @@
-// rollkit: search, show, build, check, dump, image and generate roll databases from the command line.
+// rollkit: search, show, build, check, dump, image and generate roll databases from the command line,
+// and look up units and their battles.
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
@@ -159,6 +160,18 @@ int main(int argc, char** argv) {
   imageCmd->add_option("DIR", image.directory, "Data directory of the database")->required();
   imageCmd->add_option("OUT", image.output, "Image file to write (.iso)")->required();
 
+  UnitOptions unit;
+  std::string unitSide, unitFormat = "text";
+  CLI::App* unitCmd = app.add_subcommand("unit", "List the units a unit text can mean, and their battles");
+  unitCmd->add_option("--side", unitSide, "U (Union) or C (Confederate); default: both")->type_name("U|C");
+  unitCmd->add_flag("--battles", unit.battles, "List each unit's battles, in date order");
+  unitCmd->add_flag("--descriptions", unit.descriptions,
+                    "With each battle its description (implies --battles)");
+  unitCmd->add_option("--format", unitFormat, "text, csv, json, or the battles as a kml map")
+      ->type_name("text|csv|json|kml");
+  unitCmd->add_option("UNIT_TEXT", unit.unitText, "A unit text: 5 IL INF, 3rd Ohio Infantry, ...")
+      ->required();
+
   GenerateOptions generate;
   CLI::App* generateCmd = app.add_subcommand("generate", "Write a synthetic roll as CSV");
   generateCmd->add_option("--entries", numbers.entries, "Number of entries, at most 2147483647")
@@ -220,6 +233,11 @@ int main(int argc, char** argv) {
     }
     if (chosen == checkCmd) return RunCheck(checkDirectory);
     if (chosen == dumpCmd) return RunDump(dump);
+    if (chosen == unitCmd) {
+      unit.side = ParseSideArgument(unitSide);
+      unit.format = ParseUnitFormat(unitFormat);
+      return RunUnit(unit);
+    }
     if (chosen == imageCmd) {
       image.joliet = !noJoliet;
       return RunImage(image);
