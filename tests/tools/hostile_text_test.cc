@@ -41,7 +41,7 @@ class HostileTextTest : public ::testing::Test {
                             "\"Evil" + kTitle + "\",\"Ann\r\nEVIL\tForged\tRow\",J,A," + kClipboard +
                             ",PVT,PVT,tab\there" + kOsc + ",1,2,3,U\n" + "Evil" + kTitle +
                             ",Bob,,B,5 IL INF,PVT,PVT,\"=HYPERLINK(\"\"http://x\"\")\","
-                            "+cmd|' /C calc'!A0,@SUM(A1),-2,U\n";
+                            "+cmd|' /C calc'!A0,@SUM(A1),-2+3,U\n";
     data = BuildRoll(dir, "roll", csv);
   }
 
@@ -107,7 +107,7 @@ TEST_F(HostileTextTest, CsvCellsNeverStartAFormulaAndDumpStillBuildsTheSameRoll)
   const RunResult csv = Rollkit({"search", "--format", "csv", "evil" + kTitle});
   ASSERT_EQ(csv.exitCode, 0) << csv.err;
   for (const char* cell :
-       {",\"'=HYPERLINK(\"\"http://x\"\")\",", ",'+cmd|' /C calc'!A0,", ",'@SUM(A1),", ",'-2,"}) {
+       {",\"'=HYPERLINK(\"\"http://x\"\")\",", ",'+cmd|' /C calc'!A0,", ",'@SUM(A1),", ",'-2+3,"}) {
     EXPECT_NE(csv.out.find(cell), std::string::npos) << cell << "\n" << csv.out;
   }
 
@@ -115,7 +115,7 @@ TEST_F(HostileTextTest, CsvCellsNeverStartAFormulaAndDumpStillBuildsTheSameRoll)
   ASSERT_EQ(dumped.exitCode, 0) << dumped.err;
   const std::string dump = ReadFileBytes(dir / "dump.csv");
   EXPECT_NE(dump.find("\"'=HYPERLINK("), std::string::npos) << dump;
-  EXPECT_NE(dump.find("\"'-2\""), std::string::npos) << dump;
+  EXPECT_NE(dump.find("\"'-2+3\""), std::string::npos) << dump;
   ASSERT_EQ(RunRollkit({"build", dir / "dump.csv", dir / "again"}).exitCode, 0);
   for (const char* file : {"/mroll.cor", "/mroll.ext", "/mroll.tre"}) {
     EXPECT_TRUE(ReadFileBytes(data + file) == ReadFileBytes(dir / "again" + file)) << file;
