@@ -213,8 +213,9 @@ bool PrintThroughSave(QPrinter* printer, const InputFiles& inputs,
   // The print dialog asks about a file that is there; a name it cannot see through (a link that
   // leads nowhere, or that this user may not follow) is asked about here.
   if (!QFileInfo::exists(target) && !ConfirmReplace(target)) return false;
-  // Qt writes the pages to a name of its own choosing by itself: a file of this user's in a
-  // private place, whose bytes then go where the user asked, by the rules every save follows.
+  // Qt's printer opens its file by name by itself, following any link: it is given a new file of
+  // this user's in a private place, whose bytes then go where the user asked, by the rules every
+  // save follows.
   QTemporaryFile pages(QString::fromStdString(AnonymousFileDirectory()) +
                        QStringLiteral("dravenholt-print-XXXXXX.pdf"));
   if (!pages.open()) {
