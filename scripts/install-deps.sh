@@ -10,6 +10,7 @@ packages=(
   libcli11-dev nlohmann-json3-dev libcsv-dev python3 libiso9660-dev libcdio-dev libarchive-dev
   xauth xvfb dpkg-dev appstream desktop-file-utils man-db
   poppler-utils  # pdftotext reads back what the viewer prints to PDF
+  libxxhash-dev  # xxHash, header-only: the companion index's checksums and the index file's hash
 )
 if [[ "${1:-}" == "--bench" ]]; then packages+=(libbenchmark-dev libsqlite3-dev hyperfine time); fi
 if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi

@@ -19,6 +19,11 @@ std::vector<std::string> ProfileDirectories();
 // the user's local application data (%LOCALAPPDATA%) on Windows. "" when none can be had.
 std::string UserSettingsDirectory();
 
+// The directory of what the programs keep to save time and may always make again (a roll's
+// companion index): $XDG_CACHE_HOME (default ~/.cache) on POSIX, the user's local application data
+// (%LOCALAPPDATA%) on Windows. "" when none can be had.
+std::string UserCacheDirectory();
+
 // `directory` and `name` joined by the platform's separator, unless `directory` ends in one
 // already (either separator on Windows).
 std::string JoinPath(const std::string& directory, const char* name);

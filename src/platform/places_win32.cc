@@ -72,6 +72,8 @@ std::string UserSettingsDirectory() {
   return KnownFolder(FOLDERID_LocalAppData);
 }
 
+std::string UserCacheDirectory() { return UserSettingsDirectory(); }
+
 std::string JoinPath(const std::string& directory, const char* name) {
   if (directory.empty() || directory.back() == '\\' || directory.back() == '/') return directory + name;
   return directory + '\\' + name;
