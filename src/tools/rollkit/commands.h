@@ -71,3 +71,12 @@ struct ImageOptions {
   bool joliet = true;     // add Joliet names beside the upper-case ones
 };
 int RunImage(const ImageOptions& options);
+
+// index: builds the roll's companion index into the user's cache, unless one is there that
+// answers for the roll as it is now (or `rebuild`); with `noCompanion`, builds nothing.
+struct IndexOptions {
+  std::optional<std::string> dataDirectory;
+  bool rebuild = false;
+  bool noCompanion = false;
+};
+int RunIndex(const IndexOptions& options);

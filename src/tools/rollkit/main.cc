@@ -1,4 +1,4 @@
-// rollkit: search, show, build, check, dump, image and generate roll databases from the command line.
+// rollkit: search, show, build, check, dump, index, image and generate roll databases from the command line.
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
   IgnoreFileSizeLimitSignal();
 
   NumberTexts numbers;
-  CLI::App app("Search, show, build, check, dump and image muster-roll databases.", "rollkit");
+  CLI::App app("Search, show, build, check, dump, index and image muster-roll databases.", "rollkit");
   // "/data/roll" is a path on every platform, never an option; the subcommands inherit this.
   app.allow_windows_style_options(false);
   app.require_subcommand(1);
@@ -151,6 +151,13 @@ int main(int argc, char** argv) {
   imageCmd->add_option("DIR", image.directory, "Data directory of the database")->required();
   imageCmd->add_option("OUT", image.output, "Image file to write (.iso)")->required();
 
+  IndexOptions index;
+  CLI::App* indexCmd = app.add_subcommand("index", "Build the roll's companion index into the user's cache");
+  indexCmd->add_option("--data", index.dataDirectory,
+                       "Data directory (default: MRPath of section Kinloom7m in brevik.ini)");
+  indexCmd->add_flag("--rebuild", index.rebuild, "Build it even when the one in the cache is up to date");
+  indexCmd->add_flag("--no-companion", index.noCompanion, "Use no companion index: build nothing");
+
   GenerateOptions generate;
   CLI::App* generateCmd = app.add_subcommand("generate", "Write a synthetic roll as CSV");
   generateCmd->add_option("--entries", numbers.entries, "Number of entries, at most 2147483647")
@@ -203,6 +210,7 @@ int main(int argc, char** argv) {
       return RunBuild(build);
     }
     if (chosen == checkCmd) return RunCheck(checkDirectory);
+    if (chosen == indexCmd) return RunIndex(index);
     if (chosen == dumpCmd) return RunDump(dump);
     if (chosen == imageCmd) {
       image.joliet = !noJoliet;
