@@ -1,10 +1,14 @@
 #include "store/companion_builder.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <numeric>
 #include <string_view>
+#include <system_error>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -34,13 +38,11 @@ struct Key {
   std::int32_t end = 0;
 };
 
-// A group as found: its texts (the unit field, then the company) in the pass's arena, its side.
+// A group as found: its unit field and company (numbered in the order the pass met them), its side.
 struct Group {
-  std::uint32_t offset;
-  std::uint32_t unitLength;
-  std::uint32_t companyLength;
+  std::uint32_t unit;
+  std::uint32_t company;
   char side;
-  std::uint32_t entries = 0;
 };
 
 bool Fail(std::string* error, std::string text) {
@@ -72,30 +74,81 @@ bool ReadKeys(const ReadOnlyFile& index, std::vector<Key>* keys, std::string* er
   return true;
 }
 
-// Every slot's group, from one pass over the name file and the lines its slots point at. A group
-// is found by its texts through a table of their hashes (open addressing, the texts in one arena):
-// one probe and one comparison an entry in the common case.
+// Texts found by their hashes, each given the next number: open addressing over a table kept at
+// most half full, the texts in one arena. A roll has a few thousand unit fields and a few dozen
+// companies, so the tables stay in the processor's cache.
+class TextTable {
+ public:
+  TextTable() : table(1 << 8) {}
+
+  // The number of `text`; a new one when it is new (false when the arena would grow past `limit`).
+  bool Find(std::string_view text, std::size_t limit, std::uint32_t* id) {
+    const std::uint64_t hash = CompanionChecksum(text.data(), text.size());
+    const std::size_t mask = table.size() - 1;
+    std::size_t at = static_cast<std::size_t>(hash) & mask;
+    for (; table[at].id != 0; at = (at + 1) & mask) {
+      if (table[at].hash == hash && Text(table[at].id - 1) == text) {
+        *id = table[at].id - 1;
+        return true;
+      }
+    }
+    if (arena.size() + text.size() > limit || places.size() >= UINT32_MAX / 2) return false;
+    *id = static_cast<std::uint32_t>(places.size());
+    places.push_back({static_cast<std::uint32_t>(arena.size()), static_cast<std::uint32_t>(text.size())});
+    arena.append(text);
+    table[at] = {hash, *id + 1};
+    if (2 * places.size() > table.size()) Grow();
+    return true;
+  }
+  std::string_view Text(std::uint32_t id) const {
+    return std::string_view(arena).substr(places[id].first, places[id].second);
+  }
+  std::size_t Size() const { return places.size(); }
+  std::size_t Bytes() const { return arena.size(); }
+
+ private:
+  struct Entry {
+    std::uint64_t hash = 0;
+    std::uint32_t id = 0;  // + 1; 0: empty
+  };
+  void Grow() {
+    std::vector<Entry> old(table.size() * 2);
+    old.swap(table);
+    const std::size_t mask = table.size() - 1;
+    for (const Entry& e : old) {
+      if (e.id == 0) continue;
+      std::size_t at = static_cast<std::size_t>(e.hash) & mask;
+      while (table[at].id != 0) at = (at + 1) & mask;
+      table[at] = e;
+    }
+  }
+  std::vector<Entry> table;
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> places;  // offset, length in the arena
+  std::string arena;
+};
+
+// The groups of a range of slots, from one pass over the name file and the lines its slots point
+// at: each slot's unit field and company numbered by text tables, then its group among the unit's
+// few (side, company) pairs, kept side by side. Two passes over the two halves of a large roll run
+// at once; the second's groups are then numbered as the first's (Merge).
 class GroupPass {
  public:
-  GroupPass(const RollFilesView& roll, std::int32_t nameLength, std::int32_t slotTotal)
-      : files(roll),
-        length(nameLength),
-        total(slotTotal),
-        lines(kLineBufferBytes),
-        table(1 << 16, 0),
-        hashes(1 << 16) {
+  GroupPass(const RollFilesView& roll, std::int32_t nameLength)
+      : files(roll), length(nameLength), lines(kLineBufferBytes) {
     lines.Attach(roll.line);
   }
 
-  bool Run(const CompanionProgress& progress, std::vector<std::uint32_t>* column, std::string* error) {
+  // Numbers the groups of slots [from, to) into column[from, to). Stops when `stop` is set, and
+  // adds to `done` the slots it has looked at; `report` (may be empty) is called now and then.
+  bool Run(std::int64_t from, std::int64_t to, std::uint32_t* column, const std::atomic<bool>& stop,
+           std::atomic<std::int64_t>& done, const std::function<void()>& report, std::string* error) {
     const std::size_t slotSize = static_cast<std::size_t>(length) + kSlotHeaderSize;
     const std::size_t perChunk = kSlotChunkSize / slotSize;
     const auto chunk = std::make_unique_for_overwrite<unsigned char[]>(perChunk * slotSize);
-    column->assign(static_cast<std::size_t>(total), 0);
-    std::string texts;
     EntryAttributes attributes;
-    for (std::int64_t first = 0; first < total;) {
-      const std::int64_t count = std::min<std::int64_t>(static_cast<std::int64_t>(perChunk), total - first);
+    for (std::int64_t first = from; first < to;) {
+      if (stop) return Fail(error, "cancelled");
+      const std::int64_t count = std::min<std::int64_t>(static_cast<std::int64_t>(perChunk), to - first);
       const std::size_t bytes = static_cast<std::size_t>(count) * slotSize;
       if (files.name->ReadAt(first * static_cast<std::int64_t>(slotSize), chunk.get(), bytes) !=
           static_cast<std::int64_t>(bytes)) {
@@ -110,83 +163,68 @@ class GroupPass {
           line = line.substr(0, line.find(static_cast<char>(kLineFeed)) + 1);
         }
         AttributesOfLine(line, &attributes);
-        texts.assign(attributes.unit);
-        texts += attributes.company;
-        std::uint32_t id = 0;
-        if (!Find(texts, attributes.unit.size(), attributes.side, &id, error)) return false;
-        ++groups[id].entries;
-        (*column)[static_cast<std::size_t>(first + i)] = id;
+        if (!Find(attributes.unit, attributes.side, attributes.company, &column[first + i])) {
+          return Fail(error, "the roll has too many distinct units and companies for a companion");
+        }
       }
       first += count;
-      if (progress && !progress(static_cast<int>(first * 80 / (total > 0 ? total : 1))))
-        return Fail(error, "cancelled");
+      done += count;
+      if (report) report();
     }
     return true;
   }
 
-  std::string_view Unit(const Group& g) const {
-    return std::string_view(arena).substr(g.offset, g.unitLength);
+  // Numbers the groups `other` found as this pass numbers them (adding those it lacks), and
+  // renumbers column[from, to), which `other` filled.
+  bool Merge(const GroupPass& other, std::uint32_t* column, std::int64_t from, std::int64_t to,
+             std::string* error) {
+    std::vector<std::uint32_t> renumbered(other.groups.size());
+    for (std::size_t g = 0; g < other.groups.size(); ++g) {
+      const Group& o = other.groups[g];
+      if (!Find(other.Unit(o), o.side, other.Company(o), &renumbered[g])) {
+        return Fail(error, "the roll has too many distinct units and companies for a companion");
+      }
+    }
+    for (std::int64_t s = from; s < to; ++s) column[s] = renumbered[column[s]];
+    return true;
   }
-  std::string_view Company(const Group& g) const {
-    return std::string_view(arena).substr(g.offset + g.unitLength, g.companyLength);
-  }
+
+  std::string_view Unit(const Group& g) const { return units.Text(g.unit); }
+  std::string_view Company(const Group& g) const { return companies.Text(g.company); }
 
   std::vector<Group> groups;
 
  private:
-  // The group of `texts` (the unit field and the company, one after the other) and `side`.
-  bool Find(std::string_view texts, std::size_t unitLength, char side, std::uint32_t* id,
-            std::string* error) {
-    const std::uint64_t hash =
-        CompanionChecksum(texts.data(), texts.size()) ^ static_cast<unsigned char>(side);
-    const std::size_t mask = table.size() - 1;
-    for (std::size_t at = static_cast<std::size_t>(hash) & mask;; at = (at + 1) & mask) {
-      if (table[at] == 0) break;
-      const Group& g = groups[table[at] - 1];
-      if (hashes[at] == hash && g.side == side && g.unitLength == unitLength &&
-          std::string_view(arena).substr(g.offset, g.unitLength + g.companyLength) == texts) {
-        *id = table[at] - 1;
+  bool Find(std::string_view unitText, char side, std::string_view companyText, std::uint32_t* id) {
+    std::uint32_t unit = 0, company = 0;
+    const std::size_t room =
+        kMaxGroupTextBytes - std::min(kMaxGroupTextBytes, units.Bytes() + companies.Bytes());
+    if (!units.Find(unitText, room, &unit) || !companies.Find(companyText, room, &company) ||
+        company >= kMaxCompanies) {
+      return false;
+    }
+    if (unit >= variants.size()) variants.resize(unit + 1);
+    // Side and company in one word, so that a unit's pairs are searched a word at a time.
+    const std::uint32_t key = company | (static_cast<std::uint32_t>(static_cast<unsigned char>(side)) << 24);
+    for (const auto& [k, g] : variants[unit]) {
+      if (k == key) {
+        *id = g;
         return true;
       }
     }
-    if (groups.size() >= kMaxGroups || arena.size() + texts.size() > kMaxGroupTextBytes) {
-      return Fail(error, "the roll has too many distinct units and companies for a companion");
-    }
+    if (groups.size() >= kMaxGroups) return false;
     *id = static_cast<std::uint32_t>(groups.size());
-    groups.push_back({static_cast<std::uint32_t>(arena.size()), static_cast<std::uint32_t>(unitLength),
-                      static_cast<std::uint32_t>(texts.size() - unitLength), side});
-    arena.append(texts);
-    Insert(hash, *id + 1);
-    // Kept at most half full, so that a probe ends soon.
-    if (2 * groups.size() > table.size()) Grow();
+    groups.push_back({unit, company, side});
+    variants[unit].push_back({key, *id});
     return true;
-  }
-
-  void Insert(std::uint64_t hash, std::uint32_t entry) {
-    const std::size_t mask = table.size() - 1;
-    std::size_t at = static_cast<std::size_t>(hash) & mask;
-    while (table[at] != 0) at = (at + 1) & mask;
-    table[at] = entry;
-    hashes[at] = hash;
-  }
-
-  void Grow() {
-    std::vector<std::uint32_t> oldTable(table.size() * 2, 0);
-    std::vector<std::uint64_t> oldHashes(hashes.size() * 2);
-    oldTable.swap(table);
-    oldHashes.swap(hashes);
-    for (std::size_t at = 0; at < oldTable.size(); ++at) {
-      if (oldTable[at] != 0) Insert(oldHashes[at], oldTable[at]);
-    }
   }
 
   RollFilesView files;
   std::int32_t length;
-  std::int32_t total;
   ReadCursor lines;
-  std::string arena;
-  std::vector<std::uint32_t> table;  // group + 1, 0: empty
-  std::vector<std::uint64_t> hashes;
+  TextTable units, companies;
+  std::vector<std::vector<std::pair<std::uint32_t, std::uint32_t>>>
+      variants;  // per unit: (side and company, group)
 };
 
 // What a key's entries hold, counted over its run: by side, company and state word.
@@ -196,15 +234,17 @@ class KeyCounter {
       : inGroup(groupCount, 0), byCompany(companyCount, 0), byWord(wordCount, 0) {}
 
   // Appends to *out the counts of the slots [begin, end) of `column`.
+  // A unit's words are wordList[wordStart[u], wordStart[u + 1]).
   bool Count(const std::vector<std::uint32_t>& column, std::int32_t begin, std::int32_t end,
-             const std::vector<GroupRecord>& records,
-             const std::vector<std::vector<std::uint32_t>>& unitWords, std::int64_t* wordBudget,
-             std::string* out) {
+             const std::vector<GroupRecord>& records, const std::vector<std::uint32_t>& wordStart,
+             const std::vector<std::uint32_t>& wordList, std::int64_t* wordBudget, std::string* out) {
     for (std::int32_t s = begin; s < end; ++s) {
       const std::uint32_t g = column[static_cast<std::size_t>(s)];
       if (inGroup[g]++ == 0) touched.push_back(g);
     }
-    std::vector<std::uint32_t> sides, companies, words;
+    sides.clear();
+    companies.clear();
+    words.clear();
     for (const std::uint32_t g : touched) {
       const GroupRecord& r = records[g];
       const std::uint32_t n = inGroup[g];
@@ -213,9 +253,9 @@ class KeyCounter {
       bySide[r.side] += n;
       if (byCompany[r.company] == 0) companies.push_back(r.company);
       byCompany[r.company] += n;
-      const std::vector<std::uint32_t>& w = unitWords[r.unit];
-      *wordBudget -= static_cast<std::int64_t>(w.size());
-      for (const std::uint32_t word : w) {
+      *wordBudget -= wordStart[r.unit + 1] - wordStart[r.unit];
+      for (std::uint32_t w = wordStart[r.unit]; w < wordStart[r.unit + 1]; ++w) {
+        const std::uint32_t word = wordList[w];
         if (byWord[word] == 0) words.push_back(word);
         byWord[word] += n;
       }
@@ -241,7 +281,7 @@ class KeyCounter {
  private:
   std::vector<std::uint32_t> inGroup, byCompany, byWord;
   std::uint64_t bySide[256] = {};
-  std::vector<std::uint32_t> touched;
+  std::vector<std::uint32_t> touched, sides, companies, words;
 };
 
 // Whether the names of the slots [begin, end) are in the order store/name_order.h describes.
@@ -313,6 +353,48 @@ void Assemble(const RollBinding& roll, std::vector<std::string>& sections, std::
   header.Encode(reinterpret_cast<unsigned char*>(out->data()));
 }
 
+// Every slot's group into *column, numbered by `pass`: a large roll in two halves at once.
+bool GroupSlots(const RollFilesView& roll, const RollBinding& binding, const CompanionProgress& progress,
+                std::int64_t twoThreadSlots, GroupPass* pass, std::vector<std::uint32_t>* column,
+                std::string* error) {
+  const std::int64_t total = binding.slotTotal;
+  column->assign(static_cast<std::size_t>(total), 0);
+  std::atomic<bool> stop = false;
+  std::atomic<std::int64_t> done = 0;
+  // Only this thread reports: the other one's progress shows in `done`.
+  const std::function<void()> report = [&] {
+    if (progress && !progress(static_cast<int>(done * 80 / (total > 0 ? total : 1)))) stop = true;
+  };
+  const std::int64_t half = total >= twoThreadSlots && total >= 2 ? total / 2 : total;
+  GroupPass second(roll, binding.nameLength);
+  std::string secondError;
+  bool secondOk = true;
+  std::thread helper;
+  if (half < total) {
+    try {
+      helper = std::thread([&] {
+        try {
+          secondOk = second.Run(half, total, column->data(), stop, done, {}, &secondError);
+        } catch (const std::exception&) {
+          secondOk = false;
+          secondError = "out of memory";
+        }
+        if (!secondOk) stop = true;
+      });
+    } catch (const std::system_error&) {
+      return pass->Run(0, total, column->data(), stop, done, report, error);  // no second thread to be had
+    }
+  }
+  bool ok = pass->Run(0, half, column->data(), stop, done, report, error);
+  if (!ok) stop = true;
+  if (helper.joinable()) helper.join();
+  // The half that failed first says why; the other one was only stopped.
+  if (!secondOk && (ok || (*error == "cancelled" && secondError != "cancelled")))
+    ok = Fail(error, secondError);
+  if (ok && half < total) ok = pass->Merge(second, column->data(), half, total, error);
+  return ok;
+}
+
 }  // namespace
 
 bool RollGeometry(const ReadOnlyFile& nameFile, std::int32_t* nameLength, std::int32_t* slotTotal) {
@@ -349,7 +431,7 @@ bool BindRoll(const RollFilesView& roll, RollBinding* out, std::string* error) {
 }
 
 bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress, std::string* out,
-                    std::string* error, CompanionStats* stats) {
+                    std::string* error, CompanionStats* stats, std::int64_t twoThreadSlots) {
   RollBinding binding;
   if (!BindRoll(roll, &binding, error)) return false;
   if (binding.slotTotal > kMaxCompanionSlots) {
@@ -367,8 +449,8 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
   }
 
   std::vector<std::uint32_t> column;
-  GroupPass pass(roll, binding.nameLength, binding.slotTotal);
-  if (!pass.Run(progress, &column, error)) return false;
+  GroupPass pass(roll, binding.nameLength);
+  if (!GroupSlots(roll, binding, progress, twoThreadSlots, &pass, &column, error)) return false;
 
   // The groups in their order, (unit text, side, company), and the dictionaries of their texts.
   std::vector<std::string> unitTexts, companies, words;
@@ -387,13 +469,16 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
   }
   std::sort(words.begin(), words.end());
   words.erase(std::unique(words.begin(), words.end()), words.end());
-  std::vector<std::vector<std::uint32_t>> unitWords(unitTexts.size());
+  std::vector<std::uint32_t> wordStart(unitTexts.size() + 1, 0), wordList;
   for (std::size_t u = 0; u < unitTexts.size(); ++u) {
-    for (const std::string& w : wordsOfUnit[u]) unitWords[u].push_back(PositionIn(words, w));
+    for (const std::string& w : wordsOfUnit[u]) wordList.push_back(PositionIn(words, w));
+    wordStart[u + 1] = static_cast<std::uint32_t>(wordList.size());
   }
   wordsOfUnit.clear();
 
   const std::size_t groupCount = pass.groups.size();
+  std::vector<std::uint32_t> entries(groupCount, 0);
+  for (const std::uint32_t g : column) ++entries[g];
   std::vector<std::uint32_t> order(groupCount);
   std::iota(order.begin(), order.end(), 0u);
   if (companies.size() > kMaxCompanies)
@@ -417,7 +502,7 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
     records[r].unit = unitOf[order[r]];
     records[r].company = companyOf[order[r]];
     records[r].side = static_cast<std::uint8_t>(g.side);
-    records[r].entries = g.entries;
+    records[r].entries = entries[order[r]];
   }
   for (std::uint32_t& g : column) g = rank[g];
 
@@ -466,7 +551,7 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
     }
     record.flags = static_cast<std::uint8_t>((ordered ? kKeyNamesOrdered : 0) |
                                              (text.size() != k.text.size() ? kKeyPadded : 0));
-    if (!counter.Count(column, k.begin, k.end, records, unitWords, &wordBudget, &keyCounts)) {
+    if (!counter.Count(column, k.begin, k.end, records, wordStart, wordList, &wordBudget, &keyCounts)) {
       return Fail(error, "the roll's units hold too many words for a companion");
     }
     record.Encode(&keyRecords);

@@ -43,8 +43,13 @@ struct CompanionStats {
   std::int64_t bytes = 0;  // of the companion
 };
 
+// A roll of at least this many slots is read in two halves by two threads at once.
+inline constexpr std::int64_t kTwoThreadSlots = 1 << 18;
+
 // Builds the companion of `roll` into *out. False with *error when the roll cannot be read whole,
 // its index is damaged, it changed while it was read, it is beyond the bounds above, or
-// `progress` (may be empty) stopped the build ("cancelled").
+// `progress` (may be empty) stopped the build ("cancelled"). The companion's bytes are the same
+// however many threads read the roll (`twoThreadSlots`).
 bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress, std::string* out,
-                    std::string* error, CompanionStats* stats = nullptr);
+                    std::string* error, CompanionStats* stats = nullptr,
+                    std::int64_t twoThreadSlots = kTwoThreadSlots);

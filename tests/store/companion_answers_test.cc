@@ -346,6 +346,21 @@ TEST(CompanionBuild, AnEmptyRollHasACompanionThatAnswersNothing) {
   EXPECT_EQ(count, 0);
 }
 
+TEST(CompanionBuild, TwoThreadsBuildTheSameBytesAsOne) {
+  TestRoll roll;
+  AddVariedEntries(&roll, 2000, 13);
+  roll.Build();
+  OpenRoll files(roll.dataDir);
+  std::string one, two, error;
+  ASSERT_TRUE(BuildCompanion(files.View(), {}, &one, &error, nullptr, INT64_MAX)) << error;
+  ASSERT_TRUE(BuildCompanion(files.View(), {}, &two, &error, nullptr, 1)) << error;
+  EXPECT_TRUE(one == two);
+  // A stop asked for while both halves are read ends both.
+  EXPECT_FALSE(BuildCompanion(
+      files.View(), [](int percent) { return percent < 20; }, &two, &error, nullptr, 1));
+  EXPECT_EQ(error, "cancelled");
+}
+
 TEST(CompanionBuild, ProgressIsReportedAndStopsTheBuild) {
   TestRoll roll;
   AddVariedEntries(&roll, 200, 3);
