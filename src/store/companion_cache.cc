@@ -41,7 +41,7 @@ std::string CompanionFileName(const RollFilesView& roll) {
 }
 
 CompanionStatus OpenCompanion(const std::string& directory, const RollFilesView& roll,
-                              CompanionReader* reader, std::string* reason) {
+                              CompanionReader* reader, std::string* reason, const IndexHash* indexHash) {
   const std::string path = directory + CompanionFileName(roll);
   ReadOnlyFile file;
   std::string why;
@@ -55,7 +55,7 @@ CompanionStatus OpenCompanion(const std::string& directory, const RollFilesView&
       *reason = path + ": " + why;
       return CompanionStatus::kRefused;
   }
-  if (!reader->Open(std::move(file), roll, &why)) {
+  if (!reader->Open(std::move(file), roll, &why, indexHash)) {
     *reason = path + ": " + why;
     return CompanionStatus::kRefused;
   }

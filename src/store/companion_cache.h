@@ -30,9 +30,11 @@ enum class CompanionStatus {
   kRefused,  // one is there but may not be used: *reason says why (a rebuild replaces it)
 };
 
-// Opens the companion of `roll` kept in `directory` (ending in the separator) into *reader.
+// Opens the companion of `roll` kept in `directory` (ending in the separator) into *reader;
+// `indexHash`, when given, is the hash of the roll's index file (CompanionReader::Open).
 CompanionStatus OpenCompanion(const std::string& directory, const RollFilesView& roll,
-                              CompanionReader* reader, std::string* reason);
+                              CompanionReader* reader, std::string* reason,
+                              const IndexHash* indexHash = nullptr);
 
 // Builds the companion of `roll` and puts it in `directory`, replacing the one there, then evicts
 // what exceeds `cap` bytes (never the new file). *path gets the file's path. False with *error.

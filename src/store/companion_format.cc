@@ -109,7 +109,8 @@ bool CompanionHeader::Decode(const unsigned char* bytes, std::int64_t size, Comp
   if (GetFixed64(bytes + at::kChecksum) != CompanionChecksum(bytes, at::kChecksum)) {
     return *reason = "its header is damaged (checksum)", false;
   }
-  if (GetFixed32(bytes + 12) != kCompanionBlockSize) return *reason = "its block size is not 65536", false;
+  if (GetFixed32(bytes + 12) != kCompanionBlockSize)
+    return *reason = "its block size is not " + std::to_string(kCompanionBlockSize), false;
   CompanionHeader h;
   h.fileSize = GetFixed64(bytes + 16);
   if (size < 0 || h.fileSize != static_cast<std::uint64_t>(size)) {

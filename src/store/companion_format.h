@@ -11,7 +11,7 @@
 // Companion file: all integers little-endian; offsets absolute.
 //
 //   0      header, kCompanionHeaderSize (512) bytes:
-//            0 magic "DRVHCMPN" | 8 u32 version | 12 u32 block size (65536) | 16 u64 file size
+//            0 magic "DRVHCMPN" | 8 u32 version | 12 u32 block size (4096) | 16 u64 file size
 //           24 roll: i32 name length L | i32 whole slots in the name file
 //           32 three bound files (name, line, index), 56 bytes each:
 //                u64 device | u64 file | i64 size | i64 modified | i64 changed | i64 window | i64 length
@@ -20,10 +20,11 @@
 //          408 u64 block table offset | 416 u64 block count | 424 u64 block table checksum
 //          432 zeros | 504 u64 checksum of bytes 0..503
 //   512    sections, in the order of CompanionSection, each starting where the one before ends
-//   T      block table: one u64 checksum per block of 65536 bytes of [512, T) (the last shorter)
+//   T      block table: one u64 checksum per block of 4096 bytes of [512, T) (the last shorter)
 //
 // Checksums are XXH3-64. The header and the block table are checked when the file is opened;
-// each block when it is first read, so that a question costs the blocks it reads, not the file.
+// each block when it is first read, so that a question costs the blocks it reads, not the file
+// (a block is a page of the file system's cache, so a bisection reads a page a step).
 //
 // Sections (n keys, G groups, S slots):
 //   kKeys        n records of 20 bytes, in key order (byte-wise, as the index sorts):
@@ -69,7 +70,7 @@
 inline constexpr char kCompanionMagic[8] = {'D', 'R', 'V', 'H', 'C', 'M', 'P', 'N'};
 inline constexpr std::uint32_t kCompanionVersion = 1;
 inline constexpr int kCompanionHeaderSize = 512;
-inline constexpr std::uint32_t kCompanionBlockSize = 1u << 16;
+inline constexpr std::uint32_t kCompanionBlockSize = 1u << 12;
 inline constexpr int kBoundFileSize = 56;
 inline constexpr int kKeyRecordSize = 20;
 inline constexpr int kGroupRecordSize = 16;

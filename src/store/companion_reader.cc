@@ -7,9 +7,11 @@
 
 namespace {
 
-// Blocks kept once read and checked: enough for every small section and the slots' groups of a
-// large surname, at most 16 MiB.
-constexpr std::size_t kCachedBlocks = 256;
+// Blocks kept once read and checked (when more are wanted, all are let go): enough for the small
+// sections and the slots' groups of a large surname, at most 16 MiB. A read of many blocks asks
+// the file for up to 256 KiB at once.
+constexpr std::size_t kCachedBlocks = 4096;
+constexpr std::uint64_t kBlocksPerRead = 64;
 constexpr std::size_t kScanChunk = 1 << 16;
 
 std::string TrimmedUpper(std::string_view text) {
@@ -69,7 +71,8 @@ int CompanionFilter::Criteria() const {
   return (side != 0) + !state.empty() + !unit.empty() + !company.empty();
 }
 
-bool CompanionReader::Open(ReadOnlyFile companion, const RollFilesView& roll, std::string* reason) {
+bool CompanionReader::Open(ReadOnlyFile companion, const RollFilesView& roll, std::string* reason,
+                           const IndexHash* indexHash) {
   file.Close();
   RollBinding now;
   if (!roll.name || !roll.line || !roll.index || !roll.name->IsOpen() || !roll.line->IsOpen() ||
@@ -89,8 +92,13 @@ bool CompanionReader::Open(ReadOnlyFile companion, const RollFilesView& roll, st
   if (h.roll.name != now.name) return *reason = Mismatch("name file", h.roll.name, now.name), false;
   if (h.roll.line != now.line) return *reason = Mismatch("line file", h.roll.line, now.line), false;
   if (h.roll.index != now.index) return *reason = Mismatch("index file", h.roll.index, now.index), false;
-  std::string why;
-  if (!BindRoll(roll, &now, &why)) return *reason = "the roll cannot be read: " + why, false;
+  if (!RollGeometry(*roll.name, &now.nameLength, &now.slotTotal))
+    return *reason = "the name file has no usable trailer", false;
+  if (indexHash) {
+    now.indexHash = *indexHash;
+  } else if (!HashIndexFile(*roll.index, &now.indexHash)) {
+    return *reason = "the index file cannot be read whole", false;
+  }
   return Open(std::move(companion), now, reason);
 }
 
@@ -100,8 +108,8 @@ bool CompanionReader::Open(ReadOnlyFile companion, const RollBinding& roll, std:
   blockSums.clear();
   failed = false;
   problem.clear();
-  unitsLoaded = companiesLoaded = wordsLoaded = false;
-  passing.clear();
+  unitsLoaded = companiesLoaded = wordsLoaded = groupsLoaded = filterReady = false;
+  groupRecords.clear();
   unsigned char bytes[kCompanionHeaderSize];
   if (companion.ReadAt(0, bytes, sizeof bytes) != kCompanionHeaderSize) {
     return *reason = "it is shorter than its header (truncated?)", false;
@@ -170,22 +178,32 @@ bool CompanionReader::Fail(std::string text) {
   return false;
 }
 
-const std::vector<unsigned char>* CompanionReader::Block(std::uint64_t b) {
+const std::vector<unsigned char>* CompanionReader::Block(std::uint64_t b, std::uint64_t wanted) {
   if (failed) return nullptr;
   if (const auto at = blocks.find(b); at != blocks.end()) return &at->second;
   if (b >= blockSums.size()) return Fail("a read past its last block"), nullptr;
+  // The blocks a read still wants that are not held yet are read in one go, up to a bound.
+  std::uint64_t run = 1;
+  while (run < wanted && run < kBlocksPerRead && b + run < blockSums.size() && blocks.count(b + run) == 0)
+    ++run;
   const std::uint64_t from = kCompanionHeaderSize + b * kCompanionBlockSize;
-  const std::size_t size =
-      static_cast<std::size_t>(std::min<std::uint64_t>(kCompanionBlockSize, header.blockTableOffset - from));
+  const std::size_t size = static_cast<std::size_t>(
+      std::min<std::uint64_t>(run * kCompanionBlockSize, header.blockTableOffset - from));
   std::vector<unsigned char> bytes(size);
   if (file.ReadAt(static_cast<std::int64_t>(from), bytes.data(), size) != static_cast<std::int64_t>(size)) {
     return Fail("block " + std::to_string(b) + " cannot be read"), nullptr;
   }
-  if (CompanionChecksum(bytes.data(), size) != blockSums[static_cast<std::size_t>(b)]) {
-    return Fail("block " + std::to_string(b) + " is damaged (checksum)"), nullptr;
+  if (blocks.size() + run > kCachedBlocks) blocks.clear();
+  for (std::uint64_t i = 0; i < run; ++i) {
+    const std::size_t at = static_cast<std::size_t>(i) * kCompanionBlockSize;
+    const std::size_t n = std::min<std::size_t>(kCompanionBlockSize, size - at);
+    if (CompanionChecksum(bytes.data() + at, n) != blockSums[static_cast<std::size_t>(b + i)]) {
+      return Fail("block " + std::to_string(b + i) + " is damaged (checksum)"), nullptr;
+    }
+    blocks.emplace(b + i, std::vector<unsigned char>(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                                     bytes.begin() + static_cast<std::ptrdiff_t>(at + n)));
   }
-  if (blocks.size() >= kCachedBlocks) blocks.erase(blocks.begin());
-  return &blocks.emplace(b, std::move(bytes)).first->second;
+  return &blocks.find(b)->second;
 }
 
 bool CompanionReader::Read(std::uint64_t offset, std::size_t size, void* out) {
@@ -196,9 +214,10 @@ bool CompanionReader::Read(std::uint64_t offset, std::size_t size, void* out) {
   }
   while (size > 0) {
     const std::uint64_t b = (offset - kCompanionHeaderSize) / kCompanionBlockSize;
-    const std::vector<unsigned char>* block = Block(b);
-    if (!block) return false;
     const std::size_t at = static_cast<std::size_t>((offset - kCompanionHeaderSize) % kCompanionBlockSize);
+    const std::vector<unsigned char>* block =
+        Block(b, (at + size + kCompanionBlockSize - 1) / kCompanionBlockSize);
+    if (!block) return false;
     const std::size_t n = std::min(size, block->size() - at);
     std::memcpy(to, block->data() + at, n);
     to += n;
@@ -216,10 +235,12 @@ bool CompanionReader::ReadSection(CompanionSection s, std::uint64_t offset, std:
 }
 
 bool CompanionReader::VerifyAll() {
-  for (std::uint64_t b = 0; b < blockSums.size(); ++b) {
-    if (!Block(b)) return false;
-    blocks.erase(b);
+  // Read a run at a time and let go of again, so that checking all holds no more than a run.
+  for (std::uint64_t b = 0; b < blockSums.size(); b += kBlocksPerRead) {
+    blocks.clear();
+    if (!Block(b, kBlocksPerRead)) return false;
   }
+  blocks.clear();
   return !failed;
 }
 
@@ -380,24 +401,41 @@ bool CompanionReader::CountOfKey(std::size_t key, const CompanionFilter& filter,
 
 // --- Slots ---
 
-void CompanionReader::PrepareFilter(const CompanionFilter& filter) {
-  if (passing.size() == groupCount && passFilter.side == filter.side && passFilter.state == filter.state &&
+bool CompanionReader::PrepareFilter(const CompanionFilter& filter) {
+  if (filterReady && passFilter.side == filter.side && passFilter.state == filter.state &&
       passFilter.unit == filter.unit && passFilter.company == filter.company) {
-    return;
+    return true;
   }
-  passing.assign(groupCount, -1);
+  filterReady = false;
+  if (!LoadGroups() || !LoadDictionary(CompanionSection::kUnitTexts, &unitTexts, &unitsLoaded) ||
+      !LoadDictionary(CompanionSection::kCompanies, &companies, &companiesLoaded)) {
+    return false;
+  }
   passFilter = filter;
+  // A company is compared by its number; one the roll lacks passes no entry.
+  wantedCompany = filter.company.empty() ? -1 : companies.Find(filter.company);
+  if (!filter.company.empty() && wantedCompany < 0)
+    wantedCompany = static_cast<std::int64_t>(companies.Size());
+  // What a unit field's words and text say is worked out once a unit, not once a group.
+  unitPasses.assign(unitTexts.Size(), -1);
+  filterReady = true;
+  return true;
 }
 
 bool CompanionReader::Passes(std::uint32_t g, bool* passes) {
   if (g >= groupCount) return Fail("a slot's group " + std::to_string(g) + " is not a group");
-  std::int8_t& known = passing[g];
+  const GroupRecord& r = groupRecords[g];
+  if ((passFilter.side != 0 && static_cast<char>(r.side) != passFilter.side) ||
+      (wantedCompany >= 0 && static_cast<std::int64_t>(r.company) != wantedCompany)) {
+    *passes = false;
+    return true;
+  }
+  if (r.unit >= unitPasses.size()) return Fail("group " + std::to_string(g) + " names no unit");
+  std::int8_t& known = unitPasses[r.unit];
   if (known < 0) {
-    CompanionGroup group;
-    if (!Group(g, &group)) return false;
-    const CompanionFilter& f = passFilter;
-    known = (f.side == 0 || group.side == f.side) && (f.company.empty() || group.company == f.company) &&
-            (f.state.empty() || HasWord(group.unit, f.state)) && ContainsUpper(group.unit, f.unit);
+    const std::string_view unit = unitTexts.Text(r.unit);
+    known =
+        (passFilter.state.empty() || HasWord(unit, passFilter.state)) && ContainsUpper(unit, passFilter.unit);
   }
   *passes = known != 0;
   return true;
@@ -413,7 +451,7 @@ bool CompanionReader::PassingSlots(std::int32_t begin, std::int32_t end, const C
   std::vector<unsigned char> chunk;
   const std::size_t width = static_cast<std::size_t>(slotWidth);
   const bool active = filter.Active();
-  if (active) PrepareFilter(filter);
+  if (active && !PrepareFilter(filter)) return false;
   for (std::int32_t first = begin; first < end;) {
     // Once the page is full, only a count needs the rest.
     if (!count && taken >= limit) break;
@@ -435,6 +473,7 @@ bool CompanionReader::PassingSlots(std::int32_t begin, std::int32_t end, const C
         page->push_back(first + i);
         ++taken;
       }
+      if (!count && taken >= limit) break;
     }
     first += n;
   }
@@ -458,17 +497,26 @@ bool CompanionReader::CountOfRoll(const CompanionFilter& filter, std::int64_t* c
 
 // --- Units ---
 
+bool CompanionReader::LoadGroups() {
+  if (groupsLoaded) return true;
+  if (failed) return false;
+  std::vector<unsigned char> bytes(groupCount * kGroupRecordSize);
+  if (!ReadSection(CompanionSection::kGroups, 0, bytes.size(), bytes.data())) return false;
+  groupRecords.resize(groupCount);
+  for (std::size_t g = 0; g < groupCount; ++g)
+    groupRecords[g] = GroupRecord::Decode(bytes.data() + g * kGroupRecordSize);
+  groupsLoaded = true;
+  return true;
+}
+
 bool CompanionReader::Group(std::size_t g, CompanionGroup* out) {
   if (g >= groupCount) return Fail("group " + std::to_string(g) + " asked for");
   if (!LoadDictionary(CompanionSection::kUnitTexts, &unitTexts, &unitsLoaded) ||
       !LoadDictionary(CompanionSection::kCompanies, &companies, &companiesLoaded)) {
     return false;
   }
-  unsigned char bytes[kGroupRecordSize];
-  if (!ReadSection(CompanionSection::kGroups, static_cast<std::uint64_t>(g) * kGroupRecordSize, sizeof bytes,
-                   bytes))
-    return false;
-  const GroupRecord r = GroupRecord::Decode(bytes);
+  if (!LoadGroups()) return false;
+  const GroupRecord& r = groupRecords[g];
   if (r.unit >= unitTexts.Size() || r.company >= companies.Size())
     return Fail("group " + std::to_string(g) + " names no text");
   out->unit = unitTexts.Text(r.unit);
@@ -507,11 +555,8 @@ bool CompanionReader::UnitGroups(std::string_view unit, char side, std::size_t* 
 bool CompanionReader::GroupSlots(std::size_t g, std::int64_t skip, std::size_t limit,
                                  std::vector<std::int32_t>* out) {
   if (g >= groupCount) return Fail("group " + std::to_string(g) + " asked for");
-  unsigned char bytes[kGroupRecordSize];
-  if (!ReadSection(CompanionSection::kGroups, static_cast<std::uint64_t>(g) * kGroupRecordSize, sizeof bytes,
-                   bytes))
-    return false;
-  const GroupRecord r = GroupRecord::Decode(bytes);
+  if (!LoadGroups()) return false;
+  const GroupRecord& r = groupRecords[g];
   std::uint64_t at = r.listOffset;
   const std::uint64_t sectionEnd = header.Section(CompanionSection::kSlotLists).length;
   if (at > sectionEnd) return Fail("group " + std::to_string(g) + "'s list lies outside its section");

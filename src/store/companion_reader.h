@@ -64,8 +64,11 @@ class CompanionReader {
   CompanionReader& operator=(const CompanionReader&) = delete;
 
   // Takes the open companion `file` for the roll whose three files are open in `roll`. False with
-  // *reason when it is not a companion of those files as they are now.
-  bool Open(ReadOnlyFile file, const RollFilesView& roll, std::string* reason);
+  // *reason when it is not a companion of those files as they are now. The index file is hashed
+  // (after its identity and the other files' matched) unless `indexHash` gives its hash, which the
+  // caller may have had to make anyway.
+  bool Open(ReadOnlyFile file, const RollFilesView& roll, std::string* reason,
+            const IndexHash* indexHash = nullptr);
   // The same against a binding already known (BindRoll's).
   bool Open(ReadOnlyFile file, const RollBinding& roll, std::string* reason);
 
@@ -124,10 +127,11 @@ class CompanionReader {
   // Bytes [offset, offset + size) of the file, through checked blocks.
   bool Read(std::uint64_t offset, std::size_t size, void* out);
   bool ReadSection(CompanionSection s, std::uint64_t offset, std::size_t size, void* out);
-  const std::vector<unsigned char>* Block(std::uint64_t b);
+  // Block `b`, checked; `wanted`: how many blocks from `b` on the read needs.
+  const std::vector<unsigned char>* Block(std::uint64_t b, std::uint64_t wanted);
   bool LoadDictionary(CompanionSection s, Dictionary* d, bool* loaded);
   // Passes answers for the filter prepared last.
-  void PrepareFilter(const CompanionFilter& filter);
+  bool PrepareFilter(const CompanionFilter& filter);
   bool Passes(std::uint32_t g, bool* passes);
   bool Codes(CompanionSection s, std::uint32_t code, std::vector<std::uint32_t>* keys, std::uint64_t* slots);
   bool KeyText(std::size_t i, std::string* out);
@@ -143,11 +147,19 @@ class CompanionReader {
   std::string problem;
   std::string keyScratch;
 
+  // The groups' records, read whole when first asked for (16 bytes a group).
+  bool LoadGroups();
+  std::vector<GroupRecord> groupRecords;
+  bool groupsLoaded = false;
+
   Dictionary unitTexts, companies, words;
   bool unitsLoaded = false, companiesLoaded = false, wordsLoaded = false;
-  // Whether each group passes the filter asked last: -1 not yet known.
+  // The filter asked last: the company it wants by number (-1: any), and whether each unit field
+  // passes its state and unit texts (-1: not yet known).
   CompanionFilter passFilter;
-  std::vector<std::int8_t> passing;
+  bool filterReady = false;
+  std::int64_t wantedCompany = -1;
+  std::vector<std::int8_t> unitPasses;
 };
 
 // The first slot of [begin, end) for which `before(slot)` is false, given that it is true for the
