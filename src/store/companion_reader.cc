@@ -110,6 +110,8 @@ bool CompanionReader::Open(ReadOnlyFile companion, const RollBinding& roll, std:
   problem.clear();
   unitsLoaded = companiesLoaded = wordsLoaded = groupsLoaded = filterReady = false;
   groupRecords.clear();
+  keyCount = groupCount = 0;
+  slotWidth = 0;
   unsigned char bytes[kCompanionHeaderSize];
   if (companion.ReadAt(0, bytes, sizeof bytes) != kCompanionHeaderSize) {
     return *reason = "it is shorter than its header (truncated?)", false;
