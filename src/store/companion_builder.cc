@@ -339,18 +339,7 @@ void Assemble(const RollBinding& roll, std::vector<std::string>& sections, std::
     out->append(sections[static_cast<std::size_t>(s)]);
     std::string().swap(sections[static_cast<std::size_t>(s)]);
   }
-  header.blockTableOffset = out->size();
-  header.blockCount = BlockCountFor(header.blockTableOffset);
-  std::string table;
-  for (std::uint64_t b = 0; b < header.blockCount; ++b) {
-    const std::uint64_t from = kCompanionHeaderSize + b * kCompanionBlockSize;
-    const std::uint64_t size = std::min<std::uint64_t>(kCompanionBlockSize, header.blockTableOffset - from);
-    PutFixed64(&table, CompanionChecksum(out->data() + from, static_cast<std::size_t>(size)));
-  }
-  header.blockTableChecksum = CompanionChecksum(table.data(), table.size());
-  out->append(table);
-  header.fileSize = out->size();
-  header.Encode(reinterpret_cast<unsigned char*>(out->data()));
+  SealCompanion(header, out);
 }
 
 // Every slot's group into *column, numbered by `pass`: a large roll in two halves at once.

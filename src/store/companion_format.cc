@@ -73,6 +73,21 @@ std::uint64_t BlockCountFor(std::uint64_t tableOffset) {
 
 std::uint64_t CompanionChecksum(const void* data, std::size_t size) { return XXH3_64bits(data, size); }
 
+void SealCompanion(CompanionHeader header, std::string* file) {
+  header.blockTableOffset = file->size();
+  header.blockCount = BlockCountFor(header.blockTableOffset);
+  std::string table;
+  for (std::uint64_t b = 0; b < header.blockCount; ++b) {
+    const std::uint64_t from = kCompanionHeaderSize + b * kCompanionBlockSize;
+    const std::uint64_t size = std::min<std::uint64_t>(kCompanionBlockSize, header.blockTableOffset - from);
+    PutFixed64(&table, CompanionChecksum(file->data() + from, static_cast<std::size_t>(size)));
+  }
+  header.blockTableChecksum = CompanionChecksum(table.data(), table.size());
+  file->append(table);
+  header.fileSize = file->size();
+  header.Encode(reinterpret_cast<unsigned char*>(file->data()));
+}
+
 void CompanionHeader::Encode(unsigned char* bytes) const {
   namespace at = companion_layout;
   std::memset(bytes, 0, kCompanionHeaderSize);

@@ -154,6 +154,11 @@ struct CompanionHeader {
                      std::string* reason);
 };
 
+// Ends a companion whose header room and sections are in *file (the sections placed as `header`
+// says, the file ending where the last one ends): appends the block table and writes the header
+// with its checksums over the first kCompanionHeaderSize bytes.
+void SealCompanion(CompanionHeader header, std::string* file);
+
 // How many blocks hold the bytes [kCompanionHeaderSize, tableOffset).
 std::uint64_t BlockCountFor(std::uint64_t tableOffset);
 

@@ -365,7 +365,10 @@ bool CompanionReader::CountOfKey(std::size_t key, const CompanionFilter& filter,
       return false;
     to = KeyRecord::Decode(bytes).countsOffset;
   }
-  if (to < from) return Fail("its key counts are out of order");
+  // Checked before anything is read or made of that size.
+  if (to < from || to > header.Section(CompanionSection::kKeyCounts).length) {
+    return Fail("its key counts are out of order");
+  }
   std::vector<unsigned char> stream(static_cast<std::size_t>(to - from));
   if (!ReadSection(CompanionSection::kKeyCounts, from, stream.size(), stream.data())) return false;
 
