@@ -316,7 +316,7 @@ def setup_section(args):
     else:
         rows.append("| Companion index (`rollkit index`) | not built | - | - |")
     for schema, label in (("tuned", "SQLite copy, tuned schema"), ("keys", "its key catalogue"),
-                          ("aggregates", "its aggregates (the peer with aggregates adds these to the two above)")):
+                          ("aggregates", "its aggregates")):
         seconds = load_seconds(r, schema)
         path = args.roll.rstrip("/") + f".{schema}.sqlite"
         size = f"{os.path.getsize(path) / 1e6:,.1f} MB" if os.path.exists(path) else "-"
