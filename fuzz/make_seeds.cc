@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "companion_roll.h"
 #include "fuzz_support.h"
 #include "platform/byte_order.h"
 #include "platform/disk_image_writer.h"
 #include "results/filter_buffer.h"
+#include "store/companion_builder.h"
 #include "store/roll_format.h"
 #include "store/roll_writer.h"
 #include "support/raw_image.h"
@@ -209,5 +211,20 @@ int main(int argc, char** argv) {
   Put(out + "/records", "awkward", fuzz::JoinParts({"O'BRIEN", "Jos\xE9 \"Joe\"",
       " \xFF" "F&S\xFF" "1 AL CAV\xFF" "CAPT\xFF\xFF" "Wounded, @ Gettysburg; \"mustered\"\xFF \xFF" "7\xFF \xFF" "C"}));
   Put(out + "/records", "sparse", fuzz::JoinParts({"SMITH", "", "\xFF\xFF" "99 ZZ INF"}));
+
+  // A companion index of the companion target's roll, written as the builder writes it.
+  {
+    const std::string roll = scratch + "companion/";
+    mkdir(roll.c_str(), 0755);
+    fuzz::WriteCompanionRoll(roll);
+    ReadOnlyFile name, line, index;
+    std::string bytes, error;
+    if (name.Open(roll + "mroll.cor") != OpenStatus::kOk || line.Open(roll + "mroll.ext") != OpenStatus::kOk ||
+        index.Open(roll + "mroll.tre") != OpenStatus::kOk || !BuildCompanion({&name, &line, &index}, {}, &bytes, &error)) {
+      std::fprintf(stderr, "make_fuzz_seeds: companion: %s\n", error.c_str());
+      return 1;
+    }
+    Put(out + "/companion", "built", bytes);
+  }
   return 0;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs fuzz targets for a given time each, one after another, on their corpora.
 #   fuzz/run.sh SECONDS [TARGET...]     TARGET: index roll profile filter_buffer csv records disk_image
-#                                       media check_dump text_output settings (default: all built)
+#                                       media check_dump text_output settings companion
+#                                       (default: all built)
 # Expects the targets and seeds built (scripts/fuzz-smoke.sh does both) in $FUZZ_BUILD_DIR
 # (default build-fuzz). The working corpus of a target grows in $FUZZ_BUILD_DIR/corpus/TARGET,
 # starting from its seeds; findings go to $FUZZ_BUILD_DIR/findings/TARGET, the log to
@@ -20,6 +21,7 @@ if [[ ${#targets[@]} -eq 0 ]]; then
   for t in media check_dump text_output settings; do
     [[ -x "$build_dir/fuzz/${t}_fuzzer" ]] && targets+=("$t")
   done
+  [[ -x "$build_dir/fuzz/companion_fuzzer" ]] && targets+=(companion)
 fi
 
 failed=0

@@ -25,6 +25,10 @@ std::string UserSettingsDirectory();
 // (%APPDATA%), so that it follows the user from machine to machine. Not created here; "" when
 // none can be had (no home directory).
 std::string UserDataDirectory();
+// The directory of what the programs keep to save time and may always make again (a roll's
+// companion index): $XDG_CACHE_HOME (default ~/.cache) on POSIX, the user's local application data
+// (%LOCALAPPDATA%) on Windows. "" when none can be had.
+std::string UserCacheDirectory();
 
 // `directory` and `name` joined by the platform's separator, unless `directory` ends in one
 // already (either separator on Windows).

@@ -43,6 +43,13 @@ std::string UserDataDirectory() {
   return {};
 }
 
+std::string UserCacheDirectory() {
+  // A relative value is ignored, as the base directory specification asks.
+  if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache == '/') return cache;
+  if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.cache";
+  return {};
+}
+
 std::string JoinPath(const std::string& directory, const char* name) {
   if (directory.empty() || directory.back() == '/') return directory + name;
   return directory + '/' + name;

@@ -82,6 +82,8 @@ std::string UserDataDirectory() {
   return roaming.empty() ? std::string() : JoinPath(roaming, "Dravenholt");
 }
 
+std::string UserCacheDirectory() { return UserSettingsDirectory(); }
+
 std::string JoinPath(const std::string& directory, const char* name) {
   if (directory.empty() || directory.back() == '\\' || directory.back() == '/') return directory + name;
   return directory + '\\' + name;

@@ -89,3 +89,11 @@ struct UnitOptions {
   UnitFormat format = UnitFormat::kText;
 };
 int RunUnit(const UnitOptions& options);
+// index: builds the roll's companion index into the user's cache, unless one is there that
+// answers for the roll as it is now (or `rebuild`); with `noCompanion`, builds nothing.
+struct IndexOptions {
+  std::optional<std::string> dataDirectory;
+  bool rebuild = false;
+  bool noCompanion = false;
+};
+int RunIndex(const IndexOptions& options);

@@ -1,5 +1,5 @@
-// rollkit: search, show, build, check, dump, image and generate roll databases from the command line,
-// and look up units and their battles.
+// rollkit: search, show, build, check, dump, index, image and generate roll databases from the command
+// line, and look up units and their battles.
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
   IgnoreFileSizeLimitSignal();
 
   NumberTexts numbers;
-  CLI::App app("Search, show, build, check, dump and image muster-roll databases.", "rollkit");
+  CLI::App app("Search, show, build, check, dump, index and image muster-roll databases.", "rollkit");
   // "/data/roll" is a path on every platform, never an option; the subcommands inherit this.
   app.allow_windows_style_options(false);
   app.require_subcommand(1);
@@ -172,6 +172,13 @@ int main(int argc, char** argv) {
   unitCmd->add_option("UNIT_TEXT", unit.unitText, "A unit text: 5 IL INF, 3rd Ohio Infantry, ...")
       ->required();
 
+  IndexOptions index;
+  CLI::App* indexCmd = app.add_subcommand("index", "Build the roll's companion index into the user's cache");
+  indexCmd->add_option("--data", index.dataDirectory,
+                       "Data directory (default: MRPath of section Kinloom7m in brevik.ini)");
+  indexCmd->add_flag("--rebuild", index.rebuild, "Build it even when the one in the cache is up to date");
+  indexCmd->add_flag("--no-companion", index.noCompanion, "Use no companion index: build nothing");
+
   GenerateOptions generate;
   CLI::App* generateCmd = app.add_subcommand("generate", "Write a synthetic roll as CSV");
   generateCmd->add_option("--entries", numbers.entries, "Number of entries, at most 2147483647")
@@ -232,6 +239,7 @@ int main(int argc, char** argv) {
       return RunLog(log);
     }
     if (chosen == checkCmd) return RunCheck(checkDirectory);
+    if (chosen == indexCmd) return RunIndex(index);
     if (chosen == dumpCmd) return RunDump(dump);
     if (chosen == unitCmd) {
       unit.side = ParseSideArgument(unitSide);
