@@ -11,7 +11,6 @@ packages=(
   libsqlite3-dev libxxhash-dev  # the research log, and the fingerprint of a roll's index
   xauth xvfb dpkg-dev appstream desktop-file-utils man-db
   poppler-utils  # pdftotext reads back what the viewer prints to PDF
-  libxxhash-dev  # xxHash, header-only: the companion index's checksums and the index file's hash
 )
 if [[ "${1:-}" == "--bench" ]]; then packages+=(libbenchmark-dev libsqlite3-dev hyperfine time); fi
 if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi
