@@ -112,15 +112,9 @@ std::string LogPath(const std::string& given) { return given.empty() ? DefaultLo
 // Why the log may not be written while `session`'s roll is read, or "": no file of the roll (nor
 // the image it is read out of), however the path reaches it, is ever made into a log.
 std::string RefusalOfLog(SearchSession& session, const std::string& given) {
-  std::vector<GuardedFile> guarded;
-  std::string image;
-  if (DataFileInImage(session.IndexFile(), &image)) {
-    if (const FileIdentity identity = IdentityOfPath(image); identity.known)
-      guarded.push_back({image, identity});
-  } else {
-    AddRollFilesIn(DirectoryOf(session.IndexFile()), &guarded);
-  }
-  return RefusalForOutput(LogPath(given), guarded, "a file of the roll being searched");
+  InputFiles inputs;
+  inputs.AddRoll(DirectoryOf(session.IndexFile()));
+  return RefusalForOutput(LogPath(given), inputs, "a file of the roll being searched");
 }
 
 // Opens the log, or says on stderr why it could not be, followed by `consequence`.
@@ -409,20 +403,13 @@ int RunExport(const LogArguments& arguments) {
   }
   const std::string path = LogPath(arguments.logFile);
   // The log is read while the export is written: it may never be the output.
-  std::vector<GuardedFile> guarded;
-  for (const char* suffix : {"", "-wal", "-shm"}) {
-    const std::string file = path + suffix;
-    if (const FileIdentity identity = IdentityOfPath(file); identity.known)
-      guarded.push_back({file, identity});
-  }
+  InputFiles inputs;
+  for (const char* suffix : {"", "-wal", "-shm"}) inputs.Add(path + suffix);
   const char* role = "a file of the research log being exported";
   const bool toStandardOutput = arguments.output.empty() || arguments.output == "-";
-  if (toStandardOutput) {
-    if (const GuardedFile* file = FindGuarded(StandardOutputIdentity(), guarded)) {
-      return ReportProblem(RefusalToOverwrite("standard output", *file, role));
-    }
-  } else if (const std::string refusal = RefusalForOutput(arguments.output, guarded, role);
-             !refusal.empty()) {
+  if (const std::string refusal = toStandardOutput ? RefusalForStandardOutput(inputs, role)
+                                                   : RefusalForOutput(arguments.output, inputs, role);
+      !refusal.empty()) {
     return ReportProblem(refusal);
   }
 
