@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev fonts-dejavu-core
   libcli11-dev nlohmann-json3-dev libcsv-dev python3 libiso9660-dev libcdio-dev libarchive-dev
+  libsqlite3-dev libxxhash-dev  # the research log, and the fingerprint of a roll's index
   xauth xvfb dpkg-dev appstream desktop-file-utils man-db
   poppler-utils  # pdftotext reads back what the viewer prints to PDF
 )

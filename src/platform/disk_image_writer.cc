@@ -4,27 +4,24 @@
 // descriptor we hold, so every source open and the atomic replacement of the output stay ours.
 // libisofs, the other candidate, opens the sources by path itself. libarchive stages the
 // contents in an unnamed temporary file under $TMPDIR (the directories precede the data on the
-// disk), which disappears with the process.
+// disk), which disappears with the process. The image itself is an OutputFile
+// (platform/output_file.h): built beside its place, under the same rules as every other output.
 #include "platform/disk_image_writer.h"
 
 #include <archive.h>
 #include <archive_entry.h>
-#include <fcntl.h>
-#include <stdio.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <random>
 
 #include "platform/file_system.h"
 #include "platform/open_checked.h"
+#include "platform/output_file.h"
 
 namespace {
 
 constexpr std::size_t kCopyChunk = 1 << 20;
-constexpr int kTemporaryNameAttempts = 100;
 
 struct ArchiveFree {
   void operator()(archive* a) const { archive_write_free(a); }
@@ -35,88 +32,16 @@ struct EntryFree {
 
 std::string SystemError(const std::string& path) { return path + ": " + std::strerror(errno); }
 
-// The output under construction: an unnamed file in the output's directory when the file system
-// offers one (nothing to clean up if the process dies), else a hidden named one that is removed
-// on failure. Publish() gives it the final name in one rename.
-class PendingFile {
- public:
-  explicit PendingFile(const std::string& path) : finalPath(path) {
-    const std::size_t slash = path.rfind('/');
-    directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    base = slash == std::string::npos ? path : path.substr(slash + 1);
-  }
-  ~PendingFile() {
-    if (fd >= 0) close(fd);
-    if (!namedPath.empty()) unlink(namedPath.c_str());
-  }
-
-  bool Create(std::string* error) {
-#ifdef O_TMPFILE
-    fd = open(directory.empty() ? "." : directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-    if (fd >= 0) return true;
-#endif
-    for (int i = 0; i < kTemporaryNameAttempts; ++i) {
-      const std::string candidate = TemporaryName();
-      fd = open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOFOLLOW, 0666);
-      if (fd >= 0) {
-        namedPath = candidate;
-        return true;
-      }
-      if (errno != EEXIST) break;
-    }
-    *error = SystemError(finalPath);
-    return false;
-  }
-
-  int Descriptor() const { return fd; }
-
-  bool Publish(std::string* error) {
-    if (fsync(fd) != 0) {
-      *error = SystemError(finalPath);
-      return false;
-    }
-    if (namedPath.empty()) {
-      // Give the unnamed file a temporary name; the rename below moves it over the final one.
-      for (int i = 0; i < kTemporaryNameAttempts && namedPath.empty(); ++i) {
-        const std::string candidate = TemporaryName();
-        const std::string handlePath = "/proc/self/fd/" + std::to_string(fd);
-        if (linkat(AT_FDCWD, handlePath.c_str(), AT_FDCWD, candidate.c_str(), AT_SYMLINK_FOLLOW) == 0) {
-          namedPath = candidate;
-        } else if (errno != EEXIST) {
-          break;
-        }
-      }
-      if (namedPath.empty()) {
-        *error = SystemError(finalPath);
-        return false;
-      }
-    }
-    if (close(fd) != 0) {
-      fd = -1;
-      *error = SystemError(finalPath);
-      return false;
-    }
-    fd = -1;
-    if (rename(namedPath.c_str(), finalPath.c_str()) != 0) {
-      *error = SystemError(finalPath);
-      return false;
-    }
-    namedPath.clear();
-    return true;
-  }
-
- private:
-  std::string TemporaryName() {
-    static std::mt19937 random(std::random_device{}());
-    return directory + "." + base + "." + std::to_string(getpid()) + "-" + std::to_string(random() % 1000000);
-  }
-
-  std::string finalPath, directory, base, namedPath;
-  int fd = -1;
-};
+// A failed write of the image's bytes (the staged contents or the image itself): the image is
+// what could not be written, whichever source was being added.
+std::string WriteError(archive* a, const std::string& outPath) {
+  const int code = archive_errno(a);
+  return outPath + ": write error: " + (code > 0 ? std::strerror(code) : archive_error_string(a));
+}
 
 // Adds one file: its header, then its bytes, read through our own checked open.
-bool AddFile(archive* a, const IsoImageFile& file, std::vector<unsigned char>* buffer, std::string* error) {
+bool AddFile(archive* a, const IsoImageFile& file, const std::string& outPath,
+             std::vector<unsigned char>* buffer, std::string* error) {
   ReadOnlyFile source;
   if (!OpenChecked(file.sourcePath, "a regular file", &source, error)) return false;
   const FileIdentity before = source.Identity();
@@ -141,7 +66,7 @@ bool AddFile(archive* a, const IsoImageFile& file, std::vector<unsigned char>* b
     }
     if (n == 0) break;
     if (archive_write_data(a, buffer->data(), static_cast<std::size_t>(n)) != n) {
-      *error = file.sourcePath + ": " + archive_error_string(a);
+      *error = WriteError(a, outPath);
       return false;
     }
     copied += n;
@@ -174,8 +99,8 @@ bool WriteIsoImage(const std::vector<IsoImageFile>& files, const std::string& ou
     }
   }
 
-  PendingFile out(outPath);
-  if (!out.Create(error)) return false;
+  OutputFile out;
+  if (!out.Open(outPath, error)) return false;
 
   const std::unique_ptr<archive, ArchiveFree> a(archive_write_new());
   if (!a) {
@@ -194,19 +119,20 @@ bool WriteIsoImage(const std::vector<IsoImageFile>& files, const std::string& ou
   // Whole sectors in one write each call.
   archive_write_set_bytes_per_block(a.get(), 64 * 1024);
   archive_write_set_bytes_in_last_block(a.get(), 1);
-  if (archive_write_open_fd(a.get(), out.Descriptor()) != ARCHIVE_OK) {
+  // Written through the stream's descriptor: the stream itself holds nothing to flush.
+  if (archive_write_open_fd(a.get(), fileno(out.Stream())) != ARCHIVE_OK) {
     *error = outPath + ": " + archive_error_string(a.get());
     return false;
   }
   std::vector<unsigned char> buffer(kCopyChunk);
   for (const IsoImageFile& file : files) {
-    if (!AddFile(a.get(), file, &buffer, error)) return false;
+    if (!AddFile(a.get(), file, outPath, &buffer, error)) return false;
   }
   if (archive_write_close(a.get()) != ARCHIVE_OK) {
-    *error = outPath + ": " + archive_error_string(a.get());
+    *error = WriteError(a.get(), outPath);
     return false;
   }
-  return out.Publish(error);
+  return out.Commit(error);
 }
 
 bool CollectImageFiles(const std::string& directory, const std::vector<std::string>& names,

@@ -56,7 +56,9 @@ void ResultList::SetRowsPerPage(bool largeFont) {
   filterBuffer->SetRowsPerPage(rowsPerPage);
 }
 
-void ResultList::Tell(const char* format) { notices.push_back(FormatMessage(format, filterBuffer->Path())); }
+void ResultList::Tell(const char* format, const std::string& place) {
+  notices.push_back(FormatMessage(format, place));
+}
 
 std::vector<std::string> ResultList::TakeNotices() { return std::exchange(notices, {}); }
 
@@ -134,7 +136,7 @@ int ResultList::FilterByGivenName() {
   const bool open = filterBuffer->Reopen();
   if (std::string notice = filterBuffer->TakeNotice(); !notice.empty()) notices.push_back(std::move(notice));
   if (!open) {
-    Tell(kFilterBufferOpenMessage);
+    Tell(kFilterBufferOpenMessage, filterBuffer->Path());
     return 0;
   }
 
@@ -169,7 +171,7 @@ bool ResultList::FinishPendingWrites() {
   if (!filterBuffer->HasPending()) return false;
   if (filterBuffer->WritePending()) return false;
   // A record lost on the way (a full disk, a file-size limit): the list is what the file holds.
-  Tell(kFilterBufferWriteMessage);
+  Tell(kFilterBufferWriteMessage, filterBuffer->Place());
   return true;
 }
 

@@ -119,7 +119,7 @@ class ResultList {
   int PreviousRangePage();
   void FillSummaries();
   void TakeFilteredPage(int read);
-  void Tell(const char* format);
+  void Tell(const char* format, const std::string& place);
 
   std::int32_t first = 0;  // a new list is the empty range [0, 0)
   std::int32_t cursor = 0;

@@ -137,7 +137,7 @@ void UseActions::OnSaveSoldier() {
                    GedcomFilters(), &choice)) {
     return;
   }
-  SaveBytes(choice.path, gedcom);
+  SaveBytes(choice.path, gedcom, ViewInputs(m_view));
 }
 
 void UseActions::OnSaveAll() {
@@ -148,7 +148,7 @@ void UseActions::OnSaveAll() {
   }
   std::vector<SoldierEntry> entries;
   if (!ReadAll(&entries, tr("Reading the results..."))) return;
-  SaveBytes(choice.path, WriteGedcom(entries, TodaysGedcom()));
+  SaveBytes(choice.path, WriteGedcom(entries, TodaysGedcom()), ViewInputs(m_view));
 }
 
 bool UseActions::ReadAll(std::vector<SoldierEntry>* entries, const QString& what) {
@@ -217,11 +217,14 @@ void UseActions::OnPrint() {
   dialog.setPrintRange(QAbstractPrintDialog::AllPages);
   if (dialog.exec() != QDialog::Accepted) return;
   if (Printer()->printRange() == QPrinter::Selection) {
-    PrintSelected(Printer());
+    SoldierEntry entry;
+    if (SelectedEntry(m_view, &entry))
+      PrintThroughSave(Printer(), ViewInputs(m_view), [this](QPrinter* printer) { PrintSelected(printer); });
     return;
   }
   std::vector<SoldierEntry> entries;
-  if (ReadAll(&entries, tr("Reading the results..."))) PrintList(Printer(), entries);
+  if (ReadAll(&entries, tr("Reading the results...")))
+    PrintThroughSave(Printer(), ViewInputs(m_view), [&](QPrinter* printer) { PrintList(printer, entries); });
 }
 
 #endif

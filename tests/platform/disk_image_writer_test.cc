@@ -67,7 +67,7 @@ TEST(WriteIsoImage, RefusesADirectoryForTheOutputAndNamesWithDirectories) {
   EXPECT_FALSE(WriteIsoImage({{"sub/a.txt", dir.File("a")}}, dir.File("new.iso"), {}, &error));
   EXPECT_EQ(error, dir.File("a") + ": \"sub/a.txt\" is not a name for the root directory");
   EXPECT_FALSE(WriteIsoImage({{"a.txt", dir.File("a")}}, dir.File("no/such/dir.iso"), {}, &error));
-  EXPECT_EQ(error, dir.File("no/such/dir.iso") + ": No such file or directory");
+  EXPECT_EQ(error, dir.File("no/such/dir.iso") + ": cannot create: No such file or directory");
   EXPECT_EQ(Entries(dir.Prefix()), (std::vector<std::string>{"a", "out.iso"}));
 }
 
