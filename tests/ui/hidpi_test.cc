@@ -5,7 +5,7 @@
 // platform ratio of 1), so the ratio checked is the platform's times the zoom. Positions are
 // checked in logical pixels (what the layout says) and in physical pixels (where the grabbed
 // picture has them); the pictures against the renderings made for the ratio. To look at the
-// window at a ratio, run ui_tests' ScreenshotTest (screenshot_test.cc).
+// window at a ratio, run scripts/screenshots.sh with the ratio as its zoom.
 #include <QBackingStore>
 #include <qpa/qplatformwindow.h>
 #include <QLineEdit>
