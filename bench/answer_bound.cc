@@ -20,7 +20,7 @@ std::int64_t PageLines(EngineScreen& screen) {
 
 }  // namespace
 
-AnswerBytes SearchAnswer(EngineScreen& screen, const std::string& surname, bool filtered) {
+AnswerBytes SearchAnswerBytes(EngineScreen& screen, const std::string& surname, bool filtered) {
   AnswerBytes a;
   RollIndex* index = screen.database.Index();
   const std::string key = KeyOf(surname);

@@ -19,7 +19,7 @@ struct AnswerBytes {
 // After `screen` searched `surname`: the lookup path's nodes; every slot of the surname's run
 // when a given name filtered it (each name must be looked at), else the page's slots; the lines
 // of the first page.
-AnswerBytes SearchAnswer(EngineScreen& screen, const std::string& surname, bool filtered);
+AnswerBytes SearchAnswerBytes(EngineScreen& screen, const std::string& surname, bool filtered);
 // After a page turn: the page's slots and lines (the matches are known from the search).
 AnswerBytes PageAnswer(EngineScreen& screen);
 // More Info on row `row`: its line.

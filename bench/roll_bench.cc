@@ -165,7 +165,7 @@ AnswerBytes CaseBytes(const DataLocation& location, const Case& c) {
   switch (c.kind) {
     case Kind::kSearch:
     case Kind::kNewScreen:
-      return SearchAnswer(s, c.surname, !c.given.empty());
+      return SearchAnswerBytes(s, c.surname, !c.given.empty());
     case Kind::kNext:
     case Kind::kPrevious:
       Operate(s, c);

@@ -7,6 +7,7 @@
 
 #include "store/entry_filter.h"
 #include "roll_catalog.h"
+#include "search_screen.h"
 #include "store/data_location.h"
 #include "store/key_catalogue.h"
 #include "store/roll_database.h"
@@ -74,7 +75,7 @@ bool LoadSqliteAggregates(const std::string& rollDirectory, const std::string& d
                           std::int64_t* rowsVisited) {
   DataLocation location;
   location.SetDirectories(rollDirectory.c_str(), rollDirectory.c_str());
-  RollDatabase roll(location);
+  RollDatabase roll(location, NoPromptDialogue());
   if (roll.Open(1) != 1) return *error = rollDirectory + ": no roll database", false;
   const KeyCatalogue* catalogue = roll.Catalogue();
   if (!catalogue) return *error = rollDirectory + ": its keys cannot be listed", false;

@@ -10,6 +10,7 @@
 #include "engine_screen.h"
 #include "roll_catalog.h"
 #include "support/scripted_message_box.h"
+#include "search_screen.h"
 #include "support/test_roll.h"
 
 namespace {
@@ -29,7 +30,7 @@ class AnswerBound : public ::testing::Test {
 
   // The node bytes of a lookup of SMITH.
   std::int64_t Nodes() {
-    RollDatabase db(roll.location);
+    RollDatabase db(roll.location, NoPromptDialogue());
     EXPECT_EQ(db.Open(1), 1);
     return static_cast<std::int64_t>(LookupDepth(*db.Index(), KeyOf("Smith"))) * kIndexNodeSize;
   }
@@ -48,7 +49,7 @@ TEST_F(AnswerBound, CountsTheLookupPathTheSlotsLookedAtAndThePageLines) {
   };
 
   s.Search("Smith", "");
-  AnswerBytes a = SearchAnswer(s, "Smith", false);
+  AnswerBytes a = SearchAnswerBytes(s, "Smith", false);
   EXPECT_GT(a.nodes, 0);
   EXPECT_EQ(a.nodes, Nodes());
   EXPECT_EQ(a.slots, 10 * kSlot);
@@ -57,7 +58,7 @@ TEST_F(AnswerBound, CountsTheLookupPathTheSlotsLookedAtAndThePageLines) {
   // A given name looks at every slot of the run, and nothing of the filter buffer is counted.
   s.Search("Smith", "JOHN");
   ASSERT_EQ(s.Count(), 9);
-  a = SearchAnswer(s, "Smith", true);
+  a = SearchAnswerBytes(s, "Smith", true);
   EXPECT_EQ(a.nodes, Nodes());
   EXPECT_EQ(a.slots, 25 * kSlot);
   EXPECT_EQ(a.lines, lines({0, 3, 6, 9, 12, 15, 18, 21, 24}));

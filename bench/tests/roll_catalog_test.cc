@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "line_summary.h"
+#include "search_screen.h"
 #include "support/test_roll.h"
 
 namespace {
@@ -21,7 +22,7 @@ TEST(RollCatalog, WalksKeysInOrderAndVisitsEveryEntryWithItsLine) {
   roll.Add("Quincy", "ABNER");
   roll.Build();
 
-  RollDatabase db(roll.location);
+  RollDatabase db(roll.location, NoPromptDialogue());
   ASSERT_EQ(db.Open(1), 1);
   std::vector<SurnameRun> runs;
   ASSERT_TRUE(ListSurnameRuns(*db.Index(), &runs));
@@ -70,7 +71,7 @@ TEST(WalkIndex, AnEmptyIndexHasNoKeysAndACycleEnds) {
   roll.Add("Solo", "A");
   roll.Build();
   WriteFileBytes(roll.dataDir + "mroll.tre", std::string(8, '\xFF') + "\x04");
-  RollDatabase db(roll.location);
+  RollDatabase db(roll.location, NoPromptDialogue());
   ASSERT_EQ(db.Open(1), 1);
   std::vector<SurnameRun> runs;
   EXPECT_TRUE(ListSurnameRuns(*db.Index(), &runs));

@@ -11,6 +11,7 @@
 #include "sqlite_aggregates.h"
 #include "sqlite_naive.h"
 #include "sqlite_tuned.h"
+#include "search_screen.h"
 #include "support/test_roll.h"
 
 namespace {
@@ -274,7 +275,7 @@ TEST_P(LoadSqlite, AnUnreadableIndexIsRefusedNotHalfLoaded) {
     roll.Add("Name" + std::string(1, static_cast<char>('a' + i % 26)) + std::to_string(i), "A");
   roll.Build();
   // The root's first child: its entry count made impossible.
-  RollDatabase db(roll.location);
+  RollDatabase db(roll.location, NoPromptDialogue());
   ASSERT_EQ(db.Open(1), 1);
   const std::int32_t child = db.Index()->RootCache().children[0];
   ASSERT_GT(child, 0);
