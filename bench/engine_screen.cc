@@ -1,7 +1,7 @@
 #include "engine_screen.h"
 
-EngineScreen::EngineScreen(const DataLocation& location)
-    : database(location, NoPromptDialogue()), list(database, location.familyDirectory.get()) {
+EngineScreen::EngineScreen(const DataLocation& location, RollDialogue& dialogue)
+    : database(location, dialogue), list(database, location.familyDirectory.get()) {
   list.SetRowsPerPage(false);
 }
 

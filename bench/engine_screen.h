@@ -12,7 +12,8 @@
 class EngineScreen : public SearchScreen {
  public:
   // A new screen: the result list's construction empties its filter buffer, as the view's does.
-  explicit EngineScreen(const DataLocation& location);
+  // The disk prompt goes to `dialogue` (by default nobody answers it: the run goes on).
+  explicit EngineScreen(const DataLocation& location, RollDialogue& dialogue = NoPromptDialogue());
 
   void Search(const std::string& surname, const std::string& given) override;
   void Find(const std::string& surname, const FindOptions& options) override;

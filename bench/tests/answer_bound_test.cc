@@ -78,7 +78,7 @@ TEST_F(AnswerBound, CountsTheLookupPathTheSlotsLookedAtAndThePageLines) {
 }
 
 TEST_F(AnswerBound, PageTurnsAndMoreInfoRunTheDiskCheckFirst) {
-  EngineScreen s(roll.location);
+  EngineScreen s(roll.location, BoxAnswers());
   s.Search("Smith", "");
   ASSERT_EQ(s.FormattedRows().size(), 10u);
   const auto firstPage = s.FormattedRows();
