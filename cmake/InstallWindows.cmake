@@ -1,7 +1,7 @@
 # What the Windows build installs, and the installer and zip made from it (`cpack` in the build
 # directory): one folder holding both programs, the Qt DLLs and plugins they load (what windeployqt
-# would copy), the C++ runtime DLLs of the compiler, libcsv, the sample roll, the help and the
-# licence notices of everything shipped. The programs install themselves (src/app, src/tools).
+# would copy), the C++ runtime DLLs of the compiler, libcsv, libarchive (where rollkit writes disk
+# images), the sample roll, the help and the licence notices of everything shipped. The programs install themselves (src/app, src/tools).
 
 set(_licenses licenses)
 
@@ -26,6 +26,14 @@ if(TARGET rollkit)
                 "${_deps}/../licenses/CLI11.copyright" "${_deps}/../licenses/nlohmann_json.copyright"
           DESTINATION ${_licenses})
   install(FILES src/tools/rollkit/README.md DESTINATION help RENAME rollkit.md)
+  # rollkit image writes disk images with libarchive.
+  if(DRAVENHOLT_DISK_IMAGES)
+    find_file(DRAVENHOLT_LIBARCHIVE_DLL libarchive.dll PATH_SUFFIXES bin REQUIRED)
+    get_filename_component(_archive_bin "${DRAVENHOLT_LIBARCHIVE_DLL}" DIRECTORY)
+    install(FILES "${DRAVENHOLT_LIBARCHIVE_DLL}" DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES "${_archive_bin}/../licenses/libarchive.copyright" "${_archive_bin}/../licenses/libarchive.COPYING"
+            DESTINATION ${_licenses})
+  endif()
 endif()
 
 if(TARGET dravenholt)
