@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Rewrites the generated sections of bench/README.md from the files bench/run.sh leaves in
 bench/data/results: the machine, the warm cases (rounds of bench-warm-N.json), the cold cases,
-the viewer's search latency, the whole-process table and the goals.
+the viewer's search latency, the whole-process table, the set-up a user pays once (the companion
+index's build, the SQLite copies' loads) and the goals.
 
 Each section sits between "<!-- BEGIN name -->" and "<!-- END name -->" lines; the text around
 them is left as it is."""
@@ -196,11 +197,19 @@ def ratio_range(values):
     return text
 
 
+def side_time(rounds, case, side, missing="-"):
+    return us(rounds.value(case, side)) if rounds.has(case, side) else missing
+
+
+def side_ratio(rounds, case, side):
+    return ratio_range(rounds.ratios(case, side)) if rounds.has(case, side) else "-"
+
+
 def cases_section(rounds, notes):
     rows = [
-        "| Case | Searched | Engine | SQLite, naive | SQLite, tuned | naive ÷ engine | tuned ÷ engine "
-        "(rounds) | Answer needs | Bound | Engine ÷ bound | Engine afterwards |",
-        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
+        "| Case | Searched | Engine | SQLite, naive | SQLite, tuned | SQLite, aggregates | naive ÷ engine | tuned ÷ engine "
+        "(rounds) | aggregates ÷ engine (rounds) | Answer needs | Bound | Engine ÷ bound | Engine afterwards |",
+        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
     ]
     for case, title in WARM_TITLES:
         if not all(rounds.has(case, side) for side in ("engine", "naive", "tuned")):
@@ -211,8 +220,9 @@ def cases_section(rounds, notes):
         bound_us = bound_ns / 1000
         rows.append(
             f"| {title} | {notes.get(case, '')} | {us(e)} | {us(rounds.value(case, 'naive'))} | "
-            f"{us(rounds.value(case, 'tuned'))} | {ratio_range(rounds.ratios(case, 'naive'))} | "
-            f"{ratio_range(rounds.ratios(case, 'tuned'))} | {int(needs):,} B | {us(bound_us)} | "
+            f"{us(rounds.value(case, 'tuned'))} | {side_time(rounds, case, 'aggregates')} | "
+            f"{ratio_range(rounds.ratios(case, 'naive'))} | {ratio_range(rounds.ratios(case, 'tuned'))} | "
+            f"{side_ratio(rounds, case, 'aggregates')} | {int(needs):,} B | {us(bound_us)} | "
             f"{ratio(e / bound_us) if bound_us else '-'} | {settled(rounds.value(case, 'engine', 'settle_us'))} |")
     return "\n".join(rows)
 
@@ -234,20 +244,19 @@ FIND_CASES = [
 
 def find_section(rounds, notes):
     rows = [
-        "| Case | Searched | Goal | Engine | SQLite, naive | SQLite, tuned | naive ÷ engine | tuned ÷ engine "
-        "(rounds) |",
-        "|---|---|---:|---:|---:|---:|---:|---:|",
+        "| Case | Searched | Goal | Engine | SQLite, naive | SQLite, tuned | SQLite, aggregates | naive ÷ engine | "
+        "tuned ÷ engine (rounds) | aggregates ÷ engine (rounds) |",
+        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|",
     ]
     for case, title, goal in FIND_CASES:
         if not rounds.has(case, "engine"):
             continue
         e = rounds.value(case, "engine")
-        naive = us(rounds.value(case, "naive")) if rounds.has(case, "naive") else "nothing to build"
-        tuned = us(rounds.value(case, "tuned")) if rounds.has(case, "tuned") else "nothing to build"
         rows.append(
-            f"| {title} | {notes.get(case, '')} | {us(goal)} | {us(e)} | {naive} | {tuned} | "
-            f"{ratio_range(rounds.ratios(case, 'naive')) if rounds.has(case, 'naive') else '-'} | "
-            f"{ratio_range(rounds.ratios(case, 'tuned')) if rounds.has(case, 'tuned') else '-'} |")
+            f"| {title} | {notes.get(case, '')} | {us(goal)} | {us(e)} | "
+            f"{side_time(rounds, case, 'naive', 'nothing to build')} | {side_time(rounds, case, 'tuned', 'nothing to build')} | "
+            f"{side_time(rounds, case, 'aggregates', 'nothing to build')} | {side_ratio(rounds, case, 'naive')} | "
+            f"{side_ratio(rounds, case, 'tuned')} | {side_ratio(rounds, case, 'aggregates')} |")
     return "\n".join(rows)
 
 
@@ -262,18 +271,56 @@ def cold_section(path, notes):
         return "No cold run in this report."
     _, medians = load_benchmarks(path)
     rows = [
-        "| Case | Searched | Engine | SQLite, naive | SQLite, tuned | naive ÷ engine | tuned ÷ engine "
-        "| Left cached after eviction |",
-        "|---|---|---:|---:|---:|---:|---:|---:|",
+        "| Case | Searched | Engine | SQLite, naive | SQLite, tuned | SQLite, aggregates | naive ÷ engine | "
+        "tuned ÷ engine | aggregates ÷ engine | Left cached after eviction |",
+        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|",
     ]
     for case, title in COLD_TITLES:
         m = medians.get(case, {})
         if not all(side in m for side in ("engine", "naive", "tuned")):
             continue
         e = m["engine"]["us"]
-        left = max(int(m[side].get("resident_after_eviction", 0)) for side in ("engine", "naive", "tuned"))
+        sides = [side for side in ("engine", "naive", "tuned", "aggregates") if side in m]
+        left = max(int(m[side].get("resident_after_eviction", 0)) for side in sides)
+        agg = m.get("aggregates")
         rows.append(f"| {title} | {notes.get(case, '')} | {us(e)} | {us(m['naive']['us'])} | {us(m['tuned']['us'])} "
-                    f"| {ratio(m['naive']['us'] / e)} | {ratio(m['tuned']['us'] / e)} | {left:,} B |")
+                    f"| {us(agg['us']) if agg else '-'} | {ratio(m['naive']['us'] / e)} | {ratio(m['tuned']['us'] / e)} "
+                    f"| {ratio(agg['us'] / e) if agg else '-'} | {left:,} B |")
+    return "\n".join(rows)
+
+
+def load_seconds(results, schema):
+    """The seconds a load_sqlite run took, from its own line, or None."""
+    text = read(os.path.join(results, f"load-{schema}.txt"), "") or ""
+    found = re.search(r" in ([0-9.]+) s", text)
+    return float(found.group(1)) if found else None
+
+
+def companion_build(results):
+    """rollkit index's figures: wall seconds, peak kB, bytes, share of the roll."""
+    text = read(os.path.join(results, "companion-index.txt"), "") or ""
+    built = re.search(r"built in ([0-9.]+) s: .*?, ([0-9.]+) MB \(([0-9.]+)% of the roll", text)
+    if not built:
+        return None
+    return {"seconds": float(built.group(1)), "mb": float(built.group(2)), "share": float(built.group(3)),
+            "peak_kb": kb(results, "companion")}
+
+
+def setup_section(args):
+    r = args.results
+    rows = ["| Set-up a user pays once | Time | Peak memory | Size |", "|---|---:|---:|---:|"]
+    c = companion_build(r)
+    if c:
+        rows.append(f"| Companion index (`rollkit index`, files cached) | {c['seconds']:.2f} s | {mb(c['peak_kb'])} | "
+                    f"{c['mb']:,.1f} MB ({c['share']:.1f}% of the roll) |")
+    else:
+        rows.append("| Companion index (`rollkit index`) | not built | - | - |")
+    for schema, label in (("tuned", "SQLite copy, tuned schema"), ("keys", "its key catalogue"),
+                          ("aggregates", "its aggregates")):
+        seconds = load_seconds(r, schema)
+        path = args.roll.rstrip("/") + f".{schema}.sqlite"
+        size = f"{os.path.getsize(path) / 1e6:,.1f} MB" if os.path.exists(path) else "-"
+        rows.append(f"| {label} (`load_sqlite {schema}`) | {f'{seconds:,.1f} s' if seconds is not None else '-'} | - | {size} |")
     return "\n".join(rows)
 
 
@@ -357,7 +404,10 @@ def goals_section(args, rounds, p):
         return "yes" if ok else "**no**"
 
     searches = [c for c, _ in WARM_TITLES if c.startswith("search/") and rounds.has(c, "engine")]
-    for side, label in (("tuned", "the tuned SQLite"), ("naive", "the naive SQLite")):
+    for side, label in (("aggregates", "the SQLite peer with aggregates"), ("tuned", "the tuned SQLite"),
+                        ("naive", "the naive SQLite")):
+        if not any(rounds.has(c, side) for c in searches):
+            continue
         slower = [(c, statistics.median(rounds.ratios(c, side))) for c in searches if rounds.ratios(c, side)]
         slower = [(c, x) for c, x in slower if x < 1]
         text = f"engine faster in {len(searches) - len(slower)} of {len(searches)}"
@@ -394,6 +444,20 @@ def goals_section(args, rounds, p):
         if slower:
             text += "; slower: " + ", ".join(f"{c.split('/', 1)[1]} ({ratio(x)})" for c, x in slower)
         rows.append(f"| Every Find case at least as fast as the tuned SQLite | {text} | {yes(not slower)} |")
+    agg_find = [c for c, _, _ in FIND_CASES if rounds.has(c, "aggregates")]
+    if agg_find:
+        slower = [(c, statistics.median(rounds.ratios(c, "aggregates"))) for c in agg_find if rounds.ratios(c, "aggregates")]
+        slower = [(c, x) for c, x in slower if x < 1]
+        text = f"engine faster in {len(agg_find) - len(slower)} of {len(agg_find)}"
+        if slower:
+            text += "; slower: " + ", ".join(f"{c.split('/', 1)[1]} ({ratio(x)})" for c, x in slower)
+        rows.append(f"| Every Find case at least as fast as the SQLite peer with aggregates | {text} | {yes(not slower)} |")
+    c = companion_build(r)
+    if c:
+        rows.append(f"| Companion index built under 5 s, files cached | {c['seconds']:.2f} s | {yes(c['seconds'] < 5)} |")
+        if c["peak_kb"] is not None:
+            rows.append(f"| Companion index built in under 256 MB | {mb(c['peak_kb'])} | {yes(c['peak_kb'] < 256 * 1024)} |")
+        rows.append(f"| Companion index under 15% of the roll's size | {c['share']:.1f}% | {yes(c['share'] < 15)} |")
     paged = kb(r, "viewer-paged")
     if paged is not None:
         rows.append(f"| Viewer under 80 MB after paging | {mb(paged)} | {yes(paged < 80 * 1024)} |")
@@ -431,6 +495,7 @@ def main():
     text = replace_section(text, "cold", cold_section(os.path.join(args.results, "bench-cold.json"), notes))
     text = replace_section(text, "viewer", viewer_section(os.path.join(args.results, "viewer-latency.json"), notes))
     text = replace_section(text, "whole", whole_section(args, p, small_p))
+    text = replace_section(text, "setup", setup_section(args))
     text = replace_section(text, "goals", goals_section(args, rounds, p))
     with open(args.readme, "w", encoding="utf-8") as f:
         f.write(text)

@@ -1,15 +1,18 @@
 // roll_bench: the search screen's operations on a built roll, timed against the same operations on
-// two SQLite copies of the roll (the naive schema and the tuned one), in one binary and one run.
+// SQLite copies of the roll (the naive schema, the tuned one, and the tuned one with the aggregates
+// its engineer would keep beside it), in one binary and one run.
 // Before anything is timed, every case is run once on every side and the answers (count, rows of
 // the page, detail text) must agree with the engine's.
 //
-//   roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE --keys=FILE [--set=warm|cold]
-//              [--picks=FILE] [--check-only] [benchmark flags]
+//   roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE --keys=FILE [--aggregates=FILE]
+//              [--set=warm|cold] [--picks=FILE] [--check-only] [benchmark flags]
 //   roll_bench --roll=DIR --family=DIR --picks=FILE --picks-only
 //
 // --set=warm (the default) runs the cases with the files in the page cache, and measures the
 // machine's costs for the bound; --set=cold runs the cases that start with the files evicted from
-// it. --keys is the key catalogue the tuned copy attaches for Find. --picks writes the surnames and given names the cases use, one "name<TAB>value" a line.
+// it. --keys is the key catalogue the tuned copy attaches for Find; --aggregates adds the side
+// that also attaches the aggregates (sqlite_aggregates.h). --picks writes the surnames and given
+// names the cases use, one "name<TAB>value" a line.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -29,6 +32,7 @@
 #include "page_cache.h"
 #include "platform/message_box.h"
 #include "roll_catalog.h"
+#include "sqlite_aggregates.h"
 #include "sqlite_naive.h"
 #include "sqlite_tuned.h"
 #include "stopwatch.h"
@@ -44,6 +48,7 @@ struct Options {
   std::string naivePath;
   std::string tunedPath;
   std::string keysPath;
+  std::string aggregatesPath;  // empty: no aggregates side
   std::string picksPath;  // where to write the chosen names, for the whole-process figures
   std::string set = "warm";
   bool checkOnly = false;
@@ -354,7 +359,8 @@ int main(int argc, char** argv) {
       return true;
     };
     if (value("--roll=", &o.rollDir) || value("--family=", &o.familyDir) || value("--naive=", &o.naivePath) ||
-        value("--tuned=", &o.tunedPath) || value("--keys=", &o.keysPath) || value("--picks=", &o.picksPath) || value("--set=", &o.set)) {
+        value("--tuned=", &o.tunedPath) || value("--keys=", &o.keysPath) || value("--aggregates=", &o.aggregatesPath) ||
+        value("--picks=", &o.picksPath) || value("--set=", &o.set)) {
       continue;
     }
     if (a == "--picks-only") {
@@ -369,7 +375,8 @@ int main(int argc, char** argv) {
       (!o.picksOnly && (o.naivePath.empty() || o.tunedPath.empty() || o.keysPath.empty())) ||
       (o.set != "warm" && o.set != "cold")) {
     Fail(
-        "usage: roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE --keys=FILE [--set=warm|cold] "
+        "usage: roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE --keys=FILE [--aggregates=FILE] "
+        "[--set=warm|cold] "
         "[--picks=FILE] [--picks-only | --check-only] [benchmark flags]");
   }
   // No box may appear while measuring: one would mean a case is not doing what it says.
@@ -459,6 +466,17 @@ int main(int argc, char** argv) {
        {tunedPath},
        [](SearchScreen& s) { static_cast<TunedSqliteScreen&>(s).Remap(); }},
   };
+  const std::string aggregatesPath = o.aggregatesPath;
+  if (!aggregatesPath.empty()) {
+    sides.push_back({"aggregates",
+                     [tunedPath, keysPath, aggregatesPath]() -> std::unique_ptr<SearchScreen> {
+                       auto s = std::make_unique<AggregateSqliteScreen>();
+                       if (!s->Open(tunedPath, keysPath, aggregatesPath)) Fail(aggregatesPath + ": cannot be opened");
+                       return s;
+                     },
+                     {tunedPath, aggregatesPath},
+                     [](SearchScreen& s) { static_cast<AggregateSqliteScreen&>(s).Remap(); }});
+  }
 
   // What an answer to each warm case must read at the least.
   std::map<std::string, AnswerBytes> bytes;

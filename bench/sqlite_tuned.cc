@@ -324,6 +324,12 @@ void TunedSqliteScreen::Find(const std::string& surname, const FindOptions& opti
     }
   }
 
+  LoadFoundRows(page, runs);
+  Commit();
+}
+
+void TunedSqliteScreen::LoadFoundRows(const std::vector<std::pair<std::int64_t, std::size_t>>& page,
+                                      const std::vector<KeyRun>& runs) {
   // The page's rows by rowid, put back in the result's order (the own key may come after others).
   sqlite3_stmt* s = slotPage_.get();
   for (int i = 0; i < kRowsPerPage; ++i) {
@@ -342,7 +348,6 @@ void TunedSqliteScreen::Find(const std::string& surname, const FindOptions& opti
     rows_.push_back(*at);
     rows_.back().surname = FoundRowSurname(runs[run].key);
   }
-  Commit();
 }
 
 void TunedSqliteScreen::ScanGivenName(const std::string& prefix) {

@@ -31,6 +31,7 @@
 #include <vector>
 
 #include "search_screen.h"
+#include "sqlite_find.h"
 #include "sqlite_support.h"
 
 // Loads the roll in `rollDirectory` into a new database at `dbPath` (written under a temporary
@@ -66,7 +67,10 @@ class TunedSqliteScreen : public SearchScreen {
   // The plan SQLite chose for the given-name scan, as EXPLAIN QUERY PLAN details it.
   std::string GivenNamePlan();
 
- private:
+ protected:
+  // The rows of a Find's page (each slot with the position of its run in `runs`), in that order,
+  // each named by its run's key.
+  void LoadFoundRows(const std::vector<std::pair<std::int64_t, std::size_t>>& page, const std::vector<KeyRun>& runs);
   void ScanGivenName(const std::string& prefix);
   // Loads the page whose first row is the slot at offset `start` in the run (the first match at
   // or after it, for a given-name result).

@@ -1,20 +1,36 @@
 // Disk images: any bytes as a cue sheet, and any bytes as an image file, opened as an .iso or
 // .bin would be and through a cue sheet of each track mode; then every root file found is read
-// whole and in pieces. A file that Find accepts must read back at its full length.
+// whole and in pieces. A file that Find accepts must read back at its full length; Joliet names
+// are UTF-8.
 #include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "fuzz_support.h"
+#include "platform/cp1252.h"
 #include "platform/cue_sheet.h"
 #include "platform/disk_image.h"
 
 namespace {
 
+// Whether `text` is UTF-8 throughout, as a Joliet name is once read.
+bool IsUtf8(const std::string& text) {
+  for (std::size_t at = 0; at < text.size();) {
+    char32_t c;
+    const std::size_t length = DecodeUtf8(text, at, &c);
+    if (length == 0) return false;
+    at += length;
+  }
+  return true;
+}
+
 void ReadEverything(const DiskImage& image) {
   std::vector<std::string> names;
-  for (const ImageFile& f : image.RootFiles()) names.push_back(f.name);
+  for (const ImageFile& f : image.RootFiles()) {
+    FUZZ_CHECK(!image.HasJoliet() || IsUtf8(f.name));
+    names.push_back(f.name);
+  }
   for (const char* name : {"mrdb.id", "mroll.cor", "mroll.ext", "mroll.tre"}) names.push_back(name);
   for (const std::string& name : names) {
     ImageFile file;

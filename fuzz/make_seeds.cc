@@ -8,10 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "companion_roll.h"
 #include "fuzz_support.h"
 #include "platform/byte_order.h"
 #include "platform/disk_image_writer.h"
 #include "results/filter_buffer.h"
+#include "store/companion_builder.h"
 #include "store/roll_format.h"
 #include "store/roll_writer.h"
 #include "support/raw_image.h"
@@ -105,6 +107,7 @@ int main(int argc, char** argv) {
     Put(out + "/roll", "range" + tag, fuzz::JoinParts({surname, roll.cor, roll.ext, roll.tre}));
     Put(out + "/roll", "given" + tag, fuzz::JoinParts({"\x01" + surname + std::string(1, '\0') + "jo", roll.cor, roll.ext, roll.tre}));
     Put(out + "/roll", "miss" + tag, fuzz::JoinParts({"Nobody", roll.cor, roll.ext, roll.tre}));
+    Put(out + "/check_dump", "roll" + tag, fuzz::JoinParts({roll.cor, roll.ext, roll.tre}));
   }
   Put(out + "/index", "empty", std::string(fuzz::kEmptyIndex));
 
@@ -127,6 +130,8 @@ int main(int argc, char** argv) {
       }
       const std::string tag = joliet ? "joliet" : "plain";
       Put(out + "/disk_image", "iso-" + tag, fuzz::JoinParts({"", Slurp(iso)}));
+      Put(out + "/settings", "image-" + tag,
+          fuzz::JoinParts({"[View]\nZoom=1.5\n[Data]\nPlace=place.img\n", Slurp(iso)}));
       for (RawMode mode : {RawMode::kMode1Raw, RawMode::kMode2Raw}) {
         WriteRawImage(iso, scratch + "seed.bin", scratch + "seed.cue", mode);
         Put(out + "/disk_image", std::string("raw-") + (mode == RawMode::kMode1Raw ? "1-" : "2-") + tag,
@@ -134,6 +139,42 @@ int main(int argc, char** argv) {
       }
     }
   }
+
+  // The viewer's settings: zooms it must bring to a step, places of every kind.
+  Put(out + "/settings", "huge",
+      fuzz::JoinParts({"[View]\nZoom=1e308\n[Data]\nPlace=" + std::string(300, 'p') + "\n", ""}));
+  Put(out + "/settings", "odd",
+      fuzz::JoinParts({"[View]\nZoom=inf\n[Data]\nPlace=place.img/\n", "not an image"}));
+  Put(out + "/settings", "quoted", fuzz::JoinParts({"[View]\nZoom=\"0.0001\"\n[Data]\nPlace=\"/\"\n", ""}));
+
+  // Scripts of media trees (media_fuzzer.cc: what, in which folder, under which name): a disk
+  // under /media, then the same disk with mroll.ext a link to a file off it, and with its files
+  // in another case beside a link.
+  {
+    const std::string disk = {0, 0, 8, 1, 2, 0, 1, 2, 2, 1, 2, 6};
+    Put(out + "/media", "disk", disk + std::string{1, 2, 4});
+    Put(out + "/media", "linked", disk + std::string{2, 2, 4});
+    Put(out + "/media", "cased", disk + std::string{1, 2, 5, 3, 2, 4, 0, 1, 10, 3, 1, 3});
+  }
+
+  // Roll text that would act on a terminal: a title sequence in the surname, a forged row in the
+  // name text, a clipboard write and the C1 control OSC (0x9D) in the fields.
+  Put(out + "/text_output", "escapes",
+      fuzz::JoinParts({"KELLY\x1b]0;x\x07", "Ann\r\nFORGED\tROW",
+                       "J\xFF"
+                       "A\xFF\x1b]52;c;eA==\x07\xFF"
+                       "PVT\xFF\xFF\x9D\x1b[2J\xFF"
+                       "1\xFF"
+                       "2\xFF"
+                       "3\xFFU\xFF\n"}));
+  Put(out + "/text_output", "plain",
+      fuzz::JoinParts({"SMITH", "John",
+                       "G\xFFG\xFF"
+                       "25 BTRY OH LT ART\xFF"
+                       "CORP\xFFSERG\xFF\xFF"
+                       "12\xFF"
+                       "34\xFF"
+                       "5678\xFFU\xFF\n"}));
 
   // INI texts.
   Put(out + "/profile", "plain", "[Kinloom7m]\nKinloomDir=/home/u/kinloom\nMRPath=/media/cdrom\n");
@@ -170,5 +211,20 @@ int main(int argc, char** argv) {
   Put(out + "/records", "awkward", fuzz::JoinParts({"O'BRIEN", "Jos\xE9 \"Joe\"",
       " \xFF" "F&S\xFF" "1 AL CAV\xFF" "CAPT\xFF\xFF" "Wounded, @ Gettysburg; \"mustered\"\xFF \xFF" "7\xFF \xFF" "C"}));
   Put(out + "/records", "sparse", fuzz::JoinParts({"SMITH", "", "\xFF\xFF" "99 ZZ INF"}));
+
+  // A companion index of the companion target's roll, written as the builder writes it.
+  {
+    const std::string roll = scratch + "companion/";
+    mkdir(roll.c_str(), 0755);
+    fuzz::WriteCompanionRoll(roll);
+    ReadOnlyFile name, line, index;
+    std::string bytes, error;
+    if (name.Open(roll + "mroll.cor") != OpenStatus::kOk || line.Open(roll + "mroll.ext") != OpenStatus::kOk ||
+        index.Open(roll + "mroll.tre") != OpenStatus::kOk || !BuildCompanion({&name, &line, &index}, {}, &bytes, &error)) {
+      std::fprintf(stderr, "make_fuzz_seeds: companion: %s\n", error.c_str());
+      return 1;
+    }
+    Put(out + "/companion", "built", bytes);
+  }
   return 0;
 }

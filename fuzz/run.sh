@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs fuzz targets for a given time each, one after another, on their corpora.
 #   fuzz/run.sh SECONDS [TARGET...]     TARGET: index roll profile filter_buffer csv records disk_image
+#                                       media check_dump text_output settings companion
 #                                       (default: all built)
 # Expects the targets and seeds built (scripts/fuzz-smoke.sh does both) in $FUZZ_BUILD_DIR
 # (default build-fuzz). The working corpus of a target grows in $FUZZ_BUILD_DIR/corpus/TARGET,
@@ -16,6 +17,11 @@ if [[ ${#targets[@]} -eq 0 ]]; then
   for t in index roll profile filter_buffer csv records disk_image; do
     [[ -x "$build_dir/fuzz/${t}_fuzzer" ]] && targets+=("$t")
   done
+  # Media discovery, rollkit's check, dump and text output, the viewer's settings.
+  for t in media check_dump text_output settings; do
+    [[ -x "$build_dir/fuzz/${t}_fuzzer" ]] && targets+=("$t")
+  done
+  [[ -x "$build_dir/fuzz/companion_fuzzer" ]] && targets+=(companion)
 fi
 
 failed=0
@@ -27,8 +33,9 @@ for t in "${targets[@]}"; do
   mkdir -p "$corpus" "$findings" "$(dirname "$log")"
   # A single input that runs for 10 s counts as a hang; memory is bounded well below the machine's.
   extra=()
-  # The CSV target runs rollkit build, which reports on stdout and stderr: keep the log readable.
-  [[ $t == csv ]] && extra=(-close_fd_mask=3)
+  # The CSV target runs rollkit build, and check_dump rollkit dump, which report on stdout and
+  # stderr: keep the log readable.
+  [[ $t == csv || $t == check_dump ]] && extra=(-close_fd_mask=3)
   if "$binary" "${extra[@]}" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$findings/" "$corpus" "$build_dir/seeds/$t" >"$log" 2>&1; then
     status=ok

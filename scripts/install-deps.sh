@@ -8,6 +8,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   qt6-base-dev qt6-base-dev-tools qt6-base-private-dev libgl-dev fonts-dejavu-core
   libcli11-dev nlohmann-json3-dev libcsv-dev python3 libiso9660-dev libcdio-dev libarchive-dev
+  libsqlite3-dev libxxhash-dev  # the research log, and the fingerprint of a roll's index
   xauth xvfb dpkg-dev appstream desktop-file-utils man-db
   poppler-utils  # pdftotext reads back what the viewer prints to PDF
 )
@@ -17,9 +18,10 @@ if [[ "${1:-}" == "--tidy" ]]; then packages+=(clang-tidy); fi
 # Gramps, for the test that imports our GEDCOM into it (skipped without it).
 if [[ "${1:-}" == "--gramps" ]]; then packages+=(gramps); fi
 # The Windows build: mingw-w64 compilers (posix threads), wine to run what they make, NSIS for the
-# installer, zstd for the prebuilt Qt, and the X tools that drive and photograph the real window.
+# installer, zstd for the prebuilt Qt, make and tclsh for SQLite's one-file source, and the X
+# tools that drive and photograph the real window.
 if [[ "${1:-}" == "--windows" ]]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis zstd zip unzip xdotool imagemagick)
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis zstd zip unzip xdotool imagemagick make tcl)
 fi
 
 missing=()

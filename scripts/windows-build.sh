@@ -14,14 +14,6 @@ scripts/install-deps.sh --windows
 qt=$(scripts/windows-qt.sh)
 deps=$(scripts/windows-deps.sh)
 
-# Disk images are read by the engine itself and written with libarchive, which windows-deps.sh
-# cross-builds. A tree that still reads them with libcdio's libiso9660, which has no Windows
-# build, is built without them.
-images=ON
-if grep -Eq '^[^#]*libiso9660' src/CMakeLists.txt; then
-  images=OFF
-  say "this tree reads disk images with libiso9660, which is not built for Windows: building without disk images"
-fi
 launcher=()
 if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
@@ -30,7 +22,7 @@ fi
 cmake -S . -B "$build" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-w64.toolchain.cmake" \
   -DCMAKE_BUILD_TYPE=Release \
-  -DDRAVENHOLT_DISK_IMAGES="$images" \
+  -DDRAVENHOLT_DISK_IMAGES=ON \
   -DCMAKE_PREFIX_PATH="$qt;$deps" \
   -DQT_HOST_PATH=/usr \
   -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \

@@ -8,6 +8,11 @@
 #   - libarchive, for the disk image writer (rollkit image): Debian ships no mingw build either;
 #     cross-built from its source package into a DLL with nothing the ISO 9660 writer does not
 #     need (no compression, crypto, XML or regex library, no bsdtar, bsdcpio or bsdcat);
+#   - xxHash: header-only where the programs use it (XXH_INLINE_ALL), so Debian's headers are
+#     copied alone;
+#   - SQLite, for the research log: Debian ships no mingw build; its source package is made into
+#     the one-file amalgamation with the build machine's tools and compiled into a static library
+#     (SQLite is in the public domain);
 #   - GoogleTest: cross-built from the source Debian ships in /usr/src/googletest.
 # Each piece is redone only when its stamp is missing or names another version or recipe; a
 # second run rebuilds nothing. Sources are fetched through scripts/windows-apt-source.sh.
@@ -28,7 +33,8 @@ stamp() { echo "$2" >"$prefix/.stamp-$1"; }
 
 # Run alone on a fresh machine, it installs what it needs first (windows-build.sh already has).
 if ! command -v "$triple-gcc-posix" >/dev/null ||
-   ! dpkg-query -W libcli11-dev nlohmann-json3-dev libcsv-dev libarchive-dev googletest >/dev/null 2>&1; then
+   ! dpkg-query -W libcli11-dev nlohmann-json3-dev libcsv-dev libarchive-dev libxxhash-dev libsqlite3-dev \
+     googletest tcl >/dev/null 2>&1; then
   "$repo/scripts/install-deps.sh" --windows >&2
 fi
 
@@ -45,6 +51,36 @@ for pkg in libcli11-dev:CLI:CLI11 nlohmann-json3-dev:nlohmann:nlohmann_json; do
   cp "/usr/share/doc/$deb/copyright" "$prefix/licenses/$cmake_name.copyright"
   stamp "$deb" "$v"
 done
+
+# xxHash's headers (the library itself is not needed: the programs compile it in).
+xxhash_version=$(version_of libxxhash-dev)
+if ! stamped xxhash "$xxhash_version"; then
+  cp /usr/include/xxhash.h /usr/include/xxh3.h "$prefix/include/"
+  cp /usr/share/doc/libxxhash-dev/copyright "$prefix/licenses/xxhash.copyright"
+  stamp xxhash "$xxhash_version"
+fi
+
+# SQLite, from Debian's source package of the version the Linux build uses: its configure and
+# tools run on the build machine only to write sqlite3.c and sqlite3.h, which the cross compiler
+# then builds with SQLite's default options.
+sqlite_version=$(version_of libsqlite3-dev)
+if ! stamped sqlite "$sqlite_version"; then
+  say "building SQLite $sqlite_version from Debian's source package (about a minute)"
+  began=$SECONDS
+  src=$(mktemp -d "$cache/sqlite-src.XXXXXX")
+  work=$(mktemp -d "$cache/sqlite-build.XXXXXX")
+  scratch+=("$src" "$work")
+  tree=$("$repo/scripts/windows-apt-source.sh" "sqlite3=$sqlite_version" "$src")
+  (cd "$work" && "$tree/configure" --disable-tcl >/dev/null && make -j 2 sqlite3.c >/dev/null)
+  $triple-gcc-posix -O2 -c "$work/sqlite3.c" -o "$work/sqlite3.o"
+  rm -f "$prefix/lib/libsqlite3.a"
+  $triple-ar rcs "$prefix/lib/libsqlite3.a" "$work/sqlite3.o"
+  cp "$work/sqlite3.h" "$tree/src/sqlite3ext.h" "$prefix/include/"
+  cp "$tree/debian/copyright" "$prefix/licenses/sqlite.copyright"
+  rm -rf "$src" "$work"
+  stamp sqlite "$sqlite_version"
+  say "SQLite $sqlite_version built in $((SECONDS - began)) s"
+fi
 
 # libcsv, from Debian's source package of the version the Linux build uses.
 csv_version=$(version_of libcsv-dev)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine_screen.h"
+#include "sqlite_aggregates.h"
 #include "sqlite_naive.h"
 #include "sqlite_tuned.h"
 #include "support/test_roll.h"
@@ -30,6 +31,18 @@ const Schema kTuned = {"tuned", LoadTunedSqliteRoll,
                          auto s = std::make_unique<TunedSqliteScreen>();
                          return s->Open(path) ? std::move(s) : nullptr;
                        }};
+
+// The tuned copy, its key catalogue and its aggregates, in three files beside each other.
+const Schema kAggregates = {"aggregates",
+                            [](const std::string& roll, const std::string& path, std::string* error, std::int64_t* rows) {
+                              return LoadTunedSqliteRoll(roll, path, error, rows) &&
+                                     LoadSqliteKeyCatalogue(roll, path + ".keys", error) &&
+                                     LoadSqliteAggregates(roll, path + ".agg", error);
+                            },
+                            [](const std::string& path) -> std::unique_ptr<SearchScreen> {
+                              auto s = std::make_unique<AggregateSqliteScreen>();
+                              return s->Open(path, path + ".keys", path + ".agg") ? std::move(s) : nullptr;
+                            }};
 
 std::string SchemaName(const ::testing::TestParamInfo<Schema>& schema) { return schema.param.name; }
 
@@ -116,7 +129,64 @@ TEST_P(SideBySide, GivenNamePrefixesMatchTheSameEntries) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Schemas, SideBySide, ::testing::Values(kNaive, kTuned), SchemaName);
+INSTANTIATE_TEST_SUITE_P(Schemas, SideBySide, ::testing::Values(kNaive, kTuned, kAggregates), SchemaName);
+
+// The aggregates answer Find by a fixed start, by one Soundex code and by side from what they
+// keep; each first page and count must be the engine's, and so must the fallbacks'.
+TEST(AggregatesSideBySide, FindsShowTheEnginesCountAndFirstPage) {
+  TestRoll roll;
+  const char* surnames[] = {"Smith", "Smyth", "Smithers", "Schmidt", "Sanders", "Kelly", "VanDeusen", "Deusen", "Zane"};
+  for (int i = 0; i < 240; ++i) {
+    std::vector<std::string> fields = SampleFields(std::string(1, static_cast<char>('A' + i % 5)));
+    fields[9] = i % 3 == 0 ? "C" : i % 7 == 0 ? " c " : "U";
+    roll.Add(surnames[i % 9], std::string(1, static_cast<char>('A' + i % 11)) + "nn", fields);
+  }
+  roll.Build();
+  std::string error;
+  const std::string path = roll.familyDir + "roll.sqlite";
+  ASSERT_TRUE(kAggregates.load(roll.dataDir, path, &error, nullptr)) << error;
+  std::unique_ptr<SearchScreen> sqlite = kAggregates.open(path);
+  ASSERT_TRUE(sqlite);
+  auto find = [](MatchMode mode, char side) {
+    FindOptions options;
+    options.mode = mode;
+    options.filter.side = side;
+    return options;
+  };
+  const std::pair<const char*, FindOptions> cases[] = {
+      {"S*", find(MatchMode::kExact, 0)},         {"sm*", find(MatchMode::kExact, 0)},
+      {"*", find(MatchMode::kExact, 0)},          {"Q*", find(MatchMode::kExact, 0)},
+      {"SM?TH*", find(MatchMode::kExact, 0)},     {"Smith", find(MatchMode::kSoundex, 0)},
+      {"Smithers", find(MatchMode::kSoundex, 0)}, {"VanDeusen", find(MatchMode::kSoundex, 0)},
+      {"Smith", find(MatchMode::kExact, 'C')},    {"Smith", find(MatchMode::kExact, 'u')},
+      {"Nobody", find(MatchMode::kExact, 'C')},   {"Kelly", find(MatchMode::kSimilar, 'C')}};
+  for (const auto& [surname, options] : cases) {
+    SCOPED_TRACE(std::string(surname) + " " + MatchModeName(options.mode) + " " + options.filter.Describe());
+    EngineScreen engine(roll.location);
+    engine.Find(surname, options);
+    sqlite->Find(surname, options);
+    EXPECT_EQ(engine.Count(), sqlite->Count());
+    EXPECT_EQ(engine.FormattedRows(), sqlite->FormattedRows());
+  }
+}
+
+TEST(AggregatesSideBySide, ARunOutOfOrderIsScannedAsTheTunedCopyScansIt) {
+  TestRoll roll;
+  for (int i = 0; i < 60; ++i) roll.Add("Smith", i % 2 ? "John" : "Peter", {std::to_string(i)});
+  roll.Build();
+  // The first and last slots swapped: PETER before JOHN.
+  const std::string path = roll.dataDir + "mroll.cor";
+  const std::string bytes = ReadFileBytes(path);
+  const std::size_t slot = (bytes.size() - 4) / 60;
+  std::string swapped = bytes.substr(59 * slot, slot) + bytes.substr(slot, 58 * slot) + bytes.substr(0, slot);
+  WriteFileBytes(path, swapped + bytes.substr(bytes.size() - 4));
+  std::string error;
+  const std::string db = roll.familyDir + "roll.sqlite";
+  ASSERT_TRUE(kAggregates.load(roll.dataDir, db, &error, nullptr)) << error;
+  std::unique_ptr<SearchScreen> sqlite = kAggregates.open(db);
+  ASSERT_TRUE(sqlite);
+  for (const char* given : {"JOHN", "P", "X"}) ExpectSame(roll.location, *sqlite, "Smith", given);
+}
 
 // The tuned copy answers a given name from matches it keeps in memory and pages through them by
 // itself; these are the turns where that could go wrong.
@@ -217,6 +287,6 @@ TEST_P(LoadSqlite, AnUnreadableIndexIsRefusedNotHalfLoaded) {
   EXPECT_FALSE(FileExists(roll.familyDir + "roll.sqlite.tmp"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Schemas, LoadSqlite, ::testing::Values(kNaive, kTuned), SchemaName);
+INSTANTIATE_TEST_SUITE_P(Schemas, LoadSqlite, ::testing::Values(kNaive, kTuned, kAggregates), SchemaName);
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -16,6 +17,12 @@
 
 namespace {
 
+// The places the prompt names; the others are counted ("... and 4,990 more"), so that the box
+// keeps its buttons on the screen however many folders the mount places hold.
+constexpr qsizetype kMostPlacesShown = 10;
+// A longer name is shown with its middle left out.
+constexpr qsizetype kLongestPlaceShown = 80;
+
 // A directory as the user reads it: without the separator the location keeps at its end.
 QString Displayed(const std::string& directory) {
   std::string text = directory;
@@ -23,11 +30,29 @@ QString Displayed(const std::string& directory) {
   return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void AddOnce(QStringList* list, const QString& place) {
-  if (!place.isEmpty() && !list->contains(place)) list->append(place);
+// A place as one short line: a mount point's name comes from the disk's label, which may hold
+// line breaks or direction marks that would stretch or scramble the box.
+QString OneLine(const QString& place) {
+  QString text = place;
+  for (QChar& c : text) {
+    const QChar::Category category = c.category();
+    if (category == QChar::Other_Control || category == QChar::Other_Format ||
+        category == QChar::Separator_Line || category == QChar::Separator_Paragraph) {
+      c = QChar::ReplacementCharacter;
+    }
+  }
+  if (text.size() <= kLongestPlaceShown) return text;
+  const qsizetype half = (kLongestPlaceShown - 1) / 2;
+  return text.left(half) + QChar(0x2026) + text.right(half);
 }
 
 }  // namespace
+
+void DiskFinder::AddOnce(const QString& place) {
+  if (place.isEmpty() || m_lookedSet.contains(place)) return;
+  m_lookedSet.insert(place);
+  m_looked.append(place);
+}
 
 DiskFinder::DiskFinder(DataLocation& location)
     : m_location(location), m_configured(location.dataDirectory), m_chooser(&ChooseDataPlace) {
@@ -48,23 +73,31 @@ bool DiskFinder::TryPlace(const std::string& place) {
 
 bool DiskFinder::Locate() {
   m_looked.clear();
+  m_lookedSet.clear();
   // A configuration that names no data directory leaves the bare separator: nothing to show.
-  if (m_configured.size() > 1) AddOnce(&m_looked, Displayed(m_configured));
+  if (m_configured.size() > 1) AddOnce(Displayed(m_configured));
   if (TryPlace(m_configured)) return true;
   const MediaSearchResult media = FindRollOnMedia();
   if (TryPlace(media.found)) return true;
-  const std::string places = PlacesLooked(media);
-  for (const QString& place :
-       QString::fromLocal8Bit(places.c_str()).split(QStringLiteral(", "), Qt::SkipEmptyParts)) {
-    AddOnce(&m_looked, place);
+  // The places looked into, or the mount places themselves when none held anything (as
+  // PlacesLooked words them), taken one by one: a folder's name may hold ", ".
+  for (const std::string& place : media.placesLooked.empty() ? media.roots : media.placesLooked) {
+    AddOnce(Displayed(place));
   }
   const QString remembered = RememberedDataPlace();
-  AddOnce(&m_looked, remembered);
+  AddOnce(remembered);
   return TryPlace(remembered.toLocal8Bit().toStdString());
 }
 
 QString DiskFinder::LookedIn() const {
-  return QLatin1String(kLookedInPrefix) + m_looked.join(QStringLiteral(", "));
+  QStringList shown;
+  for (qsizetype i = 0; i < m_looked.size() && i < kMostPlacesShown; ++i) shown.append(OneLine(m_looked[i]));
+  QString text = QLatin1String(kLookedInPrefix) + shown.join(QStringLiteral(", "));
+  if (const qsizetype more = m_looked.size() - shown.size(); more > 0) {
+    text += QStringLiteral(" ... and %1 more")
+                .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(more));
+  }
+  return text;
 }
 
 int DiskFinder::Prompt() {

@@ -8,6 +8,7 @@
 // and adds Browse…, which lets the user choose a folder or a disk image file.
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <functional>
@@ -37,6 +38,8 @@ class DiskFinder {
   // media, the remembered place. False, with the location as it was, when none does.
   bool Locate();
   // Where the last Locate looked, for the prompt's line: "Looked in: /media/anna/DISK3, /mnt".
+  // At most ten places are named, each on one line and shortened to 80 characters; the rest are
+  // counted: "Looked in: /mnt/a, ..., /mnt/j ... and 4,990 more".
   QString LookedIn() const;
 
   // The prompt (the location's diskPrompt): kIdOk once the location holds the roll or the user
@@ -50,10 +53,13 @@ class DiskFinder {
  private:
   // Points the location at `place` when it holds the marker; else leaves it as it was.
   bool TryPlace(const std::string& place);
+  // Adds `place` to the places looked in, unless it is empty or there already.
+  void AddOnce(const QString& place);
 
   DataLocation& m_location;
   std::string m_configured;
   QStringList m_looked;
+  QSet<QString> m_lookedSet;
   Chooser m_chooser;
 };
 

@@ -1,11 +1,47 @@
 #include "app/viewer_settings.h"
 
 #include "platform/file_system.h"
+#include "platform/message_box.h"
 #include "platform/places.h"
+#include "platform/qt/qt_text.h"
+#include "platform/scratch_file.h"
 
 namespace {
 constexpr const char* kZoomKey = "View/Zoom";
 constexpr const char* kDataPlaceKey = "Data/Place";
+
+// What was last told about the file, so that the same refusal is told only once.
+std::string g_toldRefusal;
+
+// Whether the file at `path` may be read and written: nothing there, or a modest regular file of
+// this user's that nobody else may change (platform/scratch_file.h, as for history.buf).
+bool SettingsFileUsable(const QString& path) {
+  const std::string local = path.toStdString();  // UTF-8, as the file layer takes paths
+  FileKind kind = FileKind::kMissing;
+  const ScratchStatus status = CheckOwnFile(local, &kind);
+  if (status == ScratchStatus::kOk) {
+    return kind == FileKind::kMissing || IdentityOfPath(local).size <= kViewerSettingsMaxSize;
+  }
+  if (status == ScratchStatus::kFailed) return false;  // cannot even be examined
+  const std::string refusal = ToWindows1252(path) + " is " + DescribeRefusal(status, kind);
+  if (refusal != g_toldRefusal) {
+    g_toldRefusal = refusal;
+    ShowMessageBox(FormatMessage(kSettingsLeftAloneMessage, refusal).c_str(), kMbOk | kMbIconExclamation);
+  }
+  return false;
+}
+
+// Writes one value, and keeps the file one that nobody else may change, as it must be to be read
+// again.
+void Store(const char* key, const QVariant& value) {
+  {
+    const std::unique_ptr<QSettings> settings = OpenViewerSettings();
+    if (!settings) return;
+    settings->setValue(QLatin1String(key), value);
+  }
+  KeepToOwner(ViewerSettingsPath().toStdString());
+}
+
 }  // namespace
 
 QString ViewerSettingsPath() {
@@ -14,18 +50,10 @@ QString ViewerSettingsPath() {
 
 std::unique_ptr<QSettings> OpenViewerSettings() {
   const QString path = ViewerSettingsPath();
-  const std::string local = path.toStdString();  // UTF-8, as the file layer takes paths
-  // QSettings opens the file with an ordinary, blocking open: nothing but a regular file (or
-  // nothing at all, for a first write) is handed to it.
-  switch (KindOfPath(local)) {
-    case FileKind::kMissing:
-      break;
-    case FileKind::kRegular:
-      if (IdentityOfPath(local).size > kViewerSettingsMaxSize) return nullptr;
-      break;
-    default:
-      return nullptr;
-  }
+  // QSettings opens the file with an ordinary, blocking open and writes through a symbolic link:
+  // nothing but a sound file of the user's own (or nothing at all, for a first write) is handed
+  // to it.
+  if (!SettingsFileUsable(path)) return nullptr;
   return std::make_unique<QSettings>(path, QSettings::IniFormat);
 }
 
@@ -38,17 +66,11 @@ std::optional<double> RememberedZoom() {
   return zoom;
 }
 
-void RememberZoom(double zoom) {
-  if (const std::unique_ptr<QSettings> settings = OpenViewerSettings())
-    settings->setValue(QLatin1String(kZoomKey), zoom);
-}
+void RememberZoom(double zoom) { Store(kZoomKey, zoom); }
 
 QString RememberedDataPlace() {
   const std::unique_ptr<QSettings> settings = OpenViewerSettings();
   return settings ? settings->value(QLatin1String(kDataPlaceKey)).toString() : QString();
 }
 
-void RememberDataPlace(const QString& place) {
-  if (const std::unique_ptr<QSettings> settings = OpenViewerSettings())
-    settings->setValue(QLatin1String(kDataPlaceKey), place);
-}
+void RememberDataPlace(const QString& place) { Store(kDataPlaceKey, place); }

@@ -10,7 +10,8 @@ constexpr char16_t kHighControls[32] = {
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
 };
 
-// Decodes one UTF-8 sequence at `pos`; returns its length, or 0 when malformed.
+}  // namespace
+
 std::size_t DecodeUtf8(std::string_view s, std::size_t pos, char32_t* cp) {
   const auto b0 = static_cast<unsigned char>(s[pos]);
   std::size_t len;
@@ -41,8 +42,6 @@ std::size_t DecodeUtf8(std::string_view s, std::size_t pos, char32_t* cp) {
   *cp = value;
   return len;
 }
-
-}  // namespace
 
 char32_t Cp1252ToUnicode(unsigned char byte) {
   if (byte >= 0x80 && byte <= 0x9F) return kHighControls[byte - 0x80];

@@ -19,5 +19,9 @@ std::string Cp1252ToUtf8(std::string_view bytes);
 // byte offset of the first malformed sequence or unrepresentable character.
 bool Utf8ToCp1252(std::string_view utf8, std::string* out, std::size_t* errorOffset);
 
+// Decodes the UTF-8 character at `pos` of `s` into *codePoint: its length in bytes, or 0 when the
+// bytes there are not a well-formed character (overlong forms and surrogates included).
+std::size_t DecodeUtf8(std::string_view s, std::size_t pos, char32_t* codePoint);
+
 // Appends the UTF-8 form of `codePoint` to `out`.
 void AppendUtf8(char32_t codePoint, std::string* out);

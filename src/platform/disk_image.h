@@ -13,10 +13,11 @@
 // 2048-byte pieces of consecutive sectors; ImageExtent maps a file offset to where the byte lies
 // in the image file, so that every read stays a positioned read of the image file.
 //
-// The file system is read with libcdio's libiso9660 (volume descriptors, Joliet, directory
-// records); this module only checks what the library reports against the image file's size and
-// keeps the extents. Nothing here blocks: the image (and a cue sheet) is opened as a ReadOnlyFile,
-// and the library is handed that very open file (through /proc/self/fd), never its path.
+// The file system's root directories are read by iso9660_root.h, with positioned reads of the
+// image file; this module checks each extent against the image file's size and keeps it. Nothing
+// here blocks: the image (and a cue sheet) is opened once as a ReadOnlyFile, and every read of it
+// goes through that open file, never through its path again. The standard library is all it needs,
+// so every build reads images.
 #pragma once
 
 #include <cstddef>

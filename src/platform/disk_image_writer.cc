@@ -4,20 +4,20 @@
 // descriptor we hold, so every source open and the atomic replacement of the output stay ours.
 // libisofs, the other candidate, opens the sources by path itself. libarchive stages the
 // contents in an unnamed temporary file under $TMPDIR (the directories precede the data on the
-// disk), which disappears with the process.
+// disk), which disappears with the process. The image itself is an OutputFile
+// (platform/output_file.h): built beside its place, under the same rules as every other output.
 #include "platform/disk_image_writer.h"
 
 #include <archive.h>
 #include <archive_entry.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <memory>
 
 #include "platform/file_system.h"
 #include "platform/open_checked.h"
-#include "platform/pending_file.h"
+#include "platform/output_file.h"
 
 namespace {
 
@@ -32,8 +32,16 @@ struct EntryFree {
 
 std::string SystemError(const std::string& path) { return path + ": " + std::strerror(errno); }
 
+// A failed write of the image's bytes (the staged contents or the image itself): the image is
+// what could not be written, whichever source was being added.
+std::string WriteError(archive* a, const std::string& outPath) {
+  const int code = archive_errno(a);
+  return outPath + ": write error: " + (code > 0 ? std::strerror(code) : archive_error_string(a));
+}
+
 // Adds one file: its header, then its bytes, read through our own checked open.
-bool AddFile(archive* a, const IsoImageFile& file, std::vector<unsigned char>* buffer, std::string* error) {
+bool AddFile(archive* a, const IsoImageFile& file, const std::string& outPath,
+             std::vector<unsigned char>* buffer, std::string* error) {
   ReadOnlyFile source;
   if (!OpenChecked(file.sourcePath, "a regular file", &source, error)) return false;
   const FileIdentity before = source.Identity();
@@ -58,7 +66,7 @@ bool AddFile(archive* a, const IsoImageFile& file, std::vector<unsigned char>* b
     }
     if (n == 0) break;
     if (archive_write_data(a, buffer->data(), static_cast<std::size_t>(n)) != n) {
-      *error = file.sourcePath + ": " + archive_error_string(a);
+      *error = WriteError(a, outPath);
       return false;
     }
     copied += n;
@@ -91,8 +99,8 @@ bool WriteIsoImage(const std::vector<IsoImageFile>& files, const std::string& ou
     }
   }
 
-  PendingFile out(outPath);
-  if (!out.Create(error)) return false;
+  OutputFile out;
+  if (!out.Open(outPath, error)) return false;
 
   const std::unique_ptr<archive, ArchiveFree> a(archive_write_new());
   if (!a) {
@@ -111,19 +119,20 @@ bool WriteIsoImage(const std::vector<IsoImageFile>& files, const std::string& ou
   // Whole sectors in one write each call.
   archive_write_set_bytes_per_block(a.get(), 64 * 1024);
   archive_write_set_bytes_in_last_block(a.get(), 1);
-  if (archive_write_open_fd(a.get(), out.Descriptor()) != ARCHIVE_OK) {
+  // Written through the stream's descriptor: the stream itself holds nothing to flush.
+  if (archive_write_open_fd(a.get(), fileno(out.Stream())) != ARCHIVE_OK) {
     *error = outPath + ": " + archive_error_string(a.get());
     return false;
   }
   std::vector<unsigned char> buffer(kCopyChunk);
   for (const IsoImageFile& file : files) {
-    if (!AddFile(a.get(), file, &buffer, error)) return false;
+    if (!AddFile(a.get(), file, outPath, &buffer, error)) return false;
   }
   if (archive_write_close(a.get()) != ARCHIVE_OK) {
-    *error = outPath + ": " + archive_error_string(a.get());
+    *error = WriteError(a.get(), outPath);
     return false;
   }
-  return out.Publish(error);
+  return out.Commit(error);
 }
 
 bool CollectImageFiles(const std::string& directory, const std::vector<std::string>& names,

@@ -1,8 +1,9 @@
 // Writing a data disk as an ISO 9660 image file, the way a mastered disk holds it: every file in
 // the root directory under an upper-case 8.3 name with the version suffix (MROLL.COR;1), and,
-// unless asked not to, a Joliet tree that keeps each name as given (mroll.cor). The image is
-// written beside its final path under a name no one sees and put in place only when it is
-// whole, so a failed or interrupted write leaves whatever was there before.
+// unless asked not to, a Joliet tree that keeps each name as given (mroll.cor). The image is an
+// output like any other (platform/output_file.h): written beside its final path under a
+// temporary name and put in place only when it is whole, so a failed or interrupted write leaves
+// whatever was there before.
 #pragma once
 
 #include <string>
@@ -20,7 +21,8 @@ struct IsoImageOptions {
 
 // Writes `files`, in that order, into a new image at `outPath`, replacing a file already there.
 // Each source is opened without blocking and must be a regular file that does not change while
-// it is copied. False with *error naming the file at fault.
+// it is copied. False with *error naming the file at fault: a source that cannot be read, or the
+// image when its bytes cannot be written ("out.iso: write error: File too large").
 bool WriteIsoImage(const std::vector<IsoImageFile>& files, const std::string& outPath,
                    const IsoImageOptions& options, std::string* error);
 

@@ -32,5 +32,8 @@ struct MediaSearchResult {
 
 // Looks through the entries one level below each of `roots`, in order, each root's entries in
 // byte order of their names, and stops at the first directory that holds every name of `files`
-// as a regular file (symbolic links followed).
+// as a regular file of its own. A mount place may be a symbolic link to the disk's directory
+// (/media/cdrom -> cdrom0), but what the disk holds may not lead off it: a file counts only when
+// the entry the readers will open for its name (the name itself, else the lowest name equal to it
+// without regard to case) is a regular file on the directory's own device, not a symbolic link.
 MediaSearchResult FindOnMedia(const std::vector<std::string>& roots, const std::vector<std::string>& files);

@@ -39,16 +39,21 @@ class OpenDirectory {
   bool Valid() const { return dir != nullptr; }
   int Descriptor() const { return dirfd(dir); }
 
-  // The entries' names but "." and "..", in byte order.
-  std::vector<std::string> Names() {
+  // The entries' names but "." and "..", in byte order: at most kMostEntries of them, and
+  // *whole (when given) says whether that was all.
+  std::vector<std::string> Names(bool* whole = nullptr) {
     std::vector<std::string> names;
-    while (names.size() < kMostEntries) {
+    bool more = false;
+    while (!more) {
       const dirent* entry = readdir(dir);
       if (!entry) break;
       const std::string name = entry->d_name;
-      if (name != "." && name != "..") names.push_back(name);
+      if (name == "." || name == "..") continue;
+      more = names.size() == kMostEntries;
+      if (!more) names.push_back(name);
     }
     std::sort(names.begin(), names.end());
+    if (whole) *whole = !more;
     return names;
   }
 
@@ -56,19 +61,34 @@ class OpenDirectory {
   DIR* dir = nullptr;
 };
 
+// The entry a reader of the disk opens for `wanted` (ResolveDataFile, platform/file_system.h):
+// `wanted` itself when it is there, else the lowest of `names` (in byte order) that equals it
+// without regard to case; null when there is none.
+const std::string* EntryFor(const std::vector<std::string>& names, const std::string& wanted) {
+  const auto exact = std::lower_bound(names.begin(), names.end(), wanted);
+  if (exact != names.end() && *exact == wanted) return &*exact;
+  for (const std::string& name : names) {
+    if (strcasecmp(name.c_str(), wanted.c_str()) == 0) return &name;
+  }
+  return nullptr;
+}
+
+// Whether `dir` holds every one of `files` on the medium itself: the entry the readers will open
+// for it is a regular file, neither a symbolic link nor a file of another device (a link to a
+// file in the user's home, or a file mounted over the name, would put that file's text in rows,
+// copies and exports as the disk's). A directory too large to be read whole holds nothing.
 bool HoldsAll(OpenDirectory& dir, const std::vector<std::string>& files) {
-  const std::vector<std::string> names = dir.Names();
+  struct stat medium;
+  bool whole = false;
+  const std::vector<std::string> names = dir.Names(&whole);
+  if (!whole || fstat(dir.Descriptor(), &medium) != 0) return false;
   for (const std::string& wanted : files) {
-    bool present = false;
-    for (const std::string& name : names) {
-      struct stat st;
-      if (strcasecmp(name.c_str(), wanted.c_str()) == 0 &&
-          fstatat(dir.Descriptor(), name.c_str(), &st, 0) == 0 && S_ISREG(st.st_mode)) {
-        present = true;
-        break;
-      }
+    const std::string* entry = EntryFor(names, wanted);
+    struct stat st;
+    if (!entry || fstatat(dir.Descriptor(), entry->c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+        !S_ISREG(st.st_mode) || st.st_dev != medium.st_dev) {
+      return false;
     }
-    if (!present) return false;
   }
   return true;
 }

@@ -42,10 +42,16 @@ std::vector<std::string> SubdirectoryNames(const std::string& directory) {
   return names;
 }
 
-// Names on Windows are matched without regard to case by the system itself.
+// Names on Windows are matched without regard to case by the system itself. A file counts only
+// as a regular file of the disk itself: a reparse point (a symbolic link) may lead to a file in
+// the user's profile, whose text would then be shown, copied and exported as the disk's.
 bool HoldsAll(const std::string& directory, const std::vector<std::string>& files) {
   return std::all_of(files.begin(), files.end(), [&](const std::string& name) {
-    return KindOfPath(directory + "\\" + name) == FileKind::kRegular;
+    const std::string path = directory + "\\" + name;
+    const std::wstring wide = WidePath(path.c_str());
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    return !wide.empty() && GetFileAttributesExW(wide.c_str(), GetFileExInfoStandard, &data) &&
+           !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && KindOfPath(path) == FileKind::kRegular;
   });
 }
 

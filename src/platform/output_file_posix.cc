@@ -102,85 +102,212 @@ FileIdentity StandardOutputIdentity() {
 
 // --- OutputFile ---
 
+namespace {
+
+// Whether this process may follow the symbolic link `link` (whose own status is `st`): not when
+// it lies in a sticky directory that others may write and neither this user nor the directory's
+// owner made it. The kernel's protected-symlink rule, kept whatever the system's setting.
+bool MayFollow(const std::string& link, const struct stat& st) {
+  struct stat dir;
+  if (stat(DirectoryOf(link).c_str(), &dir) != 0) return false;
+  const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
+  return !shared || st.st_uid == geteuid() || st.st_uid == dir.st_uid;
+}
+
+// The first symbolic link on the way to `path` that may not be followed (MayFollow): a directory
+// on the way, or the last name itself, looked at as the kernel walks a path. "" when none.
+std::string ForbiddenLinkOn(const std::string& path) {
+  for (std::size_t at = path.find('/', 1);; at = path.find('/', at + 1)) {
+    const std::string part = at == std::string::npos ? path : path.substr(0, at);
+    struct stat st;
+    // "a//b" has an empty name between its slashes; "a/" would be looked at through its link.
+    if (!part.empty() && part.back() != '/' && lstat(part.c_str(), &st) == 0 && S_ISLNK(st.st_mode) &&
+        !MayFollow(part, st)) {
+      return part;
+    }
+    if (at == std::string::npos) return {};
+  }
+}
+
+// Walks the links from `path` by their text, as FinalTargetOf does, checking every link on the
+// way (ForbiddenLinkOn). *final receives where they lead; false with *refused naming a link that
+// may not be followed. Only for checking: what the walk finds is compared with what the kernel
+// opens.
+bool WalkLinks(const std::string& path, std::string* final, std::string* refused) {
+  std::string current = path;
+  for (int hop = 0; hop < kMostLinksFollowed; ++hop) {
+    if (std::string forbidden = ForbiddenLinkOn(current); !forbidden.empty()) {
+      *refused = std::move(forbidden);
+      return false;
+    }
+    struct stat st;
+    if (lstat(current.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) break;
+    char target[PATH_MAX];
+    const ssize_t n = readlink(current.c_str(), target, sizeof target - 1);
+    if (n <= 0) break;
+    const std::string link(target, static_cast<std::size_t>(n));
+    current = link[0] == '/' ? link : DirectoryOf(current) + link;
+  }
+  *final = current;
+  return true;
+}
+
+bool SameInode(const struct stat& a, const struct stat& b) {
+  return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+}  // namespace
+
+bool SomethingStandsAt(const std::string& path) {
+  struct stat st;
+  return lstat(path.c_str(), &st) == 0 || (errno != ENOENT && errno != ENOTDIR);
+}
+
 OutputFile::~OutputFile() { Abandon(); }
 
 void OutputFile::Abandon() {
   if (stream) std::fclose(stream);
   stream = nullptr;
   if (!temporaryPath.empty()) unlink(temporaryPath.c_str());
+  // The empty file made through a dangling link goes too, unless something else stands there now.
+  if (!placeholderPath.empty()) {
+    struct stat st;
+    if (lstat(placeholderPath.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_size == 0 &&
+        IdentityOfStat(st).SameFile(placeholder)) {
+      unlink(placeholderPath.c_str());
+    }
+  }
+  placeholderPath.clear();
   UnregisterCleanup(ticket);
   ticket = -1;
   temporaryPath.clear();
 }
 
+bool OutputFile::Fail(const std::string& what, const std::string& reason, std::string* error) {
+  failure = reason;
+  *error = givenPath + ": " + (what.empty() ? reason : what + ": " + reason);
+  return false;
+}
+
 bool OutputFile::Open(const std::string& path, std::string* error) {
   Abandon();
   givenPath = path;
-  targetPath = FinalTargetOf(path);
-  struct stat st;
-  const bool exists = stat(targetPath.c_str(), &st) == 0;
-  if (exists && S_ISDIR(st.st_mode)) {
-    *error = path + ": a directory";
-    return false;
+  failure.clear();
+  std::string refused;
+  if (!WalkLinks(path, &targetPath, &refused)) {
+    const std::string which = refused == path ? std::string() : " (" + refused + ")";
+    return Fail("", "another user's symbolic link in a shared directory" + which + ": not followed", error);
   }
+  struct stat st;
+  bool exists = lstat(path.c_str(), &st) == 0;
+  if (!exists && errno != ENOENT) return Fail("cannot create", Reason(), error);
+  const bool viaLink = exists && S_ISLNK(st.st_mode);
+  if (!viaLink) targetPath = path;
+  if (viaLink) {
+    exists = stat(path.c_str(), &st) == 0;
+    if (!exists && errno != ENOENT) return Fail("cannot be written", Reason(), error);
+  }
+  if (exists && S_ISDIR(st.st_mode)) return Fail("", "a directory", error);
   if (exists && !S_ISREG(st.st_mode)) {
-    const int fd = open(targetPath.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    // Opened by the name as given, links followed by the kernel (and only then).
+    const int fd = open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (viaLink ? 0 : O_NOFOLLOW));
     if (fd < 0 || !(stream = fdopen(fd, "wb"))) {
-      *error = path + ": cannot be written: " + Reason();
+      const std::string reason = Reason();
       if (fd >= 0) close(fd);
-      return false;
+      return Fail("cannot be written", reason, error);
     }
     return true;
   }
+  if (viaLink) {
+    // Through the link, by the kernel's rules: the file it names is opened for writing (made,
+    // empty, when there is none), and must be the one the link's text leads to.
+    const int fd =
+        open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC | (exists ? 0 : O_CREAT), 0666);
+    if (fd < 0) return Fail(exists ? "cannot be written" : "cannot create", Reason(), error);
+    struct stat opened;
+    const bool known = fstat(fd, &opened) == 0;
+    close(fd);
+    if (!exists && known) {
+      placeholderPath = targetPath;
+      placeholder = IdentityOfStat(opened);
+    }
+    struct stat there;
+    if (!known || !S_ISREG(opened.st_mode) || lstat(targetPath.c_str(), &there) != 0 ||
+        !SameInode(opened, there)) {
+      Abandon();
+      return Fail("", "changed while it was being opened", error);
+    }
+    st = opened;
+    exists = exists || known;
+  }
 
+  RemoveStaleTemporaries(DirectoryOf(targetPath));
   const std::string temporary = DirectoryOf(targetPath) + OwnTemporaryName(BaseNameOf(targetPath));
   ticket = RegisterCleanup(temporary, CleanupKind::kFile);
   if (ticket < 0) {
-    *error = path + ": cannot create: the path is too long";
-    return false;
+    Abandon();
+    return Fail("cannot create", "the path is too long", error);
   }
   const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC, 0666);
   if (fd < 0) {
-    *error = path + ": cannot create: " + Reason();
-    UnregisterCleanup(ticket);
-    ticket = -1;
-    return false;
+    const std::string reason = Reason();
+    Abandon();
+    return Fail("cannot create", reason, error);
   }
   temporaryPath = temporary;
   if (exists) KeepOwnerAndMode(fd, st);
   stream = fdopen(fd, "wb");
   if (!stream) {
-    *error = path + ": cannot create: " + Reason();
+    const std::string reason = Reason();
     close(fd);
     Abandon();
-    return false;
+    return Fail("cannot create", reason, error);
   }
   return true;
 }
 
-bool OutputFile::Commit(std::string* error) {
+bool OutputFile::Write(std::string_view bytes) {
   if (!stream) {
-    *error = givenPath + ": not open";
+    failure = std::strerror(EBADF);
     return false;
   }
-  bool ok = std::fflush(stream) == 0 && !std::ferror(stream);
-  if (ok && !temporaryPath.empty()) ok = fsync(fileno(stream)) == 0;
-  const std::string reason = ok ? std::string() : Reason();
+  if (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size()) return true;
+  failure = Reason();
+  return false;
+}
+
+bool OutputFile::Commit(std::string* error) {
+  if (!stream) return Fail("", "not open", error);
+  bool ok = true;
+  std::string reason;
+  if (std::fflush(stream) != 0) {
+    ok = false;
+    reason = Reason();
+  } else if (std::ferror(stream)) {
+    // A write that failed earlier told why then (Write); the flush had nothing left to fail on.
+    ok = false;
+    reason = failure.empty() ? Reason() : failure;
+  }
+  if (ok && !temporaryPath.empty()) {
+    ok = fsync(fileno(stream)) == 0;
+    if (!ok) reason = Reason();
+  }
   const bool closed = std::fclose(stream) == 0;
+  if (ok && !closed) reason = Reason();
   stream = nullptr;
   if (!ok || !closed) {
-    *error = givenPath + ": write error: " + (ok ? Reason() : reason);
     Abandon();
-    return false;
+    return Fail("write error", reason, error);
   }
   if (temporaryPath.empty()) return true;
   if (rename(temporaryPath.c_str(), targetPath.c_str()) != 0) {
-    *error = givenPath + ": cannot be replaced: " + Reason();
+    const std::string renameReason = Reason();
     Abandon();
-    return false;
+    return Fail("cannot be replaced", renameReason, error);
   }
   // Renamed away: forgotten only now, so that no moment leaves the temporary name unguarded.
   temporaryPath.clear();
+  placeholderPath.clear();
   UnregisterCleanup(ticket);
   ticket = -1;
   return true;

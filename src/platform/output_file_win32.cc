@@ -1,7 +1,9 @@
 // Output files on Windows. The temporary file is opened with delete sharing, so that the console
 // event handler may remove it while it is being written; it replaces the old file through
 // RenameReplacing. Symbolic links are rare on Windows and need a privilege to make: a path is
-// taken as the file it names (a link there is replaced, not followed).
+// taken as the file it names (a link there is replaced, not followed), so no link of another
+// user's can lead a write elsewhere and the rules of output_file.h for following one do not
+// arise.
 #include "platform/output_file.h"
 
 #include <fcntl.h>
@@ -124,6 +126,14 @@ FileIdentity StandardOutputIdentity() { return IdentityOfStandard(STD_OUTPUT_HAN
 
 // --- OutputFile ---
 
+bool SomethingStandsAt(const std::string& path) {
+  const std::wstring wide = WidePath(path.c_str());
+  if (wide.empty()) return true;
+  if (GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+  const DWORD error = GetLastError();
+  return error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+}
+
 OutputFile::~OutputFile() { Abandon(); }
 
 void OutputFile::Abandon() {
@@ -135,77 +145,92 @@ void OutputFile::Abandon() {
   temporaryPath.clear();
 }
 
+bool OutputFile::Fail(const std::string& what, const std::string& reason, std::string* error) {
+  failure = reason;
+  *error = givenPath + ": " + (what.empty() ? reason : what + ": " + reason);
+  return false;
+}
+
 bool OutputFile::Open(const std::string& path, std::string* error) {
   Abandon();
   givenPath = path;
   targetPath = FinalTargetOf(path);
+  failure.clear();
   const FileKind kind = KindOfPath(targetPath);
-  if (kind == FileKind::kDirectory) {
-    *error = path + ": a directory";
-    return false;
-  }
+  if (kind == FileKind::kDirectory) return Fail("", "a directory", error);
   if (kind != FileKind::kMissing && kind != FileKind::kRegular) {
     // A device (NUL, CON) or a pipe: written directly, as a redirection would.
     HANDLE h = CreateFileW(WidePath(targetPath.c_str()).c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE || !(stream = StreamOf(h))) {
-      *error = path + ": cannot be written: " + Reason(GetLastError());
-      return false;
-    }
+    if (h == INVALID_HANDLE_VALUE) return Fail("cannot be written", Reason(GetLastError()), error);
+    if (!(stream = StreamOf(h))) return Fail("cannot be written", std::strerror(EMFILE), error);
     return true;
   }
 
+  RemoveStaleTemporaries(DirectoryOf(targetPath));
   const std::string temporary = DirectoryOf(targetPath) + OwnTemporaryName(BaseNameOf(targetPath));
   ticket = RegisterCleanup(temporary, CleanupKind::kFile);
   const std::wstring wide = WidePath(temporary.c_str());
   if (ticket < 0 || wide.empty()) {
-    *error = path + ": cannot create: the path is too long";
     UnregisterCleanup(ticket);
     ticket = -1;
-    return false;
+    return Fail("cannot create", "the path is too long", error);
   }
   // The new file is made with the directory's inherited permissions, as a save over a file does.
   HANDLE h = CreateFileW(wide.c_str(), GENERIC_WRITE, kShareAll, nullptr, CREATE_NEW,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {
-    *error = path + ": cannot create: " + Reason(GetLastError());
+    const std::string reason = Reason(GetLastError());
     UnregisterCleanup(ticket);
     ticket = -1;
-    return false;
+    return Fail("cannot create", reason, error);
   }
   temporaryPath = temporary;
   stream = StreamOf(h);
   if (!stream) {
-    *error = path + ": cannot create: " + std::strerror(EMFILE);
     Abandon();
-    return false;
+    return Fail("cannot create", std::strerror(EMFILE), error);
   }
   return true;
 }
 
-bool OutputFile::Commit(std::string* error) {
+bool OutputFile::Write(std::string_view bytes) {
   if (!stream) {
-    *error = givenPath + ": not open";
+    failure = std::strerror(EBADF);
     return false;
   }
-  bool ok = std::fflush(stream) == 0 && !std::ferror(stream);
-  const std::string reason = ok ? std::string() : std::strerror(errno);
+  if (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), stream) == bytes.size()) return true;
+  failure = std::strerror(errno);
+  return false;
+}
+
+bool OutputFile::Commit(std::string* error) {
+  if (!stream) return Fail("", "not open", error);
+  bool ok = true;
+  std::string reason;
+  if (std::fflush(stream) != 0) {
+    ok = false;
+    reason = std::strerror(errno);
+  } else if (std::ferror(stream)) {
+    ok = false;
+    reason = failure.empty() ? std::string(std::strerror(errno)) : failure;
+  }
   if (ok && !temporaryPath.empty()) {
     ok = FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)))) != 0;
+    if (!ok) reason = Reason(GetLastError());
   }
-  const std::string flushReason = ok || !reason.empty() ? reason : Reason(GetLastError());
   const bool closed = std::fclose(stream) == 0;
+  if (ok && !closed) reason = std::strerror(errno);
   stream = nullptr;
   if (!ok || !closed) {
-    *error = givenPath + ": write error: " + (ok ? std::string(std::strerror(errno)) : flushReason);
     Abandon();
-    return false;
+    return Fail("write error", reason, error);
   }
   if (temporaryPath.empty()) return true;
   if (!RenameReplacing(temporaryPath.c_str(), targetPath.c_str())) {
-    *error = givenPath + ": cannot be replaced: " + Reason(GetLastError());
+    const std::string renameReason = Reason(GetLastError());
     Abandon();
-    return false;
+    return Fail("cannot be replaced", renameReason, error);
   }
   temporaryPath.clear();
   UnregisterCleanup(ticket);

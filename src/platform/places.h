@@ -19,6 +19,17 @@ std::vector<std::string> ProfileDirectories();
 // the user's local application data (%LOCALAPPDATA%) on Windows. "" when none can be had.
 std::string UserSettingsDirectory();
 
+// The directory of the data the user keeps with the program (the research log): on POSIX
+// $XDG_DATA_HOME/dravenholt (default ~/.local/share/dravenholt; a relative $XDG_DATA_HOME is
+// ignored, as the XDG rules say), on Windows Dravenholt in the user's roaming application data
+// (%APPDATA%), so that it follows the user from machine to machine. Not created here; "" when
+// none can be had (no home directory).
+std::string UserDataDirectory();
+// The directory of what the programs keep to save time and may always make again (a roll's
+// companion index): $XDG_CACHE_HOME (default ~/.cache) on POSIX, the user's local application data
+// (%LOCALAPPDATA%) on Windows. "" when none can be had.
+std::string UserCacheDirectory();
+
 // `directory` and `name` joined by the platform's separator, unless `directory` ends in one
 // already (either separator on Windows).
 std::string JoinPath(const std::string& directory, const char* name);

@@ -33,6 +33,23 @@ std::string UserSettingsDirectory() {
   return {};
 }
 
+std::string UserDataDirectory() {
+  if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/') {
+    return JoinPath(data, "dravenholt");
+  }
+  if (const char* home = std::getenv("HOME"); home && *home == '/') {
+    return JoinPath(home, ".local/share/dravenholt");
+  }
+  return {};
+}
+
+std::string UserCacheDirectory() {
+  // A relative value is ignored, as the base directory specification asks.
+  if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache == '/') return cache;
+  if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.cache";
+  return {};
+}
+
 std::string JoinPath(const std::string& directory, const char* name) {
   if (directory.empty() || directory.back() == '/') return directory + name;
   return directory + '/' + name;

@@ -72,6 +72,18 @@ std::string UserSettingsDirectory() {
   return KnownFolder(FOLDERID_LocalAppData);
 }
 
+std::string UserDataDirectory() {
+  std::string roaming;
+  if (std::optional<std::string> named = EnvironmentValue("APPDATA"); named && !named->empty()) {
+    roaming = *named;
+  } else {
+    roaming = KnownFolder(FOLDERID_RoamingAppData);
+  }
+  return roaming.empty() ? std::string() : JoinPath(roaming, "Dravenholt");
+}
+
+std::string UserCacheDirectory() { return UserSettingsDirectory(); }
+
 std::string JoinPath(const std::string& directory, const char* name) {
   if (directory.empty() || directory.back() == '\\' || directory.back() == '/') return directory + name;
   return directory + '\\' + name;

@@ -10,10 +10,28 @@
 
 enum class ScratchStatus {
   kOk,
-  kNotRegular,  // a symbolic link, directory, FIFO...: left alone, never followed or opened
-  kBusy,        // another program holds it
-  kFailed,      // could not be created or opened (no directory, no permission, ...)
+  kNotRegular,    // a symbolic link, directory, FIFO...: left alone, never followed or opened
+  kNotOwned,      // another user's file: left alone (in a directory two users share)
+  kOpenToOthers,  // this user's, but group or others may write it: left alone
+  kBusy,          // another program holds it
+  kFailed,        // could not be created or opened (no directory, no permission, ...)
 };
+
+// What a refusal of a file as one of the program's own says it is: "a symbolic link" (the kind,
+// for kNotRegular), "another user's file", "a file others may write".
+const char* DescribeRefusal(ScratchStatus status, FileKind kind);
+
+// Whether the file at `path` may be used as one of the program's own (history.buf, the viewer's
+// settings): kOk when it is a regular file of this user's that neither group nor others may
+// write, or when nothing stands there (`kind` kMissing); otherwise kNotRegular (`kind` says what
+// stands there, a symbolic link is never followed), kNotOwned, kOpenToOthers, or kFailed when
+// the name cannot be examined. On Windows, whose files have no such owner and mode, only what
+// stands there is judged.
+ScratchStatus CheckOwnFile(const std::string& path, FileKind* kind);
+// Takes the group's and others' permission to write away from the regular file of this user's at
+// `path` (a link is not followed), so that a file the program wrote under a generous file-creation
+// mask (002) passes CheckOwnFile. Nothing on Windows.
+void KeepToOwner(const std::string& path);
 
 class ScratchFile {
  public:
@@ -24,8 +42,9 @@ class ScratchFile {
 
   // Opens `path` for reading and writing, creating it (readable and writable by this user only)
   // when nothing stands there. Never follows a symbolic link, never blocks, never truncates; keeps
-  // the file only when it is a regular file and its lock could be taken. `kind` receives what
-  // stands at the path when the status is kNotRegular.
+  // the file only when it is a regular file of this user's that neither group nor others may
+  // write (CheckOwnFile) and its lock could be taken. `kind` receives what stands at the path when
+  // the status is kNotRegular.
   ScratchStatus Open(const std::string& path, FileKind* kind = nullptr);
   // Opens a new file of this user's own in `directory` that has no name: nothing is left behind,
   // whatever ends the program.

@@ -35,7 +35,46 @@ std::string WithSlash(std::string path) {
   return path;
 }
 
+// The program's own file: a regular one of this user's that nobody else may change. (Others
+// reading it is the directory's business, as for any file a user keeps there.)
+ScratchStatus JudgeOwnFile(const struct stat& st, FileKind* kind) {
+  *kind = KindOfMode(st.st_mode);
+  if (!S_ISREG(st.st_mode)) return ScratchStatus::kNotRegular;
+  if (st.st_uid != geteuid()) return ScratchStatus::kNotOwned;
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return ScratchStatus::kOpenToOthers;
+  return ScratchStatus::kOk;
+}
+
 }  // namespace
+
+const char* DescribeRefusal(ScratchStatus status, FileKind kind) {
+  switch (status) {
+    case ScratchStatus::kNotOwned:
+      return "another user's file";
+    case ScratchStatus::kOpenToOthers:
+      return "a file others may write";
+    default:
+      return DescribeFileKind(kind);
+  }
+}
+
+ScratchStatus CheckOwnFile(const std::string& path, FileKind* kind) {
+  struct stat st;
+  if (lstat(path.c_str(), &st) == 0) return JudgeOwnFile(st, kind);
+  *kind = errno == ENOENT || errno == ENOTDIR ? FileKind::kMissing : FileKind::kUnknown;
+  return *kind == FileKind::kMissing ? ScratchStatus::kOk : ScratchStatus::kFailed;
+}
+
+void KeepToOwner(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid() &&
+      (st.st_mode & (S_IWGRP | S_IWOTH)) != 0 && fchmod(fd, st.st_mode & 07755) != 0) {
+    // Left as it is: the next start tells the user.
+  }
+  close(fd);
+}
 
 ScratchFile::~ScratchFile() { Close(); }
 
@@ -43,10 +82,9 @@ ScratchStatus ScratchFile::Open(const std::string& path, FileKind* kind) {
   Close();
   FileKind ignored;
   FileKind& what = kind ? *kind : ignored;
-  struct stat st;
-  if (lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
-    what = KindOfMode(st.st_mode);
-    return ScratchStatus::kNotRegular;
+  if (const ScratchStatus before = CheckOwnFile(path, &what);
+      before != ScratchStatus::kOk && before != ScratchStatus::kFailed) {
+    return before;
   }
   const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0600);
   if (fd < 0) {
@@ -56,10 +94,12 @@ ScratchStatus ScratchFile::Open(const std::string& path, FileKind* kind) {
     }
     return ScratchStatus::kFailed;
   }
-  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    what = KindOfMode(st.st_mode);
+  // Judged again on what was opened: the name may have changed hands since it was looked at.
+  struct stat st;
+  const ScratchStatus opened = fstat(fd, &st) == 0 ? JudgeOwnFile(st, &what) : ScratchStatus::kFailed;
+  if (opened != ScratchStatus::kOk) {
     close(fd);
-    return ScratchStatus::kNotRegular;
+    return opened;
   }
   if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
     close(fd);

@@ -24,6 +24,50 @@ HANDLE AsHandle(std::intptr_t handle) { return reinterpret_cast<HANDLE>(handle);
 
 }  // namespace
 
+const char* DescribeRefusal(ScratchStatus status, FileKind kind) {
+  switch (status) {
+    case ScratchStatus::kNotOwned:
+      return "another user's file";
+    case ScratchStatus::kOpenToOthers:
+      return "a file others may write";
+    default:
+      return DescribeFileKind(kind);
+  }
+}
+
+// Only what stands at the name is judged. A file's owner and who may write it are an access
+// list on Windows, not an owner and a mode: files made by an administrator belong to the
+// Administrators group, and inherited entries grant what the folder grants, so judging them as
+// POSIX judges a mode would refuse the user's own files. While the program holds its scratch file
+// nobody else may open it for writing (the share mode), which is what matters between users.
+ScratchStatus CheckOwnFile(const std::string& path, FileKind* kind) {
+  const std::wstring wide = WidePath(path.c_str());
+  if (wide.empty()) {
+    *kind = FileKind::kUnknown;
+    return ScratchStatus::kFailed;
+  }
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    *kind = missing ? FileKind::kMissing : FileKind::kUnknown;
+    return missing ? ScratchStatus::kOk : ScratchStatus::kFailed;
+  }
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    *kind = FileKind::kSymlink;
+    return ScratchStatus::kNotRegular;
+  }
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
+    *kind = FileKind::kDirectory;
+    return ScratchStatus::kNotRegular;
+  }
+  *kind = FileKind::kRegular;
+  return ScratchStatus::kOk;
+}
+
+// Permissions are the folder's access list on Windows (see CheckOwnFile): nothing to take away.
+void KeepToOwner(const std::string&) {}
+
 ScratchFile::~ScratchFile() { Close(); }
 
 ScratchStatus ScratchFile::Open(const std::string& path, FileKind* kind) {
@@ -33,17 +77,7 @@ ScratchStatus ScratchFile::Open(const std::string& path, FileKind* kind) {
   const std::wstring wide = WidePath(path.c_str());
   if (wide.empty()) return ScratchStatus::kFailed;
   // What stands there, links not followed: only a plain file is used.
-  const DWORD attributes = GetFileAttributesW(wide.c_str());
-  if (attributes != INVALID_FILE_ATTRIBUTES) {
-    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
-      what = FileKind::kSymlink;
-      return ScratchStatus::kNotRegular;
-    }
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
-      what = FileKind::kDirectory;
-      return ScratchStatus::kNotRegular;
-    }
-  }
+  if (CheckOwnFile(path, &what) == ScratchStatus::kNotRegular) return ScratchStatus::kNotRegular;
   HANDLE h = CreateFileW(wide.c_str(), GENERIC_READ | GENERIC_WRITE, kOthersMayRead, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) {

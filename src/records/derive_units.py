@@ -182,6 +182,15 @@ def decoder_table(units):
     return lines
 
 
+def write_table(path, lines):
+    """Writes the lines beside `path` and renames them into place, so that a failed run never
+    leaves half a table."""
+    temporary = path + ".tmp"
+    with open(temporary, "w", encoding="ascii", newline="\n") as f:
+        f.write("\n".join(lines) + "\n")
+    os.replace(temporary, path)
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--data", required=True, help="directory of the unit list's files")
@@ -192,12 +201,7 @@ def main():
 
     units = list(Deriver(args.data).units(os.path.join(args.data, "nps_units.csv")))
     path = args.generator or args.decoder
-    lines = generator_table(units) if args.generator else decoder_table(units)
-    # Written beside the target and renamed, so a failed run never leaves half a table.
-    temporary = path + ".tmp"
-    with open(temporary, "w", encoding="ascii", newline="\n") as f:
-        f.write("\n".join(lines) + "\n")
-    os.replace(temporary, path)
+    write_table(path, generator_table(units) if args.generator else decoder_table(units))
 
 
 if __name__ == "__main__":

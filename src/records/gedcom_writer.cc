@@ -1,8 +1,12 @@
 #include "records/gedcom_writer.h"
 
+#include <optional>
 #include <string_view>
+#include <vector>
 
 #include "records/citation.h"
+#include "records/nps_units.h"
+#include "records/unit_battles.h"
 #include "records/unit_names.h"
 
 #ifndef DRAVENHOLT_VERSION
@@ -12,7 +16,9 @@
 namespace {
 
 constexpr std::string_view kLineEnd = "\r\n";
-constexpr std::size_t kMaxClassification = 90;  // the standard's size of an event's TYPE
+constexpr std::size_t kMaxClassification = 90;   // the standard's size of an event's TYPE
+constexpr std::size_t kMaxEventDescriptor = 90;  // and of an EVEN's own value
+constexpr std::string_view kBattleSourceXref = "@S2@";
 
 bool IsContinuationByte(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
 
@@ -127,7 +133,7 @@ std::string NamePart(std::string_view text) {
   return part;
 }
 
-std::string ServiceNote(const SoldierEntry& entry) {
+std::string ServiceNote(const SoldierEntry& entry, const std::vector<std::string>& battleNotes) {
   std::string note;
   auto add = [&note](std::string_view label, const std::string& value) {
     if (value.empty()) return;
@@ -144,10 +150,94 @@ std::string ServiceNote(const SoldierEntry& entry) {
   add("Rank out: ", entry.Field(kRankOutField));
   add("Side: ", side == Side::kUnknown ? entry.Field(kSideField) : std::string(SideName(side)));
   add("Remarks: ", entry.Field(kRemarksField));
+  for (const std::string& line : battleNotes) add("", line);
   return note;
 }
 
-void WriteIndividual(GedcomText& ged, const SoldierEntry& entry, std::size_t number) {
+// "DATE 21 JUL 1861", or a battle of several days as the period it went on over.
+std::string BattleDate(const Battle& battle) {
+  const std::string start = GedcomDate(battle.start.year, battle.start.month, battle.start.day);
+  const std::string end = GedcomDate(battle.end.year, battle.end.month, battle.end.day);
+  return start == end ? start : "FROM " + start + " TO " + end;
+}
+
+// "N38.8123" for "38.8123", "W77.5219" for "-77.5219".
+std::string MapCoordinate(std::string_view degrees, char positive, char negative) {
+  if (!degrees.empty() && degrees.front() == '-') return negative + std::string(degrees.substr(1));
+  return positive + std::string(degrees);
+}
+
+std::string Codes(const std::vector<NpsUnit>& units) {
+  std::string codes;
+  for (const NpsUnit& unit : units) codes += (codes.empty() ? "" : ", ") + std::string(unit.code);
+  return codes;
+}
+
+// The unit whose battles an entry gets, and what the service note says about them.
+struct BattleUnit {
+  std::optional<NpsUnit> unit;
+  std::vector<std::string> notes;
+};
+
+BattleUnit UnitForBattles(const SoldierEntry& entry, std::string_view chosenCode) {
+  BattleUnit chosen;
+  if (!chosenCode.empty()) {
+    chosen.unit = NpsUnitWithCode(chosenCode);
+    if (!chosen.unit) {
+      chosen.notes.push_back("The unit chosen for him (" + std::string(chosenCode) +
+                             ") is not in the park service's list: no battles were added.");
+      return chosen;
+    }
+  } else {
+    const std::string& text = entry.Field(kUnitField);
+    if (text.empty()) return chosen;
+    const UnitLookup lookup = LookUpUnit(text, SideOfField(entry.Field(kSideField)));
+    if (lookup.outcome == UnitLookupOutcome::kFound && lookup.total == 1) {
+      chosen.unit = lookup.units.front();
+    } else if (lookup.outcome == UnitLookupOutcome::kFound) {
+      chosen.notes.push_back("His unit text names " + std::to_string(lookup.total) +
+                             " units of the park service's list (" + Codes(lookup.units) +
+                             "): no battles were added, for want of knowing which was his.");
+      return chosen;
+    } else {
+      const char* why = lookup.outcome == UnitLookupOutcome::kOnlyOtherSide ? "names no unit of his side in"
+                        : lookup.outcome == UnitLookupOutcome::kNotFound    ? "names no unit of"
+                                                                            : "could not be looked up in";
+      chosen.notes.push_back(std::string("His unit text ") + why +
+                             " the park service's list: no battles were added.");
+      return chosen;
+    }
+  }
+  if (BattlesOf(*chosen.unit).empty()) chosen.notes.push_back(NoBattlesListedNote());
+  if (chosen.unit->side == Side::kConfederate) chosen.notes.push_back(ConfederateLinksNote());
+  return chosen;
+}
+
+void WriteBattle(GedcomText& ged, const NpsUnit& unit, const Battle& battle) {
+  ged.Text(1, "EVEN", Cut(battle.name, kMaxEventDescriptor));
+  ged.Line(2, "TYPE", "Battle");
+  ged.Line(2, "DATE", BattleDate(battle));
+  ged.Text(2, "PLAC", std::string(battle.place) + ", USA");
+  if (!battle.latitude.empty() && !battle.longitude.empty()) {
+    ged.Line(3, "MAP");
+    ged.Line(4, "LATI", LineValue(MapCoordinate(battle.latitude, 'N', 'S')));
+    ged.Line(4, "LONG", LineValue(MapCoordinate(battle.longitude, 'E', 'W')));
+  }
+  std::string note =
+      "A battle of his unit, the " + std::string(unit.name) + " (" + std::string(unit.code) +
+      "), as the park service lists it: the battle is the unit's, not proof that he was present.";
+  if (!battle.linkNote.empty()) note += " The source notes: " + std::string(battle.linkNote) + ".";
+  if (!battle.otherNames.empty()) note += "\nAlso called: " + std::string(battle.otherNames);
+  if (!battle.counties.empty()) note += "\nFought in: " + std::string(battle.counties);
+  if (!battle.result.empty()) note += "\nResult: " + std::string(battle.result);
+  ged.Text(2, "NOTE", note);
+  ged.Line(2, "SOUR", kBattleSourceXref);
+  ged.Text(3, "PAGE", "Battle " + std::string(battle.id) + ", unit " + std::string(unit.code));
+}
+
+// Writes one INDI; returns whether it cites the battle source.
+bool WriteIndividual(GedcomText& ged, const SoldierEntry& entry, std::size_t number,
+                     const GedcomOptions& options, std::size_t entryCount) {
   ged.Record("@I" + std::to_string(number) + "@", "INDI");
   const std::string given = GivenNames(entry);
   std::string name = NamePart(given);
@@ -156,15 +246,51 @@ void WriteIndividual(GedcomText& ged, const SoldierEntry& entry, std::size_t num
   if (!given.empty()) ged.Text(2, "GIVN", given);
   if (!entry.surname.empty()) ged.Text(2, "SURN", entry.surname);
 
+  BattleUnit battleUnit;
+  if (options.battles) {
+    const std::size_t index = number - 1;
+    battleUnit = UnitForBattles(entry, index < options.unitCodes.size() ? options.unitCodes[index] : "");
+  }
+
   ged.Line(1, "_MILT");
   std::string unit = UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField));
   if (unit.empty()) unit = SideName(SideOfField(entry.Field(kSideField)));
   if (!unit.empty()) ged.Text(2, "TYPE", Cut(unit, kMaxClassification));
-  const std::string note = ServiceNote(entry);
+  const std::string note = ServiceNote(entry, battleUnit.notes);
   if (!note.empty()) ged.Text(2, "NOTE", note);
   ged.Line(2, "SOUR", "@S1@");
   const std::string microfilm = MicrofilmReference(entry);
   if (!microfilm.empty()) ged.Text(3, "PAGE", "National Archives microfilm " + microfilm);
+
+  if (number - 1 < options.notes.size() && !options.notes[number - 1].empty()) {
+    ged.Text(1, "NOTE", options.notes[number - 1]);
+  }
+  bool citesBattles = false;
+  if (battleUnit.unit) {
+    for (const Battle& battle : BattlesOf(*battleUnit.unit)) {
+      WriteBattle(ged, *battleUnit.unit, battle);
+      citesBattles = true;
+    }
+  }
+
+  if (options.comradesOf && *options.comradesOf == number - 1) {
+    for (std::size_t comrade = 1; comrade <= entryCount; ++comrade) {
+      if (comrade == number) continue;
+      ged.Line(1, "ASSO", "@I" + std::to_string(comrade) + "@");
+      ged.Line(2, "RELA", "Comrade");
+    }
+  }
+  return citesBattles;
+}
+
+void WriteBattleSource(GedcomText& ged) {
+  ged.Record(kBattleSourceXref, "SOUR");
+  ged.Text(1, "AUTH", "National Park Service; Jeffrey B. Arnold");
+  ged.Text(1, "TITL", "Civil War battles and the units linked to them (CWSS/CWSAC)");
+  ged.Text(1, "PUBL", "American Civil War Battle Data (acw_battle_data), CC-BY-4.0");
+  ged.Text(
+      1, "NOTE",
+      BattlesSourceLine() + " A unit's battles say where his unit fought, not which of its men were there.");
 }
 
 }  // namespace
@@ -204,7 +330,12 @@ std::string WriteGedcom(std::span<const SoldierEntry> entries, const GedcomOptio
                       "box, roll and record where the soldier is found.");
 
   std::size_t number = 0;
-  for (const SoldierEntry& entry : entries) WriteIndividual(ged, entry, ++number);
+  bool citesBattles = false;
+  for (const SoldierEntry& entry : entries) {
+    if (WriteIndividual(ged, entry, ++number, options, entries.size())) citesBattles = true;
+  }
+  // Records may come in any order: the battle source is written only when cited.
+  if (citesBattles) WriteBattleSource(ged);
   ged.Line(0, "TRLR");
   return ged.Take();
 }

@@ -3,10 +3,25 @@
 //   HEAD (this program, GEDCOM 5.5.1, UTF-8, the submitter), one SUBM record, one SOUR record for
 //   the roll database, then per entry an INDI with its NAME ("Given /Surname/", GIVN, SURN) and a
 //   military service event: its TYPE gives the unit in plain words, its NOTE unit, company, ranks,
-//   side and remarks, its SOUR citation the microfilm box, roll and record as PAGE. TRLR ends the
+//   side and remarks, its SOUR citation the microfilm box, roll and record as PAGE, and the
+//   person's own NOTE when GedcomOptions gives one. TRLR ends the
 //   file. The event's tag is _MILT, which Gramps reads as its own Military Service event (and
 //   writes back as _MILT); the standard's generic EVEN with TYPE "Military Service" would arrive
 //   there as a custom event type of the same name.
+//
+// With battles asked for, a soldier whose unit is known also gets his unit's battles as events of
+// his service: per battle an EVEN with TYPE Battle, the day (DATE 21 JUL 1861) or the days as a
+// period (DATE FROM 31 DEC 1862 TO 2 JAN 1863: a battle went on over all of its days, which is what
+// the standard's FROM/TO says; its BET/AND would say it happened on one unknown day between
+// them), the place (PLAC "Barbour County, West Virginia, USA" with MAP LATI/LONG), a NOTE that the
+// battle is the unit's and no proof of his presence, and a citation of a second SOUR record for
+// the park service's battle data (PAGE: the battle's and the unit's codes). A soldier whose unit
+// text names several units and no unit was chosen for him gets no battles, and his service note
+// says why.
+//
+// With comrades, the soldier `comradesOf` gets an association with every other soldier of the
+// file: ASSO @In@ with RELA Comrade (one per comrade, so the file grows with the roster, not with
+// its square).
 //
 // Lines end in CR LF and are at most 255 bytes long; longer texts go on CONC lines and line breaks
 // within a text on CONT lines. An "@" in a text is doubled, control characters become blanks.
@@ -14,15 +29,30 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "records/soldier_entry.h"
 
 struct GedcomOptions {
   std::string date;                       // the file's date (GedcomDate); empty: no date
   std::string submitter = "Dravenholt user";
+  // A note of the person's own for each entry, in the entries' order (the research log's status
+  // and notes), written as the individual's NOTE; an empty or missing one writes none.
+  std::vector<std::string> notes;
+  bool battles = false;  // add the battles of each soldier's unit as events
+  // Per entry, in the order of the entries, the list code of the unit chosen for it
+  // ("UOH0003RI01") where its unit text names several; missing or "": the text decides alone.
+  std::vector<std::string> unitCodes;
+  // The entry whose comrades the others are; none: no associations.
+  std::optional<std::size_t> comradesOf;
 };
+
+// What an option to add battles says, wherever it is offered.
+inline constexpr const char* kBattleEventsOptionText =
+    "Add his unit's battles as events (the battles are the unit's, not proof that he was present)";
 
 // "8 DEC 2025"; empty for a date that does not exist.
 std::string GedcomDate(int year, int month, int day);

@@ -73,13 +73,17 @@ std::int64_t FilterBuffer::Acquire() {
       return -1;
     }
     // Told once for each new refusal, not at every search.
-    if (status == ScratchStatus::kNotRegular && kind != refused) {
-      notice = path + " is " + DescribeFileKind(kind) + ", not a file of this program: it was left alone.";
+    const bool leftAlone = status == ScratchStatus::kNotRegular || status == ScratchStatus::kNotOwned ||
+                           status == ScratchStatus::kOpenToOthers;
+    if (leftAlone && kind != refused) {
+      notice =
+          path + " is " + DescribeRefusal(status, kind) + ", not a file of this program: it was left alone.";
     }
-    refused = status == ScratchStatus::kNotRegular ? kind : FileKind::kMissing;
+    refused = leftAlone ? kind : FileKind::kMissing;
   }
   // Another program holds the file, or it cannot be made: a file of this user's own instead.
-  if (file.OpenAnonymous(AnonymousFileDirectory()) == ScratchStatus::kOk) isPrivate = true;
+  privateDirectory = AnonymousFileDirectory();
+  if (file.OpenAnonymous(privateDirectory) == ScratchStatus::kOk) isPrivate = true;
   return -1;
 }
 
@@ -245,6 +249,10 @@ int FilterBuffer::PreviousPage(ResultRow* rows) {
 int FilterBuffer::NextPage(ResultRow* rows) {
   filterPageOffset = position;
   return ReadRecords(rows, filterPageOffset, rowsPerPage);
+}
+
+std::string FilterBuffer::Place() const {
+  return isPrivate ? "a private file without a name in " + privateDirectory : path;
 }
 
 std::string FilterBuffer::TakeNotice() { return std::exchange(notice, std::string()); }

@@ -2,8 +2,9 @@
 // (store/roll_format.h), paged forwards and back.
 //
 // The file belongs to one program at a time: it is opened without following a symbolic link, only
-// as a regular file, and locked. When it cannot be had (another program holds it, the directory
-// cannot be written, something that is not a regular file stands in its place), the buffer keeps
+// as a regular file of this user's that nobody else may write, and locked. When it cannot be had
+// (another program holds it, the directory cannot be written, something that is not a regular
+// file stands in its place, another user's file or one others may write), the buffer keeps
 // its records in a private file of this user's that has no name, and goes on working; Notice()
 // then says why, when the user should know.
 //
@@ -88,8 +89,10 @@ class FilterBuffer {
   bool IsOpen() const { return file.IsOpen(); }
   // Whether the records are in the private file instead of Path().
   bool IsPrivate() const { return isPrivate; }
+  // Where the records are, for a message: Path(), or "a private file without a name in /tmp/".
+  std::string Place() const;
   // Why Path() is not used, when the user should be told (a symbolic link or something else in
-  // its place); "" otherwise. Cleared by TakeNotice.
+  // its place, another user's file); "" otherwise. Cleared by TakeNotice.
   std::string TakeNotice();
 
  private:
@@ -101,6 +104,7 @@ class FilterBuffer {
   ScratchFile file;
   std::string path;
   bool isPrivate = false;
+  std::string privateDirectory;  // where the private file was made
   FileIdentity identity;  // of the file at Path() while it is the one open
   std::string notice;
   FileKind refused = FileKind::kMissing;  // what stood at Path() when it was last refused

@@ -184,7 +184,7 @@ bool ResultList::FinishPendingWrites() {
   if (!filterBuffer->HasPending()) return false;
   if (filterBuffer->WritePending()) return false;
   // A record lost on the way (a full disk, a file-size limit): the list is what the file holds.
-  Tell(kFilterBufferWriteMessage, filterBuffer->Path());
+  Tell(kFilterBufferWriteMessage, filterBuffer->Place());
   return true;
 }
 

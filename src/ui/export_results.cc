@@ -4,6 +4,7 @@
 #include <QObject>
 
 #include "platform/qt/qt_text.h"
+#include "store/roll_database.h"
 #include "ui/save_file.h"
 #include "ui/view_view.h"
 #include "ui/whole_result.h"
@@ -12,6 +13,12 @@ QString ResultFileStem(const CViewView* view) {
   const SearchRequest* request = view->Request();
   return FileStem(request ? FromWindows1252(request->surname, sizeof request->surname) : QString(),
                   QStringLiteral("results"));
+}
+
+InputFiles ViewInputs(const CViewView* view) {
+  InputFiles inputs;
+  inputs.AddRoll(view->Database()->Location().dataDirectory);
+  return inputs;
 }
 
 void ExportResults(CViewView* view) {
@@ -28,7 +35,8 @@ void ExportResults(CViewView* view) {
 }
 
 bool WriteExport(CViewView* view, const QString& path, ExportFormat format) {
-  SaveTarget file(path);
+  const InputFiles inputs = ViewInputs(view);
+  SaveTarget file(path, inputs);
   if (!file.Open()) return false;
   ExportDocument document(format);
   if (!file.Write(document.Begin())) return false;
@@ -37,6 +45,10 @@ bool WriteExport(CViewView* view, const QString& path, ExportFormat format) {
       count == 1 ? QObject::tr("Exporting 1 result...") : QObject::tr("Exporting %1 results...").arg(count);
   const WalkOutcome outcome =
       ForEachEntry(view, what, [&](const SoldierEntry& entry) { return file.Write(document.Entry(entry)); });
-  if (outcome != WalkOutcome::kDone) return false;
-  return file.Write(document.End()) && file.Commit();
+  if (outcome != WalkOutcome::kDone) {
+    file.TellFailure();  // a write that stopped the walk, told now that its progress window is gone
+    return false;
+  }
+  file.Write(document.End());
+  return file.Commit();
 }

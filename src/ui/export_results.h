@@ -6,14 +6,19 @@
 #include <QString>
 
 #include "records/export_document.h"
+#include "store/input_files.h"
 
 class CViewView;
 
 // Asks for the file (CSV or JSON, by the filter chosen or the name's suffix) and writes it.
 void ExportResults(CViewView* view);
 
-// Writes the result to `path`; false when it was cancelled or failed (the user was told why).
+// Writes the result to `path`; false when it was cancelled or failed (the user was told why, once
+// the progress window was gone).
 bool WriteExport(CViewView* view, const QString& path, ExportFormat format);
+
+// The files the view's roll is read from, which no save may replace.
+InputFiles ViewInputs(const CViewView* view);
 
 // The file name the dialogs suggest for the view's result: its surname ("ABBOTT"), or "results".
 QString ResultFileStem(const CViewView* view);

@@ -2,14 +2,21 @@
 
 #if DRAVENHOLT_CAN_PRINT
 
+#include <QFile>
+#include <QFileInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QLocale>
 #include <QPainter>
 #include <QPrinter>
+#include <QTemporaryFile>
 
+#include "platform/message_box.h"
+#include "platform/qt/qt_text.h"
+#include "platform/scratch_file.h"
 #include "records/citation.h"
 #include "records/unit_names.h"
+#include "ui/save_file.h"
 
 namespace {
 
@@ -194,6 +201,42 @@ void PrintRecord(QPrinter* printer, const PrintHeading& heading, const QString& 
   flow.Add({QObject::tr("Evidence-style citation")}, true);
   flow.Add({Text(EvidenceCitation(entry))});
   flow.Paint();
+}
+
+bool PrintThroughSave(QPrinter* printer, const InputFiles& inputs,
+                      const std::function<void(QPrinter*)>& paint) {
+  const QString target = printer->outputFileName();
+  if (target.isEmpty()) {
+    paint(printer);
+    return true;
+  }
+  // The print dialog asks about a file that is there; a name it cannot see through (a link that
+  // leads nowhere, or that this user may not follow) is asked about here.
+  if (!QFileInfo::exists(target) && !ConfirmReplace(target)) return false;
+  // Qt's printer opens its file by name by itself, following any link: it is given a new file of
+  // this user's in a private place, whose bytes then go where the user asked, by the rules every
+  // save follows.
+  QTemporaryFile pages(QString::fromStdString(AnonymousFileDirectory()) +
+                       QStringLiteral("dravenholt-print-XXXXXX.pdf"));
+  if (!pages.open()) {
+    ShowMessageBox(ToWindows1252(SaveFailedText(target, pages.errorString())).c_str(),
+                   kMbOk | kMbIconExclamation);
+    return false;
+  }
+  pages.close();
+  printer->setOutputFileName(pages.fileName());
+  paint(printer);
+  printer->setOutputFileName(target);
+
+  QFile printed(pages.fileName());
+  const QByteArray bytes = printed.open(QIODevice::ReadOnly) ? printed.readAll() : QByteArray();
+  if (printed.error() != QFileDevice::NoError) {
+    ShowMessageBox(ToWindows1252(SaveFailedText(target, printed.errorString())).c_str(),
+                   kMbOk | kMbIconExclamation);
+    return false;
+  }
+  return SaveBytes(target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                   inputs);
 }
 
 #endif

@@ -9,9 +9,11 @@
 
 #include <QDate>
 #include <QString>
+#include <functional>
 #include <vector>
 
 #include "records/soldier_entry.h"
+#include "store/input_files.h"
 
 class QPrinter;
 
@@ -32,5 +34,13 @@ void PrintRecord(QPrinter* printer, const PrintHeading& heading, const QString& 
 
 // The date as the heading prints it.
 QString PrintedDate(const QDate& date);
+
+// Prints with `paint` on `printer`. When the printer writes a file (a PDF the user named), the
+// pages go to a private temporary file first and are then saved at that name as every save is
+// (ui/save_file.h): asked about whatever stands at the name, never over a file of the roll
+// (`inputs`), never through another user's link, whole or not at all, a failure told. False when
+// nothing was printed or saved.
+bool PrintThroughSave(QPrinter* printer, const InputFiles& inputs,
+                      const std::function<void(QPrinter*)>& paint);
 
 #endif

@@ -14,8 +14,8 @@
 #include "ui/view_view.h"
 #include "ui/whole_result.h"
 
-PullListDialog::PullListDialog(PullList list, const QString& fileStem, QWidget* parent)
-    : QDialog(parent), m_list(std::move(list)), m_fileStem(fileStem) {
+PullListDialog::PullListDialog(PullList list, const QString& fileStem, InputFiles inputs, QWidget* parent)
+    : QDialog(parent), m_list(std::move(list)), m_fileStem(fileStem), m_inputs(std::move(inputs)) {
   setWindowTitle(tr("Microfilm Pull List"));
   m_text = new QPlainTextEdit(this);
   m_text->setObjectName(QStringLiteral("pullList"));
@@ -48,7 +48,7 @@ void PullListDialog::SaveList() {
     return;
   const QString suffix = QFileInfo(choice.path).suffix().toLower();
   const bool csv = suffix == QLatin1String("csv") || (suffix != QLatin1String("txt") && choice.filter == 1);
-  SaveBytes(choice.path, csv ? m_list.Csv() : m_list.Text());
+  SaveBytes(choice.path, csv ? m_list.Csv() : m_list.Text(), m_inputs);
 }
 
 void ShowPullList(CViewView* view) {
@@ -59,6 +59,6 @@ void ShowPullList(CViewView* view) {
                                              return true;
                                            });
   if (outcome != WalkOutcome::kDone) return;
-  PullListDialog dialog(std::move(list), ResultFileStem(view), view->window());
+  PullListDialog dialog(std::move(list), ResultFileStem(view), ViewInputs(view), view->window());
   dialog.exec();
 }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include "records/pull_list.h"
+#include "store/input_files.h"
 
 class CViewView;
 class QPlainTextEdit;
@@ -16,7 +17,8 @@ class PullListDialog : public QDialog {
   Q_OBJECT
 
  public:
-  PullListDialog(PullList list, const QString& fileStem, QWidget* parent);
+  // `inputs`: the files the roll is read from, which a save of the list may not replace.
+  PullListDialog(PullList list, const QString& fileStem, InputFiles inputs, QWidget* parent);
 
   QPlainTextEdit* Text() const { return m_text; }
   QPushButton* CopyButton() const { return m_copy; }
@@ -30,6 +32,7 @@ class PullListDialog : public QDialog {
  private:
   PullList m_list;
   QString m_fileStem;
+  InputFiles m_inputs;
   QPlainTextEdit* m_text;
   QPushButton* m_copy;
   QPushButton* m_save;

@@ -6,6 +6,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 
+#include "platform/file_system.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
 
@@ -19,6 +20,14 @@ QString SuffixOf(const QString& filter) {
   return pattern.match(filter).captured(1);
 }
 
+// A reason as the box shows it: the system's words ("No space left on device") begin with a
+// capital already; our own ("a directory") are given one.
+QString Sentence(const std::string& text) {
+  QString sentence = QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+  if (!sentence.isEmpty()) sentence[0] = sentence[0].toUpper();
+  return sentence;
+}
+
 }  // namespace
 
 bool AskSaveFile(QWidget* parent, const QString& title, const QString& suggestedName,
@@ -30,10 +39,14 @@ bool AskSaveFile(QWidget* parent, const QString& title, const QString& suggested
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setDefaultSuffix(SuffixOf(filters.value(0)));
+  // The dialog's own question looks at the file a link leads to, and asks nothing when it cannot
+  // (another user's link in a shared folder): ours looks at the name.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                    [&dialog](const QString& filter) { dialog.setDefaultSuffix(SuffixOf(filter)); });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
   choice->path = dialog.selectedFiles().first();
+  if (!ConfirmReplace(choice->path)) return false;
   choice->filter = std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));
   g_lastFolder = QFileInfo(choice->path).absolutePath();
   return true;
@@ -53,38 +66,55 @@ QString SaveFailedText(const QString& path, const QString& reason) {
   return QObject::tr("Could not save\n%1\n\n%2").arg(QDir::toNativeSeparators(path), reason);
 }
 
+bool ConfirmReplace(const QString& path) {
+  if (!SomethingStandsAt(path.toStdString())) return true;
+  const std::string text = FormatMessage(kReplaceQuestion, ToWindows1252(QDir::toNativeSeparators(path)));
+  return ShowMessageBox(text.c_str(), kMbOkCancel | kMbIconExclamation) == kIdOk;
+}
+
 bool SaveTarget::Fail(const QString& reason) {
-  if (!m_failed)
-    ShowMessageBox(ToWindows1252(SaveFailedText(m_file.fileName(), reason)).c_str(),
-                   kMbOk | kMbIconExclamation);
+  if (!m_failed) m_reason = reason;
   m_failed = true;
-  m_file.cancelWriting();
   return false;
 }
 
+void SaveTarget::TellFailure() {
+  if (!m_failed || m_told) return;
+  m_told = true;
+  ShowMessageBox(ToWindows1252(SaveFailedText(m_path, m_reason)).c_str(), kMbOk | kMbIconExclamation);
+}
+
 bool SaveTarget::Open() {
-  const QFileInfo target(m_file.fileName());
-  if (target.exists() && !target.isFile())
-    return Fail(QObject::tr("Something other than a file stands there."));
-  if (!m_file.open(QIODevice::WriteOnly)) return Fail(m_file.errorString());
-  return true;
+  const std::string local = m_path.toStdString();  // UTF-8, as the file layer takes paths
+  const ReplacedInput replaced = InputReplacedBy(local, m_inputs);
+  if (replaced.kind != ReplacedInput::kNone) {
+    const QString file = QDir::toNativeSeparators(QString::fromStdString(replaced.file.path));
+    Fail(replaced.kind == ReplacedInput::kInput
+             ? QObject::tr("It is %1, a file the roll is read from.").arg(file)
+             : QObject::tr("It is %1, a file of a roll database.").arg(file));
+  } else if (const FileKind kind = KindOfPath(local);
+             kind != FileKind::kMissing && kind != FileKind::kRegular && kind != FileKind::kUnknown) {
+    Fail(QObject::tr("Something other than a file stands there."));
+  } else if (std::string error; !m_file.Open(local, &error)) {
+    Fail(Sentence(m_file.Failure()));
+  }
+  TellFailure();
+  return !m_failed;
 }
 
 bool SaveTarget::Write(std::string_view bytes) {
   if (m_failed) return false;
-  if (m_file.write(bytes.data(), static_cast<qint64>(bytes.size())) != static_cast<qint64>(bytes.size())) {
-    return Fail(m_file.errorString());
-  }
-  return true;
+  return m_file.Write(bytes) || Fail(Sentence(m_file.Failure()));
 }
 
 bool SaveTarget::Commit() {
-  if (m_failed) return false;
-  if (!m_file.commit()) return Fail(m_file.errorString());
-  return true;
+  std::string error;
+  if (!m_failed && !m_file.Commit(&error)) Fail(Sentence(m_file.Failure()));
+  TellFailure();
+  return !m_failed;
 }
 
-bool SaveBytes(const QString& path, std::string_view bytes) {
-  SaveTarget target(path);
+bool SaveBytes(const QString& path, std::string_view bytes, const InputFiles& inputs) {
+  SaveTarget target(path, inputs);
   return target.Open() && target.Write(bytes) && target.Commit();
 }

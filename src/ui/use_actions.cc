@@ -138,7 +138,7 @@ void UseActions::OnSaveSoldier() {
                    GedcomFilters(), &choice)) {
     return;
   }
-  SaveBytes(choice.path, gedcom);
+  SaveBytes(choice.path, gedcom, ViewInputs(m_view));
 }
 
 void UseActions::OnSaveAll() {
@@ -149,7 +149,7 @@ void UseActions::OnSaveAll() {
   }
   std::vector<SoldierEntry> entries;
   if (!ReadAll(&entries, tr("Reading the results..."))) return;
-  SaveBytes(choice.path, WriteGedcom(entries, TodaysGedcom()));
+  SaveBytes(choice.path, WriteGedcom(entries, TodaysGedcom()), ViewInputs(m_view));
 }
 
 bool UseActions::ReadAll(std::vector<SoldierEntry>* entries, const QString& what) {
@@ -231,11 +231,14 @@ void UseActions::OnPrint() {
     if (dialog.exec() != QDialog::Accepted) return;
   }
   if (Printer()->printRange() == QPrinter::Selection) {
-    PrintSelected(Printer());
+    SoldierEntry entry;
+    if (SelectedEntry(m_view, &entry))
+      PrintThroughSave(Printer(), ViewInputs(m_view), [this](QPrinter* printer) { PrintSelected(printer); });
     return;
   }
   std::vector<SoldierEntry> entries;
-  if (ReadAll(&entries, tr("Reading the results..."))) PrintList(Printer(), entries);
+  if (ReadAll(&entries, tr("Reading the results...")))
+    PrintThroughSave(Printer(), ViewInputs(m_view), [&](QPrinter* printer) { PrintList(printer, entries); });
 }
 
 #endif

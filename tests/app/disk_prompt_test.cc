@@ -5,18 +5,24 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QScreen>
 #include <QTemporaryDir>
+#include <cstdio>
+#include <fstream>
 
 #include "app/main_frame.h"
 #include "app/view_app.h"
 #include "app/viewer_settings.h"
 #include "app_fixture.h"
 #include "platform/message_box.h"
+#include "platform/qt/single_instance.h"
 #include "support/roll_image.h"
 #include "support/scoped_env.h"
 
@@ -177,4 +183,71 @@ TEST_F(DiskPromptTest, WithNoIniTheViewerReadsTheRollOutOfAnImageAsFromTheUnpack
   EXPECT_EQ(SearchRows(app, QStringLiteral("Abbott")), unpacked);
   EXPECT_EQ(RememberedDataPlace().toStdString(), Root() + "/roll.iso");
   app.ExitInstance();
+}
+
+// Thousands of folders under the mount places: the prompt names ten, each on one line, counts
+// the rest, and keeps its buttons on the screen.
+TEST_F(DiskPromptTest, ThePlacesLookedInAreBoundedSoTheBoxFitsTheScreen) {
+  for (int i = 0; i < 4000; ++i) {
+    char name[32];
+    std::snprintf(name, sizeof name, "/mnt/d%04d", i);
+    mkdir((Root() + name).c_str(), 0755);
+  }
+  mkdir((Root() + "/mnt/a\nlabel").c_str(), 0755);  // a disk label with a line break in it
+  DataLocation location;
+  location.SetDirectories(roll.familyDir.c_str(), "");
+  DiskFinder finder(location);
+  EXPECT_FALSE(finder.Locate());
+  QString expected =
+      QStringLiteral("Looked in: %1/media/anna, %1/mnt/a\uFFFDlabel, %1/mnt/cdrom").arg(media.path());
+  for (int i = 0; i < 7; ++i)
+    expected += QStringLiteral(", %1/mnt/d%2").arg(media.path()).arg(i, 4, 10, QLatin1Char('0'));
+  EXPECT_EQ(finder.LookedIn(), expected + QStringLiteral(" ... and 3,993 more"));
+
+  int height = 0;
+  QString informative;
+  OnNextModal([&](QWidget* modal) {
+    auto* box = qobject_cast<QMessageBox*>(modal);
+    height = box->height();
+    informative = box->informativeText();
+    const QString shot = qEnvironmentVariable("DRAVENHOLT_SCREENSHOT");
+    if (!shot.isEmpty())
+      box->grab().save((shot.endsWith(QLatin1String(".png")) ? shot.chopped(4) : shot) +
+                       "-diskprompt-many.png");
+    box->reject();
+  });
+  EXPECT_EQ(finder.Prompt(), kIdCancel);
+  EXPECT_EQ(informative, finder.LookedIn());
+  EXPECT_GT(height, 0);
+  EXPECT_LT(height, QGuiApplication::primaryScreen()->availableGeometry().height());
+}
+
+// /proc/kmsg is a regular file of size 0 whose reads wait for the kernel's next message: named as
+// the data directory, or remembered as the place last chosen, it is refused at once, and the
+// viewer comes up (it answers a second copy only once its window is up).
+TEST(DiskPromptStartUp, AKernelFileThatSaysItIsEmptyNeverHoldsUpTheStart) {
+  if (access("/proc/kmsg", R_OK) != 0) GTEST_SKIP() << "/proc/kmsg cannot be read here (root only)";
+  for (bool remembered : {false, true}) {
+    SCOPED_TRACE(remembered ? "remembered" : "MRPath");
+    StartUpEnvironment env;
+    ScopedEnv media;
+    media.Set("DRAVENHOLT_MEDIA_ROOT", env.ConfigDir().toLocal8Bit().constData());  // nothing mounted
+    std::ofstream(env.IniPath()) << "[Kinloom7m]\nKinloomDir=" << env.roll.familyDir
+                                 << "\nMRPath=" << (remembered ? env.roll.familyDir + "none" : "/proc/kmsg")
+                                 << "\n";
+    RememberDataPlace(remembered ? QStringLiteral("/proc/kmsg") : QString());
+    QProcess viewer;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    viewer.setProcessEnvironment(environment);
+    viewer.start(QStringLiteral(DRAVENHOLT_EXECUTABLE), {});
+    ASSERT_TRUE(viewer.waitForStarted(10000));
+    const SingleInstance probe(QStringLiteral("PreventAnotherDravenholt"));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return probe.ServerPresent() || viewer.state() != QProcess::Running; }, 20000));
+    EXPECT_EQ(viewer.state(), QProcess::Running);
+    EXPECT_TRUE(probe.ServerPresent()) << "the viewer did not come up";
+    viewer.kill();
+    viewer.waitForFinished(10000);
+  }
 }

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "support/scoped_temp_dir.h"
 #include "support/unprivileged.h"
 
@@ -111,4 +113,37 @@ TEST(FindOnMedia, PassesOverWhatCannotBeRead) {
             }),
             0);
   chmod(media.Path("media/locked").c_str(), 0755);
+}
+
+// A disk found by looking (not a place the user named) is taken only when what the readers will
+// open lies on it: a stick whose mroll.ext links to a file in the user's home would show that
+// file's text as the roll's.
+TEST(FindOnMedia, RefusesADiskWhoseFilesLeadOffIt) {
+  FakeMedia media;
+  media.Files("home/ann", {"notes.txt"});
+  const std::string home = media.Path("home/ann/notes.txt");
+  media.Files("media/a-link", {"mrdb.id", "mroll.cor", "mroll.tre"});
+  ASSERT_EQ(symlink(home.c_str(), media.Path("media/a-link/mroll.ext").c_str()), 0);
+  // The name the readers open is the exact one when it stands there, a link here, whatever
+  // other case of it is a file.
+  media.Files("media/b-cased", {"mrdb.id", "mroll.cor", "mroll.tre", "MROLL.EXT"});
+  ASSERT_EQ(symlink(home.c_str(), media.Path("media/b-cased/mroll.ext").c_str()), 0);
+  // More entries than are read from one directory: what was not read could be what is opened.
+  media.Files("media/c-crowded", kRollFiles);
+  for (int i = 0; i < 4096; ++i) WriteFileBytes(media.Path("media/c-crowded/f" + std::to_string(i)), "");
+  // A mount place may be a link to the disk's directory, as /media/cdrom -> cdrom0 is; the files
+  // in it are the disk's.
+  media.Files("elsewhere/disk", {"MRDB.ID", "mroll.cor", "mroll.ext", "mroll.tre"});
+  ASSERT_EQ(symlink(media.Path("elsewhere/disk").c_str(), media.Path("media/d-cdrom").c_str()), 0);
+
+  const MediaSearchResult result = FindOnMedia({media.Path("media")}, kRollFiles);
+  EXPECT_EQ(result.found, media.Path("media/d-cdrom/"));
+  const std::vector<std::string> skipped = {media.Path("media/a-link"), media.Path("media/b-cased"),
+                                            media.Path("media/c-crowded")};
+  EXPECT_TRUE(std::equal(skipped.begin(), skipped.end(), result.placesLooked.begin())) << result.found;
+
+  // The same disk with its marker a link to a file of its own is refused all the same.
+  ASSERT_EQ(remove(media.Path("elsewhere/disk/MRDB.ID").c_str()), 0);
+  ASSERT_EQ(symlink("mroll.cor", media.Path("elsewhere/disk/mrdb.id").c_str()), 0);
+  EXPECT_EQ(FindOnMedia({media.Path("media")}, kRollFiles).found, "");
 }

@@ -59,6 +59,30 @@ TEST(ExportRows, CsvTextIsRfc4180) {
             "\"Wounded, Gettysburg; \"\"mustered out\"\"\",1,2,3,U,Union\r\n");
 }
 
+// What the viewer's Export Results and rollkit's CSV write: a cell a spreadsheet would run as a
+// formula comes after an apostrophe, every other cell as it is.
+TEST(ExportRows, NoCsvCellStartsAFormula) {
+  const SoldierEntry entry =
+      EntryFromRoll("=CMD|' /C calc'!A0", "+Ann",
+                    {"-", "@A", "5 IL INF", "PVT", "PVT", "=HYPERLINK(\"http://x\")", "'=1", "", "7", "U"});
+  const CsvRecords records = ReadCsv(CsvRow(entry));
+  ASSERT_EQ(records.size(), 1u);
+  const std::vector<std::string> values = Values(entry);
+  ASSERT_EQ(records[0].size(), values.size());
+  for (std::size_t i = 0; i < values.size(); ++i) EXPECT_EQ(records[0][i], GuardedCsvCell(values[i])) << i;
+  EXPECT_EQ(records[0][0], "'=CMD|' /C calc'!A0");
+  EXPECT_EQ(records[0][1], "'+Ann");
+  EXPECT_EQ(records[0][2], "'-");
+  EXPECT_EQ(records[0][8], "'=HYPERLINK(\"http://x\")");
+  EXPECT_EQ(records[0][9], "''=1");
+  EXPECT_EQ(records[0][4], "5 IL INF");
+  // A negative number (a battle's longitude) is a number to a spreadsheet; one that goes on
+  // into an expression is not.
+  EXPECT_EQ(GuardedCsvCell("-77.5219"), "-77.5219");
+  EXPECT_EQ(GuardedCsvCell("-2+3"), "'-2+3");
+  EXPECT_EQ(GuardedCsvCell("-1."), "'-1.");
+}
+
 TEST(ExportRows, JsonParsedBackEqualsTheEntries) {
   for (const SoldierEntry& entry : AwkwardEntries()) {
     const std::string text = JsonObject(entry);

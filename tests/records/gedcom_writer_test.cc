@@ -176,3 +176,133 @@ TEST(GedcomWriter, Dates) {
   EXPECT_EQ(GedcomDate(2025, 4, 31), "");
   EXPECT_EQ(GedcomDate(2025, 1, 0), "");
 }
+
+namespace {
+
+struct Person {
+  std::vector<std::size_t> battles;  // the lines of his EVEN records
+  std::vector<std::string> associates;
+  std::string serviceNote;
+};
+
+// Each INDI of a file with its battle events, associations and service note.
+std::vector<Person> People(const std::vector<GedcomLine>& lines) {
+  std::vector<Person> people;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const GedcomLine& line = lines[i];
+    if (line.level == 0) {
+      if (line.tag == "INDI") people.emplace_back();
+      continue;
+    }
+    if (people.empty() || line.level != 1) continue;
+    if (line.tag == "EVEN") {
+      EXPECT_EQ(lines[i + 1].tag + " " + lines[i + 1].value, "TYPE Battle") << line.value;
+      people.back().battles.push_back(i);
+    }
+    if (line.tag == "ASSO") {
+      EXPECT_EQ(lines[i + 1].tag + " " + lines[i + 1].value, "RELA Comrade");
+      people.back().associates.push_back(line.value);
+    }
+    if (line.tag == "_MILT") {
+      const std::size_t note = FindGedcomTag(lines, "NOTE", i);
+      if (note < lines.size() && lines[note].level == 2)
+        people.back().serviceNote = GedcomTextAt(lines, note);
+    }
+  }
+  return people;
+}
+
+// The value of `tag` below the line `at` (before the next line of its level or above).
+std::string Below(const std::vector<GedcomLine>& lines, std::size_t at, const std::string& tag) {
+  for (std::size_t i = at + 1; i < lines.size() && lines[i].level > lines[at].level; ++i) {
+    if (lines[i].tag == tag) return GedcomTextAt(lines, i);
+  }
+  return "<none>";
+}
+
+}  // namespace
+
+TEST(GedcomWriter, HisUnitsBattlesAsEventsEachCitingTheBattleSource) {
+  const SoldierEntry entries[] = {
+      EntryFromRoll("NELSON", "Ole", {"", "F", "1 MN INF", "PVT", "PVT", "", "1", "2", "3", "U"}),
+      // Two units of the 3rd Ohio: chosen for the first, left open for the second.
+      EntryFromRoll("HACK", "John", {"", "B", "3 OH INF", "PVT", "PVT", "", "", "", "", "U"}),
+      EntryFromRoll("HACK", "James", {"", "B", "3 OH INF", "PVT", "PVT", "", "", "", "", "U"}),
+      EntryFromRoll("TALIAFERRO", "Wm", {"", "A", "4 VA INF", "PVT", "PVT", "", "", "", "", "C"}),
+      EntryFromRoll("SMITH", "John", {"", "", "99 ZZ INF", "", "", "", "", "", "", "U"}),
+      EntryFromRoll("JONES", "Abel", {"", "", "1 MN INF", "", "", "", "", "", "", "C"}),
+  };
+  GedcomOptions options;
+  options.battles = true;
+  options.unitCodes = {"", "UOH0003RI01"};
+  const std::vector<GedcomLine> lines = Parse(WriteGedcom(entries, options));
+  ExpectWellFormedGedcom(lines);
+  const std::vector<Person> people = People(lines);
+  ASSERT_EQ(people.size(), 6u);
+
+  ASSERT_EQ(people[0].battles.size(), 23u);
+  const std::size_t manassas = people[0].battles.front();
+  EXPECT_EQ(lines[manassas].value, "Manassas I");
+  EXPECT_EQ(Below(lines, manassas, "DATE"), "21 JUL 1861");
+  EXPECT_EQ(Below(lines, manassas, "PLAC"), "Fairfax County, Virginia, USA");
+  EXPECT_EQ(Below(lines, manassas, "LATI"), "N38.8147");
+  EXPECT_EQ(Below(lines, manassas, "LONG"), "W77.5227");
+  EXPECT_EQ(Below(lines, manassas, "SOUR"), "@S2@");
+  EXPECT_EQ(Below(lines, manassas, "PAGE"), "Battle VA005, unit UMN0001RI");
+  const std::string note = Below(lines, manassas, "NOTE");
+  EXPECT_NE(note.find("the battle is the unit's, not proof that he was present"), std::string::npos) << note;
+  EXPECT_EQ(lines[people[0].battles.back()].value, "Appomattox Court House");
+
+  // A battle of several days is the period it went on over.
+  ASSERT_EQ(people[1].battles.size(), 4u);
+  EXPECT_EQ(Below(lines, people[1].battles[2], "DATE"), "FROM 31 DEC 1862 TO 2 JAN 1863");
+  EXPECT_TRUE(people[2].battles.empty());
+  EXPECT_NE(
+      people[2].serviceNote.find("names 2 units of the park service's list (UOH0003RI01, UOH0003RI02): no "
+                                 "battles were added"),
+      std::string::npos)
+      << people[2].serviceNote;
+
+  ASSERT_EQ(people[3].battles.size(), 7u);
+  EXPECT_NE(people[3].serviceNote.find("749 of its 3,765 Confederate units"), std::string::npos);
+  EXPECT_TRUE(people[4].battles.empty());
+  EXPECT_NE(people[4].serviceNote.find("His unit text names no unit of the park service's list: no battles"),
+            std::string::npos)
+      << people[4].serviceNote;
+  // A Union unit on a Confederate's entry is not taken for his.
+  EXPECT_TRUE(people[5].battles.empty());
+  EXPECT_NE(people[5].serviceNote.find("names no unit of his side"), std::string::npos)
+      << people[5].serviceNote;
+
+  // The battle source is one record, after the people.
+  std::size_t sources = 0;
+  for (const GedcomLine& line : lines) sources += line.level == 0 && line.xref == "@S2@";
+  EXPECT_EQ(sources, 1u);
+
+  // Without the option the same soldiers have no battles, and the file no battle source.
+  options.battles = false;
+  const std::vector<GedcomLine> plain = Parse(WriteGedcom(entries, options));
+  for (const Person& person : People(plain)) EXPECT_TRUE(person.battles.empty());
+  for (const GedcomLine& line : plain) EXPECT_NE(line.xref, "@S2@");
+}
+
+TEST(GedcomWriter, ComradesAreAssociationsOfTheSoldierWithEachOther) {
+  const SoldierEntry entries[] = {
+      EntryFromRoll("KELLY", "Patrick", {"", "D", "5 IL INF", "", "", "", "", "", "", "U"}),
+      EntryFromRoll("KELLY", "Michael", {"", "D", "5 IL INF", "", "", "", "", "", "", "U"}),
+      EntryFromRoll("BURKE", "Thomas", {"", "D", "5 IL INF", "", "", "", "", "", "", "U"}),
+  };
+  GedcomOptions options;
+  options.comradesOf = 1;
+  const std::vector<GedcomLine> lines = Parse(WriteGedcom(entries, options));
+  ExpectWellFormedGedcom(lines);
+  const std::vector<Person> people = People(lines);
+  ASSERT_EQ(people.size(), 3u);
+  EXPECT_TRUE(people[0].associates.empty());
+  EXPECT_EQ(people[1].associates, (std::vector<std::string>{"@I1@", "@I3@"}));
+  EXPECT_TRUE(people[2].associates.empty());
+
+  options.comradesOf = 3;  // no such entry: no associations
+  for (const Person& person : People(Parse(WriteGedcom(entries, options))))
+    EXPECT_TRUE(person.associates.empty());
+}

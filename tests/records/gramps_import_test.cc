@@ -1,8 +1,10 @@
 // GEDCOM from the writer imported by Gramps (Debian's gramps package) through its command line:
 // a new family tree, the import's problem report, and the tree exported again as GEDCOM to see
-// what Gramps made of the people, events, sources and citations. Skipped when gramps is missing.
+// what Gramps made of the people, events (the battles of a unit among them), sources, citations
+// and associations. Skipped when gramps is missing.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -31,12 +33,16 @@ std::vector<SoldierEntry> Soldiers() {
       EntryFromRoll("D'ANTIGNAC", "Fran\xE7ois", {" ", " ", "", "", "", "Letters c/o J. Smith @ Augusta", " ", " ", " ", "C"}),
       // Only a surname.
       EntryFromRoll("SMITH", "", {}),
+      // Two men of one company of a unit with battles: the battles as events, the second man his
+      // comrade.
+      EntryFromRoll("NELSON", "Ole", {"", "F", "1 MN INF", "PVT", "CORP", "", "1", "2", "3", "U"}),
+      EntryFromRoll("BURKE", "Thomas", {"", "F", "1 MN INF", "PVT", "PVT", "", "", "", "", "U"}),
   };
 }
 
 }  // namespace
 
-TEST(GrampsImport, ImportsPeopleEventsSourcesAndCitationsWithoutProblems) {
+TEST(GrampsImport, ImportsPeopleEventsBattlesSourcesCitationsAndComradesWithoutProblems) {
   const std::string gramps = FindProgram("gramps");
   if (gramps.empty()) {
     GTEST_SKIP() << "gramps is not installed (Debian package gramps): the GEDCOM import was not tried";
@@ -48,6 +54,8 @@ TEST(GrampsImport, ImportsPeopleEventsSourcesAndCitationsWithoutProblems) {
   const std::vector<SoldierEntry> soldiers = Soldiers();
   GedcomOptions options;
   options.date = GedcomDate(2025, 12, 8);
+  options.battles = true;
+  options.comradesOf = 4;
   WriteFileBytes(in, WriteGedcom(soldiers, options));
 
   int status = 0;
@@ -61,8 +69,20 @@ TEST(GrampsImport, ImportsPeopleEventsSourcesAndCitationsWithoutProblems) {
   const std::vector<GedcomLine> lines = ParseGedcom(ReadFileBytes(out));
   ExpectWellFormedGedcom(lines);
   std::vector<std::string> names, events, pages, notes, sources;
+  std::vector<std::string> people;                          // xrefs in the file's order
+  std::map<std::string, std::vector<std::size_t>> battles;  // per person, the lines of his battles
+  std::map<std::string, std::vector<std::string>> comrades;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const GedcomLine& line = lines[i];
+    if (line.level == 0 && line.tag == "INDI") people.push_back(line.xref);
+    if (line.level == 1 && line.tag == "EVEN" && lines[i + 1].tag == "TYPE" &&
+        lines[i + 1].value == "Battle") {
+      battles[people.back()].push_back(i);
+    }
+    if (line.level == 1 && line.tag == "ASSO") {
+      EXPECT_EQ(lines[i + 1].tag + " " + lines[i + 1].value, "RELA Comrade");
+      comrades[people.back()].push_back(line.value);
+    }
     if (line.level == 1 && line.tag == "NAME" && lines[i - 1].tag == "INDI") {
       // Gramps writes a name without given names as " /SMITH/".
       names.push_back(line.value.substr(line.value.find_first_not_of(' ')));
@@ -71,20 +91,56 @@ TEST(GrampsImport, ImportsPeopleEventsSourcesAndCitationsWithoutProblems) {
       const std::size_t type = FindGedcomTag(lines, "TYPE", i);
       events.push_back(type < lines.size() && lines[type].level == 2 ? lines[type].value : "");
     }
-    if (line.tag == "PAGE") pages.push_back(line.value);
+    if (line.tag == "PAGE" && line.value.rfind("National Archives", 0) == 0) pages.push_back(line.value);
     if (line.level == 0 && line.tag == "NOTE") notes.push_back(GedcomTextAt(lines, i));
     if (line.level == 0 && line.tag == "SOUR") sources.push_back(GedcomTextAt(lines, i + 1));
   }
   EXPECT_EQ(names, (std::vector<std::string>{"Patrick G /KELLY/", "Jos\u00E9 Mar\u00EDa /O'BRIEN/",
-                                             "Fran\u00E7ois /D'ANTIGNAC/", "/SMITH/"}));
-  // Every soldier has his Military Service event; the last has no unit or side to describe it.
-  ASSERT_EQ(events.size(), 4u);
+                                             "Fran\u00E7ois /D'ANTIGNAC/", "/SMITH/", "Ole /NELSON/",
+                                             "Thomas /BURKE/"}));
+  // Every soldier has his Military Service event; the fourth has no unit or side to describe it.
+  ASSERT_EQ(events.size(), 6u);
   EXPECT_EQ(events[0], "25th Battery, Ohio Light Artillery (Union)");
   EXPECT_EQ(events[1], "Cooper's Battalion, Alabama Infantry (Confederate)");
   EXPECT_EQ(events[2], "Confederate");
-  EXPECT_EQ(sources, (std::vector<std::string>{"Kinloom Disk 3, Civil War muster-roll database"}));
+  EXPECT_EQ(sources,
+            (std::vector<std::string>{"Kinloom Disk 3, Civil War muster-roll database",
+                                      "Civil War battles and the units linked to them (CWSS/CWSAC)"}));
   EXPECT_EQ(pages, (std::vector<std::string>{"National Archives microfilm box 12, roll 34, record 5678",
-                                             "National Archives microfilm box 7, roll 1, record 22"}));
+                                             "National Archives microfilm box 7, roll 1, record 22",
+                                             "National Archives microfilm box 1, roll 2, record 3"}));
+
+  // The 1st Minnesota's 23 battles came through as events of both its men, with their days (a
+  // period for a battle of several days), places, points, notes and citations.
+  ASSERT_EQ(people.size(), 6u);
+  const std::vector<std::size_t>& nelson = battles[people[4]];
+  ASSERT_EQ(nelson.size(), 23u);
+  EXPECT_EQ(battles[people[5]].size(), 23u);
+  auto below = [&lines](std::size_t at, const std::string& tag) {
+    for (std::size_t i = at + 1; i < lines.size() && lines[i].level > lines[at].level; ++i) {
+      if (lines[i].tag == tag) return lines[i].tag == "NOTE" ? GedcomTextAt(lines, i) : lines[i].value;
+    }
+    return std::string("<none>");
+  };
+  EXPECT_EQ(lines[nelson[0]].value, "Manassas I");
+  EXPECT_EQ(below(nelson[0], "DATE"), "21 JUL 1861");
+  EXPECT_EQ(below(nelson[0], "PLAC"), "Fairfax County, Virginia, USA");
+  EXPECT_EQ(below(nelson[0], "LATI"), "N38.8147");
+  EXPECT_EQ(below(nelson[0], "PAGE"), "Battle VA005, unit UMN0001RI");
+  EXPECT_EQ(lines[nelson[1]].value, "Yorktown");
+  EXPECT_EQ(below(nelson[1], "DATE"), "FROM 5 APR 1862 TO 4 MAY 1862");
+  EXPECT_EQ(lines[nelson[22]].value, "Appomattox Court House");
+  // Gramps keeps notes as records of their own: the event points at its note.
+  std::string battleNote;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].level == 0 && lines[i].xref == below(nelson[0], "NOTE")) battleNote = GedcomTextAt(lines, i);
+  }
+  EXPECT_NE(battleNote.find("not proof that he was present"), std::string::npos) << battleNote;
+
+  // The comrade is an association of the soldier's, to the man it names.
+  EXPECT_EQ(comrades[people[4]],
+            (std::vector<std::string>{people[0], people[1], people[2], people[3], people[5]}));
+  EXPECT_EQ(comrades.size(), 1u);
   // The event notes came through whole, the long one from its CONC lines, and Gramps left no note
   // of records it could not import.
   bool sawLongRemark = false, sawAddress = false;

@@ -1,9 +1,6 @@
-// Where the filter buffer goes on POSIX systems, and what it does with a symbolic link, a FIFO or
-// another program in its place.
-#include "results/filter_buffer.h"
-
+// Where the filter buffer goes on POSIX systems, and what it does with a symbolic link, a FIFO,
+// another user's file or another program in its place.
 #include <gtest/gtest.h>
-
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,8 +9,10 @@
 #include <cstring>
 #include <filesystem>
 
+#include "results/filter_buffer.h"
 #include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
+#include "support/unprivileged.h"
 
 // Where the family's file cannot be had, the records go to a private file and all of them come
 // back; only with no private place either does the buffer fail, quietly.
@@ -101,6 +100,47 @@ TEST(FilterBufferHostile, ASymbolicLinkIsLeftAloneAndNamed) {
     EXPECT_TRUE(other.IsPrivate());
     EXPECT_EQ(other.TakeNotice(), path + (fifo ? " is a FIFO" : " is a directory") + ", not a file of this program: it was left alone.");
   }
+}
+
+// A family directory two users share (mode 1777): a history.buf that others may write, this
+// user's own or the other user's, is not used. The matches would be the other's to read and
+// change; they go to a private file instead, the user is told which file was left alone, and the
+// file keeps the other's bytes.
+TEST(FilterBufferHostile, AFileOthersMayWriteIsLeftAloneAndNamed) {
+  ScopedTempDir dir;
+  ASSERT_TRUE(MakeDirectory(dir.File("family")));
+  ShareAsSticky(dir.File("family"));
+  const std::string path = dir.File("family/history.buf");
+  const std::string theirs(300, 'x');
+  struct Case {
+    mode_t mode;
+    bool another;
+    const char* what;
+  };
+  for (const Case& c :
+       {Case{0620, false, "a file others may write"}, Case{0602, false, "a file others may write"},
+        Case{0666, true, "another user's file"}}) {
+    WriteFileBytes(path, theirs);
+    ASSERT_EQ(chmod(path.c_str(), c.mode), 0);
+    if (c.another && !GiveToAnotherUser(path)) GTEST_SKIP() << "only root can make a file of another user's";
+    {
+      FilterBuffer buffer(path);
+      EXPECT_TRUE(buffer.IsPrivate()) << c.what;
+      EXPECT_EQ(buffer.TakeNotice(),
+                path + " is " + c.what + ", not a file of this program: it was left alone.");
+      ASSERT_EQ(buffer.Append(5, "JOHN", nullptr), 1);
+      buffer.CountRecords();
+      EXPECT_EQ(buffer.RecordCount(), 1);
+    }
+    EXPECT_EQ(ReadFileBytes(path), theirs) << c.what;
+    ASSERT_EQ(unlink(path.c_str()), 0);
+  }
+  // One of this user's own that nobody else may write is the buffer's.
+  WriteFileBytes(path, theirs);
+  ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+  FilterBuffer own(path);
+  EXPECT_FALSE(own.IsPrivate());
+  EXPECT_EQ(ReadFileBytes(path), "");
 }
 
 // Two programs with one family directory: the first holds history.buf, the second works in a

@@ -158,3 +158,20 @@ TEST_F(RollkitHostileFiles, AnUnreadableFileIsNamedWithItsCause) {
   // And the whole roll, readable again, for the same user: the runs above failed for the file's sake.
   EXPECT_EQ(Run({"check", data}, true).exitCode, 0);
 }
+
+// /proc/kmsg is a regular file of size 0 whose reads wait for the kernel's next message (and take
+// it away from the system log). As a data directory it is refused at once, and nothing reads it.
+TEST_F(RollkitHostileFiles, AKernelFileThatSaysItIsEmptyIsNeverWaitedOn) {
+  if (access("/proc/kmsg", R_OK) != 0) GTEST_SKIP() << "/proc/kmsg cannot be read here (root only)";
+  const std::string message =
+      "/proc/kmsg: a regular file, not a directory or a disk image (no ISO 9660 file system)";
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"search", "--data", "/proc/kmsg", "smith"},
+                                             {"check", "/proc/kmsg"},
+                                             {"dump", "--data", "/proc/kmsg"}}) {
+    const RunResult r = Run(args);
+    EXPECT_FALSE(r.timedOut) << args[0];
+    EXPECT_EQ(r.exitCode, 1) << args[0];
+    EXPECT_EQ(r.err, RollkitLine(message)) << args[0];
+  }
+}

@@ -42,8 +42,9 @@ TEST(RollkitLimits, AFileSizeLimitDuringAGivenNameSearchIsAWarning) {
   const RunResult r = RunRollkit({"search", "--data", roll.dataDir, "--given", "john", "smith"}, options);
   EXPECT_EQ(r.signal, 0) << "ended by a signal";
   EXPECT_EQ(r.exitCode, 1);
-  // The matches' file is a private one without a name, so the message names none.
-  EXPECT_EQ(r.err, RollkitLine("Not every match could be written to The list of results is incomplete."));
+  // The matches' file is a private one without a name: the message says where it was.
+  EXPECT_EQ(r.err, RollkitLine("Not every match could be written to a private file without a name in " +
+                               tmp.Prefix() + " The list of results is incomplete."));
 }
 
 // dump reads the index a block at a time, through the walker that check uses: an index too large

@@ -30,3 +30,15 @@ void OpenToOthers(const std::string& directory) {
   while (!path.empty() && path.back() == '/') path.pop_back();
   chmod(path.c_str(), 0755);
 }
+
+bool GiveToAnotherUser(const std::string& path) {
+  return geteuid() == 0 && lchown(path.c_str(), kNobody, kNobody) == 0;
+}
+
+void ShareAsSticky(const std::string& directory) {
+  std::string path = directory;
+  while (!path.empty() && path.back() == '/') path.pop_back();
+  const std::size_t slash = path.rfind('/');
+  if (slash != std::string::npos && slash > 0) OpenToOthers(path.substr(0, slash));
+  chmod(path.c_str(), 01777);
+}

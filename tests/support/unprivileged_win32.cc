@@ -4,3 +4,7 @@
 int RunUnprivileged(const std::function<int()>& body) { return body(); }
 
 void OpenToOthers(const std::string&) {}
+
+bool GiveToAnotherUser(const std::string&) { return false; }
+
+void ShareAsSticky(const std::string&) {}

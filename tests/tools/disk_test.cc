@@ -2,9 +2,10 @@
 // every command that reads a roll prints the same bytes as it does for the unpacked files.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include "support/rollkit_runner.h"
 #include "support/raw_image.h"
+#include "support/rollkit_runner.h"
 
 namespace {
 
@@ -64,13 +65,42 @@ TEST_F(DiskTest, ImagesReadAsTheUnpackedFiles) {
   EXPECT_EQ(check.exitCode, 0) << check.out << check.err;
 }
 
+// An image is read through every file it is made of: no output replaces the image, nor the file
+// a cue sheet names (cooked or raw, by any name), and nothing printed is appended to it.
 TEST_F(DiskTest, NothingIsWrittenOverTheImageTheRollIsReadFrom) {
-  const std::string before = ReadFileBytes(dir / "roll.iso");
-  const RunResult r = RunRollkit({"dump", "--data", dir / "roll.iso", dir / "roll.iso"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, RollkitLine(dir / "roll.iso" +
-                               ": is a file of the roll database being dumped; nothing was written"));
-  EXPECT_TRUE(ReadFileBytes(dir / "roll.iso") == before);
+  WriteRawImage(dir / "roll.iso", dir / "mode2.bin", dir / "mode2.cue", RawMode::kMode2Raw);
+  WriteRawImage(dir / "roll.iso", dir / "cooked.iso", dir / "cooked.cue", RawMode::kMode1Cooked);
+  ASSERT_EQ(symlink((dir / "roll.bin").c_str(), (dir / "alias.bin").c_str()), 0);
+  const std::string role = "a file of the roll database being dumped; nothing was written";
+  struct Case {
+    std::string data, output, found;
+  };
+  const Case cases[] = {
+      {dir / "cooked.cue", dir / "cooked.iso", dir / "cooked.iso"},
+      {dir / "roll.cue", dir / "roll.bin", dir / "roll.bin"},
+      {dir / "mode2.cue", dir / "mode2.bin", dir / "mode2.bin"},
+      {dir / "roll.cue", dir / "alias.bin", dir / "roll.bin"},
+      {dir / "roll.cue", dir / "roll.cue", dir / "roll.cue"},
+      {dir / "roll.iso", dir / "roll.iso", dir / "roll.iso"},
+  };
+  for (const Case& c : cases) {
+    const std::string before = ReadFileBytes(c.output);
+    const RunResult r = RunRollkit({"dump", "--data", c.data, c.output});
+    EXPECT_EQ(r.exitCode, 1) << c.output;
+    const std::string what = c.output == c.found ? role : c.found + ", " + role;
+    EXPECT_EQ(r.err, RollkitLine(c.output + ": is " + what));
+    EXPECT_TRUE(ReadFileBytes(c.output) == before) << c.output;
+  }
+
+  RunOptions appending;
+  appending.output = dir / "roll.bin";
+  appending.appendOutput = true;
+  const std::string before = ReadFileBytes(dir / "roll.bin");
+  const RunResult searched = RunRollkit({"search", "--data", dir / "roll.cue", "smith"}, appending);
+  EXPECT_EQ(searched.exitCode, 1);
+  EXPECT_EQ(searched.err, RollkitLine("standard output: is " + (dir / "roll.bin") +
+                                      ", a file of the roll being read; nothing was written"));
+  EXPECT_TRUE(ReadFileBytes(dir / "roll.bin") == before);
 
   WriteFileBytes(dir / "junk.iso", std::string(50000, 'x'));
   const RunResult junk = RunRollkit({"search", "--data", dir / "junk.iso", "smith"});

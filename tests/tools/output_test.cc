@@ -1,16 +1,18 @@
 // What rollkit writes: never over a file of the roll it reads or over its own input (whatever
-// name reaches it), only whole (a failed run leaves the old file as it was and no temporary file),
-// and into FIFOs and devices as a shell redirection would.
+// name reaches it, --force or not), never through another user's link in a shared directory, only
+// whole (a failed run leaves the old file as it was, no temporary file and no directory it made,
+// and names the file that could not be written), and into FIFOs and devices as a shell
+// redirection would.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <thread>
 
-#include <gtest/gtest.h>
-
 #include "support/rollkit_runner.h"
+#include "support/unprivileged.h"
 
 namespace {
 
@@ -63,7 +65,51 @@ TEST_F(OutputTest, DumpNeverWritesOverTheRollItReads) {
   const RunResult redirected = RunRollkit({"dump", "--data", roll}, appending);
   EXPECT_EQ(redirected.exitCode, 1);
   EXPECT_EQ(redirected.err, RollkitLine("standard output: is " + roll + "/mroll.ext" + role));
+  // Nor does anything that prints what it read from the roll.
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"search", "--data", roll, "smith"},
+                                             {"show", "--data", roll, "smith", "0"},
+                                             {"pull-list", "--data", roll, "smith"},
+                                             {"keys", "--data", roll}}) {
+    const RunResult printed = RunRollkit(args, appending);
+    EXPECT_EQ(printed.exitCode, 1) << args[0];
+    EXPECT_EQ(printed.err, RollkitLine("standard output: is " + roll +
+                                       "/mroll.ext, a file of the roll being read; nothing was written"));
+  }
   ExpectRollUntouched();
+}
+
+TEST_F(OutputTest, ImageNeverWritesOverTheRollItIsMadeOf) {
+  for (const char* name : {"mroll.ext", "mrdb.id", "mroll.cor"}) {
+    const RunResult r = RunRollkit({"image", "--force", roll, roll + "/" + name});
+    EXPECT_EQ(r.exitCode, 1) << name;
+    EXPECT_EQ(r.err,
+              RollkitLine(roll + "/" + name + ": is a file of the roll being imaged; nothing was written"));
+  }
+  ExpectRollUntouched();
+  EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"roll", "roll.csv"}));
+}
+
+// Two users and a directory both may write (mode 1777, as /tmp): the other user's link there,
+// pointing into this user's files, leads no output anywhere.
+TEST_F(OutputTest, AnotherUsersLinkInASharedDirectoryIsNotFollowed) {
+  ASSERT_TRUE(MakeDirectory(dir / "shared"));
+  ShareAsSticky(dir / "shared");
+  WriteFileBytes(dir / "important.txt", "mine");
+  const std::string planted = dir / "shared/report.csv";
+  ASSERT_EQ(symlink((dir / "important.txt").c_str(), planted.c_str()), 0);
+  if (!GiveToAnotherUser(planted)) GTEST_SKIP() << "only root can make a link of another user's";
+  const std::string refused = planted + ": another user's symbolic link in a shared directory: not followed";
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"generate", "--entries", "5", planted},
+                                             {"dump", "--data", roll, planted},
+                                             {"image", "--force", roll, planted}}) {
+    const RunResult r = RunRollkit(args);
+    EXPECT_EQ(r.exitCode, 1) << args[0];
+    EXPECT_EQ(r.err, RollkitLine(refused)) << args[0];
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "important.txt"), "mine");
+  EXPECT_EQ(ListDir(dir / "shared"), std::vector<std::string>{"report.csv"});
 }
 
 TEST_F(OutputTest, NoOutputReplacesAFileOfAnyRoll) {
@@ -146,11 +192,20 @@ TEST_F(OutputTest, AFailedWriteKeepsTheOldFileAndLeavesNothing) {
   EXPECT_EQ(dumped.err, RollkitLine(dir / "out.csv: write error: File too large"));
   EXPECT_EQ(ReadFileBytes(dir / "out.csv"), old);
 
-  // build: the old database stays whole, and no staging directory is left.
+  // image: the image is what could not be written, not the file being copied into it.
+  const RunResult imaged = RunRollkit({"image", big, dir / "big.iso"}, limited);
+  EXPECT_EQ(imaged.exitCode, 1);
+  EXPECT_EQ(imaged.err, RollkitLine(dir / "big.iso: write error: File too large"));
+
+  // build: the old database stays whole, and no staging directory is left; a new one leaves no
+  // directory the build made for it.
   const RunResult built = RunRollkit({"build", "--force", dir / "big.csv", roll}, limited);
   EXPECT_EQ(built.exitCode, 1);
   EXPECT_EQ(built.err, RollkitLine(roll + "/mroll.ext: write failed"));
   ExpectRollUntouched();
+  const RunResult fresh = RunRollkit({"build", dir / "big.csv", dir / "new/deeper"}, limited);
+  EXPECT_EQ(fresh.exitCode, 1);
+  EXPECT_EQ(fresh.err, RollkitLine(dir / "new/deeper/mroll.ext: write failed"));
   EXPECT_EQ(ListDir(dir.Path()), (std::vector<std::string>{"big", "big.csv", "out.csv", "roll", "roll.csv"}));
 }
 

@@ -1,6 +1,8 @@
 // Using what was found: copy, citations, export, the pull list, GEDCOM and print, each from its
 // menu item or key, over a built roll; the files are read back by a CSV reader, a JSON parser,
-// the GEDCOM checks (and Gramps when it is installed) and pdftotext.
+// the GEDCOM checks (and Gramps when it is installed) and pdftotext. Every save follows one rule:
+// never over a file of the roll, never through another user's link, a failure told in the
+// system's words once its progress window has gone.
 #include "ui/use_actions.h"
 
 #include <QApplication>
@@ -14,8 +16,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
-#include <QProgressDialog>
 #include <QPointer>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,6 +30,7 @@
 #include "records/citation.h"
 #include "records/export_rows.h"
 #include "support/fifo.h"
+#include "support/unprivileged.h"
 #include "ui/export_results.h"
 #include "ui/more_info_dialog.h"
 #include "ui/pull_list_dialog.h"
@@ -36,10 +39,20 @@
 #include "viewer_fixture.h"
 
 #if DRAVENHOLT_CAN_PRINT
+#include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
 
 #include "platform/qt/system_dialogs.h"
+#include "ui/print_results.h"
+#endif
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstring>
 #endif
 
 namespace {
@@ -330,6 +343,119 @@ TEST_F(UseActionsTest, GedcomOfTheSelectedSoldierAndOfTheWholeResult) {
   EXPECT_EQ(status, 0) << report;
   EXPECT_NE(report.find("GEDCOM import report: No errors detected"), std::string::npos) << report;
 }
+
+// A save never replaces a file the roll is read from, by any name, nor a file of any roll: the
+// export, a GEDCOM or pull list file (SaveBytes) and a printed PDF alike.
+TEST_F(UseActionsTest, NoSaveReplacesAFileOfTheRoll) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  const QString line = QString::fromStdString(roll.dataDir + "mroll.ext");
+  const QString marker = QString::fromStdString(roll.dataDir + "mrdb.id");
+  const std::string lineBytes = FileBytes(line);
+  const QString readFrom = QStringLiteral("It is %1, a file the roll is read from.");
+  EXPECT_FALSE(WriteExport(view, line, ExportFormat::kCsv));
+  EXPECT_FALSE(SaveBytes(marker, "0 HEAD\n", ViewInputs(view)));
+  std::vector<std::string> expected = {
+      SaveFailedText(line, readFrom.arg(QDir::toNativeSeparators(line))).toStdString(),
+      SaveFailedText(marker, readFrom.arg(QDir::toNativeSeparators(marker))).toStdString()};
+#ifndef _WIN32
+  const QString linked = Path("linked.ged");
+  ASSERT_EQ(link(line.toStdString().c_str(), linked.toStdString().c_str()), 0);
+  EXPECT_FALSE(SaveBytes(linked, "0 HEAD\n", ViewInputs(view)));
+  expected.push_back(SaveFailedText(linked, readFrom.arg(line)).toStdString());
+#endif
+  // Another roll's files are no place for a save either.
+  TestRoll other;
+  other.Add("Smith", "John");
+  other.Build();
+  const QString otherIndex = QString::fromStdString(other.dataDir + "mroll.tre");
+  EXPECT_FALSE(SaveBytes(otherIndex, "x", ViewInputs(view)));
+  expected.push_back(SaveFailedText(otherIndex, QStringLiteral("It is %1, a file of a roll database.")
+                                                    .arg(QDir::toNativeSeparators(otherIndex)))
+                         .toStdString());
+  EXPECT_EQ(boxes.Texts(), expected);
+  EXPECT_EQ(FileBytes(line), lineBytes);
+  EXPECT_EQ(FileBytes(marker), "");
+}
+
+#ifndef _WIN32
+// Two users and a folder both may write (mode 1777, as /tmp): the other user's link there, which
+// points into this user's files, is asked about before a save (even though the dialog cannot see
+// through it) and no save follows it.
+TEST_F(UseActionsTest, AnotherUsersLinkInASharedFolderIsAskedAboutAndNotFollowed) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  const QString shared = Path("shared");
+  ASSERT_TRUE(QDir().mkdir(shared));
+  ShareAsSticky(shared.toStdString());
+  const QString important = Path("important.txt");
+  ASSERT_TRUE(SaveBytes(important, "mine", InputFiles()));
+  const QString planted = shared + QStringLiteral("/report.csv");
+  ASSERT_EQ(symlink(important.toStdString().c_str(), planted.toStdString().c_str()), 0);
+  if (!GiveToAnotherUser(planted.toStdString()))
+    GTEST_SKIP() << "only root can make a link of another user's";
+
+  boxes.Answer({kIdCancel});
+  EXPECT_FALSE(ConfirmReplace(planted));
+  EXPECT_TRUE(ConfirmReplace(Path("nothing-there.csv")));
+  const QString refused = QStringLiteral("Another user's symbolic link in a shared directory: not followed");
+  EXPECT_FALSE(WriteExport(view, planted, ExportFormat::kCsv));
+  EXPECT_FALSE(SaveBytes(planted, "0 HEAD\n", ViewInputs(view)));
+  EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{FormatMessage(kReplaceQuestion, planted.toStdString()),
+                                                     SaveFailedText(planted, refused).toStdString(),
+                                                     SaveFailedText(planted, refused).toStdString()}));
+#if DRAVENHOLT_CAN_PRINT
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setOutputFormat(QPrinter::PdfFormat);
+  printer.setOutputFileName(planted);
+  boxes.Answer({kIdOk});
+  EXPECT_FALSE(PrintThroughSave(&printer, ViewInputs(view), [](QPrinter* p) {
+    QPainter painter(p);
+    painter.drawText(100, 100, QStringLiteral("page"));
+  }));
+  EXPECT_EQ(boxes.Texts().back(), SaveFailedText(planted, refused).toStdString());
+#endif
+  EXPECT_EQ(FileBytes(important), "mine");
+  EXPECT_EQ(QDir(shared).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList{QStringLiteral("report.csv")});
+}
+
+// A disk that fills up (played by a file-size limit) during an export: the user reads the
+// system's words for it, not "Unknown error", and only once the progress window has closed.
+TEST_F(UseActionsTest, AFailedWriteIsToldInTheSystemsWordsOnceTheProgressWindowIsGone) {
+  for (int i = 0; i < 600; ++i) roll.Add("Smith", "NAME" + std::to_string(1000 + i));
+  OpenWindow();
+  Search(QStringLiteral("Smith"));
+  bool progressShown = false;
+  boxes.OnShow([&](const ScriptedMessageBox::Box&) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (qobject_cast<QProgressDialog*>(window) && window->isVisible()) progressShown = true;
+    }
+  });
+  // The disk fills three quarters of the way through, once the progress window is up.
+  const QString whole = Path("whole.csv");
+  ASSERT_TRUE(WriteExport(view, whole, ExportFormat::kCsv));
+  const auto room = static_cast<rlim_t>(QFileInfo(whole).size() * 3 / 4);
+  ASSERT_TRUE(QFile::remove(whole));
+  const QString path = Path("smith.csv");
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &limit), 0);
+  const rlimit small{room, limit.rlim_max};
+  ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool written = WriteExport(view, path, ExportFormat::kCsv);
+  setrlimit(RLIMIT_FSIZE, &limit);
+  std::signal(SIGXFSZ, previous);
+  EXPECT_FALSE(written);
+  EXPECT_EQ(boxes.Texts(),
+            std::vector<std::string>{
+                SaveFailedText(path, QString::fromLocal8Bit(std::strerror(EFBIG))).toStdString()});
+  EXPECT_FALSE(progressShown) << "the box came over the progress window";
+  EXPECT_EQ(
+      QDir(files.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+      QStringList());
+}
+#endif
 
 #if DRAVENHOLT_CAN_PRINT
 TEST_F(UseActionsTest, PrintWritesEveryRowOnNumberedPages) {

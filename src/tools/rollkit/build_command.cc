@@ -2,7 +2,8 @@
 //
 // The whole CSV is read and every entry accepted before anything is written. The files are then
 // written into a staging directory beside the database and moved into place together, with the
-// signals held off, so that a refused, failed or interrupted build leaves the old database whole.
+// signals held off, so that a refused, failed or interrupted build leaves the old database whole;
+// a failed build of a new database leaves no directory it made behind.
 // The CSV may never be one of the files the build replaces.
 #include <strings.h>
 
@@ -143,11 +144,11 @@ void RemoveOtherCaseFiles(const std::string& directory) {
 // Why the build may not go on in `directory` (an existing one), or "": the CSV is one of the
 // files it would replace or remove, or one of them is something a file cannot be renamed over.
 std::string RefusalForDirectory(const BuildOptions& options, const std::string& directory) {
-  std::vector<GuardedFile> replaced;
-  AddRollFilesIn(directory, &replaced);
+  InputFiles replaced;
+  replaced.AddRollFilesIn(directory);
   const bool fromStandardInput = options.csvPath == "-";
   const FileIdentity input = fromStandardInput ? StandardInputIdentity() : IdentityOfPath(options.csvPath);
-  if (const GuardedFile* file = FindGuarded(input, replaced)) {
+  if (const InputFile* file = replaced.Find(input)) {
     return RefusalToOverwrite(fromStandardInput ? "standard input" : options.csvPath, *file,
                               "a file the build would replace");
   }
@@ -159,6 +160,44 @@ std::string RefusalForDirectory(const BuildOptions& options, const std::string& 
   }
   return {};
 }
+
+// The directories a build makes for its database: removed again, when still empty, unless the
+// build succeeded, so that a failed build leaves the file system as it found it.
+class MadeDirectories {
+ public:
+  MadeDirectories() = default;
+  MadeDirectories(const MadeDirectories&) = delete;
+  MadeDirectories& operator=(const MadeDirectories&) = delete;
+  ~MadeDirectories() {
+    std::error_code ec;
+    for (auto it = made.rbegin(); it != made.rend(); ++it) fs::remove(*it, ec);  // never one with entries
+  }
+
+  // Makes `directory` and each missing directory above it. False with *error.
+  bool Make(const std::string& directory, std::string* error) {
+    std::vector<fs::path> missing;
+    std::error_code ec;
+    for (fs::path at = fs::path(directory).lexically_normal(); !at.empty(); at = at.parent_path()) {
+      if (fs::symlink_status(at, ec).type() != fs::file_type::not_found) break;
+      missing.push_back(at);
+      if (at == at.parent_path()) break;
+    }
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
+      if (fs::create_directory(*it, ec)) {
+        made.push_back(*it);
+      } else if (ec) {
+        *error = directory + ": cannot create: " + ec.message();
+        return false;
+      }
+    }
+    return true;
+  }
+  // The build succeeded: what it made stays.
+  void Keep() { made.clear(); }
+
+ private:
+  std::vector<fs::path> made;
+};
 
 // The writer's messages name the file in the staging directory; the user knows it by its place.
 std::string WithoutStaging(std::string message, const StagingDirectory& staging, const std::string& directory) {
@@ -195,10 +234,8 @@ int RunBuild(const BuildOptions& options) {
   }
   if (!roll.SawHeader()) return ReportProblem(options.csvPath + ": no header row");
 
-  std::error_code ec;
-  if (!exists && !fs::create_directories(options.directory, ec)) {
-    return ReportProblem(options.directory + ": cannot create: " + ec.message());
-  }
+  MadeDirectories made;
+  if (!exists && !made.Make(options.directory, &error)) return ReportProblem(error);
   RemoveStaleTemporaries(directory);
   StagingDirectory staging;
   if (!staging.Create(directory, kRollBaseName, &error)) return ReportProblem(error);
@@ -208,6 +245,7 @@ int RunBuild(const BuildOptions& options) {
     if (!staging.Publish({std::begin(kDatabaseFiles), std::end(kDatabaseFiles)}, &error)) return ReportProblem(error);
     RemoveOtherCaseFiles(directory);
   }
+  made.Keep();
   if (roll.ShortRows() > 0) {
     std::fprintf(stderr, "rollkit: note: %s:%ld: %lld %s fewer columns than the header's %zu; %s fewer fields\n",
                  options.csvPath.c_str(), roll.FirstShortRow(), static_cast<long long>(roll.ShortRows()),

@@ -6,10 +6,10 @@
 #include <memory>
 #include <vector>
 
-#include "platform/cp1252.h"
 #include "platform/file_system.h"
 #include "store/index_walk.h"
 #include "store/roll_format.h"
+#include "tools/rollkit/terminal_text.h"
 
 namespace {
 
@@ -55,7 +55,7 @@ class LineFeedMap {
   std::vector<std::uint64_t> bits;
 };
 
-std::string Quoted(std::string_view key) { return "\"" + Cp1252ToUtf8(key) + "\""; }
+std::string Quoted(std::string_view key) { return "\"" + VisibleText(key) + "\""; }
 
 class Checker {
  public:

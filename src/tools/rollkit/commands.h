@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "records/unit_names.h"
 #include "results/find_result.h"
 
 // Shared by search, show and pull-list: which database and which search.
@@ -17,6 +18,8 @@ struct SearchOptions {
   int rows = 10;                             // rows per page: 10 or 8
   bool raw = false;                          // Windows-1252 bytes unchanged
   FindOptions find;                          // --match and the filters; exact and none by default
+  bool log = false;                          // search --log: record the search in the research log
+  std::string logFile;                       // --log-file; "": the user's own research log
 };
 
 // What search writes: the rows as the viewer lists them, or every entry as a CSV record or a
@@ -71,3 +74,26 @@ struct ImageOptions {
   bool joliet = true;     // add Joliet names beside the upper-case ones
 };
 int RunImage(const ImageOptions& options);
+
+// unit: the units of the park service's list a unit text can mean, with their battles when asked.
+enum class UnitFormat { kText, kCsv, kJson, kKml };
+UnitFormat ParseUnitFormat(const std::string& text);
+// "U" or "C" (either case); "" for either side.
+Side ParseSideArgument(const std::string& text);
+
+struct UnitOptions {
+  std::string unitText;        // as typed (UTF-8)
+  Side side = Side::kUnknown;  // --side; kUnknown: both sides
+  bool battles = false;        // --battles
+  bool descriptions = false;   // --descriptions: each battle's description too (implies battles)
+  UnitFormat format = UnitFormat::kText;
+};
+int RunUnit(const UnitOptions& options);
+// index: builds the roll's companion index into the user's cache, unless one is there that
+// answers for the roll as it is now (or `rebuild`); with `noCompanion`, builds nothing.
+struct IndexOptions {
+  std::optional<std::string> dataDirectory;
+  bool rebuild = false;
+  bool noCompanion = false;
+};
+int RunIndex(const IndexOptions& options);

@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "platform/file_system.h"
+#include "records/csv_text.h"
 
 namespace {
 
@@ -37,7 +38,8 @@ void OnField(void* text, std::size_t length, void* data) {
   if (state->stopped) return;
   auto& fields = state->record.fields;
   if (state->fieldCount == fields.size()) fields.emplace_back();
-  fields[state->fieldCount].assign(static_cast<const char*>(text), length);
+  fields[state->fieldCount].assign(
+      UnguardedCsvCell(std::string_view(static_cast<const char*>(text), length)));
   ++state->fieldCount;
 }
 
@@ -121,7 +123,8 @@ CsvWriter::~CsvWriter() { Flush(); }
 void CsvWriter::Write(const std::vector<std::string_view>& fields) {
   for (std::size_t i = 0; i < fields.size(); ++i) {
     if (i > 0) buffer.push_back(',');
-    const std::string_view field = fields[i];
+    guardedField.assign(GuardedCsvCell(fields[i]));
+    const std::string_view field = guardedField;
     quotedField.resize(field.size() * 2 + 2);
     const std::size_t n = csv_write(quotedField.data(), quotedField.size(), field.data(), field.size());
     buffer.append(quotedField.data(), n);

@@ -3,6 +3,10 @@
 // Reading streams one record at a time and knows the line each record starts on, so that every
 // complaint can name "file:line". Fields are kept exactly as written: no blanks are trimmed, so
 // space-led fields survive. A UTF-8 byte order mark at the start is skipped.
+//
+// Cells that a spreadsheet would run as formulas are written after an apostrophe, and the one
+// apostrophe is taken off again when read (records/csv_text.h), so that what dump writes, build
+// reads back unchanged.
 #pragma once
 
 #include <cstddef>
@@ -41,6 +45,7 @@ class CsvWriter {
 
   std::FILE* output;
   std::string buffer;
+  std::string guardedField;
   std::string quotedField;
   bool writeFailed = false;
 };

@@ -218,14 +218,12 @@ int RunDump(const DumpOptions& options) {
       !LocateRollFiles(directory, &files, &error) || !CheckReadable(files, &error)) {
     return ReportProblem(error);
   }
-  std::vector<GuardedFile> guarded;
-  AddRollFiles(files, &guarded);
+  InputFiles inputs;
+  AddRollFiles(files, &inputs);
   const bool toStandardOutput = options.csvPath == "-";
-  if (toStandardOutput) {
-    if (const GuardedFile* file = FindGuarded(StandardOutputIdentity(), guarded)) {
-      return ReportProblem(RefusalToOverwrite("standard output", *file, kDumpedRole));
-    }
-  } else if (const std::string refusal = RefusalForOutput(options.csvPath, guarded, kDumpedRole); !refusal.empty()) {
+  if (const std::string refusal = toStandardOutput ? RefusalForStandardOutput(inputs, kDumpedRole)
+                                                   : RefusalForOutput(options.csvPath, inputs, kDumpedRole);
+      !refusal.empty()) {
     return ReportProblem(refusal);
   }
 
@@ -234,7 +232,6 @@ int RunDump(const DumpOptions& options) {
   if (toStandardOutput) {
     if (!dumper.Write(stdout, "standard output", &error)) return ReportProblem(error);
   } else {
-    RemoveStaleTemporaries(DirectoryOf(FinalTargetOf(options.csvPath)));
     OutputFile output;
     if (!output.Open(options.csvPath, &error)) return ReportProblem(error);
     if (!dumper.Write(output.Stream(), options.csvPath, &error)) return ReportProblem(error);

@@ -9,7 +9,8 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitDataProblem = 1;
 inline constexpr int kExitUsage = 2;
 
-// Writes "rollkit: <message>" on stderr and returns kExitDataProblem.
+// Writes "rollkit: <message>" on stderr, its control characters shown (terminal_text.h), and
+// returns kExitDataProblem.
 int ReportProblem(const std::string& message);
 
 // Thrown by a subcommand for an argument it cannot take; main prints the message and the usage

@@ -214,10 +214,9 @@ int RunGenerate(const GenerateOptions& options) {
   OutputFile output;
   std::string error;
   if (!toStandardOutput) {
-    if (const std::string refusal = RefusalForOutput(options.csvPath, {}, ""); !refusal.empty()) {
+    if (const std::string refusal = RefusalForOutput(options.csvPath, InputFiles(), ""); !refusal.empty()) {
       return ReportProblem(refusal);
     }
-    RemoveStaleTemporaries(DirectoryOf(FinalTargetOf(options.csvPath)));
     if (!output.Open(options.csvPath, &error)) return ReportProblem(error);
   }
   std::FILE* out = toStandardOutput ? stdout : output.Stream();

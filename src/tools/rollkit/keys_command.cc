@@ -9,6 +9,7 @@
 #include "tools/rollkit/exit_status.h"
 #include "tools/rollkit/roll_text.h"
 #include "tools/rollkit/search_session.h"
+#include "tools/rollkit/terminal_text.h"
 
 int RunKeys(const KeysOptions& options) {
   std::string surname;
@@ -24,10 +25,12 @@ int RunKeys(const KeysOptions& options) {
   const KeyCatalogue* catalogue = session.Catalogue(&whole);
   if (!catalogue) return kExitDataProblem;
 
-  // One key a line: its surname and slot count, and, for a search, why it matched.
+  // One key a line: its surname and slot count, and, for a search, why it matched. The surname
+  // is shown for a reader (terminal_text.h) or, with --raw, written as the roll's bytes.
   std::string line;
   auto write = [&](std::size_t key, const std::string* why) {
-    line.assign(catalogue->Surname(key));
+    const std::string_view keySurname = catalogue->Surname(key);
+    line.assign(options.raw ? std::string(keySurname) : VisibleText(keySurname));
     line += '\t';
     line += std::to_string(catalogue->SlotCount(key));
     if (why) {
@@ -35,7 +38,7 @@ int RunKeys(const KeysOptions& options) {
       line += *why;
     }
     line += '\n';
-    WriteText(line, options.raw);
+    std::fwrite(line.data(), 1, line.size(), stdout);
     return !std::ferror(stdout);
   };
   if (surname.empty()) {

@@ -1,4 +1,5 @@
-// rollkit: search, show, build, check, dump, image and generate roll databases from the command line.
+// rollkit: search, show, build, check, dump, index, image and generate roll databases from the command
+// line, and look up units and their battles.
 #include <CLI/CLI.hpp>
 
 #include <cstdint>
@@ -15,13 +16,18 @@
 #include "tools/rollkit/exit_status.h"
 #include "tools/rollkit/find_options.h"
 #include "tools/rollkit/generate.h"
+#include "tools/rollkit/log_command.h"
 #include "tools/rollkit/number_argument.h"
 
 namespace {
 
 std::string UsageLine(const CLI::App& app, const CLI::App* sub) {
   const CLI::App* target = sub ? sub : &app;
-  const std::string name = sub ? app.get_name() + " " + sub->get_name() : app.get_name();
+  // "rollkit log save": the names of the subcommands down to the one meant.
+  std::string name = target->get_name();
+  for (const CLI::App* parent = target->get_parent(); parent; parent = parent->get_parent()) {
+    name = parent->get_name() + " " + name;
+  }
   const CLI::Formatter formatter;
   std::string usage = formatter.make_usage(target, name);
   while (!usage.empty() && usage.back() == '\n') usage.pop_back();
@@ -69,7 +75,7 @@ int main(int argc, char** argv) {
   IgnoreFileSizeLimitSignal();
 
   NumberTexts numbers;
-  CLI::App app("Search, show, build, check, dump and image muster-roll databases.", "rollkit");
+  CLI::App app("Search, show, build, check, dump, index and image muster-roll databases.", "rollkit");
   // "/data/roll" is a path on every platform, never an option; the subcommands inherit this.
   app.allow_windows_style_options(false);
   app.require_subcommand(1);
@@ -87,6 +93,9 @@ int main(int argc, char** argv) {
   searchCmd->add_option("--format", searchFormat, "text (the rows), or every entry as csv or json")
       ->type_name("text|csv|json")
       ->excludes(jsonSearch);
+  searchCmd->add_flag("--log", search.log, "Record the search in the research log");
+  searchCmd->add_option("--log-file", search.logFile, "The research log (default: the user's own)")
+      ->type_name("PATH");
   searchCmd->add_option("SURNAME", search.surname, "Surname to look up")->required();
 
   SearchOptions show;
@@ -151,6 +160,25 @@ int main(int argc, char** argv) {
   imageCmd->add_option("DIR", image.directory, "Data directory of the database")->required();
   imageCmd->add_option("OUT", image.output, "Image file to write (.iso)")->required();
 
+  UnitOptions unit;
+  std::string unitSide, unitFormat = "text";
+  CLI::App* unitCmd = app.add_subcommand("unit", "List the units a unit text can mean, and their battles");
+  unitCmd->add_option("--side", unitSide, "U (Union) or C (Confederate); default: both")->type_name("U|C");
+  unitCmd->add_flag("--battles", unit.battles, "List each unit's battles, in date order");
+  unitCmd->add_flag("--descriptions", unit.descriptions,
+                    "With each battle its description (implies --battles)");
+  unitCmd->add_option("--format", unitFormat, "text, csv, json, or the battles as a kml map")
+      ->type_name("text|csv|json|kml");
+  unitCmd->add_option("UNIT_TEXT", unit.unitText, "A unit text: 5 IL INF, 3rd Ohio Infantry, ...")
+      ->required();
+
+  IndexOptions index;
+  CLI::App* indexCmd = app.add_subcommand("index", "Build the roll's companion index into the user's cache");
+  indexCmd->add_option("--data", index.dataDirectory,
+                       "Data directory (default: MRPath of section Kinloom7m in brevik.ini)");
+  indexCmd->add_flag("--rebuild", index.rebuild, "Build it even when the one in the cache is up to date");
+  indexCmd->add_flag("--no-companion", index.noCompanion, "Use no companion index: build nothing");
+
   GenerateOptions generate;
   CLI::App* generateCmd = app.add_subcommand("generate", "Write a synthetic roll as CSV");
   generateCmd->add_option("--entries", numbers.entries, "Number of entries, at most 2147483647")
@@ -161,6 +189,9 @@ int main(int argc, char** argv) {
       ->capture_default_str();
   generateCmd->add_option("CSV", generate.csvPath, "Output file ('-': standard output)")->required();
 
+  LogArguments log;
+  AddLogCommand(&app, &log);
+
   try {
     // CLI11 takes the arguments without the program's name, last first.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -168,8 +199,9 @@ int main(int argc, char** argv) {
     app.parse(reversed);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) return app.exit(e);
-    const auto parsed = app.get_subcommands();
-    return ReportUsage(app, parsed.empty() ? nullptr : parsed.front(), e.what());
+    CLI::App* parsed = app.get_subcommands().empty() ? nullptr : app.get_subcommands().front();
+    while (parsed && !parsed->get_subcommands().empty()) parsed = parsed->get_subcommands().front();
+    return ReportUsage(app, parsed, e.what());
   }
 
   CLI::App* chosen = app.get_subcommands().front();
@@ -202,8 +234,18 @@ int main(int argc, char** argv) {
       }
       return RunBuild(build);
     }
+    if (chosen == log.command) {
+      chosen = chosen->get_subcommands().front();
+      return RunLog(log);
+    }
     if (chosen == checkCmd) return RunCheck(checkDirectory);
+    if (chosen == indexCmd) return RunIndex(index);
     if (chosen == dumpCmd) return RunDump(dump);
+    if (chosen == unitCmd) {
+      unit.side = ParseSideArgument(unitSide);
+      unit.format = ParseUnitFormat(unitFormat);
+      return RunUnit(unit);
+    }
     if (chosen == imageCmd) {
       image.joliet = !noJoliet;
       return RunImage(image);

@@ -1,16 +1,17 @@
 // rollkit search: the count line and every result row, as the viewer draws them; or every entry
 // of the result as CSV or JSON rows for other programs.
-#include <nlohmann/json.hpp>
-
 #include <cstdio>
+#include <nlohmann/json.hpp>
 
 #include "platform/cp1252.h"
 #include "records/export_rows.h"
 #include "store/roll_format.h"
 #include "tools/rollkit/commands.h"
 #include "tools/rollkit/exit_status.h"
+#include "tools/rollkit/log_command.h"
 #include "tools/rollkit/roll_text.h"
 #include "tools/rollkit/search_session.h"
+#include "tools/rollkit/terminal_text.h"
 
 namespace {
 
@@ -19,14 +20,30 @@ constexpr int kRowTextSize = 512;
 
 std::string Utf8(const char* bytes) { return Cp1252ToUtf8(bytes); }
 
+// The rows as the viewer formats them ("%s\t%s\t%s": surname, name text, summary). For a reader
+// each field is shown on its own (terminal_text.h), so that a tab, CR or LF in the roll can
+// neither shift a column nor forge a row; --raw writes the row's bytes as they are.
 void WriteRows(SearchSession& session, bool raw) {
   char text[kRowTextSize];
+  std::string line;
   session.ForEachRow([&](int row) {
-    const int n = session.List().FormatRow(row, text);
-    WriteText(std::string_view(text, n > 0 ? n : 0), raw);
-    std::fputc('\n', stdout);
+    if (raw) {
+      const int n = session.List().FormatRow(row, text);
+      line.assign(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+    } else {
+      const ResultRow& r = session.List().Row(row);
+      line = VisibleText(session.RowSurname(row)) + '\t' + VisibleText(r.nameText) + '\t' +
+             VisibleText(r.summaryText);
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
     return !std::ferror(stdout);
   });
+}
+
+// A JSON value as one line, every control character escaped.
+std::string JsonText(const nlohmann::json& value) {
+  return JsonWithEscapedControls(value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
 }
 
 // Why a row of an extended search is there: the mode, the code its key shares with the typed
@@ -51,8 +68,7 @@ void WriteJson(SearchSession& session, const FindOptions& find) {
   std::printf("{\"count\": %ld, ", static_cast<long>(list.ResultCount()));
   const FindResult* found = list.Found();
   if (found) {
-    const std::string filter = nlohmann::json(Cp1252ToUtf8(find.filter.Describe()))
-                                   .dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    const std::string filter = JsonText(Cp1252ToUtf8(find.filter.Describe()));
     std::printf("\"match\": \"%s\", \"filter\": %s, ", MatchModeName(found->Mode()), filter.c_str());
   }
   std::printf("\"rows\": [");
@@ -71,7 +87,7 @@ void WriteJson(SearchSession& session, const FindOptions& find) {
       object["key"] = Cp1252ToUtf8(span.surname);
       object["match"] = MatchOf(found->Mode(), span.detail);
     }
-    const std::string text = object.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    const std::string text = JsonText(object);
     std::printf("%s%s", first ? "" : ", ", text.c_str());
     first = false;
     return !std::ferror(stdout);
@@ -114,6 +130,9 @@ int RunSearch(const SearchOptions& options, bool json, SearchFormat format) {
   if (options.raw && format != SearchFormat::kText) throw UsageError("--raw: only for --format text");
   SearchSession session;
   if (!session.Run(options)) return kExitDataProblem;
+  // Recorded as soon as it has run, whatever becomes of the output; the rows are written whether
+  // or not the log could take it, and the exit status says when it could not.
+  const bool recorded = !options.log || RecordSearchInLog(session, options);
   if (json) {
     WriteJson(session, options.find);
   } else if (format != SearchFormat::kText) {
@@ -123,5 +142,5 @@ int RunSearch(const SearchOptions& options, bool json, SearchFormat format) {
     WriteRows(session, options.raw);
   }
   if (session.MessageShown()) return kExitDataProblem;
-  return FinishOutput() ? kExitOk : kExitDataProblem;
+  return FinishOutput() && recorded ? kExitOk : kExitDataProblem;
 }

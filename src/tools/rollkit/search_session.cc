@@ -8,6 +8,7 @@
 #include "store/search_request.h"
 #include "tools/rollkit/database_files.h"
 #include "tools/rollkit/exit_status.h"
+#include "tools/rollkit/output_guard.h"
 #include "tools/rollkit/roll_text.h"
 
 SearchSession::SearchSession() {
@@ -70,6 +71,14 @@ bool SearchSession::OpenData(const std::optional<std::string>& dataDirectory) {
   if (!ResolveDataDirectory(dataDirectory, &directory, &error) || !LocateRollFiles(directory, &files, &error) ||
       !CheckReadable(files, &error)) {
     ReportProblem(error);
+    return false;
+  }
+  // What is printed never goes into the roll being read (standard output appending to it).
+  InputFiles inputs;
+  AddRollFiles(files, &inputs);
+  if (const std::string refusal = RefusalForStandardOutput(inputs, "a file of the roll being read");
+      !refusal.empty()) {
+    ReportProblem(refusal);
     return false;
   }
   indexFile = files.indexFile;

@@ -14,23 +14,13 @@
 #include "tools/rollkit/exit_status.h"
 #include "tools/rollkit/number_argument.h"
 #include "tools/rollkit/search_session.h"
+#include "tools/rollkit/terminal_text.h"
 
 namespace {
 
 // The most results one show may name: every entry of a GEDCOM file is held until it is written.
 constexpr std::uint64_t kMostShown = 10000;
 constexpr std::uint64_t kMostPosition = 2147483647;
-
-// The text for a terminal: each CR LF as LF, and one LF at the end.
-std::string AsTerminalLines(const char* text) {
-  std::string out;
-  for (const char* p = text; *p; ++p) {
-    if (p[0] == '\r' && p[1] == '\n') continue;
-    out.push_back(*p);
-  }
-  out.push_back('\n');
-  return out;
-}
 
 // The positions `indexes` name, in their order: "N" or "N-M" (M not below N).
 std::vector<long long> Positions(const std::vector<std::string>& indexes) {
@@ -106,7 +96,8 @@ int RunShow(const SearchOptions& options, const std::vector<std::string>& indexe
     const long long at = position++;
     if (auto text = texts.find(at); text != texts.end()) {
       const char* detail = session.List().DetailText(row);
-      text->second = options.raw ? std::string(detail) : AsTerminalLines(detail);
+      // For a reader: LF line ends, every control character of the roll shown, one LF at the end.
+      text->second = options.raw ? std::string(detail) : VisibleDetailText(detail) + '\n';
     } else if (auto entry = entries.find(at); entry != entries.end()) {
       entry->second = session.RowEntry(row);
     }
@@ -140,11 +131,8 @@ int RunShow(const SearchOptions& options, const std::vector<std::string>& indexe
       }
     }
   }
-  // The detail text is the roll's bytes; what records/ wrote is UTF-8 already.
-  if (format == ShowFormat::kText) {
-    WriteText(out, options.raw);
-  } else {
-    std::fwrite(out.data(), 1, out.size(), stdout);
-  }
+  // UTF-8 for a reader (what records/ writes holds no control characters); the roll's bytes with
+  // --raw.
+  std::fwrite(out.data(), 1, out.size(), stdout);
   return FinishOutput() ? kExitOk : kExitDataProblem;
 }

@@ -1,0 +1,684 @@
+#include "store/companion_reader.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "store/roll_format.h"
+
+namespace {
+
+// Blocks kept once read and checked (when more are wanted, all are let go): enough for the small
+// sections and the slots' groups of a large surname, at most 16 MiB. A read of many blocks asks
+// the file for up to 256 KiB at once.
+constexpr std::size_t kCachedBlocks = 4096;
+constexpr std::uint64_t kBlocksPerRead = 64;
+constexpr std::size_t kScanChunk = 1 << 16;
+
+std::string TrimmedUpper(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  std::string out(text);
+  UpperCaseAscii(&out);
+  return out;
+}
+
+bool ContainsUpper(std::string_view text, std::string_view upper) {
+  if (upper.empty()) return true;
+  for (std::size_t at = 0; at + upper.size() <= text.size(); ++at) {
+    std::size_t i = 0;
+    while (i < upper.size() && UpperAscii(text[at + i]) == upper[i]) ++i;
+    if (i == upper.size()) return true;
+  }
+  return false;
+}
+
+bool HasWord(std::string_view unit, std::string_view upper) {
+  while (!unit.empty()) {
+    const std::size_t blank = unit.find(' ');
+    const std::string_view word = unit.substr(0, blank);
+    if (word.size() == upper.size() && std::equal(word.begin(), word.end(), upper.begin(),
+                                                  [](char a, char b) { return UpperAscii(a) == b; })) {
+      return true;
+    }
+    if (blank == std::string_view::npos) break;
+    unit.remove_prefix(blank + 1);
+  }
+  return false;
+}
+
+// What to say about one of the roll's files that is not the file the companion was built from.
+std::string Mismatch(const char* which, const BoundFile& was, const BoundFile& now) {
+  if (was.device != now.device || was.file != now.file || was.window != now.window) {
+    return std::string("it was built from another ") + which;
+  }
+  return std::string("the ") + which + " changed since it was built";
+}
+
+}  // namespace
+
+CompanionFilter CompanionFilter::From(char side, std::string_view state, std::string_view unit,
+                                      std::string_view company) {
+  CompanionFilter f;
+  f.side = UpperAscii(side);
+  f.state = TrimmedUpper(state);
+  f.unit = unit;
+  UpperCaseAscii(&f.unit);
+  f.company = TrimmedUpper(company);
+  return f;
+}
+
+int CompanionFilter::Criteria() const {
+  return (side != 0) + !state.empty() + !unit.empty() + !company.empty();
+}
+
+bool CompanionReader::Open(ReadOnlyFile companion, const RollFilesView& roll, std::string* reason,
+                           const IndexHash* indexHash) {
+  file.Close();
+  RollBinding now;
+  if (!roll.name || !roll.line || !roll.index || !roll.name->IsOpen() || !roll.line->IsOpen() ||
+      !roll.index->IsOpen()) {
+    return *reason = "the roll's files are not open", false;
+  }
+  now.name = BoundFile::Of(*roll.name);
+  now.line = BoundFile::Of(*roll.line);
+  now.index = BoundFile::Of(*roll.index);
+  // The identities are asked first; the index is hashed only for a companion that names them.
+  unsigned char bytes[kCompanionHeaderSize];
+  CompanionHeader h;
+  if (companion.ReadAt(0, bytes, sizeof bytes) != kCompanionHeaderSize) {
+    return *reason = "it is shorter than its header (truncated?)", false;
+  }
+  if (!CompanionHeader::Decode(bytes, companion.Size(), &h, reason)) return false;
+  if (h.roll.name != now.name) return *reason = Mismatch("name file", h.roll.name, now.name), false;
+  if (h.roll.line != now.line) return *reason = Mismatch("line file", h.roll.line, now.line), false;
+  if (h.roll.index != now.index) return *reason = Mismatch("index file", h.roll.index, now.index), false;
+  if (!RollGeometry(*roll.name, &now.nameLength, &now.slotTotal))
+    return *reason = "the name file has no usable trailer", false;
+  if (indexHash) {
+    now.indexHash = *indexHash;
+  } else if (!HashIndexFile(*roll.index, &now.indexHash)) {
+    return *reason = "the index file cannot be read whole", false;
+  }
+  return Open(std::move(companion), now, reason);
+}
+
+bool CompanionReader::Open(ReadOnlyFile companion, const RollBinding& roll, std::string* reason) {
+  file.Close();
+  blocks.clear();
+  blockSums.clear();
+  failed = false;
+  problem.clear();
+  unitsLoaded = companiesLoaded = wordsLoaded = groupsLoaded = filterReady = false;
+  groupRecords.clear();
+  keyCount = groupCount = 0;
+  slotWidth = 0;
+  unsigned char bytes[kCompanionHeaderSize];
+  if (companion.ReadAt(0, bytes, sizeof bytes) != kCompanionHeaderSize) {
+    return *reason = "it is shorter than its header (truncated?)", false;
+  }
+  CompanionHeader h;
+  if (!CompanionHeader::Decode(bytes, companion.Size(), &h, reason)) return false;
+  if (h.roll.name != roll.name) return *reason = Mismatch("name file", h.roll.name, roll.name), false;
+  if (h.roll.line != roll.line) return *reason = Mismatch("line file", h.roll.line, roll.line), false;
+  if (h.roll.index != roll.index) return *reason = Mismatch("index file", h.roll.index, roll.index), false;
+  if (!(h.roll.indexHash == roll.indexHash))
+    return *reason = "the index file's bytes are not those it was built from", false;
+  if (h.roll.nameLength != roll.nameLength || h.roll.slotTotal != roll.slotTotal) {
+    return *reason = "the name file's slots are not those it was built from", false;
+  }
+
+  // The block table: its size was checked against the file by the header's decoding.
+  std::vector<unsigned char> table(static_cast<std::size_t>(h.blockCount * 8));
+  if (companion.ReadAt(static_cast<std::int64_t>(h.blockTableOffset), table.data(), table.size()) !=
+          static_cast<std::int64_t>(table.size()) ||
+      CompanionChecksum(table.data(), table.size()) != h.blockTableChecksum) {
+    return *reason = "its block table is damaged (checksum)", false;
+  }
+  blockSums.resize(static_cast<std::size_t>(h.blockCount));
+  for (std::size_t b = 0; b < blockSums.size(); ++b) blockSums[b] = GetFixed64(table.data() + 8 * b);
+
+  // The sections' shapes, as far as their lengths tell.
+  const auto length = [&](CompanionSection s) { return h.Section(s).length; };
+  const std::uint64_t keys = length(CompanionSection::kKeys) / kKeyRecordSize;
+  const std::uint64_t groups = length(CompanionSection::kGroups) / kGroupRecordSize;
+  const bool codesShaped = [&] {
+    for (CompanionSection s : {CompanionSection::kSoundex, CompanionSection::kDmCodes}) {
+      if (length(s) < 4 || (length(s) - 4) % (kCodeRecordSize + 4) != 0) return false;
+    }
+    return true;
+  }();
+  if (length(CompanionSection::kKeys) % kKeyRecordSize != 0 ||
+      length(CompanionSection::kKeyTotals) != (keys + 1) * 4 ||
+      length(CompanionSection::kGroups) % kGroupRecordSize != 0 || !codesShaped ||
+      length(CompanionSection::kSlotGroups) < kSlotGroupsPrefix) {
+    return *reason = "its sections are not shaped as the format draws them", false;
+  }
+  file = std::move(companion);
+  header = h;
+  keyCount = static_cast<std::size_t>(keys);
+  groupCount = static_cast<std::size_t>(groups);
+  unsigned char prefix[kSlotGroupsPrefix];
+  if (!ReadSection(CompanionSection::kSlotGroups, 0, sizeof prefix, prefix)) {
+    *reason = problem;
+    file.Close();
+    return false;
+  }
+  slotWidth = prefix[0];
+  if (slotWidth < 1 || slotWidth > 4 ||
+      length(CompanionSection::kSlotGroups) !=
+          kSlotGroupsPrefix + static_cast<std::uint64_t>(slotWidth) * h.roll.slotTotal) {
+    *reason = "its slots' groups are not shaped as the format draws them";
+    file.Close();
+    return false;
+  }
+  return true;
+}
+
+bool CompanionReader::Fail(std::string text) {
+  if (!failed) problem = std::move(text);
+  failed = true;
+  return false;
+}
+
+const std::vector<unsigned char>* CompanionReader::Block(std::uint64_t b, std::uint64_t wanted) {
+  if (failed) return nullptr;
+  if (const auto at = blocks.find(b); at != blocks.end()) return &at->second;
+  if (b >= blockSums.size()) return Fail("a read past its last block"), nullptr;
+  // The blocks a read still wants that are not held yet are read in one go, up to a bound.
+  std::uint64_t run = 1;
+  while (run < wanted && run < kBlocksPerRead && b + run < blockSums.size() && blocks.count(b + run) == 0)
+    ++run;
+  const std::uint64_t from = kCompanionHeaderSize + b * kCompanionBlockSize;
+  const std::size_t size = static_cast<std::size_t>(
+      std::min<std::uint64_t>(run * kCompanionBlockSize, header.blockTableOffset - from));
+  std::vector<unsigned char> bytes(size);
+  if (file.ReadAt(static_cast<std::int64_t>(from), bytes.data(), size) != static_cast<std::int64_t>(size)) {
+    return Fail("block " + std::to_string(b) + " cannot be read"), nullptr;
+  }
+  if (blocks.size() + run > kCachedBlocks) blocks.clear();
+  for (std::uint64_t i = 0; i < run; ++i) {
+    const std::size_t at = static_cast<std::size_t>(i) * kCompanionBlockSize;
+    const std::size_t n = std::min<std::size_t>(kCompanionBlockSize, size - at);
+    if (CompanionChecksum(bytes.data() + at, n) != blockSums[static_cast<std::size_t>(b + i)]) {
+      return Fail("block " + std::to_string(b + i) + " is damaged (checksum)"), nullptr;
+    }
+    blocks.emplace(b + i, std::vector<unsigned char>(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                                                     bytes.begin() + static_cast<std::ptrdiff_t>(at + n)));
+  }
+  return &blocks.find(b)->second;
+}
+
+bool CompanionReader::Read(std::uint64_t offset, std::size_t size, void* out) {
+  auto* to = static_cast<unsigned char*>(out);
+  if (offset < kCompanionHeaderSize || offset > header.blockTableOffset ||
+      size > header.blockTableOffset - offset) {
+    return Fail("a read outside its sections");
+  }
+  while (size > 0) {
+    const std::uint64_t b = (offset - kCompanionHeaderSize) / kCompanionBlockSize;
+    const std::size_t at = static_cast<std::size_t>((offset - kCompanionHeaderSize) % kCompanionBlockSize);
+    const std::vector<unsigned char>* block =
+        Block(b, (at + size + kCompanionBlockSize - 1) / kCompanionBlockSize);
+    if (!block) return false;
+    const std::size_t n = std::min(size, block->size() - at);
+    std::memcpy(to, block->data() + at, n);
+    to += n;
+    offset += n;
+    size -= n;
+  }
+  return true;
+}
+
+bool CompanionReader::ReadSection(CompanionSection s, std::uint64_t offset, std::size_t size, void* out) {
+  const SectionPlace& place = header.Section(s);
+  if (offset > place.length || size > place.length - offset)
+    return Fail("a read outside section " + std::to_string(static_cast<int>(s)));
+  return Read(place.offset + offset, size, out);
+}
+
+bool CompanionReader::VerifyAll() {
+  // Read a run at a time and let go of again, so that checking all holds no more than a run.
+  for (std::uint64_t b = 0; b < blockSums.size(); b += kBlocksPerRead) {
+    blocks.clear();
+    if (!Block(b, kBlocksPerRead)) return false;
+  }
+  blocks.clear();
+  return !failed;
+}
+
+bool CompanionReader::LoadDictionary(CompanionSection s, Dictionary* d, bool* loaded) {
+  if (*loaded) return true;
+  if (failed) return false;
+  std::string bytes(static_cast<std::size_t>(header.Section(s).length), '\0');
+  if (!ReadSection(s, 0, bytes.size(), bytes.data())) return false;
+  if (!d->Take(std::move(bytes)))
+    return Fail("dictionary " + std::to_string(static_cast<int>(s)) + " is malformed");
+  *loaded = true;
+  return true;
+}
+
+// --- Keys ---
+
+bool CompanionReader::Key(std::size_t i, CompanionKey* out) {
+  if (i >= keyCount) return Fail("key " + std::to_string(i) + " asked for");
+  unsigned char bytes[kKeyRecordSize];
+  if (!ReadSection(CompanionSection::kKeys, static_cast<std::uint64_t>(i) * kKeyRecordSize, sizeof bytes,
+                   bytes))
+    return false;
+  const KeyRecord r = KeyRecord::Decode(bytes);
+  if (!KeyText(i, &keyScratch)) return false;
+  out->text = keyScratch;
+  out->firstSlot = r.firstSlot;
+  out->slotCount = r.slotCount;
+  std::int64_t begin = r.firstSlot;
+  std::int64_t end = begin + r.slotCount;
+  const std::int64_t total = header.roll.slotTotal;
+  if (begin < 0 || begin >= total) begin = end = 0;
+  end = std::clamp<std::int64_t>(end, begin, total);
+  out->begin = static_cast<std::int32_t>(begin);
+  out->end = static_cast<std::int32_t>(end);
+  out->namesOrdered = (r.flags & kKeyNamesOrdered) != 0;
+  return true;
+}
+
+bool CompanionReader::KeyText(std::size_t i, std::string* out) {
+  unsigned char bytes[kKeyRecordSize];
+  if (!ReadSection(CompanionSection::kKeys, static_cast<std::uint64_t>(i) * kKeyRecordSize, sizeof bytes,
+                   bytes))
+    return false;
+  const KeyRecord r = KeyRecord::Decode(bytes);
+  out->resize(r.textLength);
+  if (!ReadSection(CompanionSection::kKeyText, r.textOffset, r.textLength, out->data())) return false;
+  if ((r.flags & kKeyPadded) != 0 && out->size() < static_cast<std::size_t>(kPaddedKeyLength))
+    out->resize(kPaddedKeyLength, ' ');
+  return true;
+}
+
+std::int64_t CompanionReader::FindKey(std::string_view key) {
+  std::size_t lo = 0, hi = keyCount;
+  std::string text;
+  while (lo < hi) {
+    const std::size_t mid = lo + (hi - lo) / 2;
+    if (!KeyText(mid, &text)) return -1;
+    if (text < key) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  if (lo == keyCount || !KeyText(lo, &text) || text != key) return -1;
+  return static_cast<std::int64_t>(lo);
+}
+
+bool CompanionReader::KeysWithPrefix(std::string_view prefix, std::size_t* from, std::size_t* to) {
+  std::string text;
+  bool ok = true;
+  // Keys in order are in order in their first bytes too.
+  auto bound = [&](bool after) {
+    std::size_t lo = 0, hi = keyCount;
+    while (lo < hi && ok) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      ok = KeyText(mid, &text);
+      const std::string_view start = std::string_view(text).substr(0, prefix.size());
+      if (after ? start <= prefix : start < prefix) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    return lo;
+  };
+  *from = bound(false);
+  *to = bound(true);
+  return ok;
+}
+
+bool CompanionReader::SlotsOfKeys(std::size_t from, std::size_t to, std::uint64_t* slots) {
+  if (from > to || to > keyCount)
+    return Fail("keys " + std::to_string(from) + ".." + std::to_string(to) + " asked for");
+  unsigned char a[4], b[4];
+  if (!ReadSection(CompanionSection::kKeyTotals, from * 4, 4, a) ||
+      !ReadSection(CompanionSection::kKeyTotals, to * 4, 4, b)) {
+    return false;
+  }
+  if (GetFixed32(b) < GetFixed32(a)) return Fail("its key totals fall");
+  *slots = GetFixed32(b) - GetFixed32(a);
+  return true;
+}
+
+bool CompanionReader::CountOfKey(std::size_t key, const CompanionFilter& filter, std::int64_t* count) {
+  CompanionKey k;
+  if (!Key(key, &k)) return false;
+  if (filter.Criteria() != 1 || !filter.unit.empty()) {
+    return PassingSlots(k.begin, k.end, filter, 0, 0, nullptr, count);
+  }
+  // One of side, company and state: the key's own counts. Its counts end where the next key's begin.
+  unsigned char bytes[kKeyRecordSize];
+  if (!ReadSection(CompanionSection::kKeys, static_cast<std::uint64_t>(key) * kKeyRecordSize, sizeof bytes,
+                   bytes))
+    return false;
+  const std::uint64_t from = KeyRecord::Decode(bytes).countsOffset;
+  std::uint64_t to = header.Section(CompanionSection::kKeyCounts).length;
+  if (key + 1 < keyCount) {
+    if (!ReadSection(CompanionSection::kKeys, static_cast<std::uint64_t>(key + 1) * kKeyRecordSize,
+                     sizeof bytes, bytes))
+      return false;
+    to = KeyRecord::Decode(bytes).countsOffset;
+  }
+  // Checked before anything is read or made of that size.
+  if (to < from || to > header.Section(CompanionSection::kKeyCounts).length) {
+    return Fail("its key counts are out of order");
+  }
+  std::vector<unsigned char> stream(static_cast<std::size_t>(to - from));
+  if (!ReadSection(CompanionSection::kKeyCounts, from, stream.size(), stream.data())) return false;
+
+  // The id asked for in each of the three lists (sides, companies, words), -1: not that list.
+  std::int64_t wanted[3] = {-1, -1, -1};
+  if (filter.side != 0) wanted[0] = static_cast<unsigned char>(filter.side);
+  if (!filter.company.empty()) {
+    if (!LoadDictionary(CompanionSection::kCompanies, &companies, &companiesLoaded)) return false;
+    wanted[1] = companies.Find(filter.company);
+    if (wanted[1] < 0) return *count = 0, true;
+  }
+  if (!filter.state.empty()) {
+    if (!LoadDictionary(CompanionSection::kWords, &words, &wordsLoaded)) return false;
+    wanted[2] = words.Find(filter.state);
+    if (wanted[2] < 0) return *count = 0, true;
+  }
+  const unsigned char* at = stream.data();
+  const unsigned char* end = at + stream.size();
+  *count = 0;
+  for (int list = 0; list < 3; ++list) {
+    std::uint64_t n = 0, id = 0;
+    if (!GetVarint(&at, end, &n) || n > static_cast<std::uint64_t>(end - at))
+      return Fail("its key counts are malformed");
+    for (std::uint64_t i = 0; i < n; ++i) {
+      std::uint64_t delta = 0, entries = 0;
+      if (!GetVarint(&at, end, &delta) || !GetVarint(&at, end, &entries))
+        return Fail("its key counts are malformed");
+      id += delta;
+      if (static_cast<std::int64_t>(id) == wanted[list]) *count = static_cast<std::int64_t>(entries);
+    }
+  }
+  if (*count > k.end - k.begin) return Fail("its key counts exceed the key's run");
+  return true;
+}
+
+// --- Slots ---
+
+bool CompanionReader::PrepareFilter(const CompanionFilter& filter) {
+  if (filterReady && passFilter.side == filter.side && passFilter.state == filter.state &&
+      passFilter.unit == filter.unit && passFilter.company == filter.company) {
+    return true;
+  }
+  filterReady = false;
+  if (!LoadGroups() || !LoadDictionary(CompanionSection::kUnitTexts, &unitTexts, &unitsLoaded) ||
+      !LoadDictionary(CompanionSection::kCompanies, &companies, &companiesLoaded)) {
+    return false;
+  }
+  passFilter = filter;
+  // A company is compared by its number; one the roll lacks passes no entry.
+  wantedCompany = filter.company.empty() ? -1 : companies.Find(filter.company);
+  if (!filter.company.empty() && wantedCompany < 0)
+    wantedCompany = static_cast<std::int64_t>(companies.Size());
+  // What a unit field's words and text say is worked out once a unit, not once a group.
+  unitPasses.assign(unitTexts.Size(), -1);
+  filterReady = true;
+  return true;
+}
+
+bool CompanionReader::Passes(std::uint32_t g, bool* passes) {
+  if (g >= groupCount) return Fail("a slot's group " + std::to_string(g) + " is not a group");
+  const GroupRecord& r = groupRecords[g];
+  if ((passFilter.side != 0 && static_cast<char>(r.side) != passFilter.side) ||
+      (wantedCompany >= 0 && static_cast<std::int64_t>(r.company) != wantedCompany)) {
+    *passes = false;
+    return true;
+  }
+  if (r.unit >= unitPasses.size()) return Fail("group " + std::to_string(g) + " names no unit");
+  std::int8_t& known = unitPasses[r.unit];
+  if (known < 0) {
+    const std::string_view unit = unitTexts.Text(r.unit);
+    known =
+        (passFilter.state.empty() || HasWord(unit, passFilter.state)) && ContainsUpper(unit, passFilter.unit);
+  }
+  *passes = known != 0;
+  return true;
+}
+
+bool CompanionReader::PassingSlots(std::int32_t begin, std::int32_t end, const CompanionFilter& filter,
+                                   std::int64_t skip, std::size_t limit, std::vector<std::int32_t>* page,
+                                   std::int64_t* count) {
+  begin = std::clamp(begin, 0, header.roll.slotTotal);
+  end = std::clamp(end, begin, header.roll.slotTotal);
+  std::int64_t passed = 0;
+  std::size_t taken = 0;
+  std::vector<unsigned char> chunk;
+  const std::size_t width = static_cast<std::size_t>(slotWidth);
+  const bool active = filter.Active();
+  if (active && !PrepareFilter(filter)) return false;
+  for (std::int32_t first = begin; first < end;) {
+    // Once the page is full, only a count needs the rest.
+    if (!count && taken >= limit) break;
+    const std::int32_t n = static_cast<std::int32_t>(std::min<std::int64_t>(kScanChunk, end - first));
+    chunk.resize(static_cast<std::size_t>(n) * width);
+    if (!ReadSection(CompanionSection::kSlotGroups,
+                     kSlotGroupsPrefix + static_cast<std::uint64_t>(first) * width, chunk.size(),
+                     chunk.data())) {
+      return false;
+    }
+    for (std::int32_t i = 0; i < n; ++i) {
+      std::uint32_t g = 0;
+      for (std::size_t b = 0; b < width; ++b)
+        g |= static_cast<std::uint32_t>(chunk[static_cast<std::size_t>(i) * width + b]) << (8 * b);
+      bool passes = true;
+      if (active && !Passes(g, &passes)) return false;
+      if (!passes) continue;
+      if (passed++ >= skip && taken < limit) {
+        page->push_back(first + i);
+        ++taken;
+      }
+      if (!count && taken >= limit) break;
+    }
+    first += n;
+  }
+  if (count) *count = passed;
+  return true;
+}
+
+bool CompanionReader::CountOfRoll(const CompanionFilter& filter, std::int64_t* count) {
+  *count = 0;
+  PrepareFilter(filter);
+  for (std::size_t g = 0; g < groupCount; ++g) {
+    CompanionGroup group;
+    bool passes = true;
+    if (!Group(g, &group) || (filter.Active() && !Passes(static_cast<std::uint32_t>(g), &passes)))
+      return false;
+    if (passes) *count += group.entries;
+  }
+  if (*count > header.roll.slotTotal) return Fail("its groups hold more entries than the roll");
+  return true;
+}
+
+// --- Units ---
+
+bool CompanionReader::LoadGroups() {
+  if (groupsLoaded) return true;
+  if (failed) return false;
+  std::vector<unsigned char> bytes(groupCount * kGroupRecordSize);
+  if (!ReadSection(CompanionSection::kGroups, 0, bytes.size(), bytes.data())) return false;
+  groupRecords.resize(groupCount);
+  for (std::size_t g = 0; g < groupCount; ++g)
+    groupRecords[g] = GroupRecord::Decode(bytes.data() + g * kGroupRecordSize);
+  groupsLoaded = true;
+  return true;
+}
+
+bool CompanionReader::Group(std::size_t g, CompanionGroup* out) {
+  if (g >= groupCount) return Fail("group " + std::to_string(g) + " asked for");
+  if (!LoadDictionary(CompanionSection::kUnitTexts, &unitTexts, &unitsLoaded) ||
+      !LoadDictionary(CompanionSection::kCompanies, &companies, &companiesLoaded)) {
+    return false;
+  }
+  if (!LoadGroups()) return false;
+  const GroupRecord& r = groupRecords[g];
+  if (r.unit >= unitTexts.Size() || r.company >= companies.Size())
+    return Fail("group " + std::to_string(g) + " names no text");
+  out->unit = unitTexts.Text(r.unit);
+  out->company = companies.Text(r.company);
+  out->side = static_cast<char>(r.side);
+  out->entries = r.entries;
+  return true;
+}
+
+bool CompanionReader::UnitGroups(std::string_view unit, char side, std::size_t* from, std::size_t* to) {
+  bool ok = true;
+  // Groups are in (unit, side, company) order.
+  auto bound = [&](bool after) {
+    std::size_t lo = 0, hi = groupCount;
+    while (lo < hi && ok) {
+      const std::size_t mid = lo + (hi - lo) / 2;
+      CompanionGroup g;
+      ok = Group(mid, &g);
+      const int c = g.unit.compare(unit);
+      const bool below =
+          c < 0 || (c == 0 && static_cast<unsigned char>(g.side) < static_cast<unsigned char>(side));
+      const bool same = c == 0 && g.side == side;
+      if (below || (after && same)) {
+        lo = mid + 1;
+      } else {
+        hi = mid;
+      }
+    }
+    return lo;
+  };
+  *from = bound(false);
+  *to = bound(true);
+  return ok;
+}
+
+bool CompanionReader::GroupSlots(std::size_t g, std::int64_t skip, std::size_t limit,
+                                 std::vector<std::int32_t>* out) {
+  if (g >= groupCount) return Fail("group " + std::to_string(g) + " asked for");
+  if (!LoadGroups()) return false;
+  const GroupRecord& r = groupRecords[g];
+  std::uint64_t at = r.listOffset;
+  const std::uint64_t sectionEnd = header.Section(CompanionSection::kSlotLists).length;
+  if (at > sectionEnd) return Fail("group " + std::to_string(g) + "'s list lies outside its section");
+  std::vector<unsigned char> chunk;
+  std::size_t have = 0, used = 0, taken = 0;
+  std::uint64_t slot = 0;
+  for (std::uint32_t i = 0; i < r.entries && taken < limit; ++i) {
+    // Refilled when fewer bytes are left than the longest varint takes.
+    if (have - used < 10 && at < sectionEnd) {
+      chunk.erase(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(used));
+      const std::size_t more = static_cast<std::size_t>(std::min<std::uint64_t>(kScanChunk, sectionEnd - at));
+      const std::size_t kept = chunk.size();
+      chunk.resize(kept + more);
+      if (!ReadSection(CompanionSection::kSlotLists, at, more, chunk.data() + kept)) return false;
+      at += more;
+      have = chunk.size();
+      used = 0;
+    }
+    const unsigned char* p = chunk.data() + used;
+    std::uint64_t delta = 0;
+    if (!GetVarint(&p, chunk.data() + have, &delta))
+      return Fail("group " + std::to_string(g) + "'s list is malformed");
+    used = static_cast<std::size_t>(p - chunk.data());
+    slot += delta;
+    if (slot >= static_cast<std::uint64_t>(header.roll.slotTotal) || (i > 0 && delta == 0)) {
+      return Fail("group " + std::to_string(g) + "'s list names a slot outside the roll");
+    }
+    if (static_cast<std::int64_t>(i) >= skip) {
+      out->push_back(static_cast<std::int32_t>(slot));
+      ++taken;
+    }
+  }
+  return true;
+}
+
+bool CompanionReader::Roster(std::string_view unit, char side, const std::string_view* company,
+                             std::int64_t skip, std::size_t limit, std::vector<std::int32_t>* page,
+                             std::int64_t* count) {
+  std::size_t from = 0, to = 0;
+  if (!UnitGroups(unit, side, &from, &to)) return false;
+  *count = 0;
+  std::size_t taken = 0;
+  for (std::size_t g = from; g < to; ++g) {
+    CompanionGroup group;
+    if (!Group(g, &group)) return false;
+    if (company && group.company != *company) continue;
+    const std::int64_t entries = group.entries;
+    if (skip < entries && taken < limit) {
+      std::vector<std::int32_t> slots;
+      if (!GroupSlots(g, skip, limit - taken, &slots)) return false;
+      taken += slots.size();
+      page->insert(page->end(), slots.begin(), slots.end());
+    }
+    skip = skip > entries ? skip - entries : 0;
+    *count += entries;
+  }
+  return true;
+}
+
+std::size_t CompanionReader::UnitTextCount() {
+  return LoadDictionary(CompanionSection::kUnitTexts, &unitTexts, &unitsLoaded) ? unitTexts.Size() : 0;
+}
+
+std::string_view CompanionReader::UnitText(std::size_t u) {
+  return u < UnitTextCount() ? unitTexts.Text(u) : std::string_view();
+}
+
+// --- Sound codes ---
+
+bool CompanionReader::Codes(CompanionSection s, std::uint32_t code, std::vector<std::uint32_t>* keys,
+                            std::uint64_t* slots) {
+  const std::uint64_t m = (header.Section(s).length - 4) / (kCodeRecordSize + 4);
+  auto codeAt = [&](std::uint64_t i, std::uint32_t* c, std::uint32_t* key) {
+    unsigned char bytes[kCodeRecordSize];
+    if (!ReadSection(s, i * kCodeRecordSize, sizeof bytes, bytes)) return false;
+    *c = GetFixed32(bytes);
+    *key = GetFixed32(bytes + 4);
+    return true;
+  };
+  std::uint64_t lo = 0, hi = m;
+  while (lo < hi) {
+    const std::uint64_t mid = lo + (hi - lo) / 2;
+    std::uint32_t c = 0, key = 0;
+    if (!codeAt(mid, &c, &key)) return false;
+    if (c < code) {
+      lo = mid + 1;
+    } else {
+      hi = mid;
+    }
+  }
+  const std::uint64_t first = lo;
+  for (std::uint64_t i = first; i < m; ++i) {
+    std::uint32_t c = 0, key = 0;
+    if (!codeAt(i, &c, &key)) return false;
+    if (c != code) break;
+    if (key >= keyCount || (!keys->empty() && i > first && key <= keys->back()))
+      return Fail("its sound codes are out of order");
+    keys->push_back(key);
+  }
+  const std::uint64_t last = first + (keys->size());
+  unsigned char a[4], b[4];
+  if (!ReadSection(s, m * kCodeRecordSize + first * 4, 4, a) ||
+      !ReadSection(s, m * kCodeRecordSize + last * 4, 4, b))
+    return false;
+  if (GetFixed32(b) < GetFixed32(a)) return Fail("its sound code totals fall");
+  *slots = GetFixed32(b) - GetFixed32(a);
+  return true;
+}
+
+bool CompanionReader::KeysWithSoundex(std::uint32_t code, std::vector<std::uint32_t>* keys,
+                                      std::uint64_t* slots) {
+  keys->clear();
+  return Codes(CompanionSection::kSoundex, code, keys, slots);
+}
+
+bool CompanionReader::KeysWithDmCode(std::uint32_t code, std::vector<std::uint32_t>* keys,
+                                     std::uint64_t* slots) {
+  keys->clear();
+  return Codes(CompanionSection::kDmCodes, code, keys, slots);
+}
