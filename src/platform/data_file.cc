@@ -4,9 +4,12 @@
 
 namespace {
 
-// The directory part of `path` without its separator, and the name after it.
+// The directory part of `path` without its separator, and the name after it. On Windows either
+// separator ends the directory: a data path is often a folder's native path with "/name" added.
 bool SplitDataPath(const std::string& path, std::string* directory, std::string* name) {
-  const std::size_t separator = path.rfind(kPathSeparator);
+  std::size_t separator = path.size();
+  while (separator > 0 && !IsPathSeparator(path[separator - 1])) --separator;
+  separator = separator == 0 ? std::string::npos : separator - 1;
   if (separator == std::string::npos || separator == 0 || separator + 1 == path.size()) return false;
   *directory = path.substr(0, separator);
   *name = path.substr(separator + 1);
