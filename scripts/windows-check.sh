@@ -29,6 +29,7 @@ scripts/windows-build.sh -DDRAVENHOLT_BUILD_TESTS=ON
 # window start live on and would hold ctest's output open.
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all
 mkdir -p "$WINEPREFIX"  # the server does not start without it; wine fills it on first use
+wineserver -k 2>/dev/null || true  # one left by a run that was stopped would refuse a second
 wineserver -p
 trap 'wineserver -k 2>/dev/null || true' EXIT
 step "preparing wine"

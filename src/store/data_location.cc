@@ -17,9 +17,7 @@ constexpr std::size_t kProfileValueSize = kMaxPath;  // at most 259 characters t
 // The value with the separator appended unless it already ends in one (an empty value included).
 std::size_t WithSeparator(const char* value, char* out, std::size_t size) {
   std::size_t n = std::strlen(value);
-  // A path already ending in '/' keeps it on Windows too, where it is a separator as well: a
-  // second one after a disk image's name would name no file.
-  const bool needs = n == 0 || !IsPathSeparator(value[n - 1]);
+  const bool needs = n == 0 || value[n - 1] != kPathSeparator;
   if (n + (needs ? 1 : 0) + 1 > size) return 0;
   std::memcpy(out, value, n);
   if (needs) out[n++] = kPathSeparator;

@@ -155,6 +155,12 @@ TEST_F(RollImages, OpenDataFileSaysWhatIsWrongWithTheImage) {
   FileKind kind = FileKind::kRegular;
   std::string error;
   const std::string iso = scratch->File("roll.iso");
+  // Named with a '/' after it, as a user types it, the image is the roll's place all the same
+  // (on Windows the native separator is added after that one).
+  DataLocation typed;
+  typed.SetDirectories("", (iso + "/").c_str());
+  EXPECT_EQ(typed.MarkerFilePresent(), 1);
+
   EXPECT_EQ(OpenDataFile(iso + "/readme.txt", &file, &kind, &error), OpenStatus::kMissing);
   EXPECT_EQ(kind, FileKind::kMissing);
   EXPECT_EQ(error, iso + ": no file readme.txt");
