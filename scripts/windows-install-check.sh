@@ -128,11 +128,19 @@ for _ in $(seq 100); do [[ -z "$(xdotool search --onlyvisible --name '^Print Pre
 
 # Print... (Ctrl+P): no printer is installed, so the file is asked for; the PDF is read back.
 pdf="$family/kelly.pdf"
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
-xdotool key ctrl+p
-asked=$(window_named '^Print to PDF$')
+# The key may reach the window before it has the focus back from the preview: asked again, a
+# bounded number of times.
+asked=
+for _ in 1 2 3; do
+  xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window" 2>/dev/null || true
+  xdotool key ctrl+p
+  asked=$(timeout 20 xdotool search --sync --onlyvisible --name '^Print to PDF$' 2>/dev/null | head -n 1 || true)
+  [[ -n "$asked" ]] && break
+done
 [[ -n "$asked" ]] || { import -window root "$shots/viewer-no-print.png"; fail "Print... asked for no PDF file (see $shots)"; }
 shoot viewer-print-to-pdf.png
+# The dialog offers a name of its own, selected or not: replaced whole by the one wanted.
+xdotool key --delay 100 End shift+Home BackSpace
 xdotool type --delay 20 'C:\users\Public\dravenholt-check\kelly.pdf'
 xdotool key Return
 for _ in $(seq 300); do [[ -s "$pdf" ]] && pdftotext "$pdf" - >/dev/null 2>&1 && break; sleep 0.2; done
