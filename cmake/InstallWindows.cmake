@@ -1,7 +1,8 @@
 # What the Windows build installs, and the installer and zip made from it (`cpack` in the build
 # directory): one folder holding both programs, the Qt DLLs and plugins they load (what windeployqt
-# would copy), the C++ runtime DLLs of the compiler, libcsv, the sample roll, the help and the
-# licence notices of everything shipped. The programs install themselves (src/app, src/tools).
+# would copy), the C++ runtime DLLs of the compiler, libcsv, libarchive (where rollkit writes disk
+# images), the sample roll, the help and the licence notices of everything shipped, also of what is
+# compiled into the programs (SQLite, xxHash). The programs install themselves (src/app, src/tools).
 
 set(_licenses licenses)
 
@@ -18,6 +19,11 @@ install(FILES /usr/share/doc/gcc-mingw-w64-base/copyright DESTINATION ${_license
 install(FILES /usr/share/common-licenses/GPL-3 DESTINATION ${_licenses})
 install(FILES /usr/share/doc/mingw-w64-x86-64-dev/copyright DESTINATION ${_licenses} RENAME mingw-w64.copyright)
 
+# Compiled into the programs from the deps prefix (scripts/windows-deps.sh), which keeps their notices.
+find_file(DRAVENHOLT_SQLITE_NOTICE sqlite.copyright PATH_SUFFIXES licenses REQUIRED)
+get_filename_component(_notices "${DRAVENHOLT_SQLITE_NOTICE}" DIRECTORY)
+install(FILES "${_notices}/sqlite.copyright" "${_notices}/xxhash.copyright" DESTINATION ${_licenses})
+
 if(TARGET rollkit)
   find_file(DRAVENHOLT_LIBCSV_DLL libcsv-3.dll PATH_SUFFIXES bin REQUIRED)
   get_filename_component(_deps "${DRAVENHOLT_LIBCSV_DLL}" DIRECTORY)
@@ -26,6 +32,14 @@ if(TARGET rollkit)
                 "${_deps}/../licenses/CLI11.copyright" "${_deps}/../licenses/nlohmann_json.copyright"
           DESTINATION ${_licenses})
   install(FILES src/tools/rollkit/README.md DESTINATION help RENAME rollkit.md)
+  # rollkit image writes disk images with libarchive.
+  if(DRAVENHOLT_DISK_IMAGES)
+    find_file(DRAVENHOLT_LIBARCHIVE_DLL libarchive.dll PATH_SUFFIXES bin REQUIRED)
+    get_filename_component(_archive_bin "${DRAVENHOLT_LIBARCHIVE_DLL}" DIRECTORY)
+    install(FILES "${DRAVENHOLT_LIBARCHIVE_DLL}" DESTINATION ${CMAKE_INSTALL_BINDIR})
+    install(FILES "${_archive_bin}/../licenses/libarchive.copyright" "${_archive_bin}/../licenses/libarchive.COPYING"
+            DESTINATION ${_licenses})
+  endif()
 endif()
 
 if(TARGET dravenholt)

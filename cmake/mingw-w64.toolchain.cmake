@@ -24,3 +24,13 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# pkg-config likewise reads only the .pc files of those prefixes (libarchive's, for the image
+# writer), never the build machine's, whose libraries are Linux ones.
+set(_dravenholt_pc_dirs "")
+foreach(_prefix IN LISTS CMAKE_PREFIX_PATH)
+  list(APPEND _dravenholt_pc_dirs "${_prefix}/lib/pkgconfig")
+endforeach()
+string(REPLACE ";" ":" _dravenholt_pc_dirs "${_dravenholt_pc_dirs}")
+set(ENV{PKG_CONFIG_LIBDIR} "${_dravenholt_pc_dirs}")
+set(ENV{PKG_CONFIG_PATH} "")

@@ -18,9 +18,10 @@ if [[ "${1:-}" == "--tidy" ]]; then packages+=(clang-tidy); fi
 # Gramps, for the test that imports our GEDCOM into it (skipped without it).
 if [[ "${1:-}" == "--gramps" ]]; then packages+=(gramps); fi
 # The Windows build: mingw-w64 compilers (posix threads), wine to run what they make, NSIS for the
-# installer, zstd for the prebuilt Qt, and the X tools that drive and photograph the real window.
+# installer, zstd for the prebuilt Qt, make and tclsh for SQLite's one-file source, and the X
+# tools that drive and photograph the real window.
 if [[ "${1:-}" == "--windows" ]]; then
-  packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis zstd zip unzip xdotool imagemagick)
+  packages+=(g++-mingw-w64-x86-64-posix wine wine64 nsis zstd zip unzip xdotool imagemagick make tcl)
 fi
 
 missing=()

@@ -7,8 +7,11 @@ cd "$(dirname "$0")/.."
 build_dir="$(pwd)/${BUILD_DIR:-build}"
 fail() { echo "package-check: $*" >&2; exit 1; }
 
+[[ -x "$build_dir/src/tools/rollkit" ]] || fail "nothing built in $build_dir; run scripts/build.sh first"
 (cd "$build_dir" && cpack -G DEB >/dev/null)
-deb=$(ls -t "$build_dir"/dravenholt_*.deb | head -n 1)
+# The newest package (a pipe from ls would end the script without a word when there is none).
+deb=$(find "$build_dir" -maxdepth 1 -name 'dravenholt_*.deb' -printf '%T@ %p\n' | sort -rn | sed -n '1s/^[^ ]* //p')
+[[ -n "$deb" ]] || fail "cpack made no package in $build_dir"
 echo "package-check: $(basename "$deb")"
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $6}' | sed 's|^\./|/|')

@@ -3,19 +3,21 @@
 # prints that prefix.
 #
 # From the prebuilt tarball in $DRAVENHOLT_WINDOWS_QT_DIR (default <repo>/../shared/windows),
-# after checking it against the SHA256SUMS beside it: 14 MB, a second to unpack. When the tarball
-# is not there, a Qt this script put in place before is used as it is. Built from Debian's own
-# qt6-base source package with exactly the modules the viewer uses (about 40 minutes on two cores;
-# see README-windows.md) only when asked: --from-source, or DRAVENHOLT_WINDOWS_QT_FROM_SOURCE=1.
-# Run again, it does nothing when the prefix it made is still in place.
+# with PrintSupport, after checking it against the SHA256SUMS beside it: 14 MB, a second to
+# unpack. When the tarball is not there, a Qt this script put in place before is used as it is.
+# Built from Debian's own qt6-base source package with exactly the modules the viewer uses (about
+# 40 minutes on two cores; scripts/windows-qt-from-source.sh) only when asked: --from-source, or
+# DRAVENHOLT_WINDOWS_QT_FROM_SOURCE=1. Run again, it does nothing when the prefix it made is still
+# in place.
 set -euo pipefail
 repo="$(cd "$(dirname "$0")/.." && pwd)"
 cache="${WINDOWS_CACHE:-$repo/.cache/windows}"
 qt_dir="${DRAVENHOLT_WINDOWS_QT_DIR:-$repo/../shared/windows}"
-tarball_name=qt6-base-6.4.2-mingw64.tar.zst
+tarball_name=qt6-base-6.4.2-mingw64-print.tar.zst
 prefix="$cache/qt"
 stamp="$prefix/.dravenholt-stamp"
 say() { echo "windows-qt: $*" >&2; }
+trap 'say "failed (exit $?) at line $LINENO: $BASH_COMMAND"' ERR
 
 from_source="${DRAVENHOLT_WINDOWS_QT_FROM_SOURCE:-0}"
 [[ "${1:-}" == "--from-source" ]] && from_source=1
@@ -28,6 +30,7 @@ fi
 
 if [[ -f "$qt_dir/$tarball_name" ]]; then
   [[ -f "$qt_dir/SHA256SUMS" ]] || { say "$qt_dir has no SHA256SUMS"; exit 1; }
+  command -v zstd >/dev/null || "$repo/scripts/install-deps.sh" --windows >&2
   expected=$(awk -v f="$tarball_name" '$2 == f || $2 == "*" f {print $1}' "$qt_dir/SHA256SUMS")
   [[ -n "$expected" ]] || { say "SHA256SUMS names no $tarball_name"; exit 1; }
   want="prebuilt $expected"

@@ -4,12 +4,19 @@
 
 namespace {
 
-// The directory part of `path` without its separator, and the name after it.
+// The directory part of `path` without its separator, and the name after it. On Windows either
+// separator ends the directory: a data path is often a folder's native path with "/name" added,
+// and a data directory typed with a '/' at its end gets the native one after it as well ("/\").
 bool SplitDataPath(const std::string& path, std::string* directory, std::string* name) {
-  const std::size_t separator = path.rfind(kPathSeparator);
-  if (separator == std::string::npos || separator == 0 || separator + 1 == path.size()) return false;
-  *directory = path.substr(0, separator);
-  *name = path.substr(separator + 1);
+  std::size_t nameStart = path.size();
+  while (nameStart > 0 && !IsPathSeparator(path[nameStart - 1])) --nameStart;
+  std::size_t directoryEnd = nameStart == 0 ? 0 : nameStart - 1;
+  if (kPathSeparator != '/') {
+    while (directoryEnd > 0 && IsPathSeparator(path[directoryEnd - 1])) --directoryEnd;
+  }
+  if (nameStart == 0 || directoryEnd == 0 || nameStart == path.size()) return false;
+  *directory = path.substr(0, directoryEnd);
+  *name = path.substr(nameStart);
   return true;
 }
 

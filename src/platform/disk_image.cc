@@ -26,14 +26,16 @@ bool EndsWithIgnoringCase(std::string_view text, std::string_view suffix) {
 }
 
 std::string DirectoryOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+  std::size_t end = path.size();
+  while (end > 0 && !IsPathSeparator(path[end - 1])) --end;
+  return path.substr(0, end);
 }
 
 // The file a cue sheet names, taken from the sheet's directory unless the name is absolute; a
 // name in another case than the file's (sheets written on systems that ignore case) is found too.
 std::string ResolveSheetFile(const std::string& sheetPath, const std::string& name) {
-  if (name.front() == '/') return name;
+  const bool driveLetter = kPathSeparator == '\\' && name.size() > 2 && name[1] == ':' && IsPathSeparator(name[2]);
+  if (IsPathSeparator(name.front()) || driveLetter) return name;
   return ResolveDataFile(DirectoryOf(sheetPath) + name);
 }
 

@@ -138,7 +138,7 @@ bool WriteIsoImage(const std::vector<IsoImageFile>& files, const std::string& ou
 bool CollectImageFiles(const std::string& directory, const std::vector<std::string>& names,
                        std::vector<IsoImageFile>* files, std::string* error) {
   std::string prefix = directory;
-  if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+  if (!prefix.empty() && !IsPathSeparator(prefix.back())) prefix += '/';
   if (KindOfPath(directory) != FileKind::kDirectory) {
     *error = directory + ": not a directory";
     return false;

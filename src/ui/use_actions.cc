@@ -22,6 +22,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 
+#include "platform/qt/system_dialogs.h"
 #include "ui/print_results.h"
 #endif
 
@@ -208,14 +209,27 @@ void UseActions::OnPrintPreview() {
 }
 
 void UseActions::OnPrint() {
-  QPrintDialog dialog(Printer(), m_view->window());
-  dialog.setWindowTitle(tr("Print"));
-  // The pages are painted whole; a range of them is not offered.
-  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-  dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
-  dialog.setOption(QAbstractPrintDialog::PrintSelection, m_view->SelectedRow() >= 0);
-  dialog.setPrintRange(QAbstractPrintDialog::AllPages);
-  if (dialog.exec() != QDialog::Accepted) return;
+  if (!kPrintDialogPrintsToFiles && Printer()->outputFormat() != QPrinter::NativeFormat) {
+    // No printer is installed, so the printer writes a PDF file, which the system's print dialog
+    // would refuse without a word: the file is asked for instead, as Qt's print preview does
+    // there, and the result list printed into it.
+    SaveChoice choice;
+    if (!AskSaveFile(m_view->window(), tr("Print to PDF"), ResultFileStem(m_view) + QStringLiteral(".pdf"),
+                     {tr("PDF files (*.pdf)")}, &choice)) {
+      return;
+    }
+    Printer()->setOutputFileName(choice.path);
+    Printer()->setPrintRange(QPrinter::AllPages);
+  } else {
+    QPrintDialog dialog(Printer(), m_view->window());
+    dialog.setWindowTitle(tr("Print"));
+    // The pages are painted whole; a range of them is not offered.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, m_view->SelectedRow() >= 0);
+    dialog.setPrintRange(QAbstractPrintDialog::AllPages);
+    if (dialog.exec() != QDialog::Accepted) return;
+  }
   if (Printer()->printRange() == QPrinter::Selection) {
     SoldierEntry entry;
     if (SelectedEntry(m_view, &entry))

@@ -106,6 +106,9 @@ TEST_F(RollImages, AnUnchangedImageKeepsTheSetOpenAndAReplacedOneIsReadAfresh) {
   other.Build();
   const std::string next = scratch->File("next.iso");
   WriteRollIso(other.dataDir, next);
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows does not replace a file another handle holds open";
+#endif
   ASSERT_EQ(std::rename(next.c_str(), path.c_str()), 0);
   s.Search("Smith");
   EXPECT_EQ(s.PageNames(), std::vector<std::string>{"Replacement"});
@@ -125,7 +128,7 @@ TEST_F(RollImages, NothingIsCreatedForAnIndexMissingFromTheImage) {
   SearchSession s(location);
   s.Search("Smith");
   EXPECT_EQ(boxes.Texts(),
-            std::vector<std::string>{FormatMessage(kIndexUnreadableMessage, path + "/mroll.tre")});
+            std::vector<std::string>{FormatMessage(kIndexUnreadableMessage, path + kPathSeparator + "mroll.tre")});
   EXPECT_EQ(s.list.RowCount(), 0);
   EXPECT_EQ(ReadFileBytes(path), before);
 }
@@ -152,6 +155,12 @@ TEST_F(RollImages, OpenDataFileSaysWhatIsWrongWithTheImage) {
   FileKind kind = FileKind::kRegular;
   std::string error;
   const std::string iso = scratch->File("roll.iso");
+  // Named with a '/' after it, as a user types it, the image is the roll's place all the same
+  // (on Windows the native separator is added after that one).
+  DataLocation typed;
+  typed.SetDirectories("", (iso + "/").c_str());
+  EXPECT_EQ(typed.MarkerFilePresent(), 1);
+
   EXPECT_EQ(OpenDataFile(iso + "/readme.txt", &file, &kind, &error), OpenStatus::kMissing);
   EXPECT_EQ(kind, FileKind::kMissing);
   EXPECT_EQ(error, iso + ": no file readme.txt");

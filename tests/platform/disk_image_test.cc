@@ -1,10 +1,13 @@
 #include "platform/disk_image.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <optional>
+#endif
 
 #include "platform/disk_image_writer.h"
 #include "support/raw_image.h"
@@ -177,7 +180,9 @@ TEST(ReadExtent, TakesTheDataOfEachSectorAndSkipsWhatLiesBetween) {
 
   // An image file cut short inside a sector's data, and inside the bytes after it.
   for (std::int64_t cut : {kFirst * 2352 + 16 + 2048 + 2352 + 700, (kFirst + 2) * 2352 + 10}) {
-    ASSERT_EQ(truncate(dir.File("raw.bin").c_str(), cut), 0);
+    std::error_code error;
+    std::filesystem::resize_file(dir.File("raw.bin"), static_cast<std::uintmax_t>(cut), error);
+    ASSERT_FALSE(error) << error.message();
     std::string out(3 * 2048, '?');
     const std::int64_t got = ReadExtent(file, extent, 0, out.data(), out.size());
     const std::int64_t whole = (cut - kFirst * 2352) / 2352 * 2048;
@@ -210,12 +215,13 @@ TEST(ImageNameMatches, IgnoresCaseAndTheVersionSuffix) {
 
 TEST(DiskImageOpen, RefusesWhatIsNotARegularFileWithoutWaiting) {
   ScopedTempDir dir;
-  ASSERT_EQ(mkdir(dir.File("disk.iso").c_str(), 0755), 0);
+  ASSERT_TRUE(std::filesystem::create_directory(dir.File("disk.iso")));
   EXPECT_EQ(OpenError(dir.File("disk.iso")), dir.File("disk.iso") + ": a directory, not a disk image");
+  EXPECT_EQ(OpenError(dir.File("none.iso")), dir.File("none.iso") + ": missing");
+#ifndef _WIN32  // FIFOs and /dev
   ASSERT_EQ(mkfifo(dir.File("fifo.iso").c_str(), 0644), 0);
   EXPECT_EQ(OpenError(dir.File("fifo.iso")), dir.File("fifo.iso") + ": a FIFO, not a disk image");
   EXPECT_EQ(OpenError("/dev/null"), "/dev/null: a device, not a disk image");
-  EXPECT_EQ(OpenError(dir.File("none.iso")), dir.File("none.iso") + ": missing");
 
   // A cue sheet that is itself a FIFO, and one that names a FIFO for its sectors.
   ASSERT_EQ(mkfifo(dir.File("fifo.cue").c_str(), 0644), 0);
@@ -224,6 +230,7 @@ TEST(DiskImageOpen, RefusesWhatIsNotARegularFileWithoutWaiting) {
   WriteFileBytes(dir.File("pipe.cue"),
                  "FILE \"pipe.bin\" BINARY\n TRACK 01 MODE1/2352\n  INDEX 01 00:00:00\n");
   EXPECT_EQ(OpenError(dir.File("pipe.cue")), dir.File("pipe.bin") + ": a FIFO, not a disk image");
+#endif
 }
 
 TEST(DiskImageOpen, TellsWhatIsWrongWithTheImage) {
@@ -340,6 +347,9 @@ TEST(DiskImageIdentity, TellsWhenTheFileAtTheImagePathIsAnotherOne) {
   EXPECT_TRUE(IdentityOfPath(path).Unchanged(file.image));
   EXPECT_EQ(file.image.size, static_cast<std::int64_t>(ReadFileBytes(path).size()));
 
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows does not replace a file another handle holds open";
+#endif
   disk.WriteIso("roll.iso");  // replaced by rename: another file at the same path
   EXPECT_FALSE(IdentityOfPath(path).Unchanged(file.image));
   std::unique_ptr<DiskImage> second = OpenOrFail(path);

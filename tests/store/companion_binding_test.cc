@@ -9,6 +9,7 @@
 #include "store/companion_cache.h"
 #include "store/roll_format.h"
 #include "support/companion_roll.h"
+#include "support/environment.h"
 #include "support/scoped_env.h"
 
 namespace {
@@ -185,7 +186,7 @@ TEST_F(CompanionBinding, ACompanionWhoseChecksumsHoldButWhoseOffsetsLieAnswersNo
 TEST_F(CompanionBinding, NothingInTheCacheMeansNoCompanionAndAFileThereNoCache) {
   ScopedTempDir home;
   ScopedEnv env;
-  env.Set("XDG_CACHE_HOME", home.Path().c_str());
+  env.Set(kUserCacheVariable, home.Path().c_str());
   std::string error;
   const std::string directory = CompanionCacheDirectory(&error);
   EXPECT_EQ(directory, home / "dravenholt" + kPathSeparator) << error;
@@ -194,7 +195,7 @@ TEST_F(CompanionBinding, NothingInTheCacheMeansNoCompanionAndAFileThereNoCache) 
   // A file where the cache's directory belongs: no cache, and nothing written.
   ScopedTempDir blocked;
   WriteFileBytes(blocked / "dravenholt", "mine");
-  env.Set("XDG_CACHE_HOME", blocked.Path().c_str());
+  env.Set(kUserCacheVariable, blocked.Path().c_str());
   EXPECT_EQ(CompanionCacheDirectory(&error), "");
   EXPECT_NE(error.find("not a directory"), std::string::npos) << error;
   EXPECT_EQ(ReadFileBytes(blocked / "dravenholt"), "mine");

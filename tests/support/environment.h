@@ -14,6 +14,10 @@ extern const char* const kTempDirectoryVariable;
 // POSIX, LOCALAPPDATA on Windows.
 extern const char* const kUserSettingsVariable;
 
+// The variable that moves the user's cache directory (platform/places.h): XDG_CACHE_HOME on POSIX,
+// LOCALAPPDATA on Windows.
+extern const char* const kUserCacheVariable;
+
 // The variable that names the user the program runs for (platform/media_discovery.h): USER on
 // POSIX, USERNAME on Windows.
 extern const char* const kUserNameVariable;

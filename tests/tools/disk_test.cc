@@ -1,8 +1,10 @@
 // A roll read straight out of a disk image, and found on mounted media when nothing names it:
 // every command that reads a roll prints the same bytes as it does for the unpacked files.
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "support/raw_image.h"
 #include "support/rollkit_runner.h"
@@ -70,19 +72,21 @@ TEST_F(DiskTest, ImagesReadAsTheUnpackedFiles) {
 TEST_F(DiskTest, NothingIsWrittenOverTheImageTheRollIsReadFrom) {
   WriteRawImage(dir / "roll.iso", dir / "mode2.bin", dir / "mode2.cue", RawMode::kMode2Raw);
   WriteRawImage(dir / "roll.iso", dir / "cooked.iso", dir / "cooked.cue", RawMode::kMode1Cooked);
-  ASSERT_EQ(symlink((dir / "roll.bin").c_str(), (dir / "alias.bin").c_str()), 0);
   const std::string role = "a file of the roll database being dumped; nothing was written";
   struct Case {
     std::string data, output, found;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {dir / "cooked.cue", dir / "cooked.iso", dir / "cooked.iso"},
       {dir / "roll.cue", dir / "roll.bin", dir / "roll.bin"},
       {dir / "mode2.cue", dir / "mode2.bin", dir / "mode2.bin"},
-      {dir / "roll.cue", dir / "alias.bin", dir / "roll.bin"},
       {dir / "roll.cue", dir / "roll.cue", dir / "roll.cue"},
       {dir / "roll.iso", dir / "roll.iso", dir / "roll.iso"},
   };
+#ifndef _WIN32  // a link is followed to the file it names, which the roll is read from
+  ASSERT_EQ(symlink((dir / "roll.bin").c_str(), (dir / "alias.bin").c_str()), 0);
+  cases.push_back({dir / "roll.cue", dir / "alias.bin", dir / "roll.bin"});
+#endif
   for (const Case& c : cases) {
     const std::string before = ReadFileBytes(c.output);
     const RunResult r = RunRollkit({"dump", "--data", c.data, c.output});
@@ -110,6 +114,7 @@ TEST_F(DiskTest, NothingIsWrittenOverTheImageTheRollIsReadFrom) {
                         ": a regular file, not a directory or a disk image (no ISO 9660 file system)"));
 }
 
+#ifndef _WIN32  // the places desktops mount disks; Windows looks at its drives instead
 TEST_F(DiskTest, WithoutDataOrIniTheRollIsFoundOnMountedMedia) {
   const std::vector<std::string> expected = Outputs(data);
   // An empty mount point first, then the disk under upper-case names as other systems show them.
@@ -147,3 +152,4 @@ TEST_F(DiskTest, WhenNothingIsFoundTheMessageSaysWhereItLooked) {
                                (dir / "none.ini") + "; no roll on mounted media (looked in " +
                                (media / "mnt/cdrom") + ")"));
 }
+#endif

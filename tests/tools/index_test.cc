@@ -5,6 +5,7 @@
 
 #include <regex>
 
+#include "support/environment.h"
 #include "support/rollkit_runner.h"
 
 namespace {
@@ -18,7 +19,7 @@ class IndexTest : public ::testing::Test {
              ",,A,5 IL INF,PVT,,,1,2,3," + (i % 4 ? "U" : "C") + "\n";
     }
     roll = BuildRoll(dir, "roll", csv);
-    environment = {{"XDG_CACHE_HOME", cache.Path()}};
+    environment = {{kUserCacheVariable, cache.Path()}};
   }
 
   ScopedTempDir dir, cache;
