@@ -7,6 +7,7 @@
 #include "platform/qt/qt_text.h"
 #include "ui/filters_dialog.h"
 #include "ui/hist_view.h"
+#include "ui/match_summary.h"
 
 namespace {
 
@@ -98,6 +99,12 @@ void FindMenu::ShowSearchDone() {
   QString text = FindStatusText(EffectiveMatchMode(options.mode, m_view->Request()->surname), options.filter);
   // Keys the index could not give soundly were left out of the result: the user must know.
   if (!m_view->Screen().DamagedIndex().empty()) text += QStringLiteral(" \u00B7 ") + tr(kDamagedIndexNotice);
+  // Similar spelling names its surnames closest first, each with how far it is from the one typed.
+  const ResultList* list = m_view->Screen().Results();
+  if (const SearchAnswer* found = list ? list->Found() : nullptr) {
+    const std::string similar = SimilarSummary(*found);
+    if (!similar.empty()) text += QStringLiteral(" \u00B7 ") + FromWindows1252(similar);
+  }
   ShowStatus(text);
 }
 

@@ -145,6 +145,10 @@ TEST_F(FindTest, KeysListsEverySurnameOrThoseASearchWouldUse) {
   EXPECT_EQ(Run("keys", {"--raw", "m\xC3\xBCller"}).out, "M\xFCLLER\t1\texact\n");
   EXPECT_EQ(Run("keys", {"--match", "similar", "smith"}).out,
             "SMITH\t3\tthe same letters\nSMIHT\t1\t1 letter apart\nSMYTH\t1\t1 letter apart\n");
+  // Closest first: M\xFCLLER folds to the letters typed, the others are a letter off.
+  EXPECT_EQ(Run("keys", {"--match", "similar", "muller"}).out,
+            "M\xC3\xBCLLER\t1\tthe same letters\nMILLER\t1\t1 letter apart\nMUELLER\t1\t1 letter apart\n");
+  EXPECT_EQ(Listed({"--match", "similar", "muller"}), (Names{"M\xC3\xBCLLER\tHans", "MILLER\tJoe", "MUELLER\tFritz"}));
   EXPECT_EQ(Run("keys", {"--match", "soundex", "mULLER"}).out,
             "MILLER\t1\tSoundex M460\nMUELLER\t1\tSoundex M460\nM\xC3\xBCLLER\t1\tSoundex M460\n");
   EXPECT_EQ(Run("keys", {"SMITHS?N"}).out, "SMITHSON\t1\twildcard\n");
