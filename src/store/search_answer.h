@@ -37,6 +37,8 @@
 struct FindOptions {
   MatchMode mode = MatchMode::kExact;
   EntryFilter filter;
+  // A given name also matches its abbreviations and nicknames (store/given_variants.h).
+  bool givenVariants = false;
 };
 
 // Told how far a long search has come (percent); returns false to stop it.
