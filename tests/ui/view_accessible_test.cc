@@ -3,11 +3,14 @@
 
 #include <QAccessible>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QTest>
 #include <vector>
 
 #include "ui/bitmap_button.h"
+#include "ui/filters_dialog.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -234,6 +237,32 @@ TEST_F(AccessibleViewTest, ThePaintedPartsGoAwayWithTheView) {
   EXPECT_EQ(QAccessible::accessibleInterface(table), nullptr);
   EXPECT_EQ(QAccessible::accessibleInterface(countLine), nullptr);
   EXPECT_EQ(QAccessible::accessibleInterface(cell), nullptr);
+}
+
+// The More Info text and the side buttons of Filters are named, as a reader announces them.
+TEST_F(AccessibleViewTest, TheDetailsTextAndTheSideButtonsHaveNames) {
+  Search(QStringLiteral("Abbott"));
+  ClickRow(1);
+  QString name;
+  QString text;
+  OnNextModal([&](QWidget* modal) {
+    auto* details = modal->findChild<QPlainTextEdit*>(QStringLiteral("details"));
+    ASSERT_NE(details, nullptr);
+    name = Of(details)->text(QAccessible::Name);
+    text = Of(details)->textInterface()->text(0, Of(details)->textInterface()->characterCount());
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  EXPECT_EQ(name, QStringLiteral("Details"));
+  EXPECT_TRUE(text.startsWith(QStringLiteral("Middle Initial:"))) << text.toStdString();
+
+  FiltersDialog filters(EntryFilter(), frame.get());
+  for (const char side : {'\0', 'U', 'C'}) {
+    QAccessibleInterface* group = Of(filters.SideButton(side))->parent();
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->role(), QAccessible::Grouping) << side;
+    EXPECT_EQ(group->text(QAccessible::Name), QStringLiteral("Side")) << side;
+  }
 }
 
 }  // namespace
