@@ -215,6 +215,13 @@ TEST_F(FindTest, SimilarSpellingShowsTheClosestSurnamesFirstAndHowFarEachIs) {
   EXPECT_EQ(Surnames(), (QStringList{"MULLER", kMuller, "MILLER", "MUELLER"}));
   EXPECT_EQ(frame->StatusText(), QStringLiteral("Similar spelling \u00B7 the same letters: MULLER, M\u00FCLLER \u00B7 "
                                                 "1 letter apart: MILLER, MUELLER"));
+  // A screen reader hears the row with its distance (the name box describes the selected row).
+  QTest::keyClick(view->NameField(0), Qt::Key_Down);
+  QTest::keyClick(view->NameField(0), Qt::Key_Down);
+  QTest::keyClick(view->NameField(0), Qt::Key_Down);
+  EXPECT_EQ(view->NameField(0)->accessibleDescription(), QStringLiteral("Entry 3 of 4: MILLER, ELI, ") +
+                                                              view->FieldText(2, 2) +
+                                                              QStringLiteral("; 1 letter apart"));
   // Another mode names no distances.
   Choose(MatchMode::kSoundex);
   Search(QStringLiteral("Muller"));
