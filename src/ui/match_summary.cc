@@ -5,6 +5,7 @@
 
 std::string SimilarSummary(const SearchAnswer& answer) {
   if (answer.Mode() != MatchMode::kSimilar) return {};
+  // Short enough for the status strip: the closest, which come first, are the ones it must show.
   std::string text;
   std::int32_t group = -1;
   int named = 0;
@@ -15,8 +16,8 @@ std::string SimilarSummary(const SearchAnswer& answer) {
     ++spans;
     if (named == kSummarySurnames) continue;
     if (span.detail != group) {
-      if (!text.empty()) text += " \xB7 ";
-      text += DescribeMatch(MatchMode::kSimilar, span.detail) + ": ";
+      text += text.empty() ? "letters apart, " : " \xB7 ";
+      text += std::to_string(span.detail) + ": ";
       group = span.detail;
     } else {
       text += ", ";

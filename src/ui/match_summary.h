@@ -11,8 +11,8 @@ class SearchAnswer;
 inline constexpr int kSummarySurnames = 12;
 
 // A similar-spelling answer's surnames, closest first, grouped by their distance from the typed
-// surname: "the same letters: MULLER, M\xFCLLER \xB7 1 letter apart: MILLER \xB7 2 letters apart:
-// BUTLER", "and 3 more" after kSummarySurnames of them. "" for any other answer, or none found.
+// surname: "letters apart, 0: MULLER, M\xFCLLER \xB7 1: MILLER \xB7 2: BUTLER", "and 3 more" after
+// kSummarySurnames of them. "" for any other answer, or none found.
 std::string SimilarSummary(const SearchAnswer& answer);
 
 // Why row `row` of the page was found ("1 letter apart", "Soundex M460"); "" for the plain search
