@@ -11,6 +11,7 @@ packages=(
   libsqlite3-dev libxxhash-dev  # the research log, and the fingerprint of a roll's index
   xauth xvfb dpkg-dev appstream desktop-file-utils man-db
   poppler-utils  # pdftotext reads back what the viewer prints to PDF
+  at-spi2-core python3-pyatspi dbus-daemon  # the screen-reader test reads the window through AT-SPI
 )
 if [[ "${1:-}" == "--bench" ]]; then packages+=(libbenchmark-dev libsqlite3-dev hyperfine time); fi
 if [[ "${1:-}" == "--fuzz" ]]; then packages+=(clang libclang-rt-14-dev); fi

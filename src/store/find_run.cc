@@ -27,7 +27,7 @@ const KeyCatalogue* RollDatabase::Catalogue() {
 SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptions& options,
                                    const FindProgress& progress) {
   const MatchMode mode = EffectiveMatchMode(options.mode, request.surname);
-  if (mode == MatchMode::kExact && !options.filter.Active()) return RunSearch(request);
+  if (mode == MatchMode::kExact && !options.filter.Active()) return RunSearch(request, options.givenVariants);
 
   const bool narrowed = request.hasGivenName == 1 || options.filter.Active();
   SearchAnswer answer(request, options, mode, narrowed);
@@ -45,8 +45,10 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
   std::int64_t total = 0;
   for (const KeyMatch& k : keys) total += keyCatalogue.SlotCount(static_cast<std::size_t>(k.key));
 
-  std::unique_ptr<GivenNamePrefix> given;
-  if (request.hasGivenName == 1) given = std::make_unique<GivenNamePrefix>(request.givenName, nameLength);
+  std::unique_ptr<GivenNameSet> given;
+  if (request.hasGivenName == 1) {
+    given = std::make_unique<GivenNameSet>(request.givenName, nameLength, options.givenVariants);
+  }
   std::unique_ptr<ReadCursor> lines;
   if (options.filter.Active()) {
     lines = std::make_unique<ReadCursor>(kLineRunSize);

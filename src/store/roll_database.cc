@@ -186,8 +186,10 @@ int RollDatabase::EnsureDataPresent(RollStatus* why) {
 
 void RollDatabase::NormaliseKey(char* key) { ::NormaliseKey(key); }
 
-SearchAnswer RollDatabase::RunSearch(const SearchRequest& request) {
-  SearchAnswer answer(request, FindOptions{}, MatchMode::kExact, request.hasGivenName == 1);
+SearchAnswer RollDatabase::RunSearch(const SearchRequest& request, bool givenVariants) {
+  FindOptions options;
+  options.givenVariants = givenVariants;
+  SearchAnswer answer(request, options, MatchMode::kExact, request.hasGivenName == 1);
   RollStatus status;
   if (!EnsureDataPresent(&status) || !Open(request.number, &status)) {
     answer.SetStatus(std::move(status));
@@ -221,9 +223,9 @@ SearchAnswer RollDatabase::RunSearch(const SearchRequest& request) {
   const std::int32_t count = static_cast<std::int32_t>(last - firstSlot);
   answer.AddSpan(firstSlot, count, -1, key, SurnameOfKey(key).size());
   if (request.hasGivenName == 1) {
-    const GivenNamePrefix prefix(request.givenName, nameLength);
+    const GivenNameSet names(request.givenName, nameLength, givenVariants);
     const std::size_t from = answer.Picked().size();
-    ScanGivenName(&prefix, firstSlot, firstSlot + (count > 0 ? count : 0),
+    ScanGivenName(&names, firstSlot, firstSlot + (count > 0 ? count : 0),
                   [&](std::int32_t slot, const unsigned char*) {
                     answer.Picked().push_back(static_cast<std::uint32_t>(slot));
                     return true;

@@ -81,10 +81,12 @@ class RollDatabase {
   // run of slots (cut to the name file) is the answer, narrowed by the request's given name when
   // it has one. An answer without rows says why in its status when something went wrong (a miss
   // is no error).
-  SearchAnswer RunSearch(const SearchRequest& request);
+  // With `givenVariants`, the given name's abbreviations and nicknames match too (given_name.h).
+  SearchAnswer RunSearch(const SearchRequest& request, bool givenVariants = false);
   // Runs any search: the request's surname matched with options.mode (a typed `*` or `?`
   // switching wildcards on), its given name (when it has one) narrowing as in RunSearch, and the
-  // filter keeping the entries whose fields pass; the exact mode without a filter is RunSearch.
+  // filter keeping the entries whose fields pass (options.givenVariants widening the given name);
+  // the exact mode without a filter is RunSearch.
   // The answer lists the keys' slots, the typed surname's own key first. A long search calls
   // `progress` (may be empty) now and then; when that returns false the search stops with
   // kStopped and no rows. The keys come from the catalogue, whose slot runs are sound whatever
@@ -96,15 +98,15 @@ class RollDatabase {
   const KeyCatalogue* Catalogue();
 
   // The one given-name scan: calls `take(slot, bytes)` for each slot of [first, end) whose name
-  // begins with `prefix` (every slot, for a null prefix), in slot order, with the slot's bytes as
+  // matches `names` (every slot, for null), in slot order, with the slot's bytes as
   // stored, and `step(slots)` after each run of slots read, with how many it held; either may end
   // the scan by returning false. A run an earlier scan found in name order is only looked at
-  // where the prefix's names can stand; a run scanned whole has its order checked and kept. A
+  // where the set's names can stand; a run scanned whole has its order checked and kept. A
   // slot that cannot be read ends the scan there: no row is ever made of a name not read.
   enum class ScanEnd { kWhole, kReadFailed, kStopped };
   using SlotVisit = std::function<bool(std::int32_t slot, const unsigned char* bytes)>;
   using ScanStep = std::function<bool(std::int64_t slots)>;
-  ScanEnd ScanGivenName(const GivenNamePrefix* prefix, std::int32_t first, std::int32_t end,
+  ScanEnd ScanGivenName(const GivenNameSet* names, std::int32_t first, std::int32_t end,
                         const SlotVisit& take, const ScanStep& step = {});
 
   // What the given-name scans found out about the order of the names in the surnames' runs of
@@ -128,7 +130,7 @@ class RollDatabase {
   std::uint64_t Generation() const { return generation; }
 
  private:
-  ScanEnd ScanRun(const GivenNamePrefix* prefix, std::int32_t first, std::int32_t end, const SlotVisit& take,
+  ScanEnd ScanRun(const GivenNameSet* names, std::int32_t first, std::int32_t end, const SlotVisit& take,
                   const ScanStep& step, NameOrderCheck* check);
 
   const DataLocation& location;

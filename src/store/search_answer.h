@@ -4,7 +4,7 @@
 // stays whole whatever happens to the database or the catalogue it came from.
 //
 // An answer lists slots of the name file in the order its rows are listed, in spans: one span per
-// key found (its run of slots; the typed surname's own key first, then key order), each with the
+// key found (its run of slots, in the order MatchKeys gives the keys: store/surname_match.h), each with the
 // key's text and the surname its rows show. Every slot of a span belongs to the answer, unless the
 // answer is narrowed (a given name, or a filter on the entries' fields): then only the slots
 // picked while the span was the last one do, 4 bytes each, in slot order.
@@ -37,6 +37,8 @@
 struct FindOptions {
   MatchMode mode = MatchMode::kExact;
   EntryFilter filter;
+  // A given name also matches its abbreviations and nicknames (store/given_variants.h).
+  bool givenVariants = false;
 };
 
 // Told how far a long search has come (percent); returns false to stop it.

@@ -113,6 +113,10 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
         const int distance = similar.Distance(catalogue.Key(i));
         return distance >= 0 ? distance : INT32_MIN;
       });
+      // Closest first: a slip of one letter is likelier the name meant than one of two. The typed
+      // surname's own key stays first; keys as close as each other stay in key order.
+      const auto rest = found.begin() + (own >= 0 && !found.empty() && found.front().key == own ? 1 : 0);
+      std::stable_sort(rest, found.end(), [](const KeyMatch& a, const KeyMatch& b) { return a.detail < b.detail; });
       break;
     }
   }

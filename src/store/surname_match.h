@@ -28,7 +28,8 @@ struct KeyMatch {
 };
 
 // The keys `typed` finds in `mode`: the typed surname's own key first (when it is among them),
-// then the others in key order. Blanks around the typed surname are ignored.
+// then the others in key order; similar spelling ranks the others by closeness (distance, then
+// key order). Blanks around the typed surname are ignored.
 std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, std::string_view typed);
 
 // Why a key matched, in words: "Soundex S530", "Daitch-Mokotoff 463000", "1 letter apart".

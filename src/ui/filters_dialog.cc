@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,7 +35,15 @@ FiltersDialog::FiltersDialog(const EntryFilter& filter, QWidget* parent)
   m_either = new QRadioButton(tr("&Either"), this);
   m_union = new QRadioButton(tr("&Union"), this);
   m_confederate = new QRadioButton(tr("Con&federate"), this);
-  auto* sides = new QHBoxLayout;
+  // The three buttons stand in a group named for a screen reader ("Side"), drawn as nothing more
+  // than the row the form's caption heads.
+  auto* sideGroup = new QGroupBox(this);
+  sideGroup->setObjectName(QStringLiteral("sides"));
+  sideGroup->setAccessibleName(tr("Side"));
+  sideGroup->setFlat(true);
+  sideGroup->setStyleSheet(QStringLiteral("QGroupBox { border: none; margin: 0px; padding: 0px; }"));
+  auto* sides = new QHBoxLayout(sideGroup);
+  sides->setContentsMargins(0, 0, 0, 0);
   for (QRadioButton* side : {m_either, m_union, m_confederate}) sides->addWidget(side);
   sides->addStretch(1);
 
@@ -55,7 +64,7 @@ FiltersDialog::FiltersDialog(const EntryFilter& filter, QWidget* parent)
   m_company->setPlaceholderText(tr("A, B, K..."));
 
   auto* form = new QFormLayout;
-  form->addRow(tr("Side:"), sides);
+  form->addRow(tr("Side:"), sideGroup);
   form->addRow(tr("&State:"), m_state);
   form->addRow(tr("U&nit contains:"), m_unit);
   form->addRow(tr("Com&pany:"), m_company);

@@ -7,6 +7,7 @@
 #include "platform/qt/qt_text.h"
 #include "ui/filters_dialog.h"
 #include "ui/hist_view.h"
+#include "ui/match_summary.h"
 
 namespace {
 
@@ -32,9 +33,12 @@ QString Translated(const char* text) { return QCoreApplication::translate("FindM
 
 }  // namespace
 
-QString FindStatusText(MatchMode mode, const EntryFilter& filter) {
+QString FindStatusText(MatchMode mode, const EntryFilter& filter, bool givenVariants) {
   QString text = Translated(kModeItems[static_cast<int>(mode)].statusText);
   if (filter.Active()) text += QStringLiteral(" \u00B7 ") + FromWindows1252(filter.Describe());
+  if (givenVariants)
+    text += QStringLiteral(" \u00B7 ") +
+            Translated(QT_TRANSLATE_NOOP("FindMenu", "given-name abbreviations and nicknames"));
   return text;
 }
 
@@ -61,6 +65,15 @@ FindMenu::FindMenu(CHistView* view, QWidget* window) : QObject(window), m_view(v
   m_clearFilters = new QAction(tr("&Clear Filters"), this);
   connect(m_clearFilters, &QAction::triggered, this, [this] { SetFilter(EntryFilter()); });
   m_actions << m_filters << m_clearFilters;
+  auto* beforeVariants = new QAction(this);
+  beforeVariants->setSeparator(true);
+  m_givenVariants = new QAction(tr("Match &Given-Name Abbreviations and Nicknames"), this);
+  m_givenVariants->setCheckable(true);
+  m_givenVariants->setChecked(m_view->FindSettings().givenVariants);
+  m_givenVariants->setToolTip(
+      tr("A given name also finds the forms the clerks wrote: William finds Wm and Bill"));
+  connect(m_givenVariants, &QAction::toggled, this, &FindMenu::SetGivenVariants);
+  m_actions << beforeVariants << m_givenVariants;
 
   connect(m_view, &CHistView::searchShown, this, &FindMenu::ShowSearchDone);
   SetFilter(m_view->FindSettings().filter);
@@ -71,7 +84,7 @@ void FindMenu::SetMode(MatchMode mode) {
   options.mode = mode;
   m_view->SetFindOptions(options);
   ModeAction(mode)->setChecked(true);
-  ShowStatus(FindStatusText(options.mode, options.filter));
+  ShowStatus(FindStatusText(options.mode, options.filter, options.givenVariants));
 }
 
 void FindMenu::SetFilter(const EntryFilter& filter) {
@@ -80,7 +93,15 @@ void FindMenu::SetFilter(const EntryFilter& filter) {
   m_view->SetFindOptions(options);
   m_filters->setChecked(filter.Active());
   m_clearFilters->setEnabled(filter.Active());
-  ShowStatus(FindStatusText(options.mode, options.filter));
+  ShowStatus(FindStatusText(options.mode, options.filter, options.givenVariants));
+}
+
+void FindMenu::SetGivenVariants(bool on) {
+  FindOptions options = m_view->FindSettings();
+  options.givenVariants = on;
+  m_view->SetFindOptions(options);
+  m_givenVariants->setChecked(on);
+  ShowStatus(FindStatusText(options.mode, options.filter, options.givenVariants));
 }
 
 void FindMenu::EditFilters() {
@@ -95,9 +116,18 @@ void FindMenu::EditFilters() {
 
 void FindMenu::ShowSearchDone() {
   const FindOptions& options = m_view->FindSettings();
-  QString text = FindStatusText(EffectiveMatchMode(options.mode, m_view->Request()->surname), options.filter);
+  // The variants count only where a given name was typed.
+  const bool variants = options.givenVariants && m_view->Request()->hasGivenName == 1;
+  QString text =
+      FindStatusText(EffectiveMatchMode(options.mode, m_view->Request()->surname), options.filter, variants);
   // Keys the index could not give soundly were left out of the result: the user must know.
   if (!m_view->Screen().DamagedIndex().empty()) text += QStringLiteral(" \u00B7 ") + tr(kDamagedIndexNotice);
+  // Similar spelling names its surnames closest first, each with how far it is from the one typed.
+  const ResultList* list = m_view->Screen().Results();
+  if (const SearchAnswer* found = list ? list->Found() : nullptr) {
+    const std::string similar = SimilarSummary(*found);
+    if (!similar.empty()) text += QStringLiteral(" \u00B7 ") + FromWindows1252(similar);
+  }
   ShowStatus(text);
 }
 

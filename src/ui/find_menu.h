@@ -2,9 +2,10 @@
 //
 // The five ways of matching a surname are radio items, exact spelling checked at start (the
 // search of the plain screen); Filters... opens the Filters dialog and is checked while a filter
-// is in force; Clear Filters ends it. The items set the view's find options; the status text says
-// which mode and filters the result on screen was found with (and that its index was found
-// damaged, when it was), or, once they were changed, which the next search will use.
+// is in force; Clear Filters ends it; Match Given-Name Abbreviations and Nicknames (off at start)
+// lets a given name find its clerks' forms too (WM, BILL for WILLIAM). The items set the view's find options;
+// the status text says which mode and filters the result on screen was found with (and that its index was
+// found damaged, when it was), or, once they were changed, which the next search will use.
 #pragma once
 
 #include <QList>
@@ -18,8 +19,9 @@ class QAction;
 class QWidget;
 
 // "Sounds like (Soundex)", with " · " and the filters when there are any:
-// "Sounds like (Soundex) · Confederate, state ME".
-QString FindStatusText(MatchMode mode, const EntryFilter& filter);
+// "Sounds like (Soundex) · Confederate, state ME"; then " · given-name abbreviations and
+// nicknames" when they are asked for.
+QString FindStatusText(MatchMode mode, const EntryFilter& filter, bool givenVariants = false);
 
 class FindMenu : public QObject {
   Q_OBJECT
@@ -28,11 +30,13 @@ class FindMenu : public QObject {
   // Items acting on `view`, owned by `window` (the frame), over which the dialog opens.
   FindMenu(CHistView* view, QWidget* window);
 
-  // The items in menu order: the five modes, a separator, Filters..., Clear Filters.
+  // The items in menu order: the five modes, a separator, Filters..., Clear Filters, a separator,
+  // the given-name variants.
   const QList<QAction*>& Actions() const { return m_actions; }
   QAction* ModeAction(MatchMode mode) const { return m_modes[static_cast<int>(mode)]; }
   QAction* FiltersAction() const { return m_filters; }
   QAction* ClearFiltersAction() const { return m_clearFilters; }
+  QAction* GivenVariantsAction() const { return m_givenVariants; }
 
   QString StatusText() const { return m_status; }
 
@@ -40,6 +44,7 @@ class FindMenu : public QObject {
   void EditFilters();
   void SetMode(MatchMode mode);
   void SetFilter(const EntryFilter& filter);
+  void SetGivenVariants(bool on);
 
  signals:
   void statusChanged(const QString& text);
@@ -55,5 +60,6 @@ class FindMenu : public QObject {
   QAction* m_modes[5] = {};
   QAction* m_filters = nullptr;
   QAction* m_clearFilters = nullptr;
+  QAction* m_givenVariants = nullptr;
   QString m_status;
 };

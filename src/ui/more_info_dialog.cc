@@ -43,6 +43,7 @@ MoreInfoDialog::MoreInfoDialog(QWidget* parent)
 
   m_body = new QPlainTextEdit(this);
   m_body->setObjectName(QStringLiteral("details"));
+  m_body->setAccessibleName(tr("Details"));
   m_body->setGeometry(DialogUnitsToPixels(font(), 13, 14, 275, 163));
   m_body->setReadOnly(true);
   m_body->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);

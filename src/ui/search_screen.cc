@@ -101,7 +101,7 @@ void SearchScreen::DoSearch(const std::string& surname, const std::string& given
   m_pResults->Reset();
   Tell([](ScreenListener& l) { l.MoreInfoSwitched(false); });
   FillRequest(surname, given);
-  SearchAnswer answer = m_pDatabase->RunSearch(*m_pRequest);
+  SearchAnswer answer = m_pDatabase->RunSearch(*m_pRequest, m_findOptions.givenVariants);
   if (g_bShuttingDown) return;
   TellStatus(answer.Status());
   m_pResults->Show(std::move(answer));

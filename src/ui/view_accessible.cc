@@ -2,11 +2,14 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QLineEdit>
 #include <QPointer>
 #include <QWindow>
 
+#include "platform/qt/qt_text.h"
 #include "ui/result_table_accessible.h"
 #include "ui/row_fields.h"
+#include "ui/selected_row_text.h"
 #include "ui/view_view.h"
 
 namespace {
@@ -100,7 +103,24 @@ void Send(QAccessibleInterface* iface, QAccessible::Event type) {
   g_sink(&event);
 }
 
+// The name boxes describe the selected row: the focus stays in them while Up and Down select, so
+// a screen reader following the focus hears the row when the description of the box changes.
+void DescribeSelectedRow(CViewView* view) {
+  const QString text = FromWindows1252(SelectedRowText(view->Screen()));
+  for (int i = 0; i < 2; ++i) {
+    QLineEdit* field = view->NameField(i);
+    if (field == nullptr || field->accessibleDescription() == text) continue;
+    field->setAccessibleDescription(text);
+    if (Listening()) {
+      if (QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(field)) {
+        Send(iface, QAccessible::DescriptionChanged);
+      }
+    }
+  }
+}
+
 void NotifyResultsChanged(CViewView* view) {
+  DescribeSelectedRow(view);
   ViewAccessible* iface = Listening() ? InterfaceOf(view) : nullptr;
   if (iface == nullptr) return;
   QAccessibleTableModelChangeEvent reset(iface->Table(), QAccessibleTableModelChangeEvent::ModelReset);
@@ -110,6 +130,7 @@ void NotifyResultsChanged(CViewView* view) {
 }
 
 void NotifySelectionChanged(CViewView* view, int oldRow, int newRow) {
+  DescribeSelectedRow(view);
   ViewAccessible* iface = Listening() ? InterfaceOf(view) : nullptr;
   if (iface == nullptr) return;
   QAccessibleTableInterface* table = iface->Table()->tableInterface();

@@ -36,7 +36,9 @@ TEST(NameOrder, ComparesNamesAsTheGivenNameTestSeesThem) {
 std::vector<std::string> SmithNames() {
   const std::vector<std::string> kinds = {"John",  "JOHN W", "john",  "Johnny", "Jo",     "Joseph", "James",
                                           "Mary",  "Mary Ann", "Abel", "Zeke",  "J. W.",  "O'Neil", "\xc9mile",
-                                          "Jonas", "Jo Ann", "JOHNS", "Xavier", "Mari",   "Jacob"};
+                                          "Jonas", "Jo Ann", "JOHNS", "Xavier", "Mari",   "Jacob",
+                                          "William", "Wm", "WM. H", "Will", "Willis", "Bill", "Billy", "Wms",
+                                          "Jno", "Jack", "Jos", "Josiah", "Joe", "Jonathan"};
   std::vector<std::string> names;
   for (int i = 0; i < 40; ++i) {
     for (std::size_t k = 0; k < kinds.size(); ++k) {
@@ -171,6 +173,62 @@ TEST_F(OrderedRuns, OneNameOutOfPlaceIsEnoughToScanInFull) {
   for (const char* given : {"J", "JOHN", "JOHN W", "Z"}) {
     SCOPED_TRACE(given);
     EXPECT_EQ(Answer(s, given, roll.familyDir), Scanned(given));
+  }
+}
+
+// Given-name variants ask the scan for several prefixes at once. Over a run kept in name order each
+// has its own window; the answer must still be the whole scan's, every slot once and in slot
+// order, in the plain search and in the others, on a roll in order and on one out of it.
+TEST_F(OrderedRuns, EveryPrefixOfAVariantSetIsAnsweredAsAWholeScanAnswersIt) {
+  const std::vector<std::pair<std::string, std::vector<std::string>>> asked = {
+      {"william", {"William", "Wm", "WM. H", "Will", "Bill"}},
+      {"Wm", {"William", "Wm", "WM. H", "Will", "Bill", "Wms"}},  // what is typed stays a prefix
+      {"jno", {"John", "JOHN W", "john", "Jno", "Jack", "Jonathan"}},
+      {"jos", {"Jos", "Joseph", "Josiah", "Joe"}},
+      {"ZEKE", {"Zeke"}},
+  };
+  const Run run = SmithRun();
+  for (const bool inOrder : {true, false}) {
+    if (!inOrder) ReverseSmith();
+    RollDatabase database(roll.location, BoxAnswers());
+    for (const MatchMode mode : {MatchMode::kExact, MatchMode::kSoundex}) {
+      for (const auto& [given, wanted] : asked) {
+        SCOPED_TRACE(given + (inOrder ? "" : " reversed") + " " + MatchModeName(mode));
+        SearchRequest request;
+        request.SetSurname("Smith");
+        request.SetDatabase(1);
+        request.SetGivenName(given.c_str());
+        FindOptions options;
+        options.mode = mode;
+        options.givenVariants = true;
+        auto slots = [&] {
+          std::vector<std::int32_t> found;
+          const SearchAnswer answer = database.RunFind(request, options, {});
+          for (std::int64_t p = 0; p < answer.Count(); ++p) {
+            std::int32_t slot = -1;
+            std::size_t span = 0;
+            answer.At(p, &slot, &span);
+            found.push_back(slot);
+          }
+          return found;
+        };
+        const std::vector<std::int32_t> whole = slots();     // a whole scan, the order checked
+        const std::vector<std::int32_t> windowed = slots();  // the windows, when the run is in order
+        EXPECT_EQ(whole, windowed);
+        EXPECT_EQ(database.NameOrderVerdicts().Find(run.first, run.end) != nullptr, inOrder);
+        // In slot order, each once, and exactly the names wanted.
+        EXPECT_TRUE(std::is_sorted(whole.begin(), whole.end()));
+        EXPECT_EQ(std::adjacent_find(whole.begin(), whole.end()), whole.end());
+        std::size_t expected = 0;
+        for (const std::string& name : SmithNames()) expected += std::count(wanted.begin(), wanted.end(), name);
+        EXPECT_EQ(whole.size(), expected);
+        for (const std::int32_t slot : whole) {
+          database.ReadSlot(slot);
+          EXPECT_EQ(std::count(wanted.begin(), wanted.end(), std::string(database.CurrentName())), 1)
+              << database.CurrentName();
+        }
+      }
+    }
   }
 }
 

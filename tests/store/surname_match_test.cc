@@ -87,4 +87,30 @@ TEST(SurnameMatch, SoundexAndWildcardsFindWhatATestOfEveryKeyFinds) {
   EXPECT_GE(MatchKeys(catalogue, MatchMode::kSoundex, "Smith").size(), 7u);
 }
 
+// For MULLER the slips of one letter must come before BUTLER, two letters off, whatever key order
+// says; the typed surname's own key stays first, and keys as close stay in key order.
+TEST(SurnameMatch, SimilarSpellingListsTheClosestKeysFirst) {
+  TestRoll roll;
+  for (const char* surname : {"Butler", "Miller", "Mueller", "Muller", "M\xFCller", "Mullen", "Aller"}) {
+    roll.Add(surname, "JOHN");
+  }
+  roll.Build();
+  RollDatabase database(roll.location, BoxAnswers());
+  ASSERT_EQ(database.Open(1), 1);
+  const KeyCatalogue& catalogue = *database.Catalogue();
+  auto listed = [&](const char* typed) {
+    std::vector<std::string> keys;
+    for (const KeyMatch& match : MatchKeys(catalogue, MatchMode::kSimilar, typed)) {
+      keys.push_back(std::string(catalogue.Surname(static_cast<std::size_t>(match.key))) + " " +
+                     std::to_string(match.detail));
+    }
+    return keys;
+  };
+  EXPECT_EQ(listed("Muller"), (std::vector<std::string>{"MULLER 0", "M\xFCLLER 0", "MILLER 1", "MUELLER 1",
+                                                        "MULLEN 1", "ALLER 2", "BUTLER 2"}));
+  // Not a key itself: ranking alone.
+  EXPECT_EQ(listed("Mulller"), (std::vector<std::string>{"MUELLER 1", "MULLER 1", "M\xFCLLER 1", "MILLER 2",
+                                                         "MULLEN 2"}));
+}
+
 }  // namespace

@@ -145,6 +145,10 @@ TEST_F(FindTest, KeysListsEverySurnameOrThoseASearchWouldUse) {
   EXPECT_EQ(Run("keys", {"--raw", "m\xC3\xBCller"}).out, "M\xFCLLER\t1\texact\n");
   EXPECT_EQ(Run("keys", {"--match", "similar", "smith"}).out,
             "SMITH\t3\tthe same letters\nSMIHT\t1\t1 letter apart\nSMYTH\t1\t1 letter apart\n");
+  // Closest first: MüLLER folds to the letters typed, the others are a letter off.
+  EXPECT_EQ(Run("keys", {"--match", "similar", "muller"}).out,
+            "M\xC3\xBCLLER\t1\tthe same letters\nMILLER\t1\t1 letter apart\nMUELLER\t1\t1 letter apart\n");
+  EXPECT_EQ(Listed({"--match", "similar", "muller"}), (Names{"M\xC3\xBCLLER\tHans", "MILLER\tJoe", "MUELLER\tFritz"}));
   EXPECT_EQ(Run("keys", {"--match", "soundex", "mULLER"}).out,
             "MILLER\t1\tSoundex M460\nMUELLER\t1\tSoundex M460\nM\xC3\xBCLLER\t1\tSoundex M460\n");
   EXPECT_EQ(Run("keys", {"SMITHS?N"}).out, "SMITHSON\t1\twildcard\n");
@@ -238,6 +242,47 @@ TEST_F(FindTest, BadValuesAreUsageErrorsNamingTheOptionAndItsValues) {
   EXPECT_EQ(keys.exitCode, 2);
   EXPECT_EQ(Lines(keys.err).front(), "rollkit: --match: needs a SURNAME to match");
   EXPECT_EQ(Run("keys", {"--side", "U"}).exitCode, 2) << "keys takes no filter";
+}
+
+// The clerks' abbreviations and nicknames of a given name, asked for with --given-variants: whole
+// words beside the typed prefix, in every command that searches and in every mode.
+TEST_F(FindTest, GivenVariantsFindTheClerksAbbreviationsAndNicknames) {
+  data = BuildRoll(dir, "variants",
+                   std::string(kRollHeader) +
+                       "Tolliver,William,,A,18 ME INF,PVT,PVT,,1,1,1,U\n"
+                       "Tolliver,Wm.,H,A,18 ME INF,PVT,PVT,,1,1,2,U\n"
+                       "Tolliver,Willis,,A,18 ME INF,PVT,PVT,,1,1,3,U\n"
+                       "Tolliver,Bill,,B,18 ME INF,PVT,PVT,,1,1,4,U\n"
+                       "Tolliver,Jno,,B,18 ME INF,PVT,PVT,,1,1,5,U\n"
+                       "Tolliver,Wms,,B,18 ME INF,PVT,PVT,,1,1,6,U\n"
+                       "Toliver,Wm,,C,4 VA CAV,PVT,PVT,,1,1,7,C\n");
+  EXPECT_EQ(Listed({"--given", "william", "tolliver"}), (Names{"TOLLIVER\tWilliam"}));
+  const Names widened = {"TOLLIVER\tBill", "TOLLIVER\tWilliam", "TOLLIVER\tWm."};
+  EXPECT_EQ(Listed({"--given", "william", "--given-variants", "tolliver"}), widened);
+  // Back from the abbreviation; what is typed stays a prefix (WMS), its variants are whole words.
+  EXPECT_EQ(Listed({"--given", "WM", "--given-variants", "tolliver"}),
+            (Names{"TOLLIVER\tBill", "TOLLIVER\tWilliam", "TOLLIVER\tWm.", "TOLLIVER\tWms"}));
+  EXPECT_EQ(Listed({"--given", "john", "--given-variants", "tolliver"}), (Names{"TOLLIVER\tJno"}));
+  EXPECT_EQ(Listed({"--given", "william", "--given-variants", "--match", "similar", "tolliver"}),
+            (Names{"TOLLIVER\tBill", "TOLLIVER\tWilliam", "TOLLIVER\tWm.", "TOLIVER\tWm"}));
+  EXPECT_EQ(Listed({"--given", "william", "--given-variants", "--company", "A", "tolliver"}),
+            (Names{"TOLLIVER\tWilliam", "TOLLIVER\tWm."}));
+  const RunResult show = Run("show", {"--given", "william", "--given-variants", "tolliver", "2"});
+  EXPECT_EQ(show.exitCode, 0) << show.err;
+  const std::size_t initial = show.out.find("Middle Initial:");
+  ASSERT_NE(initial, std::string::npos) << show.out;
+  EXPECT_EQ(show.out[show.out.find_first_not_of(" \r\n", initial + 15)], 'H') << "the third row is Wm. H";
+  const RunResult pull = Run("pull-list", {"--given", "wm", "--given-variants", "tolliver"});
+  EXPECT_EQ(pull.exitCode, 0) << pull.err;
+
+  for (const auto& [args, message] : std::vector<std::pair<std::vector<std::string>, std::string>>{
+           {{"--given-variants", "tolliver"}, "--given-variants: needs --given"},
+           {{"--given", "wm", "--given-variants", "--log", "tolliver"}, "--given-variants: cannot be recorded with --log"}}) {
+    const RunResult r = Run("search", args);
+    EXPECT_EQ(r.exitCode, 2) << message;
+    EXPECT_EQ(Lines(r.err).front(), "rollkit: " + message);
+    EXPECT_EQ(r.out, "");
+  }
 }
 
 }  // namespace

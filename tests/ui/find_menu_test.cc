@@ -45,7 +45,8 @@ class FindMenuTest : public FindTest {
 TEST_F(FindMenuTest, TheModesAreRadioItemsExactCheckedAtStartAndTheKeyboardReachesThem) {
   EXPECT_EQ(ItemTexts(Menu()),
             (QStringList{"&Exact Spelling", "&Wildcards (* and ?)", "Sounds Like (&Soundex)",
-                         "Sounds Like (&Daitch-Mokotoff)", "Similar Spe&lling", "-", "&Filters...", "&Clear Filters"}));
+                         "Sounds Like (&Daitch-Mokotoff)", "Similar Spe&lling", "-", "&Filters...", "&Clear Filters",
+                         "-", "Match &Given-Name Abbreviations and Nicknames"}));
   EXPECT_EQ(Checked(Menu()), QStringList{"&Exact Spelling"});
   EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling"));
   EXPECT_FALSE(Find()->ClearFiltersAction()->isEnabled());
@@ -164,6 +165,51 @@ TEST_F(FindMenuTest, TheStatusSaysWhenTheIndexWasFoundDamaged) {
   // The plain search reads one key and says nothing more.
   Search(QStringLiteral("Smith"));
   EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling"));
+}
+
+// A roll whose clerks wrote WILLIAM in three ways, beside a WILLIS.
+class GivenVariantsTest : public FindMenuTest {
+ protected:
+  void SetUp() override {
+    for (const char* given : {"WILLIAM", "WM.", "WILLIS", "BILL", "WM H"}) roll.Add("Tolliver", given);
+    roll.Add("Toliver", "WM");
+    FindMenuTest::SetUp();
+  }
+};
+
+TEST_F(GivenVariantsTest, TheFindItemLetsAGivenNameFindItsAbbreviationsAndNicknames) {
+  QAction* item = Find()->GivenVariantsAction();
+  EXPECT_FALSE(item->isChecked()) << "off at start: the given name is a prefix, as it always was";
+  Search(QStringLiteral("Tolliver"), QStringLiteral("william"));
+  EXPECT_EQ(Rows(), QStringList{"TOLLIVER WILLIAM"});
+
+  // By the keyboard: Alt+I, then G.
+  QTest::keyClick(view->NameField(0), Qt::Key_I, Qt::AltModifier);
+  ASSERT_SOON(Menu()->isVisible());
+  QTest::keyClick(Menu(), Qt::Key_G);
+  EXPECT_SOON(!Menu()->isVisible());
+  EXPECT_TRUE(item->isChecked());
+  EXPECT_TRUE(view->FindSettings().givenVariants);
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling \u00B7 given-name abbreviations and nicknames"));
+
+  // The plain search, through history.buf as ever, in name order.
+  Search(QStringLiteral("Tolliver"), QStringLiteral("william"));
+  EXPECT_TRUE(view->Results()->IsFiltered());
+  EXPECT_EQ(Rows(), (QStringList{"TOLLIVER BILL", "TOLLIVER WILLIAM", "TOLLIVER WM H", "TOLLIVER WM."}));
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling \u00B7 given-name abbreviations and nicknames"));
+  // Another mode widens the surname as well.
+  Choose(MatchMode::kSoundex);
+  Search(QStringLiteral("Tolliver"), QStringLiteral("wm"));
+  EXPECT_EQ(Rows(), (QStringList{"TOLLIVER BILL", "TOLLIVER WILLIAM", "TOLLIVER WM H", "TOLLIVER WM.", "TOLIVER WM"}));
+  // Without a given name nothing is widened, and the status does not pretend it was.
+  Search(QStringLiteral("Toliver"));
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Sounds like (Soundex)"));
+
+  item->trigger();
+  EXPECT_FALSE(view->FindSettings().givenVariants);
+  Choose(MatchMode::kExact);
+  Search(QStringLiteral("Tolliver"), QStringLiteral("wm"));
+  EXPECT_EQ(Rows(), (QStringList{"TOLLIVER WM H", "TOLLIVER WM."}));
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ TEST_F(FindTest, EachModeFindsItsSpellingsTheTypedOneFirstEachRowWithItsOwnSurna
        QStringLiteral("Sounds like (Soundex)")},
       {MatchMode::kSimilar, QStringLiteral("SMYTH"),
        {"SMYTH PATRICK", "SMITH ADAM", "SMITH JAMES", "SMITH JOHN", "SMITH WILLIAM"},
-       QStringLiteral("Similar spelling")},
+       QStringLiteral("Similar spelling \u00B7 letters apart, 0: SMYTH \u00B7 1: SMITH")},
       // The menu's wildcards, and a typed wildcard that switches them on by itself.
       {MatchMode::kWildcard, QStringLiteral("SM*H"),
        {"SMITH ADAM", "SMITH JAMES", "SMITH JOHN", "SMITH WILLIAM", "SMYTH PATRICK"},
@@ -92,7 +92,7 @@ TEST_F(FindTest, FiltersNarrowAnyModeAndTheGivenName) {
       {MatchMode::kExact, filter(0, "", "CAV", ""), "*", "",
        {"MUELLER FRITZ", "SMITH JAMES", "SMITHE HENRY"}, QStringLiteral("Wildcards \u00B7 unit \"CAV\"")},
       {MatchMode::kSimilar, filter(0, "", "", "A"), "Smith", "", {"SMITH JOHN", "SMITH WILLIAM"},
-       QStringLiteral("Similar spelling \u00B7 company A")},
+       QStringLiteral("Similar spelling \u00B7 company A \u00B7 letters apart, 0: SMITH")},
       {MatchMode::kSoundex, filter('U', "ME", "INF", ""), "Miller", "JOH", {kMuller + " JOHANN"},
        QStringLiteral("Sounds like (Soundex) \u00B7 Union, state ME, unit \"INF\"")},
       // Nothing passes: an empty page, and the count says so.
@@ -207,6 +207,25 @@ TEST_F(FindTest, AMissingDiskCancelledGivesAnEmptyResultAsThePlainSearchDoes) {
   EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
   EXPECT_EQ(view->ShownRowCount(), 0);
   EXPECT_FALSE(view->NextButton()->isEnabled());
+}
+
+TEST_F(FindTest, SimilarSpellingShowsTheClosestSurnamesFirstAndHowFarEachIs) {
+  Choose(MatchMode::kSimilar);
+  Search(QStringLiteral("Muller"));
+  EXPECT_EQ(Surnames(), (QStringList{"MULLER", kMuller, "MILLER", "MUELLER"}));
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Similar spelling \u00B7 letters apart, 0: MULLER, M\u00FCLLER \u00B7 "
+                                                "1: MILLER, MUELLER"));
+  // A screen reader hears the row with its distance (the name box describes the selected row).
+  QTest::keyClick(view->NameField(0), Qt::Key_Down);
+  QTest::keyClick(view->NameField(0), Qt::Key_Down);
+  QTest::keyClick(view->NameField(0), Qt::Key_Down);
+  EXPECT_EQ(view->NameField(0)->accessibleDescription(), QStringLiteral("Entry 3 of 4: MILLER, ELI, ") +
+                                                              view->FieldText(2, 2) +
+                                                              QStringLiteral("; 1 letter apart"));
+  // Another mode names no distances.
+  Choose(MatchMode::kSoundex);
+  Search(QStringLiteral("Muller"));
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Sounds like (Soundex)"));
 }
 
 }  // namespace

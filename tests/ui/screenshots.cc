@@ -5,9 +5,9 @@
 //     search with a row selected, zoomed to $DRAVENHOLT_SCREENSHOT_ZOOM (1 when unset);
 //     viewer-viewmenu.png, viewer-moreinfo.png, viewer-help.png: the View menu, More Info on the
 //     selected row, the help;
-//   find-*.png: MULLER by Soundex, SM?TH typed, SMITH through a Confederate filter (the whole
-//     window, status strip included), the Find menu, the Filters dialog, the progress of a long
-//     search and the result left after it was stopped;
+//   find-*.png: MULLER by Soundex and by similar spelling, SM?TH typed, SMITH through a
+//     Confederate filter (the whole window, status strip included), the Find menu, the Filters
+//     dialog, the progress of a long search and the result left after it was stopped;
 //   file-menu.png, edit-menu.png, print-preview.png: the menus of what was found, and the preview.
 //
 // A real display shows a window's new content after a round trip to its server: each picture is
@@ -90,6 +90,7 @@ TEST_F(Screenshots, TheWindowAfterASearch) {
 
 TEST_F(Screenshots, TheFindScreens) {
   AddSpellings(&roll);
+  roll.Add("Butler", "AMOS", EntryFields("B", "7 OH INF", "U"));
   for (int i = 0; i < 100000; ++i)
     roll.Add("Name" + std::to_string(i % 997), "G", EntryFields("A", "5 IL INF", "U"));
   OpenWindow();
@@ -98,6 +99,11 @@ TEST_F(Screenshots, TheFindScreens) {
   Search(QStringLiteral("MULLER"));
   ClickRow(3);
   Save(frame.get(), QStringLiteral("find-soundex-muller"));
+  // Similar spelling: the closest surnames first, the status strip naming how far each is.
+  Choose(MatchMode::kSimilar);
+  Search(QStringLiteral("MULLER"));
+  ClickRow(2);
+  Save(frame.get(), QStringLiteral("find-similar-muller"));
   Choose(MatchMode::kExact);
   Search(QStringLiteral("SM?TH"));
   Save(frame.get(), QStringLiteral("find-wildcard-smith"));

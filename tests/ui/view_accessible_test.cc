@@ -3,11 +3,14 @@
 
 #include <QAccessible>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
 #include <QPushButton>
 #include <QTest>
 #include <vector>
 
 #include "ui/bitmap_button.h"
+#include "ui/filters_dialog.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -234,6 +237,68 @@ TEST_F(AccessibleViewTest, ThePaintedPartsGoAwayWithTheView) {
   EXPECT_EQ(QAccessible::accessibleInterface(table), nullptr);
   EXPECT_EQ(QAccessible::accessibleInterface(countLine), nullptr);
   EXPECT_EQ(QAccessible::accessibleInterface(cell), nullptr);
+}
+
+// The table takes no focus (the tab order has no stop for it), so the focus stays in a name box
+// while Up and Down select: the box carries the selected row as its description, and says when
+// it changes, so that a reader following the focus reads the row.
+TEST_F(AccessibleViewTest, TheNameBoxWithTheFocusDescribesTheSelectedRow) {
+  Search(QStringLiteral("Abbott"));
+  QLineEdit* surname = view->NameField(0);
+  ASSERT_EQ(Focus(), surname);
+  EXPECT_EQ(Of(surname)->text(QAccessible::Description), QString());
+  Seen().clear();
+
+  QTest::keyClick(surname, Qt::Key_Down);
+  const QString first = QStringLiteral("Entry 1 of 23: ABBOTT, ") + view->FieldText(0, 1) +
+                        QStringLiteral(", ") + view->FieldText(0, 2);
+  EXPECT_EQ(Of(surname)->text(QAccessible::Description), first);
+  EXPECT_EQ(Of(view->NameField(1))->text(QAccessible::Description), first) << "the other box, for Tab";
+  EXPECT_EQ(Count(QAccessible::DescriptionChanged, Of(surname)), 1);
+  EXPECT_EQ(Focus(), surname) << "the tab order and the focus stay as they are";
+
+  // Down to the next page: its first row, counted through the whole result.
+  for (int i = 0; i < 10; ++i) QTest::keyClick(surname, Qt::Key_Down);
+  EXPECT_EQ(view->SelectedRow(), 0);
+  EXPECT_TRUE(
+      Of(surname)->text(QAccessible::Description).startsWith(QStringLiteral("Entry 11 of 23: ABBOTT, ")))
+      << Of(surname)->text(QAccessible::Description).toStdString();
+
+  // A page turned by its button, or Clear, leaves no row selected, and the box says nothing more.
+  QTest::mouseClick(view->NextButton(), Qt::LeftButton);
+  EXPECT_EQ(Of(surname)->text(QAccessible::Description), QString());
+  QTest::keyClick(surname, Qt::Key_Down);
+  EXPECT_TRUE(Of(surname)->text(QAccessible::Description).startsWith(QStringLiteral("Entry 21 of 23: ")));
+  Seen().clear();
+  QTest::mouseClick(view->ClearButton(), Qt::LeftButton);
+  EXPECT_EQ(Of(surname)->text(QAccessible::Description), QString());
+  EXPECT_EQ(Count(QAccessible::DescriptionChanged, Of(surname)), 1);
+}
+
+// The More Info text and the side buttons of Filters are named, as a reader announces them.
+TEST_F(AccessibleViewTest, TheDetailsTextAndTheSideButtonsHaveNames) {
+  Search(QStringLiteral("Abbott"));
+  ClickRow(1);
+  QString name;
+  QString text;
+  OnNextModal([&](QWidget* modal) {
+    auto* details = modal->findChild<QPlainTextEdit*>(QStringLiteral("details"));
+    ASSERT_NE(details, nullptr);
+    name = Of(details)->text(QAccessible::Name);
+    text = Of(details)->textInterface()->text(0, Of(details)->textInterface()->characterCount());
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  EXPECT_EQ(name, QStringLiteral("Details"));
+  EXPECT_TRUE(text.startsWith(QStringLiteral("Middle Initial:"))) << text.toStdString();
+
+  FiltersDialog filters(EntryFilter(), frame.get());
+  for (const char side : {'\0', 'U', 'C'}) {
+    QAccessibleInterface* group = Of(filters.SideButton(side))->parent();
+    ASSERT_NE(group, nullptr);
+    EXPECT_EQ(group->role(), QAccessible::Grouping) << side;
+    EXPECT_EQ(group->text(QAccessible::Name), QStringLiteral("Side")) << side;
+  }
 }
 
 }  // namespace

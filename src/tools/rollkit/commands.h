@@ -15,6 +15,7 @@ struct SearchOptions {
   std::optional<std::string> dataDirectory;  // --data; otherwise the viewer's configuration
   std::string surname;                       // as typed (UTF-8)
   std::string givenName;                     // empty: no given-name filter
+  bool givenVariants = false;                // --given-variants: its abbreviations and nicknames too
   int rows = 10;                             // rows per page: 10 or 8
   bool raw = false;                          // Windows-1252 bytes unchanged
   FindOptions find;                          // --match and the filters; exact and none by default

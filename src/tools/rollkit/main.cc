@@ -55,6 +55,8 @@ void AddSearchOptions(CLI::App* sub, SearchOptions* options, std::string* rows) 
                   "Data directory holding mroll.cor, mroll.ext, mroll.tre and mrdb.id "
                   "(default: MRPath of section Kinloom7m in brevik.ini)");
   sub->add_option("--given", options->givenName, "Keep only entries whose given name starts so");
+  sub->add_flag("--given-variants", options->givenVariants,
+                "Let --given also match its abbreviations and nicknames (WILLIAM: WM, WILL, BILL)");
   if (rows) sub->add_option("--rows", *rows, "Rows per page, 10 or 8")->type_name("10|8");
 }
 

@@ -128,6 +128,10 @@ SearchFormat ParseSearchFormat(const std::string& text) {
 
 int RunSearch(const SearchOptions& options, bool json, SearchFormat format) {
   if (options.raw && format != SearchFormat::kText) throw UsageError("--raw: only for --format text");
+  // The log has no place yet to say a search matched given-name variants: a record that replays
+  // as another search would mislead.
+  if (options.log && options.givenVariants)
+    throw UsageError("--given-variants: cannot be recorded with --log");
   SearchSession session;
   if (!session.Run(options)) return kExitDataProblem;
   // Recorded as soon as it has run, whatever becomes of the output; the rows are written whether

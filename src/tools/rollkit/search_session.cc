@@ -47,6 +47,7 @@ bool SearchSession::Run(const SearchOptions& options) {
     given = ArgumentToRollBytes(options.givenName, "--given");
     if (given.size() > kGivenNameLength) throw UsageError("--given is longer than 255 characters");
   }
+  if (options.givenVariants && given.empty()) throw UsageError("--given-variants: needs --given");
 
   if (!OpenData(options.dataDirectory)) return false;
   list->SetRowsPerPage(options.rows == kLargeFontRowsPerPage);
@@ -56,7 +57,9 @@ bool SearchSession::Run(const SearchOptions& options) {
   request.SetDatabase(1);
   if (!given.empty()) request.SetGivenName(given.c_str());
   // The exact mode without a filter is the classic search itself.
-  SearchAnswer answer = database->RunFind(request, options.find, nullptr);
+  FindOptions find = options.find;
+  find.givenVariants = options.givenVariants;
+  SearchAnswer answer = database->RunFind(request, find, nullptr);
   if (!answer.Status().Ok()) {
     ReportProblem(answer.Status().Text());
     return false;
