@@ -59,6 +59,15 @@ QRect Ltrb(int left, int top, int right, int bottom) { return QRect(left, top, r
 void CViewView::TakeListKeys(QWidget* control) { control->installEventFilter(this); }
 
 bool CViewView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && (watched == m_pEdit[0] || watched == m_pEdit[1])) {
+    // Ctrl+E is Export's key, and the caret is nearly always in a name field; where the desktop's
+    // key bindings make Ctrl+E the field's end of line, the field would claim it first. Left
+    // unclaimed, the shortcut wins; End still moves the caret.
+    if (static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_E)) {
+      event->ignore();
+      return true;
+    }
+  }
   if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
     if (OnListKey(static_cast<QWidget*>(watched), *static_cast<QKeyEvent*>(event))) return true;
   }

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -233,6 +234,41 @@ TEST_F(UseActionsTest, ExportWritesEveryRowOfTheResultNotOnlyThePage) {
   EXPECT_EQ(array[4].at("given_name"), "JOHNSON");
   EXPECT_EQ(array[2].at("unit_name"), "5th Illinois Infantry");
   EXPECT_EQ(array[2].at("unit"), "5 IL INF");
+}
+
+// Where the desktop's key bindings make Ctrl+E a line edit's "end of line" (as on X11), the field
+// claims the key before the window's shortcut sees it; the filter here claims it the same way.
+class ClaimsEndOfLine : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_E)) {
+      event->accept();
+      return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(UseActionsTest, CtrlEExportsWhileTheCaretIsInANameField) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  ClaimsEndOfLine claims;
+  for (QLineEdit* field : {view->NameField(0), view->NameField(1)}) {
+    field->installEventFilter(&claims);
+    // The view's own filter comes first again, as it does on a real desktop (it was there first).
+    field->installEventFilter(view);
+  }
+  const QString csvPath = Path("abbott.csv");
+  SaveAs(csvPath);
+  Key(Qt::Key_E, Qt::ControlModifier);
+  EXPECT_EQ(ReadCsv(FileBytes(csvPath)).size(), 24u);
+
+  // The field's other keys are its own: Ctrl+A selects.
+  view->NameField(1)->setFocus();
+  QTest::keyClicks(view->NameField(1), QStringLiteral("John"));
+  QTest::keyClick(view->NameField(1), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(view->NameField(1)->selectedText(), QStringLiteral("John"));
 }
 
 TEST_F(UseActionsTest, ACancelledExportLeavesNoFile) {
