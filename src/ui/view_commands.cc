@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <string>
 
 #include "app/view_doc.h"
@@ -65,6 +66,14 @@ bool CViewView::eventFilter(QObject* watched, QEvent* event) {
     // unclaimed, the shortcut wins; End still moves the caret.
     if (static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_E)) {
       event->ignore();
+      return true;
+    }
+  }
+  if (event->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+    // A button's Alt key presses it at once, not after the pressed look's delay: what is typed
+    // next must land after the command (Alt+C and then a name keeps the name).
+    if (auto* button = qobject_cast<QPushButton*>(watched); button && button->isEnabled()) {
+      button->click();
       return true;
     }
   }

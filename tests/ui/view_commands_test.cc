@@ -175,6 +175,17 @@ TEST_F(CommandsTest, ClearEmptiesFieldsResultAndSelection) {
   EXPECT_EQ(cleared.copy(rcCountLine), empty.copy(rcCountLine));
 }
 
+TEST_F(CommandsTest, WhatIsTypedRightAfterAltCIsKept) {
+  Search(QStringLiteral("Abbott"), QStringLiteral("j"));
+  QTest::keyClick(view->NameField(0), Qt::Key_C, Qt::AltModifier);
+  QTest::keyClicks(Focus(), QStringLiteral("ABC"));
+  // A press still pending would come when the button comes up again.
+  EXPECT_SOON(!view->ClearButton()->isDown());
+  QTest::qWait(0);
+  EXPECT_EQ(view->NameField(0)->text(), QStringLiteral("ABC"));
+  EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
+}
+
 TEST_F(CommandsTest, TheHourglassStaysOverTheWindowThroughTheDiskPromptOfASearch) {
   // The real box this time: it is a window of its own with the arrow, while the search that
   // showed it keeps the hourglass over the window behind it, fields and menu bar included.
