@@ -220,6 +220,19 @@ void SearchScreen::MoveSelection(int step) {
 
 KeyTaken SearchScreen::OnListKey(ListKey key, bool onPageButton) {
   if (!m_pResults || m_bBusy) return KeyTaken::kNo;
+  const int page = m_nPage;
+  const KeyTaken taken = TakeListKey(key, onPageButton);
+  if (onPageButton && m_nPage != page) {
+    if (!m_pResults->HasNextPage()) {
+      Tell([](ScreenListener& l) { l.FocusRequested(ScreenFocus::kPreviousButton); });
+    } else if (!m_pResults->HasPreviousPage()) {
+      Tell([](ScreenListener& l) { l.FocusRequested(ScreenFocus::kNextButton); });
+    }
+  }
+  return taken;
+}
+
+KeyTaken SearchScreen::TakeListKey(ListKey key, bool onPageButton) {
   const bool shown = ShownRowCount() > 0;
   const ScreenControls controls = Controls();
   switch (key) {
@@ -235,8 +248,13 @@ KeyTaken SearchScreen::OnListKey(ListKey key, bool onPageButton) {
       return KeyTaken::kYes;
     case ListKey::kHome:
     case ListKey::kEnd:
+      // A name field keeps its caret keys.
+      if (!onPageButton) return KeyTaken::kNo;
+      [[fallthrough]];
+    case ListKey::kFirstPage:
+    case ListKey::kLastPage:
       if (!controls.previous && !controls.next) return KeyTaken::kNo;
-      ShowEndPage(key == ListKey::kEnd);
+      ShowEndPage(key == ListKey::kEnd || key == ListKey::kLastPage);
       return KeyTaken::kYes;
     case ListKey::kEnter:
       return m_nSelRow >= 0 && onPageButton ? KeyTaken::kMoreInfo : KeyTaken::kNo;

@@ -49,8 +49,9 @@ struct ScreenControls {
   bool next = false;
 };
 
-// The result list's keys, typed in a name field or on a button.
-enum class ListKey { kUp, kDown, kPageUp, kPageDown, kHome, kEnd, kEnter };
+// The result list's keys, typed in a name field or on a button (kFirstPage and kLastPage are
+// Ctrl+Home and Ctrl+End).
+enum class ListKey { kUp, kDown, kPageUp, kPageDown, kHome, kEnd, kFirstPage, kLastPage, kEnter };
 // Whether the screen took a key: kMoreInfo when it is More Info's to open (the front end's dialog).
 enum class KeyTaken { kNo, kYes, kMoreInfo };
 
@@ -117,13 +118,16 @@ class SearchScreen {
   void SelectRow(int row);
   // The row above or below (step -1 or 1), across to the page before or after at either end.
   void MoveSelection(int step);
-  // The result list's keys (`onPageButton`: typed on a page button), none of which moves the focus:
+  // The result list's keys (`onPageButton`: typed on a page button):
   //   Up, Down          the row above or below (MoveSelection), while rows are shown
   //   PageUp, PageDown  the page before or after, as the page buttons turn it, while rows are shown
-  //   Home, End         the first or last page, when the result has more than one (else the key
-  //                     is left to the control: a name field moves its text cursor)
+  //   Ctrl+Home, End    the first or last page, when the result has more than one (else the key
+  //                     is left to the control)
+  //   Home, End         the same on a page button; in a name field they move the text cursor
   //   Enter             on a page button with a row selected: More Info (elsewhere Enter searches
   //                     or presses the button it is typed on)
+  // In a name field the focus stays there. On a page button the paging rule holds: a key that
+  // reaches the first or last page moves the focus to the other page button, which is enabled.
   KeyTaken OnListKey(ListKey key, bool onPageButton);
   // More Info on the selected row: under the disk check, its caption (surname, given name) and
   // the detail text. False when there is nothing to show (no selection, prompt cancelled).
@@ -171,6 +175,8 @@ class SearchScreen {
   void FillRequest(const std::string& surname, const std::string& given);
   // Shows what the list has to tell.
   void TellNotices();
+  // OnListKey without the focus rule.
+  KeyTaken TakeListKey(ListKey key, bool onPageButton);
   // Formats the rows of the current page and tells the listeners.
   void ShowPage();
   // One page on in the result list, keeping the page count; no disk check, nothing shown.

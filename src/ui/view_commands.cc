@@ -23,8 +23,15 @@
 
 namespace {
 
-// The list's key `key` is, or false for any other.
-bool ListKeyOf(int key, ListKey* out) {
+// The list's key `key` is, or false for any other. Home and End page with Ctrl; the others take
+// no modifier.
+bool ListKeyOf(int key, Qt::KeyboardModifiers modifiers, ListKey* out) {
+  modifiers &= ~Qt::KeypadModifier;
+  if (modifiers == Qt::ControlModifier && (key == Qt::Key_Home || key == Qt::Key_End)) {
+    *out = key == Qt::Key_Home ? ListKey::kFirstPage : ListKey::kLastPage;
+    return true;
+  }
+  if (modifiers != Qt::NoModifier) return false;
   switch (key) {
     case Qt::Key_Up:
       *out = ListKey::kUp;
@@ -85,8 +92,7 @@ bool CViewView::eventFilter(QObject* watched, QEvent* event) {
 
 bool CViewView::OnListKey(QWidget* control, const QKeyEvent& key) {
   ListKey listKey;
-  if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || !ListKeyOf(key.key(), &listKey))
-    return false;
+  if (!ListKeyOf(key.key(), key.modifiers(), &listKey)) return false;
   const bool onPageButton = control == m_pPrevBtn || control == m_pNextBtn;
   switch (m_screen.OnListKey(listKey, onPageButton)) {
     case KeyTaken::kNo:

@@ -20,9 +20,11 @@ class ViewKeysTest : public ViewerTest {
     ASSERT_EQ(view->PageCount(), 3);
   }
 
-  void Key(int key, QWidget* at = nullptr) {
-    QTest::keyClick(at ? at : view->NameField(0), static_cast<Qt::Key>(key));
+  void Key(int key, QWidget* at = nullptr, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(at ? at : view->NameField(0), static_cast<Qt::Key>(key), modifiers);
   }
+  // Ctrl+`key` in the surname field.
+  void CtrlKey(int key) { Key(key, nullptr, Qt::ControlModifier); }
   // The given name of the selected row ("" when none is selected).
   QString Selected() const {
     return view->SelectedRow() < 0 ? QString() : view->FieldText(view->SelectedRow(), 1);
@@ -57,11 +59,11 @@ TEST_F(ViewKeysTest, UpAndDownWalkTheRowsAndCrossThePagesAndTheFocusStaysInTheFi
   EXPECT_NE(inside, other);
 
   // At the very ends nothing more happens.
-  Key(Qt::Key_End);
+  CtrlKey(Qt::Key_End);
   for (int i = 0; i < 5; ++i) Key(Qt::Key_Down);
   EXPECT_EQ(view->PageIndex(), 2);
   EXPECT_EQ(Selected(), QStringLiteral("WILLIAM"));
-  Key(Qt::Key_Home);
+  CtrlKey(Qt::Key_Home);
   Key(Qt::Key_Up);  // no selection after a page change: Up takes the last row of the page
   EXPECT_EQ(view->SelectedRow(), 9);
   Key(Qt::Key_PageUp);
@@ -71,7 +73,7 @@ TEST_F(ViewKeysTest, UpAndDownWalkTheRowsAndCrossThePagesAndTheFocusStaysInTheFi
   EXPECT_EQ(Focus(), view->NameField(0));
 }
 
-TEST_F(ViewKeysTest, PageKeysHomeAndEndTurnThePagesAndNameThemInTheButtonsTooltips) {
+TEST_F(ViewKeysTest, PageKeysCtrlHomeAndCtrlEndTurnThePagesAndNameThemInTheButtonsTooltips) {
   EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page (2 of 3)"));
   EXPECT_EQ(view->PrevButton()->toolTip(), QStringLiteral("Previous page"));
 
@@ -82,7 +84,7 @@ TEST_F(ViewKeysTest, PageKeysHomeAndEndTurnThePagesAndNameThemInTheButtonsToolti
   EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page (3 of 3)"));
   EXPECT_EQ(view->PrevButton()->toolTip(), QStringLiteral("Previous page (1 of 3)"));
 
-  Key(Qt::Key_End);
+  CtrlKey(Qt::Key_End);
   EXPECT_EQ(view->PageIndex(), 2);
   EXPECT_EQ(view->Results()->RowCount(), 3);
   EXPECT_FALSE(view->NextButton()->isEnabled());
@@ -90,7 +92,7 @@ TEST_F(ViewKeysTest, PageKeysHomeAndEndTurnThePagesAndNameThemInTheButtonsToolti
   Key(Qt::Key_PageDown);  // no page after the last
   EXPECT_EQ(view->PageIndex(), 2);
 
-  Key(Qt::Key_Home);
+  CtrlKey(Qt::Key_Home);
   EXPECT_EQ(view->PageIndex(), 0);
   EXPECT_STREQ(view->RowText(0), "ABBOTT\tAARON\tJ, B, 5 IL INF, PVT, ...");
   Key(Qt::Key_PageUp);
@@ -106,15 +108,26 @@ TEST_F(ViewKeysTest, PageKeysHomeAndEndTurnThePagesAndNameThemInTheButtonsToolti
   EXPECT_EQ(Selected(), QStringLiteral("HENRY"));
 }
 
-TEST_F(ViewKeysTest, HomeAndEndStayTheFieldsOwnWhenTheResultHasOnePage) {
-  Search(QStringLiteral("Carter"));
-  ASSERT_EQ(view->PageCount(), 1);
+TEST_F(ViewKeysTest, HomeAndEndMoveTheCaretInANameFieldAndPageOnAPageButton) {
   QLineEdit* field = view->NameField(0);
-  ASSERT_EQ(field->text(), QStringLiteral("Carter"));
+  ASSERT_EQ(field->text(), QStringLiteral("Abbott"));
   Key(Qt::Key_Home);
   EXPECT_EQ(field->cursorPosition(), 0);
   Key(Qt::Key_End);
   EXPECT_EQ(field->cursorPosition(), 6);
+  Key(Qt::Key_Home, field, Qt::ShiftModifier);
+  EXPECT_EQ(field->selectedText(), QStringLiteral("Abbott"));
+  EXPECT_EQ(view->PageIndex(), 0);
+
+  // On a page button they page, and the paging rule keeps the focus on an enabled button.
+  view->NextButton()->setFocus();
+  Key(Qt::Key_End, view->NextButton());
+  EXPECT_EQ(view->PageIndex(), 2);
+  EXPECT_FALSE(view->NextButton()->isEnabled());
+  EXPECT_EQ(Focus(), view->PrevButton());
+  Key(Qt::Key_Home, view->PrevButton());
+  EXPECT_EQ(view->PageIndex(), 0);
+  EXPECT_EQ(Focus(), view->NextButton());
 
   // Before any search, and after Clear, the keys do nothing to the empty list.
   view->OnClear();
@@ -165,7 +178,7 @@ TEST_F(ViewKeysTest, ACancelledDiskPromptLeavesPageAndSelectionAsTheyWere) {
   boxes.Answer({kIdCancel, kIdCancel, kIdCancel});
   Key(Qt::Key_Down);
   Key(Qt::Key_PageDown);
-  Key(Qt::Key_End);
+  CtrlKey(Qt::Key_End);
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>(3, kDiskPrompt));
   EXPECT_EQ(view->PageIndex(), 0);
   EXPECT_EQ(view->SelectedRow(), 9);
