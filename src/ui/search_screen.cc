@@ -115,7 +115,7 @@ void SearchScreen::DoSearch(const std::string& surname, const std::string& given
     TellNotices();
     ShowPage();
   }
-  if (!g_bShuttingDown) Tell([](ScreenListener& l) { l.SearchShown(); });
+  if (!g_bShuttingDown) SearchDone(surname, given);
 }
 
 void SearchScreen::DoFind(const std::string& surname, const std::string& given) {
@@ -137,10 +137,26 @@ void SearchScreen::DoFind(const std::string& surname, const std::string& given) 
   m_nSelRow = -1;
   m_nPage = 0;
   ShowPage();
+  SearchDone(surname, given);
+}
+
+void SearchScreen::SearchDone(const std::string& surname, const std::string& given) {
+  m_bSearchShown = true;
+  ++m_nSearchesShown;
+  m_strShownSurname = surname;
+  m_strShownGiven = given;
   Tell([](ScreenListener& l) { l.SearchShown(); });
 }
 
+bool SearchScreen::SearchAgain() {
+  if (!m_bSearchShown || m_bBusy) return false;
+  const long before = m_nSearchesShown;
+  OnSearch(m_strShownSurname, m_strShownGiven);
+  return m_nSearchesShown != before;
+}
+
 void SearchScreen::OnClear() {
+  m_bSearchShown = false;
   Tell([](ScreenListener& l) { l.MoreInfoSwitched(false); });
   m_pResults->Reset();
   m_nPage = 0;

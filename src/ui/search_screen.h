@@ -103,6 +103,12 @@ class SearchScreen {
   // mode, a filter, a typed * or ?) reports its progress through the dialogue and, when stopped,
   // leaves the result, the page, the selection and the request as they were.
   void OnSearch(const std::string& surnameField, const std::string& givenField);
+  // Runs the search whose result is on screen again, with the find options now in force (the
+  // Find menu changed them), so that the list always matches what the status says. False when
+  // no search is shown (nothing runs) or the new one was stopped (the old list stays).
+  bool SearchAgain();
+  // Whether the list on screen is a search's result (not before the first search or after Clear).
+  bool SearchIsShown() const { return m_bSearchShown; }
   // Empties the result and the selection; the listeners empty the fields; focus to the surname.
   void OnClear();
   // The page before or after the current one (the first page again before the first), under
@@ -175,6 +181,8 @@ class SearchScreen {
   void FillRequest(const std::string& surname, const std::string& given);
   // Shows what the list has to tell.
   void TellNotices();
+  // A search has put its result on screen: remembered for SearchAgain, and told.
+  void SearchDone(const std::string& surname, const std::string& given);
   // OnListKey without the focus rule.
   KeyTaken TakeListKey(ListKey key, bool onPageButton);
   // Formats the rows of the current page and tells the listeners.
@@ -194,6 +202,10 @@ class SearchScreen {
   int m_nSelRow = -1;
   bool m_bBusy = false;
   int m_nPage = 0;  // the page on screen, counted from 0; set back by every search and Clear
+  bool m_bSearchShown = false;
+  long m_nSearchesShown = 0;
+  std::string m_strShownSurname;  // the names the search on screen was run with
+  std::string m_strShownGiven;
   char m_szRowText[kRowTextCount][kRowTextSize] = {};
   std::vector<ScreenListener*> m_listeners;
 };
