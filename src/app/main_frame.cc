@@ -60,6 +60,10 @@ CMainFrame::CMainFrame(std::unique_ptr<CViewDoc> document, const DataLocation& d
   m_statusText->setObjectName(QStringLiteral("statusText"));
   m_statusText->setContentsMargins(4, 0, 4, 0);
   m_statusBar->addWidget(m_statusText, 1);
+  m_pageText = new QLabel(m_statusBar);
+  m_pageText->setObjectName(QStringLiteral("pageText"));
+  m_pageText->setContentsMargins(4, 0, 4, 0);
+  m_statusBar->addPermanentWidget(m_pageText);
   m_zoomText = new QLabel(m_statusBar);
   m_zoomText->setObjectName(QStringLiteral("zoomText"));
   m_zoomText->setContentsMargins(4, 0, 6, 0);
@@ -141,6 +145,12 @@ void CMainFrame::SetStatusText(const QString& text) { m_statusText->setText(text
 
 QString CMainFrame::StatusText() const { return m_statusText->text(); }
 
+QString CMainFrame::PageText() const { return m_pageText->text(); }
+
+void CMainFrame::ShowListState() {
+  if (m_view == nullptr) return;
+  m_pageText->setText(QString::fromStdString(m_view->Screen().PageLine()));
+}
 QSize CMainFrame::FrameSize() const { return QSize(kFrameWidth, kFrameHeight + height() - kClientHeight); }
 
 int CMainFrame::OnCreate() {
@@ -154,6 +164,7 @@ int CMainFrame::OnCreate() {
   m_view = view;
   // The painted count line and result table are described to assistive technology.
   ListenForAccessibility(view);
+  connect(view, &CViewView::resultChanged, this, &CMainFrame::ShowListState);
 
   auto* find = new FindMenu(view, this);
   for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::kFind, item);

@@ -313,6 +313,11 @@ std::string SearchScreen::CountLine() const {
   return CountLineText(m_pResults ? m_pResults->ResultCount() : 0);
 }
 
+std::string SearchScreen::PageLine() const {
+  const int pages = PageCount();
+  return pages > 0 ? "Page " + std::to_string(m_nPage + 1) + " of " + std::to_string(pages) : std::string();
+}
+
 ScreenControls SearchScreen::Controls() const {
   ScreenControls controls;
   if (!m_pResults) return controls;

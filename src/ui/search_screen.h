@@ -159,6 +159,8 @@ class SearchScreen {
   int ShownRowCount() const;
   const char* RowText(int row) const { return m_szRowText[row]; }
   std::string CountLine() const;
+  // Where the page on screen stands in the result ("Page 3 of 37"), or "" with no result.
+  std::string PageLine() const;
   ScreenControls Controls() const;
   // The answer on screen had its keys from a damaged index (its index file), or "".
   std::string DamagedIndex() const;

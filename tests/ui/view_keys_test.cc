@@ -74,6 +74,7 @@ TEST_F(ViewKeysTest, UpAndDownWalkTheRowsAndCrossThePagesAndTheFocusStaysInTheFi
 }
 
 TEST_F(ViewKeysTest, PageKeysCtrlHomeAndCtrlEndTurnThePagesAndNameThemInTheButtonsTooltips) {
+  EXPECT_EQ(frame->PageText(), QStringLiteral("Page 1 of 3"));
   EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page (2 of 3)"));
   EXPECT_EQ(view->PrevButton()->toolTip(), QStringLiteral("Previous page"));
 
@@ -84,9 +85,11 @@ TEST_F(ViewKeysTest, PageKeysCtrlHomeAndCtrlEndTurnThePagesAndNameThemInTheButto
   EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page (3 of 3)"));
   EXPECT_EQ(view->PrevButton()->toolTip(), QStringLiteral("Previous page (1 of 3)"));
 
+  EXPECT_EQ(frame->PageText(), QStringLiteral("Page 2 of 3"));
   CtrlKey(Qt::Key_End);
   EXPECT_EQ(view->PageIndex(), 2);
   EXPECT_EQ(view->Results()->RowCount(), 3);
+  EXPECT_EQ(frame->PageText(), QStringLiteral("Page 3 of 3"));
   EXPECT_FALSE(view->NextButton()->isEnabled());
   EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page"));
   Key(Qt::Key_PageDown);  // no page after the last
@@ -131,6 +134,7 @@ TEST_F(ViewKeysTest, HomeAndEndMoveTheCaretInANameFieldAndPageOnAPageButton) {
 
   // Before any search, and after Clear, the keys do nothing to the empty list.
   view->OnClear();
+  EXPECT_EQ(frame->PageText(), QString()) << "no result, no page";
   QTest::keyClicks(field, QStringLiteral("Dunn"));
   for (int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp}) Key(key);
   EXPECT_EQ(view->SelectedRow(), -1);
