@@ -59,7 +59,14 @@ CMainFrame::CMainFrame(std::unique_ptr<CViewDoc> document, const DataLocation& d
   m_statusText = new QLabel(m_statusBar);
   m_statusText->setObjectName(QStringLiteral("statusText"));
   m_statusText->setContentsMargins(4, 0, 4, 0);
-  m_statusBar->addWidget(m_statusText, 1);
+  m_statusBar->addWidget(m_statusText);
+  // The selected row in plain words takes what room is left, cut short with an ellipsis (its
+  // tooltip has it whole).
+  m_rowText = new QLabel(m_statusBar);
+  m_rowText->setObjectName(QStringLiteral("rowText"));
+  m_rowText->setContentsMargins(4, 0, 4, 0);
+  m_rowText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  m_statusBar->addWidget(m_rowText, 1);
   m_pageText = new QLabel(m_statusBar);
   m_pageText->setObjectName(QStringLiteral("pageText"));
   m_pageText->setContentsMargins(4, 0, 4, 0);
@@ -147,10 +154,17 @@ QString CMainFrame::StatusText() const { return m_statusText->text(); }
 
 QString CMainFrame::PageText() const { return m_pageText->text(); }
 
+QString CMainFrame::RowText() const { return m_rowText->toolTip(); }
+
 void CMainFrame::ShowListState() {
   if (m_view == nullptr) return;
   m_pageText->setText(QString::fromStdString(m_view->Screen().PageLine()));
+  const QString row = QString::fromStdString(m_view->Screen().RowWords(m_view->SelectedRow()));
+  m_rowText->setToolTip(row);
+  m_rowText->setText(
+      m_rowText->fontMetrics().elidedText(row, Qt::ElideRight, m_rowText->contentsRect().width()));
 }
+
 QSize CMainFrame::FrameSize() const { return QSize(kFrameWidth, kFrameHeight + height() - kClientHeight); }
 
 int CMainFrame::OnCreate() {

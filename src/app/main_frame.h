@@ -79,8 +79,10 @@ class CMainFrame : public QWidget {
   // The text at the left of the status strip (the search's mode and filters, say); empty clears it.
   void SetStatusText(const QString& text);
   QString StatusText() const;
-  // The strip's account of the list on screen: the page ("Page 3 of 37").
+  // The strip's account of the list on screen: the page ("Page 3 of 37") and the selected row in
+  // plain words (whole; the strip shows as much as fits).
   QString PageText() const;
+  QString RowText() const;
 
   // The zoom steps of the View menu: one step larger (as far as the frame fits the screen), one
   // step smaller, and back to 1. Each choice is remembered for the next start.
@@ -117,6 +119,7 @@ class CMainFrame : public QWidget {
   QAction* m_menuEnds[5] = {};  // the first closing item of each menu, or null
   QStatusBar* m_statusBar = nullptr;
   QLabel* m_statusText = nullptr;
+  QLabel* m_rowText = nullptr;
   QLabel* m_pageText = nullptr;
   QLabel* m_zoomText = nullptr;
   QAction* m_zoomIn = nullptr;

@@ -8,6 +8,7 @@
 #include "results/result_walk.h"
 #include "store/data_location.h"
 #include "ui/row_fields.h"
+#include "ui/row_words.h"
 
 bool g_bShuttingDown = false;
 
@@ -291,6 +292,11 @@ bool SearchScreen::PageEntry(int row, SoldierEntry* entry) {
   if (row >= ShownRowCount() || !ReadPageRow(*m_pResults, *m_pDatabase, row, &walked)) return false;
   *entry = EntryFromRoll(walked.surname, walked.nameText, SplitFields(walked.line));
   return true;
+}
+
+std::string SearchScreen::RowWords(int row) {
+  SoldierEntry entry;
+  return row >= 0 && PageEntry(row, &entry) ? RowInWords(entry) : std::string();
 }
 
 // --- State ---

@@ -140,6 +140,8 @@ class SearchScreen {
   bool MoreInfo(std::string* caption, std::string* body);
   // The page's row `row` as an entry (no disk check); false for no such row.
   bool PageEntry(int row, SoldierEntry* entry);
+  // The Information column of row `row` in plain words (ui/row_words.h, UTF-8), "" for no such row.
+  std::string RowWords(int row);
 
   // The painter's font test, made before every paint: 8 rows a page for a large font.
   void SetRowsPerPage(bool largeFont);

@@ -1,8 +1,11 @@
 // The result list's keys, typed where the focus rules keep the focus: in the surname field, or
 // on the page button the paging rule gave it.
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 #include <cstdio>
 
 #include "ui/bitmap_button.h"
@@ -141,6 +144,27 @@ TEST_F(ViewKeysTest, HomeAndEndMoveTheCaretInANameFieldAndPageOnAPageButton) {
   EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
   Key(Qt::Key_Home);
   EXPECT_EQ(field->cursorPosition(), 0);
+}
+
+TEST_F(ViewKeysTest, TheSelectedRowIsSpelledOutInTheStripAndEveryRowInItsTooltip) {
+  const QString words = QStringLiteral(
+      "Middle initial J; Company B; 5th Illinois Infantry (Union); rank in PVT, rank out CORP");
+  EXPECT_EQ(frame->RowText(), QString());
+  Key(Qt::Key_Down);
+  EXPECT_EQ(frame->RowText(), words);
+
+  auto tipAt = [this](const QPoint& point) {
+    QHelpEvent help(QEvent::ToolTip, point, view->mapToGlobal(point));
+    QApplication::sendEvent(view, &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  EXPECT_EQ(tipAt(view->CellRect(4, 2).center()), words);
+  // Past the last row of a short page there is no row, and no tip.
+  CtrlKey(Qt::Key_End);
+  EXPECT_EQ(frame->RowText(), QString()) << "the selection went with the page";
+  tipAt(view->CellRect(5, 2).center());
+  EXPECT_SOON(!QToolTip::isVisible());
+  EXPECT_EQ(tipAt(view->CellRect(2, 0).center()), words);
 }
 
 TEST_F(ViewKeysTest, EnterOpensMoreInfoFromAPageButtonAndStillSearchesFromAField) {
