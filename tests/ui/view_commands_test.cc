@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QLineEdit>
 #include <QPointer>
@@ -273,6 +274,26 @@ TEST_F(CommandsTest, HelpOpensTheGuideAndClosesWithTheProgram) {
   EXPECT_FALSE(frame->isVisible());
   CloseWindow();
   EXPECT_TRUE(help.isNull());
+}
+
+TEST_F(CommandsTest, HelpNamesEveryMenuCommandAndTheKeyItShows) {
+  Click(view->HelpButton());
+  ASSERT_NE(view->Help(), nullptr);
+  // The guide writes Ctrl+- with a true minus sign.
+  const QString help = view->Help()->Text().replace(QChar(0x2212), QLatin1Char('-'));
+  QStringList missing;
+  for (const QAction* title : frame->MenuBar()->actions()) {
+    if (title->menu() == nullptr) continue;
+    for (const QAction* item : title->menu()->actions()) {
+      if (item->isSeparator()) continue;
+      QString name = item->text().remove(QLatin1Char('&'));
+      if (name.endsWith(QStringLiteral("..."))) name.chop(3);
+      if (!help.contains(name)) missing << name;
+      const QString key = item->shortcut().toString(QKeySequence::PortableText);
+      if (!key.isEmpty() && !help.contains(key)) missing << name + QStringLiteral(": ") + key;
+    }
+  }
+  EXPECT_EQ(missing, QStringList());
 }
 
 TEST_F(CommandsTest, TheFamilyHelpFileIsNamedWhenItIsThere) {
