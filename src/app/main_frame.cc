@@ -122,7 +122,7 @@ void CMainFrame::CreateMenus() {
                   if (m_view) m_view->OnHelp();
                 }));
   QAction* separator = Menu(FrameMenu::kHelp)->addSeparator();
-  // Ctrl+F1 reached the box before it had a menu item; it still does.
+  // Ctrl+F1 reached an About box before it had a menu item; it reaches the item's box.
   QAction* about =
       action(tr("&About Dravenholt"), {QKeySequence(Qt::CTRL | Qt::Key_F1)}, &CMainFrame::aboutRequested);
   AddMenuAction(FrameMenu::kHelp, about);

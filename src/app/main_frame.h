@@ -93,7 +93,7 @@ class CMainFrame : public QWidget {
   void ShowZoom();
 
  signals:
-  // The About command; the application object shows the box.
+  // Help > About Dravenholt; the application object shows the program's box.
   void aboutRequested();
 
  protected:
