@@ -332,16 +332,21 @@ TEST_F(UseActionsTest, PullListShowsTheRollsAndCopiesThem) {
   OpenWindow();
   Search(QStringLiteral("Abbott"));
   QString shown;
+  int headingRoom = -1;
   OnNextModal([&](QWidget* modal) {
     auto* dialog = qobject_cast<PullListDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
     shown = dialog->Text()->toPlainText();
+    // The heading is not cut: the text's viewport holds its widest line.
+    headingRoom = dialog->Text()->viewport()->width() -
+                  dialog->Text()->fontMetrics().horizontalAdvance(shown.section(QLatin1Char('\n'), 0, 0));
     QTest::mouseClick(dialog->CopyButton(), Qt::LeftButton);
     dialog->reject();
   });
   Item(frame.get(), FrameMenu::kFile, QStringLiteral("Microfilm &Pull List..."))->trigger();
   EXPECT_EQ(shown, QStringLiteral("National Archives microfilm to request: 2 rolls for 24 entries.\n"
                                   "Box 12, roll 34: 23 entries\nBox 150, roll 2: 1 entry\n"));
+  EXPECT_GT(headingRoom, 0);
   EXPECT_EQ(Clipboard(), shown);
 }
 
