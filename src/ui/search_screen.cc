@@ -235,6 +235,12 @@ void SearchScreen::MoveSelection(int step) {
   }
 }
 
+bool SearchScreen::CanMoveSelection(int step) const {
+  if (m_nSelRow < 0 || !m_pResults) return false;
+  if (step < 0) return m_nSelRow > 0 || m_pResults->HasPreviousPage();
+  return m_nSelRow + 1 < ShownRowCount() || m_pResults->HasNextPage();
+}
+
 KeyTaken SearchScreen::OnListKey(ListKey key, bool onPageButton) {
   if (!m_pResults || m_bBusy) return KeyTaken::kNo;
   const int page = m_nPage;

@@ -124,6 +124,8 @@ class SearchScreen {
   void SelectRow(int row);
   // The row above or below (step -1 or 1), across to the page before or after at either end.
   void MoveSelection(int step);
+  // Whether a selected row has a row above or below it (step -1 or 1) in the result.
+  bool CanMoveSelection(int step) const;
   // The result list's keys (`onPageButton`: typed on a page button):
   //   Up, Down          the row above or below (MoveSelection), while rows are shown
   //   PageUp, PageDown  the page before or after, as the page buttons turn it, while rows are shown

@@ -182,16 +182,29 @@ void CViewView::OnPrevPage() { m_screen.OnPrevPage(); }
 
 void CViewView::OnNextPage() { m_screen.OnNextPage(); }
 
-void CViewView::OnMoreInfo() {
+// Fills `dialog` with the selected row; false when there is nothing to show (the disk prompt
+// cancelled).
+bool CViewView::FillMoreInfo(MoreInfoDialog* dialog) {
   std::string caption;
   std::string body;
   const int row = m_screen.SelectedRow();
-  if (!m_screen.MoreInfo(&caption, &body)) return;
+  if (!m_screen.MoreInfo(&caption, &body)) return false;
+  dialog->SetCaption(FromWindows1252(caption));
+  dialog->SetBody(FromWindows1252(body.c_str(), kDetailTextSize));
+  if (SoldierEntry entry; m_screen.PageEntry(row, &entry)) dialog->SetEntry(entry);
+  dialog->EnableSteps(m_screen.CanMoveSelection(-1), m_screen.CanMoveSelection(1));
+  return true;
+}
 
+void CViewView::OnMoreInfo() {
   MoreInfoDialog dialog(window());
-  dialog.SetCaption(FromWindows1252(caption));
-  dialog.SetBody(FromWindows1252(body.c_str(), kDetailTextSize));
-  if (SoldierEntry entry; m_screen.PageEntry(row, &entry)) dialog.SetEntry(entry);
+  if (!FillMoreInfo(&dialog)) return;
+  // Previous and Next move the selection as Up and Down do, across the pages, and show that row.
+  connect(&dialog, &MoreInfoDialog::stepRequested, this, [this, &dialog](int step) {
+    m_screen.MoveSelection(step);
+    if (FillMoreInfo(&dialog)) dialog.Refresh();
+  });
+  emit moreInfoOpened(&dialog);
   dialog.DoModal();
 
   // What the dialog covered is painted again, and that paint puts the focus back.

@@ -350,6 +350,59 @@ TEST_F(UseActionsTest, PullListShowsTheRollsAndCopiesThem) {
   EXPECT_EQ(Clipboard(), shown);
 }
 
+TEST_F(UseActionsTest, MoreInfoWalksTheResultAndSavesOrPrintsItsRecord) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(9);
+  const QString path = Path("henry.ged");
+  QStringList captions;
+  bool firstHasPrevious = true;
+  bool lastHasNext = true;
+  bool printOffered = false;
+  OnNextModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<MoreInfoDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    printOffered = dialog->PrintButton()->isEnabled();
+    captions << dialog->windowTitle();
+    // Next crosses to the next page, as Down does; Previous comes back.
+    QTest::mouseClick(dialog->NextButton(), Qt::LeftButton);
+    captions << dialog->windowTitle();
+    EXPECT_EQ(view->PageIndex(), 1);
+    EXPECT_EQ(view->SelectedRow(), 0);
+    SaveAs(path);
+    QTest::mouseClick(dialog->GedcomButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog->PreviousButton(), Qt::LeftButton);
+    captions << dialog->windowTitle();
+    dialog->reject();
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  EXPECT_EQ(captions, (QStringList{"ABBOTT, GEORGE", "ABBOTT, HENRY", "ABBOTT, GEORGE"}));
+  EXPECT_EQ(printOffered, DRAVENHOLT_CAN_PRINT != 0);
+  const std::vector<GedcomLine> lines = ParseGedcom(FileBytes(path));
+  const std::size_t name = FindGedcomTag(lines, "NAME", FindGedcomTag(lines, "INDI"));
+  ASSERT_LT(name, lines.size());
+  EXPECT_EQ(lines[name].value, "HENRY J /ABBOTT/");
+
+  // At the ends of the result there is nothing before the first record or after the last.
+  view->OnClear();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(0);
+  OnNextModal([&](QWidget* modal) {
+    firstHasPrevious = static_cast<MoreInfoDialog*>(modal)->PreviousButton()->isEnabled();
+    static_cast<QDialog*>(modal)->reject();
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  Search(QStringLiteral("Carter"));
+  ClickRow(0);
+  OnNextModal([&](QWidget* modal) {
+    lastHasNext = static_cast<MoreInfoDialog*>(modal)->NextButton()->isEnabled();
+    static_cast<QDialog*>(modal)->reject();
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  EXPECT_FALSE(firstHasPrevious);
+  EXPECT_FALSE(lastHasNext);
+}
+
 TEST_F(UseActionsTest, GedcomOfTheSelectedSoldierAndOfTheWholeResult) {
   Open();
   Search(QStringLiteral("Abbott"));
