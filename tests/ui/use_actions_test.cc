@@ -578,6 +578,42 @@ TEST_F(UseActionsTest, PrintWritesEveryRowOnNumberedPages) {
   EXPECT_NE(text.find("Page 1 of "), std::string::npos);
   EXPECT_EQ(text.find("Page 1 of 1\n"), std::string::npos) << "120 rows fit on one page?";
 }
+
+TEST_F(UseActionsTest, PrintedColumnsAreSizedToWhatTheyHold) {
+  const std::string pdftotext = FindProgram("pdftotext");
+  if (pdftotext.empty()) GTEST_SKIP() << "pdftotext is not installed (Debian package poppler-utils)";
+  std::vector<std::string> fields = {
+      "L", "K", "25 BTRY OH LT ART", "2D LIEUT", "1ST LIEUT", "", "1500", "3456", "78901", "U"};
+  roll.Add("Featherstonehaugh", "BARTHOLOMEW ALEXANDER", fields);
+  OpenWindow();
+  Search(QStringLiteral("Featherstonehaugh"));
+  const QString pdf = Path("one.pdf");
+  QPrinter* printer = frame->Uses()->Printer();
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setOutputFileName(pdf);
+  OnNextModal([](QWidget* modal) { static_cast<QDialog*>(qobject_cast<QPrintDialog*>(modal))->accept(); });
+  Key(Qt::Key_P, Qt::ControlModifier);
+  int status = 0;
+  const std::string text = RunProgram(pdftotext, {"-layout", pdf.toStdString(), "-"}, {}, &status);
+  ASSERT_EQ(status, 0) << text;
+  // The ranks and the microfilm reference each on one line, with room before the next column.
+  const SoldierEntry entry =
+      EntryFromRoll("FEATHERSTONEHAUGH", "BARTHOLOMEW ALEXANDER", {fields.begin(), fields.end()});
+  EXPECT_NE(text.find(MicrofilmReference(entry)), std::string::npos) << text;
+  EXPECT_NE(text.find("2D LIEUT "), std::string::npos) << text;
+  EXPECT_NE(text.find("1ST LIEUT "), std::string::npos) << text;
+
+  // Narrow columns get what they need; wide ones share the rest; room to spare is shared.
+  const std::vector<bool> wraps = {true, true, false, false, false, false};
+  const std::vector<qreal> widths = FitColumnWidths({300, 700, 20, 90, 90, 260}, wraps, 1000, 10);
+  EXPECT_EQ(widths[2], 20);
+  EXPECT_EQ(widths[3], 90);
+  EXPECT_EQ(widths[5], 260);
+  EXPECT_NEAR(widths[0] + widths[1], 1000 - 50 - 460, 1e-9);
+  EXPECT_NEAR(widths[1] / widths[0], 7.0 / 3.0, 1e-9);
+  const std::vector<qreal> roomy = FitColumnWidths({100, 100}, {true, false}, 410, 10);
+  EXPECT_EQ(roomy, (std::vector<qreal>{200, 200}));
+}
 #endif
 
 }  // namespace
