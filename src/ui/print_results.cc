@@ -3,6 +3,7 @@
 #if DRAVENHOLT_CAN_PRINT
 
 #include <algorithm>
+#include <cmath>
 
 #include <QFile>
 #include <QFileInfo>
@@ -109,8 +110,9 @@ class PageFlow {
     auto widen = [&](const Row& row) {
       const QFontMetricsF metrics(row.bold ? m_bold : m_body, m_printer);
       for (std::size_t c = 0; c < natural.size() && c < static_cast<std::size_t>(row.cells.size()); ++c) {
+        // A pixel to spare: a cell exactly as wide as its text may wrap by rounding.
         for (const QString& line : row.cells[c].split(QLatin1Char('\n')))
-          natural[c] = std::max(natural[c], metrics.horizontalAdvance(line));
+          natural[c] = std::max(natural[c], std::ceil(metrics.horizontalAdvance(line)) + 1);
       }
     };
     widen(m_titles);
