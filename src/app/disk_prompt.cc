@@ -89,10 +89,31 @@ bool DiskFinder::Locate() {
   return TryPlace(remembered.toLocal8Bit().toStdString());
 }
 
-QString DiskFinder::LookedIn() const {
+// `place` with no line break opportunity inside it.
+static QString Unbroken(const QString& place) {
+  QString text;
+  for (const QChar c : place) {
+    if (c == QLatin1Char(' ')) {
+      text += QChar(0x00A0);
+    } else if (c == QLatin1Char('-')) {
+      text += QChar(0x2011);
+    } else {
+      text += c;
+      if (!c.isLetterOrNumber()) text += QChar(0x2060);
+    }
+  }
+  return text;
+}
+
+QString DiskFinder::LookedIn(bool unbroken) const {
   QStringList shown;
-  for (qsizetype i = 0; i < m_looked.size() && i < kMostPlacesShown; ++i) shown.append(OneLine(m_looked[i]));
-  QString text = QLatin1String(kLookedInPrefix) + shown.join(QStringLiteral(", "));
+  for (qsizetype i = 0; i < m_looked.size() && i < kMostPlacesShown; ++i) {
+    shown.append(unbroken ? Unbroken(OneLine(m_looked[i])) : OneLine(m_looked[i]));
+  }
+  // A path may start with "/", before which the line breaking rules allow no break even after a
+  // blank: a zero-width space before each place gives the line its break.
+  const QString before = unbroken ? QStringLiteral("\u200B") : QString();
+  QString text = QLatin1String(kLookedInPrefix) + before + shown.join(QStringLiteral(", ") + before);
   if (const qsizetype more = m_looked.size() - shown.size(); more > 0) {
     text += QStringLiteral(" ... and %1 more")
                 .arg(QLocale(QLocale::English, QLocale::UnitedStates).toString(more));
@@ -107,7 +128,7 @@ int DiskFinder::Prompt() {
     box.setObjectName(QStringLiteral("diskPrompt"));
     box.setWindowTitle(QString::fromLatin1(kAppTitle));
     box.setText(FromWindows1252(kDiskPrompt, 4096));
-    box.setInformativeText(LookedIn());
+    box.setInformativeText(LookedIn(true));
     box.setIcon(QMessageBox::Warning);
     box.setTextFormat(Qt::PlainText);
     QPushButton* ok = box.addButton(QMessageBox::Ok);

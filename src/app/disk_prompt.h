@@ -39,8 +39,11 @@ class DiskFinder {
   bool Locate();
   // Where the last Locate looked, for the prompt's line: "Looked in: /media/anna/DISK3, /mnt".
   // At most ten places are named, each on one line and shortened to 80 characters; the rest are
-  // counted: "Looked in: /mnt/a, ..., /mnt/j ... and 4,990 more".
-  QString LookedIn() const;
+  // counted: "Looked in: /mnt/a, ..., /mnt/j ... and 4,990 more". `unbroken`: as the prompt shows
+  // it, where a line may break between two places but never inside one (the blanks and hyphens of
+  // a place made non-breaking, a word joiner after each of its separators, a zero-width space
+  // before it).
+  QString LookedIn(bool unbroken = false) const;
 
   // The prompt (the location's diskPrompt): kIdOk once the location holds the roll or the user
   // pressed OK, kIdCancel on Cancel. Browse… runs the chooser; a choice that holds the roll is

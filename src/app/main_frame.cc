@@ -59,7 +59,18 @@ CMainFrame::CMainFrame(std::unique_ptr<CViewDoc> document, const DataLocation& d
   m_statusText = new QLabel(m_statusBar);
   m_statusText->setObjectName(QStringLiteral("statusText"));
   m_statusText->setContentsMargins(4, 0, 4, 0);
-  m_statusBar->addWidget(m_statusText, 1);
+  m_statusBar->addWidget(m_statusText);
+  // The selected row in plain words takes what room is left, cut short with an ellipsis (its
+  // tooltip has it whole).
+  m_rowText = new QLabel(m_statusBar);
+  m_rowText->setObjectName(QStringLiteral("rowText"));
+  m_rowText->setContentsMargins(4, 0, 4, 0);
+  m_rowText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  m_statusBar->addWidget(m_rowText, 1);
+  m_pageText = new QLabel(m_statusBar);
+  m_pageText->setObjectName(QStringLiteral("pageText"));
+  m_pageText->setContentsMargins(4, 0, 4, 0);
+  m_statusBar->addPermanentWidget(m_pageText);
   m_zoomText = new QLabel(m_statusBar);
   m_zoomText->setObjectName(QStringLiteral("zoomText"));
   m_zoomText->setContentsMargins(4, 0, 6, 0);
@@ -111,7 +122,7 @@ void CMainFrame::CreateMenus() {
                   if (m_view) m_view->OnHelp();
                 }));
   QAction* separator = Menu(FrameMenu::kHelp)->addSeparator();
-  // Ctrl+F1 reached the box before it had a menu item; it still does.
+  // Ctrl+F1 reached an About box before it had a menu item; it reaches the item's box.
   QAction* about =
       action(tr("&About Dravenholt"), {QKeySequence(Qt::CTRL | Qt::Key_F1)}, &CMainFrame::aboutRequested);
   AddMenuAction(FrameMenu::kHelp, about);
@@ -141,6 +152,19 @@ void CMainFrame::SetStatusText(const QString& text) { m_statusText->setText(text
 
 QString CMainFrame::StatusText() const { return m_statusText->text(); }
 
+QString CMainFrame::PageText() const { return m_pageText->text(); }
+
+QString CMainFrame::RowText() const { return m_rowText->toolTip(); }
+
+void CMainFrame::ShowListState() {
+  if (m_view == nullptr) return;
+  m_pageText->setText(QString::fromStdString(m_view->Screen().PageLine()));
+  const QString row = QString::fromStdString(m_view->Screen().RowWords(m_view->SelectedRow()));
+  m_rowText->setToolTip(row);
+  m_rowText->setText(
+      m_rowText->fontMetrics().elidedText(row, Qt::ElideRight, m_rowText->contentsRect().width()));
+}
+
 QSize CMainFrame::FrameSize() const { return QSize(kFrameWidth, kFrameHeight + height() - kClientHeight); }
 
 int CMainFrame::OnCreate() {
@@ -154,6 +178,7 @@ int CMainFrame::OnCreate() {
   m_view = view;
   // The painted count line and result table are described to assistive technology.
   ListenForAccessibility(view);
+  connect(view, &CViewView::resultChanged, this, &CMainFrame::ShowListState);
 
   auto* find = new FindMenu(view, this);
   for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::kFind, item);

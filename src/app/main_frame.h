@@ -79,6 +79,10 @@ class CMainFrame : public QWidget {
   // The text at the left of the status strip (the search's mode and filters, say); empty clears it.
   void SetStatusText(const QString& text);
   QString StatusText() const;
+  // The strip's account of the list on screen: the page ("Page 3 of 37") and the selected row in
+  // plain words (whole; the strip shows as much as fits).
+  QString PageText() const;
+  QString RowText() const;
 
   // The zoom steps of the View menu: one step larger (as far as the frame fits the screen), one
   // step smaller, and back to 1. Each choice is remembered for the next start.
@@ -89,7 +93,7 @@ class CMainFrame : public QWidget {
   void ShowZoom();
 
  signals:
-  // The About command; the application object shows the box.
+  // Help > About Dravenholt; the application object shows the program's box.
   void aboutRequested();
 
  protected:
@@ -98,6 +102,8 @@ class CMainFrame : public QWidget {
  private:
   void CreateMenus();
   void SetZoom(double zoom);
+  // Brings the strip's account of the list up to the view's.
+  void ShowListState();
   // The largest zoom step at which the whole frame fits the available area of its screen.
   double LargestFittingZoom() const;
 
@@ -113,6 +119,8 @@ class CMainFrame : public QWidget {
   QAction* m_menuEnds[5] = {};  // the first closing item of each menu, or null
   QStatusBar* m_statusBar = nullptr;
   QLabel* m_statusText = nullptr;
+  QLabel* m_rowText = nullptr;
+  QLabel* m_pageText = nullptr;
   QLabel* m_zoomText = nullptr;
   QAction* m_zoomIn = nullptr;
   QAction* m_zoomOut = nullptr;

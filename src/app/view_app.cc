@@ -8,6 +8,7 @@
 #include "app/about_dialog.h"
 #include "app/disk_prompt.h"
 #include "app/main_frame.h"
+#include "app/program_about.h"
 #include "app/view_doc.h"
 #include "app/view_zoom.h"
 #include "app/viewer_settings.h"
@@ -66,7 +67,7 @@ int CViewApp::InitInstance() {
 
   m_mainWindow = OpenDocumentFile(kDocumentName);
   if (!m_mainWindow) return 0;
-  QObject::connect(m_mainWindow.get(), &CMainFrame::aboutRequested, [this] { OnAppAbout(); });
+  QObject::connect(m_mainWindow.get(), &CMainFrame::aboutRequested, [this] { OnProgramAbout(); });
 
   m_mainWindow->ActivateFrame(kSwShowNormal);
   m_mainWindow->setWindowTitle(QString::fromLatin1(kAppTitle));
@@ -107,4 +108,9 @@ int CViewApp::ExitInstance() {
 void CViewApp::OnAppAbout() {
   AboutDialog dialog(m_mainWindow.get());
   dialog.DoModal();
+}
+
+void CViewApp::OnProgramAbout() {
+  ProgramAboutBox box(m_mainWindow.get());
+  box.exec();
 }

@@ -35,8 +35,10 @@ class CViewApp {
   // Restores the error mode and releases the configuration. Always 0.
   int ExitInstance();
 
-  // The About command.
+  // The About command: the classic box.
   void OnAppAbout();
+  // Help > About Dravenholt: the program's own box (app/program_about.h).
+  void OnProgramAbout();
 
   CMainFrame* MainWindow() const { return m_mainWindow.get(); }
   // Where the roll is looked for and the disk asked for; null before InitInstance.

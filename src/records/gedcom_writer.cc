@@ -245,6 +245,9 @@ bool WriteIndividual(GedcomText& ged, const SoldierEntry& entry, std::size_t num
   ged.Text(1, "NAME", name);
   if (!given.empty()) ged.Text(2, "GIVN", given);
   if (!entry.surname.empty()) ged.Text(2, "SURN", entry.surname);
+  // The rolls list the men who served; a woman who served under a man's name is written as the
+  // roll lists her.
+  ged.Line(1, "SEX", "M");
 
   BattleUnit battleUnit;
   if (options.battles) {

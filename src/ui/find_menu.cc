@@ -82,26 +82,40 @@ FindMenu::FindMenu(CHistView* view, QWidget* window) : QObject(window), m_view(v
 void FindMenu::SetMode(MatchMode mode) {
   FindOptions options = m_view->FindSettings();
   options.mode = mode;
-  m_view->SetFindOptions(options);
-  ModeAction(mode)->setChecked(true);
-  ShowStatus(FindStatusText(options.mode, options.filter, options.givenVariants));
+  SetOptions(options);
 }
 
 void FindMenu::SetFilter(const EntryFilter& filter) {
   FindOptions options = m_view->FindSettings();
   options.filter = filter;
+  SetOptions(options);
+}
+
+void FindMenu::SetOptions(const FindOptions& options) {
+  const FindOptions previous = m_view->FindSettings();
+  ShowOptions(options);
+  // The status always describes the list on screen: a result shown is found again the new way
+  // (its status comes with it); a search stopped halfway keeps the old list, and so the old way.
+  // With no result shown, the status says how the next search will be made.
+  if (!m_view->Screen().SearchIsShown()) {
+    ShowStatus(FindStatusText(options.mode, options.filter, options.givenVariants));
+  } else if (!m_view->Screen().SearchAgain()) {
+    ShowOptions(previous);
+  }
+}
+
+void FindMenu::ShowOptions(const FindOptions& options) {
   m_view->SetFindOptions(options);
-  m_filters->setChecked(filter.Active());
-  m_clearFilters->setEnabled(filter.Active());
-  ShowStatus(FindStatusText(options.mode, options.filter, options.givenVariants));
+  ModeAction(options.mode)->setChecked(true);
+  m_filters->setChecked(options.filter.Active());
+  m_clearFilters->setEnabled(options.filter.Active());
+  m_givenVariants->setChecked(options.givenVariants);
 }
 
 void FindMenu::SetGivenVariants(bool on) {
   FindOptions options = m_view->FindSettings();
   options.givenVariants = on;
-  m_view->SetFindOptions(options);
-  m_givenVariants->setChecked(on);
-  ShowStatus(FindStatusText(options.mode, options.filter, options.givenVariants));
+  SetOptions(options);
 }
 
 void FindMenu::EditFilters() {

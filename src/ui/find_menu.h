@@ -3,9 +3,10 @@
 // The five ways of matching a surname are radio items, exact spelling checked at start (the
 // search of the plain screen); Filters... opens the Filters dialog and is checked while a filter
 // is in force; Clear Filters ends it; Match Given-Name Abbreviations and Nicknames (off at start)
-// lets a given name find its clerks' forms too (WM, BILL for WILLIAM). The items set the view's find options;
-// the status text says which mode and filters the result on screen was found with (and that its index was
-// found damaged, when it was), or, once they were changed, which the next search will use.
+// lets a given name find its clerks' forms too (WM, BILL for WILLIAM). The items set the view's
+// find options and run the search on screen again with them; the status text says which mode and
+// filters the result on screen was found with (and that its index was found damaged, when it
+// was), or, with no result on screen, which the next search will use.
 #pragma once
 
 #include <QList>
@@ -50,6 +51,10 @@ class FindMenu : public QObject {
   void statusChanged(const QString& text);
 
  private:
+  // Puts `options` in force, running the search on screen again with them.
+  void SetOptions(const FindOptions& options);
+  // The options in force and the items' checks.
+  void ShowOptions(const FindOptions& options);
   void ShowStatus(const QString& text);
   // How the result now on screen was found (a typed * or ? switches wildcards on).
   void ShowSearchDone();

@@ -2,9 +2,11 @@
 
 #include <string>
 
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QToolTip>
 
 #include "app/view_doc.h"
 
@@ -43,6 +45,20 @@ void CHistView::OnLButtonDown(const QPoint& point) {
 
 void CHistView::OnLButtonDblClk(const QPoint& point) {
   if (rcResultList.contains(point)) OnMoreInfo();
+}
+
+bool CHistView::event(QEvent* event) {
+  if (event->type() != QEvent::ToolTip) return CViewView::event(event);
+  const auto* help = static_cast<QHelpEvent*>(event);
+  const int row = rcResultList.contains(help->pos()) ? (help->pos().y() - kRowTop) / TextHeight() : -1;
+  const QString words = row < ShownRowCount() ? QString::fromStdString(Screen().RowWords(row)) : QString();
+  if (words.isEmpty()) {
+    QToolTip::hideText();
+    event->ignore();
+  } else {
+    QToolTip::showText(help->globalPos(), words, this, RowRect(row));
+  }
+  return true;
 }
 
 void CHistView::mousePressEvent(QMouseEvent* event) {

@@ -37,6 +37,8 @@ class CHistView : public CViewView {
   const FindOptions& FindSettings() const { return Screen().FindSettings(); }
 
  protected:
+  // A row's tooltip spells out its Information column.
+  bool event(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseDoubleClickEvent(QMouseEvent* event) override;
 };

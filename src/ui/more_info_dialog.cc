@@ -30,8 +30,9 @@ MoreInfoDialog::MoreInfoDialog(QWidget* parent)
   setWindowTitle(QStringLiteral("More Info"));
   // The template's layout in dialog units (315 x 213; OK at 238,184 50x14; body at 13,14 275x163),
   // converted for the dialog's font, with a band of 20 units under the body for the unit in plain
-  // words: OK moves down with the row of buttons it ends.
-  const QRect frame = DialogUnitsToPixels(font(), 0, 0, 315, 233);
+  // words: OK moves down with the row of buttons it ends. A second row of buttons, 20 units more,
+  // walks the result and prints or saves the record.
+  const QRect frame = DialogUnitsToPixels(font(), 0, 0, 315, 253);
   setFixedSize(frame.size());
 
   // OK comes first, so it holds the focus when the dialog opens.
@@ -69,6 +70,17 @@ MoreInfoDialog::MoreInfoDialog(QWidget* parent)
   m_copyCitation->setEnabled(false);
   m_copyEvidence->setEnabled(false);
 
+  m_previous = SideButton(tr("< &Previous"), DialogUnitsToPixels(font(), 13, 224, 56, 14), this);
+  m_next = SideButton(tr("&Next >"), DialogUnitsToPixels(font(), 73, 224, 56, 14), this);
+  m_print = SideButton(tr("P&rint..."), DialogUnitsToPixels(font(), 146, 224, 44, 14), this);
+  m_gedcom = SideButton(tr("Save as &GEDCOM..."), DialogUnitsToPixels(font(), 194, 224, 94, 14), this);
+  connect(m_previous, &QPushButton::clicked, this, [this] { emit stepRequested(-1); });
+  connect(m_next, &QPushButton::clicked, this, [this] { emit stepRequested(1); });
+  connect(m_print, &QPushButton::clicked, this, &MoreInfoDialog::printRequested);
+  connect(m_gedcom, &QPushButton::clicked, this, &MoreInfoDialog::gedcomRequested);
+  EnableSteps(false, false);
+  EnableUses(false, false);
+
   ApplyDialogColors(this);
 }
 
@@ -91,6 +103,25 @@ bool MoreInfoDialog::eventFilter(QObject* watched, QEvent* event) {
     if (key == Qt::Key_Return || key == Qt::Key_Enter) return true;
   }
   return QDialog::eventFilter(watched, event);
+}
+
+void MoreInfoDialog::EnableSteps(bool previous, bool next) {
+  // A button that is switched off while it has the focus hands it to OK.
+  if ((m_previous->hasFocus() && !previous) || (m_next->hasFocus() && !next)) m_ok->setFocus();
+  m_previous->setEnabled(previous);
+  m_next->setEnabled(next);
+}
+
+void MoreInfoDialog::EnableUses(bool print, bool gedcom) {
+  m_print->setEnabled(print);
+  m_gedcom->setEnabled(gedcom);
+}
+
+void MoreInfoDialog::Refresh() {
+  QWidget* focus = focusWidget();
+  OnInitDialog();
+  // A step keeps the focus where it was (on Next, say, for the record after that).
+  if (focus != nullptr && focus->isEnabled()) focus->setFocus();
 }
 
 void MoreInfoDialog::OnInitDialog() {

@@ -3,7 +3,9 @@
 // ways, and OK, which has the focus when the dialog opens, so that Enter closes it.
 //
 // Under the body: the entry's unit in plain words (the body keeps the roll's own text), and the
-// buttons that copy the whole record or its citation, plain or in the evidence-style shape.
+// buttons that copy the whole record or its citation, plain or in the evidence-style shape; under
+// them, the record before and after in the result, Print and Save as GEDCOM, which ask whoever
+// opened the dialog (the signals) and stay disabled until it enables them.
 #pragma once
 
 #include <QDialog>
@@ -34,9 +36,25 @@ class MoreInfoDialog : public QDialog {
   QPushButton* CopyButton() const { return m_copy; }
   QPushButton* CitationButton() const { return m_copyCitation; }
   QPushButton* EvidenceButton() const { return m_copyEvidence; }
+  QPushButton* PreviousButton() const { return m_previous; }
+  QPushButton* NextButton() const { return m_next; }
+  QPushButton* PrintButton() const { return m_print; }
+  QPushButton* GedcomButton() const { return m_gedcom; }
+
+  // Which of the record before and after there are; whether Print and Save as GEDCOM can be done.
+  void EnableSteps(bool previous, bool next);
+  void EnableUses(bool print, bool gedcom);
+  // Shows the caption, body and entry set since, in the open dialog (after a step).
+  void Refresh();
 
   // The whole record as text: the caption, the body and the unit in plain words.
   QString RecordText() const;
+
+ signals:
+  // Previous (-1) or Next (1): the record before or after in the result is to be shown.
+  void stepRequested(int step);
+  void printRequested();
+  void gedcomRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -52,6 +70,10 @@ class MoreInfoDialog : public QDialog {
   QPushButton* m_copy;
   QPushButton* m_copyCitation;
   QPushButton* m_copyEvidence;
+  QPushButton* m_previous;
+  QPushButton* m_next;
+  QPushButton* m_print;
+  QPushButton* m_gedcom;
   QString m_strUnit;
   QString m_strCitation;
   QString m_strEvidence;

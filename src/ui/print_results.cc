@@ -2,6 +2,9 @@
 
 #if DRAVENHOLT_CAN_PRINT
 
+#include <algorithm>
+#include <cmath>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -24,8 +27,9 @@ constexpr qreal kBodyPoints = 9;
 constexpr qreal kTitlePoints = 11;
 
 struct Column {
-  qreal share;  // of the page's width
+  qreal share;  // of the page's width; 0 for every column: sized to the contents
   QString title;
+  bool wraps = true;  // sized to the contents, a column that does not wrap is as wide as its widest cell
 };
 
 struct Row {
@@ -56,12 +60,15 @@ class PageFlow {
         m_gap(QFontMetricsF(m_body, printer).averageCharWidth()) {
     QStringList titles;
     for (const Column& column : m_columns) titles << column.title;
-    if (!titles.join(QString()).isEmpty()) m_titles = Measured({titles, true});
+    if (!titles.join(QString()).isEmpty()) m_titles = {titles, true};
   }
 
-  void Add(const QStringList& cells, bool bold = false) { m_rows.push_back(Measured({cells, bold})); }
+  void Add(const QStringList& cells, bool bold = false) { m_rows.push_back({cells, bold}); }
 
   void Paint() {
+    if (!m_columns.empty() && m_columns[0].share <= 0) FitToContents();
+    if (!m_titles.cells.isEmpty()) m_titles = Measured(m_titles);
+    for (Row& row : m_rows) row = Measured(row);
     const qreal top = HeadingHeight() + (m_titles.cells.isEmpty() ? 0 : m_titles.height + m_gap);
     const qreal bottom = m_page.height() - 2 * LineHeight(m_body);
     // Each page's first row; a row taller than a page stands alone on its own.
@@ -98,6 +105,26 @@ class PageFlow {
   }
 
  private:
+  void FitToContents() {
+    std::vector<qreal> natural(m_columns.size(), 0);
+    auto widen = [&](const Row& row) {
+      const QFontMetricsF metrics(row.bold ? m_bold : m_body, m_printer);
+      for (std::size_t c = 0; c < natural.size() && c < static_cast<std::size_t>(row.cells.size()); ++c) {
+        // A pixel to spare: a cell exactly as wide as its text may wrap by rounding.
+        for (const QString& line : row.cells[c].split(QLatin1Char('\n')))
+          natural[c] = std::max(natural[c], std::ceil(metrics.horizontalAdvance(line)) + 1);
+      }
+    };
+    widen(m_titles);
+    for (const Row& row : m_rows) widen(row);
+    std::vector<bool> wraps;
+    for (const Column& column : m_columns) wraps.push_back(column.wraps);
+    const std::vector<qreal> widths = FitColumnWidths(natural, wraps, m_page.width(), m_gap);
+    for (std::size_t c = 0; c < m_columns.size(); ++c) {
+      m_columns[c].share = (widths[c] + (c + 1 < m_columns.size() ? m_gap : 0)) / m_page.width();
+    }
+  }
+
   qreal LineHeight(const QFont& font) const { return QFontMetricsF(font, m_printer).lineSpacing(); }
   qreal HeadingHeight() const { return LineHeight(m_title) + 2 * LineHeight(m_body); }
 
@@ -165,17 +192,49 @@ QString ListedName(const SoldierEntry& entry) {
 
 }  // namespace
 
+std::vector<qreal> FitColumnWidths(const std::vector<qreal>& natural, const std::vector<bool>& wraps,
+                                   qreal total, qreal gap) {
+  const std::size_t count = natural.size();
+  std::vector<qreal> widths(count, 0);
+  if (count == 0) return widths;
+  qreal room = std::max<qreal>(0, total - gap * static_cast<qreal>(count - 1));
+  qreal needed = 0;
+  for (const qreal n : natural) needed += n;
+  if (needed <= room) {
+    // Everything fits unwrapped: the room to spare is shared in proportion.
+    for (std::size_t c = 0; c < count; ++c) {
+      widths[c] = needed > 0 ? natural[c] * room / needed : room / static_cast<qreal>(count);
+    }
+    return widths;
+  }
+  // The columns that do not wrap get what they need, within a third of the row each; those that
+  // wrap share the rest in proportion to what they need.
+  qreal wide = 0;
+  for (std::size_t c = 0; c < count; ++c) {
+    if (c < wraps.size() && wraps[c]) {
+      wide += natural[c];
+    } else {
+      widths[c] = std::min(natural[c], room / 3);
+    }
+  }
+  for (std::size_t c = 0; c < count; ++c) room -= widths[c];
+  for (std::size_t c = 0; c < count; ++c) {
+    if (c < wraps.size() && wraps[c]) widths[c] = wide > 0 ? natural[c] * std::max<qreal>(0, room) / wide : 0;
+  }
+  return widths;
+}
+
 QString PrintedDate(const QDate& date) { return QLocale().toString(date, QLocale::LongFormat); }
 
 void PrintResultList(QPrinter* printer, const PrintHeading& heading,
                      const std::vector<SoldierEntry>& entries) {
   PageFlow flow(printer, heading,
-                {{0.23, QObject::tr("Name")},
-                 {0.30, QObject::tr("Unit")},
-                 {0.06, QObject::tr("Co.")},
-                 {0.09, QObject::tr("Rank in")},
-                 {0.09, QObject::tr("Rank out")},
-                 {0.23, QObject::tr("Microfilm")}});
+                {{0, QObject::tr("Name")},
+                 {0, QObject::tr("Unit")},
+                 {0, QObject::tr("Co."), false},
+                 {0, QObject::tr("Rank in"), false},
+                 {0, QObject::tr("Rank out"), false},
+                 {0, QObject::tr("Microfilm"), false}});
   for (const SoldierEntry& entry : entries) {
     flow.Add({ListedName(entry), Text(UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField))),
               Text(entry.Field(kCompanyField)), Text(entry.Field(kRankInField)),

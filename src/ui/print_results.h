@@ -32,6 +32,14 @@ void PrintResultList(QPrinter* printer, const PrintHeading& heading,
 void PrintRecord(QPrinter* printer, const PrintHeading& heading, const QString& body,
                  const SoldierEntry& entry);
 
+// The widths of columns whose cells, unwrapped, need `natural` (each at least its title), in a
+// row `total` wide with `gap` after every column but the last. When all fit, each gets what it
+// needs and a share of the room to spare in proportion. Otherwise a column that does not wrap (a
+// company, a rank, a microfilm reference) gets what it needs, up to a third of the row, and those
+// that wrap (`wraps`) share the rest in proportion to what they need.
+std::vector<qreal> FitColumnWidths(const std::vector<qreal>& natural, const std::vector<bool>& wraps,
+                                   qreal total, qreal gap);
+
 // The date as the heading prints it.
 QString PrintedDate(const QDate& date);
 

@@ -1,6 +1,10 @@
 #include "ui/pull_list_dialog.h"
 
 #include <QClipboard>
+#include <QFontMetrics>
+#include <QStyle>
+#include <QTextDocument>
+#include <algorithm>
 #include <QDialogButtonBox>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -22,8 +26,16 @@ PullListDialog::PullListDialog(PullList list, const QString& fileStem, InputFile
   m_text->setReadOnly(true);
   m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_text->setPlainText(QString::fromStdString(m_list.Text()));
-  m_text->setMinimumSize(m_text->fontMetrics().averageCharWidth() * 56,
-                         m_text->fontMetrics().lineSpacing() * 16);
+  // As wide as its widest line (the heading, most often), within reason: nothing is cut short
+  // unless a line runs past 120 characters.
+  const QFontMetrics metrics = m_text->fontMetrics();
+  int widest = metrics.averageCharWidth() * 56;
+  for (const QString& line : m_text->toPlainText().split(QLatin1Char('\n'))) {
+    widest = std::max(widest, std::min(metrics.horizontalAdvance(line), metrics.averageCharWidth() * 120));
+  }
+  const int chrome = 2 * m_text->frameWidth() + 2 * static_cast<int>(m_text->document()->documentMargin()) +
+                     m_text->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 4;
+  m_text->setMinimumSize(widest + chrome, metrics.lineSpacing() * 16);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
   m_copy = buttons->addButton(tr("&Copy"), QDialogButtonBox::ActionRole);

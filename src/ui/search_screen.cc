@@ -8,6 +8,7 @@
 #include "results/result_walk.h"
 #include "store/data_location.h"
 #include "ui/row_fields.h"
+#include "ui/row_words.h"
 
 bool g_bShuttingDown = false;
 
@@ -115,7 +116,7 @@ void SearchScreen::DoSearch(const std::string& surname, const std::string& given
     TellNotices();
     ShowPage();
   }
-  if (!g_bShuttingDown) Tell([](ScreenListener& l) { l.SearchShown(); });
+  if (!g_bShuttingDown) SearchDone(surname, given);
 }
 
 void SearchScreen::DoFind(const std::string& surname, const std::string& given) {
@@ -137,10 +138,26 @@ void SearchScreen::DoFind(const std::string& surname, const std::string& given) 
   m_nSelRow = -1;
   m_nPage = 0;
   ShowPage();
+  SearchDone(surname, given);
+}
+
+void SearchScreen::SearchDone(const std::string& surname, const std::string& given) {
+  m_bSearchShown = true;
+  ++m_nSearchesShown;
+  m_strShownSurname = surname;
+  m_strShownGiven = given;
   Tell([](ScreenListener& l) { l.SearchShown(); });
 }
 
+bool SearchScreen::SearchAgain() {
+  if (!m_bSearchShown || m_bBusy) return false;
+  const long before = m_nSearchesShown;
+  OnSearch(m_strShownSurname, m_strShownGiven);
+  return m_nSearchesShown != before;
+}
+
 void SearchScreen::OnClear() {
+  m_bSearchShown = false;
   Tell([](ScreenListener& l) { l.MoreInfoSwitched(false); });
   m_pResults->Reset();
   m_nPage = 0;
@@ -218,8 +235,27 @@ void SearchScreen::MoveSelection(int step) {
   }
 }
 
+bool SearchScreen::CanMoveSelection(int step) const {
+  if (m_nSelRow < 0 || !m_pResults) return false;
+  if (step < 0) return m_nSelRow > 0 || m_pResults->HasPreviousPage();
+  return m_nSelRow + 1 < ShownRowCount() || m_pResults->HasNextPage();
+}
+
 KeyTaken SearchScreen::OnListKey(ListKey key, bool onPageButton) {
   if (!m_pResults || m_bBusy) return KeyTaken::kNo;
+  const int page = m_nPage;
+  const KeyTaken taken = TakeListKey(key, onPageButton);
+  if (onPageButton && m_nPage != page) {
+    if (!m_pResults->HasNextPage()) {
+      Tell([](ScreenListener& l) { l.FocusRequested(ScreenFocus::kPreviousButton); });
+    } else if (!m_pResults->HasPreviousPage()) {
+      Tell([](ScreenListener& l) { l.FocusRequested(ScreenFocus::kNextButton); });
+    }
+  }
+  return taken;
+}
+
+KeyTaken SearchScreen::TakeListKey(ListKey key, bool onPageButton) {
   const bool shown = ShownRowCount() > 0;
   const ScreenControls controls = Controls();
   switch (key) {
@@ -235,8 +271,13 @@ KeyTaken SearchScreen::OnListKey(ListKey key, bool onPageButton) {
       return KeyTaken::kYes;
     case ListKey::kHome:
     case ListKey::kEnd:
+      // A name field keeps its caret keys.
+      if (!onPageButton) return KeyTaken::kNo;
+      [[fallthrough]];
+    case ListKey::kFirstPage:
+    case ListKey::kLastPage:
       if (!controls.previous && !controls.next) return KeyTaken::kNo;
-      ShowEndPage(key == ListKey::kEnd);
+      ShowEndPage(key == ListKey::kEnd || key == ListKey::kLastPage);
       return KeyTaken::kYes;
     case ListKey::kEnter:
       return m_nSelRow >= 0 && onPageButton ? KeyTaken::kMoreInfo : KeyTaken::kNo;
@@ -259,6 +300,11 @@ bool SearchScreen::PageEntry(int row, SoldierEntry* entry) {
   return true;
 }
 
+std::string SearchScreen::RowWords(int row) {
+  SoldierEntry entry;
+  return row >= 0 && PageEntry(row, &entry) ? RowInWords(entry) : std::string();
+}
+
 // --- State ---
 
 void SearchScreen::SetRowsPerPage(bool largeFont) {
@@ -277,6 +323,11 @@ int SearchScreen::PageCount() const {
 
 std::string SearchScreen::CountLine() const {
   return CountLineText(m_pResults ? m_pResults->ResultCount() : 0);
+}
+
+std::string SearchScreen::PageLine() const {
+  const int pages = PageCount();
+  return pages > 0 ? "Page " + std::to_string(m_nPage + 1) + " of " + std::to_string(pages) : std::string();
 }
 
 ScreenControls SearchScreen::Controls() const {

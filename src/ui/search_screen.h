@@ -49,8 +49,9 @@ struct ScreenControls {
   bool next = false;
 };
 
-// The result list's keys, typed in a name field or on a button.
-enum class ListKey { kUp, kDown, kPageUp, kPageDown, kHome, kEnd, kEnter };
+// The result list's keys, typed in a name field or on a button (kFirstPage and kLastPage are
+// Ctrl+Home and Ctrl+End).
+enum class ListKey { kUp, kDown, kPageUp, kPageDown, kHome, kEnd, kFirstPage, kLastPage, kEnter };
 // Whether the screen took a key: kMoreInfo when it is More Info's to open (the front end's dialog).
 enum class KeyTaken { kNo, kYes, kMoreInfo };
 
@@ -102,6 +103,12 @@ class SearchScreen {
   // mode, a filter, a typed * or ?) reports its progress through the dialogue and, when stopped,
   // leaves the result, the page, the selection and the request as they were.
   void OnSearch(const std::string& surnameField, const std::string& givenField);
+  // Runs the search whose result is on screen again, with the find options now in force (the
+  // Find menu changed them), so that the list always matches what the status says. False when
+  // no search is shown (nothing runs) or the new one was stopped (the old list stays).
+  bool SearchAgain();
+  // Whether the list on screen is a search's result (not before the first search or after Clear).
+  bool SearchIsShown() const { return m_bSearchShown; }
   // Empties the result and the selection; the listeners empty the fields; focus to the surname.
   void OnClear();
   // The page before or after the current one (the first page again before the first), under
@@ -117,19 +124,26 @@ class SearchScreen {
   void SelectRow(int row);
   // The row above or below (step -1 or 1), across to the page before or after at either end.
   void MoveSelection(int step);
-  // The result list's keys (`onPageButton`: typed on a page button), none of which moves the focus:
+  // Whether a selected row has a row above or below it (step -1 or 1) in the result.
+  bool CanMoveSelection(int step) const;
+  // The result list's keys (`onPageButton`: typed on a page button):
   //   Up, Down          the row above or below (MoveSelection), while rows are shown
   //   PageUp, PageDown  the page before or after, as the page buttons turn it, while rows are shown
-  //   Home, End         the first or last page, when the result has more than one (else the key
-  //                     is left to the control: a name field moves its text cursor)
+  //   Ctrl+Home, End    the first or last page, when the result has more than one (else the key
+  //                     is left to the control)
+  //   Home, End         the same on a page button; in a name field they move the text cursor
   //   Enter             on a page button with a row selected: More Info (elsewhere Enter searches
   //                     or presses the button it is typed on)
+  // In a name field the focus stays there. On a page button the paging rule holds: a key that
+  // reaches the first or last page moves the focus to the other page button, which is enabled.
   KeyTaken OnListKey(ListKey key, bool onPageButton);
   // More Info on the selected row: under the disk check, its caption (surname, given name) and
   // the detail text. False when there is nothing to show (no selection, prompt cancelled).
   bool MoreInfo(std::string* caption, std::string* body);
   // The page's row `row` as an entry (no disk check); false for no such row.
   bool PageEntry(int row, SoldierEntry* entry);
+  // The Information column of row `row` in plain words (ui/row_words.h, UTF-8), "" for no such row.
+  std::string RowWords(int row);
 
   // The painter's font test, made before every paint: 8 rows a page for a large font.
   void SetRowsPerPage(bool largeFont);
@@ -149,6 +163,8 @@ class SearchScreen {
   int ShownRowCount() const;
   const char* RowText(int row) const { return m_szRowText[row]; }
   std::string CountLine() const;
+  // Where the page on screen stands in the result ("Page 3 of 37"), or "" with no result.
+  std::string PageLine() const;
   ScreenControls Controls() const;
   // The answer on screen had its keys from a damaged index (its index file), or "".
   std::string DamagedIndex() const;
@@ -171,6 +187,10 @@ class SearchScreen {
   void FillRequest(const std::string& surname, const std::string& given);
   // Shows what the list has to tell.
   void TellNotices();
+  // A search has put its result on screen: remembered for SearchAgain, and told.
+  void SearchDone(const std::string& surname, const std::string& given);
+  // OnListKey without the focus rule.
+  KeyTaken TakeListKey(ListKey key, bool onPageButton);
   // Formats the rows of the current page and tells the listeners.
   void ShowPage();
   // One page on in the result list, keeping the page count; no disk check, nothing shown.
@@ -188,6 +208,10 @@ class SearchScreen {
   int m_nSelRow = -1;
   bool m_bBusy = false;
   int m_nPage = 0;  // the page on screen, counted from 0; set back by every search and Clear
+  bool m_bSearchShown = false;
+  long m_nSearchesShown = 0;
+  std::string m_strShownSurname;  // the names the search on screen was run with
+  std::string m_strShownGiven;
   char m_szRowText[kRowTextCount][kRowTextSize] = {};
   std::vector<ScreenListener*> m_listeners;
 };

@@ -1,6 +1,7 @@
 #include "ui/use_actions.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QClipboard>
 #include <QDate>
 #include <QGuiApplication>
@@ -11,6 +12,7 @@
 #include "records/citation.h"
 #include "records/gedcom_writer.h"
 #include "ui/export_results.h"
+#include "ui/more_info_dialog.h"
 #include "ui/pull_list_dialog.h"
 #include "ui/row_fields.h"
 #include "ui/save_file.h"
@@ -66,6 +68,15 @@ UseActions::UseActions(CViewView* view, QObject* parent) : QObject(parent), m_vi
   m_print = MakeAction(tr("P&rint..."), QKeySequence::Print, [this] { OnPrint(); });
   m_fileItems << m_printPreview << m_print << Separator(this);
 #endif
+
+  // More Info offers what can be done with its record: it is the selected row's.
+  connect(view, &CViewView::moreInfoOpened, this, [this](MoreInfoDialog* dialog) {
+    dialog->EnableUses(DRAVENHOLT_CAN_PRINT, true);
+    connect(dialog, &MoreInfoDialog::gedcomRequested, this, &UseActions::OnSaveSoldier);
+#if DRAVENHOLT_CAN_PRINT
+    connect(dialog, &MoreInfoDialog::printRequested, this, &UseActions::OnPrintRecord);
+#endif
+  });
 
   // Ctrl+C in a name field copies the text selected there; with none, it copies the row.
   for (int field = 0; field < 2; ++field) {
@@ -134,7 +145,7 @@ void UseActions::OnSaveSoldier() {
   const std::string gedcom = WriteGedcom({&entry, 1}, TodaysGedcom());
   SaveChoice choice;
   const QString name = FileStem(QString::fromStdString(FullName(entry)), QStringLiteral("soldier"));
-  if (!AskSaveFile(m_view->window(), tr("Save Soldier as GEDCOM"), name + QStringLiteral(".ged"),
+  if (!AskSaveFile(DialogParent(), tr("Save Soldier as GEDCOM"), name + QStringLiteral(".ged"),
                    GedcomFilters(), &choice)) {
     return;
   }
@@ -150,6 +161,12 @@ void UseActions::OnSaveAll() {
   std::vector<SoldierEntry> entries;
   if (!ReadAll(&entries, tr("Reading the results..."))) return;
   SaveBytes(choice.path, WriteGedcom(entries, TodaysGedcom()), ViewInputs(m_view));
+}
+
+QWidget* UseActions::DialogParent() const {
+  // Over More Info when the command came from it, else over the window.
+  QWidget* modal = QApplication::activeModalWidget();
+  return modal != nullptr ? modal : m_view->window();
 }
 
 bool UseActions::ReadAll(std::vector<SoldierEntry>* entries, const QString& what) {
@@ -206,6 +223,19 @@ void UseActions::OnPrintPreview() {
   connect(&preview, &QPrintPreviewDialog::paintRequested, this,
           [this, &entries](QPrinter* printer) { PrintList(printer, entries); });
   preview.exec();
+}
+
+void UseActions::OnPrintRecord() {
+  SoldierEntry entry;
+  if (!SelectedEntry(m_view, &entry)) return;
+  QPrintDialog dialog(Printer(), DialogParent());
+  dialog.setWindowTitle(tr("Print"));
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+  dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setPrintRange(QAbstractPrintDialog::AllPages);
+  if (dialog.exec() != QDialog::Accepted) return;
+  PrintThroughSave(Printer(), ViewInputs(m_view), [this](QPrinter* printer) { PrintSelected(printer); });
 }
 
 void UseActions::OnPrint() {

@@ -26,6 +26,7 @@
 class CViewView;
 class QAction;
 class QPrinter;
+class QWidget;
 
 class UseActions : public QObject {
   Q_OBJECT
@@ -51,6 +52,8 @@ class UseActions : public QObject {
 #if DRAVENHOLT_CAN_PRINT
   void OnPrintPreview();
   void OnPrint();
+  // The selected record, from More Info.
+  void OnPrintRecord();
   // The printer every print goes to; it keeps the user's choices for the session.
   QPrinter* Printer();
 #endif
@@ -59,6 +62,8 @@ class UseActions : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // What a dialog of a command opens over.
+  QWidget* DialogParent() const;
   QAction* MakeAction(const QString& text, const QKeySequence& key, std::function<void()> command);
   void UpdateActions();
   // Every entry of the result; false when the reading was stopped or failed.

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QMetaObject>
 #include <QPushButton>
+#include <QShortcutEvent>
 #include <string>
 
 #include "app/view_doc.h"
@@ -22,8 +23,15 @@
 
 namespace {
 
-// The list's key `key` is, or false for any other.
-bool ListKeyOf(int key, ListKey* out) {
+// The list's key `key` is, or false for any other. Home and End page with Ctrl; the others take
+// no modifier.
+bool ListKeyOf(int key, Qt::KeyboardModifiers modifiers, ListKey* out) {
+  modifiers &= ~Qt::KeypadModifier;
+  if (modifiers == Qt::ControlModifier && (key == Qt::Key_Home || key == Qt::Key_End)) {
+    *out = key == Qt::Key_Home ? ListKey::kFirstPage : ListKey::kLastPage;
+    return true;
+  }
+  if (modifiers != Qt::NoModifier) return false;
   switch (key) {
     case Qt::Key_Up:
       *out = ListKey::kUp;
@@ -59,6 +67,23 @@ QRect Ltrb(int left, int top, int right, int bottom) { return QRect(left, top, r
 void CViewView::TakeListKeys(QWidget* control) { control->installEventFilter(this); }
 
 bool CViewView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ShortcutOverride && (watched == m_pEdit[0] || watched == m_pEdit[1])) {
+    // Ctrl+E is Export's key, and the caret is nearly always in a name field; where the desktop's
+    // key bindings make Ctrl+E the field's end of line, the field would claim it first. Left
+    // unclaimed, the shortcut wins; End still moves the caret.
+    if (static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_E)) {
+      event->ignore();
+      return true;
+    }
+  }
+  if (event->type() == QEvent::Shortcut && !static_cast<QShortcutEvent*>(event)->isAmbiguous()) {
+    // A button's Alt key presses it at once, not after the pressed look's delay: what is typed
+    // next must land after the command (Alt+C and then a name keeps the name).
+    if (auto* button = qobject_cast<QPushButton*>(watched); button && button->isEnabled()) {
+      button->click();
+      return true;
+    }
+  }
   if (event->type() == QEvent::KeyPress && watched->isWidgetType()) {
     if (OnListKey(static_cast<QWidget*>(watched), *static_cast<QKeyEvent*>(event))) return true;
   }
@@ -67,8 +92,7 @@ bool CViewView::eventFilter(QObject* watched, QEvent* event) {
 
 bool CViewView::OnListKey(QWidget* control, const QKeyEvent& key) {
   ListKey listKey;
-  if ((key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier || !ListKeyOf(key.key(), &listKey))
-    return false;
+  if (!ListKeyOf(key.key(), key.modifiers(), &listKey)) return false;
   const bool onPageButton = control == m_pPrevBtn || control == m_pNextBtn;
   switch (m_screen.OnListKey(listKey, onPageButton)) {
     case KeyTaken::kNo:
@@ -158,16 +182,29 @@ void CViewView::OnPrevPage() { m_screen.OnPrevPage(); }
 
 void CViewView::OnNextPage() { m_screen.OnNextPage(); }
 
-void CViewView::OnMoreInfo() {
+// Fills `dialog` with the selected row; false when there is nothing to show (the disk prompt
+// cancelled).
+bool CViewView::FillMoreInfo(MoreInfoDialog* dialog) {
   std::string caption;
   std::string body;
   const int row = m_screen.SelectedRow();
-  if (!m_screen.MoreInfo(&caption, &body)) return;
+  if (!m_screen.MoreInfo(&caption, &body)) return false;
+  dialog->SetCaption(FromWindows1252(caption));
+  dialog->SetBody(FromWindows1252(body.c_str(), kDetailTextSize));
+  if (SoldierEntry entry; m_screen.PageEntry(row, &entry)) dialog->SetEntry(entry);
+  dialog->EnableSteps(m_screen.CanMoveSelection(-1), m_screen.CanMoveSelection(1));
+  return true;
+}
 
+void CViewView::OnMoreInfo() {
   MoreInfoDialog dialog(window());
-  dialog.SetCaption(FromWindows1252(caption));
-  dialog.SetBody(FromWindows1252(body.c_str(), kDetailTextSize));
-  if (SoldierEntry entry; m_screen.PageEntry(row, &entry)) dialog.SetEntry(entry);
+  if (!FillMoreInfo(&dialog)) return;
+  // Previous and Next move the selection as Up and Down do, across the pages, and show that row.
+  connect(&dialog, &MoreInfoDialog::stepRequested, this, [this, &dialog](int step) {
+    m_screen.MoveSelection(step);
+    if (FillMoreInfo(&dialog)) dialog.Refresh();
+  });
+  emit moreInfoOpened(&dialog);
   dialog.DoModal();
 
   // What the dialog covered is painted again, and that paint puts the focus back.

@@ -22,6 +22,7 @@ class BitmapButton;
 class CViewDoc;
 class DataLocation;
 class HelpWindow;
+class MoreInfoDialog;
 class QKeyEvent;
 class QLineEdit;
 class QPainter;
@@ -136,6 +137,9 @@ class CViewView : public QWidget, private ScreenListener {
   void resultChanged();
   // A search has put its result on screen (not sent for a search that was stopped).
   void searchShown();
+  // More Info is about to show `dialog` for the selected row: what it can do with a record
+  // (print, save) may be offered on it.
+  void moreInfoOpened(MoreInfoDialog* dialog);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -184,6 +188,7 @@ class CViewView : public QWidget, private ScreenListener {
   void CreateButtons();
   void DeleteButtons();
   bool PaintedUnderChildrenOnly(const QRegion& region) const;
+  bool FillMoreInfo(MoreInfoDialog* dialog);
   // The result list's keys (view_commands.cc): true when the key was taken.
   bool OnListKey(QWidget* control, const QKeyEvent& key);
 

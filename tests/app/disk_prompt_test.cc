@@ -12,6 +12,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextBoundaryFinder>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <filesystem>
@@ -113,6 +114,21 @@ TEST_F(DiskPromptTest, TheRollIsFoundOnMediaUnlessTheIniNamesItThenInTheRemember
                                                "/media/anna, " + Root() + "/mnt/cdrom");
 }
 
+// The pieces of `shown` between its line break opportunities, each as a reader reads it.
+static QStringList LinePieces(const QString& shown) {
+  QStringList pieces;
+  QTextBoundaryFinder finder(QTextBoundaryFinder::Line, shown);
+  qsizetype last = 0;
+  while (finder.toNextBoundary() != -1) {
+    QString piece = shown.mid(last, finder.position() - last);
+    piece.remove(QChar(0x2060)).remove(QChar(0x200B));
+    piece.replace(QChar(0x00A0), QLatin1Char(' ')).replace(QChar(0x2011), QLatin1Char('-'));
+    if (!piece.isEmpty()) pieces << piece;
+    last = finder.position();
+  }
+  return pieces;
+}
+
 TEST_F(DiskPromptTest, ThePromptKeepsItsTextGainsBrowseAndRemembersAChoiceThatHoldsTheRoll) {
   DataLocation location;
   location.SetDirectories(roll.familyDir.c_str(), (Root() + "/gone").c_str());
@@ -150,8 +166,11 @@ TEST_F(DiskPromptTest, ThePromptKeepsItsTextGainsBrowseAndRemembersAChoiceThatHo
   EXPECT_EQ(chooserCalls, 2);
   EXPECT_EQ(title, QStringLiteral("Dravenholt"));
   EXPECT_EQ(text, QStringLiteral("Please insert Kinloom Disk 3(Dravenholt)\n\nClick OK when done."));
-  EXPECT_EQ(informative.toStdString(),
-            "Looked in: " + Root() + "/gone, " + Root() + "/media/anna, " + Root() + "/mnt/cdrom");
+  // A line of the box may break between two places, never inside one.
+  EXPECT_EQ(LinePieces(informative),
+            (QStringList{"Looked ", "in: ", QString::fromStdString(Root() + "/gone, "),
+                         QString::fromStdString(Root() + "/media/anna, "),
+                         QString::fromStdString(Root() + "/mnt/cdrom")}));
   buttons.sort();
   EXPECT_EQ(buttons.join(QLatin1Char('|')).toStdString(), "Browse\u2026|Cancel|OK");
   EXPECT_EQ(location.dataDirectory, Root() + "/roll.iso/");
@@ -227,7 +246,7 @@ TEST_F(DiskPromptTest, ThePlacesLookedInAreBoundedSoTheBoxFitsTheScreen) {
     box->reject();
   });
   EXPECT_EQ(finder.Prompt(), kIdCancel);
-  EXPECT_EQ(informative, finder.LookedIn());
+  EXPECT_EQ(informative, finder.LookedIn(true));
   EXPECT_GT(height, 0);
   EXPECT_LT(height, QGuiApplication::primaryScreen()->availableGeometry().height());
 }

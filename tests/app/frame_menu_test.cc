@@ -14,6 +14,7 @@
 
 #include "app/about_dialog.h"
 #include "app/main_frame.h"
+#include "app/program_about.h"
 #include "app/view_app.h"
 #include "app_fixture.h"
 #include "platform/qt/screen_zoom.h"
@@ -146,18 +147,36 @@ class AboutMenuTest : public ::testing::Test {
   StartUpEnvironment env;
 };
 
-TEST_F(AboutMenuTest, AboutDravenholtShowsItsOwnBox) {
+TEST_F(AboutMenuTest, AboutDravenholtShowsItsOwnBoxAndTheClassicBoxStaysTheCommands) {
   CViewApp app;
   ASSERT_EQ(app.InitInstance(), 1);
-  QString title;
-  OnNextModal([&](QWidget* modal) {
-    if (qobject_cast<AboutDialog*>(modal)) title = modal->windowTitle();
-    QTest::keyClick(modal, Qt::Key_Escape);
-  });
-  for (QAction* action : app.MainWindow()->Menu(FrameMenu::kHelp)->actions()) {
+  CMainFrame* frame = app.MainWindow();
+  QStringList titles;
+  QString text;
+  auto close = [&] {
+    OnNextModal([&](QWidget* modal) {
+      titles << modal->windowTitle();
+      if (qobject_cast<ProgramAboutBox*>(modal))
+        text = modal->findChild<QLabel*>(QStringLiteral("aboutText"))->text();
+      QTest::keyClick(modal, Qt::Key_Escape);
+    });
+  };
+  close();
+  for (QAction* action : frame->Menu(FrameMenu::kHelp)->actions()) {
     if (action->text() == QStringLiteral("&About Dravenholt")) action->trigger();
   }
-  EXPECT_EQ(title, QStringLiteral("About View"));
+  EXPECT_TRUE(text.contains(QStringLiteral("Dravenholt " DRAVENHOLT_TEST_VERSION))) << text.toStdString();
+  EXPECT_TRUE(text.contains(QStringLiteral("GNU Lesser General Public License")));
+  EXPECT_TRUE(text.contains(QStringLiteral("CC BY 4.0")));
+  EXPECT_TRUE(text.contains(QStringLiteral("Jeffrey B. Arnold")));
+  // Its key from the name field, where the caret is.
+  QApplication::setActiveWindow(frame);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+  close();
+  QTest::keyClick(frame->View()->NameField(0), Qt::Key_F1, Qt::ControlModifier);
+  close();
+  app.OnAppAbout();
+  EXPECT_EQ(titles, (QStringList{"About Dravenholt", "About Dravenholt", "About View"}));
   app.ExitInstance();
 }
 

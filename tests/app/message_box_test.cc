@@ -7,6 +7,7 @@
 #include "platform/message_box.h"
 #include "platform/qt/qt_cursor.h"
 #include "platform/qt/qt_dialogs.h"
+#include "store/roll_status.h"
 #include "viewer_fixture.h"
 
 namespace {
@@ -69,6 +70,30 @@ TEST_F(QtMessageBoxTest, TheBoxIsCaptionedColouredAndHasTheArrowDuringABusyComma
   EXPECT_EQ(icon, QMessageBox::Warning);
   EXPECT_EQ(background, QColor(192, 192, 192));
   EXPECT_EQ(foreground, QColor(0, 0, 0));
+}
+
+TEST_F(QtMessageBoxTest, AShortErrorBoxKeepsItsTextAndShowsItsCaptionAndAnIcon) {
+  for (const char* text : {kLineFileMessage, kWrongFileFormat}) {
+    QString shown;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    int width = 0;
+    int captionWidth = 0;
+    OnNextModal([&](QWidget* modal) {
+      auto* box = qobject_cast<QMessageBox*>(modal);
+      shown = box->text();
+      icon = box->icon();
+      width = box->width();
+      QFont title = QApplication::font("QMdiSubWindowTitleBar");
+      title.setBold(true);
+      captionWidth = QFontMetrics(title).horizontalAdvance(box->windowTitle());
+      box->accept();
+    });
+    EXPECT_EQ(ShowMessageBox(text, kMbOk), kIdOk);
+    EXPECT_EQ(shown, QString::fromLatin1(text));
+    EXPECT_EQ(icon, QMessageBox::Warning) << text;
+    // The caption with room for the title bar's buttons (three of some 30 pixels, and margins).
+    EXPECT_GE(width, captionWidth + 120) << text;
+  }
 }
 
 }  // namespace

@@ -58,6 +58,7 @@ TEST(GedcomWriter, OneEntry) {
             "1 NAME Patrick G /KELLY/\r\n"
             "2 GIVN Patrick G\r\n"
             "2 SURN KELLY\r\n"
+            "1 SEX M\r\n"
             "1 _MILT\r\n"
             "2 TYPE 25th Battery, Ohio Light Artillery (Union)\r\n"
             "2 NOTE Unit: 25 BTRY OH LT ART (25th Battery, Ohio Light Artillery)\r\n"

@@ -141,12 +141,47 @@ TEST_F(FindMenuTest, TheStatusSaysHowTheResultOnScreenWasFoundOrHowTheNextWillBe
   EXPECT_EQ(frame->StatusText(), QStringLiteral("Wildcards"));
   EXPECT_EQ(Rows(), QStringList{"SCHMIDT KARL"});
   EXPECT_TRUE(Find()->ModeAction(MatchMode::kExact)->isChecked());
-  // A new choice is shown at once, for the next search.
+  // A new choice finds the result on screen again (the typed wildcard still decides); with no
+  // result on screen it is shown at once, for the next search.
+  Choose(MatchMode::kSimilar);
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Wildcards"));
+  view->OnClear();
   Choose(MatchMode::kSimilar);
   EXPECT_EQ(frame->StatusText(), QStringLiteral("Similar spelling"));
   // An empty surname runs no search and leaves the text.
   Search(QString());
   EXPECT_EQ(frame->StatusText(), QStringLiteral("Similar spelling"));
+}
+
+TEST_F(FindMenuTest, ChangingTheModeOrTheFiltersFindsTheResultOnScreenAgain) {
+  Choose(MatchMode::kSoundex);
+  Search(QStringLiteral("Smith"));
+  const QStringList soundex = Rows();
+  ASSERT_TRUE(soundex.contains(QStringLiteral("SMYTH PATRICK")));
+  // The name fields are not read again: what was typed since is for the next search.
+  view->NameField(0)->setText(QStringLiteral("Muller"));
+
+  EditFilters([](FiltersDialog* dialog) {
+    QTest::keyClicks(dialog->CompanyField(), QStringLiteral("a"));
+    QTest::keyClick(dialog->CompanyField(), Qt::Key_Return);
+  });
+  EXPECT_EQ(Rows(), (QStringList{"SMITH JOHN", "SMITH WILLIAM", "SCHMIDT KARL"}));
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Sounds like (Soundex) · company A"));
+
+  Find()->ClearFiltersAction()->trigger();
+  EXPECT_EQ(Rows(), soundex);
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Sounds like (Soundex)"));
+
+  Choose(MatchMode::kExact);
+  EXPECT_EQ(Rows(), (QStringList{"SMITH ADAM", "SMITH JAMES", "SMITH JOHN", "SMITH WILLIAM"}));
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling"));
+  EXPECT_FALSE(view->Results()->IsFound());
+
+  // With nothing on screen nothing runs; the status names the next search.
+  view->OnClear();
+  Choose(MatchMode::kSoundex);
+  EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Sounds like (Soundex)"));
 }
 
 // An index found damaged (here a key promising slots past the name file) is searched as far as

@@ -163,7 +163,7 @@ TEST_F(FindTest, PagingKeysTooltipsAndMoreInfoWorkAcrossTheKeysOfAFoundResult) {
   EXPECT_EQ(view->PageCount(), 3);
   EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page (2 of 3)"));
 
-  QTest::keyClick(view->NameField(0), Qt::Key_End);
+  QTest::keyClick(view->NameField(0), Qt::Key_End, Qt::ControlModifier);
   EXPECT_EQ(view->PageIndex(), 2);
   EXPECT_EQ(Rows(), (QStringList{"ABBOTT MOSES", "ABBOTT PETER", "ABBOTT WILLIAM", "ABBOT ZEKE"}));
   EXPECT_EQ(view->PrevButton()->toolTip(), QStringLiteral("Previous page (2 of 3)"));

@@ -1,5 +1,7 @@
 #include "ui/row_fields.h"
 
+#include "ui/row_words.h"
+
 #include <cstring>
 #include <string>
 
@@ -56,6 +58,18 @@ TEST(RowFieldsTest, MoreInfoCaptionTrimsAndJoins) {
       {"  ABBOTT \r\n\tJOHN \v\f", "  ABBOTT, JOHN"},
   };
   for (const auto& [row, caption] : cases) EXPECT_EQ(MoreInfoCaption(row, 500), caption) << row;
+}
+
+TEST(RowWordsTest, LeavesOutWhatTheEntryDoesNotHaveAndKeepsAnUnknownUnitAsWritten) {
+  SoldierEntry entry;
+  entry.fields[kUnitField] = "99 ZZ INF";
+  entry.fields[kRankOutField] = "SGT";
+  EXPECT_EQ(RowInWords(entry), "99 ZZ INF; rank out SGT");
+  entry.fields[kCompanyField] = "K";
+  entry.fields[kRankInField] = "2D LIEUT";
+  entry.fields[kSideField] = "C";
+  EXPECT_EQ(RowInWords(entry), "Company K; 99 ZZ INF (Confederate); rank in 2D LIEUT, rank out SGT");
+  EXPECT_EQ(RowInWords(SoldierEntry()), "");
 }
 
 }  // namespace

@@ -8,21 +8,29 @@
 //   find-*.png: MULLER by Soundex and by similar spelling, SM?TH typed, SMITH through a
 //     Confederate filter (the whole window, status strip included), the Find menu, the Filters
 //     dialog, the progress of a long search and the result left after it was stopped;
-//   file-menu.png, edit-menu.png, print-preview.png: the menus of what was found, and the preview.
+//   file-menu.png, edit-menu.png, print-preview.png: the menus of what was found, and the preview;
+//   use-*.png: the status strip after a filter was cleared (the search made again), a row's
+//     tooltip, More Info with its walk and print buttons, the short error boxes, the pull list,
+//     the preview of a list with long ranks and microfilm references.
 //
 // A real display shows a window's new content after a round trip to its server: each picture is
 // taken a moment after the change it shows.
 #include <QAction>
 #include <QApplication>
 #include <QGuiApplication>
+#include <QHelpEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 
 #include "find_fixture.h"
+#include "platform/message_box.h"
+#include "platform/qt/qt_dialogs.h"
+#include "store/roll_status.h"
 #include "platform/qt/screen_zoom.h"
 #include "ui/filters_dialog.h"
 #include "ui/help_window.h"
@@ -151,6 +159,72 @@ TEST_F(Screenshots, TheMenusOfWhatWasFoundAndThePreview) {
 #if DRAVENHOLT_CAN_PRINT
   OnNextModal([](QWidget* modal) {
     Save(modal, QStringLiteral("print-preview"));
+    modal->close();
+  });
+  for (QAction* action : frame->Menu(FrameMenu::kFile)->actions()) {
+    if (action->text() == QStringLiteral("Print Pre&view...")) action->trigger();
+  }
+#endif
+}
+
+TEST_F(Screenshots, WhatANewUserMeets) {
+  AddSpellings(&roll);
+  roll.Add("Featherstonehaugh", "BARTHOLOMEW ALEXANDER",
+           {"L", "K", "25 BTRY OH LT ART", "2D LIEUT", "1ST LIEUT", "", "1500", "3456", "78901", "U"});
+  OpenWindow();
+
+  // A filter put in force and cleared with a result on screen: the search is made again each time.
+  EntryFilter confederate;
+  confederate.side = 'C';
+  Search(QStringLiteral("SMITH"));
+  Find()->SetFilter(confederate);
+  Save(frame.get(), QStringLiteral("use-filter-rerun"));
+  Find()->ClearFiltersAction()->trigger();
+  Save(frame.get(), QStringLiteral("use-filter-cleared"));
+
+  // The page in the strip, a selected row spelled out in it, and a row's tooltip.
+  Search(QStringLiteral("ABBOTT"));
+  view->OnNextPage();
+  ClickRow(2);
+  Save(frame.get(), QStringLiteral("use-strip"));
+  const QPoint over = view->CellRect(4, 2).center();
+  QHelpEvent help(QEvent::ToolTip, over, view->mapToGlobal(over));
+  QApplication::sendEvent(view, &help);
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (top->inherits("QTipLabel") && top->isVisible()) Save(top, QStringLiteral("use-row-tooltip"));
+  }
+  QToolTip::hideText();
+
+  OnNextModal([](QWidget* modal) {
+    Save(modal, QStringLiteral("use-moreinfo"));
+    QTest::keyClick(modal, Qt::Key_Return);
+  });
+  view->OnMoreInfo();
+
+  SetDialogBkColor(QColor(192, 192, 192), QColor(0, 0, 0));
+  InstallQtMessageBoxHandler();
+  for (const char* text : {kLineFileMessage, kWrongFileFormat}) {
+    OnNextModal([text](QWidget* modal) {
+      Save(modal, QStringLiteral("use-box-") +
+                      QString::fromLatin1(text).remove(QLatin1Char(' ')).remove(QLatin1Char('!')));
+      QTest::keyClick(modal, Qt::Key_Return);
+    });
+    ShowMessageBox(text, kMbOk);
+  }
+  InstallMessageBoxHandler(nullptr);
+
+  Search(QStringLiteral("ABBOTT"));
+  OnNextModal([](QWidget* modal) {
+    Save(modal, QStringLiteral("use-pull-list"));
+    modal->close();
+  });
+  for (QAction* action : frame->Menu(FrameMenu::kFile)->actions()) {
+    if (action->text() == QStringLiteral("Microfilm &Pull List...")) action->trigger();
+  }
+#if DRAVENHOLT_CAN_PRINT
+  Search(QStringLiteral("FEATHERSTONEHAUGH"));
+  OnNextModal([](QWidget* modal) {
+    Save(modal, QStringLiteral("use-print-preview"));
     modal->close();
   });
   for (QAction* action : frame->Menu(FrameMenu::kFile)->actions()) {

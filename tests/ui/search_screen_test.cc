@@ -160,7 +160,10 @@ TEST_F(Screen, TheListKeysMoveTheSelectionAndThePagesWithoutTheFocus) {
   EXPECT_EQ(screen.OnListKey(ListKey::kDown, false), KeyTaken::kYes);
   EXPECT_EQ(screen.SelectedRow(), 0) << "across to the next page";
   EXPECT_EQ(FirstName(), "NAME110");
-  EXPECT_EQ(screen.OnListKey(ListKey::kEnd, false), KeyTaken::kYes);
+  EXPECT_EQ(screen.OnListKey(ListKey::kEnd, false), KeyTaken::kNo) << "End in a field is the caret's";
+  EXPECT_EQ(screen.OnListKey(ListKey::kHome, false), KeyTaken::kNo);
+  EXPECT_EQ(screen.PageIndex(), 1);
+  EXPECT_EQ(screen.OnListKey(ListKey::kLastPage, false), KeyTaken::kYes);
   EXPECT_EQ(screen.PageIndex(), 2);
   EXPECT_EQ(screen.SelectedRow(), -1);
   EXPECT_EQ(screen.OnListKey(ListKey::kPageDown, false), KeyTaken::kYes) << "taken at the end, doing nothing";
@@ -172,7 +175,26 @@ TEST_F(Screen, TheListKeysMoveTheSelectionAndThePagesWithoutTheFocus) {
   for (const std::string& event : Heard()) EXPECT_EQ(event.rfind("focus", 0), std::string::npos) << event;
 
   screen.OnSearch("Smyth", "");
-  EXPECT_EQ(screen.OnListKey(ListKey::kHome, false), KeyTaken::kNo) << "one page: Home is the field's";
+  EXPECT_EQ(screen.OnListKey(ListKey::kFirstPage, false), KeyTaken::kNo) << "one page: the field's";
+}
+
+TEST_F(Screen, AKeyThatDisablesThePageButtonItWasTypedOnMovesTheFocusToTheOther) {
+  screen.OnSearch("Smith", "");
+  Heard();
+  // End on Next: the last page, Next disabled, the focus to Previous.
+  EXPECT_EQ(screen.OnListKey(ListKey::kEnd, true), KeyTaken::kYes);
+  EXPECT_EQ(screen.PageIndex(), 2);
+  EXPECT_EQ(Heard(), (Events{"results", "focus previous"}));
+  // Home on Previous: the first page, the focus to Next; so too Ctrl+End, PageUp and Up across.
+  EXPECT_EQ(screen.OnListKey(ListKey::kHome, true), KeyTaken::kYes);
+  EXPECT_EQ(Heard(), (Events{"results", "focus next"}));
+  screen.OnListKey(ListKey::kLastPage, true);
+  EXPECT_EQ(Heard(), (Events{"results", "focus previous"}));
+  screen.OnListKey(ListKey::kPageUp, true);
+  EXPECT_EQ(Heard(), Events{"results"}) << "the middle page: both buttons enabled";
+  screen.OnListKey(ListKey::kDown, true);
+  screen.OnListKey(ListKey::kUp, true);
+  EXPECT_EQ(Heard(), (Events{"selection -1>0", "results", "selection -1>9", "focus next"}));
 }
 
 TEST_F(Screen, MoreInfoNeedsASelectionAndTheDisk) {

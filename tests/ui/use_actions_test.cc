@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -237,6 +238,41 @@ TEST_F(UseActionsTest, ExportWritesEveryRowOfTheResultNotOnlyThePage) {
   EXPECT_EQ(array[2].at("unit"), "5 IL INF");
 }
 
+// Where the desktop's key bindings make Ctrl+E a line edit's "end of line" (as on X11), the field
+// claims the key before the window's shortcut sees it; the filter here claims it the same way.
+class ClaimsEndOfLine : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::ShortcutOverride &&
+        static_cast<QKeyEvent*>(event)->keyCombination() == QKeyCombination(Qt::ControlModifier, Qt::Key_E)) {
+      event->accept();
+      return true;
+    }
+    return false;
+  }
+};
+
+TEST_F(UseActionsTest, CtrlEExportsWhileTheCaretIsInANameField) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  ClaimsEndOfLine claims;
+  for (QLineEdit* field : {view->NameField(0), view->NameField(1)}) {
+    field->installEventFilter(&claims);
+    // The view's own filter comes first again, as it does on a real desktop (it was there first).
+    field->installEventFilter(view);
+  }
+  const QString csvPath = Path("abbott.csv");
+  SaveAs(csvPath);
+  Key(Qt::Key_E, Qt::ControlModifier);
+  EXPECT_EQ(ReadCsv(FileBytes(csvPath)).size(), 24u);
+
+  // The field's other keys are its own: Ctrl+A selects.
+  view->NameField(1)->setFocus();
+  QTest::keyClicks(view->NameField(1), QStringLiteral("John"));
+  QTest::keyClick(view->NameField(1), Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(view->NameField(1)->selectedText(), QStringLiteral("John"));
+}
+
 TEST_F(UseActionsTest, ACancelledExportLeavesNoFile) {
   for (int i = 0; i < 600; ++i) roll.Add("Smith", "NAME" + std::to_string(1000 + i));
   OpenWindow();
@@ -298,17 +334,75 @@ TEST_F(UseActionsTest, PullListShowsTheRollsAndCopiesThem) {
   OpenWindow();
   Search(QStringLiteral("Abbott"));
   QString shown;
+  int headingRoom = -1;
   OnNextModal([&](QWidget* modal) {
     auto* dialog = qobject_cast<PullListDialog*>(modal);
     ASSERT_NE(dialog, nullptr);
     shown = dialog->Text()->toPlainText();
+    // The heading is not cut: the text's viewport holds its widest line.
+    headingRoom = dialog->Text()->viewport()->width() -
+                  dialog->Text()->fontMetrics().horizontalAdvance(shown.section(QLatin1Char('\n'), 0, 0));
     QTest::mouseClick(dialog->CopyButton(), Qt::LeftButton);
     dialog->reject();
   });
   Item(frame.get(), FrameMenu::kFile, QStringLiteral("Microfilm &Pull List..."))->trigger();
   EXPECT_EQ(shown, QStringLiteral("National Archives microfilm to request: 2 rolls for 24 entries.\n"
                                   "Box 12, roll 34: 23 entries\nBox 150, roll 2: 1 entry\n"));
+  EXPECT_GT(headingRoom, 0);
   EXPECT_EQ(Clipboard(), shown);
+}
+
+TEST_F(UseActionsTest, MoreInfoWalksTheResultAndSavesOrPrintsItsRecord) {
+  Open();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(9);
+  const QString path = Path("henry.ged");
+  QStringList captions;
+  bool firstHasPrevious = true;
+  bool lastHasNext = true;
+  bool printOffered = false;
+  OnNextModal([&](QWidget* modal) {
+    auto* dialog = qobject_cast<MoreInfoDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    printOffered = dialog->PrintButton()->isEnabled();
+    captions << dialog->windowTitle();
+    // Next crosses to the next page, as Down does; Previous comes back.
+    QTest::mouseClick(dialog->NextButton(), Qt::LeftButton);
+    captions << dialog->windowTitle();
+    EXPECT_EQ(view->PageIndex(), 1);
+    EXPECT_EQ(view->SelectedRow(), 0);
+    SaveAs(path);
+    QTest::mouseClick(dialog->GedcomButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog->PreviousButton(), Qt::LeftButton);
+    captions << dialog->windowTitle();
+    dialog->reject();
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  EXPECT_EQ(captions, (QStringList{"ABBOTT, GEORGE", "ABBOTT, HENRY", "ABBOTT, GEORGE"}));
+  EXPECT_EQ(printOffered, DRAVENHOLT_CAN_PRINT != 0);
+  const std::vector<GedcomLine> lines = ParseGedcom(FileBytes(path));
+  const std::size_t name = FindGedcomTag(lines, "NAME", FindGedcomTag(lines, "INDI"));
+  ASSERT_LT(name, lines.size());
+  EXPECT_EQ(lines[name].value, "HENRY J /ABBOTT/");
+
+  // At the ends of the result there is nothing before the first record or after the last.
+  view->OnClear();
+  Search(QStringLiteral("Abbott"));
+  ClickRow(0);
+  OnNextModal([&](QWidget* modal) {
+    firstHasPrevious = static_cast<MoreInfoDialog*>(modal)->PreviousButton()->isEnabled();
+    static_cast<QDialog*>(modal)->reject();
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  Search(QStringLiteral("Carter"));
+  ClickRow(0);
+  OnNextModal([&](QWidget* modal) {
+    lastHasNext = static_cast<MoreInfoDialog*>(modal)->NextButton()->isEnabled();
+    static_cast<QDialog*>(modal)->reject();
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  EXPECT_FALSE(firstHasPrevious);
+  EXPECT_FALSE(lastHasNext);
 }
 
 TEST_F(UseActionsTest, GedcomOfTheSelectedSoldierAndOfTheWholeResult) {
@@ -483,6 +577,42 @@ TEST_F(UseActionsTest, PrintWritesEveryRowOnNumberedPages) {
     GTEST_SKIP() << "pdftotext is not installed (Debian package poppler-utils), and no DRAVENHOLT_PRINTED_DIR "
                     "takes the PDF to where it is";
   }
+}
+
+TEST_F(UseActionsTest, PrintedColumnsAreSizedToWhatTheyHold) {
+  const std::string pdftotext = FindProgram("pdftotext");
+  if (pdftotext.empty()) GTEST_SKIP() << "pdftotext is not installed (Debian package poppler-utils)";
+  std::vector<std::string> fields = {
+      "L", "K", "25 BTRY OH LT ART", "2D LIEUT", "1ST LIEUT", "", "1500", "3456", "78901", "U"};
+  roll.Add("Featherstonehaugh", "BARTHOLOMEW ALEXANDER", fields);
+  OpenWindow();
+  Search(QStringLiteral("Featherstonehaugh"));
+  const QString pdf = Path("one.pdf");
+  QPrinter* printer = frame->Uses()->Printer();
+  printer->setOutputFormat(QPrinter::PdfFormat);
+  printer->setOutputFileName(pdf);
+  OnNextModal([](QWidget* modal) { static_cast<QDialog*>(qobject_cast<QPrintDialog*>(modal))->accept(); });
+  Key(Qt::Key_P, Qt::ControlModifier);
+  int status = 0;
+  const std::string text = RunProgram(pdftotext, {"-layout", pdf.toStdString(), "-"}, {}, &status);
+  ASSERT_EQ(status, 0) << text;
+  // The ranks and the microfilm reference each on one line, with room before the next column.
+  const SoldierEntry entry =
+      EntryFromRoll("FEATHERSTONEHAUGH", "BARTHOLOMEW ALEXANDER", {fields.begin(), fields.end()});
+  EXPECT_NE(text.find(MicrofilmReference(entry)), std::string::npos) << text;
+  EXPECT_NE(text.find("2D LIEUT "), std::string::npos) << text;
+  EXPECT_NE(text.find("1ST LIEUT "), std::string::npos) << text;
+
+  // Narrow columns get what they need; wide ones share the rest; room to spare is shared.
+  const std::vector<bool> wraps = {true, true, false, false, false, false};
+  const std::vector<qreal> widths = FitColumnWidths({300, 700, 20, 90, 90, 260}, wraps, 1000, 10);
+  EXPECT_EQ(widths[2], 20);
+  EXPECT_EQ(widths[3], 90);
+  EXPECT_EQ(widths[5], 260);
+  EXPECT_NEAR(widths[0] + widths[1], 1000 - 50 - 460, 1e-9);
+  EXPECT_NEAR(widths[1] / widths[0], 7.0 / 3.0, 1e-9);
+  const std::vector<qreal> roomy = FitColumnWidths({100, 100}, {true, false}, 410, 10);
+  EXPECT_EQ(roomy, (std::vector<qreal>{200, 200}));
 }
 #endif
 

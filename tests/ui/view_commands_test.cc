@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include <QApplication>
+#include <QMenu>
 #include <QMenuBar>
 #include <QLineEdit>
 #include <QPointer>
@@ -175,6 +176,17 @@ TEST_F(CommandsTest, ClearEmptiesFieldsResultAndSelection) {
   EXPECT_EQ(cleared.copy(rcCountLine), empty.copy(rcCountLine));
 }
 
+TEST_F(CommandsTest, WhatIsTypedRightAfterAltCIsKept) {
+  Search(QStringLiteral("Abbott"), QStringLiteral("j"));
+  QTest::keyClick(view->NameField(0), Qt::Key_C, Qt::AltModifier);
+  QTest::keyClicks(Focus(), QStringLiteral("ABC"));
+  // A press still pending would come when the button comes up again.
+  EXPECT_SOON(!view->ClearButton()->isDown());
+  QTest::qWait(0);
+  EXPECT_EQ(view->NameField(0)->text(), QStringLiteral("ABC"));
+  EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
+}
+
 TEST_F(CommandsTest, TheHourglassStaysOverTheWindowThroughTheDiskPromptOfASearch) {
   // The real box this time: it is a window of its own with the arrow, while the search that
   // showed it keeps the hourglass over the window behind it, fields and menu bar included.
@@ -262,6 +274,26 @@ TEST_F(CommandsTest, HelpOpensTheGuideAndClosesWithTheProgram) {
   EXPECT_FALSE(frame->isVisible());
   CloseWindow();
   EXPECT_TRUE(help.isNull());
+}
+
+TEST_F(CommandsTest, HelpNamesEveryMenuCommandAndTheKeyItShows) {
+  Click(view->HelpButton());
+  ASSERT_NE(view->Help(), nullptr);
+  // The guide writes Ctrl+- with a true minus sign.
+  const QString help = view->Help()->Text().replace(QChar(0x2212), QLatin1Char('-'));
+  QStringList missing;
+  for (const QAction* title : frame->MenuBar()->actions()) {
+    if (title->menu() == nullptr) continue;
+    for (const QAction* item : title->menu()->actions()) {
+      if (item->isSeparator()) continue;
+      QString name = item->text().remove(QLatin1Char('&'));
+      if (name.endsWith(QStringLiteral("..."))) name.chop(3);
+      if (!help.contains(name)) missing << name;
+      const QString key = item->shortcut().toString(QKeySequence::PortableText);
+      if (!key.isEmpty() && !help.contains(key)) missing << name + QStringLiteral(": ") + key;
+    }
+  }
+  EXPECT_EQ(missing, QStringList());
 }
 
 TEST_F(CommandsTest, TheFamilyHelpFileIsNamedWhenItIsThere) {

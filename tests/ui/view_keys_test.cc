@@ -1,8 +1,11 @@
 // The result list's keys, typed where the focus rules keep the focus: in the surname field, or
 // on the page button the paging rule gave it.
+#include <QApplication>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QToolTip>
 #include <cstdio>
 
 #include "ui/bitmap_button.h"
@@ -20,9 +23,11 @@ class ViewKeysTest : public ViewerTest {
     ASSERT_EQ(view->PageCount(), 3);
   }
 
-  void Key(int key, QWidget* at = nullptr) {
-    QTest::keyClick(at ? at : view->NameField(0), static_cast<Qt::Key>(key));
+  void Key(int key, QWidget* at = nullptr, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(at ? at : view->NameField(0), static_cast<Qt::Key>(key), modifiers);
   }
+  // Ctrl+`key` in the surname field.
+  void CtrlKey(int key) { Key(key, nullptr, Qt::ControlModifier); }
   // The given name of the selected row ("" when none is selected).
   QString Selected() const {
     return view->SelectedRow() < 0 ? QString() : view->FieldText(view->SelectedRow(), 1);
@@ -57,11 +62,11 @@ TEST_F(ViewKeysTest, UpAndDownWalkTheRowsAndCrossThePagesAndTheFocusStaysInTheFi
   EXPECT_NE(inside, other);
 
   // At the very ends nothing more happens.
-  Key(Qt::Key_End);
+  CtrlKey(Qt::Key_End);
   for (int i = 0; i < 5; ++i) Key(Qt::Key_Down);
   EXPECT_EQ(view->PageIndex(), 2);
   EXPECT_EQ(Selected(), QStringLiteral("WILLIAM"));
-  Key(Qt::Key_Home);
+  CtrlKey(Qt::Key_Home);
   Key(Qt::Key_Up);  // no selection after a page change: Up takes the last row of the page
   EXPECT_EQ(view->SelectedRow(), 9);
   Key(Qt::Key_PageUp);
@@ -71,7 +76,8 @@ TEST_F(ViewKeysTest, UpAndDownWalkTheRowsAndCrossThePagesAndTheFocusStaysInTheFi
   EXPECT_EQ(Focus(), view->NameField(0));
 }
 
-TEST_F(ViewKeysTest, PageKeysHomeAndEndTurnThePagesAndNameThemInTheButtonsTooltips) {
+TEST_F(ViewKeysTest, PageKeysCtrlHomeAndCtrlEndTurnThePagesAndNameThemInTheButtonsTooltips) {
+  EXPECT_EQ(frame->PageText(), QStringLiteral("Page 1 of 3"));
   EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page (2 of 3)"));
   EXPECT_EQ(view->PrevButton()->toolTip(), QStringLiteral("Previous page"));
 
@@ -82,15 +88,17 @@ TEST_F(ViewKeysTest, PageKeysHomeAndEndTurnThePagesAndNameThemInTheButtonsToolti
   EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page (3 of 3)"));
   EXPECT_EQ(view->PrevButton()->toolTip(), QStringLiteral("Previous page (1 of 3)"));
 
-  Key(Qt::Key_End);
+  EXPECT_EQ(frame->PageText(), QStringLiteral("Page 2 of 3"));
+  CtrlKey(Qt::Key_End);
   EXPECT_EQ(view->PageIndex(), 2);
   EXPECT_EQ(view->Results()->RowCount(), 3);
+  EXPECT_EQ(frame->PageText(), QStringLiteral("Page 3 of 3"));
   EXPECT_FALSE(view->NextButton()->isEnabled());
   EXPECT_EQ(view->NextButton()->toolTip(), QStringLiteral("Next page"));
   Key(Qt::Key_PageDown);  // no page after the last
   EXPECT_EQ(view->PageIndex(), 2);
 
-  Key(Qt::Key_Home);
+  CtrlKey(Qt::Key_Home);
   EXPECT_EQ(view->PageIndex(), 0);
   EXPECT_STREQ(view->RowText(0), "ABBOTT\tAARON\tJ, B, 5 IL INF, PVT, ...");
   Key(Qt::Key_PageUp);
@@ -106,24 +114,57 @@ TEST_F(ViewKeysTest, PageKeysHomeAndEndTurnThePagesAndNameThemInTheButtonsToolti
   EXPECT_EQ(Selected(), QStringLiteral("HENRY"));
 }
 
-TEST_F(ViewKeysTest, HomeAndEndStayTheFieldsOwnWhenTheResultHasOnePage) {
-  Search(QStringLiteral("Carter"));
-  ASSERT_EQ(view->PageCount(), 1);
+TEST_F(ViewKeysTest, HomeAndEndMoveTheCaretInANameFieldAndPageOnAPageButton) {
   QLineEdit* field = view->NameField(0);
-  ASSERT_EQ(field->text(), QStringLiteral("Carter"));
+  ASSERT_EQ(field->text(), QStringLiteral("Abbott"));
   Key(Qt::Key_Home);
   EXPECT_EQ(field->cursorPosition(), 0);
   Key(Qt::Key_End);
   EXPECT_EQ(field->cursorPosition(), 6);
+  Key(Qt::Key_Home, field, Qt::ShiftModifier);
+  EXPECT_EQ(field->selectedText(), QStringLiteral("Abbott"));
+  EXPECT_EQ(view->PageIndex(), 0);
+
+  // On a page button they page, and the paging rule keeps the focus on an enabled button.
+  view->NextButton()->setFocus();
+  Key(Qt::Key_End, view->NextButton());
+  EXPECT_EQ(view->PageIndex(), 2);
+  EXPECT_FALSE(view->NextButton()->isEnabled());
+  EXPECT_EQ(Focus(), view->PrevButton());
+  Key(Qt::Key_Home, view->PrevButton());
+  EXPECT_EQ(view->PageIndex(), 0);
+  EXPECT_EQ(Focus(), view->NextButton());
 
   // Before any search, and after Clear, the keys do nothing to the empty list.
   view->OnClear();
+  EXPECT_EQ(frame->PageText(), QString()) << "no result, no page";
   QTest::keyClicks(field, QStringLiteral("Dunn"));
   for (int key : {Qt::Key_Down, Qt::Key_Up, Qt::Key_PageDown, Qt::Key_PageUp}) Key(key);
   EXPECT_EQ(view->SelectedRow(), -1);
   EXPECT_EQ(view->CountLine(), QStringLiteral("0 records found."));
   Key(Qt::Key_Home);
   EXPECT_EQ(field->cursorPosition(), 0);
+}
+
+TEST_F(ViewKeysTest, TheSelectedRowIsSpelledOutInTheStripAndEveryRowInItsTooltip) {
+  const QString words = QStringLiteral(
+      "Middle initial J; Company B; 5th Illinois Infantry (Union); rank in PVT, rank out CORP");
+  EXPECT_EQ(frame->RowText(), QString());
+  Key(Qt::Key_Down);
+  EXPECT_EQ(frame->RowText(), words);
+
+  auto tipAt = [this](const QPoint& point) {
+    QHelpEvent help(QEvent::ToolTip, point, view->mapToGlobal(point));
+    QApplication::sendEvent(view, &help);
+    return QToolTip::isVisible() ? QToolTip::text() : QString();
+  };
+  EXPECT_EQ(tipAt(view->CellRect(4, 2).center()), words);
+  // Past the last row of a short page there is no row, and no tip.
+  CtrlKey(Qt::Key_End);
+  EXPECT_EQ(frame->RowText(), QString()) << "the selection went with the page";
+  tipAt(view->CellRect(5, 2).center());
+  EXPECT_SOON(!QToolTip::isVisible());
+  EXPECT_EQ(tipAt(view->CellRect(2, 0).center()), words);
 }
 
 TEST_F(ViewKeysTest, EnterOpensMoreInfoFromAPageButtonAndStillSearchesFromAField) {
@@ -165,7 +206,7 @@ TEST_F(ViewKeysTest, ACancelledDiskPromptLeavesPageAndSelectionAsTheyWere) {
   boxes.Answer({kIdCancel, kIdCancel, kIdCancel});
   Key(Qt::Key_Down);
   Key(Qt::Key_PageDown);
-  Key(Qt::Key_End);
+  CtrlKey(Qt::Key_End);
   EXPECT_EQ(boxes.Texts(), std::vector<std::string>(3, kDiskPrompt));
   EXPECT_EQ(view->PageIndex(), 0);
   EXPECT_EQ(view->SelectedRow(), 9);

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
+#include <QSpacerItem>
 
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
@@ -29,8 +31,23 @@ QMessageBox::Icon IconOf(unsigned style) {
     case kMbIconExclamation: return QMessageBox::Warning;
     case kMbIconInformation: return QMessageBox::Information;
     case 0x20: return QMessageBox::Question;
-    default: return QMessageBox::NoIcon;
+    // The few boxes whose style names no icon are all errors ("ext", "wrong file format!", a
+    // query error): they get the icon the other error boxes have.
+    default: return QMessageBox::Warning;
   }
+}
+
+// However short its text ("ext"), a box is wide enough for its caption in the title bar, which the
+// window system would otherwise cut short ("Dr...olt"): the caption, its window buttons and some
+// room.
+void MakeRoomForCaption(QMessageBox* box) {
+  auto* grid = qobject_cast<QGridLayout*>(box->layout());
+  if (grid == nullptr) return;
+  QFont title = QApplication::font("QMdiSubWindowTitleBar");
+  title.setBold(true);
+  const int width = QFontMetrics(title).horizontalAdvance(box->windowTitle()) + 160;
+  grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                grid->columnCount());
 }
 
 int ShowQtMessageBox(const char* text, unsigned style) {
@@ -48,6 +65,7 @@ int ShowQtMessageBox(const char* text, unsigned style) {
     box.setEscapeButton(ok);
   }
   box.setDefaultButton(ok);
+  MakeRoomForCaption(&box);
   ApplyDialogColors(&box);
   // A window of its own: the arrow, while a busy command keeps the hourglass over the window
   // behind it.
