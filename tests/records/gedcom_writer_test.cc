@@ -100,8 +100,9 @@ TEST(GedcomWriter, SeveralEntriesShareTheSourceAndGetTheirOwnIds) {
   const std::size_t smith = FindGedcomTag(lines, "INDI", obrien + 1);
   EXPECT_EQ(lines[smith + 1].value, "/SMITH/");
   EXPECT_EQ(lines[smith + 2].tag, "SURN");
-  EXPECT_EQ(lines[smith + 3].tag, "_MILT");
-  EXPECT_EQ(lines[smith + 4].tag, "SOUR");
+  EXPECT_EQ(lines[smith + 3].tag, "SEX");
+  EXPECT_EQ(lines[smith + 4].tag, "_MILT");
+  EXPECT_EQ(lines[smith + 5].tag, "SOUR");
 }
 
 TEST(GedcomWriter, LongTextsGoOnConcLinesAndComeBackWhole) {
