@@ -233,9 +233,9 @@ TEST_F(Screen, AFindStoppedHalfwayLeavesTheResultBefore) {
   screen.OnNextPage();
   screen.SelectRow(2);
   Heard();
-  EntryFilter union_;
-  union_.side = 'U';
-  screen.SetFindOptions({MatchMode::kSoundex, union_});
+  EntryFilter unionOnly;
+  unionOnly.side = 'U';
+  screen.SetFindOptions({MatchMode::kSoundex, unionOnly});
   dialogue.progress = [](int) { return false; };
   // Too small to report its progress: the search runs to its end.
   screen.OnSearch("Smyth", "");
@@ -251,7 +251,7 @@ TEST_F(Screen, AFindStoppedHalfwayLeavesTheResultBefore) {
   other.OnSearch("Smith", "");
   other.SelectRow(1);
   other.AddListener(&listener);
-  other.SetFindOptions({MatchMode::kExact, union_});
+  other.SetFindOptions({MatchMode::kExact, unionOnly});
   other.OnSearch("Smith", "n");
   EXPECT_EQ(Heard(), Events{}) << "no result shown, no selection lost";
   EXPECT_EQ(other.CountLine(), "70000 records found.");
