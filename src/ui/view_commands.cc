@@ -168,6 +168,7 @@ void CViewView::OnMoreInfo() {
   dialog.SetCaption(FromWindows1252(caption));
   dialog.SetBody(FromWindows1252(body.c_str(), kDetailTextSize));
   if (SoldierEntry entry; m_screen.PageEntry(row, &entry)) dialog.SetEntry(entry);
+  if (m_moreInfoExtras) m_moreInfoExtras(dialog, row);
   dialog.DoModal();
 
   // What the dialog covered is painted again, and that paint puts the focus back.
