@@ -2,6 +2,8 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -36,6 +38,14 @@ void RememberRecording(bool on) {
 
 QString ToQString(const std::string& utf8) { return QString::fromStdString(utf8); }
 
+// A band under More Info's row of buttons, which the dialog grows by, for what the research log
+// adds to it; its place for a control `width` dialog units wide.
+QRect AddBand(QDialog& dialog, int width) {
+  const QRect band = DialogUnitsToPixels(dialog.font(), 13, 224, width, 14);
+  dialog.setFixedSize(dialog.width(), band.bottom() + band.height() / 2 + 4);
+  return band;
+}
+
 }  // namespace
 
 ResearchActions::ResearchActions(CMainFrame* frame, const QString& logPath) : QObject(frame), m_frame(frame) {
@@ -51,7 +61,7 @@ ResearchActions::ResearchActions(CMainFrame* frame, const QString& logPath) : QO
   m_save = new QAction(tr("Save to Research &Log"), this);
   m_save->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
   connect(m_save, &QAction::triggered, this, &ResearchActions::OnSaveRow);
-  m_open = new QAction(tr("&Research Log..."), this);
+  m_open = new QAction(tr("Resear&ch Log..."), this);
   m_open->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
   connect(m_open, &QAction::triggered, this, &ResearchActions::ShowWindow);
   m_record = new QAction(tr("Record &Searches"), this);
@@ -67,10 +77,7 @@ ResearchActions::ResearchActions(CMainFrame* frame, const QString& logPath) : QO
   view->SetMoreInfoExtras([this](MoreInfoDialog& dialog, int) {
     auto* save = new QPushButton(tr("Save to Research &Log"), &dialog);
     save->setAutoDefault(false);
-    // Under the row of buttons, in a band the dialog grows by.
-    const QRect band = DialogUnitsToPixels(dialog.font(), 13, 224, 100, 14);
-    dialog.setFixedSize(dialog.width(), band.bottom() + band.height() / 2 + 4);
-    save->setGeometry(band);
+    save->setGeometry(AddBand(dialog, 100));
     connect(save, &QPushButton::clicked, this, [this, save] {
       OnSaveRow();
       save->setEnabled(false);
@@ -150,7 +157,13 @@ void ResearchActions::OnMoreInfo(const SavedSoldier& soldier) {
   const SavedDetail detail = m_desk->DetailOf(soldier);
   MoreInfoDialog dialog(m_window ? static_cast<QWidget*>(m_window) : m_frame);
   QString caption = FromWindows1252(detail.caption);
-  if (!detail.fromRoll) caption += QStringLiteral(" \u2014 ") + tr(kSavedCopyNote);
+  if (!detail.fromRoll) {
+    caption += QStringLiteral(" \u2014 ") + tr(kSavedCopyNote);
+    auto* note = new QLabel(tr(kSavedCopyNote), &dialog);
+    note->setObjectName(QStringLiteral("savedCopy"));
+    note->setStyleSheet(QStringLiteral("font-weight: bold"));
+    note->setGeometry(AddBand(dialog, 275));
+  }
   dialog.SetCaption(caption);
   dialog.SetBody(FromWindows1252(detail.body.c_str(), kDetailTextSize));
   dialog.SetEntry(EntryOf(soldier));

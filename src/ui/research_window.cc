@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -174,15 +175,20 @@ void ResearchWindow::Refresh() {
       m_problem->show();
     }
   }
-  FillSoldiers();
-  FillSearches();
-  for (int row = 0; hadSelection && row < static_cast<int>(m_soldiers.size()); ++row) {
-    if (m_soldiers[row].id == selected.id) m_soldierTable->selectRow(row);
+  {
+    // The soldier chosen stays chosen when he is still listed, without passing through none.
+    const QSignalBlocker quiet(m_soldierTable);
+    FillSoldiers();
+    for (int row = 0; hadSelection && row < static_cast<int>(m_soldiers.size()); ++row) {
+      if (m_soldiers[row].id == selected.id) m_soldierTable->setCurrentCell(row, 0);
+    }
   }
+  FillSearches();
+  ShowSelectedSoldier();
 }
 
 void ResearchWindow::FillSoldiers() {
-  QSignalBlocker quiet(m_soldierTable);
+  m_soldierTable->clearSelection();
   m_soldierTable->clearContents();
   m_soldierTable->setRowCount(static_cast<int>(m_soldiers.size()));
   for (int row = 0; row < static_cast<int>(m_soldiers.size()); ++row) {
@@ -196,7 +202,6 @@ void ResearchWindow::FillSoldiers() {
             Text(ReadableTime(soldier.changedAt)), foundBy});
   }
   m_soldierTable->resizeColumnsToContents();
-  ShowSelectedSoldier();
 }
 
 void ResearchWindow::FillSearches() {
@@ -219,8 +224,15 @@ void ResearchWindow::ShowSelectedSoldier() {
                            static_cast<QWidget*>(m_apply), static_cast<QWidget*>(m_moreInfo)}) {
     control->setEnabled(any);
   }
+  if (any && soldier.id == m_nEditing) return;
+  m_nEditing = any ? soldier.id : 0;
   m_status->setCurrentIndex(any ? static_cast<int>(soldier.status) : 0);
   m_notes->setPlainText(any ? Text(soldier.notes) : QString());
+}
+
+bool ResearchWindow::event(QEvent* event) {
+  if (event->type() == QEvent::WindowActivate) Refresh();
+  return QWidget::event(event);
 }
 
 bool ResearchWindow::SelectedSoldier(SavedSoldier* out) const {
@@ -251,6 +263,7 @@ bool ResearchWindow::ApplyEdit() {
     m_problem->show();
     return false;
   }
+  m_nEditing = 0;  // read back as the log now holds him
   Refresh();
   return true;
 }

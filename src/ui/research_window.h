@@ -10,6 +10,7 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -58,6 +59,10 @@ class ResearchWindow : public QWidget {
   void rerunRequested(const LoggedSearch& search);
   void moreInfoRequested(const SavedSoldier& soldier);
 
+ protected:
+  // Coming back to the window reads the log again: searches made meanwhile are listed.
+  bool event(QEvent* event) override;
+
  private:
   // Opens the log for the moment; false (said in the problem line) when it cannot be used.
   bool OpenLog(ResearchLog* log, bool write);
@@ -70,6 +75,9 @@ class ResearchWindow : public QWidget {
   std::function<InputFiles()> m_inputs;
   std::vector<SavedSoldier> m_soldiers;
   std::vector<LoggedSearch> m_searches;
+  // The soldier whose status and notes the editor holds: a reading of the log keeps what is being
+  // typed for him until it is applied or another soldier is chosen.
+  std::int64_t m_nEditing = 0;
 
   QLabel* m_problem;
   QLineEdit* m_surname;

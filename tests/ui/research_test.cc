@@ -223,24 +223,33 @@ TEST_F(ResearchTest, TheWindowListsFiltersEditsRerunsAndShowsMoreInfoFromTheRoll
     ASSERT_EQ(history.size(), 2u);
     EXPECT_EQ(history[1].what, "status, notes");
   }
+  // Reading the log again (a save from the main screen, the window coming back) keeps what is
+  // being typed for the chosen soldier.
+  window->NotesEditor()->setPlainText(QStringLiteral("half typed"));
+  window->Refresh();
+  EXPECT_EQ(window->NotesEditor()->toPlainText(), QStringLiteral("half typed"));
   window->StatusFilter()->setCurrentIndex(1 + static_cast<int>(ResearchStatus::kRecordsOrdered));
   EXPECT_EQ(window->SoldierTable()->rowCount(), 1);
   window->StatusFilter()->setCurrentIndex(0);
 
   // More Info: from the roll while it is the roll he was saved from, else the saved copy, marked.
   QString caption;
-  const auto capture = [&caption](QWidget* dialog) {
+  bool marked = false;
+  const auto capture = [&caption, &marked](QWidget* dialog) {
     caption = dialog->windowTitle();
+    marked = dialog->findChild<QLabel*>(QStringLiteral("savedCopy")) != nullptr;
     static_cast<QDialog*>(dialog)->accept();
   };
   OnNextModal(capture);
   research->OnMoreInfo(chosen);
   EXPECT_FALSE(caption.contains(QLatin1String(kSavedCopyNote))) << caption.toStdString();
+  EXPECT_FALSE(marked);
   SavedSoldier elsewhere = chosen;
   elsewhere.roll.hash = std::string(32, 'f');
   OnNextModal(capture);
   research->OnMoreInfo(elsewhere);
   EXPECT_TRUE(caption.contains(QLatin1String(kSavedCopyNote))) << caption.toStdString();
+  EXPECT_TRUE(marked);
 
   // The soundex search comes back with its mode and its result.
   Choose(MatchMode::kExact);
