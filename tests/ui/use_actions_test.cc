@@ -132,16 +132,10 @@ class UseActionsTest : public ViewerTest {
 TEST_F(UseActionsTest, ItemsStandInTheMenusAndFollowTheResultAndTheSelection) {
   Open();
   QStringList file = ItemTexts(frame->Menu(FrameMenu::kFile));
-  QStringList expected{"&Export Results...\tCtrl+E",   "Microfilm &Pull List...\t",        "-",
+  QStringList expected{"&Export Results...\tCtrl+E", "Microfilm &Pull List...\t", "-",
                        "Save Soldier as &GEDCOM...\t", "Save &All Results as GEDCOM...\t", "-"};
-  if (DRAVENHOLT_CAN_PRINT)
-    expected << "Print Pre&view...\t"
-             << "P&rint...\tCtrl+P"
-             << "-";
-  expected << "Resear&ch Log...\tCtrl+Shift+R"
-           << "Record &Searches\t"
-           << "-"
-           << "&Quit\tCtrl+Q";
+  if (DRAVENHOLT_CAN_PRINT) expected << "Print Pre&view...\t" << "P&rint...\tCtrl+P" << "-";
+  expected << "Resear&ch Log...\tCtrl+Shift+R" << "Record &Searches\t" << "-" << "&Quit\tCtrl+Q";
   EXPECT_EQ(file, expected) << "the print items only where the build can print";
   EXPECT_EQ(ItemTexts(frame->Menu(FrameMenu::kEdit)),
             (QStringList{"&Copy\tCtrl+C", "Copy C&itation\tCtrl+Shift+C", "Copy &Evidence Citation\t",
@@ -207,8 +201,7 @@ TEST_F(UseActionsTest, MoreInfoShowsTheUnitInPlainWordsAndCopiesTheRecord) {
   EXPECT_EQ(record,
             QStringLiteral("ABBOTT, AARON\n\n") + body + QStringLiteral("\n\n") + unit + QLatin1Char('\n'));
   const std::vector<std::string> fields = SampleFields("B");
-  EXPECT_EQ(Clipboard().toStdString(),
-            PlainCitation(EntryFromRoll("ABBOTT", "AARON", {fields.begin(), fields.end()})));
+  EXPECT_EQ(Clipboard().toStdString(), PlainCitation(EntryFromRoll("ABBOTT", "AARON", {fields.begin(), fields.end()})));
 }
 
 TEST_F(UseActionsTest, ExportWritesEveryRowOfTheResultNotOnlyThePage) {
@@ -263,9 +256,8 @@ TEST_F(UseActionsTest, ACancelledExportLeavesNoFile) {
   Key(Qt::Key_E, Qt::ControlModifier);
   cancel.stop();
   EXPECT_TRUE(cancelled);
-  EXPECT_EQ(
-      QDir(files.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
-      QStringList());
+  EXPECT_EQ(QDir(files.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+            QStringList());
 
   // Uncancelled, the same export has every row.
   SaveAs(path);
@@ -292,9 +284,8 @@ TEST_F(UseActionsTest, ExportRefusesWhatIsNotAFile) {
   listed.sort();
   EXPECT_EQ(boxes.Texts(), expected);
   EXPECT_TRUE(QFileInfo(Path("folder.csv")).isDir());
-  EXPECT_EQ(
-      QDir(files.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
-      listed);
+  EXPECT_EQ(QDir(files.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot | QDir::Hidden),
+            listed);
 }
 
 TEST_F(UseActionsTest, PullListShowsTheRollsAndCopiesThem) {
