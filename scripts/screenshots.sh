@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Saves the viewer's windows as PNG files for a person to look at (not a test): the window after
-# a search, its menus, More Info, the help, the Find screens, the print preview. Builds the small
+# a search, its menus, More Info, the help, the Find screens, the print preview, the research log
+# (the Research window, a saved soldier's More Info, the log exported as Markdown). Builds the small
 # program that takes them (tests/ui/screenshots.cc) into ./build (or $BUILD_DIR) first.
 #
 #   scripts/screenshots.sh [DIRECTORY] [ZOOM]     (default: build/screenshots, zoom 1)
@@ -16,7 +17,7 @@ zoom="${2:-1}"
 cmake --build "$build_dir" --target viewer_screenshots >/dev/null
 mkdir -p "$out"
 out="$(cd "$out" && pwd)"
-rm -f "$out"/*.png
+rm -f "$out"/*.png "$out"/research-log.md
 
 xvfb_pid=""
 stop_xvfb() { if [[ -n "$xvfb_pid" ]]; then kill "$xvfb_pid" 2>/dev/null || true; fi; }

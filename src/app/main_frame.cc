@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "app/research_actions.h"
 #include "app/view_doc.h"
 #include "app/view_zoom.h"
 #include "app/viewer_settings.h"
@@ -189,6 +190,10 @@ int CMainFrame::OnCreate() {
   m_uses->SetSearchDescription([this] { return StatusText(); });
   for (QAction* item : m_uses->EditActions()) AddMenuAction(FrameMenu::kEdit, item);
   for (QAction* item : m_uses->FileActions()) AddMenuAction(FrameMenu::kFile, item);
+
+  auto* research = new ResearchActions(this);
+  for (QAction* item : research->EditActions()) AddMenuAction(FrameMenu::kEdit, item);
+  for (QAction* item : research->FileActions()) AddMenuAction(FrameMenu::kFile, item);
   return 0;
 }
 

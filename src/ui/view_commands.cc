@@ -205,6 +205,7 @@ void CViewView::OnMoreInfo() {
     if (FillMoreInfo(&dialog)) dialog.Refresh();
   });
   emit moreInfoOpened(&dialog);
+  if (m_moreInfoExtras) m_moreInfoExtras(dialog, m_screen.SelectedRow());
   dialog.DoModal();
 
   // What the dialog covered is painted again, and that paint puts the focus back.

@@ -12,6 +12,7 @@
 #include <QRect>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -131,6 +132,10 @@ class CViewView : public QWidget, private ScreenListener {
   ResultList* Results() { return m_screen.Results(); }
   // The display text of `row` of the current page ("surname\tgiven name\tsummary").
   const char* RowText(int row) const { return m_screen.RowText(row); }
+  // Given the More Info dialog of page row `row` before it opens, to add what later features offer.
+  void SetMoreInfoExtras(std::function<void(MoreInfoDialog& dialog, int row)> extras) {
+    m_moreInfoExtras = std::move(extras);
+  }
 
  signals:
   // The rows on screen or the selected row changed: a search, Clear, another page, a click or a key.
@@ -196,6 +201,7 @@ class CViewView : public QWidget, private ScreenListener {
   SearchScreen m_screen;
   QPointer<HelpWindow> m_pHelpWindow;
   QString m_strHelpPath;
+  std::function<void(MoreInfoDialog&, int)> m_moreInfoExtras;
   bool m_bFamilyDirectorySet = false;
   bool m_bInPlace = false;
   bool m_bDestroyed = false;

@@ -1,11 +1,15 @@
 // The main of every GUI test binary: one QApplication for all tests, on the offscreen platform
-// unless another is asked for.
+// unless another is asked for. The viewer records its searches in the user's data directory: the
+// tests give it one of their own, removed when they end, so no run leaves a log behind.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QTemporaryDir data;
+  if (data.isValid()) qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
   QApplication application(argc, argv);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -11,30 +11,43 @@
 //   file-menu.png, edit-menu.png, print-preview.png: the menus of what was found, and the preview;
 //   use-*.png: the status strip after a filter was cleared (the search made again), a row's
 //     tooltip, More Info with its walk and print buttons, the short error boxes, the pull list,
-//     the preview of a list with long ranks and microfilm references.
+//     the preview of a list with long ranks and microfilm references;
+//   research-*.png and research-log.md: the research log as a new user meets it: MULLER searched
+//     by sound, two soldiers saved with notes, the viewer closed and opened again, a search that
+//     found nothing, the Research window's two lists, a saved soldier's More Info from the roll
+//     and from the saved copy, and the log exported as Markdown.
 //
 // A real display shows a window's new content after a round trip to its server: each picture is
 // taken a moment after the change it shows.
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTimer>
 #include <QToolTip>
 
+#include "app/research_actions.h"
 #include "find_fixture.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_dialogs.h"
 #include "store/roll_status.h"
 #include "platform/qt/screen_zoom.h"
+#include "support/scoped_env.h"
+#include "support/scoped_temp_dir.h"
 #include "ui/filters_dialog.h"
 #include "ui/help_window.h"
 #include "ui/printing.h"
+#include "ui/research_desk.h"
+#include "ui/research_window.h"
 #include "ui/search_progress.h"
 
 namespace {
@@ -231,6 +244,59 @@ TEST_F(Screenshots, WhatANewUserMeets) {
     if (action->text() == QStringLiteral("Print Pre&view...")) action->trigger();
   }
 #endif
+
+TEST_F(Screenshots, TheResearchLogAsANewUserMeetsIt) {
+  // A new user: a log of their own, not the searches of the pictures above.
+  ScopedTempDir data;
+  ScopedEnv env;
+  env.Set("XDG_DATA_HOME", data.Path().c_str());
+  AddSpellings(&roll);
+  OpenWindow();
+  Choose(MatchMode::kSoundex);
+  Search(QStringLiteral("MULLER"));
+  auto* research = frame->findChild<ResearchActions*>();
+  const char* notes[] = {"Check the 1890 veterans schedule", "Not ours: wrong state"};
+  for (int row = 0; row < 2; ++row) {
+    view->SelectRow(row);
+    research->OnSaveRow();
+  }
+  ResearchWindow* window = research->ShowWindow();
+  for (int row = 0; row < 2; ++row) {
+    window->SoldierTable()->selectRow(row);
+    window->NotesEditor()->setPlainText(QString::fromLatin1(notes[row]));
+    window->StatusEditor()->setCurrentIndex(row == 0 ? 0 : 2);
+    window->ApplyEdit();
+  }
+  CloseWindow();
+
+  OpenWindow();
+  Choose(MatchMode::kExact);
+  Search(QStringLiteral("KRAUSSMANN"));
+  research = frame->findChild<ResearchActions*>();
+  window = research->ShowWindow();
+  window->SoldierTable()->selectRow(0);
+  Save(window, QStringLiteral("research-soldiers"));
+  window->Tabs()->setCurrentIndex(1);
+  Save(window, QStringLiteral("research-searches"));
+  window->Tabs()->setCurrentIndex(0);
+  SavedSoldier soldier;
+  ASSERT_TRUE(window->SelectedSoldier(&soldier));
+  OnNextModal([](QWidget* modal) {
+    Save(modal, QStringLiteral("research-moreinfo"));
+    modal->close();
+  });
+  research->OnMoreInfo(soldier);
+  // The same soldier when the roll at hand is another one: his entry as the log kept it.
+  soldier.roll.hash = std::string(32, '0');
+  OnNextModal([](QWidget* modal) {
+    Save(modal, QStringLiteral("research-moreinfo-saved-copy"));
+    modal->close();
+  });
+  research->OnMoreInfo(soldier);
+  ASSERT_TRUE(window->ExportTo(
+      1, qEnvironmentVariable("DRAVENHOLT_SCREENSHOT_DIR") + QStringLiteral("/research-log.md")));
+  SaveMenu(frame.get(), FrameMenu::kFile, QStringLiteral("research-file-menu"));
+  window->close();
 }
 
 }  // namespace

@@ -138,10 +138,11 @@ TEST_F(UseActionsTest, ItemsStandInTheMenusAndFollowTheResultAndTheSelection) {
   QStringList expected{"&Export Results...\tCtrl+E", "Microfilm &Pull List...\t", "-",
                        "Save Soldier as &GEDCOM...\t", "Save &All Results as GEDCOM...\t", "-"};
   if (DRAVENHOLT_CAN_PRINT) expected << "Print Pre&view...\t" << "P&rint...\tCtrl+P" << "-";
-  expected << "&Quit\tCtrl+Q";
+  expected << "Resear&ch Log...\tCtrl+Shift+R" << "Record &Searches\t" << "-" << "&Quit\tCtrl+Q";
   EXPECT_EQ(file, expected) << "the print items only where the build can print";
   EXPECT_EQ(ItemTexts(frame->Menu(FrameMenu::kEdit)),
-            (QStringList{"&Copy\tCtrl+C", "Copy C&itation\tCtrl+Shift+C", "Copy &Evidence Citation\t"}));
+            (QStringList{"&Copy\tCtrl+C", "Copy C&itation\tCtrl+Shift+C", "Copy &Evidence Citation\t",
+                         "Save to Research &Log\tCtrl+S"}));
 
   QAction* exportItem = Item(frame.get(), FrameMenu::kFile, QStringLiteral("&Export Results..."));
   QAction* copyItem = Item(frame.get(), FrameMenu::kEdit, QStringLiteral("&Copy"));
