@@ -102,16 +102,23 @@ TEST_F(ResearchTest, EverySearchShownIsRecordedWithItsModeFiltersAndCountNothing
   Choose(MatchMode::kExact);
   Search(QStringLiteral("NOBODY"));
 
+  // A mode or filter changed while a list is shown finds that list again: a search shown too.
   const std::vector<LoggedSearch> searches = Searches();
-  ASSERT_EQ(searches.size(), 3u);
+  ASSERT_EQ(searches.size(), 7u);
   EXPECT_EQ(searches[0].surname, "MULLER");
   EXPECT_EQ(searches[0].mode, "exact");
   EXPECT_GT(searches[0].count, 0);
+  EXPECT_EQ(searches[1].surname, "MULLER");
   EXPECT_EQ(searches[1].mode, "soundex");
-  EXPECT_EQ(searches[1].givenName, "J");
-  EXPECT_EQ(searches[1].side, "U");
-  EXPECT_EQ(searches[2].surname, "NOBODY");
-  EXPECT_EQ(searches[2].count, 0);
+  EXPECT_EQ(searches[2].side, "U");
+  EXPECT_EQ(searches[3].surname, "SMITH");
+  EXPECT_EQ(searches[3].mode, "soundex");
+  EXPECT_EQ(searches[3].givenName, "J");
+  EXPECT_EQ(searches[3].side, "U");
+  EXPECT_EQ(searches[5].mode, "exact");
+  EXPECT_EQ(searches[5].side, "");
+  EXPECT_EQ(searches[6].surname, "NOBODY");
+  EXPECT_EQ(searches[6].count, 0);
   for (const LoggedSearch& search : searches) {
     EXPECT_EQ(search.program, "viewer");
     EXPECT_EQ(search.roll.hash.size(), 32u) << "the roll is identified";
@@ -187,6 +194,8 @@ TEST_F(ResearchTest, TheWindowListsFiltersEditsRerunsAndShowsMoreInfoFromTheRoll
   Search(QStringLiteral("MULLER"));
   SaveRowByKey(0);
   Search(QStringLiteral("NOBODY"));
+  // Cleared first, so that choosing the mode does not find NOBODY again.
+  QTest::mouseClick(view->ClearButton(), Qt::LeftButton);
   Choose(MatchMode::kSoundex);
   Search(QStringLiteral("ABBOT"));
   SaveRowByKey(1);

@@ -244,6 +244,7 @@ TEST_F(Screenshots, WhatANewUserMeets) {
     if (action->text() == QStringLiteral("Print Pre&view...")) action->trigger();
   }
 #endif
+}
 
 TEST_F(Screenshots, TheResearchLogAsANewUserMeetsIt) {
   // A new user: a log of their own, not the searches of the pictures above.
