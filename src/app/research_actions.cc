@@ -41,7 +41,7 @@ QString ToQString(const std::string& utf8) { return QString::fromStdString(utf8)
 // A band under More Info's row of buttons, which the dialog grows by, for what the research log
 // adds to it; its place for a control `width` dialog units wide.
 QRect AddBand(QDialog& dialog, int width) {
-  const QRect band = DialogUnitsToPixels(dialog.font(), 13, 224, width, 14);
+  const QRect band = DialogUnitsToPixels(dialog.font(), 13, 244, width, 14);
   dialog.setFixedSize(dialog.width(), band.bottom() + band.height() / 2 + 4);
   return band;
 }

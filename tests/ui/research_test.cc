@@ -169,7 +169,16 @@ TEST_F(ResearchTest, ARowIsSavedByKeyContextMenuAndMoreInfoOnceWithTheSearchThat
 
   view->SelectRow(4);
   OnNextModal([](QWidget* dialog) {
-    for (auto* button : dialog->findChildren<QPushButton*>()) {
+    const QList<QPushButton*> buttons = dialog->findChildren<QPushButton*>();
+    for (auto* button : buttons) {
+      // The button has a place of its own, inside the window, over no other button.
+      EXPECT_TRUE(dialog->rect().contains(button->geometry())) << button->text().toStdString();
+      for (auto* other : buttons) {
+        EXPECT_TRUE(other == button || !other->geometry().intersects(button->geometry()))
+            << button->text().toStdString() << " over " << other->text().toStdString();
+      }
+    }
+    for (auto* button : buttons) {
       if (button->text() == QStringLiteral("Save to Research &Log")) button->click();
     }
     static_cast<QDialog*>(dialog)->accept();
