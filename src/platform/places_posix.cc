@@ -44,7 +44,7 @@ std::string UserDataDirectory() {
 }
 
 std::string UserCacheDirectory() {
-  // A relative value is ignored, as the base directory specification asks.
+  // A relative value is ignored: an XDG base directory must be an absolute path.
   if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache == '/') return cache;
   if (const char* home = std::getenv("HOME"); home && *home) return std::string(home) + "/.cache";
   return {};
