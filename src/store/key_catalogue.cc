@@ -14,7 +14,8 @@ template <typename Entry>
 bool MakeRunsSound(std::vector<Entry>* entries, std::int64_t slotTotal) {
   bool sound = true;
   for (Entry& e : *entries) {
-    if (e.slotCount < 0 || e.firstSlot < 0 || (e.firstSlot >= slotTotal && e.slotCount > 0)) {
+    // An empty run is sound wherever it says it starts; it is kept as an empty run at slot 0.
+    if (e.slotCount <= 0 || e.firstSlot < 0 || e.firstSlot >= slotTotal) {
       sound = sound && e.slotCount == 0;
       e.firstSlot = 0;
       e.slotCount = 0;
