@@ -6,7 +6,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 build_dir="${SANITIZE_BUILD_DIR:-build-sanitize}"
+# -O1 and line tables: what the sanitizers' own documentation advises, in about two thirds of the
+# time a full optimised build with full debug information takes.
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVENHOLT_SANITIZE=ON \
+  -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g1 -DNDEBUG" \
   -DDRAVENHOLT_BUILD_VIEWER=OFF -DDRAVENHOLT_BUILD_TESTS=ON >/dev/null
 cmake --build "$build_dir" -j 2
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:detect_stack_use_after_return=1}"

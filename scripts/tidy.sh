@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Checks the naming rule (.clang-tidy, per directory) on the C++ files a change touches: the files
-# changed since BASE (default: 20 commits back, or every file when given --all), each checked with
+# the last 20 commits touched (merges count by the commits they bring, so a merged branch does not
+# bring all of its files), or those changed since BASE when one is given, or every file when given
+# --all; each checked with
 # the compile commands of ./build (or $BUILD_DIR), which scripts/build.sh writes. A header that
 # changed is checked through the source file of the same name.
 set -euo pipefail
@@ -11,9 +13,10 @@ command -v clang-tidy >/dev/null || scripts/install-deps.sh --tidy
 
 if [[ "${1:-}" == "--all" ]]; then
   changed=$(git ls-files 'src/*.cc' 'src/*.h' 'tests/*.cc' 'tests/*.h' 'bench/*.cc' 'bench/*.h')
+elif [[ -n "${1:-}" ]]; then
+  changed=$(git diff --name-only --diff-filter=ACMR "$1" HEAD -- 'src/*.cc' 'src/*.h' 'tests/*.cc' 'tests/*.h' 'bench/*.cc' 'bench/*.h')
 else
-  base="${1:-$(git rev-parse --verify -q HEAD~20 || git rev-list --max-parents=0 HEAD | tail -n 1)}"
-  changed=$(git diff --name-only --diff-filter=ACMR "$base" HEAD -- 'src/*.cc' 'src/*.h' 'tests/*.cc' 'tests/*.h' 'bench/*.cc' 'bench/*.h')
+  changed=$(git log -n 20 --no-merges --name-only --format= --diff-filter=ACMR -- 'src/*.cc' 'src/*.h' 'tests/*.cc' 'tests/*.h' 'bench/*.cc' 'bench/*.h' | sort -u)
 fi
 
 # Every changed source, and the source beside every changed header, that the build compiles.
