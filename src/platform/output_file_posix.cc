@@ -20,19 +20,6 @@ constexpr int kMostLinksFollowed = 40;
 
 std::string Reason() { return std::strerror(errno); }
 
-std::string HostName() {
-  char name[HOST_NAME_MAX + 1] = {};
-  if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
-  std::string host(name);
-  for (char& c : host) {
-    if (c == '/' || c == '@') c = '_';
-  }
-  return host;
-}
-
-// This process's temporary name for `name` (platform/temporary_name.h).
-std::string OwnTemporaryName(const std::string& name) { return TemporaryName(name, static_cast<std::uint32_t>(getpid()), HostName()); }
-
 std::string BaseNameOf(const std::string& path) {
   const std::size_t slash = path.rfind('/');
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -358,7 +345,7 @@ int RemoveStaleTemporaries(const std::string& directory) {
     close(fd);
     return 0;
   }
-  const std::string host = HostName();
+  const std::string host = TemporaryHost();
   std::vector<std::string> stale;
   while (const dirent* entry = readdir(dir)) {
     const auto pid = static_cast<pid_t>(OwnerOfTemporaryName(entry->d_name, host));

@@ -44,19 +44,6 @@ std::string Reason(DWORD error) {
   }
 }
 
-std::string HostName() {
-  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-  if (!GetComputerNameW(name, &size) || size == 0) return "localhost";
-  std::string host = Utf8FromWide(name, size);
-  for (char& c : host) {
-    if (c == '/' || c == '\\' || c == '@') c = '_';
-  }
-  return host;
-}
-
-// This process's temporary name for `name` (platform/temporary_name.h).
-std::string OwnTemporaryName(const std::string& name) { return TemporaryName(name, GetCurrentProcessId(), HostName()); }
 
 std::size_t LastSeparator(const std::string& path) { return path.find_last_of("/\\"); }
 
@@ -281,7 +268,7 @@ int RemoveStaleTemporaries(const std::string& directory) {
   const std::string parent = WithSeparator(directory.empty() ? std::string(".") : directory);
   const std::wstring wide = WidePath((parent + "*").c_str());
   if (wide.empty()) return 0;
-  const std::string host = HostName();
+  const std::string host = TemporaryHost();
   std::vector<std::string> stale;
   WIN32_FIND_DATAW found;
   HANDLE find = FindFirstFileW(wide.c_str(), &found);

@@ -1,6 +1,5 @@
 #include <dirent.h>
 #include <fcntl.h>
-#include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,18 +14,6 @@
 namespace {
 
 std::string Reason() { return std::strerror(errno); }
-
-// The host's name as temporary names carry it (platform/temporary_name.h), so that a later run's
-// RemoveStaleTemporaries recognises what a killed writer left.
-std::string TemporaryHost() {
-  char name[HOST_NAME_MAX + 1] = {};
-  if (gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return "localhost";
-  std::string host(name);
-  for (char& c : host) {
-    if (c == '/' || c == '@') c = '_';
-  }
-  return host;
-}
 
 // What is wrong with a file or directory for the program to trust it as its own; "" when nothing.
 std::string NotOwn(const struct stat& st) {
@@ -98,8 +85,7 @@ bool WritePrivateFile(const std::string& path, std::string_view bytes, std::stri
   const std::size_t slash = path.rfind('/');
   const std::string directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::string temporary =
-      directory + TemporaryName(name, static_cast<std::uint32_t>(getpid()), TemporaryHost());
+  const std::string temporary = directory + OwnTemporaryName(name);
   const int ticket = RegisterCleanup(temporary, CleanupKind::kFile);
   if (ticket < 0) return *error = path + ": cannot create: the path is too long", false;
   const int fd =

@@ -12,17 +12,6 @@
 
 namespace {
 
-std::string TemporaryHost() {
-  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
-  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-  if (!GetComputerNameW(name, &size) || size == 0) return "localhost";
-  std::string host = Utf8FromWide(name, size);
-  for (char& c : host) {
-    if (c == '/' || c == '\\' || c == '@') c = '_';
-  }
-  return host;
-}
-
 std::string Reason(DWORD error) { return "system error " + std::to_string(error); }
 
 std::int64_t Nanoseconds(const FILETIME& t) {
@@ -77,7 +66,7 @@ bool WritePrivateFile(const std::string& path, std::string_view bytes, std::stri
   const std::size_t slash = path.find_last_of("/\\");
   const std::string directory = slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-  const std::string temporary = directory + TemporaryName(name, GetCurrentProcessId(), TemporaryHost());
+  const std::string temporary = directory + OwnTemporaryName(name);
   const int ticket = RegisterCleanup(temporary, CleanupKind::kFile);
   if (ticket < 0) return *error = path + ": cannot create: the path is too long", false;
   const std::wstring wideTemporary = WidePath(temporary.c_str());

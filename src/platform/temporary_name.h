@@ -16,3 +16,10 @@ std::string TemporaryName(const std::string& name, std::uint32_t process, const 
 
 // The process number in `name` when it is a temporary name of `host`, else 0.
 std::uint32_t OwnerOfTemporaryName(const std::string& name, const std::string& host);
+
+// This machine's name as temporary names carry it: the host name with '/', '\\' and '@' made '_',
+// or "localhost" when there is none (temporary_name_posix.cc, temporary_name_win32.cc).
+std::string TemporaryHost();
+
+// This process's temporary name for `name` on this machine.
+std::string OwnTemporaryName(const std::string& name);

@@ -71,7 +71,9 @@ TEST(GivenNameVariants, EveryWordOfAGroupFindsTheOthersAndIsOnlyLetters) {
       EXPECT_LE(variants.size(), static_cast<std::size_t>(kMaxGivenVariants)) << word;
       EXPECT_EQ(std::count(variants.begin(), variants.end(), word), 0) << word;
       for (const std::string& other : words) {
-        if (other != word) EXPECT_EQ(std::count(variants.begin(), variants.end(), other), 1) << word << " " << other;
+        if (other != word) {
+          EXPECT_EQ(std::count(variants.begin(), variants.end(), other), 1) << word << " " << other;
+        }
       }
     }
   }
