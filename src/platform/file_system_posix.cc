@@ -35,6 +35,12 @@ FileIdentity IdentityOfStat(const struct stat& st) {
   return id;
 }
 
+Ownership OwnershipOfStat(const struct stat& st) {
+  if (st.st_uid != geteuid()) return Ownership::kOtherOwner;
+  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return Ownership::kOpenToOthers;
+  return Ownership::kOwn;
+}
+
 namespace {
 
 bool Missing(int error) { return error == ENOENT || error == ENOTDIR; }

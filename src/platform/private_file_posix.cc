@@ -17,8 +17,14 @@ std::string Reason() { return std::strerror(errno); }
 
 // What is wrong with a file or directory for the program to trust it as its own; "" when nothing.
 std::string NotOwn(const struct stat& st) {
-  if (st.st_uid != geteuid()) return "owned by another user";
-  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return "writable by others";
+  switch (OwnershipOfStat(st)) {
+    case Ownership::kOtherOwner:
+      return "owned by another user";
+    case Ownership::kOpenToOthers:
+      return "writable by others";
+    case Ownership::kOwn:
+      break;
+  }
   return {};
 }
 

@@ -40,8 +40,14 @@ std::string WithSlash(std::string path) {
 ScratchStatus JudgeOwnFile(const struct stat& st, FileKind* kind) {
   *kind = KindOfMode(st.st_mode);
   if (!S_ISREG(st.st_mode)) return ScratchStatus::kNotRegular;
-  if (st.st_uid != geteuid()) return ScratchStatus::kNotOwned;
-  if ((st.st_mode & (S_IWGRP | S_IWOTH)) != 0) return ScratchStatus::kOpenToOthers;
+  switch (OwnershipOfStat(st)) {
+    case Ownership::kOtherOwner:
+      return ScratchStatus::kNotOwned;
+    case Ownership::kOpenToOthers:
+      return ScratchStatus::kOpenToOthers;
+    case Ownership::kOwn:
+      break;
+  }
   return ScratchStatus::kOk;
 }
 
