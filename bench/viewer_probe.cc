@@ -91,27 +91,27 @@ class ProbeApplication : public QApplication {
 // Watches for the search view's first paint, which starts the mode's work.
 class PaintWatch : public QObject {
  public:
-  PaintWatch(QElapsedTimer& clock, std::function<void(CViewView*)> then)
-      : clock_(clock), then_(std::move(then)) {}
+  PaintWatch(QElapsedTimer& started, std::function<void(CViewView*)> work)
+      : clock(started), then(std::move(work)) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::Paint) return false;
     auto* view = qobject_cast<CViewView*>(watched);
     if (!view) return false;
-    if (!seen_) {
-      seen_ = true;
-      std::printf("first paint after %.1f ms\n", static_cast<double>(clock_.nsecsElapsed()) / 1e6);
+    if (!seen) {
+      seen = true;
+      std::printf("first paint after %.1f ms\n", static_cast<double>(clock.nsecsElapsed()) / 1e6);
       // After the paint has finished: the handler runs from the event loop.
-      QTimer::singleShot(0, view, [this, view] { then_(view); });
+      QTimer::singleShot(0, view, [this, view] { then(view); });
     }
     return false;
   }
 
  private:
-  QElapsedTimer& clock_;
-  std::function<void(CViewView*)> then_;
-  bool seen_ = false;
+  QElapsedTimer& clock;
+  std::function<void(CViewView*)> then;
+  bool seen = false;
 };
 
 std::map<std::string, std::string> ReadPicks(const std::string& path) {
