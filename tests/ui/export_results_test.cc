@@ -92,7 +92,9 @@ TEST_F(ExportResultsTest, EveryExportWritesTheWholeDocumentHoldingOneEntryAtATim
     ASSERT_TRUE(one.write(path)) << one.name;
     const std::size_t peak = held.Peak();
     EXPECT_EQ(FileBytes(path), one.expected) << one.name;
-    if (LiveBytesCounted()) EXPECT_LT(peak, kBoundBytes) << one.name << " held " << peak << " bytes";
+    if (LiveBytesCounted()) {
+      EXPECT_LT(peak, kBoundBytes) << one.name << " held " << peak << " bytes";
+    }
   }
   EXPECT_GT(WriteGedcom(entries, options).size(), 4 * kBoundBytes);  // the bound tells holding all apart
 }
@@ -119,7 +121,9 @@ TEST_F(ExportResultsTest, APrintedListIsPaintedPageByPageAndAStoppedOneSavesNoth
   ASSERT_TRUE(print(pdf, 1L << 30));
   const std::size_t peak = held.Peak();
   EXPECT_TRUE(FileBytes(pdf).starts_with("%PDF"));
-  if (LiveBytesCounted()) EXPECT_LT(peak, kBoundBytes) << "held " << peak << " bytes";
+  if (LiveBytesCounted()) {
+    EXPECT_LT(peak, kBoundBytes) << "held " << peak << " bytes";
+  }
 
   // Stopped in the painting run (the third walk), the job is abandoned: the old file stays.
   QFile::remove(pdf);
