@@ -395,6 +395,9 @@ def whole_section(args, p, small_p):
         rows.append(f"| {label} | {wall(h.get(key))} | {mb(kb(r, peak)) if peak else '-'} |")
     rows.append(f"| `rollkit search {small_p.get('common', '?')}` on the 100,000-entry roll "
                 f"({int(small_p.get('common_count', 0)):,} entries) | - | {mb(kb(r, 'rollkit-small'))} |")
+    for kind, command in (("csv", "search --format csv '*'"), ("json", "search --format json '*'"),
+                          ("pull", "pull-list '*'")):
+        rows.append(f"| `rollkit {command}` (every entry) | - | {mb(kb(r, 'export-rollkit-' + kind))} |")
 
     v = hyperfine(os.path.join(r, "hyperfine-viewer.json"))
     if v:
@@ -405,6 +408,10 @@ def whole_section(args, p, small_p):
                     f"{wall(v.get('startup'))} | {mb(kb(r, 'viewer-idle'))} idle |")
         rows.append(f"| Viewer after paging through {p.get('common', '?')} ({pages}) | - | "
                     f"{mb(kb(r, 'viewer-paged'))} |")
+        for kind, what in (("csv", "Export Results as CSV"), ("json", "Export Results as JSON"),
+                           ("gedcom", "Save All Results as GEDCOM"), ("pull", "Microfilm Pull List")):
+            rows.append(f"| Viewer: {what} of `*` (every entry) | - | {mb(kb(r, 'export-viewer-' + kind))} |")
+        rows.append(f"| Viewer: Print of {p.get('common', '?')} to PDF | - | {mb(kb(r, 'export-viewer-pdf'))} |")
     else:
         rows.append("| Viewer start-up to the first painted window | viewer not built yet | viewer not built yet |")
         rows.append("| Viewer after paging through the most common surname | - | viewer not built yet |")
@@ -447,6 +454,15 @@ def goals_section(args, rounds, p):
         rows.append(f"| `rollkit search` peak memory independent of the roll's size and under 16 MB | "
                     f"{mb(full)} on {int(args.entries):,} entries, {mb(small)} on 100,000 | "
                     f"{yes(max(full, small) < 16 * 1024 and abs(full - small) < 1024)} |")
+    exports = {name: kb(r, name) for name in
+               [f"export-rollkit-{k}" for k in ("csv", "json", "pull")] +
+               [f"export-viewer-{k}" for k in ("csv", "json", "gedcom", "pull", "pdf")]}
+    measured = {name: value for name, value in exports.items() if value is not None}
+    if measured:
+        worst = max(measured, key=measured.get)
+        rows.append(f"| Every export of `*` under 64 MB peak (print: the most common surname) | highest {mb(measured[worst])} "
+                    f"({worst.split('-', 1)[1]}), {len(measured)} of {len(exports)} measured | "
+                    f"{yes(measured[worst] < 64 * 1024)} |")
     for case, title, goal in FIND_CASES:
         if rounds.has(case, "engine"):
             e = rounds.value(case, "engine")

@@ -150,6 +150,10 @@ peak rollkit-common-given "$rollkit" search --data "$roll" --given "$given" "$co
 "$build/bench/roll_bench" "--roll=$small/" "--family=$family/" --picks-only --picks="$results/picks-small.tsv"
 small_common="$(awk -F'\t' '$1 == "common" { print $2 }' "$results/picks-small.tsv")"
 peak rollkit-small "$rollkit" search --data "$small" "$small_common"
+step "exports of every entry (*), peak memory"
+peak export-rollkit-csv "$rollkit" search --data "$roll" --format csv '*'
+peak export-rollkit-json "$rollkit" search --data "$roll" --format json '*'
+peak export-rollkit-pull "$rollkit" pull-list --data "$roll" '*'
 
 if [[ -n "$viewer" ]]; then
   step "viewer, offscreen"
@@ -159,6 +163,14 @@ if [[ -n "$viewer" ]]; then
   peak viewer-idle "$viewer" idle
   peak viewer-paged "$viewer" page "$common"
   "$viewer" page "$common" | grep pages >"$results/viewer-pages.txt" || true
+  # The viewer's File menu: every entry written to a file, which is removed again (some GB).
+  for kind in csv json gedcom pull; do
+    peak "export-viewer-$kind" "$viewer" export "$kind" '*' "$data/export.$kind"
+    rm -f "$data/export.$kind"
+  done
+  # A printed list of every entry would run to some 130,000 pages: the most common surname's.
+  peak export-viewer-pdf "$viewer" export pdf "$common" "$data/export.pdf"
+  rm -f "$data/export.pdf"
 fi
 
 step "report"

@@ -8,6 +8,10 @@
 //                                   it is disabled, then quit
 //   viewer_probe shot SURNAME PNG [GIVEN]
 //                                   search by Enter in the surname field, save the window as PNG
+//   viewer_probe export KIND SURNAME FILE
+//                                   search SURNAME, then write every entry of its result to FILE
+//                                   the way the File menu does: KIND csv, json, gedcom, pdf (the
+//                                   printed list) or pull (the microfilm pull list)
 //   viewer_probe latency PICKS REPS [benchmark flags]
 //                                   for each search case named in PICKS (roll_bench --picks),
 //                                   REPS times: type the names, press Enter in the surname field
@@ -15,8 +19,8 @@
 //                                   and until the viewer takes input again (Google Benchmark, one
 //                                   search per repetition; median and 99th percentile)
 //
-// The first three print the time from main() to the first paint and the peak resident memory
-// (VmHWM).
+// The first three and export print the time from main() to the first paint and the peak resident
+// memory (VmHWM).
 #include <benchmark/benchmark.h>
 
 #include <QAbstractButton>
@@ -40,9 +44,20 @@
 
 #include "app/view_app.h"
 #include "platform/qt/qt_dialogs.h"
+#include "records/pull_list.h"
 #include "stopwatch.h"
 #include "ui/bitmap_button.h"
+#include "ui/export_results.h"
+#include "ui/printing.h"
+#include "ui/save_file.h"
 #include "ui/view_view.h"
+#include "ui/whole_result.h"
+
+#if DRAVENHOLT_CAN_PRINT
+#include <QPrinter>
+
+#include "ui/print_results.h"
+#endif
 
 namespace {
 
@@ -76,27 +91,27 @@ class ProbeApplication : public QApplication {
 // Watches for the search view's first paint, which starts the mode's work.
 class PaintWatch : public QObject {
  public:
-  PaintWatch(QElapsedTimer& clock, std::function<void(CViewView*)> then)
-      : clock_(clock), then_(std::move(then)) {}
+  PaintWatch(QElapsedTimer& started, std::function<void(CViewView*)> work)
+      : clock(started), then(std::move(work)) {}
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() != QEvent::Paint) return false;
     auto* view = qobject_cast<CViewView*>(watched);
     if (!view) return false;
-    if (!seen_) {
-      seen_ = true;
-      std::printf("first paint after %.1f ms\n", static_cast<double>(clock_.nsecsElapsed()) / 1e6);
+    if (!seen) {
+      seen = true;
+      std::printf("first paint after %.1f ms\n", static_cast<double>(clock.nsecsElapsed()) / 1e6);
       // After the paint has finished: the handler runs from the event loop.
-      QTimer::singleShot(0, view, [this, view] { then_(view); });
+      QTimer::singleShot(0, view, [this, view] { then(view); });
     }
     return false;
   }
 
  private:
-  QElapsedTimer& clock_;
-  std::function<void(CViewView*)> then_;
-  bool seen_ = false;
+  QElapsedTimer& clock;
+  std::function<void(CViewView*)> then;
+  bool seen = false;
 };
 
 std::map<std::string, std::string> ReadPicks(const std::string& path) {
@@ -194,6 +209,43 @@ bool RunLatency(CViewView* view, ProbeApplication& app, const std::map<std::stri
   return true;
 }
 
+// Writes the whole result of `view` to `path` as `kind`; false when it was not written.
+bool Export(CViewView* view, const std::string& kind, const QString& path) {
+  if (kind == "csv" || kind == "json") {
+    return WriteExport(view, path, kind == "csv" ? ExportFormat::kCsv : ExportFormat::kJson);
+  }
+  if (kind == "gedcom") {
+    GedcomOptions options;
+    options.date = "9 DEC 2026";
+    return WriteResultGedcom(view, path, options);
+  }
+  if (kind == "pull") {
+    PullList list;
+    if (ForEachEntry(view, QStringLiteral("Reading"), [&list](const SoldierEntry& entry) {
+          list.Add(entry);
+          return true;
+        }) != WalkOutcome::kDone) {
+      return false;
+    }
+    std::printf("%zu microfilm rolls\n", list.Rolls().size());
+    return SaveBytes(path, list.Text(), ViewInputs(view));
+  }
+#if DRAVENHOLT_CAN_PRINT
+  if (kind == "pdf") {
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(path);
+    const PrintHeading heading{QStringLiteral("Search"), QStringLiteral("found"), QDate::currentDate()};
+    return PrintThroughSave(&printer, ViewInputs(view), [&](QPrinter* target) {
+      return PrintResultList(target, heading, [&](const std::function<bool(const SoldierEntry&)>& take) {
+        return ForEachEntry(view, QStringLiteral("Printing"), take) == WalkOutcome::kDone;
+      });
+    });
+  }
+#endif
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -207,10 +259,11 @@ int main(int argc, char* argv[]) {
   const int reps = std::atoi(third.c_str());
   if (mode != "startup" && mode != "idle" && !(mode == "page" && !argument.empty()) &&
       !(mode == "latency" && !argument.empty() && reps > 0) &&
-      !(mode == "shot" && !argument.empty() && !third.empty())) {
+      !(mode == "shot" && !argument.empty() && !third.empty()) &&
+      !(mode == "export" && !argument.empty() && !third.empty() && !fourth.empty())) {
     std::fprintf(stderr,
                  "usage: viewer_probe startup | idle | page SURNAME | latency PICKS REPS [benchmark flags] | "
-                 "shot SURNAME PNG [GIVEN]\n");
+                 "shot SURNAME PNG [GIVEN] | export KIND SURNAME FILE\n");
     return 2;
   }
   const auto picks = mode == "latency" ? ReadPicks(argument) : std::map<std::string, std::string>();
@@ -242,6 +295,16 @@ int main(int argc, char* argv[]) {
       QTest::keyClick(view->NameField(0), Qt::Key_Return);
       QApplication::processEvents();
       if (!view->window()->grab().save(QString::fromLocal8Bit(third.c_str()))) exitCode = 1;
+    }
+    if (mode == "export") {
+      view->NameField(0)->setText(QString::fromLatin1(third.c_str()));
+      QTest::keyClick(view->NameField(0), Qt::Key_Return);
+      QApplication::processEvents();
+      SetProgressDelay(1 << 30);  // nobody is there to cancel it
+      const Instant start = Now();
+      if (!Export(view, argument, QString::fromLocal8Bit(fourth.c_str()))) exitCode = 1;
+      std::printf("%s of %s: %ld entries in %.2f s\n", argument.c_str(), third.c_str(),
+                  static_cast<long>(view->Results()->ResultCount()), Since(start).wall);
     }
     if (mode != "latency" && mode != "shot") std::printf("peak memory %s\n", PeakMemory().c_str());
     std::fflush(stdout);

@@ -310,7 +310,7 @@ std::string GedcomDate(int year, int month, int day) {
   return std::to_string(day) + " " + kMonths[month - 1] + " " + std::to_string(year);
 }
 
-std::string WriteGedcom(std::span<const SoldierEntry> entries, const GedcomOptions& options) {
+std::string GedcomDocument::Begin() const {
   GedcomText ged;
   ged.Line(0, "HEAD");
   ged.Line(1, "SOUR", "DRAVENHOLT");
@@ -329,16 +329,30 @@ std::string WriteGedcom(std::span<const SoldierEntry> entries, const GedcomOptio
   ged.Record("@S1@", "SOUR");
   ged.Text(1, "TITL", kRollSourceTitle);
   ged.Text(1, "PUBL", kRollSourceMedium);
-  ged.Text(1, "NOTE", "Searched with Dravenholt. Each entry gives the National Archives microfilm "
-                      "box, roll and record where the soldier is found.");
+  ged.Text(1, "NOTE",
+           "Searched with Dravenholt. Each entry gives the National Archives microfilm "
+           "box, roll and record where the soldier is found.");
+  return ged.Take();
+}
 
-  std::size_t number = 0;
-  bool citesBattles = false;
-  for (const SoldierEntry& entry : entries) {
-    if (WriteIndividual(ged, entry, ++number, options, entries.size())) citesBattles = true;
-  }
+std::string GedcomDocument::Entry(const SoldierEntry& entry) {
+  GedcomText ged;
+  if (WriteIndividual(ged, entry, ++number, options, entryCount)) citesBattles = true;
+  return ged.Take();
+}
+
+std::string GedcomDocument::End() const {
+  GedcomText ged;
   // Records may come in any order: the battle source is written only when cited.
   if (citesBattles) WriteBattleSource(ged);
   ged.Line(0, "TRLR");
   return ged.Take();
+}
+
+std::string WriteGedcom(std::span<const SoldierEntry> entries, const GedcomOptions& options) {
+  GedcomDocument document(options, entries.size());
+  std::string out = document.Begin();
+  for (const SoldierEntry& entry : entries) out += document.Entry(entry);
+  out += document.End();
+  return out;
 }

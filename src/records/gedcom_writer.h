@@ -37,7 +37,7 @@
 #include "records/soldier_entry.h"
 
 struct GedcomOptions {
-  std::string date;                       // the file's date (GedcomDate); empty: no date
+  std::string date;  // the file's date (GedcomDate); empty: no date
   std::string submitter = "Dravenholt user";
   // A note of the person's own for each entry, in the entries' order (the research log's status
   // and notes), written as the individual's NOTE; an empty or missing one writes none.
@@ -57,6 +57,27 @@ inline constexpr const char* kBattleEventsOptionText =
 // "8 DEC 2025"; empty for a date that does not exist.
 std::string GedcomDate(int year, int month, int day);
 
+// A GEDCOM file made a piece at a time, as the entries come, so that a file of a million entries
+// needs no more memory than one of ten: Begin, then Entry per entry in order, then End. Each call
+// gives the bytes that follow those given before. `entryCount` is how many entries the file will
+// hold (the comrades' associations name them all before they are written).
+class GedcomDocument {
+ public:
+  // `chosen` must outlive the document.
+  GedcomDocument(const GedcomOptions& chosen, std::size_t count) : options(chosen), entryCount(count) {}
+
+  std::string Begin() const;
+  std::string Entry(const SoldierEntry& entry);
+  std::string End() const;
+
+ private:
+  const GedcomOptions& options;
+  std::size_t entryCount;
+  std::size_t number = 0;     // entries given so far
+  bool citesBattles = false;  // whether any of them cites the battle source
+};
+
+// The whole file of `entries` at once.
 std::string WriteGedcom(std::span<const SoldierEntry> entries, const GedcomOptions& options);
 
 inline constexpr std::size_t kGedcomMaxLine = 255;  // bytes, CR LF included

@@ -2,6 +2,8 @@
 
 #include <QFileInfo>
 #include <QObject>
+#include <algorithm>
+#include <functional>
 
 #include "platform/qt/qt_text.h"
 #include "store/roll_database.h"
@@ -34,21 +36,44 @@ void ExportResults(CViewView* view) {
   WriteExport(view, choice.path, format);
 }
 
-bool WriteExport(CViewView* view, const QString& path, ExportFormat format) {
+namespace {
+
+// Writes a document of every entry of the result to `path` as it walks the result: `begin`, then
+// `entry` per entry, then `end`, each handed to the file at once, so that what is held is one
+// entry's bytes whatever the size of the result.
+bool WriteWalked(CViewView* view, const QString& path, const QString& what, const std::string& begin,
+                 const std::function<std::string(const SoldierEntry&)>& entry,
+                 const std::function<std::string()>& end) {
   const InputFiles inputs = ViewInputs(view);
   SaveTarget file(path, inputs);
   if (!file.Open()) return false;
-  ExportDocument document(format);
-  if (!file.Write(document.Begin())) return false;
-  const long count = view->Results()->ResultCount();
-  const QString what =
-      count == 1 ? QObject::tr("Exporting 1 result...") : QObject::tr("Exporting %1 results...").arg(count);
+  if (!file.Write(begin)) return false;
   const WalkOutcome outcome =
-      ForEachEntry(view, what, [&](const SoldierEntry& entry) { return file.Write(document.Entry(entry)); });
+      ForEachEntry(view, what, [&](const SoldierEntry& one) { return file.Write(entry(one)); });
   if (outcome != WalkOutcome::kDone) {
     file.TellFailure();  // a write that stopped the walk, told now that its progress window is gone
     return false;
   }
-  file.Write(document.End());
+  file.Write(end());
   return file.Commit();
+}
+
+}  // namespace
+
+bool WriteExport(CViewView* view, const QString& path, ExportFormat format) {
+  ExportDocument document(format);
+  const long count = view->Results()->ResultCount();
+  const QString what =
+      count == 1 ? QObject::tr("Exporting 1 result...") : QObject::tr("Exporting %1 results...").arg(count);
+  return WriteWalked(
+      view, path, what, document.Begin(), [&](const SoldierEntry& entry) { return document.Entry(entry); },
+      [&] { return document.End(); });
+}
+
+bool WriteResultGedcom(CViewView* view, const QString& path, const GedcomOptions& options) {
+  const long count = view->Results()->ResultCount();
+  GedcomDocument document(options, static_cast<std::size_t>(std::max(0L, count)));
+  return WriteWalked(
+      view, path, QObject::tr("Reading the results..."), document.Begin(),
+      [&](const SoldierEntry& entry) { return document.Entry(entry); }, [&] { return document.End(); });
 }

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "records/export_document.h"
+#include "records/gedcom_writer.h"
 #include "store/input_files.h"
 
 class CViewView;
@@ -16,6 +17,10 @@ void ExportResults(CViewView* view);
 // Writes the result to `path`; false when it was cancelled or failed (the user was told why, once
 // the progress window was gone).
 bool WriteExport(CViewView* view, const QString& path, ExportFormat format);
+
+// Writes every entry of the result to `path` as GEDCOM, as it reads them; false when it was
+// cancelled or failed (told, as for WriteExport).
+bool WriteResultGedcom(CViewView* view, const QString& path, const GedcomOptions& options);
 
 // The files the view's roll is read from, which no save may replace.
 InputFiles ViewInputs(const CViewView* view);

@@ -2,9 +2,6 @@
 
 #if DRAVENHOLT_CAN_PRINT
 
-#include <algorithm>
-#include <cmath>
-
 #include <QFile>
 #include <QFileInfo>
 #include <QFontMetricsF>
@@ -13,6 +10,8 @@
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryFile>
+#include <algorithm>
+#include <cmath>
 
 #include "platform/message_box.h"
 #include "platform/qt/qt_text.h"
@@ -38,6 +37,11 @@ struct Row {
   qreal height = 0;
 };
 
+// Takes a row's cells; false stops the run.
+using RowSink = std::function<bool(const QStringList& cells, bool bold)>;
+// Gives every row to the sink in order; false when it stopped before the end.
+using RowSource = std::function<bool(const RowSink& sink)>;
+
 QFont PrintFont(qreal points, bool bold) {
   QFont font = QGuiApplication::font();
   font.setPointSizeF(points);
@@ -47,6 +51,10 @@ QFont PrintFont(qreal points, bool bold) {
 
 // Rows of wrapped cells flowed over the printer's pages under a heading repeated on every page,
 // with the columns' titles (when they have any) and "Page n of m" at the foot.
+//
+// The rows come from a source that can be run more than once and are never all held: one run
+// sizes the columns (when they are sized to the contents), one counts the pages for the foot, and
+// one paints them, so that a print holds one row at a time, page by page, however long the list.
 class PageFlow {
  public:
   PageFlow(QPrinter* printer, const PrintHeading& heading, std::vector<Column> columns)
@@ -63,66 +71,88 @@ class PageFlow {
     if (!titles.join(QString()).isEmpty()) m_titles = {titles, true};
   }
 
-  void Add(const QStringList& cells, bool bold = false) { m_rows.push_back({cells, bold}); }
-
-  void Paint() {
-    if (!m_columns.empty() && m_columns[0].share <= 0) FitToContents();
+  // Paints the rows `source` gives; false when a run of it stopped before its end (nothing more
+  // is painted then).
+  bool Paint(const RowSource& source) {
+    if (!m_columns.empty() && m_columns[0].share <= 0 && !FitToContents(source)) return false;
     if (!m_titles.cells.isEmpty()) m_titles = Measured(m_titles);
-    for (Row& row : m_rows) row = Measured(row);
-    const qreal top = HeadingHeight() + (m_titles.cells.isEmpty() ? 0 : m_titles.height + m_gap);
-    const qreal bottom = m_page.height() - 2 * LineHeight(m_body);
-    // Each page's first row; a row taller than a page stands alone on its own.
-    std::vector<std::size_t> starts = {0};
-    qreal y = top;
-    for (std::size_t i = 0; i < m_rows.size(); ++i) {
-      if (y + m_rows[i].height > bottom && y > top) {
-        starts.push_back(i);
-        y = top;
+    m_top = HeadingHeight() + (m_titles.cells.isEmpty() ? 0 : m_titles.height + m_gap);
+    m_bottom = m_page.height() - 2 * LineHeight(m_body);
+
+    // The pages the rows take; a row taller than a page stands alone on its own.
+    long pages = 1;
+    qreal y = m_top;
+    const bool counted = source([&](const QStringList& cells, bool bold) {
+      const qreal height = Measured({cells, bold}).height;
+      if (y + height > m_bottom && y > m_top) {
+        ++pages;
+        y = m_top;
       }
-      y += m_rows[i].height;
-    }
+      y += height;
+      return true;
+    });
+    if (!counted) return false;
 
     QPainter painter(m_printer);
-    for (std::size_t p = 0; p < starts.size(); ++p) {
-      if (p > 0) m_printer->newPage();
-      PaintHeading(painter);
-      y = HeadingHeight();
-      if (!m_titles.cells.isEmpty()) {
-        PaintRow(painter, m_titles, y);
-        y += m_titles.height;
-        painter.drawLine(QPointF(0, y + m_gap / 2), QPointF(m_page.width(), y + m_gap / 2));
-        y += m_gap;
+    long page = 1;
+    y = StartPage(painter);
+    const bool painted = source([&](const QStringList& cells, bool bold) {
+      const Row row = Measured({cells, bold});
+      if (y + row.height > m_bottom && y > m_top) {
+        PaintFoot(painter, page, pages);
+        if (page == pages || !m_printer->newPage()) return false;
+        ++page;
+        y = StartPage(painter);
       }
-      const std::size_t end = p + 1 < starts.size() ? starts[p + 1] : m_rows.size();
-      for (std::size_t i = starts[p]; i < end; ++i) {
-        PaintRow(painter, m_rows[i], y);
-        y += m_rows[i].height;
-      }
-      painter.setFont(m_body);
-      painter.drawText(QRectF(0, bottom + LineHeight(m_body), m_page.width(), LineHeight(m_body)),
-                       Qt::AlignHCenter, QObject::tr("Page %1 of %2").arg(p + 1).arg(starts.size()));
-    }
+      PaintRow(painter, row, y);
+      y += row.height;
+      return true;
+    });
+    if (!painted) return false;
+    PaintFoot(painter, page, pages);
+    return true;
   }
 
  private:
-  void FitToContents() {
+  // The heading and the columns' titles; where the first row goes.
+  qreal StartPage(QPainter& painter) const {
+    PaintHeading(painter);
+    qreal y = HeadingHeight();
+    if (!m_titles.cells.isEmpty()) {
+      PaintRow(painter, m_titles, y);
+      y += m_titles.height;
+      painter.drawLine(QPointF(0, y + m_gap / 2), QPointF(m_page.width(), y + m_gap / 2));
+      y += m_gap;
+    }
+    return y;
+  }
+
+  void PaintFoot(QPainter& painter, long page, long pages) const {
+    painter.setFont(m_body);
+    painter.drawText(QRectF(0, m_bottom + LineHeight(m_body), m_page.width(), LineHeight(m_body)),
+                     Qt::AlignHCenter, QObject::tr("Page %1 of %2").arg(page).arg(pages));
+  }
+
+  bool FitToContents(const RowSource& source) {
     std::vector<qreal> natural(m_columns.size(), 0);
-    auto widen = [&](const Row& row) {
-      const QFontMetricsF metrics(row.bold ? m_bold : m_body, m_printer);
-      for (std::size_t c = 0; c < natural.size() && c < static_cast<std::size_t>(row.cells.size()); ++c) {
+    auto widen = [&](const QStringList& cells, bool bold) {
+      const QFontMetricsF metrics(bold ? m_bold : m_body, m_printer);
+      for (std::size_t c = 0; c < natural.size() && c < static_cast<std::size_t>(cells.size()); ++c) {
         // A pixel to spare: a cell exactly as wide as its text may wrap by rounding.
-        for (const QString& line : row.cells[c].split(QLatin1Char('\n')))
+        for (const QString& line : cells[c].split(QLatin1Char('\n')))
           natural[c] = std::max(natural[c], std::ceil(metrics.horizontalAdvance(line)) + 1);
       }
+      return true;
     };
-    widen(m_titles);
-    for (const Row& row : m_rows) widen(row);
+    widen(m_titles.cells, m_titles.bold);
+    if (!source(widen)) return false;
     std::vector<bool> wraps;
     for (const Column& column : m_columns) wraps.push_back(column.wraps);
     const std::vector<qreal> widths = FitColumnWidths(natural, wraps, m_page.width(), m_gap);
     for (std::size_t c = 0; c < m_columns.size(); ++c) {
       m_columns[c].share = (widths[c] + (c + 1 < m_columns.size() ? m_gap : 0)) / m_page.width();
     }
+    return true;
   }
 
   qreal LineHeight(const QFont& font) const { return QFontMetricsF(font, m_printer).lineSpacing(); }
@@ -178,7 +208,8 @@ class PageFlow {
   QFont m_title;
   qreal m_gap;
   Row m_titles;
-  std::vector<Row> m_rows;
+  qreal m_top = 0;
+  qreal m_bottom = 0;
 };
 
 QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
@@ -226,8 +257,7 @@ std::vector<qreal> FitColumnWidths(const std::vector<qreal>& natural, const std:
 
 QString PrintedDate(const QDate& date) { return QLocale().toString(date, QLocale::LongFormat); }
 
-void PrintResultList(QPrinter* printer, const PrintHeading& heading,
-                     const std::vector<SoldierEntry>& entries) {
+bool PrintResultList(QPrinter* printer, const PrintHeading& heading, const EntryWalk& walk) {
   PageFlow flow(printer, heading,
                 {{0, QObject::tr("Name")},
                  {0, QObject::tr("Unit")},
@@ -235,39 +265,52 @@ void PrintResultList(QPrinter* printer, const PrintHeading& heading,
                  {0, QObject::tr("Rank in"), false},
                  {0, QObject::tr("Rank out"), false},
                  {0, QObject::tr("Microfilm"), false}});
-  for (const SoldierEntry& entry : entries) {
-    flow.Add({ListedName(entry), Text(UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField))),
-              Text(entry.Field(kCompanyField)), Text(entry.Field(kRankInField)),
-              Text(entry.Field(kRankOutField)), Text(MicrofilmReference(entry))});
-  }
-  if (entries.empty()) flow.Add({QObject::tr("No entries.")});
-  flow.Paint();
+  return flow.Paint([&walk](const RowSink& sink) {
+    bool any = false;
+    const bool whole = walk([&](const SoldierEntry& entry) {
+      any = true;
+      return sink(
+          {ListedName(entry), Text(UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField))),
+           Text(entry.Field(kCompanyField)), Text(entry.Field(kRankInField)),
+           Text(entry.Field(kRankOutField)), Text(MicrofilmReference(entry))},
+          false);
+    });
+    if (whole && !any) return sink({QObject::tr("No entries.")}, false);
+    return whole;
+  });
 }
 
 void PrintRecord(QPrinter* printer, const PrintHeading& heading, const QString& body,
                  const SoldierEntry& entry) {
-  PageFlow flow(printer, heading, {{1.0, QString()}});
-  for (const QString& line : body.split(QLatin1Char('\n'))) flow.Add({line});
+  std::vector<Row> rows;
+  for (const QString& line : body.split(QLatin1Char('\n'))) rows.push_back({{line}});
   const std::string unit = UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField));
   if (!unit.empty()) {
-    flow.Add({QString()});
-    flow.Add({QObject::tr("Unit in plain words: %1").arg(Text(unit))});
+    rows.push_back({{QString()}});
+    rows.push_back({{QObject::tr("Unit in plain words: %1").arg(Text(unit))}});
   }
-  flow.Add({QString()});
-  flow.Add({QObject::tr("Citation")}, true);
-  flow.Add({Text(PlainCitation(entry))});
-  flow.Add({QString()});
-  flow.Add({QObject::tr("Evidence-style citation")}, true);
-  flow.Add({Text(EvidenceCitation(entry))});
-  flow.Paint();
+  rows.push_back({{QString()}});
+  rows.push_back({{QObject::tr("Citation")}, true});
+  rows.push_back({{Text(PlainCitation(entry))}});
+  rows.push_back({{QString()}});
+  rows.push_back({{QObject::tr("Evidence-style citation")}, true});
+  rows.push_back({{Text(EvidenceCitation(entry))}});
+  PageFlow flow(printer, heading, {{1.0, QString()}});
+  flow.Paint([&rows](const RowSink& sink) {
+    for (const Row& row : rows) {
+      if (!sink(row.cells, row.bold)) return false;
+    }
+    return true;
+  });
 }
 
 bool PrintThroughSave(QPrinter* printer, const InputFiles& inputs,
-                      const std::function<void(QPrinter*)>& paint) {
+                      const std::function<bool(QPrinter*)>& paint) {
   const QString target = printer->outputFileName();
   if (target.isEmpty()) {
-    paint(printer);
-    return true;
+    if (paint(printer)) return true;
+    printer->abort();  // a print stopped part way is not sent
+    return false;
   }
   // The print dialog asks about a file that is there; a name it cannot see through (a link that
   // leads nowhere, or that this user may not follow) is asked about here.
@@ -284,18 +327,33 @@ bool PrintThroughSave(QPrinter* printer, const InputFiles& inputs,
   }
   pages.close();
   printer->setOutputFileName(pages.fileName());
-  paint(printer);
+  const bool painted = paint(printer);
+  if (!painted) printer->abort();
   printer->setOutputFileName(target);
+  if (!painted) return false;
 
+  // The pages are copied a piece at a time: a print of many pages is never held whole.
   QFile printed(pages.fileName());
-  const QByteArray bytes = printed.open(QIODevice::ReadOnly) ? printed.readAll() : QByteArray();
-  if (printed.error() != QFileDevice::NoError) {
+  SaveTarget file(target, inputs);
+  if (!printed.open(QIODevice::ReadOnly)) {
     ShowMessageBox(ToWindows1252(SaveFailedText(target, printed.errorString())).c_str(),
                    kMbOk | kMbIconExclamation);
     return false;
   }
-  return SaveBytes(target, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
-                   inputs);
+  if (!file.Open()) return false;
+  constexpr qint64 kPiece = 1 << 16;
+  QByteArray piece(kPiece, Qt::Uninitialized);
+  for (;;) {
+    const qint64 got = printed.read(piece.data(), kPiece);
+    if (got < 0) {
+      ShowMessageBox(ToWindows1252(SaveFailedText(target, printed.errorString())).c_str(),
+                     kMbOk | kMbIconExclamation);
+      return false;
+    }
+    if (got == 0) break;
+    if (!file.Write(std::string_view(piece.constData(), static_cast<std::size_t>(got)))) break;
+  }
+  return file.Commit();
 }
 
 #endif

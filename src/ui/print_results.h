@@ -23,9 +23,14 @@ struct PrintHeading {
   QDate date;      // at the right of the first line
 };
 
+// Hands every entry to `take` in order; false when it stopped before the end (`take` returned
+// false, the user cancelled, the roll could not be read). A print may run it more than once.
+using EntryWalk = std::function<bool(const std::function<bool(const SoldierEntry&)>& take)>;
+
 // One row per entry: name, unit in plain words, company, ranks in and out, microfilm reference.
-void PrintResultList(QPrinter* printer, const PrintHeading& heading,
-                     const std::vector<SoldierEntry>& entries);
+// The entries are walked, never held: a few runs of `walk` (to size the columns, count the pages
+// and paint them), a row at a time. False when a run stopped; the job is then unfinished.
+bool PrintResultList(QPrinter* printer, const PrintHeading& heading, const EntryWalk& walk);
 
 // The record as More Info shows it (`body`, LF line breaks), then the unit in plain words and both
 // citations.
@@ -46,9 +51,10 @@ QString PrintedDate(const QDate& date);
 // Prints with `paint` on `printer`. When the printer writes a file (a PDF the user named), the
 // pages go to a private temporary file first and are then saved at that name as every save is
 // (ui/save_file.h): asked about whatever stands at the name, never over a file of the roll
-// (`inputs`), never through another user's link, whole or not at all, a failure told. False when
+// (`inputs`), never through another user's link, whole or not at all, a failure told. A `paint`
+// that returns false (stopped part way) aborts the job: nothing is sent or saved. False when
 // nothing was printed or saved.
 bool PrintThroughSave(QPrinter* printer, const InputFiles& inputs,
-                      const std::function<void(QPrinter*)>& paint);
+                      const std::function<bool(QPrinter*)>& paint);
 
 #endif

@@ -158,24 +158,13 @@ void UseActions::OnSaveAll() {
                    ResultFileStem(m_view) + QStringLiteral(".ged"), GedcomFilters(), &choice)) {
     return;
   }
-  std::vector<SoldierEntry> entries;
-  if (!ReadAll(&entries, tr("Reading the results..."))) return;
-  SaveBytes(choice.path, WriteGedcom(entries, TodaysGedcom()), ViewInputs(m_view));
+  WriteResultGedcom(m_view, choice.path, TodaysGedcom());
 }
 
 QWidget* UseActions::DialogParent() const {
   // Over More Info when the command came from it, else over the window.
   QWidget* modal = QApplication::activeModalWidget();
   return modal != nullptr ? modal : m_view->window();
-}
-
-bool UseActions::ReadAll(std::vector<SoldierEntry>* entries, const QString& what) {
-  entries->clear();
-  entries->reserve(static_cast<std::size_t>(std::max(0, m_view->Results()->ResultCount())));
-  return ForEachEntry(m_view, what, [entries](const SoldierEntry& entry) {
-           entries->push_back(entry);
-           return true;
-         }) == WalkOutcome::kDone;
 }
 
 QString UseActions::SearchTitle() const {
@@ -202,26 +191,28 @@ QPrinter* UseActions::Printer() {
   return m_printer.get();
 }
 
-void UseActions::PrintList(QPrinter* printer, const std::vector<SoldierEntry>& entries) {
-  PrintResultList(printer, PrintHeading{SearchTitle(), FoundText(), QDate::currentDate()}, entries);
+bool UseActions::PrintList(QPrinter* printer) {
+  const PrintHeading heading{SearchTitle(), FoundText(), QDate::currentDate()};
+  return PrintResultList(printer, heading, [this](const std::function<bool(const SoldierEntry&)>& take) {
+    return ForEachEntry(m_view, tr("Printing the results..."), take) == WalkOutcome::kDone;
+  });
 }
 
-void UseActions::PrintSelected(QPrinter* printer) {
+bool UseActions::PrintSelected(QPrinter* printer) {
   const int row = m_view->SelectedRow();
   SoldierEntry entry;
-  if (!SelectedEntry(m_view, &entry)) return;
+  if (!SelectedEntry(m_view, &entry)) return false;
   const QString caption = FromWindows1252(MoreInfoCaption(m_view->RowText(row), kRowTextSize));
   QString body = FromWindows1252(m_view->Results()->DetailText(row), kDetailTextSize);
   body.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   PrintRecord(printer, PrintHeading{caption, SearchTitle(), QDate::currentDate()}, body, entry);
+  return true;
 }
 
 void UseActions::OnPrintPreview() {
-  std::vector<SoldierEntry> entries;
-  if (!ReadAll(&entries, tr("Reading the results..."))) return;
   QPrintPreviewDialog preview(Printer(), m_view->window());
   connect(&preview, &QPrintPreviewDialog::paintRequested, this,
-          [this, &entries](QPrinter* printer) { PrintList(printer, entries); });
+          [this](QPrinter* printer) { PrintList(printer); });
   preview.exec();
 }
 
@@ -235,7 +226,8 @@ void UseActions::OnPrintRecord() {
   dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
   dialog.setPrintRange(QAbstractPrintDialog::AllPages);
   if (dialog.exec() != QDialog::Accepted) return;
-  PrintThroughSave(Printer(), ViewInputs(m_view), [this](QPrinter* printer) { PrintSelected(printer); });
+  PrintThroughSave(Printer(), ViewInputs(m_view),
+                   [this](QPrinter* printer) { return PrintSelected(printer); });
 }
 
 void UseActions::OnPrint() {
@@ -263,12 +255,11 @@ void UseActions::OnPrint() {
   if (Printer()->printRange() == QPrinter::Selection) {
     SoldierEntry entry;
     if (SelectedEntry(m_view, &entry))
-      PrintThroughSave(Printer(), ViewInputs(m_view), [this](QPrinter* printer) { PrintSelected(printer); });
+      PrintThroughSave(Printer(), ViewInputs(m_view),
+                       [this](QPrinter* printer) { return PrintSelected(printer); });
     return;
   }
-  std::vector<SoldierEntry> entries;
-  if (ReadAll(&entries, tr("Reading the results...")))
-    PrintThroughSave(Printer(), ViewInputs(m_view), [&](QPrinter* printer) { PrintList(printer, entries); });
+  PrintThroughSave(Printer(), ViewInputs(m_view), [this](QPrinter* printer) { return PrintList(printer); });
 }
 
 #endif

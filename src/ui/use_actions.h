@@ -66,14 +66,13 @@ class UseActions : public QObject {
   QWidget* DialogParent() const;
   QAction* MakeAction(const QString& text, const QKeySequence& key, std::function<void()> command);
   void UpdateActions();
-  // Every entry of the result; false when the reading was stopped or failed.
-  bool ReadAll(std::vector<SoldierEntry>* entries, const QString& what);
   // What was searched for, and what was found.
   QString SearchTitle() const;
   QString FoundText() const;
 #if DRAVENHOLT_CAN_PRINT
-  void PrintList(QPrinter* printer, const std::vector<SoldierEntry>& entries);
-  void PrintSelected(QPrinter* printer);
+  // Each false when it stopped before the end (cancelled, or the roll could not be read).
+  bool PrintList(QPrinter* printer);
+  bool PrintSelected(QPrinter* printer);
 #endif
 
   CViewView* m_view;

@@ -507,6 +507,7 @@ TEST_F(UseActionsTest, AnotherUsersLinkInASharedFolderIsAskedAboutAndNotFollowed
   EXPECT_FALSE(PrintThroughSave(&printer, ViewInputs(view), [](QPrinter* p) {
     QPainter painter(p);
     painter.drawText(100, 100, QStringLiteral("page"));
+    return true;
   }));
   EXPECT_EQ(boxes.Texts().back(), SaveFailedText(planted, refused).toStdString());
 #endif
