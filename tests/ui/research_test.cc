@@ -329,8 +329,12 @@ TEST_F(HostileLogTest, AFifoDirectoryOrForeignFileInTheLogsPlaceIsLeftAsItIs) {
     CloseWindow();
     std::remove(path.c_str());
     ::rmdir(path.c_str());
-    if (kind == 0) ASSERT_TRUE(MakeFifo(path));
-    if (kind == 1) ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    if (kind == 0) {
+      ASSERT_TRUE(MakeFifo(path));
+    }
+    if (kind == 1) {
+      ASSERT_EQ(::mkdir(path.c_str(), 0700), 0);
+    }
     if (kind == 2) std::ofstream(path, std::ios::binary) << "not a database, but somebody's notes\n";
     struct stat before {};
     ASSERT_EQ(::lstat(path.c_str(), &before), 0);
@@ -341,7 +345,9 @@ TEST_F(HostileLogTest, AFifoDirectoryOrForeignFileInTheLogsPlaceIsLeftAsItIs) {
     struct stat after {};
     ASSERT_EQ(::lstat(path.c_str(), &after), 0);
     EXPECT_EQ(before.st_mode, after.st_mode);
-    if (kind == 2) EXPECT_EQ(Contents(path), "not a database, but somebody's notes\n");
+    if (kind == 2) {
+      EXPECT_EQ(Contents(path), "not a database, but somebody's notes\n");
+    }
   }
 }
 #endif
