@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/cp1252.h"
+#include "store/companion_cache.h"
 #include "store/roll_format.h"
 #include "store/search_request.h"
 #include "tools/rollkit/database_files.h"
@@ -70,6 +71,25 @@ bool SearchSession::Run(const SearchOptions& options) {
   }
   list->Show(std::move(answer));
   list->FinishPendingWrites();
+  SayNotices();
+  return true;
+}
+
+bool SearchSession::RunRoster(const RosterRequest& roster, const std::optional<std::string>& dataDirectory,
+                              bool noCompanion, int rows) {
+  if (!OpenData(dataDirectory)) return false;
+  list->SetRowsPerPage(rows == kLargeFontRowsPerPage);
+  if (!noCompanion) database->SetCompanionDirectory(CompanionCachePlace());
+  SearchAnswer answer = database->RunRoster(roster, nullptr);
+  if (!answer.Status().Ok()) {
+    ReportProblem(answer.Status().Text());
+    return false;
+  }
+  if (!answer.DamagedIndex().empty()) {
+    ReportProblem(answer.DamagedIndex() + ": " + kDamagedIndexNotice + " (rollkit check names the damage)");
+    messageShown = true;
+  }
+  list->Show(std::move(answer));
   SayNotices();
   return true;
 }
