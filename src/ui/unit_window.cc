@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -40,6 +41,8 @@ UnitWindow::UnitWindow(const std::string& unit, char side, const std::string& co
   m_report->setAccessibleName(tr("Units and battles"));
   m_report->setReadOnly(true);
   m_report->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+  // The report lines its dates and places up in columns.
+  m_report->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   // The lookup takes the text as a reader types it.
   const UnitReport report = ReportUnit(unitText.toStdString(), SideOf(side), true);
   m_report->setPlainText(QString::fromStdString(UnitReportText(report, false)));
