@@ -122,6 +122,11 @@ void MoreInfoDialog::EnableUses(bool print, bool gedcom) {
   m_gedcom->setEnabled(gedcom);
 }
 
+void MoreInfoDialog::OfferUnit(bool offered) {
+  m_unitOffered = offered;
+  m_unit->setEnabled(m_unitOffered && m_hasUnit);
+}
+
 void MoreInfoDialog::Refresh() {
   QWidget* focus = focusWidget();
   OnInitDialog();
@@ -137,7 +142,7 @@ void MoreInfoDialog::OnInitDialog() {
   m_unitLine->setText(m_strUnit.isEmpty() ? QString() : tr("Unit in plain words: %1").arg(m_strUnit));
   m_copyCitation->setEnabled(!m_strCitation.isEmpty());
   m_copyEvidence->setEnabled(!m_strEvidence.isEmpty());
-  m_unit->setEnabled(m_hasUnit);
+  m_unit->setEnabled(m_unitOffered && m_hasUnit);
   m_ok->setFocus();
 }
 

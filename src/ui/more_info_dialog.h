@@ -6,7 +6,7 @@
 // buttons that copy the whole record or its citation, plain or in the evidence-style shape; under
 // them, the record before and after in the result, Print and Save as GEDCOM, which ask whoever
 // opened the dialog (the signals) and stay disabled until it enables them. Unit..., at the end of
-// the unit's line, asks for the unit's window; it is enabled when the record has a unit.
+// the unit's line, asks for the unit's window: enabled when it is offered and the record has a unit.
 #pragma once
 
 #include <QDialog>
@@ -46,6 +46,9 @@ class MoreInfoDialog : public QDialog {
   // Which of the record before and after there are; whether Print and Save as GEDCOM can be done.
   void EnableSteps(bool previous, bool next);
   void EnableUses(bool print, bool gedcom);
+  // Whether Unit... is offered (by whoever answers unitRequested); it is enabled for a record
+  // that has a unit.
+  void OfferUnit(bool offered);
   // Shows the caption, body and entry set since, in the open dialog (after a step).
   void Refresh();
 
@@ -83,4 +86,5 @@ class MoreInfoDialog : public QDialog {
   QString m_strCitation;
   QString m_strEvidence;
   bool m_hasUnit = false;
+  bool m_unitOffered = false;
 };

@@ -34,6 +34,7 @@ UnitActions::UnitActions(CViewView* view, QWidget* window) : QObject(window), m_
 
   // More Info's Unit... button opens the window for the record on show, over the dialog.
   connect(view, &CViewView::moreInfoOpened, this, [this](MoreInfoDialog* dialog) {
+    dialog->OfferUnit(true);
     connect(dialog, &MoreInfoDialog::unitRequested, this, [this, dialog] {
       SoldierEntry entry;
       if (!m_view->Screen().PageEntry(m_view->SelectedRow(), &entry)) return;
