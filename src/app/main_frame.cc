@@ -194,7 +194,16 @@ int CMainFrame::OnCreate() {
   beforeUnit->setSeparator(true);
   AddMenuAction(FrameMenu::kFind, beforeUnit);
   AddMenuAction(FrameMenu::kFind, m_units->FindAction());
+  // Once the roster is gone (Clear), the strip says again how the next search will be made.
+  connect(view, &CViewView::resultChanged, this, [this, find] {
+    if (m_rosterInStrip && m_view->Screen().ShownRoster() == nullptr && !m_view->Screen().SearchIsShown()) {
+      m_rosterInStrip = false;
+      SetStatusText(find->StatusText());
+    }
+  });
+  connect(view, &CViewView::searchShown, this, [this] { m_rosterInStrip = false; });
   connect(view, &CViewView::rosterShown, this, [this] {
+    m_rosterInStrip = true;
     if (const RosterRequest* roster = m_view->Screen().ShownRoster())
       SetStatusText(RosterStatusText(*roster));
   });

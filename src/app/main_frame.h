@@ -115,6 +115,7 @@ class CMainFrame : public QWidget {
   CHistView* m_view = nullptr;
   UseActions* m_uses = nullptr;
   UnitActions* m_units = nullptr;
+  bool m_rosterInStrip = false;  // the strip names the roster on screen
   bool firstActivation = true;
   QRect m_normalRect;
 

@@ -3,8 +3,10 @@
 // selects and opens More Info as any result does, and the strip names it.
 #include "ui/unit_window.h"
 
+#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -112,7 +114,14 @@ TEST_F(UnitWindowTest, FindMenuUnitShowsTheWholeRegimentOfTheSideAsked) {
   view->Screen().ShowEndPage(true);
   EXPECT_EQ(Row(view->ShownRowCount() - 1).substr(0, 9), "COLE\tAMOS");  // no company: last
 
-  // A search afterwards is a search again, and the strip says how it was found.
+  // The Find menu's modes wait for the next search; the strip goes on naming the roster.
+  frame->Menu(FrameMenu::kFind)->actions().at(2)->trigger();  // Sounds Like (Soundex)
+  EXPECT_EQ(view->Screen().ShownRoster() != nullptr, true);
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Roster \u00B7 5 IL INF"));
+  // Clear ends the roster, and the strip says how the next search will be made.
+  view->Screen().OnClear();
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Sounds like (Soundex)"));
+  // A search afterwards is a search again.
   Search(QStringLiteral("Baker"));
   EXPECT_EQ(view->Screen().ShownRoster(), nullptr);
   EXPECT_EQ(view->Screen().CountLine(), "1 records found.");
