@@ -60,7 +60,10 @@ bool SearchSession::Run(const SearchOptions& options) {
   // The exact mode without a filter is the classic search itself.
   FindOptions find = options.find;
   find.givenVariants = options.givenVariants;
-  SearchAnswer answer = database->RunFind(request, find, nullptr);
+  return Show(database->RunFind(request, find, nullptr));
+}
+
+bool SearchSession::Show(SearchAnswer&& answer) {
   if (!answer.Status().Ok()) {
     ReportProblem(answer.Status().Text());
     return false;
@@ -80,18 +83,7 @@ bool SearchSession::RunRoster(const RosterRequest& roster, const std::optional<s
   if (!OpenData(dataDirectory)) return false;
   list->SetRowsPerPage(rows == kLargeFontRowsPerPage);
   if (!noCompanion) database->SetCompanionDirectory(CompanionCachePlace());
-  SearchAnswer answer = database->RunRoster(roster, nullptr);
-  if (!answer.Status().Ok()) {
-    ReportProblem(answer.Status().Text());
-    return false;
-  }
-  if (!answer.DamagedIndex().empty()) {
-    ReportProblem(answer.DamagedIndex() + ": " + kDamagedIndexNotice + " (rollkit check names the damage)");
-    messageShown = true;
-  }
-  list->Show(std::move(answer));
-  SayNotices();
-  return true;
+  return Show(database->RunRoster(roster, nullptr));
 }
 
 bool SearchSession::OpenData(const std::optional<std::string>& dataDirectory) {

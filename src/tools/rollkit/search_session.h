@@ -61,6 +61,9 @@ class SearchSession {
   bool MessageShown() const { return messageShown; }
 
  private:
+  // Pages `answer` into the list, first page loaded, after saying on stderr why it has no rows or
+  // that its index was found damaged; false when it has no rows for a reason.
+  bool Show(SearchAnswer&& answer);
   // Says `text` (a message box's text) on stderr, its lines joined into one.
   void Say(const std::string& text);
   // Says what the list has to tell.
