@@ -17,6 +17,8 @@
 #include "platform/qt/screen_zoom.h"
 #include "ui/find_menu.h"
 #include "ui/hist_view.h"
+#include "ui/unit_actions.h"
+#include "ui/unit_window.h"
 #include "ui/use_actions.h"
 #include "ui/view_accessible.h"
 
@@ -185,6 +187,26 @@ int CMainFrame::OnCreate() {
   for (QAction* item : find->Actions()) AddMenuAction(FrameMenu::kFind, item);
   connect(find, &FindMenu::statusChanged, this, &CMainFrame::SetStatusText);
   SetStatusText(find->StatusText());
+
+  // A unit's roster is no search of the Find menu's: the strip names the roster instead.
+  m_units = new UnitActions(view, this);
+  auto* beforeUnit = new QAction(this);
+  beforeUnit->setSeparator(true);
+  AddMenuAction(FrameMenu::kFind, beforeUnit);
+  AddMenuAction(FrameMenu::kFind, m_units->FindAction());
+  // Once the roster is gone (Clear), the strip says again how the next search will be made.
+  connect(view, &CViewView::resultChanged, this, [this, find] {
+    if (m_rosterInStrip && m_view->Screen().ShownRoster() == nullptr && !m_view->Screen().SearchIsShown()) {
+      m_rosterInStrip = false;
+      SetStatusText(find->StatusText());
+    }
+  });
+  connect(view, &CViewView::searchShown, this, [this] { m_rosterInStrip = false; });
+  connect(view, &CViewView::rosterShown, this, [this] {
+    m_rosterInStrip = true;
+    if (const RosterRequest* roster = m_view->Screen().ShownRoster())
+      SetStatusText(RosterStatusText(*roster));
+  });
 
   m_uses = new UseActions(view, this);
   m_uses->SetSearchDescription([this] { return StatusText(); });

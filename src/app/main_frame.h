@@ -21,6 +21,7 @@ class QLabel;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
+class UnitActions;
 class UseActions;
 
 // Show commands of ActivateFrame.
@@ -61,6 +62,8 @@ class CMainFrame : public QWidget {
   CHistView* View() const { return m_view; }
   // What can be done with what was found (ui/use_actions.h); its items are in File and Edit.
   UseActions* Uses() const { return m_uses; }
+  // The unit's window and roster (ui/unit_actions.h); its item is in Find.
+  UnitActions* Units() const { return m_units; }
   CViewDoc* Document() const { return m_document.get(); }
   bool FirstActivation() const { return firstActivation; }
   // The normal rectangle set at the first activation (left, top, right and bottom exclusive).
@@ -111,6 +114,8 @@ class CMainFrame : public QWidget {
   const DataLocation& location;
   CHistView* m_view = nullptr;
   UseActions* m_uses = nullptr;
+  UnitActions* m_units = nullptr;
+  bool m_rosterInStrip = false;  // the strip names the roster on screen
   bool firstActivation = true;
   QRect m_normalRect;
 

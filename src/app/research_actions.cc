@@ -21,6 +21,7 @@
 #include "ui/more_info_dialog.h"
 #include "ui/research_desk.h"
 #include "ui/research_window.h"
+#include "ui/unit_actions.h"
 
 namespace {
 
@@ -182,6 +183,9 @@ bool ResearchActions::eventFilter(QObject* watched, QEvent* event) {
     QMenu menu(view);
     menu.addAction(m_save);
     menu.addAction(tr("&More Info"), view, &CViewView::OnMoreInfo);
+    if (UnitActions* units = m_frame->Units()) {
+      menu.addAction(tr("&Unit..."), units, [units, row] { units->OpenForRow(row); });
+    }
     menu.exec(static_cast<QContextMenuEvent*>(event)->globalPos());
     return true;
   }

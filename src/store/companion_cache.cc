@@ -29,6 +29,11 @@ std::string CompanionCacheDirectory(std::string* error) {
   return JoinPath(directory, "");
 }
 
+std::string CompanionCachePlace() {
+  const std::string base = UserCacheDirectory();
+  return base.empty() ? std::string() : JoinPath(JoinPath(base, kCacheFolder), "");
+}
+
 std::string CompanionFileName(const RollFilesView& roll) {
   std::string identity;
   for (const ReadOnlyFile* f : {roll.name, roll.line, roll.index}) {

@@ -20,6 +20,10 @@ inline constexpr const char* kCompanionSuffix = ".companion";
 // be had or is not a directory of the user's own.
 std::string CompanionCacheDirectory(std::string* error);
 
+// The same directory for a reader: named, not made nor checked ("" when there is no cache
+// directory at all). A companion is only ever read from it through OpenCompanion's checks.
+std::string CompanionCachePlace();
+
 // The name of the companion file of the roll whose files are `roll` (open): the same for the same
 // three files wherever the roll is reached from.
 std::string CompanionFileName(const RollFilesView& roll);

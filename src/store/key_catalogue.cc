@@ -80,6 +80,12 @@ bool KeyCatalogue::Build(const RollIndex& index, std::int64_t slotTotal) {
   const bool runsSound = MakeRunsSound(&entries, slotTotal);
   damaged = walk.damaged || !runsSound;
   upperCaseKeys = keys.find_first_of("abcdefghijklmnopqrstuvwxyz") == std::string::npos;
+  keysBySlot.clear();
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i].slotCount > 0) keysBySlot.push_back(static_cast<std::uint32_t>(i));
+  }
+  std::sort(keysBySlot.begin(), keysBySlot.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return entries[a].firstSlot < entries[b].firstSlot; });
   // Grouped by code in one counting pass: the codes are below kSoundexCodeCount.
   soundexStart.assign(kSoundexCodeCount + 1, 0);
   for (const Entry& e : entries) {
@@ -97,6 +103,15 @@ bool KeyCatalogue::Build(const RollIndex& index, std::int64_t slotTotal) {
     }
   }
   return !damaged;
+}
+
+std::int64_t KeyCatalogue::KeyOfSlot(std::int32_t slot) const {
+  // The last run that starts at or before the slot is the only one that can hold it.
+  const auto after = std::upper_bound(keysBySlot.begin(), keysBySlot.end(), slot,
+                                      [&](std::int32_t s, std::uint32_t k) { return s < entries[k].firstSlot; });
+  if (after == keysBySlot.begin()) return -1;
+  const Entry& e = entries[*(after - 1)];
+  return slot - e.firstSlot < e.slotCount ? static_cast<std::int64_t>(*(after - 1)) : -1;
 }
 
 std::span<const std::uint32_t> KeyCatalogue::KeysWithSoundex(SoundexCode code) const {
@@ -141,5 +156,6 @@ std::int64_t KeyCatalogue::Find(std::string_view key) const {
 
 std::size_t KeyCatalogue::Bytes() const {
   return keys.capacity() + entries.capacity() * sizeof(Entry) + dm.capacity() * sizeof(DmCode) +
-         (soundexStart.capacity() + soundexKeys.capacity()) * sizeof(std::uint32_t);
+         (soundexStart.capacity() + soundexKeys.capacity() + keysBySlot.capacity()) *
+             sizeof(std::uint32_t);
 }

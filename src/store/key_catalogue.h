@@ -46,6 +46,8 @@ class KeyCatalogue {
   // `prefix` (upper case): the keys that begin with it when every key is in upper case, else
   // every key.
   void PrefixRange(std::string_view prefix, std::size_t* from, std::size_t* to) const;
+  // The key whose run holds `slot`, or -1 when no key's run does.
+  std::int64_t KeyOfSlot(std::int32_t slot) const;
   // Bytes held, for the memory budget.
   std::size_t Bytes() const;
 
@@ -69,4 +71,6 @@ class KeyCatalogue {
   // The keys by Soundex code: those of code c are soundexKeys[soundexStart[c], soundexStart[c + 1]).
   std::vector<std::uint32_t> soundexStart;
   std::vector<std::uint32_t> soundexKeys;
+  // The keys with slots, in the order of their runs in the name file (the runs do not overlap).
+  std::vector<std::uint32_t> keysBySlot;
 };

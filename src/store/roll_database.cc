@@ -5,6 +5,7 @@
 
 #include "platform/data_file.h"
 #include "platform/message_box.h"
+#include "store/companion_reader.h"
 #include "store/search_request.h"
 
 namespace {
@@ -99,6 +100,8 @@ int RollDatabase::Open(int n, RollStatus* why) {
 
 void RollDatabase::Close() {
   catalogue.reset();
+  companion.reset();
+  companionGeneration = 0;
   nameOrders.Clear();
   nameCursor.Attach(nullptr);
   lineCursor.Attach(nullptr);

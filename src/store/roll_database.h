@@ -27,6 +27,7 @@
 #include "store/roll_status.h"
 #include "store/search_answer.h"
 
+class CompanionReader;
 class SearchRequest;
 
 class RollDatabase {
@@ -93,6 +94,21 @@ class RollDatabase {
   // the index says, so an answer never lists more rows than the name file has slots.
   SearchAnswer RunFind(const SearchRequest& request, const FindOptions& options,
                        const FindProgress& progress);
+  // Runs a unit's roster (store/unit_roster.h): the disk check, the file set of request.number
+  // opened, then the entries of the unit and side (and company) in roster order. From the roll's
+  // companion when one for the files as they are now is in the companion directory; else from one
+  // scan of the roll, which calls `progress` now and then and stops with kStopped and no rows when
+  // it returns false. Both ways give the same answer: a companion that cannot be read is left for
+  // the scan. A request RosterRequestProblem refuses gets an answer without rows.
+  // Memory: 12 bytes an entry of the roster while it is ordered, then the answer (4 bytes an entry
+  // and a span per company and surname), and the names of the largest company's largest surname.
+  SearchAnswer RunRoster(const RosterRequest& request, const FindProgress& progress);
+  // Where the companions of rolls are kept ("": none is used, the default), ending in the separator
+  // (store/companion_cache.h).
+  void SetCompanionDirectory(std::string directory);
+  // The companion of the open file set, opened when first asked for after each Open; null when
+  // there is none, it is refused, or a question found it damaged.
+  CompanionReader* Companion();
   // Every surname of the open roll, walked from its index when first asked for and kept for as
   // long as the file set stays open; null when none is open.
   const KeyCatalogue* Catalogue();
@@ -161,5 +177,8 @@ class RollDatabase {
   OpenedFile opened[3];
   std::unique_ptr<KeyCatalogue> catalogue;
   NameOrders nameOrders;
+  std::string companionDirectory;
+  std::unique_ptr<CompanionReader> companion;
+  std::uint64_t companionGeneration = 0;        // the generation the companion was looked for at (0: not yet)
   std::unique_ptr<unsigned char[]> scanBuffer;  // the given-name scan's slots, a run at a time
 };

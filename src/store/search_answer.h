@@ -32,6 +32,7 @@
 #include "store/roll_status.h"
 #include "store/search_request.h"
 #include "store/surname_match.h"
+#include "store/unit_roster.h"
 
 // How a search finds its surnames and which entries it keeps.
 struct FindOptions {
@@ -77,6 +78,12 @@ class SearchAnswer {
   // The keys came from an index found damaged: those that could not be trusted were left out.
   void SetDamagedIndex(std::string indexFile) { damagedIndex = std::move(indexFile); }
   // The open file set the slots belong to (RollDatabase::Generation) and its database number.
+  // The answer is the roster `asked` (store/unit_roster.h): never the plain search, whatever its
+  // request says, and each row names its own key's surname.
+  void SetRoster(const RosterRequest& asked) {
+    roster = true;
+    rosterRequest = asked;
+  }
   void SetSource(int number, std::uint64_t openGeneration) {
     databaseNumber = number;
     generation = openGeneration;
@@ -90,7 +97,10 @@ class SearchAnswer {
   const FindOptions& Options() const { return options; }
   MatchMode Mode() const { return mode; }
   // The search of the plain screen: the exact key, no filter (a given name may narrow it).
-  bool Plain() const { return mode == MatchMode::kExact && !options.filter.Active(); }
+  bool Plain() const { return !roster && mode == MatchMode::kExact && !options.filter.Active(); }
+  // Whether it is a unit's roster, and which.
+  bool IsRoster() const { return roster; }
+  const RosterRequest& Roster() const { return rosterRequest; }
   bool Narrowed() const { return narrowed; }
   // The index file, when the answer's keys came from a damaged index; "" otherwise.
   const std::string& DamagedIndex() const { return damagedIndex; }
@@ -111,6 +121,8 @@ class SearchAnswer {
   FindOptions options;
   MatchMode mode = MatchMode::kExact;
   bool narrowed = false;
+  bool roster = false;
+  RosterRequest rosterRequest;
   RollStatus status;
   std::string damagedIndex;
   int databaseNumber = 0;

@@ -98,7 +98,14 @@ void FindMenu::SetOptions(const FindOptions& options) {
   // (its status comes with it); a search stopped halfway keeps the old list, and so the old way.
   // With no result shown, the status says how the next search will be made.
   if (!m_view->Screen().SearchIsShown()) {
-    ShowStatus(FindStatusText(options.mode, options.filter, options.givenVariants));
+    // A roster on screen keeps its name in the strip: the options wait for the next search, and
+    // the strip names them once the roster is gone.
+    const QString text = FindStatusText(options.mode, options.filter, options.givenVariants);
+    if (m_view->Screen().ShownRoster() != nullptr) {
+      m_status = text;
+    } else {
+      ShowStatus(text);
+    }
   } else if (!m_view->Screen().SearchAgain()) {
     ShowOptions(previous);
   }

@@ -56,7 +56,7 @@ MoreInfoDialog::MoreInfoDialog(QWidget* parent)
 
   m_unitLine = new QLabel(this);
   m_unitLine->setObjectName(QStringLiteral("unitInPlainWords"));
-  m_unitLine->setGeometry(DialogUnitsToPixels(font(), 13, 180, 275, 18));
+  m_unitLine->setGeometry(DialogUnitsToPixels(font(), 13, 180, 221, 18));
   m_unitLine->setWordWrap(true);
   m_unitLine->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   m_unitLine->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -69,6 +69,10 @@ MoreInfoDialog::MoreInfoDialog(QWidget* parent)
   connect(m_copyEvidence, &QPushButton::clicked, this, [this] { Copy(m_strEvidence); });
   m_copyCitation->setEnabled(false);
   m_copyEvidence->setEnabled(false);
+
+  m_unit = SideButton(tr("&Unit..."), DialogUnitsToPixels(font(), 238, 182, 50, 14), this);
+  m_unit->setEnabled(false);
+  connect(m_unit, &QPushButton::clicked, this, &MoreInfoDialog::unitRequested);
 
   m_previous = SideButton(tr("< &Previous"), DialogUnitsToPixels(font(), 13, 224, 56, 14), this);
   m_next = SideButton(tr("&Next >"), DialogUnitsToPixels(font(), 73, 224, 56, 14), this);
@@ -85,6 +89,7 @@ MoreInfoDialog::MoreInfoDialog(QWidget* parent)
 }
 
 void MoreInfoDialog::SetEntry(const SoldierEntry& entry) {
+  m_hasUnit = !entry.Field(kUnitField).empty();
   m_strUnit = QString::fromStdString(UnitInPlainWords(entry.Field(kUnitField), entry.Field(kSideField)));
   m_strCitation = QString::fromStdString(PlainCitation(entry));
   m_strEvidence = QString::fromStdString(EvidenceCitation(entry));
@@ -117,6 +122,11 @@ void MoreInfoDialog::EnableUses(bool print, bool gedcom) {
   m_gedcom->setEnabled(gedcom);
 }
 
+void MoreInfoDialog::OfferUnit(bool offered) {
+  m_unitOffered = offered;
+  m_unit->setEnabled(m_unitOffered && m_hasUnit);
+}
+
 void MoreInfoDialog::Refresh() {
   QWidget* focus = focusWidget();
   OnInitDialog();
@@ -132,6 +142,7 @@ void MoreInfoDialog::OnInitDialog() {
   m_unitLine->setText(m_strUnit.isEmpty() ? QString() : tr("Unit in plain words: %1").arg(m_strUnit));
   m_copyCitation->setEnabled(!m_strCitation.isEmpty());
   m_copyEvidence->setEnabled(!m_strEvidence.isEmpty());
+  m_unit->setEnabled(m_unitOffered && m_hasUnit);
   m_ok->setFocus();
 }
 

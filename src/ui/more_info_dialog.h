@@ -5,7 +5,8 @@
 // Under the body: the entry's unit in plain words (the body keeps the roll's own text), and the
 // buttons that copy the whole record or its citation, plain or in the evidence-style shape; under
 // them, the record before and after in the result, Print and Save as GEDCOM, which ask whoever
-// opened the dialog (the signals) and stay disabled until it enables them.
+// opened the dialog (the signals) and stay disabled until it enables them. Unit..., at the end of
+// the unit's line, asks for the unit's window: enabled when it is offered and the record has a unit.
 #pragma once
 
 #include <QDialog>
@@ -40,10 +41,14 @@ class MoreInfoDialog : public QDialog {
   QPushButton* NextButton() const { return m_next; }
   QPushButton* PrintButton() const { return m_print; }
   QPushButton* GedcomButton() const { return m_gedcom; }
+  QPushButton* UnitButton() const { return m_unit; }
 
   // Which of the record before and after there are; whether Print and Save as GEDCOM can be done.
   void EnableSteps(bool previous, bool next);
   void EnableUses(bool print, bool gedcom);
+  // Whether Unit... is offered (by whoever answers unitRequested); it is enabled for a record
+  // that has a unit.
+  void OfferUnit(bool offered);
   // Shows the caption, body and entry set since, in the open dialog (after a step).
   void Refresh();
 
@@ -55,6 +60,8 @@ class MoreInfoDialog : public QDialog {
   void stepRequested(int step);
   void printRequested();
   void gedcomRequested();
+  // Unit...: the window of the record's unit, its battles and its roster.
+  void unitRequested();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -74,7 +81,10 @@ class MoreInfoDialog : public QDialog {
   QPushButton* m_next;
   QPushButton* m_print;
   QPushButton* m_gedcom;
+  QPushButton* m_unit;
   QString m_strUnit;
   QString m_strCitation;
   QString m_strEvidence;
+  bool m_hasUnit = false;
+  bool m_unitOffered = false;
 };

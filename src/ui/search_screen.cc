@@ -6,6 +6,7 @@
 
 #include "platform/message_box.h"
 #include "results/result_walk.h"
+#include "store/companion_cache.h"
 #include "store/data_location.h"
 #include "ui/row_fields.h"
 #include "ui/row_words.h"
@@ -29,6 +30,8 @@ SearchScreen::~SearchScreen() {
 
 void SearchScreen::CreateEngine() {
   m_pDatabase = std::make_unique<RollDatabase>(m_location, m_dialogue);
+  // A roster is read from the roll's companion in the user's cache when a sound one is there.
+  m_pDatabase->SetCompanionDirectory(CompanionCachePlace());
   m_pRequest = std::make_unique<SearchRequest>();
   m_pResults = std::make_unique<ResultList>(*m_pDatabase, m_location.familyDirectory.get());
   g_bShuttingDown = false;
@@ -147,6 +150,35 @@ void SearchScreen::SearchDone(const std::string& surname, const std::string& giv
   m_strShownSurname = surname;
   m_strShownGiven = given;
   Tell([](ScreenListener& l) { l.SearchShown(); });
+}
+
+bool SearchScreen::ShowRoster(const RosterRequest& roster) {
+  if (m_bBusy) return false;
+  SetBusy(true);
+  const FindProgress progress = m_dialogue.SearchStarting();
+  SearchAnswer answer = m_pDatabase->RunRoster(roster, progress);
+  m_dialogue.SearchEnded();
+  if (g_bShuttingDown) return false;
+  if (answer.Status().problem == RollProblem::kStopped) {
+    SetBusy(false);
+    return false;
+  }
+  TellStatus(answer.Status());
+  m_pResults->Show(std::move(answer));
+  TellNotices();
+  m_nSelRow = -1;
+  m_nPage = 0;
+  // The list is no longer the search the name fields and the Find menu describe.
+  m_bSearchShown = false;
+  ShowPage();
+  Tell([](ScreenListener& l) { l.RosterShown(); });
+  SetBusy(false);
+  return true;
+}
+
+const RosterRequest* SearchScreen::ShownRoster() const {
+  const SearchAnswer* found = m_pResults ? m_pResults->Found() : nullptr;
+  return found && found->IsRoster() ? &found->Roster() : nullptr;
 }
 
 bool SearchScreen::SearchAgain() {

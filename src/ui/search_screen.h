@@ -70,6 +70,8 @@ class ScreenListener {
   virtual void BusyChanged(bool busy) {}
   // A search has put its result on screen (not sent for a search that was stopped).
   virtual void SearchShown() {}
+  // A unit's roster has been put on screen as the result (not sent for one that was stopped).
+  virtual void RosterShown() {}
   // Clear has emptied the result; the name fields are to be emptied too.
   virtual void Cleared() {}
   // A command switched More Info on or off directly, outside the painting of the rows (which
@@ -109,6 +111,14 @@ class SearchScreen {
   bool SearchAgain();
   // Whether the list on screen is a search's result (not before the first search or after Clear).
   bool SearchIsShown() const { return m_bSearchShown; }
+  // Puts the roster `roster` (store/unit_roster.h) on screen as the result, first page, no row
+  // selected: its progress goes through the dialogue, and a roster stopped halfway leaves the
+  // result, the page and the selection as they were. The roster is no search: SearchAgain does
+  // not run it (the Find menu's modes and filters do not apply to it). False when it was stopped
+  // or a search is running.
+  bool ShowRoster(const RosterRequest& roster);
+  // The roster on screen, or null when the list is not one.
+  const RosterRequest* ShownRoster() const;
   // Empties the result and the selection; the listeners empty the fields; focus to the surname.
   void OnClear();
   // The page before or after the current one (the first page again before the first), under

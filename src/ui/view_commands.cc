@@ -248,6 +248,8 @@ void CViewView::BusyChanged(bool busy) {
 
 void CViewView::SearchShown() { emit searchShown(); }
 
+void CViewView::RosterShown() { emit rosterShown(); }
+
 void CViewView::Cleared() {
   if (m_pEdit[0]) m_pEdit[0]->clear();
   if (m_pEdit[1]) m_pEdit[1]->clear();

@@ -145,6 +145,8 @@ class CViewView : public QWidget, private ScreenListener {
   // More Info is about to show `dialog` for the selected row: what it can do with a record
   // (print, save) may be offered on it.
   void moreInfoOpened(MoreInfoDialog* dialog);
+  // A unit's roster has been put on screen as the result.
+  void rosterShown();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -187,6 +189,7 @@ class CViewView : public QWidget, private ScreenListener {
   void FocusRequested(ScreenFocus target) override;
   void BusyChanged(bool busy) override;
   void SearchShown() override;
+  void RosterShown() override;
   void Cleared() override;
   void MoreInfoSwitched(bool enabled) override;
 

@@ -2,11 +2,13 @@
 // texts it cannot look up, and what never reaches the terminal.
 #include <gtest/gtest.h>
 
+#include <map>
 #include <nlohmann/json.hpp>
 
 #include "csv_reader.h"
 #include "records/battle_kml.h"
 #include "records/unit_report.h"
+#include "support/environment.h"
 #include "support/rollkit_runner.h"
 
 TEST(RollkitUnit, WritesTheEnginesAnswerInEveryFormat) {
@@ -61,4 +63,90 @@ TEST(RollkitUnit, SaysPlainlyWhatItCannotLookUp) {
     EXPECT_EQ(Lines(result.err).at(0), std::string("rollkit: ") + r.message);
     EXPECT_EQ(result.err.find('\x1b'), std::string::npos) << result.err;
   }
+}
+
+namespace {
+
+std::string RosterRoll(const ScopedTempDir& dir) {
+  std::string csv = kRollHeader;
+  csv += "Kelly,Patrick,J,D,5 IL INF,PVT,CORP,,1,2,3,U\n";
+  csv += "Adams,John,,d,5 il  inf,PVT,PVT,,1,2,3,U\n";
+  csv += "Adams,Abel,,D,5 IL INF,PVT,PVT,,1,2,3,U\n";
+  csv += "Brown,Zeb,,A,5 IL INF,SERG,SERG,,1,2,3,U\n";
+  csv += "Cole,Amos,,,5 IL INF,PVT,PVT,,1,2,3,U\n";
+  csv += "Dane,Carl,,D,5 IL INF,PVT,PVT,,1,2,3,C\n";   // the other side's 5th Illinois: none
+  csv += "Evans,Eli,,D,15 IL INF,PVT,PVT,,1,2,3,U\n";  // another regiment
+  csv += "\"=HYPERLINK(\"\"x\"\")\",\"Tom\x1b[2J\",,D,5 IL INF,PVT,PVT,,1,2,3,U\n";
+  return BuildRoll(dir, "roll", csv);
+}
+
+}  // namespace
+
+TEST(RollkitUnitRoster, ListsTheUnitByCompanyThenNameTheSameWithAndWithoutTheCompanion) {
+  ScopedTempDir dir, cache;
+  const std::string data = RosterRoll(dir);
+  const std::map<std::string, std::string> env = {{kUserCacheVariable, cache.Path()}};
+  const std::vector<std::string> whole = {"unit", "--data", data, "--side", "U", "--roster", "5 IL INF"};
+  const RunResult text = RunRollkit(whole, env);
+  ASSERT_EQ(text.exitCode, 0) << text.err;
+  const std::vector<std::string> lines = Lines(text.out);
+  ASSERT_EQ(lines.size(), 8u) << text.out;
+  EXPECT_EQ(lines[0], "Roster \u00b7 5 IL INF (Union)");
+  EXPECT_EQ(lines[1], "6 records found.");
+  // Company A, then D by surname and given name (the formula's "=" sorts before letters), then
+  // the entry without a company; the escape in a name is shown, never sent.
+  const char* surnames[] = {"BROWN", "=HYPERLINK(\"X\")", "ADAMS", "ADAMS", "KELLY", "COLE"};
+  for (std::size_t i = 0; i < 6; ++i)
+    EXPECT_EQ(lines[i + 2].substr(0, lines[i + 2].find('\t')), surnames[i]) << i;
+  EXPECT_NE(lines[4].find("Abel"), std::string::npos);
+  EXPECT_NE(lines[5].find("John"), std::string::npos);
+  EXPECT_EQ(text.out.find('\x1b'), std::string::npos);
+
+  const RunResult company = RunRollkit(
+      {"unit", "--data", data, "--side", "u", "--company", " d ", "--format", "csv", "5 il inf"}, env);
+  ASSERT_EQ(company.exitCode, 0) << company.err;
+  const auto rows = ReadCsv(company.out);
+  ASSERT_EQ(rows.size(), 5u);  // the header and four of company D
+  for (const auto& row : rows) EXPECT_NE(row[0].substr(0, 1), "=") << row[0];
+  const nlohmann::json json = nlohmann::json::parse(
+      RunRollkit({"unit", "--data", data, "--side", "U", "--roster", "--format", "json", "5 IL INF"}, env)
+          .out);
+  EXPECT_EQ(json.size(), 6u);
+
+  // With the companion index built, the same bytes in every format.
+  ASSERT_EQ(RunRollkit({"index", "--data", data}, env).exitCode, 0);
+  for (const char* format : {"text", "csv", "json"}) {
+    std::vector<std::string> args = whole;
+    args.insert(args.begin() + 1, {"--format", format});
+    std::vector<std::string> scanned = args;
+    scanned.insert(scanned.begin() + 1, "--no-companion");
+    EXPECT_EQ(RunRollkit(args, env).out, RunRollkit(scanned, env).out) << format;
+  }
+}
+
+TEST(RollkitUnitRoster, RefusesWhatItCannotList) {
+  ScopedTempDir dir;
+  const std::string data = RosterRoll(dir);
+  const struct {
+    std::vector<std::string> args;
+    const char* message;
+  } refused[] = {
+      {{"unit", "--data", data, "--roster", "5 IL INF"},
+       "--roster: needs --side U or C (a Union and a Confederate unit of one text are different regiments)"},
+      {{"unit", "--data", data, "--side", "U", "--roster", " \t "}, "UNIT_TEXT: the unit text is empty"},
+      {{"unit", "--data", data, "--side", "U", "--company", "  ", "5 IL INF"},
+       "--company: no company was given"},
+      {{"unit", "--data", data, "--side", "U", "--roster", "--format", "kml", "5 IL INF"},
+       "--format kml: a roster is text, csv or json"},
+  };
+  for (const auto& r : refused) {
+    const RunResult result = RunRollkit(r.args);
+    EXPECT_EQ(result.exitCode, 2) << r.message;
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(Lines(result.err).at(0), std::string("rollkit: ") + r.message);
+  }
+  // A unit the roll does not have is an empty roster, not a failure.
+  const RunResult none = RunRollkit({"unit", "--data", data, "--side", "C", "--roster", "99 ZZ INF"});
+  EXPECT_EQ(none.exitCode, 0) << none.err;
+  EXPECT_EQ(Lines(none.out).at(1), "0 records found.");
 }

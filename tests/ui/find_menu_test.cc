@@ -46,7 +46,7 @@ TEST_F(FindMenuTest, TheModesAreRadioItemsExactCheckedAtStartAndTheKeyboardReach
   EXPECT_EQ(ItemTexts(Menu()),
             (QStringList{"&Exact Spelling", "&Wildcards (* and ?)", "Sounds Like (&Soundex)",
                          "Sounds Like (&Daitch-Mokotoff)", "Similar Spe&lling", "-", "&Filters...", "&Clear Filters",
-                         "-", "Match &Given-Name Abbreviations and Nicknames"}));
+                         "-", "Match &Given-Name Abbreviations and Nicknames", "-", "&Unit..."}));
   EXPECT_EQ(Checked(Menu()), QStringList{"&Exact Spelling"});
   EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling"));
   EXPECT_FALSE(Find()->ClearFiltersAction()->isEnabled());

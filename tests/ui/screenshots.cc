@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -49,6 +50,8 @@
 #include "ui/research_desk.h"
 #include "ui/research_window.h"
 #include "ui/search_progress.h"
+#include "ui/unit_window.h"
+#include "ui/more_info_dialog.h"
 
 namespace {
 
@@ -301,3 +304,31 @@ TEST_F(Screenshots, TheResearchLogAsANewUserMeetsIt) {
 }
 
 }  // namespace
+
+TEST_F(Screenshots, TheUnitWindowAndACompanysRoster) {
+  const char* surnames[] = {"Kelly", "Adams", "Berg", "Carlson", "Dahl", "Olson", "Nelson", "Lund"};
+  const char* givens[] = {"PATRICK", "JOHN", "ERIK", "NILS", "OLE", "PETER", "ANDREW", "HANS"};
+  const char* companies[] = {"D", "A", "D", "F", "D", "D", "B", "D"};
+  for (int i = 0; i < 40; ++i) {
+    roll.Add(surnames[i % 8], std::string(givens[(i / 8) % 8]) + (i >= 8 ? " " + std::string(1, static_cast<char>('A' + i % 7)) : ""),
+             EntryFields(companies[(i + i / 8) % 8], "1 MN INF", "U"));
+  }
+  roll.Add("Kelly", "MICHAEL", EntryFields("D", "1 MN INF", "C"));
+  OpenWindow();
+  Search(QStringLiteral("Kelly"));
+  ClickRow(0);
+  OnNextModal([](QWidget* modal) {
+    Save(modal, QStringLiteral("unit-moreinfo"));
+    OnNextModal([](QWidget* window) {
+      Save(window, QStringLiteral("unit-window"));
+      auto* unit = qobject_cast<UnitWindow*>(window);
+      if (unit && unit->CompanyButton()->isVisible()) unit->CompanyButton()->click();
+      else static_cast<QDialog*>(window)->reject();
+    });
+    if (auto* info = qobject_cast<MoreInfoDialog*>(modal)) info->UnitButton()->click();
+  });
+  view->OnMoreInfo();
+  QTest::qWaitFor([&] { return view->Screen().ShownRoster() != nullptr; });
+  ClickRow(2);
+  Save(frame.get(), QStringLiteral("unit-roster"));
+}

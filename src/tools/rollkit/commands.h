@@ -83,10 +83,14 @@ UnitFormat ParseUnitFormat(const std::string& text);
 Side ParseSideArgument(const std::string& text);
 
 struct UnitOptions {
-  std::string unitText;        // as typed (UTF-8)
-  Side side = Side::kUnknown;  // --side; kUnknown: both sides
-  bool battles = false;        // --battles
-  bool descriptions = false;   // --descriptions: each battle's description too (implies battles)
+  std::string unitText;                      // as typed (UTF-8)
+  bool roster = false;                       // --roster: the roll's entries of the unit (needs --side)
+  std::string company;                       // --company: the roster of one company only
+  std::optional<std::string> dataDirectory;  // --data, for a roster
+  bool noCompanion = false;                  // --no-companion: a roster from a scan of the roll
+  Side side = Side::kUnknown;                // --side; kUnknown: both sides
+  bool battles = false;                      // --battles
+  bool descriptions = false;  // --descriptions: each battle's description too (implies battles)
   UnitFormat format = UnitFormat::kText;
 };
 int RunUnit(const UnitOptions& options);

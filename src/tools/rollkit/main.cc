@@ -171,6 +171,12 @@ int main(int argc, char** argv) {
                     "With each battle its description (implies --battles)");
   unitCmd->add_option("--format", unitFormat, "text, csv, json, or the battles as a kml map")
       ->type_name("text|csv|json|kml");
+  unitCmd->add_flag("--roster", unit.roster, "List the roll's entries of the unit: by company, surname, given name");
+  unitCmd->add_option("--company", unit.company, "The roster of this company only (implies --roster)")
+      ->type_name("X");
+  unitCmd->add_option("--data", unit.dataDirectory,
+                      "Data directory of the roster (default: MRPath of section Kinloom7m in brevik.ini)");
+  unitCmd->add_flag("--no-companion", unit.noCompanion, "Build the roster from a scan of the roll");
   unitCmd->add_option("UNIT_TEXT", unit.unitText, "A unit text: 5 IL INF, 3rd Ohio Infantry, ...")
       ->required();
 

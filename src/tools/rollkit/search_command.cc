@@ -20,27 +20,6 @@ constexpr int kRowTextSize = 512;
 
 std::string Utf8(const char* bytes) { return Cp1252ToUtf8(bytes); }
 
-// The rows as the viewer formats them ("%s\t%s\t%s": surname, name text, summary). For a reader
-// each field is shown on its own (terminal_text.h), so that a tab, CR or LF in the roll can
-// neither shift a column nor forge a row; --raw writes the row's bytes as they are.
-void WriteRows(SearchSession& session, bool raw) {
-  char text[kRowTextSize];
-  std::string line;
-  session.ForEachRow([&](int row) {
-    if (raw) {
-      const int n = session.List().FormatRow(row, text);
-      line.assign(text, n > 0 ? static_cast<std::size_t>(n) : 0);
-    } else {
-      const ResultRow& r = session.List().Row(row);
-      line = VisibleText(session.RowSurname(row)) + '\t' + VisibleText(r.nameText) + '\t' +
-             VisibleText(r.summaryText);
-    }
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    return !std::ferror(stdout);
-  });
-}
-
 // A JSON value as one line, every control character escaped.
 std::string JsonText(const nlohmann::json& value) {
   return JsonWithEscapedControls(value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace));
@@ -95,9 +74,31 @@ void WriteJson(SearchSession& session, const FindOptions& find) {
   std::printf("]}\n");
 }
 
-// Every entry as a CSV record after the header, or as a JSON array with one object a line.
-void WriteExport(SearchSession& session, SearchFormat format) {
-  const bool csv = format == SearchFormat::kCsv;
+}  // namespace
+
+// The rows as the viewer formats them ("%s\t%s\t%s": surname, name text, summary). For a reader
+// each field is shown on its own (terminal_text.h), so that a tab, CR or LF in the roll can
+// neither shift a column nor forge a row; --raw writes the row's bytes as they are.
+void WriteResultRows(SearchSession& session, bool raw) {
+  char text[kRowTextSize];
+  std::string line;
+  session.ForEachRow([&](int row) {
+    if (raw) {
+      const int n = session.List().FormatRow(row, text);
+      line.assign(text, n > 0 ? static_cast<std::size_t>(n) : 0);
+    } else {
+      const ResultRow& r = session.List().Row(row);
+      line = VisibleText(session.RowSurname(row)) + '\t' + VisibleText(r.nameText) + '\t' +
+             VisibleText(r.summaryText);
+    }
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
+    return !std::ferror(stdout);
+  });
+}
+
+// Written an entry at a time, so that a large result needs no more memory than a small one.
+void WriteResultExport(SearchSession& session, bool csv) {
   std::string text = csv ? CsvHeader() : std::string("[");
   bool first = true;
   session.ForEachRow([&](int row) {
@@ -117,7 +118,6 @@ void WriteExport(SearchSession& session, SearchFormat format) {
   std::fwrite(text.data(), 1, text.size(), stdout);
 }
 
-}  // namespace
 
 SearchFormat ParseSearchFormat(const std::string& text) {
   if (text == "text") return SearchFormat::kText;
@@ -140,10 +140,10 @@ int RunSearch(const SearchOptions& options, bool json, SearchFormat format) {
   if (json) {
     WriteJson(session, options.find);
   } else if (format != SearchFormat::kText) {
-    WriteExport(session, format);
+    WriteResultExport(session, format == SearchFormat::kCsv);
   } else {
     std::printf("%ld records found.\n", static_cast<long>(session.List().ResultCount()));
-    WriteRows(session, options.raw);
+    WriteResultRows(session, options.raw);
   }
   if (session.MessageShown()) return kExitDataProblem;
   return FinishOutput() && recorded ? kExitOk : kExitDataProblem;

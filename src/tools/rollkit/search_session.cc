@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/cp1252.h"
+#include "store/companion_cache.h"
 #include "store/roll_format.h"
 #include "store/search_request.h"
 #include "tools/rollkit/database_files.h"
@@ -59,7 +60,10 @@ bool SearchSession::Run(const SearchOptions& options) {
   // The exact mode without a filter is the classic search itself.
   FindOptions find = options.find;
   find.givenVariants = options.givenVariants;
-  SearchAnswer answer = database->RunFind(request, find, nullptr);
+  return Show(database->RunFind(request, find, nullptr));
+}
+
+bool SearchSession::Show(SearchAnswer&& answer) {
   if (!answer.Status().Ok()) {
     ReportProblem(answer.Status().Text());
     return false;
@@ -72,6 +76,14 @@ bool SearchSession::Run(const SearchOptions& options) {
   list->FinishPendingWrites();
   SayNotices();
   return true;
+}
+
+bool SearchSession::RunRoster(const RosterRequest& roster, const std::optional<std::string>& dataDirectory,
+                              bool noCompanion, int rows) {
+  if (!OpenData(dataDirectory)) return false;
+  list->SetRowsPerPage(rows == kLargeFontRowsPerPage);
+  if (!noCompanion) database->SetCompanionDirectory(CompanionCachePlace());
+  return Show(database->RunRoster(roster, nullptr));
 }
 
 bool SearchSession::OpenData(const std::optional<std::string>& dataDirectory) {

@@ -28,6 +28,11 @@ class SearchSession {
   // Validates the arguments (UsageError), finds the data and runs the search with its first page
   // loaded. Returns false when the search could not be made; the reason is on stderr already.
   bool Run(const SearchOptions& options);
+  // Validates the roster's arguments (UsageError) as RunSearch's, finds the data and runs the
+  // roster with its first page loaded; from the roll's companion in the user's cache unless
+  // `noCompanion`. False when it could not be made; the reason is on stderr already.
+  bool RunRoster(const RosterRequest& roster, const std::optional<std::string>& dataDirectory,
+                 bool noCompanion, int rows);
   // Only finds the data directory and makes the engine's objects, without a search. False (the
   // reason on stderr) when there is no usable directory.
   bool OpenData(const std::optional<std::string>& dataDirectory);
@@ -56,6 +61,9 @@ class SearchSession {
   bool MessageShown() const { return messageShown; }
 
  private:
+  // Pages `answer` into the list, first page loaded, after saying on stderr why it has no rows or
+  // that its index was found damaged; false when it has no rows for a reason.
+  bool Show(SearchAnswer&& answer);
   // Says `text` (a message box's text) on stderr, its lines joined into one.
   void Say(const std::string& text);
   // Says what the list has to tell.
@@ -67,6 +75,13 @@ class SearchSession {
   std::string indexFile;
   bool messageShown = false;
 };
+
+// Every row of the session's result as search lists them, each field made visible
+// (terminal_text.h) unless `raw`.
+void WriteResultRows(SearchSession& session, bool raw);
+// Every entry of the session's result as a CSV record after the header, or as a JSON array with
+// one object a line (records/export_rows.h).
+void WriteResultExport(SearchSession& session, bool csv);
 
 // Writes `bytes` to standard output, converted to UTF-8 unless `raw`.
 void WriteText(std::string_view bytes, bool raw);

@@ -1,0 +1,213 @@
+// A unit's roster: RollDatabase::RunRoster.
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/read_cursor.h"
+#include "store/companion_cache.h"
+#include "store/companion_format.h"
+#include "store/companion_reader.h"
+#include "store/roll_database.h"
+#include "store/search_request.h"
+#include "store/unit_roster.h"
+
+namespace {
+
+constexpr std::size_t kLineRunSize = 1 << 20;
+constexpr std::int64_t kProgressStep = 1 << 15;
+
+// One entry of the roster while it is put in order: its company's place among the roster's
+// companies, its key and its slot.
+struct Member {
+  std::uint32_t company;
+  std::uint32_t key;
+  std::int32_t slot;
+};
+
+// The companies met, numbered as met, then ranked in roster order.
+class Companies {
+ public:
+  std::uint32_t Number(const std::string& company) {
+    const auto [at, added] = numbers.try_emplace(company, static_cast<std::uint32_t>(texts.size()));
+    if (added) texts.push_back(company);
+    return at->second;
+  }
+  // rank[number]: the company's place in roster order.
+  std::vector<std::uint32_t> Ranks() const {
+    std::vector<std::uint32_t> order(texts.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+      return CompareRosterCompanies(texts[a], texts[b]) < 0;
+    });
+    std::vector<std::uint32_t> rank(texts.size());
+    for (std::uint32_t r = 0; r < order.size(); ++r) rank[order[r]] = r;
+    return rank;
+  }
+
+ private:
+  std::unordered_map<std::string, std::uint32_t> numbers;
+  std::vector<std::string> texts;
+};
+
+}  // namespace
+
+void RollDatabase::SetCompanionDirectory(std::string directory) {
+  companionDirectory = std::move(directory);
+  companion.reset();
+  companionGeneration = 0;
+}
+
+CompanionReader* RollDatabase::Companion() {
+  if (!IsOpen() || companionDirectory.empty()) return nullptr;
+  if (companionGeneration != generation) {
+    companionGeneration = generation;
+    auto reader = std::make_unique<CompanionReader>();
+    std::string reason;
+    const RollFilesView files{&nameFile, &lineFile, &index->File()};
+    const bool open =
+        OpenCompanion(companionDirectory, files, reader.get(), &reason) == CompanionStatus::kOpen;
+    companion = open ? std::move(reader) : nullptr;
+  }
+  if (companion && companion->Failed()) companion.reset();
+  return companion.get();
+}
+
+SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgress& progress) {
+  SearchRequest request;
+  request.number = static_cast<std::int8_t>(asked.number);
+  SearchAnswer answer(request, FindOptions{}, MatchMode::kExact, true);
+  answer.SetRoster(asked);
+  if (!RosterRequestProblem(asked).empty()) return answer;
+  RollStatus status;
+  if (!EnsureDataPresent(&status) || !Open(asked.number, &status)) {
+    answer.SetStatus(std::move(status));
+    return answer;
+  }
+  answer.SetSource(number, generation);
+  const KeyCatalogue& keys = *Catalogue();
+  if (keys.Damaged()) answer.SetDamagedIndex(index->Path());
+
+  const std::string unit = RosterUnitText(asked.unit);
+  const std::string wanted = RosterCompany(asked.company);
+  const char side = asked.side;
+  Companies companies;
+  std::vector<Member> members;
+  // A slot the index files under no key is in no search's answer, so in no roster either.
+  auto take = [&](std::int32_t slot, const std::string& company) {
+    const std::int64_t key = keys.KeyOfSlot(slot);
+    if (key >= 0) members.push_back({companies.Number(company), static_cast<std::uint32_t>(key), slot});
+  };
+
+  // From the companion: the groups of every unit field that reads as the unit.
+  bool answered = false;
+  if (CompanionReader* reader = Companion()) {
+    answered = true;
+    std::vector<std::int32_t> slots;
+    for (std::size_t u = 0, n = reader->UnitTextCount(); u < n && answered; ++u) {
+      const std::string_view field = reader->UnitText(u);
+      if (!SameUnitText(field, unit)) continue;
+      std::size_t from = 0, to = 0;
+      answered = reader->UnitGroups(field, side, &from, &to);
+      for (std::size_t g = from; g < to && answered; ++g) {
+        CompanionGroup group;
+        answered = reader->Group(g, &group);
+        if (!answered || (!asked.wholeUnit && group.company != wanted)) continue;
+        const std::string company(group.company);
+        slots.clear();
+        answered = reader->GroupSlots(g, 0, group.entries, &slots);
+        for (const std::int32_t slot : slots) take(slot, company);
+      }
+    }
+    // What was read of a damaged companion is dropped: the scan answers instead.
+    if (!answered || reader->Failed()) {
+      answered = false;
+      members.clear();
+      companies = Companies();
+    }
+  }
+
+  // Else one scan of every key's run, reading each entry's line.
+  if (!answered) {
+    ReadCursor lines(kLineRunSize);
+    lines.Attach(&lineFile);
+    EntryAttributes attributes;
+    std::int64_t total = 0;
+    for (std::size_t k = 0; k < keys.Size(); ++k) total += keys.SlotCount(k);
+    std::int64_t done = 0;
+    std::int64_t nextReport = kProgressStep;
+    auto step = [&](std::int64_t slots) {
+      done += slots;
+      if (!progress || done < nextReport) return true;
+      nextReport = done + kProgressStep;
+      return progress(static_cast<int>(done * 100 / (total > 0 ? total : 1)));
+    };
+    for (std::size_t k = 0; k < keys.Size(); ++k) {
+      const std::int32_t begin = keys.FirstSlot(k);
+      const ScanEnd ended = ScanGivenName(
+          nullptr, begin, begin + keys.SlotCount(k),
+          [&](std::int32_t slot, const unsigned char* bytes) {
+            const SlotValue value = DecodeSlot(bytes, nameLength);
+            if (value.lineOffset < 0) return true;
+            AttributesOfLine(lines.View(value.lineOffset, kLongestLine), &attributes);
+            if (attributes.side != side || !SameUnitText(attributes.unit, unit)) return true;
+            if (!asked.wholeUnit && attributes.company != wanted) return true;
+            members.push_back({companies.Number(attributes.company), static_cast<std::uint32_t>(k), slot});
+            return true;
+          },
+          step);
+      if (ended == ScanEnd::kStopped) {
+        SearchAnswer stopped(request, FindOptions{}, MatchMode::kExact, true);
+        stopped.SetRoster(asked);
+        stopped.SetStatus({RollProblem::kStopped, "", "stopped"});
+        return stopped;
+      }
+    }
+  }
+
+  // Company, key, then slot; then each company's entries of one key by their names.
+  const std::vector<std::uint32_t> rank = companies.Ranks();
+  for (Member& m : members) m.company = rank[m.company];
+  std::sort(members.begin(), members.end(), [&](const Member& a, const Member& b) {
+    if (a.company != b.company) return a.company < b.company;
+    if (a.key != b.key) return a.key < b.key;  // the catalogue holds its keys in key order
+    return a.slot < b.slot;
+  });
+  std::vector<std::string> names;
+  std::vector<std::size_t> order;
+  const std::size_t length = static_cast<std::size_t>(nameLength);
+  for (std::size_t first = 0; first < members.size();) {
+    std::size_t last = first + 1;
+    while (last < members.size() && members[last].company == members[first].company &&
+           members[last].key == members[first].key) {
+      ++last;
+    }
+    if (last - first > 1) {
+      names.assign(last - first, std::string());
+      for (std::size_t i = first; i < last; ++i) {
+        ReadSlot(members[i].slot);
+        names[i - first].assign(CurrentName(), strnlen(CurrentName(), length));
+        names[i - first].resize(length, '\0');
+      }
+      order.resize(last - first);
+      for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+      std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return CompareStoredNames(names[a].data(), names[b].data(), nameLength) < 0;
+      });
+      std::vector<std::int32_t> slots(order.size());
+      for (std::size_t i = 0; i < order.size(); ++i) slots[i] = members[first + order[i]].slot;
+      for (std::size_t i = 0; i < order.size(); ++i) members[first + i].slot = slots[i];
+    }
+    answer.AddSpan(keys.FirstSlot(members[first].key), keys.SlotCount(members[first].key), -1,
+                   keys.Key(members[first].key), keys.Surname(members[first].key).size());
+    const std::size_t from = answer.Picked().size();
+    for (std::size_t i = first; i < last; ++i)
+      answer.Picked().push_back(static_cast<std::uint32_t>(members[i].slot));
+    answer.TakePicked(from);
+    first = last;
+  }
+  answer.EndSpan();
+  return answer;
+}

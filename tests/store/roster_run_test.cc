@@ -1,0 +1,286 @@
+// A unit's roster, from one scan of the roll and from its companion, against a brute-force reading
+// of every entry: the same rows in the same order either way, on generated rolls whose unit,
+// company and side fields are written in every way a roll writes them.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <tuple>
+
+#include "store/companion_cache.h"
+#include "store/index_walk.h"
+#include "store/roll_database.h"
+#include "store/roll_format.h"
+#include "store/unit_roster.h"
+#include "support/companion_roll.h"
+#include "support/scripted_message_box.h"
+
+namespace {
+
+bool Blank(char c) { return c == ' ' || c == '\t'; }
+
+std::string Upper(std::string text) {
+  for (char& c : text) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  }
+  return text;
+}
+
+std::string Trim(const std::string& text) {
+  std::size_t b = 0, e = text.size();
+  while (b < e && Blank(text[b])) ++b;
+  while (e > b && Blank(text[e - 1])) --e;
+  return text.substr(b, e - b);
+}
+
+// The words of a unit text joined by one blank, upper-cased.
+std::string UnitWords(const std::string& text) {
+  std::string out, word;
+  for (std::size_t i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || Blank(text[i])) {
+      if (!word.empty()) out += (out.empty() ? "" : " ") + word;
+      word.clear();
+    } else {
+      word += text[i];
+    }
+  }
+  return Upper(out);
+}
+
+std::vector<std::string> FieldsOf(std::string line) {
+  if (!line.empty() && line.back() == '\n') line.pop_back();
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t at = line.find(static_cast<char>(kFieldSeparator), start);
+    fields.push_back(line.substr(start, at - start));
+    if (at == std::string::npos) break;
+    start = at + 1;
+  }
+  return fields;
+}
+
+struct Expected {
+  std::string company;
+  std::size_t key;
+  std::string name;
+  std::int32_t slot;
+};
+
+// Every entry read one by one, chosen and ordered as a roster says.
+std::vector<std::pair<std::int32_t, std::string>> BruteRoster(const RollScan& scan,
+                                                              const std::string& indexBytes,
+                                                              const RosterRequest& r) {
+  struct Key {
+    std::string key;
+    std::int32_t firstSlot, slotCount;
+  };
+  std::vector<Key> keys;
+  WalkIndexBytes(
+      indexBytes, [](const std::string&) {},
+      [&](const WalkedEntry& e) {
+        keys.push_back({std::string(e.key), e.firstSlot, e.slotCount});
+      });
+  std::sort(keys.begin(), keys.end(), [](auto& a, auto& b) { return a.key < b.key; });
+  std::vector<Expected> found;
+  for (std::size_t k = 0; k < keys.size(); ++k) {
+    for (std::int32_t s = keys[k].firstSlot; s < keys[k].firstSlot + keys[k].slotCount; ++s) {
+      const std::vector<std::string> f = FieldsOf(scan.Line(s));
+      const std::string side = f.size() > 9 ? Upper(Trim(f[9])) : "";
+      if (side.size() != 1 || side[0] != r.side) continue;
+      if (f.size() < 3 || UnitWords(f[2]) != UnitWords(r.unit)) continue;
+      const std::string company = Upper(Trim(f[1]));
+      if (!r.wholeUnit && company != Upper(Trim(r.company))) continue;
+      std::string name = Upper(scan.Name(s));
+      name.resize(static_cast<std::size_t>(scan.nameLength), ' ');
+      found.push_back({company, k, name, s});
+    }
+  }
+  std::sort(found.begin(), found.end(), [](const Expected& a, const Expected& b) {
+    return std::make_tuple(a.company.empty(), a.company, a.key, a.name, a.slot) <
+           std::make_tuple(b.company.empty(), b.company, b.key, b.name, b.slot);
+  });
+  std::vector<std::pair<std::int32_t, std::string>> rows;
+  for (const Expected& e : found) rows.emplace_back(e.slot, std::string(SurnameOfKey(keys[e.key].key)));
+  return rows;
+}
+
+std::vector<std::pair<std::int32_t, std::string>> Rows(const SearchAnswer& answer) {
+  std::vector<std::pair<std::int32_t, std::string>> rows;
+  for (std::int64_t p = 0; p < answer.Count(); ++p) {
+    std::int32_t slot = -1;
+    std::size_t span = 0;
+    answer.At(p, &slot, &span);
+    rows.emplace_back(slot, std::string(answer.Span(span).surname));
+  }
+  return rows;
+}
+
+RosterRequest Ask(const std::string& unit, char side, const std::string& company = "") {
+  RosterRequest r;
+  r.unit = unit;
+  r.side = side;
+  r.company = company;
+  r.wholeUnit = company.empty();
+  return r;
+}
+
+class Roster : public ::testing::TestWithParam<unsigned> {
+ protected:
+  void SetUp() override {
+    AddVariedEntries(&roll, 1200, GetParam());
+    roll.Build();
+    scan = std::make_unique<RollScan>(roll.dataDir);
+    indexBytes = ReadFileBytes(roll.dataDir + kIndexFileName);
+    OpenRoll files(roll.dataDir);
+    std::string path, error;
+    ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, &path,
+                                      nullptr, &error))
+        << error;
+    companionPath = path;
+  }
+
+  SearchAnswer Run(const RosterRequest& r, bool withCompanion, const FindProgress& progress = {}) {
+    RollDatabase database(roll.location, BoxAnswers());
+    if (withCompanion) database.SetCompanionDirectory(cache.Prefix());
+    SearchAnswer answer = database.RunRoster(r, progress);
+    EXPECT_EQ(database.Companion() != nullptr, withCompanion)
+        << "the companion " << (withCompanion ? "was not" : "was") << " used";
+    return answer;
+  }
+
+  ScriptedMessageBox box;
+  TestRoll roll;
+  ScopedTempDir cache;
+  std::unique_ptr<RollScan> scan;
+  std::string indexBytes;
+  std::string companionPath;
+};
+
+TEST_P(Roster, EveryWayOfAskingListsWhatAScanOfEveryEntryFindsWithAndWithoutTheCompanion) {
+  const RosterRequest asked[] = {
+      Ask("5 IL INF", 'U'),         Ask(" 5  il\tinf ", 'U'),   Ask("5 IL INF", 'C'),
+      Ask("7 MO INF", 'U'),         Ask("7 MO INF", 'C'),       Ask("CAV", 'U'),
+      Ask("IL CAV", 'C'),           Ask("3 OH INF", 'U'),       Ask("5 IL INF", 'U', "A"),
+      Ask("5 IL INF", 'U', " a\t"), Ask("18 ME INF", 'C', "K"), Ask("5 IL INF", 'U', "Q"),
+      Ask("NO SUCH UNIT", 'U'),
+  };
+  for (const RosterRequest& r : asked) {
+    SCOPED_TRACE("unit '" + r.unit + "' side " + std::string(1, r.side) + " company '" + r.company + "'");
+    const auto expected = BruteRoster(*scan, indexBytes, r);
+    const SearchAnswer scanned = Run(r, false);
+    const SearchAnswer quick = Run(r, true);
+    ASSERT_TRUE(scanned.Status().Ok()) << scanned.Status().Text();
+    EXPECT_TRUE(scanned.IsRoster());
+    EXPECT_FALSE(scanned.Plain());
+    EXPECT_EQ(Rows(scanned), expected);
+    EXPECT_EQ(Rows(quick), expected);
+  }
+  // A Union and a Confederate regiment of one text are both on the roll, and apart.
+  const auto blue = BruteRoster(*scan, indexBytes, Ask("7 MO INF", 'U'));
+  const auto gray = BruteRoster(*scan, indexBytes, Ask("7 MO INF", 'C'));
+  ASSERT_FALSE(blue.empty());
+  ASSERT_FALSE(gray.empty());
+  for (const auto& row : blue) EXPECT_EQ(std::count(gray.begin(), gray.end(), row), 0);
+}
+
+// A companion that is not this roll's as it is now, or is damaged, costs time and nothing else.
+TEST_P(Roster, ADamagedCompanionNeverChangesTheRoster) {
+  const RosterRequest r = Ask("5 IL INF", 'U');
+  const auto expected = BruteRoster(*scan, indexBytes, r);
+  const std::string bytes = ReadFileBytes(companionPath);
+  for (long at : {long{600}, static_cast<long>(bytes.size() / 2), static_cast<long>(bytes.size()) - 4100}) {
+    WriteFileBytes(companionPath, bytes);
+    Corrupt(companionPath, at, "\x5a\xa5\x5a\xa5");
+    RollDatabase database(roll.location, BoxAnswers());
+    database.SetCompanionDirectory(cache.Prefix());
+    EXPECT_EQ(Rows(database.RunRoster(r, {})), expected) << "damage at " << at;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rolls, Roster, ::testing::Values(3u, 17u, 40u));
+
+TEST(RosterOfARoll, AUnitTextEveryEntrySharesListsTheWholeRollByCompanyThenName) {
+  ScriptedMessageBox box;
+  TestRoll roll;
+  const char* surnames[] = {"Young", "Abbot", "Kelly", "Abbot"};
+  const char* givens[] = {"Zeke", "ann", "Bob", "Al"};
+  const char* companies[] = {"B", "", "a", "B"};
+  for (int i = 0; i < 400; ++i) {
+    roll.Add(surnames[i % 4], givens[(i / 4) % 4],
+             {"J", companies[(i / 16) % 4], "1 US SS", "", "", "", "", "", "", "U"});
+  }
+  roll.Build();
+  RollDatabase database(roll.location, BoxAnswers());
+  SearchAnswer answer = database.RunRoster(Ask("1 us ss", 'U'), {});
+  ASSERT_EQ(answer.Count(), 400);
+  // Company A first, then B, then the entries without a company; inside each, by surname then name.
+  std::vector<std::string> seen;
+  for (std::int64_t p = 0; p < answer.Count(); ++p) {
+    std::int32_t slot = -1;
+    std::size_t span = 0;
+    answer.At(p, &slot, &span);
+    database.ReadSlot(slot);
+    char line[kLineBufferSize];
+    database.ReadLine(database.LineOffset(), line);
+    const std::string company = Upper(FieldsOf(line)[1]);
+    const std::string row = (company.empty() ? "~" : company) + " " + std::string(answer.Span(span).surname) +
+                            " " + Upper(database.CurrentName());
+    if (seen.empty() || seen.back() != row) seen.push_back(row);
+  }
+  std::vector<std::string> expected;
+  for (const char* company : {"A", "B", "~"}) {
+    for (const char* surname : {"ABBOT", "KELLY", "YOUNG"}) {
+      for (const char* given : {"AL", "ANN", "BOB", "ZEKE"}) {
+        expected.push_back(std::string(company) + " " + surname + " " + given);
+      }
+    }
+  }
+  EXPECT_EQ(seen, expected);
+}
+
+TEST(RosterOfARoll, EmptyMalformedAndOneSidedRequestsAreRefusedWithoutRows) {
+  EXPECT_EQ(RosterRequestProblem(Ask("  \t ", 'U')), "the unit text is empty");
+  EXPECT_EQ(RosterRequestProblem(Ask(std::string(300, 'X'), 'U')),
+            "the unit text is longer than 255 characters");
+  EXPECT_EQ(RosterRequestProblem(Ask("5 IL\x1b[2J INF", 'U')), "the unit text holds a control character");
+  EXPECT_EQ(RosterRequestProblem(Ask("5 IL INF", 'X')), "the side is not U or C");
+  RosterRequest noCompany = Ask("5 IL INF", 'U');
+  noCompany.wholeUnit = false;
+  EXPECT_EQ(RosterRequestProblem(noCompany), "no company was given");
+  EXPECT_EQ(RosterRequestProblem(Ask("5 IL INF", 'C', "D")), "");
+
+  ScriptedMessageBox box;
+  TestRoll roll;
+  roll.Add("Kelly", "JOHN", {"J", "D", "", "", "", "", "", "", "", "U"});  // an empty unit field
+  roll.Add("Kelly", "JAMES", {"J", "D"});                                  // no unit field at all
+  roll.Build();
+  RollDatabase database(roll.location, BoxAnswers());
+  for (const RosterRequest& r : {Ask("", 'U'), Ask("\t", 'U'), Ask("5 IL\nINF", 'U')}) {
+    const SearchAnswer answer = database.RunRoster(r, {});
+    EXPECT_TRUE(answer.Status().Ok());
+    EXPECT_EQ(answer.Count(), 0);
+  }
+}
+
+TEST(RosterOfARoll, AStoppedScanSaysSoAndListsNothing) {
+  ScriptedMessageBox box;
+  TestRoll roll;
+  for (int i = 0; i < 70000; ++i)
+    roll.Add("Kelly", "N" + std::to_string(i), {"J", "D", "5 IL INF", "", "", "", "", "", "", "U"});
+  roll.Build();
+  RollDatabase database(roll.location, BoxAnswers());
+  int calls = 0;
+  const SearchAnswer stopped = database.RunRoster(Ask("5 IL INF", 'U'), [&](int percent) {
+    EXPECT_GE(percent, 0);
+    EXPECT_LE(percent, 100);
+    ++calls;
+    return false;
+  });
+  EXPECT_EQ(stopped.Status().problem, RollProblem::kStopped);
+  EXPECT_EQ(stopped.Count(), 0);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(database.RunRoster(Ask("5 IL INF", 'U'), [](int) { return true; }).Count(), 70000);
+}
+
+}  // namespace
