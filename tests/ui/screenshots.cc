@@ -328,7 +328,7 @@ TEST_F(Screenshots, TheUnitWindowAndACompanysRoster) {
     if (auto* info = qobject_cast<MoreInfoDialog*>(modal)) info->UnitButton()->click();
   });
   view->OnMoreInfo();
-  QTest::qWaitFor([&] { return view->Screen().ShownRoster() != nullptr; });
+  ASSERT_TRUE(QTest::qWaitFor([&] { return view->Screen().ShownRoster() != nullptr; }));
   ClickRow(2);
   Save(frame.get(), QStringLiteral("unit-roster"));
 }
