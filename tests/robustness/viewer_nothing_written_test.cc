@@ -12,8 +12,10 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "research/log_place.h"
 #include "results/result_list.h"
 #include "session_checks.h"
+#include "support/environment.h"
 #include "support/scoped_env.h"
 #include "ui/bitmap_button.h"
 #include "ui/more_info_dialog.h"
@@ -32,6 +34,7 @@ class ViewerNothingWritten : public ViewerTest {
                                       {"XDG_DATA_HOME", "data"}, {"XDG_CACHE_HOME", "cache"}}) {
       environment.Set(name, (home.Prefix() + value).c_str());
     }
+    environment.Set(kUserDataVariable, (home.Prefix() + "data").c_str());
     previousDir = std::filesystem::current_path();
     std::filesystem::current_path(home.Prefix());
   }
@@ -84,7 +87,9 @@ TEST_F(ViewerNothingWritten, AWholeSessionChangesOnlyTheFilterBuffer) {
   CloseWindow();
 
   EXPECT_EQ(Changes(data, Snapshot(root)), std::vector<std::string>{"family/history.buf"});
-  EXPECT_EQ(Changes(elsewhere, Snapshot(home.Prefix())),
-            std::vector<std::string>{"data/dravenholt/research.sqlite"});
+  // The research log, and nothing else, wherever the platform keeps the user's data.
+  const std::u8string log =
+      PathFromUtf8(DefaultLogPath()).lexically_relative(PathFromUtf8(home.Prefix())).generic_u8string();
+  EXPECT_EQ(Changes(elsewhere, Snapshot(home.Prefix())), std::vector<std::string>{std::string(log.begin(), log.end())});
   EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Texts().front();
 }

@@ -18,6 +18,10 @@ extern const char* const kUserSettingsVariable;
 // LOCALAPPDATA on Windows.
 extern const char* const kUserCacheVariable;
 
+// The variable that moves the user's data directory, where the research log lives
+// (platform/places.h): XDG_DATA_HOME on POSIX, APPDATA on Windows.
+extern const char* const kUserDataVariable;
+
 // The variable that names the user the program runs for (platform/media_discovery.h): USER on
 // POSIX, USERNAME on Windows.
 extern const char* const kUserNameVariable;

@@ -8,6 +8,7 @@
 const char* const kTempDirectoryVariable = "TMP";
 const char* const kUserSettingsVariable = "LOCALAPPDATA";
 const char* const kUserCacheVariable = "LOCALAPPDATA";
+const char* const kUserDataVariable = "APPDATA";
 const char* const kUserNameVariable = "USERNAME";
 
 bool MakeFifo(const std::string&) { return false; }

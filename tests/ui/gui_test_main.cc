@@ -6,10 +6,12 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
+#include "support/environment.h"
+
 int main(int argc, char** argv) {
   if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QTemporaryDir data;
-  if (data.isValid()) qputenv("XDG_DATA_HOME", data.path().toLocal8Bit());
+  if (data.isValid()) SetEnvironment(kUserDataVariable, data.path().toUtf8().constData());
   QApplication application(argc, argv);
   testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

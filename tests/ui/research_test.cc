@@ -22,6 +22,7 @@
 #include "find_fixture.h"
 #include "research/log_place.h"
 #include "research/research_log.h"
+#include "support/environment.h"
 #include "support/fifo.h"
 #include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
@@ -44,7 +45,7 @@ std::string Contents(const std::string& path) {
 // Each test's own data and settings directories, set before the window is made.
 struct OwnPlaces {
   OwnPlaces() {
-    env.Set("XDG_DATA_HOME", data.Path().c_str());
+    env.Set(kUserDataVariable, data.Path().c_str());
     env.Set("XDG_CONFIG_HOME", config.Path().c_str());
   }
   ScopedTempDir data;

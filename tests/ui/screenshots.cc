@@ -42,6 +42,7 @@
 #include "platform/qt/qt_dialogs.h"
 #include "store/roll_status.h"
 #include "platform/qt/screen_zoom.h"
+#include "support/environment.h"
 #include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
 #include "ui/filters_dialog.h"
@@ -253,7 +254,7 @@ TEST_F(Screenshots, TheResearchLogAsANewUserMeetsIt) {
   // A new user: a log of their own, not the searches of the pictures above.
   ScopedTempDir data;
   ScopedEnv env;
-  env.Set("XDG_DATA_HOME", data.Path().c_str());
+  env.Set(kUserDataVariable, data.Path().c_str());
   AddSpellings(&roll);
   OpenWindow();
   Choose(MatchMode::kSoundex);
