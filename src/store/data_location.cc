@@ -14,10 +14,9 @@ namespace {
 constexpr std::size_t kProfileValueSize = kMaxPath;  // at most 259 characters taken
 
 // The value with the separator appended unless it already ends in one (an empty value included).
-// A '/' is a separator on Windows too: "C:\\roll/" gains nothing.
 std::size_t WithSeparator(const char* value, char* out, std::size_t size) {
   std::size_t n = std::strlen(value);
-  const bool needs = n == 0 || (value[n - 1] != kPathSeparator && value[n - 1] != '/');
+  const bool needs = n == 0 || value[n - 1] != kPathSeparator;
   if (n + (needs ? 1 : 0) + 1 > size) return 0;
   std::memcpy(out, value, n);
   if (needs) out[n++] = kPathSeparator;

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "platform/byte_order.h"
+#include "platform/file_system.h"
 #include "store/index_walk.h"
 #include "store/roll_format.h"
 #include "store/roll_status.h"
@@ -192,7 +193,7 @@ TEST_F(FindTest, KeysWhoseRunsOverlapAreDamageAndNeverListASlotTwice) {
   WriteFileBytes(copy + "/mroll.tre", tre);
 
   const std::string damaged =
-      RollkitLine(copy + "/mroll.tre: " + kDamagedIndexNotice + " (rollkit check names the damage)");
+      RollkitLine(copy + kPathSeparator + "mroll.tre: " + kDamagedIndexNotice + " (rollkit check names the damage)");
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"*"},
                                              {"--given", "j", "*"},

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/file_system.h"
 #include "support/rollkit_runner.h"
 #include "support/environment.h"
 
@@ -159,7 +160,7 @@ TEST_F(SearchShowTest, MissingOrMalformedFilesAreReportedWithoutTouchingTheDirec
     const auto before = ListDir(copy.Path());
     const RunResult r = RunRollkit({"search", "--data", copy.Path(), "smith"});
     EXPECT_EQ(r.exitCode, 1) << c.message;
-    EXPECT_EQ(r.err, RollkitLine(copy.Path() + "/" + c.message));
+    EXPECT_EQ(r.err, RollkitLine(copy.Path() + kPathSeparator + c.message));
     EXPECT_EQ(ListDir(copy.Path()), before) << c.message;
   }
 }

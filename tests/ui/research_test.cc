@@ -46,7 +46,7 @@ std::string Contents(const std::string& path) {
 struct OwnPlaces {
   OwnPlaces() {
     env.Set(kUserDataVariable, data.Path().c_str());
-    env.Set("XDG_CONFIG_HOME", config.Path().c_str());
+    env.Set(kUserSettingsVariable, config.Path().c_str());
   }
   ScopedTempDir data;
   ScopedTempDir config;

@@ -126,9 +126,15 @@ RollDialogue& NoDiskPrompt() {
   return dialogue;
 }
 
+std::string EngineDirectory(const RollFiles& files) {
+  std::string directory = files.directory;
+  if (!directory.empty() && directory.back() == '/') directory.back() = kPathSeparator;
+  return directory;
+}
+
 bool CheckReadable(const RollFiles& files, std::string* error) {
   DataLocation location;
-  location.SetDirectories("", files.directory.c_str());
+  location.SetDirectories("", EngineDirectory(files).c_str());
   if (!location.dataDirectoryUsable) {
     *error = files.directory + ": path too long";
     return false;

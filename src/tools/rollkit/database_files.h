@@ -31,6 +31,10 @@ bool ResolveDataDirectory(const std::optional<std::string>& given, std::string* 
 // directory", "d.iso: no ISO 9660 file system") when it is neither.
 bool LocateRollFiles(const std::string& directory, RollFiles* files, std::string* error);
 
+// `files.directory` as the engine's data location takes it: ending in the platform's own
+// separator, so that the engine adds none ("C:\\rolls\\" on Windows; on POSIX the directory itself).
+std::string EngineDirectory(const RollFiles& files);
+
 // The path a missing file would have, for messages.
 std::string ExpectedPath(const RollFiles& files, const char* name);
 

@@ -104,7 +104,7 @@ bool SearchSession::OpenData(const std::optional<std::string>& dataDirectory) {
     return false;
   }
   indexFile = files.indexFile.empty() ? ExpectedPath(files, kIndexFileName) : files.indexFile;
-  location.SetDirectories("", files.directory.c_str());
+  location.SetDirectories("", EngineDirectory(files).c_str());
   if (!location.dataDirectoryUsable) {
     ReportProblem(files.directory + ": path too long");
     return false;
