@@ -24,6 +24,18 @@ const KeyCatalogue* RollDatabase::Catalogue() {
   return catalogue.get();
 }
 
+const KeyCatalogue* RollDatabase::OpenForManyKeys(int roll, SearchAnswer* answer) {
+  RollStatus status;
+  if (!EnsureDataPresent(&status) || !Open(roll, &status)) {
+    answer->SetStatus(std::move(status));
+    return nullptr;
+  }
+  answer->SetSource(number, generation);
+  const KeyCatalogue* keys = Catalogue();
+  if (keys->Damaged()) answer->SetDamagedIndex(index->Path());
+  return keys;
+}
+
 SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptions& options,
                                    const FindProgress& progress) {
   const MatchMode mode = EffectiveMatchMode(options.mode, request.surname);
@@ -31,14 +43,9 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
 
   const bool narrowed = request.hasGivenName == 1 || options.filter.Active();
   SearchAnswer answer(request, options, mode, narrowed);
-  RollStatus status;
-  if (!EnsureDataPresent(&status) || !Open(request.number, &status)) {
-    answer.SetStatus(std::move(status));
-    return answer;
-  }
-  answer.SetSource(number, generation);
-  const KeyCatalogue& keyCatalogue = *Catalogue();
-  if (keyCatalogue.Damaged()) answer.SetDamagedIndex(index->Path());
+  const KeyCatalogue* catalogued = OpenForManyKeys(request.number, &answer);
+  if (!catalogued) return answer;
+  const KeyCatalogue& keyCatalogue = *catalogued;
   const std::vector<KeyMatch> keys = MatchKeys(keyCatalogue, mode, request.surname);
 
   // The catalogue's runs lie in the name file and do not overlap: the total is at most the roll.

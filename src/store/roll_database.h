@@ -146,6 +146,11 @@ class RollDatabase {
   std::uint64_t Generation() const { return generation; }
 
  private:
+  // Makes sure the roll `number` is present and open for a search over many keys, and tells
+  // `answer` where it comes from and whether the index is damaged. The key catalogue, or null
+  // with the reason set in `answer`.
+  const KeyCatalogue* OpenForManyKeys(int number, SearchAnswer* answer);
+
   ScanEnd ScanRun(const GivenNameSet* names, std::int32_t first, std::int32_t end, const SlotVisit& take,
                   const ScanStep& step, NameOrderCheck* check);
 

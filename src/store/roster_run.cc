@@ -81,14 +81,9 @@ SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgr
   SearchAnswer answer(request, FindOptions{}, MatchMode::kExact, true);
   answer.SetRoster(asked);
   if (!RosterRequestProblem(asked).empty()) return answer;
-  RollStatus status;
-  if (!EnsureDataPresent(&status) || !Open(asked.number, &status)) {
-    answer.SetStatus(std::move(status));
-    return answer;
-  }
-  answer.SetSource(number, generation);
-  const KeyCatalogue& keys = *Catalogue();
-  if (keys.Damaged()) answer.SetDamagedIndex(index->Path());
+  const KeyCatalogue* catalogued = OpenForManyKeys(asked.number, &answer);
+  if (!catalogued) return answer;
+  const KeyCatalogue& keys = *catalogued;
 
   const std::string unit = RosterUnitText(asked.unit);
   const std::string wanted = RosterCompany(asked.company);
