@@ -4,12 +4,19 @@
 #include "ui/unit_window.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 
+#include "app/main_frame.h"
+#include "gedcom_lines.h"
+#include "records/gedcom_writer.h"
 #include "ui/more_info_dialog.h"
 #include "ui/unit_actions.h"
 #include "viewer_fixture.h"
@@ -43,7 +50,40 @@ class UnitWindowTest : public ViewerTest {
   }
 
   std::string Row(int row) const { return view->Screen().RowText(row); }
+
+  // Saves the list as GEDCOM through the File menu, answering the file dialog with `name` in a
+  // folder of the test's and ticking the options named in `tick`; gives the file's lines and, in
+  // `offered` and `suggested`, the options the dialog offered and the name it suggested.
+  std::vector<GedcomLine> SaveAll(const QString& name, const QStringList& tick, QStringList* offered,
+                                  QString* suggested) {
+    const QString path = files.filePath(name);
+    OnNextModal([&](QWidget* modal) {
+      auto* dialog = qobject_cast<QFileDialog*>(modal);
+      ASSERT_NE(dialog, nullptr);
+      *suggested = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+      for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+        *offered << box->text();
+        if (tick.contains(box->text())) box->setChecked(true);
+      }
+      dialog->selectFile(path);
+      static_cast<QDialog*>(dialog)->accept();
+    });
+    for (QAction* action : frame->Menu(FrameMenu::kFile)->actions()) {
+      if (action->text() == QStringLiteral("Save &All Results as GEDCOM...")) action->trigger();
+    }
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
+    return ParseGedcom(file.readAll().toStdString());
+  }
+
+  QTemporaryDir files;
 };
+
+std::size_t Count(const std::vector<GedcomLine>& lines, const std::string& tag) {
+  std::size_t count = 0;
+  for (const GedcomLine& line : lines) count += line.level == 1 && line.tag == tag;
+  return count;
+}
 
 TEST_F(UnitWindowTest, FromMoreInfoToTheCompanysRosterAndOnToAComradesMoreInfo) {
   Search(QStringLiteral("Kelly"));
@@ -125,6 +165,63 @@ TEST_F(UnitWindowTest, FindMenuUnitShowsTheWholeRegimentOfTheSideAsked) {
   Search(QStringLiteral("Baker"));
   EXPECT_EQ(view->Screen().ShownRoster(), nullptr);
   EXPECT_EQ(view->Screen().CountLine(), "1 records found.");
+}
+
+TEST_F(UnitWindowTest, ARosterSavedAsGedcomMayLinkEachCompanysMenAsComrades) {
+  const QString battles = QString::fromLatin1(kBattleEventsOptionText);
+  const QString comrades = QString::fromLatin1(kCompanyComradesOptionText);
+  QStringList offered;
+  QString suggested;
+  // A search's men are no roster: only the battles are offered.
+  Search(QStringLiteral("Kelly"));
+  std::vector<GedcomLine> lines = SaveAll(QStringLiteral("kelly.ged"), {}, &offered, &suggested);
+  EXPECT_EQ(offered, QStringList{battles});
+  EXPECT_EQ(suggested, QStringLiteral("Kelly.ged"));
+  EXPECT_EQ(Count(lines, "ASSO"), 0u);
+
+  // The whole regiment: company A of one man, company D of thirteen, one man without a company.
+  RosterRequest regiment;
+  regiment.unit = "5 IL INF";
+  regiment.side = 'U';
+  ASSERT_TRUE(view->Screen().ShowRoster(regiment));
+  ASSERT_EQ(view->Screen().CountLine(), "15 records found.");
+  offered.clear();
+  const std::vector<GedcomLine> plain = SaveAll(QStringLiteral("plain.ged"), {}, &offered, &suggested);
+  EXPECT_EQ(offered, (QStringList{battles, comrades}));
+  EXPECT_EQ(suggested, QStringLiteral("5_IL_INF.ged"));
+  EXPECT_EQ(Count(plain, "ASSO"), 0u);  // off unless asked for
+  EXPECT_EQ(Count(plain, "EVEN"), 0u);
+
+  offered.clear();
+  lines = SaveAll(QStringLiteral("linked.ged"), {comrades}, &offered, &suggested);
+  ExpectWellFormedGedcom(lines);   // every ASSO points at an INDI of the file
+  std::vector<std::size_t> links;  // per man, in the list's order
+  for (const GedcomLine& line : lines) {
+    if (line.level == 0 && line.tag == "INDI") links.push_back(0);
+    if (line.level == 1 && line.tag == "ASSO") ++links.back();
+  }
+  std::vector<std::size_t> expected(15, 12);
+  expected.front() = 0;  // JOHN, alone in company A
+  expected.back() = 0;   // AMOS, of no company
+  EXPECT_EQ(links, expected);
+  EXPECT_EQ(lines.size(), plain.size() + 2 * 13 * 12);
+
+  // Company D alone, with its battles: the park service lists none for the 5th Illinois, which
+  // each man's service note says.
+  RosterRequest company = regiment;
+  company.wholeUnit = false;
+  company.company = "D";
+  ASSERT_TRUE(view->Screen().ShowRoster(company));
+  lines = SaveAll(QStringLiteral("company.ged"), {battles, comrades}, &offered, &suggested);
+  EXPECT_EQ(suggested, QStringLiteral("5_IL_INF_Company_D.ged"));
+  ExpectWellFormedGedcom(lines);
+  EXPECT_EQ(Count(lines, "ASSO"), 13u * 12u);
+  std::size_t saysNone = 0;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].tag == "NOTE" && GedcomTextAt(lines, i).find("No battle listed") != std::string::npos)
+      ++saysNone;
+  }
+  EXPECT_EQ(saysNone, 13u);
 }
 
 }  // namespace
