@@ -15,6 +15,8 @@
 #include <QTemporaryDir>
 
 #include "app/main_frame.h"
+#include "csv_reader.h"
+#include "external_program.h"
 #include "gedcom_lines.h"
 #include "records/gedcom_writer.h"
 #include "ui/more_info_dialog.h"
@@ -28,7 +30,51 @@ std::vector<std::string> Fields(const std::string& company, const std::string& u
   return {"J", company, unit, "PVT", "PVT", "", "1", "2", "3", side};
 }
 
-class UnitWindowTest : public ViewerTest {
+// Answers the next file dialog with `path`, ticking the options named in `tick`; gives the options
+// it offered and the file name it suggested, when asked.
+void AnswerSave(const QString& path, const QStringList& tick, QStringList* offered, QString* suggested) {
+  OnNextModal([=](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    ASSERT_NE(dialog, nullptr);
+    if (suggested) *suggested = QFileInfo(dialog->selectedFiles().value(0)).fileName();
+    for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
+      if (offered) *offered << box->text();
+      if (tick.contains(box->text())) box->setChecked(true);
+    }
+    dialog->selectFile(path);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+}
+
+std::string FileBytes(const QString& path) {
+  QFile file(path);
+  EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+  return file.readAll().toStdString();
+}
+
+class SavingTest : public ViewerTest {
+ protected:
+  QAction* ItemOfFileMenu(const QString& text) {
+    for (QAction* action : frame->Menu(FrameMenu::kFile)->actions()) {
+      if (action->text() == text) return action;
+    }
+    ADD_FAILURE() << "no item " << text.toStdString();
+    return nullptr;
+  }
+  // Saves through `item` into `name` in a folder of the test's (options as AnswerSave); gives the
+  // file's bytes.
+  std::string SaveThrough(QAction* item, const QString& name, const QStringList& tick = {},
+                          QStringList* offered = nullptr, QString* suggested = nullptr) {
+    const QString path = files.filePath(name);
+    AnswerSave(path, tick, offered, suggested);
+    if (item) item->trigger();
+    return FileBytes(path);
+  }
+
+  QTemporaryDir files;
+};
+
+class UnitWindowTest : public SavingTest {
  protected:
   void SetUp() override {
     roll.Add("Kelly", "PATRICK", Fields("D", "5 IL INF", "U"));
@@ -51,32 +97,11 @@ class UnitWindowTest : public ViewerTest {
 
   std::string Row(int row) const { return view->Screen().RowText(row); }
 
-  // Saves the list as GEDCOM through the File menu, answering the file dialog with `name` in a
-  // folder of the test's and ticking the options named in `tick`; gives the file's lines and, in
-  // `offered` and `suggested`, the options the dialog offered and the name it suggested.
   std::vector<GedcomLine> SaveAll(const QString& name, const QStringList& tick, QStringList* offered,
                                   QString* suggested) {
-    const QString path = files.filePath(name);
-    OnNextModal([&](QWidget* modal) {
-      auto* dialog = qobject_cast<QFileDialog*>(modal);
-      ASSERT_NE(dialog, nullptr);
-      *suggested = QFileInfo(dialog->selectedFiles().value(0)).fileName();
-      for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) {
-        *offered << box->text();
-        if (tick.contains(box->text())) box->setChecked(true);
-      }
-      dialog->selectFile(path);
-      static_cast<QDialog*>(dialog)->accept();
-    });
-    for (QAction* action : frame->Menu(FrameMenu::kFile)->actions()) {
-      if (action->text() == QStringLiteral("Save &All Results as GEDCOM...")) action->trigger();
-    }
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
-    return ParseGedcom(file.readAll().toStdString());
+    return ParseGedcom(SaveThrough(ItemOfFileMenu(QStringLiteral("Save &All Results as GEDCOM...")), name,
+                                   tick, offered, suggested));
   }
-
-  QTemporaryDir files;
 };
 
 std::size_t Count(const std::vector<GedcomLine>& lines, const std::string& tag) {
@@ -222,6 +247,109 @@ TEST_F(UnitWindowTest, ARosterSavedAsGedcomMayLinkEachCompanysMenAsComrades) {
       ++saysNone;
   }
   EXPECT_EQ(saysNone, 13u);
+}
+
+// A new user's walk, as the guide tells it: KELLY found, one soldier's More Info, his regiment's
+// battles, his company's roster, a comrade's More Info, the roster exported as CSV and the soldier
+// saved as GEDCOM with his regiment's battles, which Gramps imports.
+class TryoutTest : public SavingTest {
+ protected:
+  void SetUp() override {
+    const auto fields = [](const char* company, const char* unit, const char* side) {
+      return std::vector<std::string>{"", company, unit, "PVT", "CORP", "", "12", "34", "5678", side};
+    };
+    roll.Add("Kelly", "PATRICK", fields("D", "1 MN INF", "U"));
+    roll.Add("Kelly", "JOHN", fields("A", "1 MN INF", "U"));
+    roll.Add("Kelly", "MICHAEL", fields("D", "1 MN INF", "C"));  // no comrade of Patrick's
+    roll.Add("Kelly", "THOMAS", fields("D", "69 NY INF", "U"));
+    const char* comrades[] = {"Nelson",  "Olson", "Berg", "Adams", "Lund",  "Dahl",
+                              "Carlson", "Holm",  "Moe",  "Ek",    "Strand"};
+    for (const char* surname : comrades) roll.Add(surname, "OLE", fields("D", "1 MN INF", "U"));
+    OpenWindow();
+  }
+};
+
+TEST_F(TryoutTest, FromKellyToHisCompanyAndAComradeThenCsvAndAGedcomWithBattlesThatGrampsImports) {
+  Search(QStringLiteral("kelly"));
+  ASSERT_EQ(view->Screen().CountLine(), "4 records found.");
+  int patrick = -1;
+  for (int row = 0; row < view->ShownRowCount(); ++row) {
+    if (std::string(view->Screen().RowText(row)).find("PATRICK") != std::string::npos) patrick = row;
+  }
+  ASSERT_GE(patrick, 0);
+  ClickRow(patrick);
+
+  QString caption, report, company;
+  OnNextModal([&](QWidget* dialog) {
+    auto* info = qobject_cast<MoreInfoDialog*>(dialog);
+    ASSERT_NE(info, nullptr);
+    caption = info->windowTitle();
+    OnNextModal([&](QWidget* window) {
+      auto* unit = qobject_cast<UnitWindow*>(window);
+      ASSERT_NE(unit, nullptr);
+      report = unit->Report()->toPlainText();
+      company = unit->CompanyButton()->text();
+      unit->CompanyButton()->click();
+    });
+    info->UnitButton()->click();
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  EXPECT_EQ(caption, QStringLiteral("KELLY, PATRICK"));
+  // The regiment's 23 battles, the first and the last, in date order.
+  const qsizetype first = report.indexOf(QStringLiteral("Manassas I"));
+  const qsizetype last = report.indexOf(QStringLiteral("Appomattox Court House"));
+  EXPECT_TRUE(first >= 0 && last > first) << report.toStdString();
+  EXPECT_EQ(company, QStringLiteral("Show Company D"));
+
+  // Company D of the Union's 1st Minnesota: Patrick and his eleven comrades.
+  ASSERT_SOON(view->Screen().ShownRoster() != nullptr);
+  EXPECT_EQ(view->Screen().CountLine(), "12 records found.");
+  EXPECT_EQ(frame->StatusText(), QStringLiteral("Roster \u00B7 1 MN INF \u00B7 Company D"));
+  ClickRow(0);
+  OnNextModal([&](QWidget* dialog) {
+    caption = dialog->windowTitle();
+    static_cast<QDialog*>(dialog)->reject();
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  EXPECT_EQ(caption, QStringLiteral("ADAMS, OLE"));
+
+  // The roster as CSV: every man of it, in its order, named after the company.
+  QString suggested;
+  const CsvRecords csv = ReadCsv(SaveThrough(ItemOfFileMenu(QStringLiteral("&Export Results...")),
+                                             QStringLiteral("company-d.csv"), {}, nullptr, &suggested));
+  EXPECT_EQ(suggested, QStringLiteral("1_MN_INF_Company_D.csv"));
+  ASSERT_EQ(csv.size(), 13u);
+  EXPECT_EQ(csv[1][0], "ADAMS");
+  EXPECT_EQ(csv[7][0] + " " + csv[7][1], "KELLY PATRICK");
+
+  // Patrick from the roster, saved from his More Info with his regiment's battles.
+  ClickRow(6);
+  ASSERT_EQ(std::string(view->Screen().RowText(6)).substr(0, 13), "KELLY\tPATRICK");
+  const QString path = files.filePath(QStringLiteral("patrick.ged"));
+  QStringList offered;
+  OnNextModal([&](QWidget* dialog) {
+    AnswerSave(path, {QString::fromLatin1(kBattleEventsOptionText)}, &offered, &suggested);
+    static_cast<MoreInfoDialog*>(dialog)->GedcomButton()->click();
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  QTest::mouseClick(view->MoreInfoButton(), Qt::LeftButton);
+  EXPECT_EQ(offered, QStringList{QString::fromLatin1(kBattleEventsOptionText)});
+  EXPECT_EQ(suggested, QStringLiteral("PATRICK_KELLY.ged"));
+  const std::vector<GedcomLine> lines = ParseGedcom(FileBytes(path));
+  ExpectWellFormedGedcom(lines);
+  EXPECT_EQ(Count(lines, "EVEN"), 23u);
+  EXPECT_EQ(Count(lines, "ASSO"), 0u);
+
+  const std::string gramps = FindProgram("gramps");
+  if (gramps.empty())
+    GTEST_SKIP() << "gramps is not installed (Debian package gramps): the import was not tried";
+  int status = 0;
+  const std::string import = RunProgram(
+      gramps, {"-y", "-q", "-C", "Tryout", "-i", path.toStdString()},
+      {"GRAMPSHOME=" + files.filePath(QStringLiteral("home")).toStdString(), "LANGUAGE=en", "LC_ALL=C.UTF-8"},
+      &status);
+  EXPECT_EQ(status, 0) << import;
+  EXPECT_NE(import.find("GEDCOM import report: No errors detected"), std::string::npos) << import;
 }
 
 }  // namespace
