@@ -21,6 +21,25 @@ std::string RunGramps(const std::string& gramps, const std::string& home,
   return RunProgram(gramps, args, {"GRAMPSHOME=" + home, "LANGUAGE=en", "LC_ALL=C.UTF-8"}, status);
 }
 
+// Imports `gedcom` into a new tree of Gramps's in `dir` and gives the tree as Gramps writes it out
+// again; fails the calling test when the import reports a problem.
+std::vector<GedcomLine> ImportedByGramps(const std::string& gramps, const ScopedTempDir& dir,
+                                         const std::string& gedcom) {
+  const std::string home = dir.File("home");
+  const std::string in = dir.File("in.ged");
+  const std::string out = dir.File("exported.ged");
+  WriteFileBytes(in, gedcom);
+  int status = 0;
+  const std::string import = RunGramps(gramps, home, {"-y", "-q", "-C", "Tree", "-i", in}, &status);
+  EXPECT_EQ(status, 0) << import;
+  EXPECT_NE(import.find("GEDCOM import report: No errors detected"), std::string::npos) << import;
+  const std::string exported = RunGramps(gramps, home, {"-y", "-q", "-O", "Tree", "-e", out}, &status);
+  EXPECT_EQ(status, 0) << exported;
+  const std::vector<GedcomLine> lines = ParseGedcom(ReadFileBytes(out));
+  ExpectWellFormedGedcom(lines);
+  return lines;
+}
+
 std::vector<SoldierEntry> Soldiers() {
   std::string longRemark;
   for (int i = 0; i < 12; ++i) longRemark += "Wounded at Fredericksburg, 13 Dec. 1862; sent to hospital. ";
@@ -52,26 +71,14 @@ TEST(GrampsImport, ImportsPeopleEventsBattlesSourcesCitationsAndComradesWithoutP
     GTEST_SKIP() << "gramps is not installed (Debian package gramps): the GEDCOM import was not tried";
   }
   ScopedTempDir dir;
-  const std::string home = dir.File("home");
-  const std::string in = dir.File("soldiers.ged");
-  const std::string out = dir.File("exported.ged");
   const std::vector<SoldierEntry> soldiers = Soldiers();
   GedcomOptions options;
   options.date = GedcomDate(2025, 12, 8);
   options.battles = true;
   options.comradesOf = 4;
-  WriteFileBytes(in, WriteGedcom(soldiers, options));
-
-  int status = 0;
-  const std::string import = RunGramps(gramps, home, {"-y", "-q", "-C", "Soldiers", "-i", in}, &status);
-  ASSERT_EQ(status, 0) << import;
-  EXPECT_NE(import.find("GEDCOM import report: No errors detected"), std::string::npos) << import;
-  const std::string exported = RunGramps(gramps, home, {"-y", "-q", "-O", "Soldiers", "-e", out}, &status);
-  ASSERT_EQ(status, 0) << exported;
 
   // What Gramps holds, as it writes it out again.
-  const std::vector<GedcomLine> lines = ParseGedcom(ReadFileBytes(out));
-  ExpectWellFormedGedcom(lines);
+  const std::vector<GedcomLine> lines = ImportedByGramps(gramps, dir, WriteGedcom(soldiers, options));
   std::vector<std::string> names, events, pages, notes, sources;
   std::vector<std::string> people;                          // xrefs in the file's order
   std::map<std::string, std::vector<std::size_t>> battles;  // per person, the lines of his battles
@@ -164,9 +171,6 @@ TEST(GrampsImport, ImportsARosterWhoseMenAreLinkedWithTheirCompanysMen) {
     GTEST_SKIP() << "gramps is not installed (Debian package gramps): the GEDCOM import was not tried";
   }
   ScopedTempDir dir;
-  const std::string home = dir.File("home");
-  const std::string in = dir.File("roster.ged");
-  const std::string out = dir.File("exported.ged");
   auto man = [](const char* surname, const char* company) {
     return EntryFromRoll(surname, "John", {"", company, "1 MN INF", "PVT", "", "", "", "", "", "U"});
   };
@@ -176,18 +180,9 @@ TEST(GrampsImport, ImportsARosterWhoseMenAreLinkedWithTheirCompanysMen) {
   GedcomOptions options;
   options.battles = true;
   options.companyComrades = true;
-  WriteFileBytes(in, WriteGedcom(roster, options));
-
-  int status = 0;
-  const std::string import = RunGramps(gramps, home, {"-y", "-q", "-C", "Roster", "-i", in}, &status);
-  ASSERT_EQ(status, 0) << import;
-  EXPECT_NE(import.find("GEDCOM import report: No errors detected"), std::string::npos) << import;
-  const std::string exported = RunGramps(gramps, home, {"-y", "-q", "-O", "Roster", "-e", out}, &status);
-  ASSERT_EQ(status, 0) << exported;
 
   // Gramps names its people in its own way: each man's comrades, by surname.
-  const std::vector<GedcomLine> lines = ParseGedcom(ReadFileBytes(out));
-  ExpectWellFormedGedcom(lines);
+  const std::vector<GedcomLine> lines = ImportedByGramps(gramps, dir, WriteGedcom(roster, options));
   std::map<std::string, std::string> surnameOf;
   std::vector<std::string> people;
   std::map<std::string, std::vector<std::string>> comrades;

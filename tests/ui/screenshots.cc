@@ -15,7 +15,11 @@
 //   research-*.png and research-log.md: the research log as a new user meets it: MULLER searched
 //     by sound, two soldiers saved with notes, the viewer closed and opened again, a search that
 //     found nothing, the Research window's two lists, a saved soldier's More Info from the roll
-//     and from the saved copy, and the log exported as Markdown.
+//     and from the saved copy, and the log exported as Markdown;
+//   unit-*.png, unit-roster.csv, unit-roster.ged, unit-soldier.ged: KELLY found, his More Info, his
+//     unit's window with its battles, his company's roster, a comrade's More Info, and the dialogs
+//     and files of the roster's CSV export, the roster's GEDCOM with comrades and his own GEDCOM
+//     with his unit's battles.
 //
 // A real display shows a window's new content after a round trip to its server: each picture is
 // taken a moment after the change it shows.
