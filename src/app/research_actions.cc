@@ -169,7 +169,13 @@ void ResearchActions::OnMoreInfo(const SavedSoldier& soldier) {
   }
   dialog.SetCaption(caption);
   dialog.SetBody(FromWindows1252(detail.body.c_str(), kDetailTextSize));
-  dialog.SetEntry(EntryOf(soldier));
+  const SoldierEntry entry = EntryOf(soldier);
+  dialog.SetEntry(entry);
+  if (UnitActions* units = m_frame->Units()) {
+    dialog.OfferUnit(true);
+    connect(&dialog, &MoreInfoDialog::unitRequested, units,
+            [units, &dialog, &entry] { units->OpenForEntry(entry, &dialog, &dialog); });
+  }
   dialog.DoModal();
 }
 

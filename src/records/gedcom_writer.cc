@@ -8,6 +8,7 @@
 #include "records/nps_units.h"
 #include "records/unit_battles.h"
 #include "records/unit_names.h"
+#include "store/unit_roster.h"
 
 #ifndef DRAVENHOLT_VERSION
 #define DRAVENHOLT_VERSION "0"
@@ -286,6 +287,20 @@ bool WriteIndividual(GedcomText& ged, const SoldierEntry& entry, std::size_t num
   return citesBattles;
 }
 
+// Which company a man is of, for the company comrades: his side, unit text and company as a roster
+// compares them; empty for a man without a company.
+std::string CompanyKey(const SoldierEntry& entry) {
+  const std::string company = RosterCompany(entry.Field(kCompanyField));
+  if (company.empty()) return company;
+  return RosterCompany(entry.Field(kSideField)) + '\n' + RosterUnitText(entry.Field(kUnitField)) + '\n' +
+         company;
+}
+
+std::string CrowdedCompanyNote() {
+  return "His company has more than " + std::to_string(kMaxComradeCompany) +
+         " men in this file, too many to link each with the others as comrades.";
+}
+
 void WriteBattleSource(GedcomText& ged) {
   ged.Record(kBattleSourceXref, "SOUR");
   ged.Text(1, "AUTH", "National Park Service; Jeffrey B. Arnold");
@@ -338,15 +353,58 @@ std::string GedcomDocument::Begin() const {
 std::string GedcomDocument::Entry(const SoldierEntry& entry) {
   GedcomText ged;
   if (WriteIndividual(ged, entry, ++number, options, entryCount)) citesBattles = true;
-  return ged.Take();
+  if (!options.companyComrades) return ged.Take();
+
+  std::string key = CompanyKey(entry);
+  std::string out;
+  if (key != companyKey) {
+    out = ReleaseCompany();
+    companyKey = std::move(key);
+    companyFirst = number;
+    crowded = false;
+  }
+  if (companyKey.empty()) return out + ged.Take();
+  if (crowded) {
+    ged.Text(1, "NOTE", CrowdedCompanyNote());
+    return out + ged.Take();
+  }
+  companyMen.push_back(ged.Take());
+  if (companyMen.size() > kMaxComradeCompany) {
+    crowded = true;
+    out += ReleaseCompany();
+  }
+  return out;
 }
 
-std::string GedcomDocument::End() const {
+// The men held back, each with his associations (or, in a crowded company, the note that says why
+// he has none); his record's last lines, so they are added to its end.
+std::string GedcomDocument::ReleaseCompany() {
+  std::string out;
+  for (std::size_t i = 0; i < companyMen.size(); ++i) {
+    GedcomText ged;
+    if (crowded) {
+      ged.Text(1, "NOTE", CrowdedCompanyNote());
+    } else {
+      for (std::size_t comrade = 0; comrade < companyMen.size(); ++comrade) {
+        if (comrade == i) continue;
+        ged.Line(1, "ASSO", "@I" + std::to_string(companyFirst + comrade) + "@");
+        ged.Line(2, "RELA", "Comrade");
+      }
+    }
+    out += companyMen[i];
+    out += ged.Take();
+  }
+  companyMen.clear();
+  return out;
+}
+
+std::string GedcomDocument::End() {
   GedcomText ged;
+  std::string out = ReleaseCompany();
   // Records may come in any order: the battle source is written only when cited.
   if (citesBattles) WriteBattleSource(ged);
   ged.Line(0, "TRLR");
-  return ged.Take();
+  return out + ged.Take();
 }
 
 std::string WriteGedcom(std::span<const SoldierEntry> entries, const GedcomOptions& options) {

@@ -23,6 +23,15 @@
 // file: ASSO @In@ with RELA Comrade (one per comrade, so the file grows with the roster, not with
 // its square).
 //
+// With company comrades (a roster, which lists a company's men together), each man is linked the
+// same way with every other man of his company: the men next to each other in the file with the
+// same side, unit text and company, compared as a roster compares them (store/unit_roster.h). A
+// man without a company is linked with no one. A company of more than kMaxComradeCompany men is
+// linked not at all, and each of its men gets a note that says why: so a man has at most
+// kMaxComradeCompany - 1 associations and the file grows with the roster, never with its square.
+// The document holds back one company's men (their INDI records, at most kMaxComradeCompany of
+// them) until the company ends, to know whom to link them with.
+//
 // Lines end in CR LF and are at most 255 bytes long; longer texts go on CONC lines and line breaks
 // within a text on CONT lines. An "@" in a text is doubled, control characters become blanks.
 // Cross-references are @I1@, @I2@, ... per entry, @S1@ and @SUBM1@.
@@ -48,7 +57,19 @@ struct GedcomOptions {
   std::vector<std::string> unitCodes;
   // The entry whose comrades the others are; none: no associations.
   std::optional<std::size_t> comradesOf;
+  // Link the men of each company with each other (not with comradesOf).
+  bool companyComrades = false;
 };
+
+// The most men of one company the company comrades link with each other. An infantry company's
+// full strength was about a hundred; with its recruits over four years a company's roll rarely
+// passes two hundred and fifty names. A "company" larger than that is a unit text or a company
+// letter the roll gives to more men than one company held, where the links would mean nothing.
+inline constexpr std::size_t kMaxComradeCompany = 250;
+
+// What an option to link the men of each company says, wherever it is offered.
+inline constexpr const char* kCompanyComradesOptionText =
+    "Link the men of each company with each other as comrades (associations)";
 
 // What an option to add battles says, wherever it is offered.
 inline constexpr const char* kBattleEventsOptionText =
@@ -67,14 +88,25 @@ class GedcomDocument {
   GedcomDocument(const GedcomOptions& chosen, std::size_t count) : options(chosen), entryCount(count) {}
 
   std::string Begin() const;
+  // May give nothing while it holds back a company's men (company comrades), and their records
+  // at once when the company ends.
   std::string Entry(const SoldierEntry& entry);
-  std::string End() const;
+  // The men still held back, then the end of the file.
+  std::string End();
 
  private:
+  std::string ReleaseCompany();
+
   const GedcomOptions& options;
   std::size_t entryCount;
   std::size_t number = 0;     // entries given so far
   bool citesBattles = false;  // whether any of them cites the battle source
+  // The company being held back: its key, its men's records without their associations and the
+  // number of the first; `crowded` once it has more men than kMaxComradeCompany.
+  std::string companyKey;
+  std::vector<std::string> companyMen;
+  std::size_t companyFirst = 0;
+  bool crowded = false;
 };
 
 // The whole file of `entries` at once.

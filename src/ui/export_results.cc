@@ -7,11 +7,18 @@
 
 #include "platform/qt/qt_text.h"
 #include "store/roll_database.h"
+#include "store/unit_roster.h"
 #include "ui/save_file.h"
 #include "ui/view_view.h"
 #include "ui/whole_result.h"
 
 QString ResultFileStem(const CViewView* view) {
+  // A roster is named by its unit, not by the last search's surname still in the field.
+  if (const RosterRequest* roster = view->Screen().ShownRoster()) {
+    std::string name = RosterUnitText(roster->unit);
+    if (!roster->wholeUnit) name += " Company " + RosterCompany(roster->company);
+    return FileStem(FromWindows1252(name), QStringLiteral("roster"));
+  }
   const SearchRequest* request = view->Request();
   return FileStem(request ? FromWindows1252(request->surname, sizeof request->surname) : QString(),
                   QStringLiteral("results"));

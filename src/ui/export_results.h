@@ -25,5 +25,6 @@ bool WriteResultGedcom(CViewView* view, const QString& path, const GedcomOptions
 // The files the view's roll is read from, which no save may replace.
 InputFiles ViewInputs(const CViewView* view);
 
-// The file name the dialogs suggest for the view's result: its surname ("ABBOTT"), or "results".
+// The file name the dialogs suggest for the view's result: its surname ("ABBOTT"), a roster's unit
+// and company ("5_IL_INF_Company_D"), or "results".
 QString ResultFileStem(const CViewView* view);

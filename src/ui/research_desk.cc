@@ -67,7 +67,7 @@ bool ResearchDesk::Describe(LoggedSearch* out) const {
   const std::shared_ptr<const SearchAnswer> answer = results ? results->Answer() : nullptr;
   // A search the roll could not answer (no disk, a damaged file) found nothing only because it
   // did not look: it is no evidence, and is not recorded as a search that found nothing.
-  if (!answer || !answer->Status().Ok()) return false;
+  if (!answer || !answer->Status().Ok() || m_screen.ShownRoster() != nullptr) return false;
   LoggedSearch search;
   search.program = "viewer";
   const SearchRequest& request = answer->Request();

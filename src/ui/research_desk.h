@@ -66,8 +66,11 @@ class ResearchDesk : private ScreenListener {
 
  private:
   void SearchShown() override;
+  // A roster is no search the log can hold or run again: it is not recorded, and a man saved from
+  // it is not credited to the search shown before it.
+  void RosterShown() override { ++m_nShown; }
   // The search on screen, as the log records it (its roll still to be identified); false when
-  // the roll did not answer it.
+  // the roll did not answer it, or the list is a roster.
   bool Describe(LoggedSearch* out) const;
   // The identity of the roll whose index is at `indexPath`, on the recorder's thread.
   bool IdentityOf(const std::string& indexPath, RollIdentity* out);
@@ -77,7 +80,7 @@ class ResearchDesk : private ScreenListener {
   SearchScreen& m_screen;
   const std::string m_strLogPath;
   bool m_bRecording = true;
-  std::uint64_t m_nShown = 0;  // searches shown, on the screen's thread
+  std::uint64_t m_nShown = 0;  // searches and rosters shown, on the screen's thread
 
   // Shared with the recorder's thread.
   std::mutex m_mutex;

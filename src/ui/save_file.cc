@@ -1,8 +1,10 @@
 #include "ui/save_file.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QRegularExpression>
 #include <QStandardPaths>
 
@@ -31,7 +33,7 @@ QString Sentence(const std::string& text) {
 }  // namespace
 
 bool AskSaveFile(QWidget* parent, const QString& title, const QString& suggestedName,
-                 const QStringList& filters, SaveChoice* choice) {
+                 const QStringList& filters, SaveChoice* choice, QList<SaveOption>* options) {
   QString folder = g_lastFolder;
   if (folder.isEmpty()) folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
   if (folder.isEmpty()) folder = QDir::homePath();
@@ -44,7 +46,23 @@ bool AskSaveFile(QWidget* parent, const QString& title, const QString& suggested
   dialog.setOption(QFileDialog::DontConfirmOverwrite);
   QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
                    [&dialog](const QString& filter) { dialog.setDefaultSuffix(SuffixOf(filter)); });
+  QList<QCheckBox*> boxes;
+  if (options != nullptr && !options->isEmpty()) {
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    for (const SaveOption& option : *options) {
+      auto* box = new QCheckBox(option.text, &dialog);
+      box->setChecked(option.chosen);
+      if (grid != nullptr) {
+        grid->addWidget(box, grid->rowCount(), 0, 1, grid->columnCount());
+      } else if (dialog.layout() != nullptr) {
+        dialog.layout()->addWidget(box);
+      }
+      boxes << box;
+    }
+  }
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return false;
+  for (qsizetype i = 0; i < boxes.size(); ++i) (*options)[i].chosen = boxes[i]->isChecked();
   choice->path = dialog.selectedFiles().first();
   if (!ConfirmReplace(choice->path)) return false;
   choice->filter = std::max<qsizetype>(0, filters.indexOf(dialog.selectedNameFilter()));

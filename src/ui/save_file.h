@@ -24,11 +24,18 @@ struct SaveChoice {
   QString path;
   int filter = 0;  // index of the filter chosen
 };
+// A choice about what goes into the file, offered as a check box under the file's name; `chosen`
+// holds the answer once the file is chosen.
+struct SaveOption {
+  QString text;
+  bool chosen = false;
+};
 // Asks for the file, starting in the folder of the last save of this session (else the user's
 // documents) with `suggestedName` filled in; when something stands at the name chosen, asks
-// whether to replace it (ConfirmReplace). False when the user cancelled either.
+// whether to replace it (ConfirmReplace). False when the user cancelled either. With `options`,
+// the dialog is the toolkit's own, whatever the platform's is, as it is the one that can show them.
 bool AskSaveFile(QWidget* parent, const QString& title, const QString& suggestedName,
-                 const QStringList& filters, SaveChoice* choice);
+                 const QStringList& filters, SaveChoice* choice, QList<SaveOption>* options = nullptr);
 
 // Whether a save may go on at `path`: at once when nothing stands at the name, else when the user
 // says so (kReplaceQuestion). Anything standing there counts: a symbolic link, whatever it leads

@@ -37,9 +37,7 @@ UnitActions::UnitActions(CViewView* view, QWidget* window) : QObject(window), m_
     dialog->OfferUnit(true);
     connect(dialog, &MoreInfoDialog::unitRequested, this, [this, dialog] {
       SoldierEntry entry;
-      if (!m_view->Screen().PageEntry(m_view->SelectedRow(), &entry)) return;
-      Open(RollBytes(entry.Field(kUnitField)), SideByte(entry.Field(kSideField)),
-           RollBytes(entry.Field(kCompanyField)), dialog, dialog);
+      if (m_view->Screen().PageEntry(m_view->SelectedRow(), &entry)) OpenForEntry(entry, dialog, dialog);
     });
   });
 }
@@ -47,9 +45,13 @@ UnitActions::UnitActions(CViewView* view, QWidget* window) : QObject(window), m_
 bool UnitActions::OpenForRow(int row, QWidget* over) {
   SoldierEntry entry;
   if (row < 0 || !m_view->Screen().PageEntry(row, &entry)) return false;
-  Open(RollBytes(entry.Field(kUnitField)), SideByte(entry.Field(kSideField)),
-       RollBytes(entry.Field(kCompanyField)), over ? over : m_window);
+  OpenForEntry(entry, over ? over : m_window);
   return true;
+}
+
+void UnitActions::OpenForEntry(const SoldierEntry& entry, QWidget* over, QWidget* closing) {
+  Open(RollBytes(entry.Field(kUnitField)), SideByte(entry.Field(kSideField)),
+       RollBytes(entry.Field(kCompanyField)), over, closing);
 }
 
 void UnitActions::Open(const std::string& unit, char side, const std::string& company, QWidget* over,
@@ -68,4 +70,9 @@ void UnitActions::Open(const std::string& unit, char side, const std::string& co
   QTimer::singleShot(0, this, [this, asked] { ShowRoster(asked); });
 }
 
-void UnitActions::ShowRoster(const RosterRequest& roster) { m_view->Screen().ShowRoster(roster); }
+void UnitActions::ShowRoster(const RosterRequest& roster) {
+  // Asked from a window of its own (the research window's More Info), the list comes to the front.
+  m_window->raise();
+  m_window->activateWindow();
+  m_view->Screen().ShowRoster(roster);
+}

@@ -10,6 +10,7 @@
 #include "store/unit_roster.h"
 
 class CViewView;
+struct SoldierEntry;
 class QAction;
 class QWidget;
 
@@ -24,6 +25,9 @@ class UnitActions : public QObject {
   // Opens the window for row `row` of the page (its unit, side and company); false when there is
   // no such row.
   bool OpenForRow(int row, QWidget* over = nullptr);
+  // Opens the window for a record's unit, side and company (More Info's Unit..., the research
+  // window's too), over `over`; `closing` as for Open.
+  void OpenForEntry(const SoldierEntry& entry, QWidget* over, QWidget* closing = nullptr);
   // Opens the window for a unit text (Windows-1252), side and company; `closing`, when given, is
   // closed before a roster is shown.
   void Open(const std::string& unit, char side, const std::string& company, QWidget* over,

@@ -4,12 +4,17 @@
 #include <QDialogButtonBox>
 #include <QFontDatabase>
 #include <QFormLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "platform/qt/qt_dialogs.h"
 #include "platform/qt/qt_text.h"
@@ -17,6 +22,9 @@
 #include "records/unit_report.h"
 
 namespace {
+
+// The widest report the window grows for, in characters; a longer line scrolls.
+constexpr qsizetype kMostColumns = 120;
 
 Side SideOf(char side) {
   return side == 'U' ? Side::kUnion : (side == 'C' ? Side::kConfederate : Side::kUnknown);
@@ -40,12 +48,19 @@ UnitWindow::UnitWindow(const std::string& unit, char side, const std::string& co
   m_report->setObjectName(QStringLiteral("unitReport"));
   m_report->setAccessibleName(tr("Units and battles"));
   m_report->setReadOnly(true);
-  m_report->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-  // The report lines its dates and places up in columns.
+  // The report lines its dates and places up in columns, under which its other lines hang: a line
+  // wrapped at the edge would start at the left and break them, so lines are never wrapped and
+  // the window is made wide enough for them where the screen allows.
+  m_report->setLineWrapMode(QPlainTextEdit::NoWrap);
   m_report->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   // The lookup takes the text as a reader types it.
   const UnitReport report = ReportUnit(unitText.toStdString(), SideOf(side), true);
-  m_report->setPlainText(QString::fromStdString(UnitReportText(report, false)));
+  const QString text = QString::fromStdString(UnitReportText(report, false));
+  m_report->setPlainText(text);
+  int longest = 0;  // pixels
+  for (const QStringView line : QStringView(text).split(QLatin1Char('\n')))
+    longest =
+        std::max(longest, m_report->fontMetrics().horizontalAdvance(line.left(kMostColumns).toString()));
   layout->addWidget(m_report, 1);
 
   auto* buttons = new QHBoxLayout;
@@ -73,7 +88,16 @@ UnitWindow::UnitWindow(const std::string& unit, char side, const std::string& co
   connect(m_company, &QPushButton::clicked, this, [this] { Ask(false); });
   connect(m_regiment, &QPushButton::clicked, this, [this] { Ask(true); });
   connect(close, &QPushButton::clicked, this, &QDialog::reject);
-  resize(560, 420);
+  // Room for the longest line and the frame, the margins and a scroll bar around it.
+  const QMargins margins = layout->contentsMargins();
+  const int wanted = longest + 2 * static_cast<int>(m_report->document()->documentMargin()) +
+                     2 * m_report->frameWidth() + m_report->verticalScrollBar()->sizeHint().width() +
+                     margins.left() + margins.right() + 8;
+  int width = std::max(560, wanted);
+  if (const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+    width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+  }
+  resize(std::max(560, width), 420);
   ApplyDialogColors(this);
 }
 

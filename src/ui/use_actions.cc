@@ -139,26 +139,39 @@ void UseActions::OnExport() { ExportResults(m_view); }
 
 void UseActions::OnPullList() { ShowPullList(m_view); }
 
+// Save Soldier as GEDCOM writes the one man: an association must point at a person of the same
+// file, so his comrades would come into the user's tree as people of their own, which a command
+// for one soldier should not do. His company's men come with Save All Results over their roster.
 void UseActions::OnSaveSoldier() {
   SoldierEntry entry;
   if (!SelectedEntry(m_view, &entry)) return;
-  const std::string gedcom = WriteGedcom({&entry, 1}, TodaysGedcom());
   SaveChoice choice;
+  QList<SaveOption> options{{tr(kBattleEventsOptionText)}};
   const QString name = FileStem(QString::fromStdString(FullName(entry)), QStringLiteral("soldier"));
   if (!AskSaveFile(DialogParent(), tr("Save Soldier as GEDCOM"), name + QStringLiteral(".ged"),
-                   GedcomFilters(), &choice)) {
+                   GedcomFilters(), &choice, &options)) {
     return;
   }
-  SaveBytes(choice.path, gedcom, ViewInputs(m_view));
+  GedcomOptions gedcom = TodaysGedcom();
+  gedcom.battles = options[0].chosen;
+  SaveBytes(choice.path, WriteGedcom({&entry, 1}, gedcom), ViewInputs(m_view));
 }
 
+// Over a roster the men of each company may be linked as comrades: the roster lists a company's
+// men together, which is what lets the file be written as the list is read.
 void UseActions::OnSaveAll() {
   SaveChoice choice;
+  QList<SaveOption> options{{tr(kBattleEventsOptionText)}};
+  const bool roster = m_view->Screen().ShownRoster() != nullptr;
+  if (roster) options << SaveOption{tr(kCompanyComradesOptionText)};
   if (!AskSaveFile(m_view->window(), tr("Save All Results as GEDCOM"),
-                   ResultFileStem(m_view) + QStringLiteral(".ged"), GedcomFilters(), &choice)) {
+                   ResultFileStem(m_view) + QStringLiteral(".ged"), GedcomFilters(), &choice, &options)) {
     return;
   }
-  WriteResultGedcom(m_view, choice.path, TodaysGedcom());
+  GedcomOptions gedcom = TodaysGedcom();
+  gedcom.battles = options[0].chosen;
+  gedcom.companyComrades = roster && options[1].chosen;
+  WriteResultGedcom(m_view, choice.path, gedcom);
 }
 
 QWidget* UseActions::DialogParent() const {

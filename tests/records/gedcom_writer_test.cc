@@ -16,7 +16,8 @@ std::vector<GedcomLine> Parse(const std::string& text) {
   std::size_t start = 0;
   for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
     ++lineFeeds;
-    EXPECT_TRUE(end > start && text[end - 1] == '\r') << "a line without its CR: " << text.substr(start, end - start);
+    EXPECT_TRUE(end > start && text[end - 1] == '\r')
+        << "a line without its CR: " << text.substr(start, end - start);
     EXPECT_LE(end + 1 - start, kGedcomMaxLine) << text.substr(start, end - start);
   }
   EXPECT_EQ(start, text.size()) << "the file does not end in CR LF";
@@ -39,7 +40,8 @@ TEST(GedcomWriter, OneEntry) {
   EXPECT_EQ(WriteGedcom(entries, options),
             "0 HEAD\r\n"
             "1 SOUR DRAVENHOLT\r\n"
-            "2 VERS " DRAVENHOLT_VERSION "\r\n"
+            "2 VERS " DRAVENHOLT_VERSION
+            "\r\n"
             "2 NAME Dravenholt\r\n"
             "1 DATE 8 DEC 2025\r\n"
             "1 SUBM @SUBM1@\r\n"
@@ -307,4 +309,106 @@ TEST(GedcomWriter, ComradesAreAssociationsOfTheSoldierWithEachOther) {
   options.comradesOf = 3;  // no such entry: no associations
   for (const Person& person : People(Parse(WriteGedcom(entries, options))))
     EXPECT_TRUE(person.associates.empty());
+}
+
+namespace {
+
+// Removes every association (its ASSO line and the RELA beneath) from a file of this writer.
+std::string WithoutAssociations(const std::string& text) {
+  std::string kept;
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    const std::string line = text.substr(start, end + 1 - start);
+    if (line.rfind("1 ASSO ", 0) == 0 || line == "2 RELA Comrade\r\n") continue;
+    kept += line;
+  }
+  return kept;
+}
+
+SoldierEntry Man(const std::string& surname, const std::string& company, const std::string& unit = "5 IL INF",
+                 const std::string& side = "U") {
+  return EntryFromRoll(surname, "John", {"", company, unit, "PVT", "", "", "", "", "", side});
+}
+
+}  // namespace
+
+TEST(GedcomWriter, CompanyComradesLinkEachManWithTheOtherMenOfHisCompanyOnly) {
+  // A roster as the roll lists it: company by company, the men without a company last. Company
+  // letters are compared as a roster compares them (" d" is "D"); the same letter of another unit
+  // or side that follows is another company.
+  const std::vector<SoldierEntry> roster = {
+      Man("ADAMS", "D"),
+      Man("BURKE", " d"),
+      Man("KELLY", "D"),
+      Man("NELSON", "E"),
+      Man("OLSEN", "E"),
+      Man("PRICE", "F"),
+      Man("REED", "F", "5 IL INF", "C"),
+      Man("SMITH", "F", "6 IL INF"),
+      Man("TODD", ""),
+      Man("WEBB", " "),
+  };
+  GedcomOptions options;
+  options.battles = true;
+  const std::string plain = WriteGedcom(roster, options);
+  options.companyComrades = true;
+  const std::string linked = WriteGedcom(roster, options);
+
+  // The associations are all that changed: held back by company, the records keep their order.
+  EXPECT_EQ(WithoutAssociations(linked), plain);
+  const std::vector<GedcomLine> lines = Parse(linked);
+  ExpectWellFormedGedcom(lines);  // every ASSO points at an INDI of the file
+  const std::vector<Person> people = People(lines);
+  ASSERT_EQ(people.size(), roster.size());
+  using Xrefs = std::vector<std::string>;
+  EXPECT_EQ(people[0].associates, (Xrefs{"@I2@", "@I3@"}));
+  EXPECT_EQ(people[1].associates, (Xrefs{"@I1@", "@I3@"}));
+  EXPECT_EQ(people[2].associates, (Xrefs{"@I1@", "@I2@"}));
+  EXPECT_EQ(people[3].associates, (Xrefs{"@I5@"}));
+  EXPECT_EQ(people[4].associates, (Xrefs{"@I4@"}));
+  for (std::size_t alone = 5; alone < people.size(); ++alone) {
+    EXPECT_TRUE(people[alone].associates.empty()) << roster[alone].surname;
+  }
+}
+
+TEST(GedcomWriter, CompanyComradesHoldBackOneCompanyAtMostAndLinkNoneOfACrowdedOne) {
+  GedcomOptions options;
+  options.companyComrades = true;
+  GedcomDocument document(options, kMaxComradeCompany + 3);
+  std::string file = document.Begin();
+  // A company's men come out when the next company begins.
+  file += document.Entry(Man("ADAMS", "A"));
+  std::string given = document.Entry(Man("BAKER", "A"));
+  EXPECT_TRUE(given.empty());
+  given = document.Entry(Man("CLARK", "B"));
+  EXPECT_NE(given.find("1 ASSO @I2@"), std::string::npos);
+  file += given;
+  // A company of one man more than are linked: nothing is held past the limit, and no one of it
+  // is linked.
+  std::size_t heldAtMost = 0;
+  std::size_t held = 0;
+  for (std::size_t i = 1; i <= kMaxComradeCompany; ++i) {
+    given = document.Entry(Man("MAN" + std::to_string(i), "B"));
+    held = given.empty() ? held + 1 : 0;
+    heldAtMost = std::max(heldAtMost, held);
+    file += given;
+  }
+  EXPECT_LE(heldAtMost, kMaxComradeCompany);
+  EXPECT_EQ(held, 0u);
+  file += document.End();
+
+  const std::vector<GedcomLine> lines = Parse(file);
+  ExpectWellFormedGedcom(lines);
+  const std::vector<Person> people = People(lines);
+  ASSERT_EQ(people.size(), kMaxComradeCompany + 3);
+  EXPECT_EQ(people[0].associates, (std::vector<std::string>{"@I2@"}));
+  std::size_t notes = 0;
+  for (std::size_t i = 2; i < people.size(); ++i) EXPECT_TRUE(people[i].associates.empty()) << i;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].level == 1 && lines[i].tag == "NOTE" &&
+        GedcomTextAt(lines, i).find("too many to link") != std::string::npos) {
+      ++notes;
+    }
+  }
+  EXPECT_EQ(notes, kMaxComradeCompany + 1);
 }

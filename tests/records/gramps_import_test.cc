@@ -21,16 +21,39 @@ std::string RunGramps(const std::string& gramps, const std::string& home,
   return RunProgram(gramps, args, {"GRAMPSHOME=" + home, "LANGUAGE=en", "LC_ALL=C.UTF-8"}, status);
 }
 
+// Imports `gedcom` into a new tree of Gramps's in `dir` and gives the tree as Gramps writes it out
+// again; fails the calling test when the import reports a problem.
+std::vector<GedcomLine> ImportedByGramps(const std::string& gramps, const ScopedTempDir& dir,
+                                         const std::string& gedcom) {
+  const std::string home = dir.File("home");
+  const std::string in = dir.File("in.ged");
+  const std::string out = dir.File("exported.ged");
+  WriteFileBytes(in, gedcom);
+  int status = 0;
+  const std::string import = RunGramps(gramps, home, {"-y", "-q", "-C", "Tree", "-i", in}, &status);
+  EXPECT_EQ(status, 0) << import;
+  EXPECT_NE(import.find("GEDCOM import report: No errors detected"), std::string::npos) << import;
+  const std::string exported = RunGramps(gramps, home, {"-y", "-q", "-O", "Tree", "-e", out}, &status);
+  EXPECT_EQ(status, 0) << exported;
+  const std::vector<GedcomLine> lines = ParseGedcom(ReadFileBytes(out));
+  ExpectWellFormedGedcom(lines);
+  return lines;
+}
+
 std::vector<SoldierEntry> Soldiers() {
   std::string longRemark;
   for (int i = 0; i < 12; ++i) longRemark += "Wounded at Fredericksburg, 13 Dec. 1862; sent to hospital. ";
   return {
-      EntryFromRoll("KELLY", "Patrick", {"G", "G", "25 BTRY OH LT ART", "CORP", "SERG", "", "12", "34", "5678", "U"}),
+      EntryFromRoll("KELLY", "Patrick",
+                    {"G", "G", "25 BTRY OH LT ART", "CORP", "SERG", "", "12", "34", "5678", "U"}),
       // An apostrophe, accents (Windows-1252 on the roll), a commander's battalion.
-      EntryFromRoll("O'BRIEN", "Jos\xE9 Mar\xED" "a", {"", "A", "COOPER'S BN AL INF", "PVT", "PVT", longRemark,
-                                                  "7", "1", "22", "C"}),
+      EntryFromRoll("O'BRIEN",
+                    "Jos\xE9 Mar\xED"
+                    "a",
+                    {"", "A", "COOPER'S BN AL INF", "PVT", "PVT", longRemark, "7", "1", "22", "C"}),
       // Missing fields: no company, unit, ranks or microfilm; an address with an @ in the remarks.
-      EntryFromRoll("D'ANTIGNAC", "Fran\xE7ois", {" ", " ", "", "", "", "Letters c/o J. Smith @ Augusta", " ", " ", " ", "C"}),
+      EntryFromRoll("D'ANTIGNAC", "Fran\xE7ois",
+                    {" ", " ", "", "", "", "Letters c/o J. Smith @ Augusta", " ", " ", " ", "C"}),
       // Only a surname.
       EntryFromRoll("SMITH", "", {}),
       // Two men of one company of a unit with battles: the battles as events, the second man his
@@ -48,26 +71,14 @@ TEST(GrampsImport, ImportsPeopleEventsBattlesSourcesCitationsAndComradesWithoutP
     GTEST_SKIP() << "gramps is not installed (Debian package gramps): the GEDCOM import was not tried";
   }
   ScopedTempDir dir;
-  const std::string home = dir.File("home");
-  const std::string in = dir.File("soldiers.ged");
-  const std::string out = dir.File("exported.ged");
   const std::vector<SoldierEntry> soldiers = Soldiers();
   GedcomOptions options;
   options.date = GedcomDate(2025, 12, 8);
   options.battles = true;
   options.comradesOf = 4;
-  WriteFileBytes(in, WriteGedcom(soldiers, options));
-
-  int status = 0;
-  const std::string import = RunGramps(gramps, home, {"-y", "-q", "-C", "Soldiers", "-i", in}, &status);
-  ASSERT_EQ(status, 0) << import;
-  EXPECT_NE(import.find("GEDCOM import report: No errors detected"), std::string::npos) << import;
-  const std::string exported = RunGramps(gramps, home, {"-y", "-q", "-O", "Soldiers", "-e", out}, &status);
-  ASSERT_EQ(status, 0) << exported;
 
   // What Gramps holds, as it writes it out again.
-  const std::vector<GedcomLine> lines = ParseGedcom(ReadFileBytes(out));
-  ExpectWellFormedGedcom(lines);
+  const std::vector<GedcomLine> lines = ImportedByGramps(gramps, dir, WriteGedcom(soldiers, options));
   std::vector<std::string> names, events, pages, notes, sources;
   std::vector<std::string> people;                          // xrefs in the file's order
   std::map<std::string, std::vector<std::size_t>> battles;  // per person, the lines of his battles
@@ -152,4 +163,45 @@ TEST(GrampsImport, ImportsPeopleEventsBattlesSourcesCitationsAndComradesWithoutP
   }
   EXPECT_TRUE(sawLongRemark);
   EXPECT_TRUE(sawAddress);
+}
+
+TEST(GrampsImport, ImportsARosterWhoseMenAreLinkedWithTheirCompanysMen) {
+  const std::string gramps = FindProgram("gramps");
+  if (gramps.empty()) {
+    GTEST_SKIP() << "gramps is not installed (Debian package gramps): the GEDCOM import was not tried";
+  }
+  ScopedTempDir dir;
+  auto man = [](const char* surname, const char* company) {
+    return EntryFromRoll(surname, "John", {"", company, "1 MN INF", "PVT", "", "", "", "", "", "U"});
+  };
+  // Company D of three men, company E of two, one man without a company.
+  const std::vector<SoldierEntry> roster = {man("ADAMS", "D"),  man("BURKE", "D"), man("KELLY", "D"),
+                                            man("NELSON", "E"), man("OLSEN", "E"), man("TODD", "")};
+  GedcomOptions options;
+  options.battles = true;
+  options.companyComrades = true;
+
+  // Gramps names its people in its own way: each man's comrades, by surname.
+  const std::vector<GedcomLine> lines = ImportedByGramps(gramps, dir, WriteGedcom(roster, options));
+  std::map<std::string, std::string> surnameOf;
+  std::vector<std::string> people;
+  std::map<std::string, std::vector<std::string>> comrades;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i].level == 0 && lines[i].tag == "INDI") people.push_back(lines[i].xref);
+    if (lines[i].level == 2 && lines[i].tag == "SURN") surnameOf[people.back()] = lines[i].value;
+    if (lines[i].level == 1 && lines[i].tag == "ASSO") {
+      EXPECT_EQ(lines[i + 1].tag + " " + lines[i + 1].value, "RELA Comrade");
+      comrades[people.back()].push_back(lines[i].value);
+    }
+  }
+  std::map<std::string, std::vector<std::string>> bySurname;
+  for (const auto& [person, theirs] : comrades) {
+    for (const std::string& comrade : theirs) bySurname[surnameOf[person]].push_back(surnameOf[comrade]);
+  }
+  using Names = std::vector<std::string>;
+  EXPECT_EQ(bySurname, (std::map<std::string, Names>{{"ADAMS", Names{"BURKE", "KELLY"}},
+                                                     {"BURKE", Names{"ADAMS", "KELLY"}},
+                                                     {"KELLY", Names{"ADAMS", "BURKE"}},
+                                                     {"NELSON", Names{"OLSEN"}},
+                                                     {"OLSEN", Names{"NELSON"}}}));
 }

@@ -29,6 +29,7 @@
 #include "ui/more_info_dialog.h"
 #include "ui/research_desk.h"
 #include "ui/research_window.h"
+#include "ui/unit_window.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -198,6 +199,44 @@ TEST_F(ResearchTest, ARowIsSavedByKeyContextMenuAndMoreInfoOnceWithTheSearchThat
     EXPECT_EQ(soldier.roll.hash, searches[0].roll.hash);
   }
   EXPECT_NE(soldiers[0].slot, soldiers[1].slot);
+}
+
+// A roster is no search of the log's: a man saved from it is not said to be found by the search
+// shown before it, and no search is made up for him. From the log's More Info his unit's window
+// opens, and its roster comes to the main screen, as from the main screen's.
+TEST_F(ResearchTest, AManSavedFromARosterIsNotCreditedToTheSearchBeforeItAndHisUnitOpensFromTheLog) {
+  Search(QStringLiteral("ABBOTT"));
+  RosterRequest roster;
+  roster.unit = "20 ME INF";
+  roster.side = 'U';
+  ASSERT_TRUE(view->Screen().ShowRoster(roster));
+  ASSERT_GT(view->ShownRowCount(), 0);
+  SaveRowByKey(0);
+  const std::vector<SavedSoldier> soldiers = Soldiers();
+  ASSERT_EQ(soldiers.size(), 1u);
+  EXPECT_EQ(soldiers[0].searchId, 0);
+  EXPECT_EQ(soldiers[0].surname.substr(0, 5), "SMITH");
+  EXPECT_EQ(Searches().size(), 1u);
+
+  Search(QStringLiteral("ABBOTT"));
+  bool offered = false;
+  OnNextModal([&](QWidget* dialog) {
+    auto* info = qobject_cast<MoreInfoDialog*>(dialog);
+    ASSERT_NE(info, nullptr);
+    offered = info->UnitButton()->isEnabled();
+    OnNextModal([](QWidget* window) {
+      auto* unit = qobject_cast<UnitWindow*>(window);
+      ASSERT_NE(unit, nullptr);
+      ASSERT_EQ(unit->CompanyButton()->text(), QStringLiteral("Show Company A"));
+      unit->CompanyButton()->click();
+    });
+    info->UnitButton()->click();
+  });
+  research->OnMoreInfo(soldiers[0]);
+  EXPECT_TRUE(offered);
+  ASSERT_SOON(view->Screen().ShownRoster() != nullptr);
+  EXPECT_EQ(view->Screen().ShownRoster()->company, "A");
+  EXPECT_EQ(std::string(view->Screen().RowText(0)).substr(0, 5), "SMITH");
 }
 
 TEST_F(ResearchTest, TheWindowListsFiltersEditsRerunsAndShowsMoreInfoFromTheRollOrTheSavedCopy) {

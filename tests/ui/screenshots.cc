@@ -15,13 +15,19 @@
 //   research-*.png and research-log.md: the research log as a new user meets it: MULLER searched
 //     by sound, two soldiers saved with notes, the viewer closed and opened again, a search that
 //     found nothing, the Research window's two lists, a saved soldier's More Info from the roll
-//     and from the saved copy, and the log exported as Markdown.
+//     and from the saved copy, and the log exported as Markdown;
+//   unit-*.png, unit-roster.csv, unit-roster.ged, unit-soldier.ged: KELLY found, his More Info, his
+//     unit's window with its battles, his company's roster, a comrade's More Info, and the dialogs
+//     and files of the roster's CSV export, the roster's GEDCOM with comrades and his own GEDCOM
+//     with his unit's battles.
 //
 // A real display shows a window's new content after a round trip to its server: each picture is
 // taken a moment after the change it shows.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QHelpEvent>
 #include <QMenu>
@@ -40,19 +46,19 @@
 #include "find_fixture.h"
 #include "platform/message_box.h"
 #include "platform/qt/qt_dialogs.h"
-#include "store/roll_status.h"
 #include "platform/qt/screen_zoom.h"
+#include "store/roll_status.h"
 #include "support/environment.h"
 #include "support/scoped_env.h"
 #include "support/scoped_temp_dir.h"
 #include "ui/filters_dialog.h"
 #include "ui/help_window.h"
+#include "ui/more_info_dialog.h"
 #include "ui/printing.h"
 #include "ui/research_desk.h"
 #include "ui/research_window.h"
 #include "ui/search_progress.h"
 #include "ui/unit_window.h"
-#include "ui/more_info_dialog.h"
 
 namespace {
 
@@ -306,25 +312,61 @@ TEST_F(Screenshots, TheResearchLogAsANewUserMeetsIt) {
 
 }  // namespace
 
+namespace {
+
+// Answers the next file dialog with `name` in the screenshot directory, ticking every option it
+// offers, once `picture` of it is saved.
+void SaveFileAs(const QString& name, const QString& picture) {
+  OnNextModal([name, picture](QWidget* modal) {
+    auto* dialog = qobject_cast<QFileDialog*>(modal);
+    if (dialog == nullptr) {
+      static_cast<QDialog*>(modal)->reject();
+      return;
+    }
+    dialog->selectFile(qEnvironmentVariable("DRAVENHOLT_SCREENSHOT_DIR") + QLatin1Char('/') + name);
+    for (QCheckBox* box : dialog->findChildren<QCheckBox*>()) box->setChecked(true);
+    Save(dialog, picture);
+    static_cast<QDialog*>(dialog)->accept();
+  });
+}
+
+QAction* FileItem(CMainFrame* frame, const QString& text) {
+  for (QAction* action : frame->Menu(FrameMenu::kFile)->actions()) {
+    if (action->text() == text) return action;
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// A new user's walk: KELLY found, a soldier's More Info, his unit's window with its battles, his
+// company's roster, a comrade's More Info, the roster exported as CSV (unit-roster.csv), the
+// roster saved as GEDCOM with comrades (unit-roster.ged) and the soldier with his battles
+// (unit-soldier.ged), each dialog as it stood before it was answered.
 TEST_F(Screenshots, TheUnitWindowAndACompanysRoster) {
   const char* surnames[] = {"Kelly", "Adams", "Berg", "Carlson", "Dahl", "Olson", "Nelson", "Lund"};
   const char* givens[] = {"PATRICK", "JOHN", "ERIK", "NILS", "OLE", "PETER", "ANDREW", "HANS"};
   const char* companies[] = {"D", "A", "D", "F", "D", "D", "B", "D"};
   for (int i = 0; i < 40; ++i) {
-    roll.Add(surnames[i % 8], std::string(givens[(i / 8) % 8]) + (i >= 8 ? " " + std::string(1, static_cast<char>('A' + i % 7)) : ""),
+    roll.Add(surnames[i % 8],
+             std::string(givens[(i / 8) % 8]) +
+                 (i >= 8 ? " " + std::string(1, static_cast<char>('A' + i % 7)) : ""),
              EntryFields(companies[(i + i / 8) % 8], "1 MN INF", "U"));
   }
   roll.Add("Kelly", "MICHAEL", EntryFields("D", "1 MN INF", "C"));
   OpenWindow();
   Search(QStringLiteral("Kelly"));
   ClickRow(0);
+  Save(frame.get(), QStringLiteral("unit-search"));
   OnNextModal([](QWidget* modal) {
     Save(modal, QStringLiteral("unit-moreinfo"));
     OnNextModal([](QWidget* window) {
       Save(window, QStringLiteral("unit-window"));
       auto* unit = qobject_cast<UnitWindow*>(window);
-      if (unit && unit->CompanyButton()->isVisible()) unit->CompanyButton()->click();
-      else static_cast<QDialog*>(window)->reject();
+      if (unit && unit->CompanyButton()->isVisible())
+        unit->CompanyButton()->click();
+      else
+        static_cast<QDialog*>(window)->reject();
     });
     if (auto* info = qobject_cast<MoreInfoDialog*>(modal)) info->UnitButton()->click();
   });
@@ -332,4 +374,31 @@ TEST_F(Screenshots, TheUnitWindowAndACompanysRoster) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return view->Screen().ShownRoster() != nullptr; }));
   ClickRow(2);
   Save(frame.get(), QStringLiteral("unit-roster"));
+  OnNextModal([](QWidget* modal) {
+    Save(modal, QStringLiteral("unit-comrade-moreinfo"));
+    static_cast<QDialog*>(modal)->reject();
+  });
+  view->OnMoreInfo();
+  SaveFileAs(QStringLiteral("unit-roster.csv"), QStringLiteral("unit-export-dialog"));
+  FileItem(frame.get(), QStringLiteral("&Export Results..."))->trigger();
+  SaveFileAs(QStringLiteral("unit-roster.ged"), QStringLiteral("unit-roster-gedcom-dialog"));
+  FileItem(frame.get(), QStringLiteral("Save &All Results as GEDCOM..."))->trigger();
+  // The soldier himself, from his More Info in the roster.
+  for (int page = 0, found = -1; found < 0 && page < 10; ++page) {
+    for (int row = 0; row < view->ShownRowCount(); ++row) {
+      if (std::string(view->Screen().RowText(row)).rfind("KELLY\tPATRICK", 0) == 0) found = row;
+    }
+    if (found >= 0) {
+      ClickRow(found);
+    } else {
+      view->Screen().OnNextPage();
+    }
+  }
+  OnNextModal([](QWidget* modal) {
+    SaveFileAs(QStringLiteral("unit-soldier.ged"), QStringLiteral("unit-soldier-gedcom-dialog"));
+    static_cast<MoreInfoDialog*>(modal)->GedcomButton()->click();
+    static_cast<QDialog*>(modal)->accept();
+  });
+  view->OnMoreInfo();
+  Save(frame.get(), QStringLiteral("unit-after"));
 }
