@@ -37,13 +37,17 @@ if [[ ${#sources[@]} -eq 0 ]]; then
   exit 0
 fi
 echo "tidy: checking ${#sources[@]} files"
-printf '%s\n' "${sources[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$build_dir" --quiet 2>&1 \
-  | grep -E "error:|warning:" | sort -u >/tmp/tidy.$$ || true
-if [[ -s /tmp/tidy.$$ ]]; then
-  cat /tmp/tidy.$$
-  rm -f /tmp/tidy.$$
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+# The test programs' precompiled headers are g++'s, which clang cannot read: clang-tidy parses the
+# headers themselves, as a build without precompiled headers does.
+sed -E 's# -Winvalid-pch -include [^ ]*/cmake_pch\.hxx##g' "$build_dir/compile_commands.json" \
+  >"$work/compile_commands.json"
+printf '%s\n' "${sources[@]}" | xargs -P "$(nproc)" -n 4 clang-tidy -p "$work" --quiet 2>&1 \
+  | grep -E "error:|warning:" | sort -u >"$work/findings" || true
+if [[ -s "$work/findings" ]]; then
+  cat "$work/findings"
   echo "tidy: the naming rule is broken (see above)" >&2
   exit 1
 fi
-rm -f /tmp/tidy.$$
 echo "tidy: the naming rule holds"
