@@ -223,9 +223,18 @@ SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgr
     if (last - first > 1) {
       names.assign(last - first, std::string());
       for (std::size_t i = first; i < last; ++i) {
-        ReadSlot(members[i].slot);
-        names[i - first].assign(CurrentName(), strnlen(CurrentName(), length));
-        names[i - first].resize(length, '\0');
+        // Each name is read alone: a roster's slots lie far apart, and a read-ahead buffer would
+        // be filled for every one of them. A slot not read whole has no name, as ReadSlot says.
+        std::string& name = names[i - first];
+        name.assign(length, '\0');
+        const std::int64_t at = static_cast<std::int64_t>(members[i].slot) * slotSize + kSlotHeaderSize;
+        if (members[i].slot < 0 || members[i].slot >= SlotCount() ||
+            nameFile.ReadAt(at, name.data(), length) != static_cast<std::int64_t>(length)) {
+          name.assign(length, '\0');
+          continue;
+        }
+        name.resize(strnlen(name.data(), length));
+        name.resize(length, '\0');
       }
       order.resize(last - first);
       for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
