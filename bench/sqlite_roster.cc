@@ -128,23 +128,22 @@ bool SqliteRoster::Open(sqlite3* db, const std::string& path, bool ordered) {
   if (!attach) return false;
   BindText(attach.get(), 1, path);
   if (sqlite3_step(attach.get()) != SQLITE_DONE) return false;
-  ordered_ = ordered;
   for (int kind = 0; kind < 3; ++kind) {
     for (int company = 0; company < 2; ++company) {
-      statements_[kind][company] = Prepare(db, (ordered ? kOrderedSql : kTunedSql)[kind][company]);
-      if (!statements_[kind][company]) return false;
+      statements[kind][company] = Prepare(db, (ordered ? kOrderedSql : kTunedSql)[kind][company]);
+      if (!statements[kind][company]) return false;
     }
   }
   return true;
 }
 
 sqlite3_stmt* SqliteRoster::Bound(int kind, const RosterRequest& request, std::int64_t limit) {
-  unit_ = RosterUnitText(request.unit);
-  company_ = RosterCompany(request.company);
-  sqlite3_stmt* s = statements_[kind][request.wholeUnit ? 0 : 1].get();
+  boundUnit = RosterUnitText(request.unit);
+  boundCompany = RosterCompany(request.company);
+  sqlite3_stmt* s = statements[kind][request.wholeUnit ? 0 : 1].get();
   sqlite3_bind_int(s, 1, request.side);
-  BindText(s, 2, unit_);
-  if (!request.wholeUnit) BindText(s, 3, company_);
+  BindText(s, 2, boundUnit);
+  if (!request.wholeUnit) BindText(s, 3, boundCompany);
   if (kind == 1) sqlite3_bind_int64(s, 4, limit);
   return s;
 }

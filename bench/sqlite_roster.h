@@ -59,8 +59,7 @@ class SqliteRoster {
   // The statement of `kind` bound to the request (0: the count, 1: the slots, 2: the rows).
   sqlite3_stmt* Bound(int kind, const RosterRequest& request, std::int64_t limit);
 
-  bool ordered_ = false;
   // [kind][company]: one statement for the whole unit and one for a company.
-  Statement statements_[3][2];
-  std::string unit_, company_;
+  Statement statements[3][2];
+  std::string boundUnit, boundCompany;  // what the statements are bound to
 };

@@ -187,18 +187,18 @@ bool TunedSqliteScreen::Open(const std::string& dbPath, const std::string& keysP
 }
 
 bool TunedSqliteScreen::AttachRoster(const std::string& rosterPath, bool ordered) {
-  roster_ = std::make_unique<SqliteRoster>();
+  rosterTables = std::make_unique<SqliteRoster>();
   std::string error;
-  if (!roster_->Open(db_, rosterPath, ordered) ||
+  if (!rosterTables->Open(db_, rosterPath, ordered) ||
       !Exec(db_, ("PRAGMA roster.mmap_size = " + std::to_string(mmapSize_)).c_str(), &error)) {
-    roster_.reset();
+    rosterTables.reset();
     return false;
   }
   return true;
 }
 
 void TunedSqliteScreen::Close() {
-  roster_.reset();
+  rosterTables.reset();
   for (Statement* s : {&begin_, &commit_, &surname_, &rangePage_, &given_, &givenUnbounded_, &givenChecked_,
                        &slotPage_, &line_, &keysGlob_, &keysSoundex_, &keysSimilar_, &runLines_}) {
     s->reset();
@@ -212,7 +212,7 @@ void TunedSqliteScreen::Remap() {
   mmapSize_ = mmapSize_ == kMmapSize ? kMmapSize - 4096 : kMmapSize;
   std::string error;
   Exec(db_, ("PRAGMA mmap_size = " + std::to_string(mmapSize_)).c_str(), &error);
-  if (roster_) Exec(db_, ("PRAGMA roster.mmap_size = " + std::to_string(mmapSize_)).c_str(), &error);
+  if (rosterTables) Exec(db_, ("PRAGMA roster.mmap_size = " + std::to_string(mmapSize_)).c_str(), &error);
 }
 
 bool TunedSqliteScreen::Begin() {
@@ -348,11 +348,11 @@ void TunedSqliteScreen::Roster(const RosterRequest& request) {
   pageRank_ = pageStart_ = pageEnd_ = 0;
   found_ = true;
   filtered_ = false;
-  if (!roster_ || !Begin()) return;
-  count_ = roster_->Count(request);
+  if (!rosterTables || !Begin()) return;
+  count_ = rosterTables->Count(request);
   std::vector<KeyRun> runs;
   std::vector<std::pair<std::int64_t, std::size_t>> page;
-  for (RosterSlot& r : roster_->Slots(request, kRowsPerPage)) {
+  for (RosterSlot& r : rosterTables->Slots(request, kRowsPerPage)) {
     runs.push_back({std::move(r.key), 0, 0});
     page.push_back({r.slot, runs.size() - 1});
   }
@@ -361,9 +361,9 @@ void TunedSqliteScreen::Roster(const RosterRequest& request) {
 }
 
 std::int64_t TunedSqliteScreen::RosterList(const RosterRequest& request, std::vector<std::string>* rows) {
-  if (!roster_ || !Begin()) return 0;
+  if (!rosterTables || !Begin()) return 0;
   std::int64_t bytes = 0;
-  for (const auto& [slot, row] : roster_->Rows(request)) {
+  for (const auto& [slot, row] : rosterTables->Rows(request)) {
     const std::string surname = FoundRowSurname(slot.key);
     bytes += static_cast<std::int64_t>(surname.size() + row.name.size() + row.line.size());
     if (rows) rows->push_back(surname + "\t" + row.name + "\t" + row.line);

@@ -64,7 +64,7 @@ class TunedSqliteScreen : public SearchScreen {
   void Find(const std::string& surname, const FindOptions& options) override;
   void Roster(const RosterRequest& request) override;
   std::int64_t RosterList(const RosterRequest& request, std::vector<std::string>* rows) override;
-  bool HasRoster() const override { return roster_ != nullptr; }
+  bool HasRoster() const override { return rosterTables != nullptr; }
   void NextPage() override;
   void PreviousPage() override;
   bool HasNextPage() const override { return pageRank_ + static_cast<std::int64_t>(rows_.size()) < count_; }
@@ -93,7 +93,7 @@ class TunedSqliteScreen : public SearchScreen {
   sqlite3* db_ = nullptr;
   Statement begin_, commit_, surname_, rangePage_, given_, givenUnbounded_, givenChecked_, slotPage_, line_;
   Statement keysGlob_, keysSoundex_, keysSimilar_, runLines_;  // with the key catalogue attached
-  std::unique_ptr<SqliteRoster> roster_;
+  std::unique_ptr<SqliteRoster> rosterTables;
   bool found_ = false;  // the page is a Find's (or a roster's)
   std::int32_t nameLength_ = 0;
   std::int64_t mmapSize_ = 0;
