@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine_screen.h"
+#include "results/result_walk.h"
 #include "roll_catalog.h"
 #include "store/roll_format.h"
 
@@ -38,6 +39,26 @@ AnswerBytes PageAnswer(EngineScreen& screen) {
   AnswerBytes a;
   a.slots = static_cast<std::int64_t>(screen.list.RowCount()) * screen.database.SlotSize();
   a.lines = PageLines(screen);
+  return a;
+}
+
+AnswerBytes RosterAnswer(EngineScreen& screen, bool whole) {
+  AnswerBytes a;
+  std::int64_t rows = screen.list.RowCount();
+  if (whole) {
+    ResultWalk walk(screen.database, screen.list);
+    if (walk.Start() != WalkStart::kReady) return a;
+    rows = 0;
+    WalkedRow row;
+    while (walk.Next(&row)) {
+      ++rows;
+      a.lines += static_cast<std::int64_t>(row.line.size());
+    }
+  } else {
+    a.lines = PageLines(screen);
+  }
+  a.lists = 8 + 4 * rows;
+  a.slots = rows * screen.database.SlotSize();
   return a;
 }
 

@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <map>
+#include <tuple>
 #include <vector>
 
 #include "search_screen.h"
+#include "store/companion_format.h"
 #include "store/data_location.h"
 #include "store/roll_database.h"
+#include "store/unit_roster.h"
 
 namespace {
 
@@ -17,9 +20,44 @@ const std::string& Most(const std::map<std::string, int>& counts) {
       ->first;
 }
 
+// The largest unit of one side and its largest company, from every entry the index files.
+bool PickUnit(const DataLocation& location, CasePicks* p, std::string* error) {
+  std::map<std::pair<char, std::string>, std::int64_t> units;
+  std::map<std::tuple<char, std::string, std::string>, std::int64_t> companies;
+  EntryAttributes attributes;
+  const bool read = VisitRollEntries(
+      location.dataDirectory,
+      [&](const RollEntry& e) {
+        AttributesOfLine(e.line, &attributes);
+        if (attributes.side != 'U' && attributes.side != 'C') return true;
+        std::string unit = RosterUnitText(attributes.unit);
+        if (unit.empty()) return true;
+        if (!attributes.company.empty()) ++companies[{attributes.side, unit, attributes.company}];
+        ++units[{attributes.side, std::move(unit)}];
+        return true;
+      },
+      error);
+  if (!read) return false;
+  if (units.empty()) return *error = "no entry names a unit and a side", false;
+  const auto largest =
+      std::max_element(units.begin(), units.end(), [](auto& a, auto& b) { return a.second < b.second; });
+  p->unitSide = largest->first.first;
+  p->unit = largest->first.second;
+  p->unitEntries = largest->second;
+  for (const auto& [group, n] : companies) {
+    if (std::get<0>(group) == p->unitSide && std::get<1>(group) == p->unit && n > p->companyEntries) {
+      p->company = std::get<2>(group);
+      p->companyEntries = n;
+    }
+  }
+  if (p->company.empty()) return *error = "the largest unit has no company", false;
+  return true;
+}
+
 }  // namespace
 
 bool PickCases(const DataLocation& location, CasePicks* p, std::string* error) {
+  if (!PickUnit(location, p, error)) return false;
   RollDatabase db(location, NoPromptDialogue());
   if (!db.Open(1)) return *error = "no roll database in " + std::string(location.dataDirectory), false;
   std::vector<SurnameRun> runs;

@@ -3,6 +3,7 @@
 // has, the most common surname, and given names among the latter's entries.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "roll_catalog.h"
@@ -16,8 +17,16 @@ struct CasePicks {
   std::string oneLetter;    // the most frequent first letter among the most common surname's names
   std::string commonGiven;  // the most frequent leading word (two letters or more) among them
   std::string noMatch;      // a given name that matches none of them
+  // The largest unit of one side (its unit text as a roster reads it; the first in byte order
+  // among equals) and its largest company, with their entries.
+  char unitSide = 0;
+  std::string unit;
+  std::string company;
+  std::int64_t unitEntries = 0;
+  std::int64_t companyEntries = 0;
 };
 
-// Picks the cases from the roll at `location`. False with *error when the roll cannot be read or
-// has nothing to pick (no surname of one entry, no given names to filter by).
+// Picks the cases from the roll at `location` (the largest unit from a read of every entry). False with
+// *error when the roll cannot be read or has nothing to pick (no surname of one entry, no given names to
+// filter by).
 bool PickCases(const DataLocation& location, CasePicks* picks, std::string* error);

@@ -1,5 +1,7 @@
 #include "engine_screen.h"
 
+#include "results/result_walk.h"
+
 EngineScreen::EngineScreen(const DataLocation& location, RollDialogue& dialogue)
     : database(location, dialogue), list(database, location.familyDirectory.get()) {
   list.SetRowsPerPage(false);
@@ -18,6 +20,25 @@ void EngineScreen::Find(const std::string& surname, const FindOptions& options) 
   request.SetSurname(surname.c_str());
   request.SetDatabase(1);
   list.Show(database.RunFind(request, options, {}));
+}
+
+void EngineScreen::Roster(const RosterRequest& asked) {
+  list.Reset();
+  list.Show(database.RunRoster(asked, {}));
+}
+
+std::int64_t EngineScreen::RosterList(const RosterRequest& asked, std::vector<std::string>* rows) {
+  Roster(asked);
+  // What rollkit and the viewer's exports do with a result: walk it, each row with its line.
+  ResultWalk walk(database, list);
+  if (walk.Start() != WalkStart::kReady) return 0;
+  std::int64_t bytes = 0;
+  WalkedRow row;
+  while (walk.Next(&row)) {
+    bytes += static_cast<std::int64_t>(row.surname.size() + row.nameText.size() + row.line.size());
+    if (rows) rows->push_back(row.surname + "\t" + row.nameText + "\t" + row.line);
+  }
+  return bytes;
 }
 
 void EngineScreen::NextPage() {

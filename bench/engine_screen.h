@@ -17,6 +17,9 @@ class EngineScreen : public SearchScreen {
 
   void Search(const std::string& surname, const std::string& given) override;
   void Find(const std::string& surname, const FindOptions& options) override;
+  void Roster(const RosterRequest& request) override;
+  std::int64_t RosterList(const RosterRequest& request, std::vector<std::string>* rows) override;
+  bool HasRoster() const override { return true; }
   void Settle() override { list.FinishPendingWrites(); }
   void NextPage() override;
   void PreviousPage() override;

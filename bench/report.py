@@ -275,6 +275,55 @@ def find_section(rounds, notes):
     return "\n".join(rows)
 
 
+# The roster cases and their goals (µs, warm): with the companion, the first page of the largest
+# unit's roster; without it (the scan), the whole answer.
+ROSTER_CASES = [
+    ("roster/unit/first_page", "Roster of the largest unit, first page", 20_000, 1_000_000),
+    ("roster/unit/whole_list", "Roster of the largest unit, every row with its line", None, None),
+    ("roster/company/first_page", "Roster of its largest company, first page", 20_000, 1_000_000),
+    ("roster/company/whole_list", "Roster of its largest company, every row with its line", None, None),
+]
+
+
+def ratios_over(rounds, case, side, base):
+    """side ÷ base, one per round."""
+    return [m[case][side]["us"] / m[case][base]["us"] for _, m in rounds.runs
+            if side in m.get(case, {}) and base in m.get(case, {})]
+
+
+def roster_section(rounds, notes):
+    rows = [
+        "| Case | Asked | Engine, companion | Engine, scan | SQLite, tuned | SQLite, aggregates | "
+        "tuned ÷ companion | aggregates ÷ companion | tuned ÷ scan | aggregates ÷ scan | Answer needs | Bound | "
+        "companion ÷ bound | scan ÷ bound |",
+        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
+    ]
+    for case, title, companion_goal, scan_goal in ROSTER_CASES:
+        if not rounds.has(case, "engine"):
+            continue
+        scan = rounds.value(case, "engine")
+        quick = rounds.value(case, "companion") if rounds.has(case, "companion") else None
+        bound_us = (rounds.value(case, "engine", "bound_ns") or 0) / 1000
+        needs = rounds.value(case, "engine", "bytes") or 0
+        goal = ""
+        if companion_goal and quick is not None:
+            goal += f" (goal {us(companion_goal)}: {'met' if quick < companion_goal else '**missed**'})"
+        scan_text = us(scan)
+        if scan_goal:
+            scan_text += f" (goal {us(scan_goal)}: {'met' if scan < scan_goal else '**missed**'})"
+        rows.append(
+            f"| {title} | {notes.get(case, '')} | {us(quick) + goal if quick is not None else '-'} | {scan_text} | "
+            f"{side_time(rounds, case, 'tuned')} | {side_time(rounds, case, 'aggregates')} | "
+            f"{ratio_range(ratios_over(rounds, case, 'tuned', 'companion'))} | "
+            f"{ratio_range(ratios_over(rounds, case, 'aggregates', 'companion'))} | "
+            f"{side_ratio(rounds, case, 'tuned')} | {side_ratio(rounds, case, 'aggregates')} | "
+            f"{int(needs):,} B | {us(bound_us)} | {ratio(quick / bound_us) if quick and bound_us else '-'} | "
+            f"{ratio(scan / bound_us) if bound_us else '-'} |")
+    if len(rows) == 2:
+        return "No roster case in this report."
+    return "\n".join(rows)
+
+
 def settled(value):
     # Under a microsecond is the cost of reading the clock twice: nothing was left to do.
     return us(value) if value and value >= 1 else "-"
@@ -331,7 +380,7 @@ def setup_section(args):
     else:
         rows.append("| Companion index (`rollkit index`) | not built | - | - |")
     for schema, label in (("tuned", "SQLite copy, tuned schema"), ("keys", "its key catalogue"),
-                          ("aggregates", "its aggregates")):
+                          ("aggregates", "its aggregates"), ("roster", "its roster columns and aggregates")):
         seconds = load_seconds(r, schema)
         path = args.roll.rstrip("/") + f".{schema}.sqlite"
         size = f"{os.path.getsize(path) / 1e6:,.1f} MB" if os.path.exists(path) else "-"
@@ -523,6 +572,7 @@ def main():
     text = replace_section(text, "machine", machine_section(rounds, args))
     text = replace_section(text, "cases", cases_section(rounds, notes))
     text = replace_section(text, "find", find_section(rounds, notes))
+    text = replace_section(text, "roster", roster_section(rounds, notes))
     text = replace_section(text, "cold", cold_section(os.path.join(args.results, "bench-cold.json"), notes))
     text = replace_section(text, "viewer", viewer_section(os.path.join(args.results, "viewer-latency.json"), notes))
     text = replace_section(text, "whole", whole_section(args, p, small_p))

@@ -5,14 +5,18 @@
 // the page, detail text) must agree with the engine's.
 //
 //   roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE --keys=FILE [--aggregates=FILE]
-//              [--set=warm|cold] [--picks=FILE] [--check-only] [benchmark flags]
+//              [--roster=FILE] [--companion=DIR] [--set=warm|cold] [--picks=FILE] [--check-only]
+//              [benchmark flags]
 //   roll_bench --roll=DIR --family=DIR --picks=FILE --picks-only
 //
 // --set=warm (the default) runs the cases with the files in the page cache, and measures the
 // machine's costs for the bound; --set=cold runs the cases that start with the files evicted from
 // it. --keys is the key catalogue the tuned copy attaches for Find; --aggregates adds the side
-// that also attaches the aggregates (sqlite_aggregates.h). --picks writes the surnames and given
-// names the cases use, one "name<TAB>value" a line.
+// that also attaches the aggregates (sqlite_aggregates.h). --roster adds the roster cases: the
+// largest unit's roster on the engine, on the tuned copy and on the one with aggregates, both with
+// that roster file attached (sqlite_roster.h); --companion, the directory of the roll's companion
+// index, adds the engine with its companion as a side of them. --picks writes the surnames and
+// given names the cases use, one "name<TAB>value" a line.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -49,6 +53,8 @@ struct Options {
   std::string tunedPath;
   std::string keysPath;
   std::string aggregatesPath;  // empty: no aggregates side
+  std::string rosterPath;      // empty: no roster cases
+  std::string companionDir;    // empty: no engine side with the companion
   std::string picksPath;  // where to write the chosen names, for the whole-process figures
   std::string set = "warm";
   bool checkOnly = false;
@@ -67,11 +73,27 @@ struct Side {
   std::function<std::unique_ptr<SearchScreen>()> open;
   std::vector<std::string> files;
   std::function<void(SearchScreen&)> release = [](SearchScreen&) {};
+  bool rosterOnly = false;  // a side for the roster cases only
 };
 
 // kFind: a Find's first page; kCatalogue: the engine's key catalogue of a freshly opened roll
 // (the SQLite copies build nothing when they open).
-enum class Kind { kSearch, kNext, kPrevious, kDetail, kNewScreen, kColdSearch, kColdDetail, kFind, kCatalogue };
+// kRoster: a roster's first page; kRosterList: every row of it, each with its line.
+enum class Kind {
+  kSearch,
+  kNext,
+  kPrevious,
+  kDetail,
+  kNewScreen,
+  kColdSearch,
+  kColdDetail,
+  kFind,
+  kCatalogue,
+  kRoster,
+  kRosterList
+};
+
+bool IsRoster(Kind k) { return k == Kind::kRoster || k == Kind::kRosterList; }
 
 bool IsCold(Kind k) { return k == Kind::kColdSearch || k == Kind::kColdDetail; }
 
@@ -82,11 +104,12 @@ struct Case {
   Kind kind;
   std::string note;  // what the case stands for, for the report
   FindOptions find;  // kFind
+  RosterRequest roster = {};  // kRoster, kRosterList
 };
 
 // Runs a case's operations on `screen` up to the state that is timed.
 void Prepare(SearchScreen& screen, const Case& c) {
-  if (c.kind == Kind::kCatalogue) return;
+  if (c.kind == Kind::kCatalogue || IsRoster(c.kind)) return;
   if (c.kind == Kind::kFind) {
     screen.Find(c.surname, c.find);
     return;
@@ -116,6 +139,11 @@ int Operate(SearchScreen& screen, const Case& c) {
     case Kind::kFind:
       screen.Find(c.surname, c.find);
       return screen.PaintRows();
+    case Kind::kRoster:
+      screen.Roster(c.roster);
+      return screen.PaintRows();
+    case Kind::kRosterList:
+      return static_cast<int>(screen.RosterList(c.roster, nullptr));
     case Kind::kCatalogue:
       break;
   }
@@ -141,6 +169,23 @@ void CheckSameAnswers(const Side& engineSide, const Side& other, const Case& c) 
     q->Settle();
   }
   const std::string where = c.name + " (" + other.name + ")";
+  if (c.kind == Kind::kRosterList) {
+    std::vector<std::string> er, qr;
+    e->RosterList(c.roster, &er);
+    q->RosterList(c.roster, &qr);
+    if (er.empty()) Fail(where + ": the engine lists no row");
+    if (er.size() != qr.size()) {
+      Fail(where + ": engine lists " + std::to_string(er.size()) + " rows, " + other.name + " " +
+           std::to_string(qr.size()));
+    }
+    for (std::size_t i = 0; i < er.size(); ++i) {
+      if (er[i] != qr[i]) {
+        Fail(where + ": row " + std::to_string(i) + " differs\n  engine: " + er[i] + "  " + other.name +
+             ": " + qr[i]);
+      }
+    }
+    return;
+  }
   if (e->Count() != q->Count()) {
     Fail(where + ": engine counts " + std::to_string(e->Count()) + ", " + other.name + " " +
          std::to_string(q->Count()));
@@ -172,6 +217,10 @@ AnswerBytes CaseBytes(const DataLocation& location, const Case& c) {
       return PageAnswer(s);
     case Kind::kDetail:
       return DetailAnswer(s, 0);
+    case Kind::kRoster:
+    case Kind::kRosterList:
+      s.Roster(c.roster);
+      return RosterAnswer(s, c.kind == Kind::kRosterList);
     case Kind::kColdSearch:
     case Kind::kColdDetail:
     case Kind::kFind:
@@ -265,6 +314,8 @@ benchmark::internal::Benchmark* Register(const Side& side, SearchScreen* screen,
       break;
     case Kind::kFind:
     case Kind::kSearch:
+    case Kind::kRoster:
+    case Kind::kRosterList:
       body = [screen, c](benchmark::State& state, Timer& timer) {
         for (auto _ : state) {
           timer.Time(state, [&] { benchmark::DoNotOptimize(Operate(*screen, c)); });
@@ -346,6 +397,13 @@ const DataLocation& CatalogueLocation() {
   return location;
 }
 
+// Whether `side` leaves case `c` out: the roster cases run on the sides that keep something to
+// answer them, and a side of the roster cases runs nothing else.
+bool Skipped(const Side& side, const Case& c) {
+  if (side.rosterOnly) return !IsRoster(c.kind);
+  return IsRoster(c.kind) && !side.open()->HasRoster();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -359,8 +417,10 @@ int main(int argc, char** argv) {
       return true;
     };
     if (value("--roll=", &o.rollDir) || value("--family=", &o.familyDir) || value("--naive=", &o.naivePath) ||
-        value("--tuned=", &o.tunedPath) || value("--keys=", &o.keysPath) || value("--aggregates=", &o.aggregatesPath) ||
-        value("--picks=", &o.picksPath) || value("--set=", &o.set)) {
+        value("--tuned=", &o.tunedPath) || value("--keys=", &o.keysPath) ||
+        value("--aggregates=", &o.aggregatesPath) || value("--picks=", &o.picksPath) ||
+        value("--set=", &o.set) || value("--roster=", &o.rosterPath) ||
+        value("--companion=", &o.companionDir)) {
       continue;
     }
     if (a == "--picks-only") {
@@ -376,7 +436,7 @@ int main(int argc, char** argv) {
       (o.set != "warm" && o.set != "cold")) {
     Fail(
         "usage: roll_bench --roll=DIR --family=DIR --naive=FILE --tuned=FILE --keys=FILE [--aggregates=FILE] "
-        "[--set=warm|cold] "
+        "[--roster=FILE] [--companion=DIR] [--set=warm|cold] "
         "[--picks=FILE] [--picks-only | --check-only] [benchmark flags]");
   }
   // No box may appear while measuring: one would mean a case is not doing what it says.
@@ -395,9 +455,12 @@ int main(int argc, char** argv) {
     std::FILE* f = std::fopen(o.picksPath.c_str(), "w");
     if (!f) Fail(o.picksPath + ": cannot be written");
     std::fprintf(
-        f, "single\t%s\nmedian\t%s\ncommon\t%s\ncommon_count\t%d\ngiven\t%s\none_letter\t%s\nno_match\t%s\n",
+        f,
+        "single\t%s\nmedian\t%s\ncommon\t%s\ncommon_count\t%d\ngiven\t%s\none_letter\t%s\nno_match\t%s\n"
+        "unit\t%s\nunit_side\t%c\nunit_entries\t%lld\ncompany\t%s\ncompany_entries\t%lld\n",
         single.c_str(), median.c_str(), common.c_str(), p.common.slotCount, p.commonGiven.c_str(),
-        p.oneLetter.c_str(), p.noMatch.c_str());
+        p.oneLetter.c_str(), p.noMatch.c_str(), p.unit.c_str(), p.unitSide,
+        static_cast<long long>(p.unitEntries), p.company.c_str(), static_cast<long long>(p.companyEntries));
     std::fclose(f);
   }
   if (o.picksOnly) return 0;
@@ -442,10 +505,33 @@ int main(int argc, char** argv) {
   find("find/filter/state", common, MatchMode::kExact, byState, common + ", state " + kFilterState);
   find("find/filter/unit", "*", MatchMode::kExact, byUnit, std::string("*, unit \"") + kFilterUnit + "\"");
 
+  // The roster of the largest unit, whole and of its largest company.
+  if (!o.rosterPath.empty()) {
+    RosterRequest whole;
+    whole.unit = p.unit;
+    whole.side = p.unitSide;
+    RosterRequest company = whole;
+    company.company = p.company;
+    company.wholeUnit = false;
+    const std::string unitNote = p.unit + " (" + p.unitSide + "), " + Entries(p.unitEntries);
+    const std::string companyNote =
+        p.unit + " (" + p.unitSide + ") company " + p.company + ", " + Entries(p.companyEntries);
+    auto roster = [&](const std::string& name, Kind kind, const RosterRequest& r, const std::string& note) {
+      Case c{name, "", "", kind, note, {}};
+      c.roster = r;
+      cases.push_back(std::move(c));
+    };
+    roster("roster/unit/first_page", Kind::kRoster, whole, unitNote);
+    roster("roster/unit/whole_list", Kind::kRosterList, whole, unitNote);
+    roster("roster/company/first_page", Kind::kRoster, company, companyNote);
+    roster("roster/company/whole_list", Kind::kRosterList, company, companyNote);
+  }
+
   const std::string roll = location.dataDirectory;
   const std::string naivePath = o.naivePath;
   const std::string tunedPath = o.tunedPath;
   const std::string keysPath = o.keysPath;
+  const std::string rosterPath = o.rosterPath;
   static std::vector<Side> sides = {
       {"engine",
        [] { return std::make_unique<EngineScreen>(location); },
@@ -458,9 +544,11 @@ int main(int argc, char** argv) {
        },
        {naivePath}},
       {"tuned",
-       [tunedPath, keysPath]() -> std::unique_ptr<SearchScreen> {
+       [tunedPath, keysPath, rosterPath]() -> std::unique_ptr<SearchScreen> {
          auto s = std::make_unique<TunedSqliteScreen>();
          if (!s->Open(tunedPath, keysPath)) Fail(tunedPath + " with " + keysPath + ": cannot be opened");
+         if (!rosterPath.empty() && !s->AttachRoster(rosterPath, false))
+           Fail(rosterPath + ": cannot be attached");
          return s;
        },
        {tunedPath},
@@ -469,20 +557,44 @@ int main(int argc, char** argv) {
   const std::string aggregatesPath = o.aggregatesPath;
   if (!aggregatesPath.empty()) {
     sides.push_back({"aggregates",
-                     [tunedPath, keysPath, aggregatesPath]() -> std::unique_ptr<SearchScreen> {
+                     [tunedPath, keysPath, aggregatesPath, rosterPath]() -> std::unique_ptr<SearchScreen> {
                        auto s = std::make_unique<AggregateSqliteScreen>();
-                       if (!s->Open(tunedPath, keysPath, aggregatesPath)) Fail(aggregatesPath + ": cannot be opened");
+                       if (!s->Open(tunedPath, keysPath, aggregatesPath))
+                         Fail(aggregatesPath + ": cannot be opened");
+                       if (!rosterPath.empty() && !s->AttachRoster(rosterPath, true))
+                         Fail(rosterPath + ": cannot be attached");
                        return s;
                      },
                      {tunedPath, aggregatesPath},
                      [](SearchScreen& s) { static_cast<AggregateSqliteScreen&>(s).Remap(); }});
   }
 
+  if (!o.companionDir.empty() && !o.rosterPath.empty()) {
+    const std::string companionDir = o.companionDir;
+    Side companion{"companion",
+                   [companionDir]() -> std::unique_ptr<SearchScreen> {
+                     auto s = std::make_unique<EngineScreen>(location);
+                     s->database.SetCompanionDirectory(companionDir);
+                     return s;
+                   },
+                   {}};
+    companion.rosterOnly = true;
+    sides.push_back(std::move(companion));
+    // The side is only what it claims while the companion is there and taken.
+    EngineScreen probe(location);
+    probe.database.SetCompanionDirectory(companionDir);
+    if (probe.database.Open(1) != 1 || probe.database.Companion() == nullptr)
+      Fail(companionDir + ": holds no companion of the roll that the engine takes");
+  }
+
   // What an answer to each warm case must read at the least.
   std::map<std::string, AnswerBytes> bytes;
   for (const Case& c : cases) {
     if (c.kind == Kind::kCatalogue) continue;
-    for (std::size_t i = 1; i < sides.size(); ++i) CheckSameAnswers(sides[0], sides[i], c);
+    for (std::size_t i = 1; i < sides.size(); ++i) {
+      if (Skipped(sides[i], c)) continue;
+      CheckSameAnswers(sides[0], sides[i], c);
+    }
     bytes[c.name] = CaseBytes(location, c);
   }
   {
@@ -490,6 +602,7 @@ int main(int argc, char** argv) {
     for (const Case& c : cases) {
       if (c.kind == Kind::kCatalogue) continue;
       Prepare(e, c);
+      if (IsRoster(c.kind)) e.Roster(c.roster);
       std::fprintf(stderr, "%-26s %-48s results %lld\n", c.name.c_str(), c.note.c_str(),
                    static_cast<long long>(e.Count()));
     }
@@ -520,15 +633,14 @@ int main(int argc, char** argv) {
   for (const Case& c : cases) {
     if (IsCold(c.kind) != cold) continue;
     for (std::size_t i = 0; i < sides.size(); ++i) {
-      if (c.kind == Kind::kCatalogue && i != 0) continue;
+      if ((c.kind == Kind::kCatalogue && i != 0) || Skipped(sides[i], c)) continue;
       Counters counters;
       if (i == 0 && !cold && c.kind != Kind::kFind && c.kind != Kind::kCatalogue) {
         const AnswerBytes& b = bytes[c.name];
-        counters = {{"bytes", static_cast<double>(b.Total())},
-                    {"bytes_nodes", static_cast<double>(b.nodes)},
-                    {"bytes_slots", static_cast<double>(b.slots)},
-                    {"bytes_lines", static_cast<double>(b.lines)},
-                    {"bound_ns", BoundNs(b, bandwidth, openClose)}};
+        counters = {
+            {"bytes", static_cast<double>(b.Total())},     {"bytes_nodes", static_cast<double>(b.nodes)},
+            {"bytes_slots", static_cast<double>(b.slots)}, {"bytes_lines", static_cast<double>(b.lines)},
+            {"bytes_lists", static_cast<double>(b.lists)}, {"bound_ns", BoundNs(b, bandwidth, openClose)}};
       }
       Register(sides[i], screens[i].get(), c, counters)->Unit(benchmark::kMicrosecond);
     }

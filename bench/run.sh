@@ -4,7 +4,8 @@
 #   2. generates and builds the full-size roll once into bench/data/ (reused on later runs), and
 #      a 100,000-entry roll for the memory comparison;
 #   3. copies the full roll into SQLite once in each schema (naive and tuned), and the tuned
-#      copy's key catalogue and the aggregates its engineer would keep beside it; builds the roll's
+#      copy's key catalogue, the aggregates its engineer would keep beside it and the columns and
+#      aggregates that answer a unit's roster (one file of its own); builds the roll's
 #      companion index with rollkit index (time, peak memory, size: set-up a user pays once);
 #   4. checks that the engine and both SQLite copies answer alike, then runs the warm cases in
 #      several rounds and the cold ones (files evicted from the page cache);
@@ -82,12 +83,14 @@ load() {  # schema, database
   cp "$2.load" "$results/load-$1.txt"
 }
 for schema in naive tuned; do load "$schema" "$roll.$schema.sqlite"; done
-# The key catalogue the tuned copy attaches for Find, and the aggregates beside it: small, so each
-# is made apart from the copy.
+# The key catalogue the tuned copy attaches for Find, the aggregates beside it, and the roster's
+# columns and aggregates: small, so each is made apart from the copy.
 keys="$roll.keys.sqlite"
 aggregates="$roll.aggregates.sqlite"
+roster="$roll.roster.sqlite"
 load keys "$keys"
 load aggregates "$aggregates"
+load roster "$roster"
 
 # The companion index, into a cache of the run's own (never the user's): once to have the roll's
 # files cached, then measured.
@@ -98,7 +101,8 @@ quiet "$rollkit" index --rebuild --data "$roll" >/dev/null
 awk -F': ' '/Maximum resident set size/ { print $2 }' "$results/time-companion.txt" >"$results/peak-companion.kb"
 
 bench=("$build/bench/roll_bench" "--roll=$roll/" "--family=$family/" "--naive=$roll.naive.sqlite"
-  "--tuned=$roll.tuned.sqlite" "--keys=$keys" "--aggregates=$aggregates")
+  "--tuned=$roll.tuned.sqlite" "--keys=$keys" "--aggregates=$aggregates" "--roster=$roster"
+  "--companion=$XDG_CACHE_HOME/dravenholt/")
 step "same answers on every side"
 "${bench[@]}" --check-only --picks="$results/picks.tsv"
 pick() { awk -F'\t' -v k="$1" '$1 == k { print $2 }' "$results/picks.tsv"; }

@@ -9,6 +9,7 @@
 
 #include "store/roll_dialogue.h"
 #include "store/search_answer.h"
+#include "store/unit_roster.h"
 
 // The benchmarks read rolls that are there: nobody is asked for a disk, and a missing marker lets
 // the operation go on, as a prompt that cannot be shown does.
@@ -29,6 +30,18 @@ class SearchScreen {
   // own surname. Only that first page is compared and timed: a page turn after it does nothing on
   // the SQLite sides.
   virtual void Find(const std::string& surname, const FindOptions& options) = 0;
+  // A unit's roster as the screen shows it: the first page loaded, each row showing its own
+  // surname. Nothing on a side that keeps nothing to answer it (HasRoster).
+  virtual void Roster(const RosterRequest& request) { (void)request; }
+  // Every row of the roster in its order, as an export or a printed list takes it: the surname the
+  // row shows, the name text and the whole line. Each row as "surname\tname\tline" into `rows`
+  // when given; returns the bytes of the rows.
+  virtual std::int64_t RosterList(const RosterRequest& request, std::vector<std::string>* rows) {
+    (void)request;
+    (void)rows;
+    return 0;
+  }
+  virtual bool HasRoster() const { return false; }
   // What the screen does once the page is on screen, before it takes the next input (the engine
   // writes a given-name search's matches to its filter buffer then). Nothing by default.
   virtual void Settle() {}

@@ -186,7 +186,19 @@ bool TunedSqliteScreen::Open(const std::string& dbPath, const std::string& keysP
   return true;
 }
 
+bool TunedSqliteScreen::AttachRoster(const std::string& rosterPath, bool ordered) {
+  rosterTables = std::make_unique<SqliteRoster>();
+  std::string error;
+  if (!rosterTables->Open(db_, rosterPath, ordered) ||
+      !Exec(db_, ("PRAGMA roster.mmap_size = " + std::to_string(mmapSize_)).c_str(), &error)) {
+    rosterTables.reset();
+    return false;
+  }
+  return true;
+}
+
 void TunedSqliteScreen::Close() {
+  rosterTables.reset();
   for (Statement* s : {&begin_, &commit_, &surname_, &rangePage_, &given_, &givenUnbounded_, &givenChecked_,
                        &slotPage_, &line_, &keysGlob_, &keysSoundex_, &keysSimilar_, &runLines_}) {
     s->reset();
@@ -200,6 +212,7 @@ void TunedSqliteScreen::Remap() {
   mmapSize_ = mmapSize_ == kMmapSize ? kMmapSize - 4096 : kMmapSize;
   std::string error;
   Exec(db_, ("PRAGMA mmap_size = " + std::to_string(mmapSize_)).c_str(), &error);
+  if (rosterTables) Exec(db_, ("PRAGMA roster.mmap_size = " + std::to_string(mmapSize_)).c_str(), &error);
 }
 
 bool TunedSqliteScreen::Begin() {
@@ -326,6 +339,37 @@ void TunedSqliteScreen::Find(const std::string& surname, const FindOptions& opti
 
   LoadFoundRows(page, runs);
   Commit();
+}
+
+void TunedSqliteScreen::Roster(const RosterRequest& request) {
+  count_ = 0;
+  rows_.clear();
+  first_ = runCount_ = 0;
+  pageRank_ = pageStart_ = pageEnd_ = 0;
+  found_ = true;
+  filtered_ = false;
+  if (!rosterTables || !Begin()) return;
+  count_ = rosterTables->Count(request);
+  std::vector<KeyRun> runs;
+  std::vector<std::pair<std::int64_t, std::size_t>> page;
+  for (RosterSlot& r : rosterTables->Slots(request, kRowsPerPage)) {
+    runs.push_back({std::move(r.key), 0, 0});
+    page.push_back({r.slot, runs.size() - 1});
+  }
+  LoadFoundRows(page, runs);
+  Commit();
+}
+
+std::int64_t TunedSqliteScreen::RosterList(const RosterRequest& request, std::vector<std::string>* rows) {
+  if (!rosterTables || !Begin()) return 0;
+  std::int64_t bytes = 0;
+  for (const auto& [slot, row] : rosterTables->Rows(request)) {
+    const std::string surname = FoundRowSurname(slot.key);
+    bytes += static_cast<std::int64_t>(surname.size() + row.name.size() + row.line.size());
+    if (rows) rows->push_back(surname + "\t" + row.name + "\t" + row.line);
+  }
+  Commit();
+  return bytes;
 }
 
 void TunedSqliteScreen::LoadFoundRows(const std::vector<std::pair<std::int64_t, std::size_t>>& page,

@@ -27,11 +27,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "search_screen.h"
 #include "sqlite_find.h"
+#include "sqlite_roster.h"
 #include "sqlite_support.h"
 
 // Loads the roll in `rollDirectory` into a new database at `dbPath` (written under a temporary
@@ -51,12 +53,18 @@ class TunedSqliteScreen : public SearchScreen {
   // `keysPath`, attaches that key catalogue (sqlite_find.h) for Find. False when any of it fails.
   bool Open(const std::string& dbPath, const std::string& keysPath = "");
   void Close();
+  // Attaches the roster file (sqlite_roster.h): with `ordered`, its aggregates answer rosters, else
+  // the tuned copy's index on side, unit and company. False when it cannot be attached.
+  bool AttachRoster(const std::string& rosterPath, bool ordered);
   // Maps the database afresh: pages it had mapped are no longer held by this process, so the
   // operating system may drop them from its cache (the cold cases evict the file after this).
   void Remap();
 
   void Search(const std::string& surname, const std::string& given) override;
   void Find(const std::string& surname, const FindOptions& options) override;
+  void Roster(const RosterRequest& request) override;
+  std::int64_t RosterList(const RosterRequest& request, std::vector<std::string>* rows) override;
+  bool HasRoster() const override { return rosterTables != nullptr; }
   void NextPage() override;
   void PreviousPage() override;
   bool HasNextPage() const override { return pageRank_ + static_cast<std::int64_t>(rows_.size()) < count_; }
@@ -85,7 +93,8 @@ class TunedSqliteScreen : public SearchScreen {
   sqlite3* db_ = nullptr;
   Statement begin_, commit_, surname_, rangePage_, given_, givenUnbounded_, givenChecked_, slotPage_, line_;
   Statement keysGlob_, keysSoundex_, keysSimilar_, runLines_;  // with the key catalogue attached
-  bool found_ = false;  // the page is a Find's
+  std::unique_ptr<SqliteRoster> rosterTables;
+  bool found_ = false;  // the page is a Find's (or a roster's)
   std::int32_t nameLength_ = 0;
   std::int64_t mmapSize_ = 0;
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Keeps the benchmark suite working without the full-size roll: builds it with its tests into
 # build-bench-smoke (or $BENCH_BUILD_DIR, which may be an existing build), runs those tests, copies the bundled sample roll into
-# SQLite in both schemas (the tuned one with its key catalogue and aggregates), builds its companion
+# SQLite in both schemas (the tuned one with its key catalogue, aggregates and roster tables), builds its companion
 # index into a cache of its own, checks that the engine and every copy give the same answers, and
 # runs every case, warm and cold, once briefly. The figures it prints mean nothing; bench/run.sh makes
 # the real report.
@@ -23,12 +23,12 @@ cmake --build "$build_dir" -j "$(nproc)" --target rollkit roll_bench records_ben
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/family"
-for schema in naive tuned keys aggregates; do
+for schema in naive tuned keys aggregates roster; do
   "$build_dir/bench/load_sqlite" "$schema" "$build_dir/sample/" "$work/$schema.sqlite" >/dev/null
 done
 bench=("$build_dir/bench/roll_bench" "--roll=$build_dir/sample/" "--family=$work/family/"
   "--naive=$work/naive.sqlite" "--tuned=$work/tuned.sqlite" "--keys=$work/keys.sqlite"
-  "--aggregates=$work/aggregates.sqlite")
+  "--aggregates=$work/aggregates.sqlite" "--roster=$work/roster.sqlite" "--companion=$work/cache/dravenholt/")
 XDG_CACHE_HOME="$work/cache" "$build_dir/src/tools/rollkit" index --data "$build_dir/sample" >/dev/null
 "${bench[@]}" --check-only
 "${bench[@]}" --set=warm --benchmark_min_time=0.001 >/dev/null

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "engine_screen.h"
+#include "search_screen.h"
 #include "sqlite_aggregates.h"
 #include "sqlite_naive.h"
+#include "sqlite_roster.h"
 #include "sqlite_tuned.h"
-#include "search_screen.h"
 #include "support/test_roll.h"
 
 namespace {
@@ -169,6 +170,61 @@ TEST(AggregatesSideBySide, FindsShowTheEnginesCountAndFirstPage) {
     EXPECT_EQ(engine.Count(), sqlite->Count());
     EXPECT_EQ(engine.FormattedRows(), sqlite->FormattedRows());
   }
+}
+
+// Rosters on both SQLite sides: units written in several ways, companies with and without text,
+// both sides of one unit text, names that order differently folded and as stored.
+TEST(RosterSideBySide, BothCopiesListTheEnginesRosterRowForRow) {
+  TestRoll roll;
+  const char* surnames[] = {"Kelly", "Abbot", "O'Brien", "Young", "kelly"};
+  const char* givens[] = {"john", "John A", "JOHN", "ann", "Al", "b"};
+  const char* units[] = {"5 IL INF", " 5  il\tinf ", "5 IL CAV", "7 MO INF"};
+  const char* companies[] = {"D", " d", "", "F&S", "K"};
+  for (int i = 0; i < 400; ++i) {
+    std::vector<std::string> fields = SampleFields(companies[i % 5]);
+    fields[2] = units[i / 5 % 4];
+    fields[9] = i % 7 == 0 ? "C" : i % 11 == 0 ? " u " : "U";
+    roll.Add(surnames[i % 5], givens[i / 3 % 6], fields);
+  }
+  roll.Build();
+  std::string error;
+  const std::string path = roll.familyDir + "roll.sqlite";
+  ASSERT_TRUE(kAggregates.load(roll.dataDir, path, &error, nullptr)) << error;
+  ASSERT_TRUE(LoadSqliteRoster(roll.dataDir, path + ".roster", &error)) << error;
+  TunedSqliteScreen tuned;
+  AggregateSqliteScreen aggregates;
+  ASSERT_TRUE(tuned.Open(path, path + ".keys") && tuned.AttachRoster(path + ".roster", false));
+  ASSERT_TRUE(aggregates.Open(path, path + ".keys", path + ".agg") &&
+              aggregates.AttachRoster(path + ".roster", true));
+  auto ask = [](const char* unit, char side, const char* company) {
+    RosterRequest r;
+    r.unit = unit;
+    r.side = side;
+    r.company = company;
+    r.wholeUnit = *company == '\0';
+    return r;
+  };
+  std::size_t listed = 0;
+  for (const RosterRequest& r :
+       {ask("5 il inf", 'U', ""), ask("5 IL INF", 'C', ""), ask("5 IL INF", 'U', " d "),
+        ask("7 MO INF", 'U', "F&S"), ask("5 IL INF", 'U', "Q"), ask("NO SUCH", 'U', "")}) {
+    SCOPED_TRACE(r.unit + " " + r.side + " " + r.company);
+    EngineScreen engine(roll.location);
+    std::vector<std::string> expected;
+    engine.RosterList(r, &expected);
+    listed += expected.size();
+    engine.Roster(r);
+    for (SearchScreen* sqlite :
+         {static_cast<SearchScreen*>(&tuned), static_cast<SearchScreen*>(&aggregates)}) {
+      sqlite->Roster(r);
+      EXPECT_EQ(engine.Count(), sqlite->Count());
+      EXPECT_EQ(engine.FormattedRows(), sqlite->FormattedRows());
+      std::vector<std::string> rows;
+      sqlite->RosterList(r, &rows);
+      EXPECT_EQ(rows, expected);
+    }
+  }
+  EXPECT_GT(listed, 150u);  // the rosters are not all empty
 }
 
 TEST(AggregatesSideBySide, ARunOutOfOrderIsScannedAsTheTunedCopyScansIt) {

@@ -10,10 +10,6 @@
 
 namespace {
 
-constexpr int kCompanyField = 1;
-constexpr int kUnitField = 2;
-constexpr int kSideField = 9;
-
 void EncodeFixed64At(unsigned char* bytes, std::uint64_t value) {
   for (int i = 0; i < 8; ++i) bytes[i] = static_cast<unsigned char>(value >> (8 * i));
 }
@@ -310,15 +306,15 @@ void AttributesOfLine(std::string_view line, EntryAttributes* out) {
   if (end != std::string_view::npos) line = line.substr(0, end);
   // The fields as a filter splits them: a last field without its separator counts, nothing
   // after the last separator does.
-  for (int field = 0; field <= kSideField && !line.empty(); ++field) {
+  for (int field = 0; field <= kLineSideField && !line.empty(); ++field) {
     const std::size_t separator = line.find(static_cast<char>(kFieldSeparator));
     const std::string_view text = line.substr(0, separator);
-    if (field == kCompanyField) {
+    if (field == kLineCompanyField) {
       out->company.assign(TrimBlanks(text));
       UpperCaseAscii(&out->company);
-    } else if (field == kUnitField) {
+    } else if (field == kLineUnitField) {
       out->unit = text;
-    } else if (field == kSideField) {
+    } else if (field == kLineSideField) {
       const std::string_view side = TrimBlanks(text);
       if (side.size() == 1) out->side = UpperAscii(side[0]);
     }

@@ -6,10 +6,6 @@
 
 namespace {
 
-constexpr int kCompanyField = 1;
-constexpr int kUnitField = 2;
-constexpr int kSideField = 9;
-
 std::string_view Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t')) s.remove_suffix(1);
@@ -63,16 +59,16 @@ EntryMatcher::EntryMatcher(const EntryFilter& filter)
       company(UpperTrimmed(filter.company)),
       lastField(-1) {
   UpperCaseAscii(&unit);
-  if (!company.empty()) lastField = kCompanyField;
-  if (!state.empty() || !unit.empty()) lastField = kUnitField;
-  if (side != 0) lastField = kSideField;
+  if (!company.empty()) lastField = kLineCompanyField;
+  if (!state.empty() || !unit.empty()) lastField = kLineUnitField;
+  if (side != 0) lastField = kLineSideField;
 }
 
 bool EntryMatcher::Matches(std::string_view line) const {
   if (lastField < 0) return true;
   // The fields up to the last one asked about, split in one pass; nothing after the last 0xFF
   // and nothing after the LF is a field.
-  std::string_view fields[kSideField + 1];
+  std::string_view fields[kLineSideField + 1];
   int count = 0;
   const std::size_t end = line.find(static_cast<char>(kLineFeed));
   if (end != std::string_view::npos) line = line.substr(0, end);
@@ -84,12 +80,12 @@ bool EntryMatcher::Matches(std::string_view line) const {
   }
   if (count <= lastField) return false;
   if (side != 0) {
-    const std::string_view field = Trim(fields[kSideField]);
+    const std::string_view field = Trim(fields[kLineSideField]);
     if (field.size() != 1 || UpperAscii(field[0]) != side) return false;
   }
-  if (!company.empty() && !EqualsUpper(Trim(fields[kCompanyField]), company)) return false;
-  if (!state.empty() && !HasWord(fields[kUnitField], state)) return false;
-  if (!unit.empty() && !ContainsUpper(fields[kUnitField], unit)) return false;
+  if (!company.empty() && !EqualsUpper(Trim(fields[kLineCompanyField]), company)) return false;
+  if (!state.empty() && !HasWord(fields[kLineUnitField], state)) return false;
+  if (!unit.empty() && !ContainsUpper(fields[kLineUnitField], unit)) return false;
   return true;
 }
 

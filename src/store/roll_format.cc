@@ -97,6 +97,20 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
   return fields;
 }
 
+std::string_view LineField(std::string_view line, int field) {
+  std::size_t from = 0;
+  int at = 0;
+  for (std::size_t i = 0; i < line.size(); ++i) {
+    const auto c = static_cast<unsigned char>(line[i]);
+    if (c != kFieldSeparator && c != kLineFeed) continue;
+    if (at == field) return line.substr(from, i - from);
+    if (c == kLineFeed) return {};
+    ++at;
+    from = i + 1;
+  }
+  return at == field ? line.substr(from) : std::string_view();
+}
+
 std::string JoinFields(const std::vector<std::string_view>& fields) {
   std::string line;
   for (std::string_view f : fields) {

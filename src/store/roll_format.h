@@ -22,6 +22,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/byte_order.h"
+
 // --- File names ---
 
 inline constexpr const char* kRollBaseName = "mroll";
@@ -81,6 +83,8 @@ struct SlotValue {
 };
 // Decodes the L + 4 bytes of one slot.
 SlotValue DecodeSlot(const unsigned char* bytes, std::int32_t nameLength);
+// The line offset of one slot, its name left unread (DecodeSlot's lineOffset).
+inline std::int32_t SlotLineOffset(const unsigned char* bytes) { return DecodeFixed32(bytes); }
 // Encodes one slot into L + 4 bytes: the name is cut to L - 1 bytes and NUL-filled after.
 void EncodeSlot(unsigned char* bytes, std::int32_t nameLength, std::int32_t lineOffset, std::string_view name);
 
@@ -92,9 +96,17 @@ inline constexpr int kLineBufferSize = 5000;     // a whole line, its LF and a N
 inline constexpr int kLongestLine = kLineBufferSize - 1;
 inline constexpr int kSummaryBufferSize = 35;    // at most 31 bytes, "..." and a NUL
 
+// The fields a filter and a roster read, by their place in the line (0 = the first).
+inline constexpr int kLineCompanyField = 1;
+inline constexpr int kLineUnitField = 2;
+inline constexpr int kLineSideField = 9;
+
 // The fields of an entry line: split at each 0xFF, up to the LF (or the end). A last field
 // without its 0xFF counts; nothing after the last 0xFF does.
 std::vector<std::string_view> SplitFields(std::string_view line);
+// Field `field` of an entry line as SplitFields gives it, without splitting the rest: "" when the
+// line (up to its LF) ends before it. For a scan that rejects most lines on one early field.
+std::string_view LineField(std::string_view line, int field);
 // A line's bytes with its fields: each field followed by 0xFF, then LF.
 std::string JoinFields(const std::vector<std::string_view>& fields);
 // Whether a text may stand in a line field: no 0xFF and no LF.

@@ -17,6 +17,7 @@
 namespace {
 
 constexpr std::size_t kLineRunSize = 1 << 20;
+constexpr std::size_t kSlotRunSize = 1 << 20;
 constexpr std::int64_t kProgressStep = 1 << 15;
 
 // One entry of the roster while it is put in order: its company's place among the roster's
@@ -51,6 +52,75 @@ class Companies {
   std::unordered_map<std::string, std::uint32_t> numbers;
   std::vector<std::string> texts;
 };
+
+// What a scan of the roll looks for: unit text (RosterUnitText's), side and, unless null, company
+// (RosterCompany's).
+struct RosterScan {
+  std::string_view unit;
+  char side;
+  const std::string* company;
+};
+
+// Every slot of the catalogue's keys, read in slot order a large run at a time (the runs do not
+// overlap, and runs that follow each other in the name file are read as one), and the line of
+// each: most lines are turned down on their unit field alone, and only the rest are read to their
+// side. Members are added with their key's place in the catalogue. False when `progress` stopped
+// the scan. A run of slots that cannot be read ends its key's run there, as a given-name scan
+// ends: no member is made of a slot not read.
+bool ScanRoll(RollDatabase& database, const ReadOnlyFile& lineFile, const KeyCatalogue& keys,
+              const RosterScan& scan, const FindProgress& progress, Companies* companies,
+              std::vector<Member>* members) {
+  std::vector<std::uint32_t> order;
+  std::int64_t total = 0;
+  for (std::size_t k = 0; k < keys.Size(); ++k) {
+    if (keys.SlotCount(k) <= 0) continue;
+    order.push_back(static_cast<std::uint32_t>(k));
+    total += keys.SlotCount(k);
+  }
+  std::sort(order.begin(), order.end(),
+            [&](std::uint32_t a, std::uint32_t b) { return keys.FirstSlot(a) < keys.FirstSlot(b); });
+  auto endOf = [&](std::size_t i) { return keys.FirstSlot(order[i]) + keys.SlotCount(order[i]); };
+
+  const std::size_t slotSize = static_cast<std::size_t>(database.SlotSize());
+  const auto slots = std::make_unique_for_overwrite<unsigned char[]>(kSlotRunSize);
+  ReadCursor lines(kLineRunSize);
+  lines.Attach(&lineFile);
+  EntryAttributes attributes;
+  std::int64_t done = 0;
+  std::int64_t nextReport = kProgressStep;
+  for (std::size_t i = 0; i < order.size();) {
+    std::size_t next = i + 1;
+    while (next < order.size() && keys.FirstSlot(order[next]) == endOf(next - 1)) ++next;
+    const std::int32_t end = endOf(next - 1);
+    std::size_t k = i;  // the key whose run holds `slot`
+    for (std::int32_t slot = keys.FirstSlot(order[i]); slot < end;) {
+      while (slot >= endOf(k)) ++k;
+      const int run = database.ReadSlotRun(slot, end, slots.get(), kSlotRunSize);
+      if (run == 0) {
+        slot = endOf(k);
+        continue;
+      }
+      for (int r = 0; r < run; ++r, ++slot) {
+        while (slot >= endOf(k)) ++k;
+        const std::int32_t offset = SlotLineOffset(slots.get() + static_cast<std::size_t>(r) * slotSize);
+        if (offset < 0) continue;
+        const std::string_view line = lines.View(offset, kLongestLine);
+        if (!SameUnitText(LineField(line, kLineUnitField), scan.unit)) continue;
+        AttributesOfLine(line, &attributes);
+        if (attributes.side != scan.side) continue;
+        if (scan.company && attributes.company != *scan.company) continue;
+        members->push_back({companies->Number(attributes.company), order[k], slot});
+      }
+      done += run;
+      if (progress && done >= nextReport) {
+        nextReport = done + kProgressStep;
+        if (!progress(static_cast<int>(done * 100 / total))) return false;
+      }
+    }
+    i = next;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -124,42 +194,13 @@ SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgr
     }
   }
 
-  // Else one scan of every key's run, reading each entry's line.
-  if (!answered) {
-    ReadCursor lines(kLineRunSize);
-    lines.Attach(&lineFile);
-    EntryAttributes attributes;
-    std::int64_t total = 0;
-    for (std::size_t k = 0; k < keys.Size(); ++k) total += keys.SlotCount(k);
-    std::int64_t done = 0;
-    std::int64_t nextReport = kProgressStep;
-    auto step = [&](std::int64_t slots) {
-      done += slots;
-      if (!progress || done < nextReport) return true;
-      nextReport = done + kProgressStep;
-      return progress(static_cast<int>(done * 100 / (total > 0 ? total : 1)));
-    };
-    for (std::size_t k = 0; k < keys.Size(); ++k) {
-      const std::int32_t begin = keys.FirstSlot(k);
-      const ScanEnd ended = ScanGivenName(
-          nullptr, begin, begin + keys.SlotCount(k),
-          [&](std::int32_t slot, const unsigned char* bytes) {
-            const SlotValue value = DecodeSlot(bytes, nameLength);
-            if (value.lineOffset < 0) return true;
-            AttributesOfLine(lines.View(value.lineOffset, kLongestLine), &attributes);
-            if (attributes.side != side || !SameUnitText(attributes.unit, unit)) return true;
-            if (!asked.wholeUnit && attributes.company != wanted) return true;
-            members.push_back({companies.Number(attributes.company), static_cast<std::uint32_t>(k), slot});
-            return true;
-          },
-          step);
-      if (ended == ScanEnd::kStopped) {
-        SearchAnswer stopped(request, FindOptions{}, MatchMode::kExact, true);
-        stopped.SetRoster(asked);
-        stopped.SetStatus({RollProblem::kStopped, "", "stopped"});
-        return stopped;
-      }
-    }
+  // Else one pass over the name file in slot order, reading each entry's line.
+  const RosterScan scan{unit, side, asked.wholeUnit ? nullptr : &wanted};
+  if (!answered && !ScanRoll(*this, lineFile, keys, scan, progress, &companies, &members)) {
+    SearchAnswer stopped(request, FindOptions{}, MatchMode::kExact, true);
+    stopped.SetRoster(asked);
+    stopped.SetStatus({RollProblem::kStopped, "", "stopped"});
+    return stopped;
   }
 
   // Company, key, then slot; then each company's entries of one key by their names.
@@ -182,9 +223,18 @@ SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgr
     if (last - first > 1) {
       names.assign(last - first, std::string());
       for (std::size_t i = first; i < last; ++i) {
-        ReadSlot(members[i].slot);
-        names[i - first].assign(CurrentName(), strnlen(CurrentName(), length));
-        names[i - first].resize(length, '\0');
+        // Each name is read alone: a roster's slots lie far apart, and a read-ahead buffer would
+        // be filled for every one of them. A slot not read whole has no name, as ReadSlot says.
+        std::string& name = names[i - first];
+        name.assign(length, '\0');
+        const std::int64_t at = static_cast<std::int64_t>(members[i].slot) * slotSize + kSlotHeaderSize;
+        if (members[i].slot < 0 || members[i].slot >= SlotCount() ||
+            nameFile.ReadAt(at, name.data(), length) != static_cast<std::int64_t>(length)) {
+          name.assign(length, '\0');
+          continue;
+        }
+        name.resize(strnlen(name.data(), length));
+        name.resize(length, '\0');
       }
       order.resize(last - first);
       for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -140,6 +141,21 @@ TEST(RollFormatLines, FieldsSplitAndJoinAndOnlySeparatorAndLineFeedAreForbidden)
   EXPECT_TRUE(FieldTextStorable("a\rb\tc\x01\xFE"));
   EXPECT_FALSE(FieldTextStorable("a\xFF"));
   EXPECT_FALSE(FieldTextStorable("a\nb"));
+}
+
+// One field read alone is the field SplitFields gives, also where the line ends early, a field is
+// empty, the LF comes before a separator, or bytes stand after the LF.
+TEST(RollFormatLines, OneFieldReadAloneIsTheFieldOfTheWholeSplit) {
+  // '|' stands for the separator.
+  for (std::string line :
+       {"J|A|| x|\n", "last\n", "\n", "", "a|b", "a|b|", "a|b\nc|d|\n", "|||\n", "J|D|5 IL INF|||||||U|\n"}) {
+    std::replace(line.begin(), line.end(), '|', static_cast<char>(kFieldSeparator));
+    const std::vector<std::string_view> fields = SplitFields(line);
+    for (int f = 0; f < 12; ++f) {
+      const std::string_view whole = f < static_cast<int>(fields.size()) ? fields[f] : std::string_view();
+      EXPECT_EQ(LineField(line, f), whole) << "field " << f << " of '" << line << "'";
+    }
+  }
 }
 
 TEST(RollFormatSummary, TakesFourFieldsCutsAtThirtyBytesAndMarksTheCut) {

@@ -239,6 +239,28 @@ TEST(RosterOfARoll, AUnitTextEveryEntrySharesListsTheWholeRollByCompanyThenName)
   EXPECT_EQ(seen, expected);
 }
 
+// The scan reads slots and lines a large run at a time: a roll of long slots and long lines whose
+// members stand on both sides of every edge of those runs loses none and takes none twice.
+TEST(RosterOfARoll, AScanLongerThanItsReadRunsMissesNothingAtTheirEdges) {
+  ScriptedMessageBox box;
+  TestRoll roll;
+  const std::string remarks(300, 'r');
+  for (int i = 0; i < 9000; ++i) {
+    const std::string surname =
+        std::string("Sur") + static_cast<char>('A' + i % 26) + static_cast<char>('A' + i / 26 % 26);
+    const char* unit = i % 3 == 0 ? "5 IL INF" : "5 IL CAV";
+    roll.Add(surname, "Given" + std::to_string(i),
+             {"J", std::string(1, static_cast<char>('A' + i % 5)), unit, "", "", remarks, "", "", "",
+              i % 2 ? "U" : "C"});
+  }
+  roll.Build(255);  // 259-byte slots: some 4,000 to a run read
+  const RollScan scan(roll.dataDir);
+  const auto expected = BruteRoster(scan, ReadFileBytes(roll.dataDir + kIndexFileName), Ask("5 IL INF", 'U'));
+  ASSERT_EQ(expected.size(), 1500u);
+  RollDatabase database(roll.location, BoxAnswers());
+  EXPECT_EQ(Rows(database.RunRoster(Ask("5 IL INF", 'U'), {})), expected);
+}
+
 TEST(RosterOfARoll, EmptyMalformedAndOneSidedRequestsAreRefusedWithoutRows) {
   EXPECT_EQ(RosterRequestProblem(Ask("  \t ", 'U')), "the unit text is empty");
   EXPECT_EQ(RosterRequestProblem(Ask(std::string(300, 'X'), 'U')),
