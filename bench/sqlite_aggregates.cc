@@ -51,10 +51,6 @@ constexpr const char* kSidePageSql =
 constexpr int kPageRows = 10;
 constexpr char kSides[] = {'U', 'C'};
 
-void BindText(sqlite3_stmt* s, int i, const std::string& text) {
-  sqlite3_bind_text(s, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
-}
-
 // The smallest text greater than every text that begins with `prefix`; "" when there is none.
 std::string PrefixEnd(std::string prefix) {
   while (!prefix.empty() && static_cast<unsigned char>(prefix.back()) == 0xFF) prefix.pop_back();

@@ -52,10 +52,6 @@ constexpr const char* kOrderedSql[3][2] = {
      "ORDER BY o.key, o.given, o.slot"},
 };
 
-void BindText(sqlite3_stmt* s, int i, const std::string& text) {
-  sqlite3_bind_text(s, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
-}
-
 }  // namespace
 
 bool LoadSqliteRoster(const std::string& rollDirectory, const std::string& dbPath, std::string* error,

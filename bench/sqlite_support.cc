@@ -76,3 +76,7 @@ std::string GivenNameLetters(const std::string& given) {
   while (n < upper.size() && upper[n] >= 'A' && upper[n] <= 'Z') ++n;
   return upper.substr(0, n == 0 ? 1 : n);
 }
+
+void BindText(sqlite3_stmt* s, int i, const std::string& text) {
+  sqlite3_bind_text(s, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
+}

@@ -35,6 +35,8 @@ bool Exec(sqlite3* db, const char* sql, std::string* error);
 Statement Prepare(sqlite3* db, const char* sql);
 // Column `column` of the current row as bytes (a text or a blob, NULs and all).
 std::string ColumnBytes(sqlite3_stmt* s, int column);
+// Binds `text` to parameter i without a copy: it must outlive the statement's next step.
+void BindText(sqlite3_stmt* s, int i, const std::string& text);
 
 // Makes the database at `dbPath`: `fill` runs on a new database at `dbPath`.tmp, which is renamed
 // into place only when `fill` succeeded and the database was closed cleanly. False with *error

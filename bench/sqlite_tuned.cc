@@ -63,10 +63,6 @@ std::string PrefixEnd(std::string prefix) {
   return prefix;
 }
 
-void BindText(sqlite3_stmt* s, int i, const std::string& text) {
-  sqlite3_bind_text(s, i, text.data(), static_cast<int>(text.size()), SQLITE_STATIC);
-}
-
 }  // namespace
 
 bool LoadTunedSqliteRoll(const std::string& rollDirectory, const std::string& dbPath, std::string* error,
