@@ -1,8 +1,11 @@
 // The search over many keys, or narrowed by the entries' fields: RollDatabase::RunFind.
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/read_cursor.h"
+#include "store/companion_reader.h"
 #include "store/roll_database.h"
 #include "store/search_request.h"
 
@@ -24,17 +27,43 @@ const KeyCatalogue* RollDatabase::Catalogue() {
   return catalogue.get();
 }
 
-const KeyCatalogue* RollDatabase::OpenForManyKeys(int roll, SearchAnswer* answer) {
+bool RollDatabase::OpenForAnswer(int roll, SearchAnswer* answer) {
   RollStatus status;
   if (!EnsureDataPresent(&status) || !Open(roll, &status)) {
     answer->SetStatus(std::move(status));
-    return nullptr;
+    return false;
   }
   answer->SetSource(number, generation);
+  return true;
+}
+
+const KeyCatalogue* RollDatabase::OpenForManyKeys(int roll, SearchAnswer* answer) {
+  if (!OpenForAnswer(roll, answer)) return nullptr;
   const KeyCatalogue* keys = Catalogue();
   if (keys->Damaged()) answer->SetDamagedIndex(index->Path());
   return keys;
 }
+
+namespace {
+
+// A key a Find lists: its run of slots, cut to the name file, and why it matched.
+struct FoundKey {
+  std::int32_t begin;
+  std::int32_t count;
+  std::int32_t detail;
+  std::string_view key;  // as the index stores it
+  std::size_t surnameLength;
+};
+
+// The answer of a search stopped part way: no rows.
+SearchAnswer Stopped(const SearchRequest& request, const FindOptions& options, MatchMode mode,
+                     bool narrowed) {
+  SearchAnswer stopped(request, options, mode, narrowed);
+  stopped.SetStatus({RollProblem::kStopped, "", "stopped"});
+  return stopped;
+}
+
+}  // namespace
 
 SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptions& options,
                                    const FindProgress& progress) {
@@ -43,28 +72,54 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
 
   const bool narrowed = request.hasGivenName == 1 || options.filter.Active();
   SearchAnswer answer(request, options, mode, narrowed);
-  const KeyCatalogue* catalogued = OpenForManyKeys(request.number, &answer);
-  if (!catalogued) return answer;
-  const KeyCatalogue& keyCatalogue = *catalogued;
-  const std::vector<KeyMatch> keys = MatchKeys(keyCatalogue, mode, request.surname);
+  if (!OpenForAnswer(request.number, &answer)) return answer;
 
-  // The catalogue's runs lie in the name file and do not overlap: the total is at most the roll.
+  std::vector<FoundKey> keys;
+  // The exact key of a roll with a companion needs no catalogue: the companion holds the key's run
+  // (a companion is only ever built from a sound index, so the run is the catalogue's).
+  const std::string ownKey = OwnKey(request.surname);
+  CompanionReader* reader = mode == MatchMode::kExact && !ownKey.empty() ? Companion() : nullptr;
+  CompanionKey found;
+  if (reader) {
+    const std::int64_t position = reader->FindKey(ownKey);
+    if (position >= 0 && reader->Key(static_cast<std::size_t>(position), &found)) {
+      keys.push_back({found.begin, found.end - found.begin, -1, ownKey, SurnameOfKey(ownKey).size()});
+    } else if (reader->Failed()) {
+      reader = nullptr;
+    }
+  }
+  if (!reader) {
+    const KeyCatalogue* catalogued = Catalogue();
+    if (catalogued->Damaged()) answer.SetDamagedIndex(index->Path());
+    for (const KeyMatch& match : MatchKeys(*catalogued, mode, request.surname)) {
+      const auto k = static_cast<std::size_t>(match.key);
+      keys.push_back({catalogued->FirstSlot(k), catalogued->SlotCount(k), match.detail, catalogued->Key(k),
+                      catalogued->Surname(k).size()});
+    }
+  }
+
+  // The keys' runs lie in the name file and do not overlap: the total is at most the roll.
   std::int64_t total = 0;
-  for (const KeyMatch& k : keys) total += keyCatalogue.SlotCount(static_cast<std::size_t>(k.key));
+  for (const FoundKey& k : keys) total += k.count;
 
   std::unique_ptr<GivenNameSet> given;
   if (request.hasGivenName == 1) {
     given = std::make_unique<GivenNameSet>(request.givenName, nameLength, options.givenVariants);
   }
+  // A filter is answered from the companion's groups of the slots when the roll has a sound one,
+  // else from each entry's line; the two agree entry for entry (store/companion_reader.h).
+  CompanionReader* groups = options.filter.Active() ? Companion() : nullptr;
+  const CompanionFilter groupFilter = CompanionFilter::From(options.filter.side, options.filter.state,
+                                                            options.filter.unit, options.filter.company);
   std::unique_ptr<ReadCursor> lines;
-  if (options.filter.Active()) {
-    lines = std::make_unique<ReadCursor>(kLineRunSize);
-    lines->Attach(&lineFile);
-  }
   const EntryMatcher matcher(options.filter);
   // An entry passes the filter when its line does.
   auto passes = [&](const unsigned char* bytes) {
-    if (!lines) return true;
+    if (!options.filter.Active()) return true;
+    if (!lines) {
+      lines = std::make_unique<ReadCursor>(kLineRunSize);
+      lines->Attach(&lineFile);
+    }
     const SlotValue value = DecodeSlot(bytes, nameLength);
     if (value.lineOffset < 0) return false;
     const std::string_view line = lines->View(value.lineOffset, kLongestLine);
@@ -79,25 +134,50 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
     nextReport = done + kProgressStep;
     return progress(static_cast<int>(done * 100 / (total > 0 ? total : 1)));
   };
-  for (const KeyMatch& match : keys) {
-    const std::size_t key = static_cast<std::size_t>(match.key);
-    const std::int32_t begin = keyCatalogue.FirstSlot(key);
-    const std::int32_t count = keyCatalogue.SlotCount(key);
-    answer.AddSpan(begin, count, match.detail, keyCatalogue.Key(key), keyCatalogue.Surname(key).size());
+  std::vector<std::int32_t> passing;
+  for (const FoundKey& run : keys) {
+    const std::int32_t begin = run.begin;
+    const std::int32_t count = run.count;
+    answer.AddSpan(begin, count, run.detail, run.key, run.surnameLength);
     if (!narrowed) continue;
     const std::size_t from = answer.Picked().size();
-    const ScanEnd ended = ScanGivenName(
-        given.get(), begin, begin + count,
-        [&](std::int32_t slot, const unsigned char* bytes) {
-          if (passes(bytes)) answer.Picked().push_back(static_cast<std::uint32_t>(slot));
-          return true;
-        },
-        step);
-    if (ended == ScanEnd::kStopped) {
-      SearchAnswer stopped(request, options, mode, narrowed);
-      stopped.SetStatus({RollProblem::kStopped, "", "stopped"});
-      return stopped;
+    // A plain given name in a run known to be in name order: its names are one window of the run,
+    // and only that window's entries need the filter.
+    std::int32_t scanFirst = begin;
+    std::int32_t scanEnd = begin + count;
+    const bool window = given && ExactWindow(*given, run.key, begin, begin + count, &scanFirst, &scanEnd);
+    if (window && !options.filter.Active()) {
+      answer.AddWindow(scanFirst, scanEnd - scanFirst);
+      if (!step(count)) return Stopped(request, options, mode, narrowed);
+      continue;
     }
+    passing.clear();
+    // A companion found damaged part way is left for the lines, from this key on.
+    if (groups && !groups->PassingSlots(scanFirst, scanEnd, groupFilter, 0, SIZE_MAX, &passing)) {
+      groups = nullptr;
+      passing.clear();
+    }
+    ScanEnd ended = ScanEnd::kWhole;
+    if (groups && (!given || window)) {
+      for (const std::int32_t slot : passing) answer.Picked().push_back(static_cast<std::uint32_t>(slot));
+      if (!step(count)) ended = ScanEnd::kStopped;
+    } else {
+      // The given name's matches come in slot order, as the passing slots do.
+      std::size_t next = 0;
+      const SlotVisit take = [&](std::int32_t slot, const unsigned char* bytes) {
+        if (groups) {
+          while (next < passing.size() && passing[next] < slot) ++next;
+          if (next == passing.size() || passing[next] != slot) return true;
+        } else if (!passes(bytes)) {
+          return true;
+        }
+        answer.Picked().push_back(static_cast<std::uint32_t>(slot));
+        return true;
+      };
+      ended = window ? ScanRun(given.get(), scanFirst, scanEnd, take, step, nullptr)
+                     : ScanGivenName(given.get(), begin, begin + count, take, step, run.key);
+    }
+    if (ended == ScanEnd::kStopped) return Stopped(request, options, mode, narrowed);
     answer.TakePicked(from);
   }
   answer.EndSpan();

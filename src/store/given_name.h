@@ -25,7 +25,8 @@ class GivenNamePrefix {
   GivenNamePrefix(std::string_view word, int nameLength);
   bool Matches(std::string_view name) const {
     for (int i = 0; i < compare; ++i) {
-      const char c = static_cast<std::size_t>(i) < name.size() ? UpperAscii(name[static_cast<std::size_t>(i)]) : ' ';
+      const char c =
+          static_cast<std::size_t>(i) < name.size() ? UpperAscii(name[static_cast<std::size_t>(i)]) : ' ';
       if (c != key[i]) return false;
     }
     return !wholeWord || compare >= length || static_cast<std::size_t>(compare) >= name.size() ||
@@ -50,6 +51,8 @@ class GivenNamePrefix {
   // blanks from its first NUL on) sort before, equal or after the typed name's; 0 exactly when
   // MatchesStored holds for the stored name it was folded from, or, for a whole word, a superset
   // of those names.
+  // Whether it asks for a whole word (a variant's test) rather than a prefix.
+  bool WholeWord() const { return wholeWord; }
   int CompareFolded(const char* folded) const {
     for (int i = 0; i < compare; ++i) {
       const auto x = static_cast<unsigned char>(folded[i]);
@@ -88,6 +91,11 @@ class GivenNameSet {
   }
   // The typed name's test first, then the variants'.
   const std::vector<GivenNamePrefix>& Prefixes() const { return prefixes; }
+  // The set's one test when it is a plain prefix: in a run in name order, the names it matches are
+  // exactly those of one window (CompareFolded 0). Null for a set with variants.
+  const GivenNamePrefix* OnlyPrefix() const {
+    return prefixes.size() == 1 && !prefixes.front().WholeWord() ? &prefixes.front() : nullptr;
+  }
 
  private:
   std::vector<GivenNamePrefix> prefixes;

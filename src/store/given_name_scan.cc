@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "store/companion_reader.h"
 #include "store/roll_database.h"
 
 namespace {
@@ -12,40 +13,99 @@ constexpr std::size_t kScanBufferSize = 256 * 1024;
 
 }  // namespace
 
+template <typename Window>
+RollDatabase::ScanEnd RollDatabase::ScanWindows(const GivenNameSet& names, std::int32_t first,
+                                                std::int32_t end, const SlotVisit& take, const ScanStep& step,
+                                                Window&& window) {
+  std::vector<std::pair<std::int32_t, std::int32_t>> windows;
+  for (const GivenNamePrefix& prefix : names.Prefixes()) {
+    std::int32_t from = first;
+    std::int32_t to = end;
+    window(prefix, &from, &to);
+    if (from < to) windows.emplace_back(from, to);
+  }
+  std::sort(windows.begin(), windows.end());
+  for (std::size_t i = 0; i < windows.size();) {
+    std::int32_t to = windows[i].second;
+    std::size_t next = i + 1;
+    for (; next < windows.size() && windows[next].first <= to; ++next)
+      to = std::max(to, windows[next].second);
+    const ScanEnd ended = ScanRun(&names, windows[i].first, to, take, step, nullptr);
+    if (ended != ScanEnd::kWhole) return ended;
+    i = next;
+  }
+  return ScanEnd::kWhole;
+}
+
 RollDatabase::ScanEnd RollDatabase::ScanGivenName(const GivenNameSet* names, std::int32_t first,
                                                   std::int32_t end, const SlotVisit& take,
-                                                  const ScanStep& step) {
+                                                  const ScanStep& step, std::string_view key) {
   if (end <= first) return ScanEnd::kWhole;
   // A run whose order an earlier scan confirmed: only the parts where the set's names can stand
-  // are looked at, and they hold every match a whole scan would find, in the same order. Each
-  // prefix has its window; windows that meet are scanned as one, so no slot is taken twice.
+  // are looked at, and they hold every match a whole scan would find, in the same order.
   if (names != nullptr) {
     if (const OrderedNames* ordered = nameOrders.Find(first, end)) {
-      std::vector<std::pair<std::int32_t, std::int32_t>> windows;
-      for (const GivenNamePrefix& prefix : names->Prefixes()) {
-        std::int32_t from = first;
-        std::int32_t to = end;
-        ordered->Window(
-            first, end, [&](const char* folded) { return prefix.CompareFolded(folded); }, &from, &to);
-        if (from < to) windows.emplace_back(from, to);
-      }
-      std::sort(windows.begin(), windows.end());
-      for (std::size_t i = 0; i < windows.size();) {
-        std::int32_t to = windows[i].second;
-        std::size_t next = i + 1;
-        for (; next < windows.size() && windows[next].first <= to; ++next)
-          to = std::max(to, windows[next].second);
-        const ScanEnd ended = ScanRun(names, windows[i].first, to, take, step, nullptr);
-        if (ended != ScanEnd::kWhole) return ended;
-        i = next;
-      }
-      return ScanEnd::kWhole;
+      return ScanWindows(*names, first, end, take, step,
+                         [&](const GivenNamePrefix& prefix, std::int32_t* from, std::int32_t* to) {
+                           ordered->Window(
+                               first, end, [&](const char* folded) { return prefix.CompareFolded(folded); },
+                               from, to);
+                         });
+    }
+    // A run the companion knows to be in order: the same, its windows bisected from the names.
+    if (!key.empty() && CompanionSaysOrdered(key, first, end)) {
+      return ScanWindows(*names, first, end, take, step,
+                         [&](const GivenNamePrefix& prefix, std::int32_t* from, std::int32_t* to) {
+                           BisectWindow(prefix, first, end, from, to);
+                         });
     }
   }
   NameOrderCheck check(nameLength);
   const ScanEnd ended = ScanRun(names, first, end, take, step, &check);
   if (ended == ScanEnd::kWhole && check.Ordered()) nameOrders.Remember(first, end, check.Take());
   return ended;
+}
+
+bool RollDatabase::CompanionSaysOrdered(std::string_view key, std::int32_t first, std::int32_t end) {
+  CompanionReader* reader = Companion();
+  if (reader == nullptr) return false;
+  const std::int64_t position = reader->FindKey(key);
+  CompanionKey found;
+  if (position < 0 || !reader->Key(static_cast<std::size_t>(position), &found)) return false;
+  // The verdict is of the run the companion cut from the same index: it must be this run.
+  return found.namesOrdered && found.begin == first && found.end == end;
+}
+
+bool RollDatabase::BisectWindow(const GivenNamePrefix& prefix, std::int32_t first, std::int32_t end,
+                                std::int32_t* from, std::int32_t* to) {
+  bool unread = false;
+  char folded[kMaxNameLength];
+  unsigned char bytes[kSlotHeaderSize + kMaxNameLength];
+  const auto size = static_cast<std::size_t>(slotSize);
+  // <0, 0 or >0 as the name of `slot` sorts before, with or after the prefix.
+  auto compare = [&](std::int32_t slot) {
+    if (unread || nameCursor.Read(static_cast<std::int64_t>(slot) * slotSize, bytes, size) != size) {
+      unread = true;
+      return 0;
+    }
+    FoldStoredName(reinterpret_cast<const char*>(bytes + kSlotHeaderSize), nameLength, folded);
+    return prefix.CompareFolded(folded);
+  };
+  const std::int32_t low = OrderedBound(first, end, [&](std::int32_t slot) { return compare(slot) < 0; });
+  const std::int32_t high = OrderedBound(low, end, [&](std::int32_t slot) { return compare(slot) <= 0; });
+  // A slot that could not be read: the whole run, whose scan then stops where the read fails.
+  *from = unread ? first : low;
+  *to = unread ? end : high;
+  return !unread;
+}
+
+bool RollDatabase::ExactWindow(const GivenNameSet& names, std::string_view key, std::int32_t first,
+                               std::int32_t end, std::int32_t* from, std::int32_t* to) {
+  const GivenNamePrefix* prefix = names.OnlyPrefix();
+  if (prefix == nullptr || end <= first) return false;
+  if (nameOrders.Find(first, end) == nullptr && (key.empty() || !CompanionSaysOrdered(key, first, end)))
+    return false;
+  return BisectWindow(*prefix, first, end, from, to);
 }
 
 RollDatabase::ScanEnd RollDatabase::ScanRun(const GivenNameSet* names, std::int32_t first, std::int32_t end,

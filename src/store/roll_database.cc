@@ -133,7 +133,7 @@ int RollDatabase::ReadSlotRun(std::int32_t first, std::int32_t end, unsigned cha
   const std::int64_t count = last - first < fit ? last - first : fit;
   if (count <= 0) return 0;
   const std::size_t got = nameCursor.Read(static_cast<std::int64_t>(first) * slotSize, out,
-                                           static_cast<std::size_t>(count * slotSize));
+                                          static_cast<std::size_t>(count * slotSize));
   return static_cast<int>(got / static_cast<std::size_t>(slotSize));
 }
 
@@ -227,12 +227,21 @@ SearchAnswer RollDatabase::RunSearch(const SearchRequest& request, bool givenVar
   answer.AddSpan(firstSlot, count, -1, key, SurnameOfKey(key).size());
   if (request.hasGivenName == 1) {
     const GivenNameSet names(request.givenName, nameLength, givenVariants);
+    // A run known to be in name order holds a plain prefix's names in one window: nothing to scan.
+    std::int32_t windowFirst = 0;
+    std::int32_t windowEnd = 0;
+    if (ExactWindow(names, key, firstSlot, firstSlot + count, &windowFirst, &windowEnd)) {
+      answer.AddWindow(windowFirst, windowEnd - windowFirst);
+      return answer;
+    }
     const std::size_t from = answer.Picked().size();
-    ScanGivenName(&names, firstSlot, firstSlot + (count > 0 ? count : 0),
-                  [&](std::int32_t slot, const unsigned char*) {
-                    answer.Picked().push_back(static_cast<std::uint32_t>(slot));
-                    return true;
-                  });
+    ScanGivenName(
+        &names, firstSlot, firstSlot + (count > 0 ? count : 0),
+        [&](std::int32_t slot, const unsigned char*) {
+          answer.Picked().push_back(static_cast<std::uint32_t>(slot));
+          return true;
+        },
+        {}, key);
     answer.TakePicked(from);
   }
   // The span stays even without a match: the surname was found (the list then pages the empty

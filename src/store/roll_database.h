@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/file_system.h"
 #include "platform/read_cursor.h"
@@ -117,13 +118,15 @@ class RollDatabase {
   // matches `names` (every slot, for null), in slot order, with the slot's bytes as
   // stored, and `step(slots)` after each run of slots read, with how many it held; either may end
   // the scan by returning false. A run an earlier scan found in name order is only looked at
-  // where the set's names can stand; a run scanned whole has its order checked and kept. A
+  // where the set's names can stand; a run scanned whole has its order checked and kept. So is a
+  // run whose key `key` (as the index stores it; may be empty) the roll's companion says is in
+  // name order: its windows are found by bisecting the run's names, read a slot at a time. A
   // slot that cannot be read ends the scan there: no row is ever made of a name not read.
   enum class ScanEnd { kWhole, kReadFailed, kStopped };
   using SlotVisit = std::function<bool(std::int32_t slot, const unsigned char* bytes)>;
   using ScanStep = std::function<bool(std::int64_t slots)>;
   ScanEnd ScanGivenName(const GivenNameSet* names, std::int32_t first, std::int32_t end,
-                        const SlotVisit& take, const ScanStep& step = {});
+                        const SlotVisit& take, const ScanStep& step = {}, std::string_view key = {});
 
   // What the given-name scans found out about the order of the names in the surnames' runs of
   // the open file set (store/name_order.h); forgotten whenever the set is opened afresh.
@@ -150,9 +153,28 @@ class RollDatabase {
   // `answer` where it comes from and whether the index is damaged. The key catalogue, or null
   // with the reason set in `answer`.
   const KeyCatalogue* OpenForManyKeys(int number, SearchAnswer* answer);
+  // The same without the catalogue: false, with the reason set in `answer`, when it is not open.
+  bool OpenForAnswer(int number, SearchAnswer* answer);
 
   ScanEnd ScanRun(const GivenNameSet* names, std::int32_t first, std::int32_t end, const SlotVisit& take,
                   const ScanStep& step, NameOrderCheck* check);
+  // Scans only the windows of [first, end) where one of the set's prefixes can match, each found
+  // by `window(prefix, &from, &to)`; windows that meet are scanned as one, so no slot is taken twice.
+  template <typename Window>
+  ScanEnd ScanWindows(const GivenNameSet& names, std::int32_t first, std::int32_t end, const SlotVisit& take,
+                      const ScanStep& step, Window&& window);
+  // Whether the companion says the names of key `key`'s run, [first, end), are in name order.
+  bool CompanionSaysOrdered(std::string_view key, std::int32_t first, std::int32_t end);
+  // The window of the ordered run [first, end) outside which `prefix` matches no name, found by
+  // bisecting the names, one slot read per step; for a plain prefix, it matches every name inside.
+  // False, the window widened to the run, when a slot could not be read.
+  bool BisectWindow(const GivenNamePrefix& prefix, std::int32_t first, std::int32_t end, std::int32_t* from,
+                    std::int32_t* to);
+  // When the names `names` matches in key `key`'s run [first, end) are exactly those of one window
+  // of it (one plain prefix, the run known to be in name order from a whole scan or the
+  // companion): true with the window in *from, *to.
+  bool ExactWindow(const GivenNameSet& names, std::string_view key, std::int32_t first, std::int32_t end,
+                   std::int32_t* from, std::int32_t* to);
 
   const DataLocation& location;
   RollDialogue& dialogue;

@@ -12,7 +12,8 @@ void SearchAnswer::AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::
   const std::int64_t before = Count();
   const std::int64_t size = narrowed || slotCount < 0 ? 0 : slotCount;
   spans.push_back({firstSlot, slotCount, detail, static_cast<std::uint32_t>(keys.size()),
-                   static_cast<std::uint8_t>(key.size()), static_cast<std::uint8_t>(surnameLength)});
+                   static_cast<std::uint8_t>(key.size()), static_cast<std::uint8_t>(surnameLength),
+                   static_cast<std::uint32_t>(picked.size()), -1});
   keys.append(key);
   ends.push_back(before + size);
 }
@@ -24,13 +25,22 @@ FoundSpan SearchAnswer::Span(std::size_t i) const {
 }
 
 void SearchAnswer::AddMatch(std::int32_t slot) {
-  if (!narrowed || spans.empty()) return;
+  if (!narrowed || spans.empty() || spans.back().window >= 0) return;
   picked.push_back(static_cast<std::uint32_t>(slot));
   ++ends.back();
 }
 
+void SearchAnswer::AddWindow(std::int32_t first, std::int32_t count) {
+  if (!narrowed || spans.empty() || count <= 0 || spans.back().window >= 0 ||
+      picked.size() != spans.back().pickedFrom) {
+    return;
+  }
+  spans.back().window = first;
+  ends.back() += count;
+}
+
 void SearchAnswer::TakePicked(std::size_t from) {
-  if (!narrowed || spans.empty() || from > picked.size()) {
+  if (!narrowed || spans.empty() || from > picked.size() || spans.back().window >= 0) {
     picked.resize(std::min(from, picked.size()));
     return;
   }
@@ -53,11 +63,14 @@ void SearchAnswer::At(std::int64_t position, std::int32_t* slot, std::size_t* sp
     *slot = -1;
     return;
   }
-  if (narrowed) {
-    *slot = static_cast<std::int32_t>(picked[static_cast<std::size_t>(position)]);
+  const Stored& s = spans[*span];
+  const std::int64_t offset = position - (*span == 0 ? 0 : ends[*span - 1]);
+  if (!narrowed) {
+    *slot = static_cast<std::int32_t>(s.firstSlot + offset);
+  } else if (s.window >= 0) {
+    *slot = static_cast<std::int32_t>(s.window + offset);
   } else {
-    const std::int64_t begin = *span == 0 ? 0 : ends[*span - 1];
-    *slot = static_cast<std::int32_t>(spans[*span].firstSlot + (position - begin));
+    *slot = static_cast<std::int32_t>(picked[s.pickedFrom + static_cast<std::size_t>(offset)]);
   }
 }
 

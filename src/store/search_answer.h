@@ -7,7 +7,8 @@
 // key found (its run of slots, in the order MatchKeys gives the keys: store/surname_match.h), each with the
 // key's text and the surname its rows show. Every slot of a span belongs to the answer, unless the
 // answer is narrowed (a given name, or a filter on the entries' fields): then only the slots
-// picked while the span was the last one do, 4 bytes each, in slot order.
+// picked while the span was the last one do, 4 bytes each, in slot order, or those of one window
+// of its run (a given name's names in a run kept in name order), which costs nothing a slot.
 //
 //   - The plain search (the exact key, no filter) has at most one span: the index's own run, cut
 //     to the name file, its count the index's own (a negative one included: the count line says
@@ -68,6 +69,9 @@ class SearchAnswer {
   void AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::int32_t detail, std::string_view key,
                std::size_t surnameLength);
   void AddMatch(std::int32_t slot);
+  // In a narrowed answer, instead of picking: every slot of [first, first + count), a window of the
+  // last span's run, belongs to it, in slot order (a given name's window of a run in name order).
+  void AddWindow(std::int32_t first, std::int32_t count);
   // Closes the last span.
   void EndSpan();
   // The slots picked so far: a scan may append to it, then count what it appended from `from` on
@@ -135,9 +139,11 @@ class SearchAnswer {
     std::uint32_t keyOffset;
     std::uint8_t keyLength;
     std::uint8_t surnameLength;
+    std::uint32_t pickedFrom;  // narrowed: where its picked slots start in `picked`
+    std::int32_t window;       // narrowed: the first slot of its window, or -1 when it picks
   };
   std::vector<Stored> spans;
   std::string keys;                   // the spans' keys, one after another
   std::vector<std::int64_t> ends;     // one past each span's last position
-  std::vector<std::uint32_t> picked;  // narrowed: the slots that passed, in order
+  std::vector<std::uint32_t> picked;  // narrowed: the slots that passed, in order, span by span
 };

@@ -31,6 +31,8 @@ bool ParseMatchMode(std::string_view name, MatchMode* mode) {
   return false;
 }
 
+std::string OwnKey(std::string_view typed) { return KeyOf(Trimmed(typed)); }
+
 MatchMode EffectiveMatchMode(MatchMode chosen, std::string_view typed) {
   return HasWildcard(typed) ? MatchMode::kWildcard : chosen;
 }
@@ -38,7 +40,7 @@ MatchMode EffectiveMatchMode(MatchMode chosen, std::string_view typed) {
 std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, std::string_view typedText) {
   const std::string_view typed = Trimmed(typedText);
   std::vector<KeyMatch> found;
-  const std::string ownKey = KeyOf(typed);
+  const std::string ownKey = OwnKey(typed);
   const std::int64_t own = ownKey.empty() ? -1 : catalogue.Find(ownKey);
   const std::size_t count = catalogue.Size();
 
@@ -71,7 +73,8 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
       const WildcardPattern pattern(typed);
       std::size_t from = 0, to = 0;
       catalogue.PrefixRange(pattern.FixedStart(), &from, &to);
-      collectFrom(from, to, itself, [&](std::size_t i) { return pattern.Matches(catalogue.Key(i)) ? -1 : INT32_MIN; });
+      collectFrom(from, to, itself,
+                  [&](std::size_t i) { return pattern.Matches(catalogue.Key(i)) ? -1 : INT32_MIN; });
       break;
     }
     case MatchMode::kSoundex: {
@@ -84,16 +87,18 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
       }
       std::sort(candidates.begin(), candidates.end());
       candidates.erase(std::unique(candidates.begin(), candidates.end()), candidates.end());
-      collectFrom(0, candidates.size(), [&](std::size_t k) { return candidates[k]; }, [&](std::size_t i) {
-        const SoundexCode* codes = nullptr;
-        const int m = catalogue.SoundexCodes(i, &codes);
-        for (int a = 0; a < n; ++a) {
-          for (int b = 0; b < m; ++b) {
-            if (wanted[a] == codes[b]) return static_cast<std::int32_t>(codes[b]);
-          }
-        }
-        return INT32_MIN;
-      });
+      collectFrom(
+          0, candidates.size(), [&](std::size_t k) { return candidates[k]; },
+          [&](std::size_t i) {
+            const SoundexCode* codes = nullptr;
+            const int m = catalogue.SoundexCodes(i, &codes);
+            for (int a = 0; a < n; ++a) {
+              for (int b = 0; b < m; ++b) {
+                if (wanted[a] == codes[b]) return static_cast<std::int32_t>(codes[b]);
+              }
+            }
+            return INT32_MIN;
+          });
       break;
     }
     case MatchMode::kDaitchMokotoff: {
@@ -116,7 +121,8 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
       // Closest first: a slip of one letter is likelier the name meant than one of two. The typed
       // surname's own key stays first; keys as close as each other stay in key order.
       const auto rest = found.begin() + (own >= 0 && !found.empty() && found.front().key == own ? 1 : 0);
-      std::stable_sort(rest, found.end(), [](const KeyMatch& a, const KeyMatch& b) { return a.detail < b.detail; });
+      std::stable_sort(rest, found.end(),
+                       [](const KeyMatch& a, const KeyMatch& b) { return a.detail < b.detail; });
       break;
     }
   }
@@ -136,7 +142,8 @@ std::string DescribeMatch(MatchMode mode, std::int32_t detail) {
       return std::string("Daitch-Mokotoff ") + code;
     }
     case MatchMode::kSimilar:
-      return detail == 0 ? "the same letters" : std::to_string(detail) + (detail == 1 ? " letter apart" : " letters apart");
+      return detail == 0 ? "the same letters"
+                         : std::to_string(detail) + (detail == 1 ? " letter apart" : " letters apart");
     case MatchMode::kWildcard:
       return "wildcard";
     case MatchMode::kExact:

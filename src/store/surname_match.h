@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -21,7 +22,7 @@ bool ParseMatchMode(std::string_view name, MatchMode* mode);
 MatchMode EffectiveMatchMode(MatchMode chosen, std::string_view typed);
 
 struct KeyMatch {
-  std::int32_t key;     // position in the catalogue
+  std::int32_t key;  // position in the catalogue
   // Why it matched: the Soundex code (soundex.h's SoundexCode) or the Daitch-Mokotoff code that
   // the key shares with the typed surname, the edit distance for similar spelling; -1 otherwise.
   std::int32_t detail;
@@ -31,6 +32,9 @@ struct KeyMatch {
 // then the others in key order; similar spelling ranks the others by closeness (distance, then
 // key order). Blanks around the typed surname are ignored.
 std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, std::string_view typed);
+
+// The key the typed surname itself names, blanks around it ignored; "" when it names none.
+std::string OwnKey(std::string_view typed);
 
 // Why a key matched, in words: "Soundex S530", "Daitch-Mokotoff 463000", "1 letter apart".
 std::string DescribeMatch(MatchMode mode, std::int32_t detail);

@@ -21,6 +21,7 @@ struct SearchOptions {
   FindOptions find;                          // --match and the filters; exact and none by default
   bool log = false;                          // search --log: record the search in the research log
   std::string logFile;                       // --log-file; "": the user's own research log
+  bool noCompanion = false;                  // --no-companion: answer without the companion index
 };
 
 // What search writes: the rows as the viewer lists them, or every entry as a CSV record or a

@@ -1,7 +1,6 @@
 // rollkit: search, show, build, check, dump, index, image and generate roll databases from the command
 // line, and look up units and their battles.
 #include <CLI/CLI.hpp>
-
 #include <cstdint>
 #include <cstdio>
 #include <new>
@@ -58,6 +57,8 @@ void AddSearchOptions(CLI::App* sub, SearchOptions* options, std::string* rows) 
   sub->add_flag("--given-variants", options->givenVariants,
                 "Let --given also match its abbreviations and nicknames (WILLIAM: WM, WILL, BILL)");
   if (rows) sub->add_option("--rows", *rows, "Rows per page, 10 or 8")->type_name("10|8");
+  sub->add_flag("--no-companion", options->noCompanion,
+                "Answer from the roll alone, not from its companion index in the user's cache");
 }
 
 int ParseRows(const std::string& text) {
@@ -116,7 +117,8 @@ int main(int argc, char** argv) {
       ->required();
 
   SearchOptions pull;
-  CLI::App* pullCmd = app.add_subcommand("pull-list", "List the microfilm rolls that hold a search's entries");
+  CLI::App* pullCmd =
+      app.add_subcommand("pull-list", "List the microfilm rolls that hold a search's entries");
   AddSearchOptions(pullCmd, &pull, nullptr);
   FindArguments pullFind;
   AddFindOptions(pullCmd, &pullFind);
@@ -135,12 +137,12 @@ int main(int argc, char** argv) {
 
   BuildOptions build;
   CLI::App* buildCmd = app.add_subcommand("build", "Build a roll database from a CSV file");
-  buildCmd->add_option("--name-length", numbers.nameLength,
-                       "Bytes of name text per slot, 1 to 255 (default: longest name text + 1)")
+  buildCmd
+      ->add_option("--name-length", numbers.nameLength,
+                   "Bytes of name text per slot, 1 to 255 (default: longest name text + 1)")
       ->type_name("L");
   buildCmd->add_flag("--force", build.force, "Replace an existing database in DIR");
-  buildCmd->add_option("CSV", build.csvPath, "UTF-8 CSV with a header row ('-': standard input)")
-      ->required();
+  buildCmd->add_option("CSV", build.csvPath, "UTF-8 CSV with a header row ('-': standard input)")->required();
   buildCmd->add_option("DIR", build.directory, "Directory to write the database into")->required();
 
   std::string checkDirectory;
@@ -171,7 +173,8 @@ int main(int argc, char** argv) {
                     "With each battle its description (implies --battles)");
   unitCmd->add_option("--format", unitFormat, "text, csv, json, or the battles as a kml map")
       ->type_name("text|csv|json|kml");
-  unitCmd->add_flag("--roster", unit.roster, "List the roll's entries of the unit: by company, surname, given name");
+  unitCmd->add_flag("--roster", unit.roster,
+                    "List the roll's entries of the unit: by company, surname, given name");
   unitCmd->add_option("--company", unit.company, "The roster of this company only (implies --roster)")
       ->type_name("X");
   unitCmd->add_option("--data", unit.dataDirectory,
@@ -238,7 +241,8 @@ int main(int argc, char** argv) {
     }
     if (chosen == buildCmd) {
       if (!numbers.nameLength.empty()) {
-        build.nameLength = static_cast<int>(ParseWholeNumber(numbers.nameLength, "--name-length", 1, kMaxNameLength));
+        build.nameLength =
+            static_cast<int>(ParseWholeNumber(numbers.nameLength, "--name-length", 1, kMaxNameLength));
       }
       return RunBuild(build);
     }

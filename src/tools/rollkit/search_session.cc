@@ -52,6 +52,8 @@ bool SearchSession::Run(const SearchOptions& options) {
 
   if (!OpenData(options.dataDirectory)) return false;
   list->SetRowsPerPage(options.rows == kLargeFontRowsPerPage);
+  // The companion only saves time: the answer is the same without it.
+  if (!options.noCompanion) database->SetCompanionDirectory(CompanionCachePlace());
 
   SearchRequest request;
   request.SetSurname(surname.c_str());

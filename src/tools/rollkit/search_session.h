@@ -26,7 +26,8 @@ class SearchSession {
   SearchSession& operator=(const SearchSession&) = delete;
 
   // Validates the arguments (UsageError), finds the data and runs the search with its first page
-  // loaded. Returns false when the search could not be made; the reason is on stderr already.
+  // loaded, from the roll's companion in the user's cache too unless options.noCompanion. Returns
+  // false when the search could not be made; the reason is on stderr already.
   bool Run(const SearchOptions& options);
   // Validates the roster's arguments (UsageError) as RunSearch's, finds the data and runs the
   // roster with its first page loaded; from the roll's companion in the user's cache unless

@@ -1,0 +1,193 @@
+// Searches answered with the roll's companion index and without it give the same answer, slot for
+// slot, in every mode, with every filter and given name; the companion saves the whole scan of an
+// ordered run, is not trusted for a run it found out of order, and a damaged one costs only time.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "store/companion_cache.h"
+#include "store/roll_database.h"
+#include "store/roll_format.h"
+#include "store/search_request.h"
+#include "support/companion_roll.h"
+#include "support/scoped_temp_dir.h"
+#include "support/scripted_message_box.h"
+#include "support/test_roll.h"
+
+namespace {
+
+// What a reader sees of an answer: its count and every row's slot and key.
+std::vector<std::string> Rows(const SearchAnswer& answer) {
+  std::vector<std::string> rows;
+  EXPECT_TRUE(answer.Status().Ok()) << answer.Status().Text();
+  for (std::int64_t row = 0; row < answer.Count(); ++row) {
+    std::int32_t slot = -1;
+    std::size_t span = 0;
+    answer.At(row, &slot, &span);
+    rows.push_back(std::to_string(slot) + " " + std::string(answer.Span(span).key));
+  }
+  return rows;
+}
+
+struct Asked {
+  std::string surname;
+  MatchMode mode = MatchMode::kExact;
+  EntryFilter filter;
+  std::string given;
+  bool variants = false;
+};
+
+std::string Describe(const Asked& a) {
+  return a.surname + " mode " + MatchModeName(a.mode) + " given '" + a.given + "'" +
+         (a.variants ? " with variants" : "") + " filter " + a.filter.Describe();
+}
+
+EntryFilter Filter(char side, const std::string& state, const std::string& unit, const std::string& company) {
+  EntryFilter f;
+  f.side = side;
+  f.state = state;
+  f.unit = unit;
+  f.company = company;
+  return f;
+}
+
+std::vector<Asked> EveryWayOfAsking() {
+  const EntryFilter filters[] = {{},
+                                 Filter('C', "", "", ""),
+                                 Filter('U', "IL", "", ""),
+                                 Filter(0, "", "cav", ""),
+                                 Filter(0, "", "", " a "),
+                                 Filter('U', "", "INF", "A"),
+                                 Filter(0, "ZZ", "", "")};
+  const char* givens[] = {"", "J", "JOHN", "PAT", "Q", "Z", "JOHN W"};
+  std::vector<Asked> asked;
+  for (const char* surname : {"SMITH", "kelly", " Lee ", "NOBODY"}) {
+    for (const EntryFilter& filter : filters) {
+      for (const char* given : givens) asked.push_back({surname, MatchMode::kExact, filter, given});
+    }
+    asked.push_back({surname, MatchMode::kExact, Filter('U', "", "", ""), "JOHN", true});
+    asked.push_back({surname, MatchMode::kExact, {}, "JOHNNY", true});
+  }
+  for (const EntryFilter& filter : filters) {
+    asked.push_back({"SMITH", MatchMode::kSoundex, filter, "J"});
+    asked.push_back({"M*LLER", MatchMode::kWildcard, filter, ""});
+    asked.push_back({"*", MatchMode::kWildcard, filter, "A"});
+  }
+  return asked;
+}
+
+class CompanionSearch : public ::testing::TestWithParam<unsigned> {
+ protected:
+  void SetUp() override {
+    AddVariedEntries(&roll, 1500, GetParam());
+    roll.Build();
+  }
+
+  // Builds the companion of the roll as its files are now.
+  void BuildCompanion() {
+    OpenRoll files(roll.dataDir);
+    std::string error;
+    ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap,
+                                      &companionPath, nullptr, &error))
+        << error;
+  }
+
+  SearchAnswer Run(RollDatabase& database, const Asked& a) {
+    SearchRequest request;
+    request.SetSurname(a.surname.c_str());
+    request.SetDatabase(1);
+    if (!a.given.empty()) request.SetGivenName(a.given.c_str());
+    return database.RunFind(request, FindOptions{a.mode, a.filter, a.variants}, {});
+  }
+
+  // What a fresh database without a companion answers: every run scanned whole.
+  std::vector<std::string> Scanned(const Asked& a) {
+    RollDatabase plain(roll.location, BoxAnswers());
+    return Rows(Run(plain, a));
+  }
+
+  // Every way of asking, each answered by one database with the companion, one without it (which
+  // learns the order of the runs it scans), and a fresh one.
+  void ExpectTheSameAnswers(bool companionUsed) {
+    RollDatabase plain(roll.location, BoxAnswers());
+    RollDatabase quick(roll.location, BoxAnswers());
+    quick.SetCompanionDirectory(cache.Prefix());
+    for (const Asked& a : EveryWayOfAsking()) {
+      SCOPED_TRACE(Describe(a));
+      const std::vector<std::string> expected = Scanned(a);
+      EXPECT_EQ(Rows(Run(quick, a)), expected);
+      EXPECT_EQ(Rows(Run(plain, a)), expected);
+    }
+    EXPECT_EQ(quick.Companion() != nullptr, companionUsed);
+  }
+
+  ScriptedMessageBox box;
+  TestRoll roll;
+  ScopedTempDir cache;
+  std::string companionPath;
+};
+
+TEST_P(CompanionSearch, EveryModeFilterAndGivenNameAnswersAsWithoutIt) {
+  BuildCompanion();
+  ExpectTheSameAnswers(true);
+}
+
+// The given name of an ordered run is found by bisecting its names: the run is never scanned whole,
+// so no verdict of a whole scan is kept. Without the companion, the first search scans it whole.
+TEST_P(CompanionSearch, AGivenNameOfAnOrderedRunIsFoundWithoutScanningTheRun) {
+  BuildCompanion();
+  const Asked asked{"SMITH", MatchMode::kExact, {}, "J"};
+  RollDatabase quick(roll.location, BoxAnswers());
+  quick.SetCompanionDirectory(cache.Prefix());
+  RollDatabase plain(roll.location, BoxAnswers());
+  const SearchAnswer answer = Run(quick, asked);
+  ASSERT_GT(answer.Count(), 0);
+  EXPECT_EQ(Rows(answer), Rows(Run(plain, asked)));
+  // Nothing is kept a slot: the names are one window of the run.
+  EXPECT_EQ(answer.Bytes(), Run(quick, {"SMITH", MatchMode::kExact, {}, ""}).Bytes());
+  const FoundSpan run = answer.Span(0);
+  EXPECT_EQ(quick.NameOrderVerdicts().Find(run.firstSlot, run.firstSlot + run.slotCount), nullptr);
+  EXPECT_NE(plain.NameOrderVerdicts().Find(run.firstSlot, run.firstSlot + run.slotCount), nullptr);
+}
+
+// A run whose names are out of order: the companion says so, and its given names are scanned whole.
+TEST_P(CompanionSearch, ARunOutOfOrderIsScannedWhole) {
+  RollDatabase probe(roll.location, BoxAnswers());
+  const SearchAnswer smith = Run(probe, {"SMITH", MatchMode::kExact, {}, ""});
+  const FoundSpan run = smith.Span(0);
+  ASSERT_GT(run.slotCount, 2);
+  const std::string names = ReadFileBytes(roll.dataDir + kNameFileName);
+  const std::size_t slotSize = static_cast<std::size_t>(probe.SlotSize());
+  const auto at = [&](std::int32_t slot) { return static_cast<std::size_t>(slot) * slotSize; };
+  const std::int32_t last = run.firstSlot + run.slotCount - 1;
+  // The first and the last name of the run change places.
+  Corrupt(roll.dataDir + kNameFileName, static_cast<long>(at(run.firstSlot)),
+          names.substr(at(last), slotSize));
+  Corrupt(roll.dataDir + kNameFileName, static_cast<long>(at(last)),
+          names.substr(at(run.firstSlot), slotSize));
+  BuildCompanion();
+  ExpectTheSameAnswers(true);
+}
+
+// A companion damaged after it was built is refused or left part way: the answers stay the same.
+TEST_P(CompanionSearch, ADamagedCompanionNeverChangesAnAnswer) {
+  BuildCompanion();
+  const std::string bytes = ReadFileBytes(companionPath);
+  for (long at : {long{600}, static_cast<long>(bytes.size() / 3), static_cast<long>(bytes.size()) - 4100}) {
+    SCOPED_TRACE("damage at " + std::to_string(at));
+    WriteFileBytes(companionPath, bytes);
+    Corrupt(companionPath, at, "\x5a\xa5\x5a\xa5");
+    RollDatabase quick(roll.location, BoxAnswers());
+    quick.SetCompanionDirectory(cache.Prefix());
+    for (const Asked& a : EveryWayOfAsking()) {
+      SCOPED_TRACE(Describe(a));
+      EXPECT_EQ(Rows(Run(quick, a)), Scanned(a));
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Seeds, CompanionSearch, ::testing::Values(3u, 11u));
+
+}  // namespace
