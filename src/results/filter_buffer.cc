@@ -11,9 +11,7 @@ namespace {
 constexpr std::size_t kMaxPathLength = kPathBufferSize - 1;
 constexpr int kMaxPageRecords = 10;
 
-bool IsRoot(const char* directory) {
-  return directory[0] == kPathSeparator && directory[1] == '\0';
-}
+bool IsRoot(const char* directory) { return directory[0] == kPathSeparator && directory[1] == '\0'; }
 
 // Records written at once when the pending matches go to the file.
 constexpr std::size_t kWriteChunkRecords = 4096;
@@ -91,6 +89,7 @@ int FilterBuffer::Empty() {
   recordCount = 0;
   appendedSize = 0;
   pending.Clear();
+  pendingRest = nullptr;
   writeFailed = false;
   position = 0;
   const std::int64_t known = Acquire();
@@ -113,20 +112,36 @@ bool FilterBuffer::Flush() {
 }
 
 int FilterBuffer::AppendPending(MatchList&& matches) {
+  const auto count = static_cast<std::int64_t>(matches.Size());
+  return AppendPending(std::move(matches), count, {});
+}
+
+int FilterBuffer::AppendPending(MatchList&& matches, std::int64_t promised, MatchSource rest) {
+  pendingRest = nullptr;
   if (!IsOpen()) return 0;
   Flush();
   // After the last whole record (a partial one at the end, which no count includes, is written over).
   const std::int64_t size = leftEmpty ? 0 : file.Size();
   pendingBase = size > 0 ? size / kFilterRecordSize : 0;
   pending = std::move(matches);
-  const std::int64_t count = pendingBase + static_cast<std::int64_t>(pending.Size());
+  pendingPromised = std::max(promised, static_cast<std::int64_t>(pending.Size()));
+  if (pendingPromised > static_cast<std::int64_t>(pending.Size())) pendingRest = std::move(rest);
+  const std::int64_t count = pendingBase + pendingPromised;
   recordCount = count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
   position = 0;
   return 1;
 }
 
+bool FilterBuffer::TakeRest() {
+  if (!pendingRest) return true;
+  const MatchSource rest = std::move(pendingRest);
+  pendingRest = nullptr;
+  return rest(&pending) && static_cast<std::int64_t>(pending.Size()) == pendingPromised;
+}
+
 bool FilterBuffer::WritePending() {
   if (!HasPending()) return true;
+  const bool complete = TakeRest();
   MatchList matches = std::move(pending);
   pending.Clear();
   leftEmpty = false;
@@ -143,15 +158,15 @@ bool FilterBuffer::WritePending() {
       EncodeFilterRecord(chunk.data() + i * kFilterRecordSize, matches.LineOffset(first + i), text, nullptr);
     }
     whole = file.WriteAt((pendingBase + static_cast<std::int64_t>(first)) * kFilterRecordSize, chunk.data(),
-                          n * kFilterRecordSize);
+                         n * kFilterRecordSize);
   }
-  if (!whole) {
-    writeFailed = true;
+  if (!whole) writeFailed = true;
+  if (!whole || !complete) {
     const std::int64_t size = file.Size();
     const std::int64_t count = size > 0 ? size / kFilterRecordSize : 0;
     recordCount = count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
   }
-  return whole;
+  return whole && complete;
 }
 
 int FilterBuffer::Reopen() {
@@ -184,6 +199,11 @@ int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
   if (n > kMaxPageRecords) n = kMaxPageRecords;
   // A page among the matches still in memory: read from there, as the file will hold them.
   const std::int64_t first = offset / kFilterRecordSize - pendingBase;
+  // A page past the records read so far: the rest are read first (the count already has them).
+  if (pendingRest && first + n > static_cast<std::int64_t>(pending.Size()) && !TakeRest()) {
+    const std::int64_t count = pendingBase + static_cast<std::int64_t>(pending.Size());
+    recordCount = count > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(count);
+  }
   if (HasPending() && offset % kFilterRecordSize == 0 && first >= 0 && appendedSize == 0) {
     const std::int64_t available = static_cast<std::int64_t>(pending.Size()) - first;
     const int whole = static_cast<int>(std::min<std::int64_t>(n, available > 0 ? available : 0));
@@ -211,7 +231,8 @@ int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
   position = offset + (got > 0 ? got : 0);
   const int whole = got > 0 ? static_cast<int>(got / kFilterRecordSize) : 0;
   for (int i = 0; i < whole; ++i) {
-    DecodeFilterRecord(bytes + i * kFilterRecordSize, &rows[i].lineOffset, rows[i].nameText, rows[i].summaryText);
+    DecodeFilterRecord(bytes + i * kFilterRecordSize, &rows[i].lineOffset, rows[i].nameText,
+                       rows[i].summaryText);
   }
   return whole;
 }

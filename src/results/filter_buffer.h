@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -69,7 +70,13 @@ class FilterBuffer {
   // first page before its matches are on disk; the file ends with the same records. Returns 0
   // when the file is not open (the matches are dropped), else 1.
   int AppendPending(MatchList&& matches);
-  bool HasPending() const { return pending.Size() > 0; }
+  // Appends the records of `matches` and then of `promised` - matches.Size() more that `rest`
+  // appends to its list when first needed (a page among them, the writes): so a search's first
+  // page need not wait for its other matches to be read. Counted in as promised; when `rest` gives
+  // fewer (false), the records written are the count and WritePending says the list is short.
+  using MatchSource = std::function<bool(MatchList* matches)>;
+  int AppendPending(MatchList&& matches, std::int64_t promised, MatchSource rest);
+  bool HasPending() const { return pending.Size() > 0 || static_cast<bool>(pendingRest); }
   // Writes the pending records; false when not all of them reached the file (the count is then
   // what the file holds).
   bool WritePending();
@@ -105,12 +112,17 @@ class FilterBuffer {
   std::string path;
   bool isPrivate = false;
   std::string privateDirectory;  // where the private file was made
-  FileIdentity identity;  // of the file at Path() while it is the one open
+  FileIdentity identity;         // of the file at Path() while it is the one open
   std::string notice;
-  FileKind refused = FileKind::kMissing;  // what stood at Path() when it was last refused
+  FileKind refused = FileKind::kMissing;      // what stood at Path() when it was last refused
   std::unique_ptr<unsigned char[]> appended;  // appended records not yet written
   std::size_t appendedSize = 0;
+  // Has `pendingRest` append the records it promised; false when it gave fewer.
+  bool TakeRest();
+
   MatchList pending;                 // records kept in memory, to go at record pendingBase
+  MatchSource pendingRest;           // the records after them, not read yet
+  std::int64_t pendingPromised = 0;  // how many records pending will hold with the rest
   std::int64_t pendingBase = 0;
   bool writeFailed = false;
   // The file is as Empty left it (length 0, nothing written since, the same file): its size and

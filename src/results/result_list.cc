@@ -25,8 +25,7 @@ void CopyText(char* dst, std::size_t size, const char* src) {
 }  // namespace
 
 ResultList::ResultList(RollDatabase& db, const char* familyDirectory)
-    : filterBuffer(std::make_unique<FilterBuffer>(FilterBufferPath(familyDirectory))),
-      database(db) {}
+    : filterBuffer(std::make_unique<FilterBuffer>(FilterBufferPath(familyDirectory))), database(db) {}
 
 ResultList::~ResultList() = default;
 
@@ -142,29 +141,50 @@ int ResultList::FilterByGivenName() {
 
   // The answer's slots become the records the buffer keeps in memory and shows the first page
   // from; it writes them all before anything reads the file (FinishPendingWrites, or the next
-  // page turn). A slot read a run at a time, as the answer lists them in slot order.
+  // page turn). The first page's are read now, the others only then: a large answer's first page
+  // waits for ten slots, not for all of them.
+  const std::int64_t count = answer->Count();
+  const std::int64_t first = std::min<std::int64_t>(count, rowsPerPage);
+  MatchList matches;
+  if (!ReadMatches(*answer, 0, first, &matches)) {
+    // A slot gone from the name file since the search: no record of it, and none promised.
+    matches.Clear();
+    ReadMatches(*answer, 0, count, &matches);
+    filterBuffer->AppendPending(std::move(matches));
+  } else {
+    filterBuffer->AppendPending(
+        std::move(matches), count, [this, shown = answer, first, count](MatchList* rest) {
+          return database.Generation() == shown->Generation() && ReadMatches(*shown, first, count, rest);
+        });
+  }
+  TakeFilteredPage(filterBuffer->FirstPage(rows));
+  return 0;
+}
+
+bool ResultList::ReadMatches(const SearchAnswer& shown, std::int64_t from, std::int64_t to, MatchList* out) {
+  // A slot read a run at a time, as the answer lists them in slot order.
   if (!slotBuffer) slotBuffer = std::make_unique_for_overwrite<unsigned char[]>(kSlotBufferSize);
   const std::size_t slotSize = static_cast<std::size_t>(database.SlotSize());
-  const std::int64_t count = answer->Count();
-  MatchList matches;
+  bool whole = true;
   std::int32_t runFirst = 0;
   int runSlots = 0;
-  for (std::int64_t p = 0; p < count; ++p) {
+  for (std::int64_t p = from; p < to; ++p) {
     std::int32_t slot = -1;
     std::size_t span = 0;
-    answer->At(p, &slot, &span);
+    shown.At(p, &slot, &span);
     if (slot < runFirst || slot >= runFirst + runSlots) {
       runFirst = slot;
       runSlots = database.ReadSlotRun(slot, INT32_MAX, slotBuffer.get(), kSlotBufferSize);
-      if (runSlots == 0) continue;  // gone from the name file since the scan: no record of it
+      if (runSlots == 0) {
+        whole = false;
+        continue;
+      }
     }
     const SlotValue value = DecodeSlot(
         slotBuffer.get() + static_cast<std::size_t>(slot - runFirst) * slotSize, database.NameLength());
-    matches.Add(value.lineOffset, value.name);
+    out->Add(value.lineOffset, value.name);
   }
-  filterBuffer->AppendPending(std::move(matches));
-  TakeFilteredPage(filterBuffer->FirstPage(rows));
-  return 0;
+  return whole;
 }
 
 bool ResultList::FinishPendingWrites() {
@@ -219,7 +239,8 @@ int ResultList::HasNextPage() const {
 
 int ResultList::HasPreviousPage() const {
   if (mode == 2) return foundStart > 0 ? 1 : 0;
-  if (mode == 1) return static_cast<std::int64_t>(cursor) > static_cast<std::int64_t>(first) + rowsPerPage ? 1 : 0;
+  if (mode == 1)
+    return static_cast<std::int64_t>(cursor) > static_cast<std::int64_t>(first) + rowsPerPage ? 1 : 0;
   return filterBuffer->MoreBefore();
 }
 
@@ -286,7 +307,8 @@ int ResultList::FormatRow(int row, char* out) const {
     own[n] = '\0';
     surname = own;
   }
-  return std::snprintf(out, kFormattedRowSize, "%s\t%s\t%s", surname, rows[row].nameText, rows[row].summaryText);
+  return std::snprintf(out, kFormattedRowSize, "%s\t%s\t%s", surname, rows[row].nameText,
+                       rows[row].summaryText);
 }
 
 const char* ResultList::DetailText(int row) {

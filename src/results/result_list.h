@@ -114,6 +114,9 @@ class ResultList {
   int ShowRange();
   // Filtered mode: the answer's slots as the filter buffer's records, its first page loaded.
   int FilterByGivenName();
+  // Appends the records of `shown`'s rows [from, to) to *out; false when a slot could not be read
+  // (it has no record).
+  bool ReadMatches(const SearchAnswer& shown, std::int64_t from, std::int64_t to, MatchList* out);
   int LoadRangePage();
   void LoadFoundPage(std::int64_t start);
   int PreviousRangePage();
@@ -131,7 +134,7 @@ class ResultList {
   int mode = 1;  // 1 range, 0 filtered, 2 found
   std::shared_ptr<const SearchAnswer> answer;
   std::vector<std::string> notices;
-  std::int64_t foundStart = 0;                  // position of the first row of the found page
+  std::int64_t foundStart = 0;                 // position of the first row of the found page
   std::size_t rowSpans[kMaxRowsPerPage] = {};  // each found row's span
   ResultRow rows[kMaxRowsPerPage];
   char displaySurname[kDisplaySurnameSize] = {};
