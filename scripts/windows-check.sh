@@ -3,7 +3,8 @@
 # $BUILD_DIR): cross-builds the viewer, rollkit and their tests into ./build-win (or
 # $WINDOWS_BUILD_DIR), runs every test under wine (what the tests print to PDF is read back here
 # with pdftotext), compares rollkit's output with the Linux build's byte for byte, builds the
-# installer and the zip, and installs, runs, prints with and removes the installer under wine.
+# installer and the zip, and installs, runs, prints with, opens a disk image through Browse... with
+# and removes the installer under wine.
 # Installs what it needs from Debian's packages first.
 #
 # The prebuilt Qt comes from $DRAVENHOLT_WINDOWS_QT_DIR (default <repo>/../shared/windows).

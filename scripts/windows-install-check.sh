@@ -6,8 +6,12 @@
 # DLLs, then the installed viewer started on a virtual X display: a surname typed, Enter, a page
 # of rows painted; the result list shown in Print Preview, then printed to a PDF file through
 # Print... (a fresh prefix has no printer, so the viewer asks for the file) and read back with
-# pdftotext. Screenshots of each are kept in WINDOWS_BUILD/screenshots/. Then uninstalled
-# silently, and nothing of it may be left.
+# pdftotext. Then the viewer started again on a folder that holds no roll: a surname searched,
+# the disk prompt up, Browse..., the path of a disk image of the sample (written by the installed
+# rollkit) typed into the file dialog, and the rows found in the image printed and read back as
+# the installed rollkit counts them; the choice kept in the viewer's settings inside the prefix,
+# nothing new in the Linux folders wine links the user's folders to. Screenshots of each are kept
+# in WINDOWS_BUILD/screenshots/. Then uninstalled silently, and nothing of it may be left.
 #
 # It runs in a wine prefix made afresh for it (WINDOWS_BUILD/wineprefix-install): a machine that
 # has seen nothing but the installer.
@@ -35,6 +39,7 @@ viewer=
 cleanup() {
   [[ -n "$viewer" ]] && kill "$viewer" 2>/dev/null
   [[ -n "$xvfb" ]] && kill "$xvfb" 2>/dev/null
+  rm -f "$build/.outside-before"
   wineserver -k 2>/dev/null
   return 0
 }
@@ -73,19 +78,36 @@ say "installed rollkit: $first"
 
 # The installed viewer on a display of its own.
 family="$drive_c/users/Public/dravenholt-check"
+family_win='C:\users\Public\dravenholt-check'
 mkdir -p "$family"
-printf '[Kinloom7m]\r\nKinloomDir=C:\\users\\Public\\dravenholt-check\\\r\nMRPath=%s\\sample\\\r\n' "$target" >"$family/brevik.ini"
+printf '[Kinloom7m]\r\nKinloomDir=%s\\\r\nMRPath=%s\\sample\\\r\n' "$family_win" "$target" >"$family/brevik.ini"
 shots="$build/screenshots"
 mkdir -p "$shots"
-BREVIK_INI='C:\users\Public\dravenholt-check\brevik.ini' wine "$target\\dravenholt.exe" </dev/null >/dev/null 2>&1 &
-viewer=$!
-if ! window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Dravenholt$' | head -n 1) || [[ -z "$window" ]]; then
-  import -window root "$shots/viewer-no-window.png" 2>/dev/null || true
-  say "windows on the display:"
-  for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do say "  '$(xdotool getwindowname "$w" 2>/dev/null)'"; done
-  fail "no Dravenholt window within 120 s (screen: $shots/viewer-no-window.png)"
-fi
-xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+
+# The installed viewer started with the INI file $1 (a Windows path); its main window's id in
+# $window once it is shown.
+start_viewer() {
+  BREVIK_INI="$1" wine "$target\\dravenholt.exe" </dev/null >/dev/null 2>&1 &
+  viewer=$!
+  if ! window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Dravenholt$' | head -n 1) || [[ -z "$window" ]]; then
+    import -window root "$shots/viewer-no-window.png" 2>/dev/null || true
+    say "windows on the display:"
+    for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do say "  '$(xdotool getwindowname "$w" 2>/dev/null)'"; done
+    fail "no Dravenholt window within 120 s (screen: $shots/viewer-no-window.png)"
+  fi
+  xdotool windowfocus --sync "$window" 2>/dev/null || xdotool windowfocus "$window"
+}
+# The viewer ended, and its windows gone (a second copy started while the first lives would only
+# hand its work to the first).
+stop_viewer() {
+  kill "$viewer" 2>/dev/null || true
+  wait "$viewer" 2>/dev/null || true
+  viewer=
+  for _ in $(seq 100); do [[ -z "$(xdotool search --onlyvisible --name '^Dravenholt$' 2>/dev/null)" ]] && break; sleep 0.1; done
+  [[ -z "$(xdotool search --onlyvisible --name '^Dravenholt$' 2>/dev/null)" ]] || fail "the viewer's window outlived it"
+}
+
+start_viewer "$family_win\\brevik.ini"
 import -window root "$shots/viewer-start.png"
 xdotool type --delay 40 KELLY
 xdotool key Return
@@ -126,34 +148,122 @@ xdotool windowfocus --sync "$preview" 2>/dev/null || true
 xdotool key Escape
 for _ in $(seq 100); do [[ -z "$(xdotool search --onlyvisible --name '^Print Preview$' 2>/dev/null)" ]] && break; sleep 0.1; done
 
-# Print... (Ctrl+P): no printer is installed, so the file is asked for; the PDF is read back.
-pdf="$family/kelly.pdf"
-# The key may reach the window before it has the focus back from the preview: asked again, a
-# bounded number of times.
-asked=
-for _ in 1 2 3; do
-  xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window" 2>/dev/null || true
-  xdotool key ctrl+p
-  asked=$(timeout 20 xdotool search --sync --onlyvisible --name '^Print to PDF$' 2>/dev/null | head -n 1 || true)
-  [[ -n "$asked" ]] && break
-done
-[[ -n "$asked" ]] || { import -window root "$shots/viewer-no-print.png"; fail "Print... asked for no PDF file (see $shots)"; }
-shoot viewer-print-to-pdf.png
-# The dialog offers a name of its own, selected or not: replaced whole by the one wanted.
-xdotool key --delay 100 End shift+Home BackSpace
-xdotool type --delay 20 'C:\users\Public\dravenholt-check\kelly.pdf'
-xdotool key Return
-for _ in $(seq 300); do [[ -s "$pdf" ]] && pdftotext "$pdf" - >/dev/null 2>&1 && break; sleep 0.2; done
-[[ -s "$pdf" ]] || { import -window root "$shots/viewer-not-printed.png"; fail "nothing was printed to $pdf (see $shots)"; }
-text=$(pdftotext -layout "$pdf" -)
+# Print... (Ctrl+P) to the file $1 in the check's folder: no printer is installed, so the file is
+# asked for (the dialog shot as $2). The PDF's text in $printed.
+print_to_pdf() {
+  local pdf="$family/$1" asked=
+  # The key may reach the window before it has the focus back from a dialog: asked again, a
+  # bounded number of times.
+  for _ in 1 2 3; do
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window" 2>/dev/null || true
+    xdotool key ctrl+p
+    asked=$(timeout 20 xdotool search --sync --onlyvisible --name '^Print to PDF$' 2>/dev/null | head -n 1 || true)
+    [[ -n "$asked" ]] && break
+  done
+  [[ -n "$asked" ]] || { import -window root "$shots/viewer-no-print.png"; fail "Print... asked for no PDF file (see $shots)"; }
+  shoot "$2"
+  # The dialog offers a name of its own, selected or not: replaced whole by the one wanted.
+  xdotool key --delay 100 End shift+Home BackSpace
+  xdotool type --delay 20 "$family_win\\$1"
+  xdotool key Return
+  for _ in $(seq 300); do [[ -s "$pdf" ]] && pdftotext "$pdf" - >/dev/null 2>&1 && break; sleep 0.2; done
+  [[ -s "$pdf" ]] || { import -window root "$shots/viewer-not-printed.png"; fail "nothing was printed to $pdf (see $shots)"; }
+  printed=$(pdftotext -layout "$pdf" -)
+}
+
+print_to_pdf kelly.pdf viewer-print-to-pdf.png
 for wanted in "Search: KELLY" "$first" "Page 1 of "; do
-  grep -qF "$wanted" <<<"$text" || fail "the printed PDF lacks \"$wanted\": $text"
+  grep -qF "$wanted" <<<"$printed" || fail "the printed PDF lacks \"$wanted\": $printed"
 done
 shoot viewer-printed.png
-say "printed the KELLY list to PDF: $(grep -c 'KELLY, ' <<<"$text") rows on $(grep -c 'Page [0-9]* of' <<<"$text") pages"
-kill "$viewer" 2>/dev/null || true
-wait "$viewer" 2>/dev/null || true
-viewer=
+say "printed the KELLY list to PDF: $(grep -c 'KELLY, ' <<<"$printed") rows on $(grep -c 'Page [0-9]* of' <<<"$printed") pages"
+stop_viewer
+
+# The roll found through Browse...: the viewer started on a folder that holds none, so the first
+# search brings up the disk prompt; Browse... chooses a disk image of the installed sample, made
+# by the installed rollkit (or, in a build without disk images, the sample folder's marker).
+surname=ASHBY
+if grep -q '^DRAVENHOLT_DISK_IMAGES:BOOL=ON$' "$build/CMakeCache.txt"; then
+  chosen_win="$family_win\\disk3.iso"
+  out=$(wine "$target\\rollkit.exe" image "$target\\sample" "$chosen_win" </dev/null 2>&1) || fail "installed rollkit image: $out"
+  [[ -s "$family/disk3.iso" ]] || fail "installed rollkit image wrote no $family/disk3.iso"
+else
+  chosen_win="$target\\sample\\mrdb.id"
+fi
+out=$(wine "$target\\rollkit.exe" search --data "$chosen_win" "$surname" </dev/null 2>&1) || fail "installed rollkit on $chosen_win: $out"
+found=$(head -n 1 <<<"$out")
+[[ "$found" =~ ^[1-9][0-9]*\ records\ found\.$ ]] || fail "installed rollkit on $chosen_win answered: $found"
+mkdir -p "$family/no-roll"
+printf '[Kinloom7m]\r\nKinloomDir=%s\\\r\nMRPath=%s\\no-roll\\\r\n' "$family_win" "$family_win" >"$family/browse.ini"
+# What the viewer keeps of the choice stays in the prefix (looked at once the viewer has ended).
+outside_before="$build/.outside-before"
+touch "$outside_before"
+start_viewer "$family_win\\browse.ini"
+xdotool type --delay 40 "$surname"
+xdotool key Return
+# The prompt bears the main window's title: the other window of that name.
+prompt=
+for _ in $(seq 300); do
+  for w in $(xdotool search --onlyvisible --name '^Dravenholt$' 2>/dev/null); do
+    [[ "$w" != "$window" ]] && prompt=$w
+  done
+  [[ -n "$prompt" ]] && break
+  sleep 0.2
+done
+[[ -n "$prompt" ]] || { import -window root "$shots/viewer-no-prompt.png"; fail "no disk prompt after searching a folder without a roll (see $shots)"; }
+shoot viewer-disk-prompt.png
+say "the disk prompt came up; screenshot: $shots/viewer-disk-prompt.png"
+xdotool windowfocus --sync "$prompt" 2>/dev/null || true
+# OK has the focus; Browse... is the next button.
+xdotool key --delay 200 Tab space
+chooser=$(window_named '^Choose the disk or disk image$')
+[[ -n "$chooser" ]] || { import -window root "$shots/viewer-no-chooser.png"; fail "Browse... opened no file dialog (see $shots)"; }
+xdotool windowfocus --sync "$chooser" 2>/dev/null || true
+xdotool type --delay 20 "$chosen_win"
+shoot viewer-browse-typed.png
+say "Browse... asked for the disk; screenshot: $shots/viewer-browse-typed.png"
+xdotool key Return
+for _ in $(seq 100); do [[ -z "$(xdotool search --onlyvisible --name '^Choose the disk or disk image$' 2>/dev/null)" ]] && break; sleep 0.1; done
+[[ -z "$(xdotool search --onlyvisible --name '^Choose the disk or disk image$' 2>/dev/null)" ]] ||
+  { import -window root "$shots/viewer-chooser-stays.png"; fail "the file dialog did not take $chosen_win (see $shots)"; }
+# A choice that holds no roll brings the prompt back; one that does lets the search go on.
+for _ in $(seq 50); do
+  prompt=
+  for w in $(xdotool search --onlyvisible --name '^Dravenholt$' 2>/dev/null); do [[ "$w" != "$window" ]] && prompt=$w; done
+  [[ -z "$prompt" ]] && break
+  sleep 0.2
+done
+[[ -z "$prompt" ]] || { import -window root "$shots/viewer-prompt-again.png"; fail "the viewer did not take $chosen_win (see $shots)"; }
+shoot viewer-from-image.png
+print_to_pdf browse.pdf viewer-browse-print.png
+for wanted in "Search: $surname" "$found" "$surname, "; do
+  grep -qF "$wanted" <<<"$printed" || fail "the list found through Browse... lacks \"$wanted\": $printed"
+done
+rows=$(grep -c "$surname, " <<<"$printed" || true)
+[[ "$rows" == "${found%% *}" ]] || fail "the list found through Browse... printed $rows rows, the installed rollkit found ${found%% *}"
+say "searched $surname in $chosen_win chosen through Browse...: $found, $rows rows printed; screenshot: $shots/viewer-from-image.png"
+stop_viewer
+# The choice kept in the viewer's settings, in the prefix's local application data.
+kept=$(grep -rliF --include='*.conf' "${chosen_win##*\\}" "$drive_c/users" 2>/dev/null | head -n 1 || true)
+[[ -n "$kept" ]] || fail "the viewer kept no choice of $chosen_win in its settings"
+say "the choice is kept in ${kept#"$WINEPREFIX"/}"
+# Wine links some of the user's folders (Documents, Desktop, ...) to the Linux home: nothing new
+# at their top (but for the hidden entries of Linux programs), nor in the viewer's Linux folders.
+outside=()
+for link in "$drive_c/users"/*/*; do
+  [[ -L "$link" && -d "$link" ]] && outside+=("$(readlink -f "$link")")
+done
+for folder in "${XDG_CONFIG_HOME:-$HOME/.config}" "${XDG_CACHE_HOME:-$HOME/.cache}" "${XDG_DATA_HOME:-$HOME/.local/share}"; do
+  [[ -d "$folder/dravenholt" ]] && outside+=("$folder/dravenholt")
+done
+written=
+if ((${#outside[@]})); then
+  mapfile -d '' -t outside < <(printf '%s\0' "${outside[@]}" | sort -zu)
+  written=$(find "${outside[@]}" -mindepth 1 -maxdepth 1 -newer "$outside_before" -not -name '.*' 2>/dev/null || true)
+fi
+rm -f "$outside_before"
+[[ -z "$written" ]] || fail "written outside the wine prefix: $written"
+say "nothing new outside the prefix in: ${outside[*]:-(no linked folders)}"
 
 # Uninstalled silently; the uninstaller copies itself away and removes the folder.
 wine "$installed/Uninstall.exe" /S </dev/null >/dev/null 2>&1 || true
