@@ -272,31 +272,31 @@ constexpr const char* kFilterUnit = "CAV";
 // clock.
 class Timer {
  public:
-  explicit Timer(bool cold) : cold_(cold) {}
+  explicit Timer(bool onWallClock) : cold(onWallClock) {}
   template <typename Operation>
   void Time(benchmark::State& state, Operation&& operation) {
     const Instant start = Now();
     operation();
     const Instant took = Since(start);
-    state.SetIterationTime(cold_ ? took.wall : took.cpu);
-    other_ += cold_ ? took.cpu : took.wall;
+    state.SetIterationTime(cold ? took.wall : took.cpu);
+    other += cold ? took.cpu : took.wall;
   }
   void Settle(SearchScreen& screen) {
     const Instant start = Now();
     screen.Settle();
     const Instant took = Since(start);
-    settled_ += cold_ ? took.wall : took.cpu;
+    settled += cold ? took.wall : took.cpu;
   }
   void Report(benchmark::State& state) const {
-    state.counters[cold_ ? "cpu_us" : "wall_us"] =
-        benchmark::Counter(other_ * 1e6, benchmark::Counter::kAvgIterations);
-    state.counters["settle_us"] = benchmark::Counter(settled_ * 1e6, benchmark::Counter::kAvgIterations);
+    state.counters[cold ? "cpu_us" : "wall_us"] =
+        benchmark::Counter(other * 1e6, benchmark::Counter::kAvgIterations);
+    state.counters["settle_us"] = benchmark::Counter(settled * 1e6, benchmark::Counter::kAvgIterations);
   }
 
  private:
-  bool cold_;
-  double other_ = 0;
-  double settled_ = 0;
+  bool cold;
+  double other = 0;
+  double settled = 0;
 };
 
 const DataLocation& CatalogueLocation();
