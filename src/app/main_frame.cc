@@ -221,8 +221,9 @@ int CMainFrame::OnCreate() {
   auto* companion = new QAction(tr("Use a Companion &Index"), this);
   companion->setCheckable(true);
   companion->setChecked(m_companions->Enabled());
-  companion->setToolTip(tr("Keeps what whole-roll questions need in your cache, built once per roll in the "
-                           "background, so that searches answer sooner"));
+  companion->setToolTip(
+      tr("Keeps what whole-roll questions need in your cache, built once per roll in the "
+         "background, so that searches answer sooner"));
   connect(companion, &QAction::toggled, this, [this](bool on) {
     RememberCompanionIndex(on);
     m_companions->SetEnabled(on);

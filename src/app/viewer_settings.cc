@@ -81,7 +81,8 @@ bool CompanionIndexOn() {
   if (!settings) return true;
   const QVariant value = settings->value(QLatin1String(kCompanionKey));
   // Only a plain "false" turns it off: a value that reads as nothing else leaves the default.
-  return !(value.isValid() && value.toString().trimmed().compare(QLatin1String("false"), Qt::CaseInsensitive) == 0);
+  return !(value.isValid() &&
+           value.toString().trimmed().compare(QLatin1String("false"), Qt::CaseInsensitive) == 0);
 }
 
 void RememberCompanionIndex(bool on) { Store(kCompanionKey, on); }
