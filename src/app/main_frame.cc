@@ -230,11 +230,11 @@ int CMainFrame::OnCreate() {
     if (!on) m_statusBar->clearMessage();
   });
   AddMenuAction(FrameMenu::kFind, companion);
-  connect(m_companions, &CompanionBuilds::progressed, this,
+  connect(m_companions, &CompanionBuilds::progressChanged, this,
           [this](int percent) { m_statusBar->showMessage(CompanionBuilds::ProgressText(percent)); });
-  connect(m_companions, &CompanionBuilds::built, this,
+  connect(m_companions, &CompanionBuilds::companionChanged, this,
           [this] { m_statusBar->showMessage(CompanionBuilds::ReadyText(), kCompanionReadyMilliseconds); });
-  connect(m_companions, &CompanionBuilds::failed, this, [this](const QString& problem) {
+  connect(m_companions, &CompanionBuilds::problemChanged, this, [this](const QString& problem) {
     m_statusBar->showMessage(CompanionBuilds::FailedText(problem), kCompanionFailedMilliseconds);
   });
 

@@ -1,4 +1,3 @@
-// The engine's headers first: Qt's keyword macros (slots, signals) would rewrite their names.
 #include "ui/companion_builds.h"
 
 #include <QMetaObject>
@@ -90,7 +89,7 @@ void CompanionBuilds::Start(const std::string& dataDirectory, int number) {
       if (percent != told) {
         told = percent;
         QMetaObject::invokeMethod(
-            this, [this, percent] { emit progressed(percent); }, Qt::QueuedConnection);
+            this, [this, percent] { emit progressChanged(percent); }, Qt::QueuedConnection);
       }
       if (hook) hook(percent, m_stop);
       return !m_stop;
@@ -116,20 +115,20 @@ void CompanionBuilds::Finish(std::uint64_t job, const UpkeepResult& result) {
   switch (result.end) {
     case UpkeepEnd::kBuilt:
       PointDatabase();
-      emit built();
+      emit companionChanged();
       break;
     case UpkeepEnd::kSound:
       PointDatabase();
       break;
     case UpkeepEnd::kFailed:
       if (!result.fileName.empty()) m_failed.insert(result.fileName);
-      emit failed(QString::fromStdString(result.error));
+      emit problemChanged(QString::fromStdString(result.error));
       break;
     case UpkeepEnd::kPassedOver:
     case UpkeepEnd::kStopped:
       break;
   }
-  emit ended();
+  emit buildStateChanged();
   // The database may have opened another roll meanwhile.
   Look();
 }

@@ -56,14 +56,14 @@ class CompanionBuilds : public QObject, private ScreenListener {
 
  signals:
   // A build has come to `percent`.
-  void progressed(int percent);
+  void progressChanged(int percent);
   // A build has put the roll's companion in the cache (the database will use it).
-  void built();
+  void companionChanged();
   // A build failed; `problem` says why. Told once for each roll.
-  void failed(const QString& problem);
+  void problemChanged(const QString& problem);
   // A build, or the look that found the companion sound or the roll passed over, has ended (not
   // told for one that was stopped).
-  void ended();
+  void buildStateChanged();
 
  private:
   void BusyChanged(bool busy) override;

@@ -131,7 +131,7 @@ TEST_F(CompanionBuildsTest, TheFirstOpenBuildsTheCompanionWhileSearchesAnswerAsB
   EXPECT_EQ(view->Screen().Database()->Companion(), nullptr);
   EXPECT_TRUE(CacheFiles().empty());
 
-  QSignalSpy built(Builds(), &CompanionBuilds::built);
+  QSignalSpy built(Builds(), &CompanionBuilds::companionChanged);
   gate.Release();
   ASSERT_SOON(built.count() == 1);
   EXPECT_EQ(StripMessage(), QStringLiteral("Companion index ready"));
@@ -147,7 +147,7 @@ TEST_F(CompanionBuildsTest, TheFirstOpenBuildsTheCompanionWhileSearchesAnswerAsB
 
 TEST_F(CompanionBuildsTest, ARollWhoseCompanionIsSoundIsNotBuiltAgain) {
   OpenWindow();
-  QSignalSpy built(Builds(), &CompanionBuilds::built);
+  QSignalSpy built(Builds(), &CompanionBuilds::companionChanged);
   Search(QStringLiteral("Abbott"));
   ASSERT_SOON(built.count() == 1);
   const std::vector<std::string> files = CacheFiles();
@@ -157,8 +157,8 @@ TEST_F(CompanionBuildsTest, ARollWhoseCompanionIsSoundIsNotBuiltAgain) {
 
   BuildGate gate;
   OpenAgain();
-  QSignalSpy ended(Builds(), &CompanionBuilds::ended);
-  QSignalSpy builtAgain(Builds(), &CompanionBuilds::built);
+  QSignalSpy ended(Builds(), &CompanionBuilds::buildStateChanged);
+  QSignalSpy builtAgain(Builds(), &CompanionBuilds::companionChanged);
   Search(QStringLiteral("Abbott"));
   ASSERT_SOON(ended.count() == 1);
   EXPECT_EQ(gate.steps, 0);
@@ -186,14 +186,14 @@ TEST_F(CompanionBuildsTest, TurnedOffNothingIsBuiltNoneIsUsedAndTheChoiceIsKept)
   // The next start keeps it off.
   OpenAgain();
   EXPECT_FALSE(SettingItem()->isChecked());
-  QSignalSpy ended(Builds(), &CompanionBuilds::ended);
+  QSignalSpy ended(Builds(), &CompanionBuilds::buildStateChanged);
   Search(QStringLiteral("Abbott"));
   Settle();
   EXPECT_EQ(ended.count(), 0);
   EXPECT_TRUE(CacheFiles().empty());
 
   // Turned on, the roll open now gets its companion; off again, the database uses none.
-  QSignalSpy built(Builds(), &CompanionBuilds::built);
+  QSignalSpy built(Builds(), &CompanionBuilds::companionChanged);
   SettingItem()->trigger();
   ASSERT_SOON(built.count() == 1);
   EXPECT_NE(view->Screen().Database()->Companion(), nullptr);
@@ -230,8 +230,8 @@ TEST_F(CompanionBuildsTest, ABuildThatFailsIsToldOnceAndNotTriedAgainForThatRoll
   // The cache's place is taken by a file: no folder can be made there.
   WriteFileBytes(cache.Prefix() + "dravenholt", "not a folder");
   OpenWindow();
-  QSignalSpy failed(Builds(), &CompanionBuilds::failed);
-  QSignalSpy ended(Builds(), &CompanionBuilds::ended);
+  QSignalSpy failed(Builds(), &CompanionBuilds::problemChanged);
+  QSignalSpy ended(Builds(), &CompanionBuilds::buildStateChanged);
   Search(QStringLiteral("Abbott"));
   ASSERT_SOON(failed.count() == 1);
   EXPECT_TRUE(StripMessage().startsWith(QStringLiteral("No companion index: ")))
