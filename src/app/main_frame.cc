@@ -15,6 +15,7 @@
 #include "app/view_zoom.h"
 #include "app/viewer_settings.h"
 #include "platform/qt/screen_zoom.h"
+#include "ui/companion_builds.h"
 #include "ui/find_menu.h"
 #include "ui/hist_view.h"
 #include "ui/unit_actions.h"
@@ -28,6 +29,10 @@ struct MenuTitle {
   FrameMenu menu;
   const char* title;
 };
+// How long the strip says that the companion index is ready, or could not be built.
+constexpr int kCompanionReadyMilliseconds = 5000;
+constexpr int kCompanionFailedMilliseconds = 30000;
+
 constexpr MenuTitle kMenuTitles[] = {{FrameMenu::kFile, QT_TRANSLATE_NOOP("CMainFrame", "&File")},
                                      {FrameMenu::kEdit, QT_TRANSLATE_NOOP("CMainFrame", "&Edit")},
                                      {FrameMenu::kFind, QT_TRANSLATE_NOOP("CMainFrame", "F&ind")},
@@ -208,6 +213,31 @@ int CMainFrame::OnCreate() {
       SetStatusText(RosterStatusText(*roster));
   });
 
+  // The roll's companion index: built in the background once a roll is open, unless turned off.
+  m_companions = new CompanionBuilds(view, CompanionIndexOn(), this);
+  auto* beforeCompanion = new QAction(this);
+  beforeCompanion->setSeparator(true);
+  AddMenuAction(FrameMenu::kFind, beforeCompanion);
+  auto* companion = new QAction(tr("Use a Companion &Index"), this);
+  companion->setCheckable(true);
+  companion->setChecked(m_companions->Enabled());
+  companion->setToolTip(
+      tr("Keeps what whole-roll questions need in your cache, built once per roll in the "
+         "background, so that searches answer sooner"));
+  connect(companion, &QAction::toggled, this, [this](bool on) {
+    RememberCompanionIndex(on);
+    m_companions->SetEnabled(on);
+    if (!on) m_statusBar->clearMessage();
+  });
+  AddMenuAction(FrameMenu::kFind, companion);
+  connect(m_companions, &CompanionBuilds::progressChanged, this,
+          [this](int percent) { m_statusBar->showMessage(CompanionBuilds::ProgressText(percent)); });
+  connect(m_companions, &CompanionBuilds::companionChanged, this,
+          [this] { m_statusBar->showMessage(CompanionBuilds::ReadyText(), kCompanionReadyMilliseconds); });
+  connect(m_companions, &CompanionBuilds::problemChanged, this, [this](const QString& problem) {
+    m_statusBar->showMessage(CompanionBuilds::FailedText(problem), kCompanionFailedMilliseconds);
+  });
+
   m_uses = new UseActions(view, this);
   m_uses->SetSearchDescription([this] { return StatusText(); });
   for (QAction* item : m_uses->EditActions()) AddMenuAction(FrameMenu::kEdit, item);
@@ -293,6 +323,8 @@ void CMainFrame::ShowZoom() {
 void CMainFrame::closeEvent(QCloseEvent* event) {
   // Closing the frame ends the message loop; the view and the document are destroyed after it
   // returns, never from inside a command that is still running.
+  // A companion index being built is given up: nothing of it is left in the cache.
+  if (m_companions) m_companions->Stop();
   event->accept();
   QCoreApplication::quit();
 }

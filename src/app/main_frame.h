@@ -14,6 +14,7 @@
 #include <memory>
 
 class CHistView;
+class CompanionBuilds;
 class CViewDoc;
 class DataLocation;
 class QAction;
@@ -64,6 +65,9 @@ class CMainFrame : public QWidget {
   UseActions* Uses() const { return m_uses; }
   // The unit's window and roster (ui/unit_actions.h); its item is in Find.
   UnitActions* Units() const { return m_units; }
+  // The roll's companion index, built in the background (ui/companion_builds.h); its item is in
+  // Find, its progress in the status strip.
+  CompanionBuilds* Companions() const { return m_companions; }
   CViewDoc* Document() const { return m_document.get(); }
   bool FirstActivation() const { return firstActivation; }
   // The normal rectangle set at the first activation (left, top, right and bottom exclusive).
@@ -115,6 +119,7 @@ class CMainFrame : public QWidget {
   CHistView* m_view = nullptr;
   UseActions* m_uses = nullptr;
   UnitActions* m_units = nullptr;
+  CompanionBuilds* m_companions = nullptr;
   bool m_rosterInStrip = false;  // the strip names the roster on screen
   bool firstActivation = true;
   QRect m_normalRect;

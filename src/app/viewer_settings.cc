@@ -9,6 +9,7 @@
 namespace {
 constexpr const char* kZoomKey = "View/Zoom";
 constexpr const char* kDataPlaceKey = "Data/Place";
+constexpr const char* kCompanionKey = "Find/CompanionIndex";
 
 // What was last told about the file, so that the same refusal is told only once.
 std::string g_toldRefusal;
@@ -74,3 +75,14 @@ QString RememberedDataPlace() {
 }
 
 void RememberDataPlace(const QString& place) { Store(kDataPlaceKey, place); }
+
+bool CompanionIndexOn() {
+  const std::unique_ptr<QSettings> settings = OpenViewerSettings();
+  if (!settings) return true;
+  const QVariant value = settings->value(QLatin1String(kCompanionKey));
+  // Only a plain "false" turns it off: a value that reads as nothing else leaves the default.
+  return !(value.isValid() &&
+           value.toString().trimmed().compare(QLatin1String("false"), Qt::CaseInsensitive) == 0);
+}
+
+void RememberCompanionIndex(bool on) { Store(kCompanionKey, on); }

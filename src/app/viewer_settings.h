@@ -33,3 +33,8 @@ void RememberZoom(double zoom);
 // The folder or disk image the user last chose for the roll (the disk prompt's Browse…), or "".
 QString RememberedDataPlace();
 void RememberDataPlace(const QString& place);
+
+// Whether the viewer builds and uses a companion index of the roll (Find menu): on unless the
+// user turned it off.
+bool CompanionIndexOn();
+void RememberCompanionIndex(bool on);

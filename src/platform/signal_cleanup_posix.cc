@@ -1,6 +1,7 @@
-// The registry is a fixed table of path buffers with a state word each: registering fills a free
-// buffer and only then marks it in use, so the handler never reads a half-written path; it needs
-// no allocation and no lock, which a signal handler may not take.
+// The registry is a fixed table of path buffers with a state word each: registering claims a free
+// buffer (atomically: threads may register at once), fills it and only then marks it in use, so
+// the handler never reads a half-written path; it needs no allocation and no lock, which a signal
+// handler may not take.
 #include "platform/signal_cleanup.h"
 
 #include <fcntl.h>
@@ -26,7 +27,11 @@ constexpr int kDirectorySlot = 2;
 constexpr int kFaultSignals[] = {SIGILL, SIGTRAP, SIGBUS, SIGFPE, SIGSEGV, SIGSYS};
 
 char g_paths[kSlots][PATH_MAX];
-volatile sig_atomic_t g_states[kSlots];
+// Lock-free, so the handler may read them; a slot is claimed (kClaimed) before its path is written,
+// so that two threads registering at once never share one, and the handler passes a claimed slot by.
+constexpr int kClaimed = 3;
+std::atomic<int> g_states[kSlots];
+static_assert(std::atomic<int>::is_always_lock_free);
 struct sigaction g_previous[_NSIG];
 bool g_installed = false;
 
@@ -121,9 +126,9 @@ void InstallSignalCleanup() {
 int RegisterCleanup(const std::string& path, CleanupKind kind) {
   if (path.empty() || path.size() >= PATH_MAX) return -1;
   for (int i = 0; i < kSlots; ++i) {
-    if (g_states[i] != kFree) continue;
+    int expected = kFree;
+    if (!g_states[i].compare_exchange_strong(expected, kClaimed)) continue;
     std::memcpy(g_paths[i], path.c_str(), path.size() + 1);
-    std::atomic_signal_fence(std::memory_order_seq_cst);
     g_states[i] = kind == CleanupKind::kFile ? kFileSlot : kDirectorySlot;
     return i;
   }

@@ -19,9 +19,10 @@ constexpr int kSlots = 16;
 constexpr int kFree = 0;
 constexpr int kFileSlot = 1;
 constexpr int kDirectorySlot = 2;
+constexpr int kClaimed = 3;  // being filled: the handler passes it by
 constexpr std::size_t kLongestPath = 32768;
 
-// A slot is filled, then marked in use; the handler reads only slots marked in use.
+// A slot is claimed, filled, then marked in use; the handler reads only slots marked in use.
 std::string g_paths[kSlots];
 std::atomic<int> g_states[kSlots];
 SRWLOCK g_held = SRWLOCK_INIT;
@@ -87,12 +88,12 @@ void InstallSignalCleanup() {
 int RegisterCleanup(const std::string& path, CleanupKind kind) {
   if (path.empty() || path.size() >= kLongestPath) return -1;
   for (int i = 0; i < kSlots; ++i) {
-    if (g_states[i].load() != kFree) continue;
-    g_paths[i] = path;
+    // Claimed before the path is written, so that two threads registering at once never share a slot.
     int expected = kFree;
-    if (g_states[i].compare_exchange_strong(expected, kind == CleanupKind::kFile ? kFileSlot : kDirectorySlot)) {
-      return i;
-    }
+    if (!g_states[i].compare_exchange_strong(expected, kClaimed)) continue;
+    g_paths[i] = path;
+    g_states[i] = kind == CleanupKind::kFile ? kFileSlot : kDirectorySlot;
+    return i;
   }
   return -1;
 }

@@ -600,7 +600,7 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
   Assemble(binding, sections, out);
   if (stats) {
     stats->keys = static_cast<std::int64_t>(keys.size());
-    stats->slots = binding.slotTotal;
+    stats->slotCount = binding.slotTotal;
     stats->groups = static_cast<std::int64_t>(groupCount);
     stats->unitTexts = static_cast<std::int64_t>(unitTexts.size());
     stats->bytes = static_cast<std::int64_t>(out->size());

@@ -37,7 +37,7 @@ using CompanionProgress = std::function<bool(int percent)>;
 
 struct CompanionStats {
   std::int64_t keys = 0;
-  std::int64_t slots = 0;
+  std::int64_t slotCount = 0;  // not `slots`: Qt defines that word as a macro
   std::int64_t groups = 0;  // distinct (unit text, side, company)
   std::int64_t unitTexts = 0;
   std::int64_t bytes = 0;  // of the companion

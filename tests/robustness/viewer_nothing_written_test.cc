@@ -1,8 +1,9 @@
 // The viewer, driven by key presses and clicks through a whole session (searches with and
 // without a given name, page turns both ways, More Info, Clear, Quit), writes nothing but
-// history.buf in the family directory and the research log it records the searches in, in its
-// own data directory: not in the data directory, not in the working directory, not in the home,
-// configuration or cache directories, and nothing of the log's (its WAL files) is left behind.
+// history.buf in the family directory, the research log it records the searches in, in its own
+// data directory, and the roll's companion index in its own cache folder: not in the data
+// directory, not in the working directory, not elsewhere in the home, configuration or cache
+// directories, and nothing of the log's (its WAL files) or of the index's is left behind.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -18,6 +19,7 @@
 #include "support/environment.h"
 #include "support/scoped_env.h"
 #include "ui/bitmap_button.h"
+#include "ui/companion_builds.h"
 #include "ui/more_info_dialog.h"
 #include "viewer_fixture.h"
 
@@ -84,12 +86,21 @@ TEST_F(ViewerNothingWritten, AWholeSessionChangesOnlyTheFilterBuffer) {
   Search(QStringLiteral("Dunn"));
   MoreInfoOn(0);
   QTest::mouseClick(view->ClearButton(), Qt::LeftButton);
+  // The companion index the first search set building.
+  const auto companionKept = [this] {
+    std::error_code error;
+    return !std::filesystem::is_empty(home.Prefix() + "cache/dravenholt", error) && !error;
+  };
+  ASSERT_SOON(!frame->Companions()->Building() && companionKept());
   CloseWindow();
 
   EXPECT_EQ(Changes(data, Snapshot(root)), std::vector<std::string>{"family/history.buf"});
   // The research log, and nothing else, wherever the platform keeps the user's data.
   const std::u8string log =
       PathFromUtf8(DefaultLogPath()).lexically_relative(PathFromUtf8(home.Prefix())).generic_u8string();
-  EXPECT_EQ(Changes(elsewhere, Snapshot(home.Prefix())), std::vector<std::string>{std::string(log.begin(), log.end())});
+  std::vector<std::string> changed = Changes(elsewhere, Snapshot(home.Prefix()));
+  ASSERT_EQ(changed.size(), 2u);
+  EXPECT_TRUE(changed[0].starts_with("cache/dravenholt/roll-") && changed[0].ends_with(".companion")) << changed[0];
+  EXPECT_EQ(changed[1], std::string(log.begin(), log.end()));
   EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Texts().front();
 }

@@ -4,9 +4,13 @@
 
 #include "platform/data_file.h"
 #include "store/companion_cache.h"
+#include "store/companion_upkeep.h"
+#include "store/roll_database.h"
 #include "store/roll_format.h"
 #include "support/companion_roll.h"
+#include "support/environment.h"
 #include "support/roll_image.h"
+#include "support/scoped_env.h"
 
 namespace {
 
@@ -59,3 +63,26 @@ TEST(CompanionOfAnImage, IsBoundToTheImageAndWhereItsFilesLie) {
 }
 
 }  // namespace
+
+// The viewer's background build reads the roll out of the image as the database does: the
+// database then takes what was built as its own.
+TEST(CompanionOfAnImage, IsKeptFromTheDataDirectoryAsTheDatabaseOpensIt) {
+  TestRoll roll;
+  AddVariedEntries(&roll, 300, 4);
+  roll.Build();
+  ScopedTempDir dir;
+  const std::string iso = dir / "disk3.iso";
+  WriteRollIso(roll.dataDir, iso);
+  ScopedEnv env;
+  env.Set(kUserCacheVariable, (dir / "cache").c_str());
+  DataLocation location;
+  location.SetDirectories(roll.familyDir.c_str(), (iso + kPathSeparator).c_str());
+
+  const UpkeepResult built = KeepCompanion(location.dataDirectory, 1, {}, {});
+  ASSERT_EQ(built.end, UpkeepEnd::kBuilt) << built.error;
+  RollDatabase database(location, BoxAnswers());
+  database.SetCompanionDirectory(CompanionCachePlace());
+  ASSERT_EQ(database.Open(1), 1);
+  EXPECT_NE(database.Companion(), nullptr);
+  EXPECT_EQ(KeepCompanion(location.dataDirectory, 1, {}, {}).end, UpkeepEnd::kSound);
+}

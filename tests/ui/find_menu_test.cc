@@ -20,10 +20,12 @@ QStringList ItemTexts(const QMenu* menu) {
   return texts;
 }
 
+// The checked items that say how a search is made (the companion index, a setting, left out).
 QStringList Checked(const QMenu* menu) {
   QStringList checked;
   for (const QAction* action : menu->actions()) {
-    if (action->isChecked()) checked << action->text();
+    if (action->isChecked() && action->text() != QStringLiteral("Use a Companion &Index"))
+      checked << action->text();
   }
   return checked;
 }
@@ -45,8 +47,9 @@ class FindMenuTest : public FindTest {
 TEST_F(FindMenuTest, TheModesAreRadioItemsExactCheckedAtStartAndTheKeyboardReachesThem) {
   EXPECT_EQ(ItemTexts(Menu()),
             (QStringList{"&Exact Spelling", "&Wildcards (* and ?)", "Sounds Like (&Soundex)",
-                         "Sounds Like (&Daitch-Mokotoff)", "Similar Spe&lling", "-", "&Filters...", "&Clear Filters",
-                         "-", "Match &Given-Name Abbreviations and Nicknames", "-", "&Unit..."}));
+                         "Sounds Like (&Daitch-Mokotoff)", "Similar Spe&lling", "-", "&Filters...",
+                         "&Clear Filters", "-", "Match &Given-Name Abbreviations and Nicknames", "-",
+                         "&Unit...", "-", "Use a Companion &Index"}));
   EXPECT_EQ(Checked(Menu()), QStringList{"&Exact Spelling"});
   EXPECT_EQ(frame->StatusText(), QStringLiteral("Exact spelling"));
   EXPECT_FALSE(Find()->ClearFiltersAction()->isEnabled());
