@@ -222,9 +222,10 @@ def side_ratio(rounds, case, side):
 
 def cases_section(rounds, notes):
     rows = [
-        "| Case | Searched | Engine | SQLite, naive | SQLite, tuned | SQLite, aggregates | naive ÷ engine | tuned ÷ engine "
-        "(rounds) | aggregates ÷ engine (rounds) | Answer needs | Bound | Engine ÷ bound | Engine afterwards |",
-        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
+        "| Case | Searched | Engine | Engine, companion | SQLite, naive | SQLite, tuned | SQLite, aggregates | "
+        "naive ÷ engine | tuned ÷ engine (rounds) | aggregates ÷ engine (rounds) | aggregates ÷ companion (rounds) | "
+        "Answer needs | Bound | Engine ÷ bound | companion ÷ bound | Engine afterwards |",
+        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
     ]
     for case, title in WARM_TITLES:
         if not all(rounds.has(case, side) for side in ("engine", "naive", "tuned")):
@@ -234,13 +235,28 @@ def cases_section(rounds, notes):
         needs = rounds.value(case, "engine", "bytes") or 0
         bound_us = bound_ns / 1000
         rows.append(
-            f"| {title} | {notes.get(case, '')} | {us(e)} | {us(rounds.value(case, 'naive'))} | "
+            f"| {title} | {notes.get(case, '')} | {us(e)} | {side_time(rounds, case, 'companion')} | "
+            f"{us(rounds.value(case, 'naive'))} | "
             f"{us(rounds.value(case, 'tuned'))} | {side_time(rounds, case, 'aggregates')} | "
             f"{ratio_range(rounds.ratios(case, 'naive'))} | {ratio_range(rounds.ratios(case, 'tuned'))} | "
-            f"{side_ratio(rounds, case, 'aggregates')} | {int(needs):,} B | {us(bound_us)} | "
-            f"{ratio(e / bound_us) if bound_us else '-'} | {settled(rounds.value(case, 'engine', 'settle_us'))} |")
+            f"{side_ratio(rounds, case, 'aggregates')} | {companion_ratio(rounds, case)} | {int(needs):,} B | "
+            f"{us(bound_us)} | {ratio(e / bound_us) if bound_us else '-'} | {companion_bound(rounds, case, bound_us)} | "
+            f"{settled(rounds.value(case, 'engine', 'settle_us'))} |")
     rows += ["", CASES_BOUND]
     return "\n".join(rows)
+
+
+def companion_ratio(rounds, case):
+    """The peer with aggregates ÷ the engine with its companion, per round."""
+    if not (rounds.has(case, "companion") and rounds.has(case, "aggregates")):
+        return "-"
+    return ratio_range(ratios_over(rounds, case, "aggregates", "companion"))
+
+
+def companion_bound(rounds, case, bound_us):
+    if not (bound_us and rounds.has(case, "companion")):
+        return "-"
+    return ratio(rounds.value(case, "companion") / bound_us)
 
 
 # What the bound charges, said under each table it stands in.
@@ -280,9 +296,10 @@ FIND_CASES = [
 
 def find_section(rounds, notes):
     rows = [
-        "| Case | Searched | Goal | Engine | SQLite, naive | SQLite, tuned | SQLite, aggregates | naive ÷ engine | "
-        "tuned ÷ engine (rounds) | aggregates ÷ engine (rounds) | Answer needs | Bound | Engine ÷ bound |",
-        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
+        "| Case | Searched | Goal | Engine | Engine, companion | SQLite, naive | SQLite, tuned | SQLite, aggregates | "
+        "naive ÷ engine | tuned ÷ engine (rounds) | aggregates ÷ engine (rounds) | aggregates ÷ companion (rounds) | "
+        "Answer needs | Bound | Engine ÷ bound | companion ÷ bound |",
+        "|---|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|---:|",
     ]
     for case, title, goal in FIND_CASES:
         if not rounds.has(case, "engine"):
@@ -291,12 +308,13 @@ def find_section(rounds, notes):
         bound_us = (rounds.value(case, "engine", "bound_ns") or 0) / 1000
         needs = rounds.value(case, "engine", "bytes")
         rows.append(
-            f"| {title} | {notes.get(case, '')} | {us(goal)} | {us(e)} | "
+            f"| {title} | {notes.get(case, '')} | {us(goal)} | {us(e)} | {side_time(rounds, case, 'companion')} | "
             f"{side_time(rounds, case, 'naive', 'nothing to build')} | {side_time(rounds, case, 'tuned', 'nothing to build')} | "
             f"{side_time(rounds, case, 'aggregates', 'nothing to build')} | {side_ratio(rounds, case, 'naive')} | "
             f"{side_ratio(rounds, case, 'tuned')} | {side_ratio(rounds, case, 'aggregates')} | "
+            f"{companion_ratio(rounds, case)} | "
             f"{f'{int(needs):,} B' if needs is not None else '-'} | {us(bound_us) if bound_us else '-'} | "
-            f"{ratio(e / bound_us) if bound_us else '-'} |")
+            f"{ratio(e / bound_us) if bound_us else '-'} | {companion_bound(rounds, case, bound_us)} |")
     rows += ["", FIND_BOUND]
     return "\n".join(rows)
 
@@ -566,6 +584,24 @@ def goals_section(args, rounds, p):
         if slower:
             text += "; slower: " + ", ".join(f"{c.split('/', 1)[1]} ({ratio(x)})" for c, x in slower)
         rows.append(f"| Every Find case at least as fast as the SQLite peer with aggregates | {text} | {yes(not slower)} |")
+    # With the companion present, against the peer with aggregates and the bound.
+    quick = [c for c, _ in WARM_TITLES if c.startswith("search/")] + [c for c, _, _ in FIND_CASES]
+    quick = [c for c in quick if rounds.has(c, "companion") and rounds.has(c, "aggregates")]
+    if quick:
+        behind = [(c, statistics.median(ratios_over(rounds, c, "aggregates", "companion"))) for c in quick]
+        behind = [(c, x) for c, x in behind if x < 1]
+        text = f"engine with its companion faster in {len(quick) - len(behind)} of {len(quick)}"
+        if behind:
+            text += "; slower: " + ", ".join(f"{c.split('/', 1)[1]} ({ratio(x)})" for c, x in behind)
+        rows.append(f"| With the companion: every search and Find case at least as fast as the SQLite peer with "
+                    f"aggregates | {text} | {yes(not behind)} |")
+        bounded = [(c, rounds.value(c, "companion") / (rounds.value(c, "engine", "bound_ns") / 1000))
+                   for c in quick if rounds.value(c, "engine", "bound_ns")]
+        over = [(c, x) for c, x in bounded if x > 3]
+        text = f"{len(bounded) - len(over)} of {len(bounded)} within"
+        if over:
+            text += "; over: " + ", ".join(f"{c.split('/', 1)[1]} ({ratio(x)})" for c, x in over)
+        rows.append(f"| With the companion: every search and Find case within 3× its bound | {text} | {yes(not over)} |")
     c = companion_build(r)
     if c:
         rows.append(f"| Companion index built under 5 s, files cached | {c['seconds']:.2f} s | {yes(c['seconds'] < 5)} |")

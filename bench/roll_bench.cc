@@ -15,7 +15,7 @@
 // that also attaches the aggregates (sqlite_aggregates.h). --roster adds the roster cases: the
 // largest unit's roster on the engine, on the tuned copy and on the one with aggregates, both with
 // that roster file attached (sqlite_roster.h); --companion, the directory of the roll's companion
-// index, adds the engine with its companion as a side of them. --picks writes the surnames and
+// index, adds the engine with its companion as a side of every case. --picks writes the surnames and
 // given names the cases use, one "name<TAB>value" a line.
 #include <benchmark/benchmark.h>
 
@@ -74,7 +74,6 @@ struct Side {
   std::function<std::unique_ptr<SearchScreen>()> open;
   std::vector<std::string> files;
   std::function<void(SearchScreen&)> release = [](SearchScreen&) {};
-  bool rosterOnly = false;  // a side for the roster cases only
 };
 
 // kFind: a Find's first page; kCatalogue: the engine's key catalogue of a freshly opened roll
@@ -404,9 +403,8 @@ const DataLocation& CatalogueLocation() {
 }
 
 // Whether `side` leaves case `c` out: the roster cases run on the sides that keep something to
-// answer them, and a side of the roster cases runs nothing else.
+// answer them.
 bool Skipped(const Side& side, const Case& c) {
-  if (side.rosterOnly) return !IsRoster(c.kind);
   return IsRoster(c.kind) && !side.open()->HasRoster();
 }
 
@@ -575,7 +573,7 @@ int main(int argc, char** argv) {
                      [](SearchScreen& s) { static_cast<AggregateSqliteScreen&>(s).Remap(); }});
   }
 
-  if (!o.companionDir.empty() && !o.rosterPath.empty()) {
+  if (!o.companionDir.empty()) {
     const std::string companionDir = o.companionDir;
     Side companion{"companion",
                    [companionDir]() -> std::unique_ptr<SearchScreen> {
@@ -584,7 +582,6 @@ int main(int argc, char** argv) {
                      return s;
                    },
                    {}};
-    companion.rosterOnly = true;
     sides.push_back(std::move(companion));
     // The side is only what it claims while the companion is there and taken.
     EngineScreen probe(location);
