@@ -23,6 +23,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <memory>
@@ -56,7 +57,7 @@ struct Options {
   std::string aggregatesPath;  // empty: no aggregates side
   std::string rosterPath;      // empty: no roster cases
   std::string companionDir;    // empty: no engine side with the companion
-  std::string picksPath;  // where to write the chosen names, for the whole-process figures
+  std::string picksPath;       // where to write the chosen names, for the whole-process figures
   std::string set = "warm";
   bool checkOnly = false;
   bool picksOnly = false;  // write the picks and stop: no SQLite copy needed
@@ -102,8 +103,8 @@ struct Case {
   std::string surname;
   std::string given;
   Kind kind;
-  std::string note;  // what the case stands for, for the report
-  FindOptions find;  // kFind
+  std::string note;           // what the case stands for, for the report
+  FindOptions find;           // kFind
   RosterRequest roster = {};  // kRoster, kRosterList
 };
 
@@ -404,9 +405,7 @@ const DataLocation& CatalogueLocation() {
 
 // Whether `side` leaves case `c` out: the roster cases run on the sides that keep something to
 // answer them.
-bool Skipped(const Side& side, const Case& c) {
-  return IsRoster(c.kind) && !side.open()->HasRoster();
-}
+bool Skipped(const Side& side, const Case& c) { return IsRoster(c.kind) && !side.open()->HasRoster(); }
 
 }  // namespace
 
@@ -472,21 +471,38 @@ int main(int argc, char** argv) {
   static std::vector<Case> cases = {
       {"search/surname/single", single, "", Kind::kSearch, single + ", " + Entries(p.single.slotCount), {}},
       {"search/surname/median", median, "", Kind::kSearch, median + ", " + Entries(p.median.slotCount), {}},
-      {"search/surname/most_common", common, "", Kind::kSearch, common + ", " + Entries(p.common.slotCount), {}},
+      {"search/surname/most_common",
+       common,
+       "",
+       Kind::kSearch,
+       common + ", " + Entries(p.common.slotCount),
+       {}},
       {"search/given/one_letter", common, p.oneLetter, Kind::kSearch, common + " " + p.oneLetter, {}},
       {"search/given/common", common, p.commonGiven, Kind::kSearch, common + " " + p.commonGiven, {}},
       {"search/given/no_match", common, p.noMatch, Kind::kSearch, common + " " + p.noMatch, {}},
       {"page/next/range", common, "", Kind::kNext, common + ", page 1 to 2", {}},
       {"page/previous/range", common, "", Kind::kPrevious, common + ", page 2 to 1", {}},
-      {"page/next/filtered", common, p.commonGiven, Kind::kNext,
-       common + " " + p.commonGiven + ", page 1 to 2", {}},
-      {"page/previous/filtered", common, p.commonGiven, Kind::kPrevious,
-       common + " " + p.commonGiven + ", page 2 to 1", {}},
+      {"page/next/filtered",
+       common,
+       p.commonGiven,
+       Kind::kNext,
+       common + " " + p.commonGiven + ", page 1 to 2",
+       {}},
+      {"page/previous/filtered",
+       common,
+       p.commonGiven,
+       Kind::kPrevious,
+       common + " " + p.commonGiven + ", page 2 to 1",
+       {}},
       {"detail/row", common, "", Kind::kDetail, common + ", first row", {}},
       {"new_screen/first_search", median, "", Kind::kNewScreen, median + ", new screen or connection", {}},
       {"cold/first_search", median, "", Kind::kColdSearch, median + ", new screen or connection", {}},
-      {"cold/first_given_search", common, p.commonGiven, Kind::kColdSearch,
-       common + " " + p.commonGiven + ", new screen or connection", {}},
+      {"cold/first_given_search",
+       common,
+       p.commonGiven,
+       Kind::kColdSearch,
+       common + " " + p.commonGiven + ", new screen or connection",
+       {}},
       {"cold/detail", common, "", Kind::kColdDetail, common + ", first row, after the search", {}},
   };
   // Find: first pages over many keys, and filters (the side, a state, a unit text) over the most
@@ -495,9 +511,12 @@ int main(int argc, char** argv) {
                   const std::string& note) {
     cases.push_back({name, surname, "", Kind::kFind, note, FindOptions{mode, std::move(filter)}});
   };
-  cases.push_back({"find/catalogue", "", "", Kind::kCatalogue, "every surname of the roll, with its codes", {}});
-  find("find/soundex", kSoundsLikeSurname, MatchMode::kSoundex, {}, std::string(kSoundsLikeSurname) + ", sounds like");
-  find("find/similar", kSimilarSurname, MatchMode::kSimilar, {}, std::string(kSimilarSurname) + ", similar spelling");
+  cases.push_back(
+      {"find/catalogue", "", "", Kind::kCatalogue, "every surname of the roll, with its codes", {}});
+  find("find/soundex", kSoundsLikeSurname, MatchMode::kSoundex, {},
+       std::string(kSoundsLikeSurname) + ", sounds like");
+  find("find/similar", kSimilarSurname, MatchMode::kSimilar, {},
+       std::string(kSimilarSurname) + ", similar spelling");
   find("find/wildcard/one_letter", "SM?TH*", MatchMode::kExact, {}, "SM?TH*");
   find("find/wildcard/initial", "S*", MatchMode::kExact, {}, "S*");
   find("find/wildcard/all", "*", MatchMode::kExact, {}, "*");
@@ -575,16 +594,22 @@ int main(int argc, char** argv) {
 
   if (!o.companionDir.empty()) {
     const std::string companionDir = o.companionDir;
+    // A family directory of its own: two screens on one history.buf would take turns at its lock,
+    // and the one that lost would keep its records in a private file.
+    static DataLocation companionLocation;
+    const std::string companionFamily = (std::filesystem::path(o.familyDir) / "companion").string() + "/";
+    std::filesystem::create_directories(companionFamily);
+    companionLocation.SetDirectories(companionFamily.c_str(), o.rollDir.c_str());
     Side companion{"companion",
                    [companionDir]() -> std::unique_ptr<SearchScreen> {
-                     auto s = std::make_unique<EngineScreen>(location);
+                     auto s = std::make_unique<EngineScreen>(companionLocation);
                      s->database.SetCompanionDirectory(companionDir);
                      return s;
                    },
                    {}};
     sides.push_back(std::move(companion));
     // The side is only what it claims while the companion is there and taken.
-    EngineScreen probe(location);
+    EngineScreen probe(companionLocation);
     probe.database.SetCompanionDirectory(companionDir);
     if (probe.database.Open(1) != 1 || probe.database.Companion() == nullptr)
       Fail(companionDir + ": holds no companion of the roll that the engine takes");
