@@ -9,9 +9,9 @@
 #include <map>
 
 #include "platform/byte_order.h"
-#include "store/given_name.h"
 #include "store/companion_reader.h"
 #include "store/daitch_mokotoff.h"
+#include "store/given_name.h"
 #include "store/index_walk.h"
 #include "store/name_order.h"
 #include "store/roll_format.h"
@@ -80,15 +80,6 @@ void Damage(const std::string& dataDir) {
   ASSERT_EQ(lines.back(), '\n');
   lines.pop_back();
   WriteFileBytes(dataDir + kLineFileName, lines);
-}
-
-EntryFilter Filter(char side, const std::string& state, const std::string& unit, const std::string& company) {
-  EntryFilter f;
-  f.side = side;
-  f.state = state;
-  f.unit = unit;
-  f.company = company;
-  return f;
 }
 
 CompanionFilter Normalised(const EntryFilter& f) {

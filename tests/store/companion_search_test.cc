@@ -44,15 +44,6 @@ std::string Describe(const Asked& a) {
          (a.variants ? " with variants" : "") + " filter " + a.filter.Describe();
 }
 
-EntryFilter Filter(char side, const std::string& state, const std::string& unit, const std::string& company) {
-  EntryFilter f;
-  f.side = side;
-  f.state = state;
-  f.unit = unit;
-  f.company = company;
-  return f;
-}
-
 std::vector<Asked> EveryWayOfAsking() {
   const EntryFilter filters[] = {{},
                                  Filter('C', "", "", ""),

@@ -25,6 +25,15 @@ constexpr const char* kSides[] = {"U", "C", " c ", "u", "", "X", "UC", "C", "U"}
 
 }  // namespace
 
+EntryFilter Filter(char side, const std::string& state, const std::string& unit, const std::string& company) {
+  EntryFilter f;
+  f.side = side;
+  f.state = state;
+  f.unit = unit;
+  f.company = company;
+  return f;
+}
+
 void AddVariedEntries(TestRoll* roll, int entries, unsigned seed) {
   std::mt19937 random(seed);
   auto pick = [&](auto& list) { return std::string(list[random() % std::size(list)]); };

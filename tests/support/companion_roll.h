@@ -8,9 +8,12 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "store/entry_filter.h"
 #include "store/companion_builder.h"
+#include "store/entry_filter.h"
 #include "support/test_roll.h"
+
+// A filter asking for `side` (0: either), `state`, text in the unit and `company` ("": any).
+EntryFilter Filter(char side, const std::string& state, const std::string& unit, const std::string& company);
 
 // Adds `entries` entries drawn with `seed` to `roll` (not built).
 void AddVariedEntries(TestRoll* roll, int entries, unsigned seed);
