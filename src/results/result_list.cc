@@ -27,7 +27,11 @@ void CopyText(char* dst, std::size_t size, const char* src) {
 ResultList::ResultList(RollDatabase& db, const char* familyDirectory)
     : filterBuffer(std::make_unique<FilterBuffer>(FilterBufferPath(familyDirectory))), database(db) {}
 
-ResultList::~ResultList() = default;
+ResultList::~ResultList() {
+  // The records still to be read come from this list's own buffers: they are written while the
+  // list is whole, not by the filter buffer's close after the rest of it is gone.
+  filterBuffer->WritePending();
+}
 
 int ResultList::Reset() {
   rowCount = 0;

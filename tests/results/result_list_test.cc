@@ -313,3 +313,22 @@ TEST(GivenNameSearch, MatchesThatCannotBeReadWhenTheyAreWrittenAreTold) {
   ASSERT_EQ(notices.size(), 1u);
   EXPECT_NE(notices[0].find("The list of results is incomplete."), std::string::npos) << notices[0];
 }
+
+// A list destroyed before its records were written (the viewer closed right after a search) still
+// leaves every record in the file, read while the list was whole.
+TEST(GivenNameSearch, AListDestroyedBeforeItsWritesStillWritesEveryRecord) {
+  TestRoll roll;
+  for (int i = 0; i < 300; ++i) roll.Add("Smith", (i % 2 ? "JOHN" : "MARY") + std::to_string(i));
+  roll.Build();
+  RollDatabase database(roll.location, BoxAnswers());
+  SearchRequest request;
+  request.SetSurname("Smith");
+  request.SetDatabase(1);
+  request.SetGivenName("john");
+  {
+    ResultList list(database, roll.familyDir.c_str());
+    list.Show(database.RunSearch(request));
+    ASSERT_EQ(list.ResultCount(), 150);
+  }
+  EXPECT_EQ(ReadFileBytes(roll.familyDir + "history.buf").size(), 150u * kFilterRecordSize);
+}
