@@ -658,6 +658,17 @@ int main(int argc, char** argv) {
 
   static std::vector<std::unique_ptr<SearchScreen>> screens;
   for (const Side& side : sides) screens.push_back(cold ? nullptr : side.open());
+  // What a screen builds once for the roll (the key catalogue, a run's order) is built before
+  // anything is timed: a warm case times its search, not the screen's first use of the roll, which
+  // would otherwise land in whichever case the random order runs first.
+  for (const Case& c : cases) {
+    if (cold || IsCold(c.kind) || c.kind == Kind::kCatalogue) continue;
+    for (std::size_t i = 0; i < sides.size(); ++i) {
+      if (Skipped(sides[i], c)) continue;
+      Operate(*screens[i], c);
+      screens[i]->Settle();
+    }
+  }
   for (const Case& c : cases) {
     if (IsCold(c.kind) != cold) continue;
     for (std::size_t i = 0; i < sides.size(); ++i) {
