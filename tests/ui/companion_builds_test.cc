@@ -15,6 +15,7 @@
 
 #include "app/view_doc.h"
 #include "app/viewer_settings.h"
+#include "store/companion_cache.h"
 #include "support/environment.h"
 #include "support/scoped_env.h"
 #include "viewer_fixture.h"
@@ -68,6 +69,9 @@ class CompanionBuildsTest : public ViewerTest {
     env.Set(kUserCacheVariable, cache.Path().c_str());
     env.Set(kUserSettingsVariable, config.Path().c_str());
   }
+  // The window goes before the test's own cache and settings folders, which Windows cannot remove
+  // while the viewer holds a file in them open.
+  void TearDown() override { CloseWindow(); }
 
   // A window over the roll as it is (OpenWindow writes the roll afresh).
   void OpenAgain() {
@@ -88,11 +92,20 @@ class CompanionBuildsTest : public ViewerTest {
     }
     return nullptr;
   }
+  // The program's folder in the user's cache, wherever the platform keeps it (on Windows the
+  // cache and the settings share one variable, so it is under `config` there).
+  static std::string CacheFolder() {
+    std::string place = CompanionCachePlace();
+    if (!place.empty()) place.pop_back();
+    return place;
+  }
   // The files in the cache's folder of the program (companions and anything half-written).
   std::vector<std::string> CacheFiles() const {
     std::vector<std::string> names;
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(cache.Prefix() + "dravenholt", error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(PathFromUtf8(CacheFolder()), error)) {
+      // On Windows the viewer's settings file shares the folder.
+      if (entry.path().extension() == ".conf") continue;
       names.push_back(entry.path().filename().string());
     }
     return names;
@@ -152,7 +165,7 @@ TEST_F(CompanionBuildsTest, ARollWhoseCompanionIsSoundIsNotBuiltAgain) {
   ASSERT_SOON(built.count() == 1);
   const std::vector<std::string> files = CacheFiles();
   ASSERT_EQ(files.size(), 1u);
-  const auto written = std::filesystem::file_size(cache.Prefix() + "dravenholt/" + files[0]);
+  const auto written = std::filesystem::file_size(PathFromUtf8(CacheFolder()) / files[0]);
   CloseWindow();
 
   BuildGate gate;
@@ -164,7 +177,7 @@ TEST_F(CompanionBuildsTest, ARollWhoseCompanionIsSoundIsNotBuiltAgain) {
   EXPECT_EQ(gate.steps, 0);
   EXPECT_EQ(builtAgain.count(), 0);
   EXPECT_EQ(CacheFiles(), files);
-  EXPECT_EQ(std::filesystem::file_size(cache.Prefix() + "dravenholt/" + files[0]), written);
+  EXPECT_EQ(std::filesystem::file_size(PathFromUtf8(CacheFolder()) / files[0]), written);
   EXPECT_NE(view->Screen().Database()->Companion(), nullptr);
   // More searches on the same open roll look no further.
   Search(QStringLiteral("Baker"));
@@ -228,7 +241,8 @@ TEST_F(CompanionBuildsTest, ClosingTheWindowMidBuildStopsItAndLeavesNothingInThe
 
 TEST_F(CompanionBuildsTest, ABuildThatFailsIsToldOnceAndNotTriedAgainForThatRoll) {
   // The cache's place is taken by a file: no folder can be made there.
-  WriteFileBytes(cache.Prefix() + "dravenholt", "not a folder");
+  std::filesystem::create_directories(PathFromUtf8(CacheFolder()).parent_path());
+  WriteFileBytes(CacheFolder(), "not a folder");
   OpenWindow();
   QSignalSpy failed(Builds(), &CompanionBuilds::problemChanged);
   QSignalSpy ended(Builds(), &CompanionBuilds::buildStateChanged);
@@ -236,7 +250,7 @@ TEST_F(CompanionBuildsTest, ABuildThatFailsIsToldOnceAndNotTriedAgainForThatRoll
   ASSERT_SOON(failed.count() == 1);
   EXPECT_TRUE(StripMessage().startsWith(QStringLiteral("No companion index: ")))
       << StripMessage().toStdString();
-  EXPECT_EQ(ReadFileBytes(cache.Prefix() + "dravenholt"), "not a folder");
+  EXPECT_EQ(ReadFileBytes(CacheFolder()), "not a folder");
 
   // The same roll opened afresh is passed over quietly.
   view->Screen().Database()->Close();

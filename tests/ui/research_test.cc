@@ -61,6 +61,9 @@ class ResearchTest : public FindTest {
     research = frame->findChild<ResearchActions*>();
     ASSERT_NE(research, nullptr);
   }
+  // The window goes before this test's own places: Windows cannot remove a folder holding a file
+  // the viewer still has open (the research log, the companion index).
+  void TearDown() override { CloseWindow(); }
 
   // Everything posted is in the log.
   void Settle() { ASSERT_TRUE(research->Desk().WaitIdle(5000)); }
