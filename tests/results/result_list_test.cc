@@ -243,19 +243,32 @@ TEST(ResetState, ANewListIsTheEmptyRange) {
   EXPECT_FALSE(s.list.HasPreviousPage());
 }
 
+namespace {
+
+// A roll of `n` SMITHs, JOHN and MARY by turns, built; and the search for SMITH JOHN.
+void BuildSmiths(TestRoll* roll, int n) {
+  for (int i = 0; i < n; ++i) roll->Add("Smith", (i % 2 ? "JOHN" : "MARY") + std::to_string(i));
+  roll->Build();
+}
+SearchRequest SmithJohn() {
+  SearchRequest request;
+  request.SetSurname("Smith");
+  request.SetDatabase(1);
+  request.SetGivenName("john");
+  return request;
+}
+
+}  // namespace
+
 // A given-name search shows its first page before its matches are written; the file then holds
 // the records the one-by-one appends would have made, in the same order, and nothing read depends
 // on when they were written.
 TEST(GivenNameSearch, ShowsTheFirstPageFromMemoryAndWritesTheSameRecordsAfter) {
   TestRoll roll;
-  for (int i = 0; i < 25; ++i) roll.Add("Smith", (i % 2 ? "JOHN" : "MARY") + std::to_string(i));
-  roll.Build();
+  BuildSmiths(&roll, 25);
   RollDatabase database(roll.location, BoxAnswers());
   ResultList list(database, roll.familyDir.c_str());
-  SearchRequest request;
-  request.SetSurname("Smith");
-  request.SetDatabase(1);
-  request.SetGivenName("john");
+  const SearchRequest request = SmithJohn();
   list.Show(database.RunSearch(request));
   EXPECT_EQ(ReadFileBytes(roll.familyDir + "history.buf"), "") << "nothing written yet";
   EXPECT_EQ(list.ResultCount(), 12);
@@ -288,14 +301,10 @@ TEST(GivenNameSearch, ShowsTheFirstPageFromMemoryAndWritesTheSameRecordsAfter) {
 // between loses them, and the list is then what the file holds, told as a record lost on the way.
 TEST(GivenNameSearch, MatchesThatCannotBeReadWhenTheyAreWrittenAreTold) {
   TestRoll roll;
-  for (int i = 0; i < 3000; ++i) roll.Add("Smith", (i % 2 ? "JOHN" : "MARY") + std::to_string(i));
-  roll.Build();
+  BuildSmiths(&roll, 3000);
   RollDatabase database(roll.location, BoxAnswers());
   ResultList list(database, roll.familyDir.c_str());
-  SearchRequest request;
-  request.SetSurname("Smith");
-  request.SetDatabase(1);
-  request.SetGivenName("john");
+  const SearchRequest request = SmithJohn();
   list.Show(database.RunSearch(request));
   ASSERT_EQ(list.ResultCount(), 1500);
   ASSERT_EQ(list.RowCount(), 10);
@@ -318,13 +327,9 @@ TEST(GivenNameSearch, MatchesThatCannotBeReadWhenTheyAreWrittenAreTold) {
 // leaves every record in the file, read while the list was whole.
 TEST(GivenNameSearch, AListDestroyedBeforeItsWritesStillWritesEveryRecord) {
   TestRoll roll;
-  for (int i = 0; i < 300; ++i) roll.Add("Smith", (i % 2 ? "JOHN" : "MARY") + std::to_string(i));
-  roll.Build();
+  BuildSmiths(&roll, 300);
   RollDatabase database(roll.location, BoxAnswers());
-  SearchRequest request;
-  request.SetSurname("Smith");
-  request.SetDatabase(1);
-  request.SetGivenName("john");
+  const SearchRequest request = SmithJohn();
   {
     ResultList list(database, roll.familyDir.c_str());
     list.Show(database.RunSearch(request));
