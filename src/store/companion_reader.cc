@@ -281,6 +281,54 @@ bool CompanionReader::Key(std::size_t i, CompanionKey* out) {
   return true;
 }
 
+std::shared_ptr<const KeyRunTable> CompanionReader::LoadKeyTable() {
+  if (failed) return nullptr;
+  // The sections' lengths were checked against the file and the key count when it was opened.
+  std::string records(static_cast<std::size_t>(header.Section(CompanionSection::kKeys).length), '\0');
+  std::string text(static_cast<std::size_t>(header.Section(CompanionSection::kKeyText).length), '\0');
+  std::string totals(static_cast<std::size_t>(header.Section(CompanionSection::kKeyTotals).length), '\0');
+  if (!ReadSection(CompanionSection::kKeys, 0, records.size(), records.data()) ||
+      !ReadSection(CompanionSection::kKeyText, 0, text.size(), text.data()) ||
+      !ReadSection(CompanionSection::kKeyTotals, 0, totals.size(), totals.data())) {
+    return nullptr;
+  }
+  std::vector<KeyRunTable::Run> runs;
+  runs.reserve(keyCount);
+  std::string keys;
+  keys.reserve(text.size() + keyCount * 4);
+  const std::int64_t total = header.roll.slotTotal;
+  const auto* sums = reinterpret_cast<const unsigned char*>(totals.data());
+  for (std::size_t i = 0; i < keyCount; ++i) {
+    const KeyRecord r = KeyRecord::Decode(reinterpret_cast<const unsigned char*>(records.data()) + i * kKeyRecordSize);
+    if (r.textOffset > text.size() || r.textLength > text.size() - r.textOffset) {
+      return Fail("key " + std::to_string(i) + "'s text lies outside its section"), nullptr;
+    }
+    // The run cut to the name file as Key() cuts it; the totals must count the same.
+    std::int64_t begin = r.firstSlot;
+    std::int64_t end = begin + r.slotCount;
+    if (begin < 0 || begin >= total) begin = end = 0;
+    end = std::clamp<std::int64_t>(end, begin, total);
+    if (GetFixed32(sums + (i + 1) * 4) - static_cast<std::int64_t>(GetFixed32(sums + i * 4)) != end - begin) {
+      return Fail("its key totals do not add up its runs"), nullptr;
+    }
+    const std::size_t offset = keys.size();
+    if (offset > UINT32_MAX - 512) return Fail("its keys' texts are too long"), nullptr;
+    keys.append(text, r.textOffset, r.textLength);
+    if ((r.flags & kKeyPadded) != 0 && keys.size() - offset < static_cast<std::size_t>(kPaddedKeyLength)) {
+      keys.resize(offset + kPaddedKeyLength, ' ');
+    }
+    const std::size_t surname = SurnameOfKey(std::string_view(keys).substr(offset)).size();
+    if (keys.size() - offset > 255) return Fail("key " + std::to_string(i) + " is too long"), nullptr;
+    runs.push_back({static_cast<std::int32_t>(begin), static_cast<std::int32_t>(end),
+                    static_cast<std::uint32_t>(offset), static_cast<std::uint8_t>(keys.size() - offset),
+                    static_cast<std::uint8_t>(surname)});
+  }
+  if (GetFixed32(sums) != 0) return Fail("its key totals do not start at 0"), nullptr;
+  auto table = KeyRunTable::Make(std::move(runs), std::move(keys));
+  if (!table) Fail("its keys are not in order");
+  return table;
+}
+
 bool CompanionReader::KeyText(std::size_t i, std::string* out) {
   unsigned char bytes[kKeyRecordSize];
   if (!ReadSection(CompanionSection::kKeys, static_cast<std::uint64_t>(i) * kKeyRecordSize, sizeof bytes,

@@ -24,6 +24,7 @@
 #include "platform/file_system.h"
 #include "store/companion_builder.h"
 #include "store/companion_format.h"
+#include "store/key_run_table.h"
 
 // A filter on an entry's side, state, unit and company, its texts normalised as a search's filter
 // normalises them: the side upper-cased, the state and the company trimmed of blanks and tabs and
@@ -88,6 +89,9 @@ class CompanionReader {
   bool KeysWithPrefix(std::string_view prefix, std::size_t* from, std::size_t* to);
   // The slots of keys [from, to) that searches list (each run cut to the name file): prefix sums.
   bool SlotsOfKeys(std::size_t from, std::size_t to, std::uint64_t* slots);
+  // Every key with its run and the running totals, read whole (about 40 bytes a key), checked; null
+  // when a read failed or the keys are not as the format draws them.
+  std::shared_ptr<const KeyRunTable> LoadKeyTable();
   // How many entries of key `key`'s run pass `filter`: from the key's counts when it asks about
   // one of side, state and company, else from the slots' groups.
   bool CountOfKey(std::size_t key, const CompanionFilter& filter, std::int64_t* count);

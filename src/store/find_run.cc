@@ -74,6 +74,17 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
   SearchAnswer answer(request, options, mode, narrowed);
   if (!OpenForAnswer(request.number, &answer)) return answer;
 
+  // A wildcard over a range of keys, nothing narrowing it: counted and listed from the companion's
+  // key table, with no span made per key.
+  if (mode == MatchMode::kWildcard && !narrowed) {
+    std::size_t from = 0, to = 0;
+    if (const std::shared_ptr<const KeyRunTable> table = CompanionKeys();
+        table && WildcardKeyRange(*table, request.surname, &from, &to)) {
+      answer.SetKeyRange(table, from, to);
+      return answer;
+    }
+  }
+
   std::vector<FoundKey> keys;
   // The exact key of a roll with a companion needs no catalogue: the companion holds the key's run
   // (a companion is only ever built from a sound index, so the run is the catalogue's).

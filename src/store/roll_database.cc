@@ -101,6 +101,7 @@ int RollDatabase::Open(int n, RollStatus* why) {
 void RollDatabase::Close() {
   catalogue.reset();
   companion.reset();
+  companionKeys.reset();
   companionGeneration = 0;
   nameOrders.Clear();
   nameCursor.Attach(nullptr);

@@ -29,6 +29,7 @@
 #include "store/search_answer.h"
 
 class CompanionReader;
+class KeyRunTable;
 class SearchRequest;
 
 class RollDatabase {
@@ -110,6 +111,10 @@ class RollDatabase {
   // The companion of the open file set, opened when first asked for after each Open; null when
   // there is none, it is refused, or a question found it damaged.
   CompanionReader* Companion();
+  // The keys of that companion with their runs (store/key_run_table.h), read when first asked for
+  // and shared with the answers made from them; null without a companion or when they cannot be
+  // read whole.
+  std::shared_ptr<const KeyRunTable> CompanionKeys();
   // Every surname of the open roll, walked from its index when first asked for and kept for as
   // long as the file set stays open; null when none is open.
   const KeyCatalogue* Catalogue();
@@ -207,5 +212,7 @@ class RollDatabase {
   std::string companionDirectory;
   std::unique_ptr<CompanionReader> companion;
   std::uint64_t companionGeneration = 0;        // the generation the companion was looked for at (0: not yet)
+  std::shared_ptr<const KeyRunTable> companionKeys;
+  bool companionKeysTried = false;
   std::unique_ptr<unsigned char[]> scanBuffer;  // the given-name scan's slots, a run at a time
 };

@@ -127,6 +127,7 @@ bool ScanRoll(RollDatabase& database, const ReadOnlyFile& lineFile, const KeyCat
 void RollDatabase::SetCompanionDirectory(std::string directory) {
   companionDirectory = std::move(directory);
   companion.reset();
+  companionKeys.reset();
   companionGeneration = 0;
 }
 
@@ -140,9 +141,22 @@ CompanionReader* RollDatabase::Companion() {
     const bool open =
         OpenCompanion(companionDirectory, files, reader.get(), &reason) == CompanionStatus::kOpen;
     companion = open ? std::move(reader) : nullptr;
+    companionKeys.reset();
+    companionKeysTried = false;
   }
   if (companion && companion->Failed()) companion.reset();
   return companion.get();
+}
+
+std::shared_ptr<const KeyRunTable> RollDatabase::CompanionKeys() {
+  CompanionReader* reader = Companion();
+  if (!reader) return nullptr;
+  // Read once a companion: a table found wanting is not asked for again until the next one.
+  if (!companionKeysTried) {
+    companionKeysTried = true;
+    companionKeys = reader->LoadKeyTable();
+  }
+  return companionKeys;
 }
 
 SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgress& progress) {

@@ -18,7 +18,25 @@ void SearchAnswer::AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::
   ends.push_back(before + size);
 }
 
+void SearchAnswer::SetKeyRange(std::shared_ptr<const KeyRunTable> table, std::size_t from, std::size_t to) {
+  if (narrowed || !spans.empty() || !table || from > to || to > table->Size()) return;
+  keyTable = std::move(table);
+  keyFrom = from;
+  keyTo = to;
+}
+
+std::int64_t SearchAnswer::Count() const {
+  if (keyTable) return keyTable->Before(keyTo) - keyTable->Before(keyFrom);
+  return ends.empty() ? 0 : ends.back();
+}
+
 FoundSpan SearchAnswer::Span(std::size_t i) const {
+  if (keyTable) {
+    const std::size_t k = keyFrom + i;
+    const std::string_view key = keyTable->Key(k);
+    return {keyTable->Begin(k), keyTable->End(k) - keyTable->Begin(k), -1, key,
+            key.substr(0, keyTable->SurnameLength(k))};
+  }
   const Stored& s = spans[i];
   const std::string_view key = std::string_view(keys).substr(s.keyOffset, s.keyLength);
   return {s.firstSlot, s.slotCount, s.detail, key, key.substr(0, s.surnameLength)};
@@ -57,6 +75,18 @@ void SearchAnswer::EndSpan() {
 }
 
 void SearchAnswer::At(std::int64_t position, std::int32_t* slot, std::size_t* span) const {
+  if (keyTable) {
+    if (position < 0 || position >= Count()) {
+      *span = SpanCount();
+      *slot = -1;
+      return;
+    }
+    const std::int64_t total = keyTable->Before(keyFrom) + position;
+    const std::size_t k = keyTable->KeyOfTotal(total);
+    *span = k - keyFrom;
+    *slot = static_cast<std::int32_t>(keyTable->Begin(k) + (total - keyTable->Before(k)));
+    return;
+  }
   const auto at = std::upper_bound(ends.begin(), ends.end(), position);
   *span = static_cast<std::size_t>(at - ends.begin());
   if (position < 0 || *span >= spans.size()) {
@@ -75,6 +105,7 @@ void SearchAnswer::At(std::int64_t position, std::int32_t* slot, std::size_t* sp
 }
 
 std::size_t SearchAnswer::Bytes() const {
+  // A key table is shared with the database that made it: it is counted there.
   return spans.capacity() * sizeof(Stored) + keys.capacity() + ends.capacity() * sizeof(std::int64_t) +
          picked.capacity() * sizeof(std::uint32_t);
 }

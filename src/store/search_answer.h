@@ -16,6 +16,10 @@
 //     list writes those to the filter buffer as the program always has.
 //   - Every other search (wildcards, the sound modes, similar spelling, filters) lists a span per
 //     key; each of its rows names the surname of its own key.
+//   - A search that finds every key of a range in key order (a wildcard that is a fixed start and
+//     one `*`, on a roll with a companion index) may instead take the range of a shared key table
+//     (store/key_run_table.h): the same spans, rows and counts, made a row at a time as they are
+//     asked for, so that `*` costs two bisections, not a span per surname of the roll.
 //
 // What comes next fits the same value, through At(): a unit's roster picks slots in an order of
 // its own, each row naming its own surname; a search replayed from a research log is asked again
@@ -25,11 +29,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "store/entry_filter.h"
+#include "store/key_run_table.h"
 #include "store/roll_status.h"
 #include "store/search_request.h"
 #include "store/surname_match.h"
@@ -74,6 +80,9 @@ class SearchAnswer {
   void AddWindow(std::int32_t first, std::int32_t count);
   // Closes the last span.
   void EndSpan();
+  // Instead of spans, of an answer that is not narrowed and has none: every key of `table` at
+  // positions [from, to), each a span with all of its run's slots (detail -1).
+  void SetKeyRange(std::shared_ptr<const KeyRunTable> table, std::size_t from, std::size_t to);
   // The slots picked so far: a scan may append to it, then count what it appended from `from` on
   // into the last span with TakePicked (AddMatch does both for one slot).
   std::vector<std::uint32_t>& Picked() { return picked; }
@@ -112,10 +121,10 @@ class SearchAnswer {
   std::uint64_t Generation() const { return generation; }
 
   // The rows: never negative, never more than the slots the spans hold.
-  std::int64_t Count() const { return ends.empty() ? 0 : ends.back(); }
+  std::int64_t Count() const;
   // The slot of row `position` (0 <= position < Count()) and its span; -1 outside.
   void At(std::int64_t position, std::int32_t* slot, std::size_t* span) const;
-  std::size_t SpanCount() const { return spans.size(); }
+  std::size_t SpanCount() const { return keyTable ? keyTo - keyFrom : spans.size(); }
   FoundSpan Span(std::size_t i) const;
   // Bytes held, for the memory budget.
   std::size_t Bytes() const;
@@ -146,4 +155,8 @@ class SearchAnswer {
   std::string keys;                   // the spans' keys, one after another
   std::vector<std::int64_t> ends;     // one past each span's last position
   std::vector<std::uint32_t> picked;  // narrowed: the slots that passed, in order, span by span
+  // A range of a key table, in place of the spans above.
+  std::shared_ptr<const KeyRunTable> keyTable;
+  std::size_t keyFrom = 0;
+  std::size_t keyTo = 0;
 };

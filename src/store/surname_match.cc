@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <string>
 
+#include "store/key_run_table.h"
 #include "store/roll_format.h"
 #include "store/similar_spelling.h"
 #include "store/wildcard.h"
@@ -127,6 +128,21 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
     }
   }
   return found;
+}
+
+bool WildcardKeyRange(const KeyRunTable& table, std::string_view typedText, std::size_t* from, std::size_t* to) {
+  const std::string_view typed = Trimmed(typedText);
+  const WildcardPattern pattern(typed);
+  // Keys in upper case begin with a start of upper-case letters and signs exactly when their
+  // surnames do; a blank in the start could be a short key's padding.
+  if (!pattern.OneStarAfterFixedStart() || !table.UpperCase() ||
+      pattern.FixedStart().find(' ') != std::string_view::npos) {
+    return false;
+  }
+  table.PrefixRange(pattern.FixedStart(), from, to);
+  const std::string ownKey = OwnKey(typed);
+  const std::int64_t own = ownKey.empty() ? -1 : table.Find(ownKey);
+  return own < static_cast<std::int64_t>(*from) || own >= static_cast<std::int64_t>(*to);
 }
 
 std::string DescribeMatch(MatchMode mode, std::int32_t detail) {

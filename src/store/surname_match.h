@@ -10,6 +10,8 @@
 
 #include "store/key_catalogue.h"
 
+class KeyRunTable;
+
 enum class MatchMode { kExact, kWildcard, kSoundex, kDaitchMokotoff, kSimilar };
 
 // "exact", "wildcard", "soundex", "dm", "similar".
@@ -32,6 +34,11 @@ struct KeyMatch {
 // then the others in key order; similar spelling ranks the others by closeness (distance, then
 // key order). Blanks around the typed surname are ignored.
 std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, std::string_view typed);
+
+// When the keys a wildcard search of `typed` finds are, in MatchKeys' order, exactly the keys of one
+// range of `table` (a fixed start and one `*`, on keys without a-z, and the typed text's own key
+// not among them): true with the range in *from, *to.
+bool WildcardKeyRange(const KeyRunTable& table, std::string_view typed, std::size_t* from, std::size_t* to);
 
 // The key the typed surname itself names, blanks around it ignored; "" when it names none.
 std::string OwnKey(std::string_view typed);

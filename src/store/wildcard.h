@@ -20,6 +20,8 @@ class WildcardPattern {
   bool Matches(std::string_view key) const;
   // What every matching surname begins with, upper-cased: the pattern up to its first `*` or `?`.
   std::string_view FixedStart() const { return std::string_view(pattern).substr(0, pattern.find_first_of("*?")); }
+  // Whether the pattern is its fixed start and one `*` after it (`*` alone included).
+  bool OneStarAfterFixedStart() const { return !pattern.empty() && pattern.find_first_of("*?") == pattern.size() - 1 && pattern.back() == '*'; }
 
  private:
   std::string pattern;  // runs of `*` kept as one

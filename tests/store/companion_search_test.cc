@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,15 +19,21 @@
 
 namespace {
 
-// What a reader sees of an answer: its count and every row's slot and key.
+// What a reader sees of an answer: its spans, then every row's slot, key and surname.
 std::vector<std::string> Rows(const SearchAnswer& answer) {
   std::vector<std::string> rows;
   EXPECT_TRUE(answer.Status().Ok()) << answer.Status().Text();
+  for (std::size_t i = 0; i < answer.SpanCount(); ++i) {
+    const FoundSpan span = answer.Span(i);
+    rows.push_back("span " + std::string(span.key) + " " + std::to_string(span.slotCount) + " " +
+                   std::to_string(span.detail));
+  }
   for (std::int64_t row = 0; row < answer.Count(); ++row) {
     std::int32_t slot = -1;
     std::size_t span = 0;
     answer.At(row, &slot, &span);
-    rows.push_back(std::to_string(slot) + " " + std::string(answer.Span(span).key));
+    const FoundSpan found = answer.Span(span);
+    rows.push_back(std::to_string(slot) + " " + std::string(found.key) + "|" + std::string(found.surname));
   }
   return rows;
 }
@@ -65,6 +72,9 @@ std::vector<Asked> EveryWayOfAsking() {
     asked.push_back({"SMITH", MatchMode::kSoundex, filter, "J"});
     asked.push_back({"M*LLER", MatchMode::kWildcard, filter, ""});
     asked.push_back({"*", MatchMode::kWildcard, filter, "A"});
+    // A fixed start and one star: a range of keys, the whole roll, none, and one that is not.
+    for (const char* pattern : {"S*", "*", "kel**", "ZZZ*", "SM?TH*", " M*"})
+      asked.push_back({pattern, MatchMode::kWildcard, filter, ""});
   }
   return asked;
 }
@@ -177,6 +187,49 @@ TEST_P(CompanionSearch, ADamagedCompanionNeverChangesAnAnswer) {
       EXPECT_EQ(Rows(Run(quick, a)), Scanned(a));
     }
   }
+}
+
+// A wildcard over a range of keys is answered from the companion's key table: no span is kept per
+// key, and the answer outlives the database that made it.
+TEST_P(CompanionSearch, AWildcardOverARangeOfKeysKeepsNoSpanPerKey) {
+  BuildCompanion();
+  const Asked every{"*", MatchMode::kWildcard, {}, ""};
+  const std::vector<std::string> expected = Scanned(every);
+  auto quick = std::make_unique<RollDatabase>(roll.location, BoxAnswers());
+  quick->SetCompanionDirectory(cache.Prefix());
+  const SearchAnswer answer = Run(*quick, every);
+  RollDatabase plain(roll.location, BoxAnswers());
+  EXPECT_LT(answer.Bytes(), Run(plain, every).Bytes() / 4);
+  quick.reset();
+  EXPECT_EQ(Rows(answer), expected);
+}
+
+// A surname typed with a star that is itself a key of the roll comes first, as without the companion.
+TEST(CompanionSearchOwnKey, ATypedSurnameThatIsAKeyComesFirst) {
+  ScriptedMessageBox box;
+  TestRoll roll;
+  for (const char* surname : {"SAWYER", "S*", "SMITH", "SA", "RYAN", "T"}) roll.Add(surname, "JOHN");
+  roll.Build();
+  ScopedTempDir cache;
+  {
+    OpenRoll files(roll.dataDir);
+    std::string error, path;
+    ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, &path,
+                                      nullptr, &error))
+        << error;
+  }
+  SearchRequest request;
+  request.SetSurname("S*");
+  request.SetDatabase(1);
+  const FindOptions wildcard{MatchMode::kWildcard, {}, false};
+  RollDatabase plain(roll.location, BoxAnswers());
+  RollDatabase quick(roll.location, BoxAnswers());
+  quick.SetCompanionDirectory(cache.Prefix());
+  const SearchAnswer expected = plain.RunFind(request, wildcard, {});
+  ASSERT_EQ(expected.SpanCount(), 4u);
+  EXPECT_EQ(expected.Span(0).surname, "S*");
+  EXPECT_EQ(Rows(quick.RunFind(request, wildcard, {})), Rows(expected));
+  EXPECT_NE(quick.Companion(), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, CompanionSearch, ::testing::Values(3u, 11u));

@@ -1,0 +1,58 @@
+// Every key of a roll in key order, with its run of slots cut to the name file and the running
+// total of the slots before it: what a search that lists a whole range of keys needs to count its
+// rows and find any one of them without listing the keys. Made once from a roll's companion index
+// (CompanionReader::LoadKeyTable) and never changed after, so the database and every answer made
+// from it share one table (a shared_ptr to const), from any thread.
+//
+// A table is whole or not made: the keys are checked to be in byte order and each run and text to
+// be in bounds when it is made (Make); the totals are made from the runs.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+class KeyRunTable {
+ public:
+  struct Run {
+    std::int32_t begin;         // the key's run, cut to the name file
+    std::int32_t end;
+    std::uint32_t keyOffset;    // the key as the index stores it (padded), in `texts`
+    std::uint8_t keyLength;
+    std::uint8_t surnameLength;  // the key without its padding
+  };
+
+  // A table of `runs` (in key order) whose keys are in `texts`. Null when the keys are not in
+  // byte order, a text lies outside `texts` or a run is negative.
+  static std::shared_ptr<const KeyRunTable> Make(std::vector<Run> runs, std::string texts);
+
+  std::size_t Size() const { return runs.size(); }
+  std::string_view Key(std::size_t i) const;
+  std::size_t SurnameLength(std::size_t i) const { return runs[i].surnameLength; }
+  std::int32_t Begin(std::size_t i) const { return runs[i].begin; }
+  std::int32_t End(std::size_t i) const { return runs[i].end; }
+  // The slots of keys 0..i-1 (0 <= i <= Size()).
+  std::int64_t Before(std::size_t i) const { return before[i]; }
+  // Whether no key holds a-z: then a key's surname begins with an upper-case prefix exactly when
+  // its bytes do.
+  bool UpperCase() const { return upperCase; }
+
+  // The position of `key` (as stored), or -1.
+  std::int64_t Find(std::string_view key) const;
+  // Positions [*from, *to) of the keys whose bytes begin with `prefix`.
+  void PrefixRange(std::string_view prefix, std::size_t* from, std::size_t* to) const;
+  // The key whose run holds the `total`-th slot counted over all runs (0 <= total < Before(Size())):
+  // the last key i with Before(i) <= total, and a run of its own holds it.
+  std::size_t KeyOfTotal(std::int64_t total) const;
+  // Bytes held.
+  std::size_t Bytes() const { return texts.capacity() + runs.capacity() * sizeof(Run) + before.capacity() * 8; }
+
+ private:
+  KeyRunTable() = default;
+  std::vector<Run> runs;
+  std::string texts;
+  std::vector<std::int64_t> before;  // Size() + 1 totals
+  bool upperCase = true;
+};
