@@ -51,6 +51,16 @@ void Ask(CompanionReader& reader) {
       std::int64_t count = -1;
       if (reader.CountOfKey(k, f, &count)) FUZZ_CHECK(count >= 0 && count <= key.end - key.begin);
     }
+    for (const char side : {'C', 'U', '\0'}) {
+      std::vector<std::int32_t> list;
+      if (!reader.SideSlots(k, side, &list)) continue;
+      FUZZ_CHECK(static_cast<std::int64_t>(list.size()) <= key.end - key.begin);
+      for (std::size_t i = 0; i < list.size(); ++i)
+        FUZZ_CHECK(list[i] >= key.begin && list[i] < key.end && (i == 0 || list[i - 1] < list[i]));
+    }
+  }
+  if (const auto table = reader.LoadKeyTable()) {
+    FUZZ_CHECK(table->Size() == reader.KeyCount() && table->Before(table->Size()) <= slots);
   }
   for (const CompanionFilter& f : filters) {
     std::vector<std::int32_t> page;

@@ -330,6 +330,39 @@ void EncodeCodes(const std::vector<Key>& keys, CodesOf&& codesOf, std::string* o
 }
 
 // The file: the header, the sections in order, the block table.
+// Appends the slots of the run [begin, end) by side, as kSideLists holds them; `order` is scratch.
+void EncodeSideLists(const std::vector<std::uint32_t>& column, const std::vector<GroupRecord>& records,
+                     std::int32_t begin, std::int32_t end, std::vector<std::uint32_t>* order, std::string* out) {
+  std::uint32_t starts[257] = {};
+  for (std::int32_t s = begin; s < end; ++s) ++starts[records[column[static_cast<std::size_t>(s)]].side + 1];
+  int lists = 0;
+  for (int side = 0; side < 256; ++side) {
+    if (starts[side + 1] > 0) ++lists;
+    starts[side + 1] += starts[side];
+  }
+  // One pass puts the slots in side order, each side's in slot order.
+  order->resize(static_cast<std::size_t>(end - begin));
+  std::uint32_t next[256];
+  std::copy(starts, starts + 256, next);
+  for (std::int32_t s = begin; s < end; ++s)
+    (*order)[next[records[column[static_cast<std::size_t>(s)]].side]++] = static_cast<std::uint32_t>(s);
+  PutVarint(out, static_cast<std::uint64_t>(lists));
+  std::string deltas;
+  for (int side = 0; side < 256; ++side) {
+    if (starts[side + 1] == starts[side]) continue;
+    deltas.clear();
+    std::uint32_t previous = static_cast<std::uint32_t>(begin);
+    for (std::uint32_t i = starts[side]; i < starts[side + 1]; ++i) {
+      PutVarint(&deltas, (*order)[i] - previous);
+      previous = (*order)[i];
+    }
+    out->push_back(static_cast<char>(side));
+    PutVarint(out, starts[side + 1] - starts[side]);
+    PutVarint(out, deltas.size());
+    out->append(deltas);
+  }
+}
+
 void Assemble(const RollBinding& roll, std::vector<std::string>& sections, std::string* out) {
   CompanionHeader header;
   header.roll = roll;
@@ -517,7 +550,8 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
   if (progress && !progress(85)) return Fail(error, "cancelled");
 
   // Per key: its record, its counts and whether its names are in order.
-  std::string keyRecords, keyText, keyCounts, keyTotals;
+  std::string keyRecords, keyText, keyCounts, keyTotals, sideStarts, sideLists;
+  std::vector<std::uint32_t> sideOrder;
   KeyCounter counter(groupCount, companies.size(), words.size());
   std::int64_t wordBudget = kMaxWordCounts;
   std::int64_t slotBudget = 4 * static_cast<std::int64_t>(binding.slotTotal) + (1 << 20);
@@ -543,12 +577,18 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
     if (!counter.Count(column, k.begin, k.end, records, wordStart, wordList, &wordBudget, &keyCounts)) {
       return Fail(error, "the roll's units hold too many words for a companion");
     }
+    if (sideLists.size() > UINT32_MAX) return Fail(error, "the roll's slot lists are too large for a companion");
+    PutFixed32(&sideStarts, static_cast<std::uint32_t>(sideLists.size()));
+    EncodeSideLists(column, records, k.begin, k.end, &sideOrder, &sideLists);
     record.Encode(&keyRecords);
     keyText += text;
     PutFixed32(&keyTotals, total);
     total += static_cast<std::uint32_t>(k.end - k.begin);
   }
   PutFixed32(&keyTotals, total);
+  if (sideLists.size() > UINT32_MAX) return Fail(error, "the roll's slot lists are too large for a companion");
+  PutFixed32(&sideStarts, static_cast<std::uint32_t>(sideLists.size()));
+  std::vector<std::uint32_t>().swap(sideOrder);
   if (progress && !progress(95)) return Fail(error, "cancelled");
 
   std::string groupSection, slotGroups, soundex, dm;
@@ -597,6 +637,8 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
   section(CompanionSection::kSlotGroups) = std::move(slotGroups);
   section(CompanionSection::kSoundex) = std::move(soundex);
   section(CompanionSection::kDmCodes) = std::move(dm);
+  section(CompanionSection::kSideStarts) = std::move(sideStarts);
+  section(CompanionSection::kSideLists) = std::move(sideLists);
   Assemble(binding, sections, out);
   if (stats) {
     stats->keys = static_cast<std::int64_t>(keys.size());

@@ -16,9 +16,9 @@
 //           32 three bound files (name, line, index), 56 bytes each:
 //                u64 device | u64 file | i64 size | i64 modified | i64 changed | i64 window | i64 length
 //          200 index hash: u64 high | u64 low
-//          216 sections, kSectionCount of 16 bytes: u64 offset | u64 length
-//          408 u64 block table offset | 416 u64 block count | 424 u64 block table checksum
-//          432 zeros | 504 u64 checksum of bytes 0..503
+//          216 sections, kSectionCount (14) of 16 bytes: u64 offset | u64 length
+//          440 u64 block table offset | 448 u64 block count | 456 u64 block table checksum
+//          464 zeros | 504 u64 checksum of bytes 0..503
 //   512    sections, in the order of CompanionSection, each starting where the one before ends
 //   T      block table: one u64 checksum per block of 4096 bytes of [512, T) (the last shorter)
 //
@@ -50,6 +50,11 @@
 //   kSoundex     m records (u32 code | u32 key), ascending, then m + 1 u32 prefix sums of the
 //                keys' slots (as kKeyTotals counts them) in record order
 //   kDmCodes     the same for Daitch-Mokotoff codes
+//   kSideStarts  n + 1 u32: where each key's lists in kSideLists begin (the last: where they end)
+//   kSideLists   per key, the slots of its run by side (the side an entry's counts give it):
+//                  varint lists m, then m lists in ascending side: u8 side | varint entries |
+//                  varint bytes | the slots ascending, as varint deltas (the first from the run's
+//                  first slot as the index says)
 //   dictionary:  u32 count c | c + 1 u32 offsets from the start of the text | the text
 //
 // An entry's attributes are those a filter reads from its line (fields 1 company, 2 unit, 9
@@ -68,7 +73,7 @@
 #include "store/index_hash.h"
 
 inline constexpr char kCompanionMagic[8] = {'D', 'R', 'V', 'H', 'C', 'M', 'P', 'N'};
-inline constexpr std::uint32_t kCompanionVersion = 1;
+inline constexpr std::uint32_t kCompanionVersion = 2;
 inline constexpr int kCompanionHeaderSize = 512;
 inline constexpr std::uint32_t kCompanionBlockSize = 1u << 12;
 inline constexpr int kBoundFileSize = 56;
@@ -93,8 +98,10 @@ enum class CompanionSection : int {
   kSlotGroups,
   kSoundex,
   kDmCodes,
+  kSideStarts,
+  kSideLists,
 };
-inline constexpr int kSectionCount = 12;
+inline constexpr int kSectionCount = 14;
 
 namespace companion_layout {
 inline constexpr int kRoll = 24;
@@ -103,7 +110,7 @@ inline constexpr int kIndexHash = kFiles + 3 * kBoundFileSize;
 inline constexpr int kSections = kIndexHash + 16;
 inline constexpr int kBlockTable = kSections + kSectionCount * 16;
 inline constexpr int kChecksum = kCompanionHeaderSize - 8;
-static_assert(kIndexHash == 200 && kSections == 216 && kBlockTable == 408);
+static_assert(kIndexHash == 200 && kSections == 216 && kBlockTable == 440);
 static_assert(kBlockTable + 24 <= kChecksum);
 }  // namespace companion_layout
 

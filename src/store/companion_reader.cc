@@ -149,6 +149,7 @@ bool CompanionReader::Open(ReadOnlyFile companion, const RollBinding& roll, std:
   }();
   if (length(CompanionSection::kKeys) % kKeyRecordSize != 0 ||
       length(CompanionSection::kKeyTotals) != (keys + 1) * 4 ||
+      length(CompanionSection::kSideStarts) != (keys + 1) * 4 ||
       length(CompanionSection::kGroups) % kGroupRecordSize != 0 || !codesShaped ||
       length(CompanionSection::kSlotGroups) < kSlotGroupsPrefix) {
     return *reason = "its sections are not shaped as the format draws them", false;
@@ -324,9 +325,10 @@ std::shared_ptr<const KeyRunTable> CompanionReader::LoadKeyTable() {
                     static_cast<std::uint8_t>(surname)});
   }
   if (GetFixed32(sums) != 0) return Fail("its key totals do not start at 0"), nullptr;
-  auto table = KeyRunTable::Make(std::move(runs), std::move(keys));
-  if (!table) Fail("its keys are not in order");
-  return table;
+  // Null also for runs that overlap (which also count more slots than the roll has): no damage of
+  // the companion, but an index the key catalogue answers for (it empties such runs), so no
+  // question after this one is refused for it.
+  return KeyRunTable::Make(std::move(runs), std::move(keys));
 }
 
 bool CompanionReader::KeyText(std::size_t i, std::string* out) {
@@ -391,6 +393,67 @@ bool CompanionReader::SlotsOfKeys(std::size_t from, std::size_t to, std::uint64_
   }
   if (GetFixed32(b) < GetFixed32(a)) return Fail("its key totals fall");
   *slots = GetFixed32(b) - GetFixed32(a);
+  return true;
+}
+
+bool CompanionReader::SideSlots(std::size_t key, char side, std::vector<std::int32_t>* out) {
+  CompanionKey k;
+  if (!Key(key, &k)) return false;
+  unsigned char starts[8];
+  if (!ReadSection(CompanionSection::kSideStarts, static_cast<std::uint64_t>(key) * 4, sizeof starts, starts))
+    return false;
+  std::uint64_t at = GetFixed32(starts);
+  const std::uint64_t end = GetFixed32(starts + 4);
+  if (at > end || end > header.Section(CompanionSection::kSideLists).length)
+    return Fail("key " + std::to_string(key) + "'s side lists lie outside their section");
+  // A list's head: its side, entries and bytes, at most 1 + 10 + 10 bytes.
+  unsigned char head[21];
+  std::uint64_t lists = 0;
+  auto readHead = [&](std::size_t* used) {
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof head, end - at));
+    *used = n;
+    return ReadSection(CompanionSection::kSideLists, at, n, head);
+  };
+  std::size_t used = 0;
+  if (!readHead(&used)) return false;
+  const unsigned char* p = head;
+  if (!GetVarint(&p, head + used, &lists) || lists > 256) return Fail("key " + std::to_string(key) + "'s side lists are malformed");
+  at += static_cast<std::uint64_t>(p - head);
+  const std::int64_t runSize = k.end - k.begin;
+  for (std::uint64_t l = 0; l < lists; ++l) {
+    if (!readHead(&used)) return false;
+    p = head;
+    std::uint64_t entries = 0, bytes = 0;
+    if (used < 1) return Fail("key " + std::to_string(key) + "'s side lists are malformed");
+    const auto listSide = static_cast<char>(*p++);
+    if (!GetVarint(&p, head + used, &entries) || !GetVarint(&p, head + used, &bytes) ||
+        entries > static_cast<std::uint64_t>(runSize) || bytes > end - at - static_cast<std::uint64_t>(p - head)) {
+      return Fail("key " + std::to_string(key) + "'s side lists are malformed");
+    }
+    at += static_cast<std::uint64_t>(p - head);
+    if (listSide != side) {
+      at += bytes;
+      continue;
+    }
+    std::vector<unsigned char> deltas(static_cast<std::size_t>(bytes));
+    if (!ReadSection(CompanionSection::kSideLists, at, deltas.size(), deltas.data())) return false;
+    const unsigned char* q = deltas.data();
+    const unsigned char* const stop = q + deltas.size();
+    std::int64_t slot = k.begin;
+    out->reserve(out->size() + static_cast<std::size_t>(entries));
+    for (std::uint64_t i = 0; i < entries; ++i) {
+      std::uint64_t delta = 0;
+      // Ascending within the run: every slot after the first one past the one before.
+      if (!GetVarint(&q, stop, &delta) || (i > 0 && delta == 0) ||
+          delta > static_cast<std::uint64_t>(k.end - slot)) {
+        return Fail("key " + std::to_string(key) + "'s side list is malformed");
+      }
+      slot += static_cast<std::int64_t>(delta);
+      if (slot >= k.end) return Fail("key " + std::to_string(key) + "'s side list is malformed");
+      out->push_back(static_cast<std::int32_t>(slot));
+    }
+    return true;
+  }
   return true;
 }
 

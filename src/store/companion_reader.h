@@ -92,6 +92,8 @@ class CompanionReader {
   // Every key with its run and the running totals, read whole (about 40 bytes a key), checked; null
   // when a read failed or the keys are not as the format draws them.
   std::shared_ptr<const KeyRunTable> LoadKeyTable();
+  // Appends the slots of key `key`'s run whose side is `side` (as a filter reads it), ascending.
+  bool SideSlots(std::size_t key, char side, std::vector<std::int32_t>* out);
   // How many entries of key `key`'s run pass `filter`: from the key's counts when it asks about
   // one of side, state and company, else from the slots' groups.
   bool CountOfKey(std::size_t key, const CompanionFilter& filter, std::int64_t* count);

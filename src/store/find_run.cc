@@ -53,6 +53,7 @@ struct FoundKey {
   std::int32_t detail;
   std::string_view key;  // as the index stores it
   std::size_t surnameLength;
+  std::int64_t companionKey = -1;  // its position in the roll's companion, when it came from there
 };
 
 // The answer of a search stopped part way: no rows.
@@ -86,20 +87,18 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
   }
 
   std::vector<FoundKey> keys;
-  // The exact key of a roll with a companion needs no catalogue: the companion holds the key's run
-  // (a companion is only ever built from a sound index, so the run is the catalogue's).
+  // The exact key of a roll with a companion needs no catalogue: the companion's key table holds
+  // the key's run, as the catalogue has it (the table is only made of runs that do not overlap).
   const std::string ownKey = OwnKey(request.surname);
-  CompanionReader* reader = mode == MatchMode::kExact && !ownKey.empty() ? Companion() : nullptr;
-  CompanionKey found;
-  if (reader) {
-    const std::int64_t position = reader->FindKey(ownKey);
-    if (position >= 0 && reader->Key(static_cast<std::size_t>(position), &found)) {
-      keys.push_back({found.begin, found.end - found.begin, -1, ownKey, SurnameOfKey(ownKey).size()});
-    } else if (reader->Failed()) {
-      reader = nullptr;
+  const std::shared_ptr<const KeyRunTable> table =
+      mode == MatchMode::kExact && !ownKey.empty() ? CompanionKeys() : nullptr;
+  if (table) {
+    if (const std::int64_t k = table->Find(ownKey); k >= 0) {
+      const auto i = static_cast<std::size_t>(k);
+      keys.push_back({table->Begin(i), table->End(i) - table->Begin(i), -1, ownKey, table->SurnameLength(i), k});
     }
   }
-  if (!reader) {
+  if (!table) {
     const KeyCatalogue* catalogued = Catalogue();
     if (catalogued->Damaged()) answer.SetDamagedIndex(index->Path());
     for (const KeyMatch& match : MatchKeys(*catalogued, mode, request.surname)) {
@@ -163,8 +162,12 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
       continue;
     }
     passing.clear();
+    // A side alone over a key the companion lists: the key's stored list of that side.
+    const bool sideList = groups && !given && run.companionKey >= 0 && groupFilter.Criteria() == 1 &&
+                          groupFilter.side != 0;
     // A companion found damaged part way is left for the lines, from this key on.
-    if (groups && !groups->PassingSlots(scanFirst, scanEnd, groupFilter, 0, SIZE_MAX, &passing)) {
+    if (groups && !(sideList ? groups->SideSlots(static_cast<std::size_t>(run.companionKey), groupFilter.side, &passing)
+                             : groups->PassingSlots(scanFirst, scanEnd, groupFilter, 0, SIZE_MAX, &passing))) {
       groups = nullptr;
       passing.clear();
     }

@@ -7,16 +7,18 @@ std::shared_ptr<const KeyRunTable> KeyRunTable::Make(std::vector<Run> runs, std:
   table->before.reserve(runs.size() + 1);
   table->before.push_back(0);
   std::string_view last;
+  std::int32_t lastEnd = 0;
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const Run& r = runs[i];
     if (r.keyOffset > texts.size() || r.keyLength > texts.size() - r.keyOffset ||
-        r.surnameLength > r.keyLength || r.begin < 0 || r.begin > r.end) {
+        r.surnameLength > r.keyLength || r.begin < 0 || r.begin > r.end || (r.end > r.begin && r.begin < lastEnd)) {
       return nullptr;
     }
     const std::string_view key(texts.data() + r.keyOffset, r.keyLength);
     if (i > 0 && !(last < key)) return nullptr;
     last = key;
     if (key.find_first_of("abcdefghijklmnopqrstuvwxyz") != std::string_view::npos) table->upperCase = false;
+    if (r.end > r.begin) lastEnd = r.end;
     table->before.push_back(table->before.back() + (r.end - r.begin));
   }
   table->runs = std::move(runs);

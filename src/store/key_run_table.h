@@ -4,8 +4,11 @@
 // (CompanionReader::LoadKeyTable) and never changed after, so the database and every answer made
 // from it share one table (a shared_ptr to const), from any thread.
 //
-// A table is whole or not made: the keys are checked to be in byte order and each run and text to
-// be in bounds when it is made (Make); the totals are made from the runs.
+// A table is whole or not made: the keys are checked to be in byte order, each text to be in
+// bounds and the runs to follow one another in the name file in key order, none overlapping
+// another, as a sound index has them (Make); the totals are made from the runs. So a key's run in
+// the table is the run the key catalogue gives it (store/key_catalogue.h), which empties runs that
+// overlap: an index that has any is left to the catalogue.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +28,7 @@ class KeyRunTable {
   };
 
   // A table of `runs` (in key order) whose keys are in `texts`. Null when the keys are not in
-  // byte order, a text lies outside `texts` or a run is negative.
+  // byte order, a text lies outside `texts`, a run is negative, or the runs overlap or go back.
   static std::shared_ptr<const KeyRunTable> Make(std::vector<Run> runs, std::string texts);
 
   std::size_t Size() const { return runs.size(); }

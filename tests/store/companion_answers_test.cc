@@ -152,6 +152,24 @@ TEST_P(CompanionAnswers, KeysRunsAndNameOrderAsTheIndexAndTheNameFileHaveThem) {
   // The damaged rolls have a run out of order (and an overlapping run may be).
   EXPECT_EQ(unordered > 0, GetParam().damaged);
   EXPECT_EQ(reader.FindKey("NOBODY                "), -1);
+
+  // The table of keys is made only of runs that do not overlap: the damaged index's are left to the
+  // key catalogue, which empties one of them; a sound one's are the runs above, with their totals.
+  const std::shared_ptr<const KeyRunTable> table = reader.LoadKeyTable();
+  ASSERT_EQ(table == nullptr, GetParam().damaged);
+  EXPECT_FALSE(reader.Failed());
+  if (!table) return;
+  ASSERT_EQ(table->Size(), keys.size());
+  std::int64_t total = 0;
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    const auto [begin, end] = Run(keys[i]);
+    EXPECT_EQ(table->Key(i), keys[i].key);
+    EXPECT_EQ(table->Key(i).substr(0, table->SurnameLength(i)), SurnameOfKey(keys[i].key));
+    EXPECT_EQ(std::make_pair(table->Begin(i), table->End(i)), std::make_pair(begin, end));
+    EXPECT_EQ(table->Before(i), total);
+    EXPECT_EQ(table->Find(keys[i].key), static_cast<std::int64_t>(i));
+    total += end - begin;
+  }
 }
 
 TEST_P(CompanionAnswers, FilterCountsAndPagesOfEveryKeyAsAScanFindsThem) {
@@ -172,6 +190,13 @@ TEST_P(CompanionAnswers, FilterCountsAndPagesOfEveryKeyAsAScanFindsThem) {
                                              expected.begin() + std::min<std::size_t>(5, expected.size()));
       EXPECT_EQ(page, wanted) << what;
       EXPECT_EQ(count, static_cast<std::int64_t>(expected.size())) << what;
+
+      // A side alone: the key's stored list of the side.
+      if (f.Criteria() == 1 && f.side != 0) {
+        std::vector<std::int32_t> listed;
+        ASSERT_TRUE(reader.SideSlots(i, f.side, &listed)) << reader.Problem();
+        EXPECT_EQ(listed, expected) << what;
+      }
     }
     std::int64_t whole = -1;
     ASSERT_TRUE(reader.CountOfRoll(f, &whole)) << reader.Problem();

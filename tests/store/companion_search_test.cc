@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/companion_cache.h"
+#include "store/index_walk.h"
 #include "store/roll_database.h"
 #include "store/roll_format.h"
 #include "store/search_request.h"
@@ -187,6 +188,24 @@ TEST_P(CompanionSearch, ADamagedCompanionNeverChangesAnAnswer) {
       EXPECT_EQ(Rows(Run(quick, a)), Scanned(a));
     }
   }
+}
+
+// An index whose runs overlap: the key catalogue empties one of them, and so every answer with the
+// companion does too (its table of keys is refused; the filters still read its groups).
+TEST_P(CompanionSearch, AnIndexWithOverlappingRunsAnswersAsWithoutIt) {
+  const std::string indexPath = roll.dataDir + kIndexFileName;
+  std::vector<WalkedEntry> entries;
+  WalkIndexBytes(ReadFileBytes(indexPath), [](const std::string&) {},
+                 [&](const WalkedEntry& e) { entries.push_back(e); });
+  std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.firstSlot < b.firstSlot; });
+  ASSERT_GE(entries.size(), 3u);
+  // The first run reaches three slots into the second.
+  const WalkedEntry& first = entries[0];
+  ASSERT_EQ(first.firstSlot + first.slotCount, entries[1].firstSlot);
+  Corrupt(indexPath, static_cast<long>(first.nodeOffset + 4 + kIndexEntrySize * first.position + 4),
+          Le32(first.slotCount + 3));
+  BuildCompanion();
+  ExpectTheSameAnswers(true);
 }
 
 // A wildcard over a range of keys is answered from the companion's key table: no span is kept per
