@@ -148,17 +148,17 @@ int ResultList::FilterByGivenName() {
   // page turn). The first page's are read now, the others only then: a large answer's first page
   // waits for ten slots, not for all of them.
   const std::int64_t count = answer->Count();
-  const std::int64_t first = std::min<std::int64_t>(count, rowsPerPage);
+  const std::int64_t firstPage = std::min<std::int64_t>(count, rowsPerPage);
   MatchList matches;
-  if (!ReadMatches(*answer, 0, first, &matches)) {
+  if (!ReadMatches(*answer, 0, firstPage, &matches)) {
     // A slot gone from the name file since the search: no record of it, and none promised.
     matches.Clear();
     ReadMatches(*answer, 0, count, &matches);
     filterBuffer->AppendPending(std::move(matches));
   } else {
     filterBuffer->AppendPending(
-        std::move(matches), count, [this, shown = answer, first, count](MatchList* rest) {
-          return database.Generation() == shown->Generation() && ReadMatches(*shown, first, count, rest);
+        std::move(matches), count, [this, shown = answer, firstPage, count](MatchList* rest) {
+          return database.Generation() == shown->Generation() && ReadMatches(*shown, firstPage, count, rest);
         });
   }
   TakeFilteredPage(filterBuffer->FirstPage(rows));
