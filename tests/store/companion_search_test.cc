@@ -194,18 +194,29 @@ TEST_P(CompanionSearch, ADamagedCompanionNeverChangesAnAnswer) {
 // companion does too (its table of keys is refused; the filters still read its groups).
 TEST_P(CompanionSearch, AnIndexWithOverlappingRunsAnswersAsWithoutIt) {
   const std::string indexPath = roll.dataDir + kIndexFileName;
-  std::vector<WalkedEntry> entries;
+  struct IndexRun {
+    WalkedEntry entry;
+    std::string key;
+  };
+  std::vector<IndexRun> runs;
   WalkIndexBytes(ReadFileBytes(indexPath), [](const std::string&) {},
-                 [&](const WalkedEntry& e) { entries.push_back(e); });
-  std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.firstSlot < b.firstSlot; });
-  ASSERT_GE(entries.size(), 3u);
-  // The first run reaches three slots into the second.
-  const WalkedEntry& first = entries[0];
-  ASSERT_EQ(first.firstSlot + first.slotCount, entries[1].firstSlot);
+                 [&](const WalkedEntry& e) { runs.push_back({e, std::string(e.key)}); });
+  std::sort(runs.begin(), runs.end(), [](auto& a, auto& b) { return a.entry.firstSlot < b.entry.firstSlot; });
+  ASSERT_GE(runs.size(), 3u);
+  // The first run reaches three slots into the second, whose surname the catalogue then finds empty.
+  const WalkedEntry& first = runs[0].entry;
+  ASSERT_EQ(first.firstSlot + first.slotCount, runs[1].entry.firstSlot);
   Corrupt(indexPath, static_cast<long>(first.nodeOffset + 4 + kIndexEntrySize * first.position + 4),
           Le32(first.slotCount + 3));
   BuildCompanion();
   ExpectTheSameAnswers(true);
+  RollDatabase quick(roll.location, BoxAnswers());
+  quick.SetCompanionDirectory(cache.Prefix());
+  for (const EntryFilter& filter : {Filter('U', "", "", ""), Filter(0, "IL", "", ""), Filter('C', "", "INF", "")}) {
+    const Asked overlapped{std::string(SurnameOfKey(runs[1].key)), MatchMode::kExact, filter, ""};
+    SCOPED_TRACE(Describe(overlapped));
+    EXPECT_EQ(Rows(Run(quick, overlapped)), Scanned(overlapped));
+  }
 }
 
 // A wildcard over a range of keys is answered from the companion's key table: no span is kept per
