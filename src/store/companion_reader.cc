@@ -396,64 +396,60 @@ bool CompanionReader::SlotsOfKeys(std::size_t from, std::size_t to, std::uint64_
   return true;
 }
 
-bool CompanionReader::SideSlots(std::size_t key, char side, std::vector<std::int32_t>* out) {
+bool CompanionReader::SideList(std::size_t key, char side, PackedSlots* out) {
   CompanionKey k;
   if (!Key(key, &k)) return false;
+  *out = PackedSlots{{}, k.begin, k.end, 0};
   unsigned char starts[8];
   if (!ReadSection(CompanionSection::kSideStarts, static_cast<std::uint64_t>(key) * 4, sizeof starts, starts))
     return false;
   std::uint64_t at = GetFixed32(starts);
   const std::uint64_t end = GetFixed32(starts + 4);
-  if (at > end || end > header.Section(CompanionSection::kSideLists).length)
-    return Fail("key " + std::to_string(key) + "'s side lists lie outside their section");
-  // A list's head: its side, entries and bytes, at most 1 + 10 + 10 bytes.
+  const std::string malformed = "key " + std::to_string(key) + "'s side lists are malformed";
+  if (at > end || end > header.Section(CompanionSection::kSideLists).length) return Fail(malformed);
+  // The head of the lists, then of each list: its side, entries and bytes, at most 1 + 10 + 10 bytes.
   unsigned char head[21];
-  std::uint64_t lists = 0;
-  auto readHead = [&](std::size_t* used) {
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof head, end - at));
-    *used = n;
-    return ReadSection(CompanionSection::kSideLists, at, n, head);
-  };
   std::size_t used = 0;
-  if (!readHead(&used)) return false;
+  auto readHead = [&] {
+    used = static_cast<std::size_t>(std::min<std::uint64_t>(sizeof head, end - at));
+    return ReadSection(CompanionSection::kSideLists, at, used, head);
+  };
+  if (!readHead()) return false;
   const unsigned char* p = head;
-  if (!GetVarint(&p, head + used, &lists) || lists > 256) return Fail("key " + std::to_string(key) + "'s side lists are malformed");
+  std::uint64_t lists = 0;
+  if (!GetVarint(&p, head + used, &lists) || lists > 256) return Fail(malformed);
   at += static_cast<std::uint64_t>(p - head);
-  const std::int64_t runSize = k.end - k.begin;
   for (std::uint64_t l = 0; l < lists; ++l) {
-    if (!readHead(&used)) return false;
+    if (!readHead()) return false;
     p = head;
     std::uint64_t entries = 0, bytes = 0;
-    if (used < 1) return Fail("key " + std::to_string(key) + "'s side lists are malformed");
+    if (used < 1) return Fail(malformed);
     const auto listSide = static_cast<char>(*p++);
     if (!GetVarint(&p, head + used, &entries) || !GetVarint(&p, head + used, &bytes) ||
-        entries > static_cast<std::uint64_t>(runSize) || bytes > end - at - static_cast<std::uint64_t>(p - head)) {
-      return Fail("key " + std::to_string(key) + "'s side lists are malformed");
+        entries > static_cast<std::uint64_t>(k.end - k.begin) ||
+        bytes > end - at - static_cast<std::uint64_t>(p - head)) {
+      return Fail(malformed);
     }
     at += static_cast<std::uint64_t>(p - head);
-    if (listSide != side) {
-      at += bytes;
-      continue;
+    if (listSide == side) {
+      out->count = static_cast<std::int64_t>(entries);
+      out->deltas.resize(static_cast<std::size_t>(bytes));
+      return ReadSection(CompanionSection::kSideLists, at, out->deltas.size(), out->deltas.data());
     }
-    std::vector<unsigned char> deltas(static_cast<std::size_t>(bytes));
-    if (!ReadSection(CompanionSection::kSideLists, at, deltas.size(), deltas.data())) return false;
-    const unsigned char* q = deltas.data();
-    const unsigned char* const stop = q + deltas.size();
-    std::int64_t slot = k.begin;
-    out->reserve(out->size() + static_cast<std::size_t>(entries));
-    for (std::uint64_t i = 0; i < entries; ++i) {
-      std::uint64_t delta = 0;
-      // Ascending within the run: every slot after the first one past the one before.
-      if (!GetVarint(&q, stop, &delta) || (i > 0 && delta == 0) ||
-          delta > static_cast<std::uint64_t>(k.end - slot)) {
-        return Fail("key " + std::to_string(key) + "'s side list is malformed");
-      }
-      slot += static_cast<std::int64_t>(delta);
-      if (slot >= k.end) return Fail("key " + std::to_string(key) + "'s side list is malformed");
-      out->push_back(static_cast<std::int32_t>(slot));
-    }
-    return true;
+    at += bytes;
   }
+  return true;
+}
+
+bool CompanionReader::SideSlots(std::size_t key, char side, std::vector<std::int32_t>* out) {
+  PackedSlots list;
+  if (!SideList(key, side, &list)) return false;
+  std::vector<std::int32_t> slots;
+  slots.reserve(static_cast<std::size_t>(list.count));
+  std::size_t at = 0;
+  if (!UnpackSlots(list, &at, SIZE_MAX, &slots) || static_cast<std::int64_t>(slots.size()) != list.count)
+    return Fail("key " + std::to_string(key) + "'s side list is malformed");
+  out->insert(out->end(), slots.begin(), slots.end());
   return true;
 }
 

@@ -25,6 +25,7 @@
 #include "store/companion_builder.h"
 #include "store/companion_format.h"
 #include "store/key_run_table.h"
+#include "store/packed_slots.h"
 
 // A filter on an entry's side, state, unit and company, its texts normalised as a search's filter
 // normalises them: the side upper-cased, the state and the company trimmed of blanks and tabs and
@@ -92,7 +93,9 @@ class CompanionReader {
   // Every key with its run and the running totals, read whole (about 40 bytes a key), checked; null
   // when a read failed or the keys are not as the format draws them.
   std::shared_ptr<const KeyRunTable> LoadKeyTable();
-  // Appends the slots of key `key`'s run whose side is `side` (as a filter reads it), ascending.
+  // The slots of key `key`'s run whose side is `side` (as a filter reads it), ascending: as stored
+  // (checked as they are unpacked: store/packed_slots.h), or appended to *out.
+  bool SideList(std::size_t key, char side, PackedSlots* out);
   bool SideSlots(std::size_t key, char side, std::vector<std::int32_t>* out);
   // How many entries of key `key`'s run pass `filter`: from the key's counts when it asks about
   // one of side, state and company, else from the slots' groups.

@@ -162,12 +162,19 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
       continue;
     }
     passing.clear();
-    // A side alone over a key the companion lists: the key's stored list of that side.
-    const bool sideList = groups && !given && run.companionKey >= 0 && groupFilter.Criteria() == 1 &&
-                          groupFilter.side != 0;
+    // A side alone over a key the companion lists: the key's stored list of that side, taken as it
+    // is stored and unpacked as its rows are shown.
+    if (groups && !given && run.companionKey >= 0 && groupFilter.Criteria() == 1 && groupFilter.side != 0) {
+      PackedSlots list;
+      if (groups->SideList(static_cast<std::size_t>(run.companionKey), groupFilter.side, &list)) {
+        answer.AddPacked(std::move(list));
+        if (!step(count)) return Stopped(request, options, mode, narrowed);
+        continue;
+      }
+      groups = nullptr;
+    }
     // A companion found damaged part way is left for the lines, from this key on.
-    if (groups && !(sideList ? groups->SideSlots(static_cast<std::size_t>(run.companionKey), groupFilter.side, &passing)
-                             : groups->PassingSlots(scanFirst, scanEnd, groupFilter, 0, SIZE_MAX, &passing))) {
+    if (groups && !groups->PassingSlots(scanFirst, scanEnd, groupFilter, 0, SIZE_MAX, &passing)) {
       groups = nullptr;
       passing.clear();
     }

@@ -1,6 +1,7 @@
 #include "store/search_answer.h"
 
 #include <algorithm>
+#include <cstdint>
 
 SearchAnswer::SearchAnswer(const SearchRequest& asked, const FindOptions& how, MatchMode ran,
                            bool narrowedByFields)
@@ -13,7 +14,7 @@ void SearchAnswer::AddSpan(std::int32_t firstSlot, std::int32_t slotCount, std::
   const std::int64_t size = narrowed || slotCount < 0 ? 0 : slotCount;
   spans.push_back({firstSlot, slotCount, detail, static_cast<std::uint32_t>(keys.size()),
                    static_cast<std::uint8_t>(key.size()), static_cast<std::uint8_t>(surnameLength),
-                   static_cast<std::uint32_t>(picked.size()), -1});
+                   static_cast<std::uint32_t>(picked.size()), kPicks});
   keys.append(key);
   ends.push_back(before + size);
 }
@@ -43,13 +44,13 @@ FoundSpan SearchAnswer::Span(std::size_t i) const {
 }
 
 void SearchAnswer::AddMatch(std::int32_t slot) {
-  if (!narrowed || spans.empty() || spans.back().window >= 0) return;
+  if (!narrowed || spans.empty() || spans.back().window != kPicks) return;
   picked.push_back(static_cast<std::uint32_t>(slot));
   ++ends.back();
 }
 
 void SearchAnswer::AddWindow(std::int32_t first, std::int32_t count) {
-  if (!narrowed || spans.empty() || count <= 0 || spans.back().window >= 0 ||
+  if (!narrowed || spans.empty() || count <= 0 || spans.back().window != kPicks ||
       picked.size() != spans.back().pickedFrom) {
     return;
   }
@@ -57,8 +58,38 @@ void SearchAnswer::AddWindow(std::int32_t first, std::int32_t count) {
   ends.back() += count;
 }
 
+void SearchAnswer::AddPacked(PackedSlots list) {
+  if (!narrowed || spans.empty() || list.count <= 0 || spans.back().window != kPicks ||
+      picked.size() != spans.back().pickedFrom) {
+    return;
+  }
+  if (packed) {
+    // A second list is unpacked at once; its slots are picked.
+    std::vector<std::int32_t> slots;
+    std::size_t at = 0;
+    UnpackSlots(list, &at, SIZE_MAX, &slots);
+    for (const std::int32_t slot : slots) AddMatch(slot);
+    return;
+  }
+  spans.back().window = kPacked;
+  ends.back() += list.count;
+  packed = std::make_unique<Packed>();
+  packed->list = std::move(list);
+}
+
+std::int32_t SearchAnswer::Packed::SlotAt(std::int64_t offset) {
+  const std::lock_guard<std::mutex> held(lock);
+  // Unpacked a page's worth at least, and ever more as rows further on are asked for.
+  while (!broken && static_cast<std::int64_t>(unpacked.size()) <= offset &&
+         static_cast<std::int64_t>(unpacked.size()) < list.count) {
+    const std::size_t more = std::max<std::size_t>(64, unpacked.size());
+    if (!UnpackSlots(list, &at, more, &unpacked)) broken = true;
+  }
+  return offset < static_cast<std::int64_t>(unpacked.size()) ? unpacked[static_cast<std::size_t>(offset)] : -1;
+}
+
 void SearchAnswer::TakePicked(std::size_t from) {
-  if (!narrowed || spans.empty() || from > picked.size() || spans.back().window >= 0) {
+  if (!narrowed || spans.empty() || from > picked.size() || spans.back().window != kPicks) {
     picked.resize(std::min(from, picked.size()));
     return;
   }
@@ -99,6 +130,8 @@ void SearchAnswer::At(std::int64_t position, std::int32_t* slot, std::size_t* sp
     *slot = static_cast<std::int32_t>(s.firstSlot + offset);
   } else if (s.window >= 0) {
     *slot = static_cast<std::int32_t>(s.window + offset);
+  } else if (s.window == kPacked) {
+    *slot = packed->SlotAt(offset);
   } else {
     *slot = static_cast<std::int32_t>(picked[s.pickedFrom + static_cast<std::size_t>(offset)]);
   }
@@ -106,6 +139,11 @@ void SearchAnswer::At(std::int64_t position, std::int32_t* slot, std::size_t* sp
 
 std::size_t SearchAnswer::Bytes() const {
   // A key table is shared with the database that made it: it is counted there.
-  return spans.capacity() * sizeof(Stored) + keys.capacity() + ends.capacity() * sizeof(std::int64_t) +
+  std::size_t unpacked = 0;
+  if (packed) {
+    const std::lock_guard<std::mutex> held(packed->lock);
+    unpacked = packed->list.deltas.capacity() + packed->unpacked.capacity() * sizeof(std::int32_t);
+  }
+  return unpacked + spans.capacity() * sizeof(Stored) + keys.capacity() + ends.capacity() * sizeof(std::int64_t) +
          picked.capacity() * sizeof(std::uint32_t);
 }

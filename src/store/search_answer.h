@@ -30,12 +30,14 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "store/entry_filter.h"
 #include "store/key_run_table.h"
+#include "store/packed_slots.h"
 #include "store/roll_status.h"
 #include "store/search_request.h"
 #include "store/surname_match.h"
@@ -78,6 +80,10 @@ class SearchAnswer {
   // In a narrowed answer, instead of picking: every slot of [first, first + count), a window of the
   // last span's run, belongs to it, in slot order (a given name's window of a run in name order).
   void AddWindow(std::int32_t first, std::int32_t count);
+  // In a narrowed answer, instead of picking: the slots of `list`, a list of the last span's run as
+  // the companion stores it, unpacked only as far as rows are asked for (from any thread). One
+  // such span an answer; another's slots are picked.
+  void AddPacked(PackedSlots list);
   // Closes the last span.
   void EndSpan();
   // Instead of spans, of an answer that is not narrowed and has none: every key of `table` at
@@ -149,8 +155,20 @@ class SearchAnswer {
     std::uint8_t keyLength;
     std::uint8_t surnameLength;
     std::uint32_t pickedFrom;  // narrowed: where its picked slots start in `picked`
-    std::int32_t window;       // narrowed: the first slot of its window, or -1 when it picks
+    std::int32_t window;       // narrowed: the first slot of its window, -1 when it picks, -2 packed
   };
+  static constexpr std::int32_t kPicks = -1;
+  static constexpr std::int32_t kPacked = -2;
+  // The packed span's list and what of it is unpacked so far.
+  struct Packed {
+    PackedSlots list;
+    std::mutex lock;
+    std::size_t at = 0;
+    std::vector<std::int32_t> unpacked;  // the slots unpacked so far
+    bool broken = false;  // its bytes ended early or went out of order: no rows past them
+    std::int32_t SlotAt(std::int64_t offset);
+  };
+  std::unique_ptr<Packed> packed;
   std::vector<Stored> spans;
   std::string keys;                   // the spans' keys, one after another
   std::vector<std::int64_t> ends;     // one past each span's last position

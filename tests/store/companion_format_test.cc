@@ -2,6 +2,10 @@
 // their bytes, dictionaries and headers that refuse what does not add up.
 #include "store/companion_format.h"
 
+#include <vector>
+
+#include "store/packed_slots.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -32,6 +36,34 @@ TEST(CompanionFormat, IntegersAreLittleEndianAndVarintsStopAtTheirEnd) {
   const std::string overflow = std::string(9, '\xFF') + '\x02';
   at = reinterpret_cast<const unsigned char*>(overflow.data());
   EXPECT_FALSE(GetVarint(&at, at + overflow.size(), &value));
+}
+
+// A packed list unpacks a part at a time to the same slots as at once, and stops, keeping what it
+// had, at bytes that end early, a slot that does not rise or one outside its run.
+TEST(CompanionFormat, PackedSlotsUnpackInPartsAndStopAtWhatDoesNotAddUp) {
+  auto packed = [](std::initializer_list<std::uint64_t> deltas, std::int64_t count) {
+    PackedSlots list{{}, 100, 110, count};
+    for (const std::uint64_t d : deltas) PutVarint(&list.deltas, d);
+    return list;
+  };
+  const PackedSlots sound = packed({0, 3, 1, 5}, 4);
+  std::vector<std::int32_t> slots;
+  std::size_t at = 0;
+  ASSERT_TRUE(UnpackSlots(sound, &at, 3, &slots));
+  EXPECT_EQ(slots, (std::vector<std::int32_t>{100, 103, 104}));
+  ASSERT_TRUE(UnpackSlots(sound, &at, 64, &slots));
+  EXPECT_EQ(slots, (std::vector<std::int32_t>{100, 103, 104, 109}));
+  EXPECT_EQ(at, sound.deltas.size());
+
+  // Each with the slots it gives before it stops.
+  const std::pair<PackedSlots, std::vector<std::int32_t>> bad[] = {
+      {packed({2, 3}, 3), {102, 105}}, {packed({2, 0}, 2), {102}}, {packed({2, 8}, 2), {102}}, {packed({10}, 1), {}}};
+  for (const auto& [list, kept] : bad) {
+    slots.clear();
+    at = 0;
+    EXPECT_FALSE(UnpackSlots(list, &at, 64, &slots));
+    EXPECT_EQ(slots, kept);
+  }
 }
 
 TEST(CompanionFormat, DictionariesMustBeAscendingAndInsideTheirBytes) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
 #include <string>
 #include <vector>
 
@@ -232,6 +233,44 @@ TEST_P(CompanionSearch, AWildcardOverARangeOfKeysKeepsNoSpanPerKey) {
   EXPECT_LT(answer.Bytes(), Run(plain, every).Bytes() / 4);
   quick.reset();
   EXPECT_EQ(Rows(answer), expected);
+}
+
+// A side over one surname is the companion's stored list, unpacked only as far as rows are asked
+// for: the first page costs ten of them, and two threads reading every row get the same rows.
+TEST(CompanionSideList, ASideOverOneSurnameUnpacksItsListAsItsRowsAreAsked) {
+  ScriptedMessageBox box;
+  TestRoll roll;
+  AddVariedEntries(&roll, 6000, 7);
+  roll.Build();
+  ScopedTempDir cache;
+  {
+    OpenRoll files(roll.dataDir);
+    std::string error, path;
+    ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, &path,
+                                      nullptr, &error))
+        << error;
+  }
+  SearchRequest request;
+  request.SetSurname("SMITH");
+  request.SetDatabase(1);
+  const FindOptions union_{MatchMode::kExact, Filter('U', "", "", ""), false};
+  RollDatabase plain(roll.location, BoxAnswers());
+  const std::vector<std::string> expected = Rows(plain.RunFind(request, union_, {}));
+  RollDatabase quick(roll.location, BoxAnswers());
+  quick.SetCompanionDirectory(cache.Prefix());
+  const SearchAnswer answer = quick.RunFind(request, union_, {});
+  ASSERT_GT(answer.Count(), 100);
+  const std::size_t before = answer.Bytes();
+  std::int32_t slot = -1;
+  std::size_t span = 0;
+  answer.At(0, &slot, &span);
+  EXPECT_LT(answer.Bytes(), before + 100 * sizeof(std::int32_t)) << "more than a page unpacked";
+  std::vector<std::string> seen[2];
+  std::thread other([&] { seen[1] = Rows(answer); });
+  seen[0] = Rows(answer);
+  other.join();
+  EXPECT_EQ(seen[0], expected);
+  EXPECT_EQ(seen[1], expected);
 }
 
 // A surname typed with a star that is itself a key of the roll comes first, as without the companion.
