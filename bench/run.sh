@@ -46,7 +46,10 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDRAVENHOLT_B
   -DDRAVENHOLT_BUILD_TESTS=OFF -DDRAVENHOLT_BUILD_TOOLS=ON -DDRAVENHOLT_BUILD_VIEWER=ON >/dev/null
 targets=(rollkit roll_bench load_sqlite)
 viewer=""
-if cmake --build "$build" --target help | grep -q '^viewer_probe:'; then
+# The target list is read whole first: grep -q would stop reading at its match, and the pipe's
+# writer would then fail on SIGPIPE, which pipefail makes the whole test fail.
+build_targets="$(cmake --build "$build" --target help)"
+if grep -q '^viewer_probe:' <<<"$build_targets"; then
   targets+=(viewer_probe)
   viewer="$build/bench/viewer_probe"
 fi

@@ -332,7 +332,8 @@ void EncodeCodes(const std::vector<Key>& keys, CodesOf&& codesOf, std::string* o
 // The file: the header, the sections in order, the block table.
 // Appends the slots of the run [begin, end) by side, as kSideLists holds them; `order` is scratch.
 void EncodeSideLists(const std::vector<std::uint32_t>& column, const std::vector<GroupRecord>& records,
-                     std::int32_t begin, std::int32_t end, std::vector<std::uint32_t>* order, std::string* out) {
+                     std::int32_t begin, std::int32_t end, std::vector<std::uint32_t>* order,
+                     std::string* out) {
   std::uint32_t starts[257] = {};
   for (std::int32_t s = begin; s < end; ++s) ++starts[records[column[static_cast<std::size_t>(s)]].side + 1];
   int lists = 0;
@@ -577,7 +578,8 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
     if (!counter.Count(column, k.begin, k.end, records, wordStart, wordList, &wordBudget, &keyCounts)) {
       return Fail(error, "the roll's units hold too many words for a companion");
     }
-    if (sideLists.size() > UINT32_MAX) return Fail(error, "the roll's slot lists are too large for a companion");
+    if (sideLists.size() > UINT32_MAX)
+      return Fail(error, "the roll's slot lists are too large for a companion");
     PutFixed32(&sideStarts, static_cast<std::uint32_t>(sideLists.size()));
     EncodeSideLists(column, records, k.begin, k.end, &sideOrder, &sideLists);
     record.Encode(&keyRecords);
@@ -586,7 +588,8 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
     total += static_cast<std::uint32_t>(k.end - k.begin);
   }
   PutFixed32(&keyTotals, total);
-  if (sideLists.size() > UINT32_MAX) return Fail(error, "the roll's slot lists are too large for a companion");
+  if (sideLists.size() > UINT32_MAX)
+    return Fail(error, "the roll's slot lists are too large for a companion");
   PutFixed32(&sideStarts, static_cast<std::uint32_t>(sideLists.size()));
   std::vector<std::uint32_t>().swap(sideOrder);
   if (progress && !progress(95)) return Fail(error, "cancelled");

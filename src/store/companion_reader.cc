@@ -300,7 +300,8 @@ std::shared_ptr<const KeyRunTable> CompanionReader::LoadKeyTable() {
   const std::int64_t total = header.roll.slotTotal;
   const auto* sums = reinterpret_cast<const unsigned char*>(totals.data());
   for (std::size_t i = 0; i < keyCount; ++i) {
-    const KeyRecord r = KeyRecord::Decode(reinterpret_cast<const unsigned char*>(records.data()) + i * kKeyRecordSize);
+    const KeyRecord r =
+        KeyRecord::Decode(reinterpret_cast<const unsigned char*>(records.data()) + i * kKeyRecordSize);
     if (r.textOffset > text.size() || r.textLength > text.size() - r.textOffset) {
       return Fail("key " + std::to_string(i) + "'s text lies outside its section"), nullptr;
     }

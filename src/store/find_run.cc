@@ -95,7 +95,8 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
   if (table) {
     if (const std::int64_t k = table->Find(ownKey); k >= 0) {
       const auto i = static_cast<std::size_t>(k);
-      keys.push_back({table->Begin(i), table->End(i) - table->Begin(i), -1, ownKey, table->SurnameLength(i), k});
+      keys.push_back(
+          {table->Begin(i), table->End(i) - table->Begin(i), -1, ownKey, table->SurnameLength(i), k});
     }
   }
   if (!table) {

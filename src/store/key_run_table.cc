@@ -11,7 +11,8 @@ std::shared_ptr<const KeyRunTable> KeyRunTable::Make(std::vector<Run> runs, std:
   for (std::size_t i = 0; i < runs.size(); ++i) {
     const Run& r = runs[i];
     if (r.keyOffset > texts.size() || r.keyLength > texts.size() - r.keyOffset ||
-        r.surnameLength > r.keyLength || r.begin < 0 || r.begin > r.end || (r.end > r.begin && r.begin < lastEnd)) {
+        r.surnameLength > r.keyLength || r.begin < 0 || r.begin > r.end ||
+        (r.end > r.begin && r.begin < lastEnd)) {
       return nullptr;
     }
     const std::string_view key(texts.data() + r.keyOffset, r.keyLength);
@@ -42,13 +43,19 @@ void KeyRunTable::PrefixRange(std::string_view prefix, std::size_t* from, std::s
   std::size_t lo = 0, hi = runs.size();
   while (lo < hi) {
     const std::size_t mid = lo + (hi - lo) / 2;
-    if (start(mid) < prefix) lo = mid + 1; else hi = mid;
+    if (start(mid) < prefix)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   *from = lo;
   hi = runs.size();
   while (lo < hi) {
     const std::size_t mid = lo + (hi - lo) / 2;
-    if (start(mid) <= prefix) lo = mid + 1; else hi = mid;
+    if (start(mid) <= prefix)
+      lo = mid + 1;
+    else
+      hi = mid;
   }
   *to = lo;
 }

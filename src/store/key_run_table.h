@@ -20,9 +20,9 @@
 class KeyRunTable {
  public:
   struct Run {
-    std::int32_t begin;         // the key's run, cut to the name file
+    std::int32_t begin;  // the key's run, cut to the name file
     std::int32_t end;
-    std::uint32_t keyOffset;    // the key as the index stores it (padded), in `texts`
+    std::uint32_t keyOffset;  // the key as the index stores it (padded), in `texts`
     std::uint8_t keyLength;
     std::uint8_t surnameLength;  // the key without its padding
   };
@@ -49,8 +49,6 @@ class KeyRunTable {
   // The key whose run holds the `total`-th slot counted over all runs (0 <= total < Before(Size())):
   // the last key i with Before(i) <= total, and a run of its own holds it.
   std::size_t KeyOfTotal(std::int64_t total) const;
-  // Bytes held.
-  std::size_t Bytes() const { return texts.capacity() + runs.capacity() * sizeof(Run) + before.capacity() * 8; }
 
  private:
   KeyRunTable() = default;

@@ -2,7 +2,8 @@
 
 #include "store/companion_format.h"
 
-bool UnpackSlots(const PackedSlots& list, std::size_t* at, std::size_t limit, std::vector<std::int32_t>* out) {
+bool UnpackSlots(const PackedSlots& list, std::size_t* at, std::size_t limit,
+                 std::vector<std::int32_t>* out) {
   const auto* bytes = reinterpret_cast<const unsigned char*>(list.deltas.data());
   const unsigned char* p = bytes + *at;
   const unsigned char* const stop = bytes + list.deltas.size();

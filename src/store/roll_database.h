@@ -211,7 +211,7 @@ class RollDatabase {
   NameOrders nameOrders;
   std::string companionDirectory;
   std::unique_ptr<CompanionReader> companion;
-  std::uint64_t companionGeneration = 0;        // the generation the companion was looked for at (0: not yet)
+  std::uint64_t companionGeneration = 0;  // the generation the companion was looked for at (0: not yet)
   std::shared_ptr<const KeyRunTable> companionKeys;
   bool companionKeysTried = false;
   std::unique_ptr<unsigned char[]> scanBuffer;  // the given-name scan's slots, a run at a time

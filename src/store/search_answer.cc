@@ -85,7 +85,8 @@ std::int32_t SearchAnswer::Packed::SlotAt(std::int64_t offset) {
     const std::size_t more = std::max<std::size_t>(64, unpacked.size());
     if (!UnpackSlots(list, &at, more, &unpacked)) broken = true;
   }
-  return offset < static_cast<std::int64_t>(unpacked.size()) ? unpacked[static_cast<std::size_t>(offset)] : -1;
+  return offset < static_cast<std::int64_t>(unpacked.size()) ? unpacked[static_cast<std::size_t>(offset)]
+                                                             : -1;
 }
 
 void SearchAnswer::TakePicked(std::size_t from) {
@@ -138,12 +139,12 @@ void SearchAnswer::At(std::int64_t position, std::int32_t* slot, std::size_t* sp
 }
 
 std::size_t SearchAnswer::Bytes() const {
-  // A key table is shared with the database that made it: it is counted there.
+  // A key table is shared with the database that made it, and not counted here.
   std::size_t unpacked = 0;
   if (packed) {
     const std::lock_guard<std::mutex> held(packed->lock);
     unpacked = packed->list.deltas.capacity() + packed->unpacked.capacity() * sizeof(std::int32_t);
   }
-  return unpacked + spans.capacity() * sizeof(Stored) + keys.capacity() + ends.capacity() * sizeof(std::int64_t) +
-         picked.capacity() * sizeof(std::uint32_t);
+  return unpacked + spans.capacity() * sizeof(Stored) + keys.capacity() +
+         ends.capacity() * sizeof(std::int64_t) + picked.capacity() * sizeof(std::uint32_t);
 }

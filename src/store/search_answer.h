@@ -165,7 +165,7 @@ class SearchAnswer {
     std::mutex lock;
     std::size_t at = 0;
     std::vector<std::int32_t> unpacked;  // the slots unpacked so far
-    bool broken = false;  // its bytes ended early or went out of order: no rows past them
+    bool broken = false;                 // its bytes ended early or went out of order: no rows past them
     std::int32_t SlotAt(std::int64_t offset);
   };
   std::unique_ptr<Packed> packed;

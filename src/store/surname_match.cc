@@ -130,7 +130,8 @@ std::vector<KeyMatch> MatchKeys(const KeyCatalogue& catalogue, MatchMode mode, s
   return found;
 }
 
-bool WildcardKeyRange(const KeyRunTable& table, std::string_view typedText, std::size_t* from, std::size_t* to) {
+bool WildcardKeyRange(const KeyRunTable& table, std::string_view typedText, std::size_t* from,
+                      std::size_t* to) {
   const std::string_view typed = Trimmed(typedText);
   const WildcardPattern pattern(typed);
   // Keys in upper case begin with a start of upper-case letters and signs exactly when their

@@ -2,11 +2,11 @@
 // their bytes, dictionaries and headers that refuse what does not add up.
 #include "store/companion_format.h"
 
+#include <gtest/gtest.h>
+
 #include <vector>
 
 #include "store/packed_slots.h"
-
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -56,8 +56,10 @@ TEST(CompanionFormat, PackedSlotsUnpackInPartsAndStopAtWhatDoesNotAddUp) {
   EXPECT_EQ(at, sound.deltas.size());
 
   // Each with the slots it gives before it stops.
-  const std::pair<PackedSlots, std::vector<std::int32_t>> bad[] = {
-      {packed({2, 3}, 3), {102, 105}}, {packed({2, 0}, 2), {102}}, {packed({2, 8}, 2), {102}}, {packed({10}, 1), {}}};
+  const std::pair<PackedSlots, std::vector<std::int32_t>> bad[] = {{packed({2, 3}, 3), {102, 105}},
+                                                                   {packed({2, 0}, 2), {102}},
+                                                                   {packed({2, 8}, 2), {102}},
+                                                                   {packed({10}, 1), {}}};
   for (const auto& [list, kept] : bad) {
     slots.clear();
     at = 0;

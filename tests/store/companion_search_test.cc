@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <memory>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "store/companion_cache.h"
@@ -200,8 +200,11 @@ TEST_P(CompanionSearch, AnIndexWithOverlappingRunsAnswersAsWithoutIt) {
     std::string key;
   };
   std::vector<IndexRun> runs;
-  WalkIndexBytes(ReadFileBytes(indexPath), [](const std::string&) {},
-                 [&](const WalkedEntry& e) { runs.push_back({e, std::string(e.key)}); });
+  WalkIndexBytes(
+      ReadFileBytes(indexPath), [](const std::string&) {},
+      [&](const WalkedEntry& e) {
+        runs.push_back({e, std::string(e.key)});
+      });
   std::sort(runs.begin(), runs.end(), [](auto& a, auto& b) { return a.entry.firstSlot < b.entry.firstSlot; });
   ASSERT_GE(runs.size(), 3u);
   // The first run reaches three slots into the second, whose surname the catalogue then finds empty.
@@ -213,7 +216,8 @@ TEST_P(CompanionSearch, AnIndexWithOverlappingRunsAnswersAsWithoutIt) {
   ExpectTheSameAnswers(true);
   RollDatabase quick(roll.location, BoxAnswers());
   quick.SetCompanionDirectory(cache.Prefix());
-  for (const EntryFilter& filter : {Filter('U', "", "", ""), Filter(0, "IL", "", ""), Filter('C', "", "INF", "")}) {
+  for (const EntryFilter& filter :
+       {Filter('U', "", "", ""), Filter(0, "IL", "", ""), Filter('C', "", "INF", "")}) {
     const Asked overlapped{std::string(SurnameOfKey(runs[1].key)), MatchMode::kExact, filter, ""};
     SCOPED_TRACE(Describe(overlapped));
     EXPECT_EQ(Rows(Run(quick, overlapped)), Scanned(overlapped));
