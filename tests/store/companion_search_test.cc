@@ -81,6 +81,15 @@ std::vector<Asked> EveryWayOfAsking() {
   return asked;
 }
 
+// Builds the companion of `roll` as its files are now into `cache`; *path is where it went.
+void BuildCompanionOf(const TestRoll& roll, const ScopedTempDir& cache, std::string* path) {
+  OpenRoll files(roll.dataDir);
+  std::string error;
+  ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, path,
+                                    nullptr, &error))
+      << error;
+}
+
 class CompanionSearch : public ::testing::TestWithParam<unsigned> {
  protected:
   void SetUp() override {
@@ -89,13 +98,7 @@ class CompanionSearch : public ::testing::TestWithParam<unsigned> {
   }
 
   // Builds the companion of the roll as its files are now.
-  void BuildCompanion() {
-    OpenRoll files(roll.dataDir);
-    std::string error;
-    ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap,
-                                      &companionPath, nullptr, &error))
-        << error;
-  }
+  void BuildCompanion() { BuildCompanionOf(roll, cache, &companionPath); }
 
   SearchAnswer Run(RollDatabase& database, const Asked& a) {
     SearchRequest request;
@@ -247,13 +250,8 @@ TEST(CompanionSideList, ASideOverOneSurnameUnpacksItsListAsItsRowsAreAsked) {
   AddVariedEntries(&roll, 6000, 7);
   roll.Build();
   ScopedTempDir cache;
-  {
-    OpenRoll files(roll.dataDir);
-    std::string error, path;
-    ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, &path,
-                                      nullptr, &error))
-        << error;
-  }
+  std::string path;
+  BuildCompanionOf(roll, cache, &path);
   SearchRequest request;
   request.SetSurname("SMITH");
   request.SetDatabase(1);
@@ -284,13 +282,8 @@ TEST(CompanionSearchOwnKey, ATypedSurnameThatIsAKeyComesFirst) {
   for (const char* surname : {"SAWYER", "S*", "SMITH", "SA", "RYAN", "T"}) roll.Add(surname, "JOHN");
   roll.Build();
   ScopedTempDir cache;
-  {
-    OpenRoll files(roll.dataDir);
-    std::string error, path;
-    ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, &path,
-                                      nullptr, &error))
-        << error;
-  }
+  std::string path;
+  BuildCompanionOf(roll, cache, &path);
   SearchRequest request;
   request.SetSurname("S*");
   request.SetDatabase(1);
