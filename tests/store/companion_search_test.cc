@@ -255,12 +255,12 @@ TEST(CompanionSideList, ASideOverOneSurnameUnpacksItsListAsItsRowsAreAsked) {
   SearchRequest request;
   request.SetSurname("SMITH");
   request.SetDatabase(1);
-  const FindOptions union_{MatchMode::kExact, Filter('U', "", "", ""), false};
+  const FindOptions unionOnly{MatchMode::kExact, Filter('U', "", "", ""), false};
   RollDatabase plain(roll.location, BoxAnswers());
-  const std::vector<std::string> expected = Rows(plain.RunFind(request, union_, {}));
+  const std::vector<std::string> expected = Rows(plain.RunFind(request, unionOnly, {}));
   RollDatabase quick(roll.location, BoxAnswers());
   quick.SetCompanionDirectory(cache.Prefix());
-  const SearchAnswer answer = quick.RunFind(request, union_, {});
+  const SearchAnswer answer = quick.RunFind(request, unionOnly, {});
   ASSERT_GT(answer.Count(), 100);
   const std::size_t before = answer.Bytes();
   std::int32_t slot = -1;
