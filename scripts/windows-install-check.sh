@@ -267,7 +267,13 @@ say "nothing new outside the prefix in: ${outside[*]:-(no linked folders)}"
 
 # Uninstalled silently; the uninstaller copies itself away and removes the folder.
 wine "$installed/Uninstall.exe" /S </dev/null >/dev/null 2>&1 || true
-for _ in $(seq 300); do [[ -e "$installed/dravenholt.exe" ]] || break; sleep 0.1; done
+# The copy runs on after the first process ends and removes the programs before the Start-menu
+# entry, so wait (at most 30 s) until both are gone rather than for the programs alone.
+uninstalled() {
+  [[ ! -e "$installed/dravenholt.exe" && ! -e "$installed/Qt6Core.dll" ]] &&
+    [[ -z "$(find "$drive_c" -path '*Start Menu*' -name 'Dravenholt.lnk')" ]]
+}
+for _ in $(seq 300); do uninstalled && break; sleep 0.1; done
 [[ ! -e "$installed/dravenholt.exe" && ! -e "$installed/Qt6Core.dll" ]] || fail "the uninstaller left the programs"
 [[ -z "$(find "$drive_c" -path '*Start Menu*' -name 'Dravenholt.lnk')" ]] || fail "the uninstaller left the Start-menu entry"
 say "uninstalled"
