@@ -62,7 +62,17 @@ void Ask(CompanionReader& reader) {
   if (const auto table = reader.LoadKeyTable()) {
     FUZZ_CHECK(table->Size() == reader.KeyCount() && table->Before(table->Size()) <= slots);
   }
+  const auto column = reader.LoadSlotGroups();
+  if (column) FUZZ_CHECK(static_cast<std::int64_t>(column->Slots()) == slots);
   for (const CompanionFilter& f : filters) {
+    if (const auto verdicts = reader.GroupVerdicts(f); column && verdicts) {
+      std::vector<std::int32_t> found;
+      std::int64_t from = 0;
+      column->Passing(*verdicts, &from, slots, 64, &found);
+      FUZZ_CHECK(found.size() <= 64 && from <= slots);
+      for (std::size_t i = 0; i < found.size(); ++i)
+        FUZZ_CHECK(found[i] >= 0 && found[i] < slots && (i == 0 || found[i - 1] < found[i]));
+    }
     std::vector<std::int32_t> page;
     std::int64_t count = -1;
     if (reader.PassingSlots(0, slots, f, 1, 10, &page, &count)) {

@@ -110,6 +110,7 @@ bool CompanionReader::Open(ReadOnlyFile companion, const RollBinding& roll, std:
   problem.clear();
   unitsLoaded = companiesLoaded = wordsLoaded = groupsLoaded = filterReady = false;
   groupRecords.clear();
+  verdicts.reset();
   keyCount = groupCount = 0;
   slotWidth = 0;
   unsigned char bytes[kCompanionHeaderSize];
@@ -332,6 +333,37 @@ std::shared_ptr<const KeyRunTable> CompanionReader::LoadKeyTable() {
   return KeyRunTable::Make(std::move(runs), std::move(keys));
 }
 
+std::shared_ptr<const SlotGroupColumn> CompanionReader::LoadSlotGroups() {
+  if (failed) return nullptr;
+  // The section's length was checked against the width and the slot total when it was opened.
+  const auto slots = static_cast<std::size_t>(header.roll.slotTotal);
+  std::vector<unsigned char> bytes(slots * static_cast<std::size_t>(slotWidth));
+  if (!ReadSection(CompanionSection::kSlotGroups, kSlotGroupsPrefix, bytes.size(), bytes.data()))
+    return nullptr;
+  auto column = SlotGroupColumn::Make(std::move(bytes), slotWidth, slots, groupCount);
+  if (!column) return Fail("a slot's group is not a group"), nullptr;
+  return column;
+}
+
+std::shared_ptr<const std::vector<std::uint8_t>> CompanionReader::GroupVerdicts(
+    const CompanionFilter& filter) {
+  if (verdicts && verdictFilter.side == filter.side && verdictFilter.state == filter.state &&
+      verdictFilter.unit == filter.unit && verdictFilter.company == filter.company) {
+    return verdicts;
+  }
+  verdicts.reset();
+  if (!PrepareFilter(filter)) return nullptr;
+  auto made = std::make_shared<std::vector<std::uint8_t>>(groupCount);
+  for (std::size_t g = 0; g < groupCount; ++g) {
+    bool passes = true;
+    if (filter.Active() && !Passes(static_cast<std::uint32_t>(g), &passes)) return nullptr;
+    (*made)[g] = passes ? 1 : 0;
+  }
+  verdictFilter = filter;
+  verdicts = std::move(made);
+  return verdicts;
+}
+
 bool CompanionReader::KeyText(std::size_t i, std::string* out) {
   unsigned char bytes[kKeyRecordSize];
   if (!ReadSection(CompanionSection::kKeys, static_cast<std::uint64_t>(i) * kKeyRecordSize, sizeof bytes,
@@ -531,6 +563,7 @@ bool CompanionReader::PrepareFilter(const CompanionFilter& filter) {
     wantedCompany = static_cast<std::int64_t>(companies.Size());
   // What a unit field's words and text say is worked out once a unit, not once a group.
   unitPasses.assign(unitTexts.Size(), -1);
+  groupPasses.assign(groupCount, -1);
   filterReady = true;
   return true;
 }
@@ -575,13 +608,22 @@ bool CompanionReader::PassingSlots(std::int32_t begin, std::int32_t end, const C
                      chunk.data())) {
       return false;
     }
-    for (std::int32_t i = 0; i < n; ++i) {
-      std::uint32_t g = 0;
-      for (std::size_t b = 0; b < width; ++b)
-        g |= static_cast<std::uint32_t>(chunk[static_cast<std::size_t>(i) * width + b]) << (8 * b);
-      bool passes = true;
-      if (active && !Passes(g, &passes)) return false;
-      if (!passes) continue;
+    const unsigned char* at = chunk.data();
+    for (std::int32_t i = 0; i < n; ++i, at += width) {
+      std::uint32_t g = at[0];
+      for (std::size_t b = 1; b < width; ++b) g |= static_cast<std::uint32_t>(at[b]) << (8 * b);
+      if (active) {
+        // A group's verdict is worked out the first time one of its slots comes, then looked up:
+        // a byte a slot.
+        std::int8_t known = g < groupPasses.size() ? groupPasses[g] : -1;
+        if (known < 0) {
+          bool passes = true;
+          if (!Passes(g, &passes)) return false;
+          known = static_cast<std::int8_t>(passes);
+          groupPasses[g] = known;
+        }
+        if (!known) continue;
+      }
       if (passed++ >= skip && taken < limit) {
         page->push_back(first + i);
         ++taken;

@@ -26,6 +26,7 @@
 #include "store/companion_format.h"
 #include "store/key_run_table.h"
 #include "store/packed_slots.h"
+#include "store/slot_group_column.h"
 
 // A filter on an entry's side, state, unit and company, its texts normalised as a search's filter
 // normalises them: the side upper-cased, the state and the company trimmed of blanks and tabs and
@@ -93,6 +94,11 @@ class CompanionReader {
   // Every key with its run and the running totals, read whole (about 40 bytes a key), checked; null
   // when a read failed or the keys are not as the format draws them.
   std::shared_ptr<const KeyRunTable> LoadKeyTable();
+  // Every slot's group, read whole (1 to 4 bytes a slot), checked; null when a read failed or a
+  // slot names no group.
+  std::shared_ptr<const SlotGroupColumn> LoadSlotGroups();
+  // Whether each group's entries pass `filter` (one byte a group, made once a filter).
+  std::shared_ptr<const std::vector<std::uint8_t>> GroupVerdicts(const CompanionFilter& filter);
   // The slots of key `key`'s run whose side is `side` (as a filter reads it), ascending: as stored
   // (checked as they are unpacked: store/packed_slots.h), or appended to *out.
   bool SideList(std::size_t key, char side, PackedSlots* out);
@@ -169,6 +175,10 @@ class CompanionReader {
   bool filterReady = false;
   std::int64_t wantedCompany = -1;
   std::vector<std::int8_t> unitPasses;
+  std::vector<std::int8_t> groupPasses;
+  CompanionFilter verdictFilter;
+  std::shared_ptr<const std::vector<std::uint8_t>>
+      verdicts;  // per group: -1 not yet known, 0 fails, 1 passes
 };
 
 // The first slot of [begin, end) for which `before(slot)` is false, given that it is true for the

@@ -174,6 +174,23 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
       }
       groups = nullptr;
     }
+    // A state or a company alone over a key the companion lists: its count from the key's counts,
+    // its slots found in the roll's column of slot groups only as far as its rows are shown.
+    if (groups && !given && run.companionKey >= 0 && groupFilter.Criteria() == 1 && groupFilter.side == 0 &&
+        groupFilter.unit.empty()) {
+      const std::shared_ptr<const SlotGroupColumn> column = CompanionSlotGroups();
+      groups = Companion();  // null when reading the column found it damaged
+      std::int64_t passingCount = 0;
+      std::shared_ptr<const std::vector<std::uint8_t>> verdicts;
+      if (groups && column &&
+          groups->CountOfKey(static_cast<std::size_t>(run.companionKey), groupFilter, &passingCount) &&
+          (verdicts = groups->GroupVerdicts(groupFilter))) {
+        answer.AddScanned(column, std::move(verdicts), begin, begin + count, passingCount);
+        if (!step(count)) return Stopped(request, options, mode, narrowed);
+        continue;
+      }
+      if (groups && groups->Failed()) groups = nullptr;
+    }
     // A companion found damaged part way is left for the lines, from this key on.
     if (groups && !groups->PassingSlots(scanFirst, scanEnd, groupFilter, 0, SIZE_MAX, &passing)) {
       groups = nullptr;

@@ -102,6 +102,7 @@ void RollDatabase::Close() {
   catalogue.reset();
   companion.reset();
   companionKeys.reset();
+  companionGroups.reset();
   companionGeneration = 0;
   nameOrders.Clear();
   nameCursor.Attach(nullptr);

@@ -30,6 +30,7 @@
 
 class CompanionReader;
 class KeyRunTable;
+class SlotGroupColumn;
 class SearchRequest;
 
 class RollDatabase {
@@ -115,6 +116,8 @@ class RollDatabase {
   // and shared with the answers made from them; null without a companion or when they cannot be
   // read whole.
   std::shared_ptr<const KeyRunTable> CompanionKeys();
+  // Every slot's group in that companion (store/slot_group_column.h), the same way.
+  std::shared_ptr<const SlotGroupColumn> CompanionSlotGroups();
   // Every surname of the open roll, walked from its index when first asked for and kept for as
   // long as the file set stays open; null when none is open.
   const KeyCatalogue* Catalogue();
@@ -214,5 +217,7 @@ class RollDatabase {
   std::uint64_t companionGeneration = 0;  // the generation the companion was looked for at (0: not yet)
   std::shared_ptr<const KeyRunTable> companionKeys;
   bool companionKeysTried = false;
+  std::shared_ptr<const SlotGroupColumn> companionGroups;
+  bool companionGroupsTried = false;
   std::unique_ptr<unsigned char[]> scanBuffer;  // the given-name scan's slots, a run at a time
 };

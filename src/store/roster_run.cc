@@ -128,6 +128,7 @@ void RollDatabase::SetCompanionDirectory(std::string directory) {
   companionDirectory = std::move(directory);
   companion.reset();
   companionKeys.reset();
+  companionGroups.reset();
   companionGeneration = 0;
 }
 
@@ -143,6 +144,8 @@ CompanionReader* RollDatabase::Companion() {
     companion = open ? std::move(reader) : nullptr;
     companionKeys.reset();
     companionKeysTried = false;
+    companionGroups.reset();
+    companionGroupsTried = false;
   }
   if (companion && companion->Failed()) companion.reset();
   return companion.get();
@@ -269,4 +272,14 @@ SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgr
   }
   answer.EndSpan();
   return answer;
+}
+
+std::shared_ptr<const SlotGroupColumn> RollDatabase::CompanionSlotGroups() {
+  CompanionReader* reader = Companion();
+  if (!reader) return nullptr;
+  if (!companionGroupsTried) {
+    companionGroupsTried = true;
+    companionGroups = reader->LoadSlotGroups();
+  }
+  return companionGroups;
 }

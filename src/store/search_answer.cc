@@ -58,11 +58,13 @@ void SearchAnswer::AddWindow(std::int32_t first, std::int32_t count) {
   ends.back() += count;
 }
 
+bool SearchAnswer::TakesLazySpan(std::int64_t count) const {
+  return narrowed && !spans.empty() && count > 0 && spans.back().window == kPicks &&
+         picked.size() == spans.back().pickedFrom;
+}
+
 void SearchAnswer::AddPacked(PackedSlots list) {
-  if (!narrowed || spans.empty() || list.count <= 0 || spans.back().window != kPicks ||
-      picked.size() != spans.back().pickedFrom) {
-    return;
-  }
+  if (!TakesLazySpan(list.count)) return;
   if (packed) {
     // A second list is unpacked at once; its slots are picked.
     std::vector<std::int32_t> slots;
@@ -77,13 +79,42 @@ void SearchAnswer::AddPacked(PackedSlots list) {
   packed->list = std::move(list);
 }
 
+void SearchAnswer::AddScanned(std::shared_ptr<const SlotGroupColumn> column,
+                              std::shared_ptr<const std::vector<std::uint8_t>> verdicts, std::int32_t begin,
+                              std::int32_t end, std::int64_t count) {
+  if (!column || !verdicts || begin > end || count > end - begin || !TakesLazySpan(count)) return;
+  if (packed) {
+    // A second run is scanned at once; its slots are picked.
+    std::vector<std::int32_t> slots;
+    std::int64_t from = begin;
+    column->Passing(*verdicts, &from, end, static_cast<std::size_t>(count), &slots);
+    for (const std::int32_t slot : slots) AddMatch(slot);
+    return;
+  }
+  spans.back().window = kPacked;
+  ends.back() += count;
+  packed = std::make_unique<Packed>();
+  packed->list = PackedSlots{{}, begin, end, count};
+  packed->column = std::move(column);
+  packed->verdicts = std::move(verdicts);
+  packed->scanned = begin;
+}
+
 std::int32_t SearchAnswer::Packed::SlotAt(std::int64_t offset) {
   const std::lock_guard<std::mutex> held(lock);
   // Unpacked a page's worth at least, and ever more as rows further on are asked for.
   while (!broken && static_cast<std::int64_t>(unpacked.size()) <= offset &&
          static_cast<std::int64_t>(unpacked.size()) < list.count) {
     const std::size_t more = std::max<std::size_t>(64, unpacked.size());
-    if (!UnpackSlots(list, &at, more, &unpacked)) broken = true;
+    if (column) {
+      // A run that ends before its count is reached has no rows past its last passing slot.
+      const std::size_t until = static_cast<std::size_t>(
+          std::min<std::int64_t>(list.count, static_cast<std::int64_t>(unpacked.size() + more)));
+      column->Passing(*verdicts, &scanned, list.end, until, &unpacked);
+      if (unpacked.size() < until) broken = true;
+    } else if (!UnpackSlots(list, &at, more, &unpacked)) {
+      broken = true;
+    }
   }
   return offset < static_cast<std::int64_t>(unpacked.size()) ? unpacked[static_cast<std::size_t>(offset)]
                                                              : -1;

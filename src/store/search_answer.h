@@ -8,7 +8,9 @@
 // key's text and the surname its rows show. Every slot of a span belongs to the answer, unless the
 // answer is narrowed (a given name, or a filter on the entries' fields): then only the slots
 // picked while the span was the last one do, 4 bytes each, in slot order, or those of one window
-// of its run (a given name's names in a run kept in name order), which costs nothing a slot.
+// of its run (a given name's names in a run kept in name order), which costs nothing a slot, or
+// those of one list a companion index keeps or finds (a filter over one key), made only as far as
+// rows are asked for.
 //
 //   - The plain search (the exact key, no filter) has at most one span: the index's own run, cut
 //     to the name file, its count the index's own (a negative one included: the count line says
@@ -40,6 +42,7 @@
 #include "store/packed_slots.h"
 #include "store/roll_status.h"
 #include "store/search_request.h"
+#include "store/slot_group_column.h"
 #include "store/surname_match.h"
 #include "store/unit_roster.h"
 
@@ -84,6 +87,12 @@ class SearchAnswer {
   // the companion stores it, unpacked only as far as rows are asked for (from any thread). One
   // such span an answer; another's slots are picked.
   void AddPacked(PackedSlots list);
+  // In a narrowed answer, instead of picking: the `count` slots of the last span's run [begin, end)
+  // whose group `verdicts` passes, found in `column` only as far as rows are asked for (from any
+  // thread), as the packed list is unpacked; there is one such span or packed list an answer.
+  void AddScanned(std::shared_ptr<const SlotGroupColumn> column,
+                  std::shared_ptr<const std::vector<std::uint8_t>> verdicts, std::int32_t begin,
+                  std::int32_t end, std::int64_t count);
   // Closes the last span.
   void EndSpan();
   // Instead of spans, of an answer that is not narrowed and has none: every key of `table` at
@@ -159,15 +168,20 @@ class SearchAnswer {
   };
   static constexpr std::int32_t kPicks = -1;
   static constexpr std::int32_t kPacked = -2;
-  // The packed span's list and what of it is unpacked so far.
+  // The packed span's list, or its run with the column and verdicts that find its slots, and what
+  // of it is unpacked so far.
   struct Packed {
     PackedSlots list;
+    std::shared_ptr<const SlotGroupColumn> column;  // set: the list's run is scanned, not unpacked
+    std::shared_ptr<const std::vector<std::uint8_t>> verdicts;
+    std::int64_t scanned = 0;  // scanning: the next slot of the run to look at
     std::mutex lock;
     std::size_t at = 0;
     std::vector<std::int32_t> unpacked;  // the slots unpacked so far
     bool broken = false;                 // its bytes ended early or went out of order: no rows past them
     std::int32_t SlotAt(std::int64_t offset);
   };
+  bool TakesLazySpan(std::int64_t count) const;
   std::unique_ptr<Packed> packed;
   std::vector<Stored> spans;
   std::string keys;                   // the spans' keys, one after another

@@ -173,8 +173,12 @@ TEST_P(CompanionAnswers, KeysRunsAndNameOrderAsTheIndexAndTheNameFileHaveThem) {
 }
 
 TEST_P(CompanionAnswers, FilterCountsAndPagesOfEveryKeyAsAScanFindsThem) {
+  const std::shared_ptr<const SlotGroupColumn> column = reader.LoadSlotGroups();
+  ASSERT_NE(column, nullptr) << reader.Problem();
   for (const EntryFilter& filter : Filters()) {
     const CompanionFilter f = Normalised(filter);
+    const std::shared_ptr<const std::vector<std::uint8_t>> verdicts = reader.GroupVerdicts(f);
+    ASSERT_NE(verdicts, nullptr) << reader.Problem();
     for (std::size_t i = 0; i < keys.size(); ++i) {
       const auto [begin, end] = Run(keys[i]);
       const std::vector<std::int32_t> expected = scan->Passing(begin, end, filter);
@@ -197,6 +201,13 @@ TEST_P(CompanionAnswers, FilterCountsAndPagesOfEveryKeyAsAScanFindsThem) {
         ASSERT_TRUE(reader.SideSlots(i, f.side, &listed)) << reader.Problem();
         EXPECT_EQ(listed, expected) << what;
       }
+      // Any filter: the slots the column of slot groups and the filter's verdicts pass, found in
+      // two steps as an answer finds them.
+      std::vector<std::int32_t> found;
+      std::int64_t from = begin;
+      column->Passing(*verdicts, &from, end, 1, &found);
+      column->Passing(*verdicts, &from, end, SIZE_MAX, &found);
+      EXPECT_EQ(found, expected) << what;
     }
     std::int64_t whole = -1;
     ASSERT_TRUE(reader.CountOfRoll(f, &whole)) << reader.Problem();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "store/packed_slots.h"
+#include "store/slot_group_column.h"
 
 namespace {
 
@@ -66,6 +67,33 @@ TEST(CompanionFormat, PackedSlotsUnpackInPartsAndStopAtWhatDoesNotAddUp) {
     EXPECT_FALSE(UnpackSlots(list, &at, 64, &slots));
     EXPECT_EQ(slots, kept);
   }
+}
+
+// A column of slot groups is whole or not made; a scan of it stops where asked and resumes there.
+TEST(CompanionFormat, SlotGroupColumnsNameOnlyTheirGroupsAndScanInParts) {
+  // Slots 0..4 of width 2: groups 1, 258, 0, 258, 1.
+  const std::vector<unsigned char> bytes = {1, 0, 2, 1, 0, 0, 2, 1, 1, 0};
+  EXPECT_EQ(SlotGroupColumn::Make(bytes, 2, 5, 258), nullptr) << "group 258 of 258";
+  EXPECT_EQ(SlotGroupColumn::Make(bytes, 2, 6, 259), nullptr) << "more slots than bytes";
+  EXPECT_EQ(SlotGroupColumn::Make(bytes, 5, 2, 259), nullptr) << "a width past four bytes";
+  const auto column = SlotGroupColumn::Make(bytes, 2, 5, 259);
+  ASSERT_NE(column, nullptr);
+  EXPECT_EQ(column->GroupOf(1), 258u);
+  std::vector<std::uint8_t> verdicts(259, 0);
+  verdicts[258] = verdicts[0] = 1;
+  std::vector<std::int32_t> found;
+  std::int64_t from = 0;
+  column->Passing(verdicts, &from, 99, 1, &found);
+  EXPECT_EQ(found, (std::vector<std::int32_t>{1}));
+  EXPECT_EQ(from, 2);
+  column->Passing(verdicts, &from, 99, 9, &found);
+  EXPECT_EQ(found, (std::vector<std::int32_t>{1, 2, 3}));
+  EXPECT_EQ(from, 5);
+  // Verdicts that do not cover every group pass nothing.
+  found.clear();
+  from = 0;
+  column->Passing(std::vector<std::uint8_t>(3, 1), &from, 5, 9, &found);
+  EXPECT_TRUE(found.empty());
 }
 
 TEST(CompanionFormat, DictionariesMustBeAscendingAndInsideTheirBytes) {
