@@ -231,11 +231,53 @@ bool CompanionReader::Read(std::uint64_t offset, std::size_t size, void* out) {
   return true;
 }
 
+bool CompanionReader::ReadOnce(std::uint64_t offset, std::size_t size, void* out) {
+  auto* to = static_cast<unsigned char*>(out);
+  if (offset < kCompanionHeaderSize || offset > header.blockTableOffset ||
+      size > header.blockTableOffset - offset) {
+    return Fail("a read outside its sections");
+  }
+  std::vector<unsigned char> run;
+  while (size > 0) {
+    const std::uint64_t b = (offset - kCompanionHeaderSize) / kCompanionBlockSize;
+    const std::size_t at = static_cast<std::size_t>((offset - kCompanionHeaderSize) % kCompanionBlockSize);
+    const std::uint64_t wanted =
+        std::min<std::uint64_t>((at + size + kCompanionBlockSize - 1) / kCompanionBlockSize, kBlocksPerRead);
+    const std::uint64_t from = kCompanionHeaderSize + b * kCompanionBlockSize;
+    run.resize(static_cast<std::size_t>(
+        std::min<std::uint64_t>(wanted * kCompanionBlockSize, header.blockTableOffset - from)));
+    if (file.ReadAt(static_cast<std::int64_t>(from), run.data(), run.size()) !=
+        static_cast<std::int64_t>(run.size())) {
+      return Fail("block " + std::to_string(b) + " cannot be read");
+    }
+    for (std::size_t i = 0; i * kCompanionBlockSize < run.size(); ++i) {
+      const std::size_t n = std::min<std::size_t>(kCompanionBlockSize, run.size() - i * kCompanionBlockSize);
+      if (b + i >= blockSums.size()) return Fail("a read past its last block");
+      if (CompanionChecksum(run.data() + i * kCompanionBlockSize, n) !=
+          blockSums[static_cast<std::size_t>(b + i)])
+        return Fail("block " + std::to_string(b + i) + " is damaged (checksum)");
+    }
+    const std::size_t n = std::min(size, run.size() - at);
+    std::memcpy(to, run.data() + at, n);
+    to += n;
+    offset += n;
+    size -= n;
+  }
+  return true;
+}
+
 bool CompanionReader::ReadSection(CompanionSection s, std::uint64_t offset, std::size_t size, void* out) {
   const SectionPlace& place = header.Section(s);
   if (offset > place.length || size > place.length - offset)
     return Fail("a read outside section " + std::to_string(static_cast<int>(s)));
   return Read(place.offset + offset, size, out);
+}
+
+bool CompanionReader::ReadSectionOnce(CompanionSection s, std::uint64_t offset, std::size_t size, void* out) {
+  const SectionPlace& place = header.Section(s);
+  if (offset > place.length || size > place.length - offset)
+    return Fail("a read outside section " + std::to_string(static_cast<int>(s)));
+  return ReadOnce(place.offset + offset, size, out);
 }
 
 bool CompanionReader::VerifyAll() {
@@ -289,9 +331,9 @@ std::shared_ptr<const KeyRunTable> CompanionReader::LoadKeyTable() {
   std::string records(static_cast<std::size_t>(header.Section(CompanionSection::kKeys).length), '\0');
   std::string text(static_cast<std::size_t>(header.Section(CompanionSection::kKeyText).length), '\0');
   std::string totals(static_cast<std::size_t>(header.Section(CompanionSection::kKeyTotals).length), '\0');
-  if (!ReadSection(CompanionSection::kKeys, 0, records.size(), records.data()) ||
-      !ReadSection(CompanionSection::kKeyText, 0, text.size(), text.data()) ||
-      !ReadSection(CompanionSection::kKeyTotals, 0, totals.size(), totals.data())) {
+  if (!ReadSectionOnce(CompanionSection::kKeys, 0, records.size(), records.data()) ||
+      !ReadSectionOnce(CompanionSection::kKeyText, 0, text.size(), text.data()) ||
+      !ReadSectionOnce(CompanionSection::kKeyTotals, 0, totals.size(), totals.data())) {
     return nullptr;
   }
   std::vector<KeyRunTable::Run> runs;
@@ -338,7 +380,7 @@ std::shared_ptr<const SlotGroupColumn> CompanionReader::LoadSlotGroups() {
   // The section's length was checked against the width and the slot total when it was opened.
   const auto slots = static_cast<std::size_t>(header.roll.slotTotal);
   std::vector<unsigned char> bytes(slots * static_cast<std::size_t>(slotWidth));
-  if (!ReadSection(CompanionSection::kSlotGroups, kSlotGroupsPrefix, bytes.size(), bytes.data()))
+  if (!ReadSectionOnce(CompanionSection::kSlotGroups, kSlotGroupsPrefix, bytes.size(), bytes.data()))
     return nullptr;
   auto column = SlotGroupColumn::Make(std::move(bytes), slotWidth, slots, groupCount);
   if (!column) return Fail("a slot's group is not a group"), nullptr;
@@ -638,13 +680,10 @@ bool CompanionReader::PassingSlots(std::int32_t begin, std::int32_t end, const C
 
 bool CompanionReader::CountOfRoll(const CompanionFilter& filter, std::int64_t* count) {
   *count = 0;
-  PrepareFilter(filter);
+  const std::shared_ptr<const std::vector<std::uint8_t>> passing = GroupVerdicts(filter);
+  if (!passing || !LoadGroups()) return false;
   for (std::size_t g = 0; g < groupCount; ++g) {
-    CompanionGroup group;
-    bool passes = true;
-    if (!Group(g, &group) || (filter.Active() && !Passes(static_cast<std::uint32_t>(g), &passes)))
-      return false;
-    if (passes) *count += group.entries;
+    if ((*passing)[g] != 0) *count += groupRecords[g].entries;
   }
   if (*count > header.roll.slotTotal) return Fail("its groups hold more entries than the roll");
   return true;

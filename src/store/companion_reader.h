@@ -142,6 +142,9 @@ class CompanionReader {
   // Bytes [offset, offset + size) of the file, through checked blocks.
   bool Read(std::uint64_t offset, std::size_t size, void* out);
   bool ReadSection(CompanionSection s, std::uint64_t offset, std::size_t size, void* out);
+  // The same, checked block by block but not kept: bytes read once into a table of their own.
+  bool ReadOnce(std::uint64_t offset, std::size_t size, void* out);
+  bool ReadSectionOnce(CompanionSection s, std::uint64_t offset, std::size_t size, void* out);
   // Block `b`, checked; `wanted`: how many blocks from `b` on the read needs.
   const std::vector<unsigned char>* Block(std::uint64_t b, std::uint64_t wanted);
   bool LoadDictionary(CompanionSection s, Dictionary* d, bool* loaded);

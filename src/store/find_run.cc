@@ -86,6 +86,28 @@ SearchAnswer RollDatabase::RunFind(const SearchRequest& request, const FindOptio
     }
   }
 
+  // A filter over every surname and no given name: counted from the companion's groups and its
+  // rows found in the column of slot groups as they are asked for, when the keys' runs hold every
+  // slot of the roll one after another (a sound index has them so).
+  if (mode == MatchMode::kWildcard && request.hasGivenName != 1) {
+    std::size_t from = 0, to = 0;
+    const std::shared_ptr<const KeyRunTable> table = CompanionKeys();
+    if (table && WildcardKeyRange(*table, request.surname, &from, &to) && from == 0 && to == table->Size() &&
+        table->Before(to) == SlotCount()) {
+      const std::shared_ptr<const SlotGroupColumn> column = CompanionSlotGroups();
+      CompanionReader* reader = Companion();
+      const CompanionFilter filter = CompanionFilter::From(options.filter.side, options.filter.state,
+                                                           options.filter.unit, options.filter.company);
+      std::int64_t count = 0;
+      std::shared_ptr<const std::vector<std::uint8_t>> verdicts;
+      if (reader && column && static_cast<std::int64_t>(column->Slots()) == SlotCount() &&
+          reader->CountOfRoll(filter, &count) && (verdicts = reader->GroupVerdicts(filter)) &&
+          answer.SetFilteredKeyRange(table, from, to, column, std::move(verdicts), count)) {
+        return answer;
+      }
+    }
+  }
+
   std::vector<FoundKey> keys;
   // The exact key of a roll with a companion needs no catalogue: the companion's key table holds
   // the key's run, as the catalogue has it (the table is only made of runs that do not overlap).

@@ -26,7 +26,33 @@ void SearchAnswer::SetKeyRange(std::shared_ptr<const KeyRunTable> table, std::si
   keyTo = to;
 }
 
+bool SearchAnswer::SetFilteredKeyRange(std::shared_ptr<const KeyRunTable> table, std::size_t from,
+                                       std::size_t to, std::shared_ptr<const SlotGroupColumn> column,
+                                       std::shared_ptr<const std::vector<std::uint8_t>> verdicts,
+                                       std::int64_t count) {
+  if (!narrowed || !spans.empty() || packed || !table || !column || !verdicts || from >= to ||
+      to > table->Size()) {
+    return false;
+  }
+  // The runs of the range follow one another with no slot between them, so the slot a row finds
+  // tells its key (At).
+  const std::int32_t begin = table->Begin(from);
+  const std::int32_t end = table->End(to - 1);
+  if (end - begin != table->Before(to) - table->Before(from) || count < 0 || count > end - begin)
+    return false;
+  keyTable = std::move(table);
+  keyFrom = from;
+  keyTo = to;
+  packed = std::make_unique<Packed>();
+  packed->list = PackedSlots{{}, begin, end, count};
+  packed->column = std::move(column);
+  packed->verdicts = std::move(verdicts);
+  packed->scanned = begin;
+  return true;
+}
+
 std::int64_t SearchAnswer::Count() const {
+  if (keyTable && packed) return packed->list.count;
   if (keyTable) return keyTable->Before(keyTo) - keyTable->Before(keyFrom);
   return ends.empty() ? 0 : ends.back();
 }
@@ -142,6 +168,15 @@ void SearchAnswer::At(std::int64_t position, std::int32_t* slot, std::size_t* sp
     if (position < 0 || position >= Count()) {
       *span = SpanCount();
       *slot = -1;
+      return;
+    }
+    if (packed) {
+      *slot = packed->SlotAt(position);
+      if (*slot < 0) {
+        *span = SpanCount();
+        return;
+      }
+      *span = keyTable->KeyOfTotal(keyTable->Before(keyFrom) + (*slot - keyTable->Begin(keyFrom))) - keyFrom;
       return;
     }
     const std::int64_t total = keyTable->Before(keyFrom) + position;

@@ -98,6 +98,14 @@ class SearchAnswer {
   // Instead of spans, of an answer that is not narrowed and has none: every key of `table` at
   // positions [from, to), each a span with all of its run's slots (detail -1).
   void SetKeyRange(std::shared_ptr<const KeyRunTable> table, std::size_t from, std::size_t to);
+  // The same for a narrowed answer whose range of keys holds every slot from the first key's run
+  // to the last's, one run after another: of those slots, the `count` whose group `verdicts`
+  // passes (a filter over every surname), found in `column` only as far as rows are asked for.
+  // Each key of the range is a span, those without rows included. False, and nothing set, when
+  // the range is not such.
+  bool SetFilteredKeyRange(std::shared_ptr<const KeyRunTable> table, std::size_t from, std::size_t to,
+                           std::shared_ptr<const SlotGroupColumn> column,
+                           std::shared_ptr<const std::vector<std::uint8_t>> verdicts, std::int64_t count);
   // The slots picked so far: a scan may append to it, then count what it appended from `from` on
   // into the last span with TakePicked (AddMatch does both for one slot).
   std::vector<std::uint32_t>& Picked() { return picked; }
