@@ -178,10 +178,10 @@ class CompanionReader {
   bool filterReady = false;
   std::int64_t wantedCompany = -1;
   std::vector<std::int8_t> unitPasses;
-  std::vector<std::int8_t> groupPasses;
+  std::vector<std::int8_t> groupPasses;  // per group: -1 not yet known, 0 fails, 1 passes
+  // GroupVerdicts' last table, and its filter.
   CompanionFilter verdictFilter;
-  std::shared_ptr<const std::vector<std::uint8_t>>
-      verdicts;  // per group: -1 not yet known, 0 fails, 1 passes
+  std::shared_ptr<const std::vector<std::uint8_t>> verdicts;
 };
 
 // The first slot of [begin, end) for which `before(slot)` is false, given that it is true for the
