@@ -37,6 +37,10 @@ pid_t StartRollkit(const std::vector<std::string>& args, const RunOptions& optio
 // timedOut of the result.
 RunResult WaitForRollkit(pid_t pid, int timeoutSeconds);
 
+// Whether a run ended before rollkit ran at all, so that one more run is fair: under wine a start
+// now and then fails, or the process dies of an exception before it writes a byte. Never on POSIX.
+bool EndedBeforeItRan(const RunResult& result);
+
 std::vector<std::string> Lines(const std::string& text);
 
 // Writes `csv` to dir/name.csv and builds a database from it into dir/name; returns that path.

@@ -76,3 +76,7 @@ RunResult WaitForRollkit(pid_t pid, int timeoutSeconds) {
   CloseHandle(process);
   return result;
 }
+
+bool EndedBeforeItRan(const RunResult& result) {
+  return result.exitCode == -1 && !result.timedOut && result.out.empty() && result.err.empty();
+}
