@@ -188,22 +188,6 @@ void PutVarint(std::string* out, std::uint64_t value) {
   out->push_back(static_cast<char>(value));
 }
 
-bool GetVarint(const unsigned char** at, const unsigned char* end, std::uint64_t* value) {
-  std::uint64_t result = 0;
-  const unsigned char* p = *at;
-  for (int shift = 0; shift < 64 && p < end; shift += 7) {
-    const unsigned char byte = *p++;
-    if (shift == 63 && byte > 1) return false;  // more than 64 bits
-    result |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
-    if ((byte & 0x80) == 0) {
-      *value = result;
-      *at = p;
-      return true;
-    }
-  }
-  return false;
-}
-
 void KeyRecord::Encode(std::string* out) const {
   PutFixed32(out, static_cast<std::uint32_t>(firstSlot));
   PutFixed32(out, static_cast<std::uint32_t>(slotCount));

@@ -179,8 +179,22 @@ std::uint32_t GetFixed32(const unsigned char* bytes);
 std::uint64_t GetFixed64(const unsigned char* bytes);
 void PutVarint(std::string* out, std::uint64_t value);
 // Reads one varint of at most 10 bytes from [*at, end); false (and *at unchanged) when it runs past
-// the end or is longer than a 64-bit value.
-bool GetVarint(const unsigned char** at, const unsigned char* end, std::uint64_t* value);
+// the end or is longer than a 64-bit value. Inline: slot lists are read a varint a slot.
+inline bool GetVarint(const unsigned char** at, const unsigned char* end, std::uint64_t* value) {
+  std::uint64_t result = 0;
+  const unsigned char* p = *at;
+  for (int shift = 0; shift < 64 && p < end; shift += 7) {
+    const unsigned char byte = *p++;
+    if (shift == 63 && byte > 1) return false;  // more than 64 bits
+    result |= static_cast<std::uint64_t>(byte & 0x7F) << shift;
+    if ((byte & 0x80) == 0) {
+      *value = result;
+      *at = p;
+      return true;
+    }
+  }
+  return false;
+}
 
 // --- Records ---
 

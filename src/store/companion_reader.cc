@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "store/roll_format.h"
+#include "store/unit_roster.h"
 
 namespace {
 
@@ -338,6 +339,7 @@ std::shared_ptr<const KeyRunTable> CompanionReader::LoadKeyTable() {
   }
   std::vector<KeyRunTable::Run> runs;
   runs.reserve(keyCount);
+  bool asIndexed = true;
   std::string keys;
   keys.reserve(text.size() + keyCount * 4);
   const std::int64_t total = header.roll.slotTotal;
@@ -353,6 +355,8 @@ std::shared_ptr<const KeyRunTable> CompanionReader::LoadKeyTable() {
     std::int64_t end = begin + r.slotCount;
     if (begin < 0 || begin >= total) begin = end = 0;
     end = std::clamp<std::int64_t>(end, begin, total);
+    asIndexed = asIndexed && r.slotCount >= 0 &&
+                (r.slotCount == 0 || (begin == r.firstSlot && end - begin == r.slotCount));
     if (GetFixed32(sums + (i + 1) * 4) - static_cast<std::int64_t>(GetFixed32(sums + i * 4)) != end - begin) {
       return Fail("its key totals do not add up its runs"), nullptr;
     }
@@ -366,13 +370,13 @@ std::shared_ptr<const KeyRunTable> CompanionReader::LoadKeyTable() {
     if (keys.size() - offset > 255) return Fail("key " + std::to_string(i) + " is too long"), nullptr;
     runs.push_back({static_cast<std::int32_t>(begin), static_cast<std::int32_t>(end),
                     static_cast<std::uint32_t>(offset), static_cast<std::uint8_t>(keys.size() - offset),
-                    static_cast<std::uint8_t>(surname)});
+                    static_cast<std::uint8_t>(surname), (r.flags & kKeyNamesOrdered) != 0});
   }
   if (GetFixed32(sums) != 0) return Fail("its key totals do not start at 0"), nullptr;
   // Null also for runs that overlap (which also count more slots than the roll has): no damage of
   // the companion, but an index the key catalogue answers for (it empties such runs), so no
   // question after this one is refused for it.
-  return KeyRunTable::Make(std::move(runs), std::move(keys));
+  return KeyRunTable::Make(std::move(runs), std::move(keys), asIndexed);
 }
 
 std::shared_ptr<const SlotGroupColumn> CompanionReader::LoadSlotGroups() {
@@ -761,7 +765,11 @@ bool CompanionReader::GroupSlots(std::size_t g, std::int64_t skip, std::size_t l
     // Refilled when fewer bytes are left than the longest varint takes.
     if (have - used < 10 && at < sectionEnd) {
       chunk.erase(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(used));
-      const std::size_t more = static_cast<std::size_t>(std::min<std::uint64_t>(kScanChunk, sectionEnd - at));
+      // No more than the rest of the list can take, each delta of a slot in at most 5 bytes: a
+      // list of a few hundred slots reads a block or two, not a chunk.
+      const std::uint64_t rest = (static_cast<std::uint64_t>(r.entries) - i) * 5;
+      const std::size_t more =
+          static_cast<std::size_t>(std::min<std::uint64_t>({kScanChunk, sectionEnd - at, rest}));
       const std::size_t kept = chunk.size();
       chunk.resize(kept + more);
       if (!ReadSection(CompanionSection::kSlotLists, at, more, chunk.data() + kept)) return false;
@@ -807,6 +815,27 @@ bool CompanionReader::Roster(std::string_view unit, char side, const std::string
     skip = skip > entries ? skip - entries : 0;
     *count += entries;
   }
+  return true;
+}
+
+bool CompanionReader::UnitFieldsReadingAs(std::string_view unitText, std::vector<std::size_t>* out) {
+  out->clear();
+  if (!LoadDictionary(CompanionSection::kUnitTexts, &unitTexts, &unitsLoaded)) return false;
+  if (!unevenUnitsLoaded) {
+    for (std::size_t u = 0; u < unitTexts.Size(); ++u) {
+      const std::string_view field = unitTexts.Text(u);
+      if (!SameUnitText(field, field))
+        unevenUnits.emplace_back(RosterUnitText(field), static_cast<std::uint32_t>(u));
+    }
+    std::sort(unevenUnits.begin(), unevenUnits.end());
+    unevenUnitsLoaded = true;
+  }
+  if (const std::int64_t own = unitTexts.Find(unitText); own >= 0)
+    out->push_back(static_cast<std::size_t>(own));
+  auto at = std::lower_bound(unevenUnits.begin(), unevenUnits.end(), unitText,
+                             [](const auto& uneven, std::string_view text) { return uneven.first < text; });
+  for (; at != unevenUnits.end() && at->first == unitText; ++at) out->push_back(at->second);
+  std::sort(out->begin(), out->end());
   return true;
 }
 

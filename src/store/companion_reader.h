@@ -127,6 +127,10 @@ class CompanionReader {
   // `skip` passed over, at most `limit` appended to *page, and *count the roster's size.
   bool Roster(std::string_view unit, char side, const std::string_view* company, std::int64_t skip,
               std::size_t limit, std::vector<std::int32_t>* page, std::int64_t* count);
+  // The unit fields that read as unit text `unitText` (a roster's: store/unit_roster.h), as their
+  // positions among UnitText's, ascending. A field that reads as itself is found by a bisection;
+  // the few others are read once a companion into a table of their unit texts.
+  bool UnitFieldsReadingAs(std::string_view unitText, std::vector<std::size_t>* out);
   // The unit fields of the roll, ascending.
   std::size_t UnitTextCount();
   std::string_view UnitText(std::size_t u);
@@ -170,6 +174,9 @@ class CompanionReader {
   std::vector<GroupRecord> groupRecords;
   bool groupsLoaded = false;
 
+  // The unit fields that do not read as themselves, by the unit text they read as.
+  std::vector<std::pair<std::string, std::uint32_t>> unevenUnits;
+  bool unevenUnitsLoaded = false;
   Dictionary unitTexts, companies, words;
   bool unitsLoaded = false, companiesLoaded = false, wordsLoaded = false;
   // The filter asked last: the company it wants by number (-1: any), and whether each unit field

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
-std::shared_ptr<const KeyRunTable> KeyRunTable::Make(std::vector<Run> runs, std::string texts) {
+std::shared_ptr<const KeyRunTable> KeyRunTable::Make(std::vector<Run> runs, std::string texts,
+                                                     bool asIndexed) {
   std::shared_ptr<KeyRunTable> table(new KeyRunTable());
+  table->asIndexed = asIndexed;
   table->before.reserve(runs.size() + 1);
   table->before.push_back(0);
   std::string_view last;
@@ -20,8 +22,11 @@ std::shared_ptr<const KeyRunTable> KeyRunTable::Make(std::vector<Run> runs, std:
     last = key;
     if (key.find_first_of("abcdefghijklmnopqrstuvwxyz") != std::string_view::npos) table->upperCase = false;
     if (r.end > r.begin) lastEnd = r.end;
+    if (r.end > r.begin && !r.namesOrdered) table->unorderedKeys.push_back(static_cast<std::uint32_t>(i));
     table->before.push_back(table->before.back() + (r.end - r.begin));
   }
+  // Runs in order that do not overlap hold as many slots as [0, lastEnd) only when they fill it.
+  table->tilesFromZero = table->before.back() == lastEnd;
   table->runs = std::move(runs);
   table->texts = std::move(texts);
   return table;

@@ -25,11 +25,15 @@ class KeyRunTable {
     std::uint32_t keyOffset;  // the key as the index stores it (padded), in `texts`
     std::uint8_t keyLength;
     std::uint8_t surnameLength;  // the key without its padding
+    bool namesOrdered = false;   // the run's names are in the order of store/name_order.h
   };
 
   // A table of `runs` (in key order) whose keys are in `texts`. Null when the keys are not in
   // byte order, a text lies outside `texts`, a run is negative, or the runs overlap or go back.
-  static std::shared_ptr<const KeyRunTable> Make(std::vector<Run> runs, std::string texts);
+  // `asIndexed`: every run is the key's run as the index gives it, none cut to the name file or
+  // emptied.
+  static std::shared_ptr<const KeyRunTable> Make(std::vector<Run> runs, std::string texts,
+                                                 bool asIndexed = true);
 
   std::size_t Size() const { return runs.size(); }
   std::string_view Key(std::size_t i) const;
@@ -41,6 +45,13 @@ class KeyRunTable {
   // Whether no key holds a-z: then a key's surname begins with an upper-case prefix exactly when
   // its bytes do.
   bool UpperCase() const { return upperCase; }
+  // Whether the runs hold every slot from 0 to the end of the last one, one after another: then
+  // the slot a key's run holds is its own total, and KeyOfTotal(slot) is the key that holds it.
+  bool TilesFromZero() const { return tilesFromZero; }
+  // Whether every run is as the index gives it (Make's `asIndexed`).
+  bool AsIndexed() const { return asIndexed; }
+  // The keys, ascending, whose runs hold slots but whose names are not in order.
+  const std::vector<std::uint32_t>& UnorderedKeys() const { return unorderedKeys; }
 
   // The position of `key` (as stored), or -1.
   std::int64_t Find(std::string_view key) const;
@@ -56,4 +67,7 @@ class KeyRunTable {
   std::string texts;
   std::vector<std::int64_t> before;  // Size() + 1 totals
   bool upperCase = true;
+  bool tilesFromZero = false;
+  bool asIndexed = true;
+  std::vector<std::uint32_t> unorderedKeys;
 };

@@ -122,6 +122,79 @@ bool ScanRoll(RollDatabase& database, const ReadOnlyFile& lineFile, const KeyCat
   return true;
 }
 
+// One group of a roster's entries as the companion keeps them: one unit field's entries of one
+// side and company.
+struct RosterGroup {
+  std::string_view company;  // held by the reader
+  std::size_t group;
+};
+
+// The groups of the roster of unit text `unit` and `side` (of `company` only, unless null), company
+// by company in roster order: the groups of one company, from unit fields that read alike, next
+// to each other. False when the companion could not be read.
+bool RosterGroups(CompanionReader& reader, std::string_view unit, char side, const std::string* company,
+                  std::vector<RosterGroup>* out) {
+  std::vector<std::size_t> fields;
+  if (!reader.UnitFieldsReadingAs(unit, &fields)) return false;
+  for (const std::size_t u : fields) {
+    std::size_t from = 0, to = 0;
+    if (!reader.UnitGroups(reader.UnitText(u), side, &from, &to)) return false;
+    for (std::size_t g = from; g < to; ++g) {
+      CompanionGroup group;
+      if (!reader.Group(g, &group)) return false;
+      if (!company || group.company == *company) out->push_back({group.company, g});
+    }
+  }
+  std::stable_sort(out->begin(), out->end(), [](const RosterGroup& a, const RosterGroup& b) {
+    return CompareRosterCompanies(a.company, b.company) < 0;
+  });
+  return true;
+}
+
+// The key of `table` whose names are not in order and whose run holds `slot`, or -1.
+std::int64_t UnorderedKeyOf(const KeyRunTable& table, std::uint32_t slot) {
+  const std::vector<std::uint32_t>& keys = table.UnorderedKeys();
+  const auto after = std::upper_bound(keys.begin(), keys.end(), slot, [&](std::uint32_t s, std::uint32_t k) {
+    return s < static_cast<std::uint32_t>(table.Begin(k));
+  });
+  if (after == keys.begin()) return -1;
+  const std::uint32_t key = *(after - 1);
+  return slot < static_cast<std::uint32_t>(table.End(key)) ? static_cast<std::int64_t>(key) : -1;
+}
+
+// The slots of `groups` (RosterGroups'), company by company, in roster order, on a roll whose
+// keys' runs hold every slot in key order: a company's slots ascending are in the order of their
+// keys, and of their names in every key whose names are in order; those of a key whose names are
+// not are put in order by `orderByNames(slots, count)`. False when the companion could not be read.
+template <typename OrderByNames>
+bool ListRoster(CompanionReader& reader, const KeyRunTable& table, const std::vector<RosterGroup>& groups,
+                OrderByNames&& orderByNames, std::vector<std::uint32_t>* rows) {
+  std::vector<std::int32_t> slots;
+  for (std::size_t first = 0; first < groups.size();) {
+    std::size_t last = first + 1;
+    while (last < groups.size() && groups[last].company == groups[first].company) ++last;
+    slots.clear();
+    for (std::size_t g = first; g < last; ++g) {
+      if (!reader.GroupSlots(groups[g].group, 0, SIZE_MAX, &slots)) return false;
+    }
+    if (last - first > 1) std::sort(slots.begin(), slots.end());
+    const std::size_t from = rows->size();
+    for (const std::int32_t slot : slots) rows->push_back(static_cast<std::uint32_t>(slot));
+    for (std::size_t at = from; !table.UnorderedKeys().empty() && at < rows->size();) {
+      const std::int64_t key = UnorderedKeyOf(table, (*rows)[at]);
+      std::size_t end = at + 1;
+      if (key >= 0) {
+        const auto keyEnd = static_cast<std::uint32_t>(table.End(static_cast<std::size_t>(key)));
+        while (end < rows->size() && (*rows)[end] < keyEnd) ++end;
+        if (end - at > 1) orderByNames(rows->data() + at, end - at);
+      }
+      at = end;
+    }
+    first = last;
+  }
+  return true;
+}
+
 }  // namespace
 
 void RollDatabase::SetCompanionDirectory(std::string directory) {
@@ -168,13 +241,64 @@ SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgr
   SearchAnswer answer(request, FindOptions{}, MatchMode::kExact, true);
   answer.SetRoster(asked);
   if (!RosterRequestProblem(asked).empty()) return answer;
-  const KeyCatalogue* catalogued = OpenForManyKeys(asked.number, &answer);
-  if (!catalogued) return answer;
-  const KeyCatalogue& keys = *catalogued;
+  if (!OpenForAnswer(asked.number, &answer)) return answer;
 
   const std::string unit = RosterUnitText(asked.unit);
   const std::string wanted = RosterCompany(asked.company);
   const char side = asked.side;
+
+  // Puts the `count` slots from `slots` in the order of their names, equal names in slot order.
+  // Each name is read alone: a roster's slots lie far apart, and a read-ahead buffer would be
+  // filled for every one of them. A slot not read whole has no name, as ReadSlot says.
+  std::vector<std::string> names;
+  std::vector<std::size_t> order;
+  std::vector<std::uint32_t> sorted;
+  const std::size_t length = static_cast<std::size_t>(nameLength);
+  auto orderByNames = [&](std::uint32_t* slots, std::size_t count) {
+    names.assign(count, std::string());
+    for (std::size_t i = 0; i < count; ++i) {
+      std::string& name = names[i];
+      name.assign(length, '\0');
+      const auto slot = static_cast<std::int32_t>(slots[i]);
+      const std::int64_t at = static_cast<std::int64_t>(slot) * slotSize + kSlotHeaderSize;
+      if (slot < 0 || slot >= SlotCount() ||
+          nameFile.ReadAt(at, name.data(), length) != static_cast<std::int64_t>(length)) {
+        name.assign(length, '\0');
+        continue;
+      }
+      name.resize(strnlen(name.data(), length));
+      name.resize(length, '\0');
+    }
+    order.resize(count);
+    for (std::size_t i = 0; i < count; ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+      return CompareStoredNames(names[a].data(), names[b].data(), nameLength) < 0;
+    });
+    sorted.resize(count);
+    for (std::size_t i = 0; i < count; ++i) sorted[i] = slots[order[i]];
+    std::copy(sorted.begin(), sorted.end(), slots);
+  };
+
+  // From the companion: the groups of every unit field that reads as the unit. The table first:
+  // asking for it may let go of a reader found damaged.
+  const std::shared_ptr<const KeyRunTable> table = CompanionKeys();
+  std::vector<RosterGroup> groups;
+  bool answered = false;
+  if (CompanionReader* reader = Companion()) {
+    answered = RosterGroups(*reader, unit, side, asked.wholeUnit ? nullptr : &wanted, &groups);
+    // On a roll whose keys' runs are as the index gives them and hold every slot one after
+    // another, the rows are listed as they stand and each finds its key when asked for
+    // (store/search_answer.h); such an index is sound, so the key catalogue is not needed.
+    if (answered && table && table->AsIndexed() && table->TilesFromZero() &&
+        table->Before(table->Size()) == SlotCount()) {
+      std::vector<std::uint32_t> rows;
+      answered = ListRoster(*reader, *table, groups, orderByNames, &rows);
+      if (answered && !reader->Failed() && answer.SetListedRows(table, std::move(rows))) return answer;
+    }
+  }
+
+  const KeyCatalogue& keys = *Catalogue();
+  if (keys.Damaged()) answer.SetDamagedIndex(index->Path());
   Companies companies;
   std::vector<Member> members;
   // A slot the index files under no key is in no search's answer, so in no roster either.
@@ -182,26 +306,15 @@ SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgr
     const std::int64_t key = keys.KeyOfSlot(slot);
     if (key >= 0) members.push_back({companies.Number(company), static_cast<std::uint32_t>(key), slot});
   };
-
-  // From the companion: the groups of every unit field that reads as the unit.
-  bool answered = false;
-  if (CompanionReader* reader = Companion()) {
-    answered = true;
+  CompanionReader* reader = answered ? Companion() : nullptr;
+  answered = reader != nullptr;
+  if (reader) {
     std::vector<std::int32_t> slots;
-    for (std::size_t u = 0, n = reader->UnitTextCount(); u < n && answered; ++u) {
-      const std::string_view field = reader->UnitText(u);
-      if (!SameUnitText(field, unit)) continue;
-      std::size_t from = 0, to = 0;
-      answered = reader->UnitGroups(field, side, &from, &to);
-      for (std::size_t g = from; g < to && answered; ++g) {
-        CompanionGroup group;
-        answered = reader->Group(g, &group);
-        if (!answered || (!asked.wholeUnit && group.company != wanted)) continue;
-        const std::string company(group.company);
-        slots.clear();
-        answered = reader->GroupSlots(g, 0, group.entries, &slots);
-        for (const std::int32_t slot : slots) take(slot, company);
-      }
+    for (std::size_t g = 0; g < groups.size() && answered; ++g) {
+      const std::string company(groups[g].company);
+      slots.clear();
+      answered = reader->GroupSlots(groups[g].group, 0, SIZE_MAX, &slots);
+      for (const std::int32_t slot : slots) take(slot, company);
     }
     // What was read of a damaged companion is dropped: the scan answers instead.
     if (!answered || reader->Failed()) {
@@ -228,9 +341,7 @@ SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgr
     if (a.key != b.key) return a.key < b.key;  // the catalogue holds its keys in key order
     return a.slot < b.slot;
   });
-  std::vector<std::string> names;
-  std::vector<std::size_t> order;
-  const std::size_t length = static_cast<std::size_t>(nameLength);
+  std::vector<std::uint32_t> block;
   for (std::size_t first = 0; first < members.size();) {
     std::size_t last = first + 1;
     while (last < members.size() && members[last].company == members[first].company &&
@@ -238,29 +349,11 @@ SearchAnswer RollDatabase::RunRoster(const RosterRequest& asked, const FindProgr
       ++last;
     }
     if (last - first > 1) {
-      names.assign(last - first, std::string());
-      for (std::size_t i = first; i < last; ++i) {
-        // Each name is read alone: a roster's slots lie far apart, and a read-ahead buffer would
-        // be filled for every one of them. A slot not read whole has no name, as ReadSlot says.
-        std::string& name = names[i - first];
-        name.assign(length, '\0');
-        const std::int64_t at = static_cast<std::int64_t>(members[i].slot) * slotSize + kSlotHeaderSize;
-        if (members[i].slot < 0 || members[i].slot >= SlotCount() ||
-            nameFile.ReadAt(at, name.data(), length) != static_cast<std::int64_t>(length)) {
-          name.assign(length, '\0');
-          continue;
-        }
-        name.resize(strnlen(name.data(), length));
-        name.resize(length, '\0');
-      }
-      order.resize(last - first);
-      for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
-      std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
-        return CompareStoredNames(names[a].data(), names[b].data(), nameLength) < 0;
-      });
-      std::vector<std::int32_t> slots(order.size());
-      for (std::size_t i = 0; i < order.size(); ++i) slots[i] = members[first + order[i]].slot;
-      for (std::size_t i = 0; i < order.size(); ++i) members[first + i].slot = slots[i];
+      block.clear();
+      for (std::size_t i = first; i < last; ++i) block.push_back(static_cast<std::uint32_t>(members[i].slot));
+      orderByNames(block.data(), block.size());
+      for (std::size_t i = first; i < last; ++i)
+        members[i].slot = static_cast<std::int32_t>(block[i - first]);
     }
     answer.AddSpan(keys.FirstSlot(members[first].key), keys.SlotCount(members[first].key), -1,
                    keys.Key(members[first].key), keys.Surname(members[first].key).size());

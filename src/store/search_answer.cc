@@ -51,7 +51,22 @@ bool SearchAnswer::SetFilteredKeyRange(std::shared_ptr<const KeyRunTable> table,
   return true;
 }
 
+bool SearchAnswer::SetListedRows(std::shared_ptr<const KeyRunTable> table, std::vector<std::uint32_t> slots) {
+  if (!narrowed || !spans.empty() || packed || keyTable || !table || !table->TilesFromZero()) return false;
+  const std::int64_t end = table->Before(table->Size());
+  for (const std::uint32_t slot : slots) {
+    if (slot >= end) return false;
+  }
+  keyTable = std::move(table);
+  keyFrom = 0;
+  keyTo = keyTable->Size();
+  picked = std::move(slots);
+  listed = true;
+  return true;
+}
+
 std::int64_t SearchAnswer::Count() const {
+  if (listed) return static_cast<std::int64_t>(picked.size());
   if (keyTable && packed) return packed->list.count;
   if (keyTable) return keyTable->Before(keyTo) - keyTable->Before(keyFrom);
   return ends.empty() ? 0 : ends.back();
@@ -168,6 +183,12 @@ void SearchAnswer::At(std::int64_t position, std::int32_t* slot, std::size_t* sp
     if (position < 0 || position >= Count()) {
       *span = SpanCount();
       *slot = -1;
+      return;
+    }
+    if (listed) {
+      // The runs tile the name file from slot 0: a slot is its own total.
+      *slot = static_cast<std::int32_t>(picked[static_cast<std::size_t>(position)]);
+      *span = keyTable->KeyOfTotal(*slot);
       return;
     }
     if (packed) {

@@ -22,6 +22,9 @@
 //     one `*`, on a roll with a companion index) may instead take the range of a shared key table
 //     (store/key_run_table.h): the same spans, rows and counts, made a row at a time as they are
 //     asked for, so that `*` costs two bisections, not a span per surname of the roll.
+//   - A unit's roster from a companion index, on a roll whose keys' runs hold every slot one after
+//     another, lists its rows' slots in its own order and takes the whole key table as its spans:
+//     each row's key is a bisection of the table, made as the row is asked for.
 //
 // What comes next fits the same value, through At(): a unit's roster picks slots in an order of
 // its own, each row naming its own surname; a search replayed from a research log is asked again
@@ -106,6 +109,11 @@ class SearchAnswer {
   bool SetFilteredKeyRange(std::shared_ptr<const KeyRunTable> table, std::size_t from, std::size_t to,
                            std::shared_ptr<const SlotGroupColumn> column,
                            std::shared_ptr<const std::vector<std::uint8_t>> verdicts, std::int64_t count);
+  // Instead of spans, of a narrowed answer that has none: the rows `slots`, in the order given,
+  // each of the key of `table` whose run holds it; every key of the table is a span, those
+  // without rows included (a unit's roster, listed from a companion index). False, and nothing
+  // set, unless the table's runs tile the name file from slot 0 and each slot lies in one.
+  bool SetListedRows(std::shared_ptr<const KeyRunTable> table, std::vector<std::uint32_t> slots);
   // The slots picked so far: a scan may append to it, then count what it appended from `from` on
   // into the last span with TakePicked (AddMatch does both for one slot).
   std::vector<std::uint32_t>& Picked() { return picked; }
@@ -195,8 +203,9 @@ class SearchAnswer {
   std::string keys;                   // the spans' keys, one after another
   std::vector<std::int64_t> ends;     // one past each span's last position
   std::vector<std::uint32_t> picked;  // narrowed: the slots that passed, in order, span by span
-  // A range of a key table, in place of the spans above.
+  // A range of a key table, in place of the spans above; `listed`: its rows are `picked`.
   std::shared_ptr<const KeyRunTable> keyTable;
+  bool listed = false;
   std::size_t keyFrom = 0;
   std::size_t keyTo = 0;
 };

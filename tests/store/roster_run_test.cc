@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <memory>
 #include <tuple>
 
@@ -175,6 +176,10 @@ TEST_P(Roster, EveryWayOfAskingListsWhatAScanOfEveryEntryFindsWithAndWithoutTheC
     EXPECT_FALSE(scanned.Plain());
     EXPECT_EQ(Rows(scanned), expected);
     EXPECT_EQ(Rows(quick), expected);
+    // The companion's roster keeps its rows' slots and no span of its own per key.
+    if (!expected.empty()) {
+      EXPECT_LT(quick.Bytes() * 4, scanned.Bytes());
+    }
   }
   // A Union and a Confederate regiment of one text are both on the roll, and apart.
   const auto blue = BruteRoster(*scan, indexBytes, Ask("7 MO INF", 'U'));
@@ -195,6 +200,89 @@ TEST_P(Roster, ADamagedCompanionNeverChangesTheRoster) {
     RollDatabase database(roll.location, BoxAnswers());
     database.SetCompanionDirectory(cache.Prefix());
     EXPECT_EQ(Rows(database.RunRoster(r, {})), expected) << "damage at " << at;
+  }
+}
+
+// A run whose names are out of order (here the largest, its slots reversed) has its entries of one
+// company put in name order, with the companion as without it; every other key's are taken as the
+// companion lists them.
+TEST_P(Roster, ARunOutOfNameOrderIsPutInOrderWithTheCompanion) {
+  struct {
+    std::int32_t first = 0, count = 0;
+  } big;
+  WalkIndexBytes(
+      indexBytes, [](const std::string&) {},
+      [&](const WalkedEntry& e) {
+        if (e.slotCount > big.count) {
+          big.first = e.firstSlot;
+          big.count = e.slotCount;
+        }
+      });
+  ASSERT_GE(big.count, 4);
+  const std::string namePath = roll.dataDir + kNameFileName;
+  const std::string names = ReadFileBytes(namePath);
+  const std::size_t slotSize = static_cast<std::size_t>(scan->nameLength) + kSlotHeaderSize;
+  std::string reversed;
+  for (std::int32_t s = big.first + big.count - 1; s >= big.first; --s)
+    reversed += names.substr(static_cast<std::size_t>(s) * slotSize, slotSize);
+  Corrupt(namePath, static_cast<long>(static_cast<std::size_t>(big.first) * slotSize), reversed);
+  ASSERT_EQ(std::remove(companionPath.c_str()), 0);
+  OpenRoll files(roll.dataDir);
+  std::string path, error;
+  ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, &path,
+                                    nullptr, &error))
+      << error;
+  scan = std::make_unique<RollScan>(roll.dataDir);
+
+  // The roster of every unit of the run, whole and by company: one must list two of its entries
+  // against their slots' order, or the test shows nothing.
+  bool reordered = false;
+  for (std::int32_t s = big.first; s < big.first + big.count; ++s) {
+    const std::vector<std::string> f = FieldsOf(scan->Line(s));
+    const std::string side = f.size() > 9 ? Upper(Trim(f[9])) : "";
+    if (side.size() != 1 || (side[0] != 'U' && side[0] != 'C') || f.size() < 3 || Trim(f[2]).empty())
+      continue;
+    for (const RosterRequest& r : {Ask(f[2], side[0]), Ask(f[2], side[0], Trim(f[1]).empty() ? "" : f[1])}) {
+      SCOPED_TRACE("unit '" + r.unit + "' side " + side + " company '" + r.company + "'");
+      const auto expected = BruteRoster(*scan, indexBytes, r);
+      EXPECT_EQ(Rows(Run(r, true)), expected);
+      for (std::size_t i = 1; i < expected.size(); ++i) {
+        const std::int32_t slot = expected[i].first;
+        const bool inRun = slot >= big.first && slot < big.first + big.count;
+        if (inRun && expected[i - 1].second == expected[i].second &&
+            expected[i - 1].first > expected[i].first)
+          reordered = true;
+      }
+    }
+  }
+  EXPECT_TRUE(reordered);
+}
+
+// An index whose last run reaches past the name file is damaged, and a roster says so with the
+// companion as without it; its rows are the same.
+TEST_P(Roster, ARunPastTheNameFileIsToldAsDamageWithTheCompanion) {
+  WalkedEntry last{};
+  WalkIndexBytes(
+      indexBytes, [](const std::string&) {},
+      [&](const WalkedEntry& e) {
+        if (e.firstSlot >= last.firstSlot) last = e;
+      });
+  ASSERT_GT(last.slotCount, 0);
+  Corrupt(roll.dataDir + kIndexFileName,
+          static_cast<long>(last.nodeOffset + 4 + kIndexEntrySize * last.position + 4),
+          Le32(last.slotCount + 5));
+  ASSERT_EQ(std::remove(companionPath.c_str()), 0);
+  OpenRoll files(roll.dataDir);
+  std::string path, error;
+  ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, &path,
+                                    nullptr, &error))
+      << error;
+  for (const RosterRequest& r : {Ask("5 IL INF", 'U'), Ask("7 MO INF", 'C')}) {
+    const SearchAnswer scanned = Run(r, false);
+    const SearchAnswer quick = Run(r, true);
+    EXPECT_FALSE(scanned.DamagedIndex().empty());
+    EXPECT_EQ(quick.DamagedIndex(), scanned.DamagedIndex());
+    EXPECT_EQ(Rows(quick), Rows(scanned));
   }
 }
 
