@@ -3,6 +3,7 @@
 // header, its checksums and its binding made right, so that every question reads hostile
 // sections. Whatever the bytes, the reader ends, stays inside the file and answers within the
 // roll.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -11,6 +12,7 @@
 #include "companion_roll.h"
 #include "fuzz_support.h"
 #include "store/companion_reader.h"
+#include "store/unit_roster.h"
 
 namespace {
 
@@ -100,6 +102,15 @@ void Ask(CompanionReader& reader) {
     const std::string_view company = group.company;
     if (reader.Roster(group.unit, group.side, &company, 2, 5, &roster, &count))
       FUZZ_CHECK(roster.size() <= 5);
+    // The unit fields a roster's unit text finds include the group's own, all of them in bounds.
+    std::vector<std::size_t> fields;
+    if (reader.UnitFieldsReadingAs(RosterUnitText(group.unit), &fields)) {
+      const std::size_t units = reader.UnitTextCount();
+      for (std::size_t i = 0; i < fields.size(); ++i)
+        FUZZ_CHECK(fields[i] < units && (i == 0 || fields[i - 1] < fields[i]));
+      FUZZ_CHECK(std::any_of(fields.begin(), fields.end(),
+                             [&](std::size_t u) { return reader.UnitText(u) == group.unit; }));
+    }
   }
   for (std::uint32_t code : {18530u, 463000u, 0u}) {
     std::vector<std::uint32_t> keys;
