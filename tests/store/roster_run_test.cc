@@ -141,6 +141,16 @@ class Roster : public ::testing::TestWithParam<unsigned> {
     companionPath = path;
   }
 
+  // The companion made again for the roll's files as they are now, in place of the old one.
+  void RebuildCompanion() {
+    ASSERT_EQ(std::remove(companionPath.c_str()), 0);
+    OpenRoll files(roll.dataDir);
+    std::string error;
+    ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap,
+                                      &companionPath, nullptr, &error))
+        << error;
+  }
+
   SearchAnswer Run(const RosterRequest& r, bool withCompanion, const FindProgress& progress = {}) {
     RollDatabase database(roll.location, BoxAnswers());
     if (withCompanion) database.SetCompanionDirectory(cache.Prefix());
@@ -226,12 +236,7 @@ TEST_P(Roster, ARunOutOfNameOrderIsPutInOrderWithTheCompanion) {
   for (std::int32_t s = big.first + big.count - 1; s >= big.first; --s)
     reversed += names.substr(static_cast<std::size_t>(s) * slotSize, slotSize);
   Corrupt(namePath, static_cast<long>(static_cast<std::size_t>(big.first) * slotSize), reversed);
-  ASSERT_EQ(std::remove(companionPath.c_str()), 0);
-  OpenRoll files(roll.dataDir);
-  std::string path, error;
-  ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, &path,
-                                    nullptr, &error))
-      << error;
+  ASSERT_NO_FATAL_FAILURE(RebuildCompanion());
   scan = std::make_unique<RollScan>(roll.dataDir);
 
   // The roster of every unit of the run, whole and by company: one must list two of its entries
@@ -271,12 +276,7 @@ TEST_P(Roster, ARunPastTheNameFileIsToldAsDamageWithTheCompanion) {
   Corrupt(roll.dataDir + kIndexFileName,
           static_cast<long>(last.nodeOffset + 4 + kIndexEntrySize * last.position + 4),
           Le32(last.slotCount + 5));
-  ASSERT_EQ(std::remove(companionPath.c_str()), 0);
-  OpenRoll files(roll.dataDir);
-  std::string path, error;
-  ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, &path,
-                                    nullptr, &error))
-      << error;
+  ASSERT_NO_FATAL_FAILURE(RebuildCompanion());
   for (const RosterRequest& r : {Ask("5 IL INF", 'U'), Ask("7 MO INF", 'C')}) {
     const SearchAnswer scanned = Run(r, false);
     const SearchAnswer quick = Run(r, true);
