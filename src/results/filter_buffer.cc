@@ -59,6 +59,7 @@ std::int64_t FilterBuffer::Acquire() {
     if (now.SameFile(identity)) return now.size;
   }
   if (file.IsOpen() && isPrivate && path.empty()) return -1;
+  FinishCut();
   leftEmpty = false;
   file.Close();
   isPrivate = false;
@@ -85,7 +86,7 @@ std::int64_t FilterBuffer::Acquire() {
   return -1;
 }
 
-int FilterBuffer::Empty() {
+int FilterBuffer::Empty(Cut when) {
   recordCount = 0;
   appendedSize = 0;
   pending.Clear();
@@ -96,14 +97,24 @@ int FilterBuffer::Empty() {
   // Already empty (the usual case between two searches): nothing to change, and no truncation,
   // which the file system would journal all the same. A file another writer filled is still cut
   // back.
-  if (file.IsOpen() && (known >= 0 ? known : file.Size()) != 0 && !file.Truncate()) file.Close();
+  if (file.IsOpen() && (known >= 0 ? known : file.Size()) != 0) cutPending = true;
+  if (when == Cut::kNow) FinishCut();
   leftEmpty = IsOpen();
   return IsOpen() ? 1 : 0;
+}
+
+bool FilterBuffer::FinishCut() {
+  if (!cutPending) return true;
+  cutPending = false;
+  if (file.IsOpen() && file.Truncate()) return true;
+  file.Close();
+  return false;
 }
 
 bool FilterBuffer::Flush() {
   if (HasPending()) WritePending();
   if (appendedSize == 0) return !writeFailed;
+  FinishCut();
   leftEmpty = false;
   const std::int64_t end = file.Size();
   if (end < 0 || !file.WriteAt(end, appended.get(), appendedSize)) writeFailed = true;
@@ -144,6 +155,7 @@ bool FilterBuffer::WritePending() {
   const bool complete = TakeRest();
   MatchList matches = std::move(pending);
   pending.Clear();
+  FinishCut();
   leftEmpty = false;
   std::vector<unsigned char> chunk(kWriteChunkRecords * kFilterRecordSize);
   bool whole = true;
@@ -177,6 +189,7 @@ int FilterBuffer::Reopen() {
 
 void FilterBuffer::Close() {
   if (IsOpen()) Flush();
+  FinishCut();
   leftEmpty = false;
   file.Close();
   isPrivate = false;

@@ -37,7 +37,9 @@ int ResultList::Reset() {
   rowCount = 0;
   first = cursor = end = -1;
   answer.reset();
-  const int open = filterBuffer->Empty();
+  // The last search's records are cut from the file when the buffer is next written, or once the
+  // new page is on screen (FinishPendingWrites): a first page need not wait for the file system.
+  const int open = filterBuffer->Empty(FilterBuffer::Cut::kBeforeNextWrite);
   mode = 1;
   return open;
 }
@@ -172,13 +174,19 @@ bool ResultList::ReadMatches(const SearchAnswer& shown, std::int64_t from, std::
   bool whole = true;
   std::int32_t runFirst = 0;
   int runSlots = 0;
+  // No read goes past the last slot wanted: a first page of ten neighbours is ten slots' bytes,
+  // not a buffer's.
+  std::int32_t last = -1;
+  std::size_t lastSpan = 0;
+  if (from < to) shown.At(to - 1, &last, &lastSpan);
   for (std::int64_t p = from; p < to; ++p) {
     std::int32_t slot = -1;
     std::size_t span = 0;
     shown.At(p, &slot, &span);
     if (slot < runFirst || slot >= runFirst + runSlots) {
       runFirst = slot;
-      runSlots = database.ReadSlotRun(slot, INT32_MAX, slotBuffer.get(), kSlotBufferSize);
+      const std::int32_t runEnd = std::max(last, slot) < INT32_MAX ? std::max(last, slot) + 1 : INT32_MAX;
+      runSlots = database.ReadSlotRun(slot, runEnd, slotBuffer.get(), kSlotBufferSize);
       if (runSlots == 0) {
         whole = false;
         continue;
@@ -192,6 +200,7 @@ bool ResultList::ReadMatches(const SearchAnswer& shown, std::int64_t from, std::
 }
 
 bool ResultList::FinishPendingWrites() {
+  filterBuffer->FinishCut();
   if (!filterBuffer->HasPending()) return false;
   if (filterBuffer->WritePending()) return false;
   // A record lost on the way (a full disk, a file-size limit): the list is what the file holds.

@@ -47,8 +47,9 @@ class ResultList {
   ResultList(const ResultList&) = delete;
   ResultList& operator=(const ResultList&) = delete;
 
-  // Range mode, the empty range, no rows; empties the filter buffer. Returns whether the buffer
-  // is open (not relied on).
+  // Range mode, the empty range, no rows; empties the filter buffer. The file on disk is cut when
+  // the buffer is next written, at FinishPendingWrites or when the list goes. Returns whether the
+  // buffer is open (not relied on).
   int Reset();
   // Shows the first page of `answer` in the mode that goes with it: range mode for the plain
   // search, filtered mode for the plain search with a given name (its slots appended to the
@@ -56,9 +57,10 @@ class ResultList {
   // FinishPendingWrites (or at the next page turn): the first page can be shown before they are
   // written. An answer without rows for a reason (its status) leaves the list as Reset leaves it.
   void Show(SearchAnswer&& answer);
-  // Writes the records of the last given-name search that are still in memory to the filter
-  // buffer. When not all could be written the count and pages become what the file holds and a
-  // notice waits: true then (the screen must show the page again), else false.
+  // Cuts what Reset emptied from the filter buffer's file and writes the records of the last
+  // given-name search that are still in memory to it. When not all could be written the count
+  // and pages become what the file holds and a notice waits: true then (the screen must show the
+  // page again), else false.
   bool FinishPendingWrites();
   // What the user should be told since the last call (each a message box's text, in order): the
   // filter buffer refused or unusable, records lost on the way to it.

@@ -10,10 +10,6 @@
 
 namespace {
 
-// The buffers of the two data files: a page of slots, or a page of lines of one surname, which
-// stand next to each other, in one read.
-constexpr std::size_t kReadBufferSize = 4096;
-
 // Builds "%s%s%s" into a 256-byte buffer; false when it would not fit.
 bool BuildName(char (&out)[kPathBufferSize], const char* a, const char* b, const char* c = "") {
   const int n = std::snprintf(out, sizeof out, "%s%s%s", a, b, c);
@@ -134,9 +130,11 @@ int RollDatabase::ReadSlotRun(std::int32_t first, std::int32_t end, unsigned cha
   const std::int64_t fit = static_cast<std::int64_t>(size / static_cast<std::size_t>(slotSize));
   const std::int64_t count = last - first < fit ? last - first : fit;
   if (count <= 0) return 0;
-  const std::size_t got = nameCursor.Read(static_cast<std::int64_t>(first) * slotSize, out,
-                                          static_cast<std::size_t>(count * slotSize));
-  return static_cast<int>(got / static_cast<std::size_t>(slotSize));
+  // Straight from the file, never from the read-ahead buffer: a run is read as the file now is,
+  // and a short one (a page of ten) costs its own bytes, not the buffer's.
+  const std::int64_t got = nameFile.ReadAt(static_cast<std::int64_t>(first) * slotSize, out,
+                                           static_cast<std::size_t>(count * slotSize));
+  return got > 0 ? static_cast<int>(got / slotSize) : 0;
 }
 
 void RollDatabase::TakeSlot(const unsigned char* slotBytes) {

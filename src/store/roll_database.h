@@ -60,7 +60,7 @@ class RollDatabase {
   // Slot `slot` into the current slot (LineOffset, CurrentName); a slot outside the name file
   // gives -1 and "".
   void ReadSlot(std::int32_t slot);
-  // Reads the slots from `first` on in one read, as many whole ones as `size` bytes of `out` hold
+  // Reads the slots from `first` on in one read of the file, as many whole ones as `size` bytes of `out` hold
   // and lie before both `end` and the end of the name file; returns how many (0 when none could
   // be read). TakeSlot then makes each of them current as ReadSlot would have: a scan over many
   // slots reads them a buffer at a time rather than a slot per call.
@@ -197,6 +197,9 @@ class RollDatabase {
   std::int32_t nameLength = 0;
   std::int32_t number = -1;
 
+  // The buffers of the two data files: a page of slots, or a page of lines of one surname, which
+  // stand next to each other, in one read.
+  static constexpr std::size_t kReadBufferSize = 4096;
   // Reads go through these: paging and the given-name scan go forwards, so the next slot or line
   // is mostly in the buffer already.
   ReadCursor nameCursor;

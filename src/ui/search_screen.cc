@@ -141,6 +141,8 @@ void SearchScreen::DoFind(const std::string& surname, const std::string& given) 
   m_nSelRow = -1;
   m_nPage = 0;
   ShowPage();
+  // The last given-name search's records leave history.buf once the page is on screen.
+  m_pResults->FinishPendingWrites();
   SearchDone(surname, given);
 }
 
@@ -171,6 +173,7 @@ bool SearchScreen::ShowRoster(const RosterRequest& roster) {
   // The list is no longer the search the name fields and the Find menu describe.
   m_bSearchShown = false;
   ShowPage();
+  m_pResults->FinishPendingWrites();
   Tell([](ScreenListener& l) { l.RosterShown(); });
   SetBusy(false);
   return true;
@@ -192,6 +195,7 @@ void SearchScreen::OnClear() {
   m_bSearchShown = false;
   Tell([](ScreenListener& l) { l.MoreInfoSwitched(false); });
   m_pResults->Reset();
+  m_pResults->FinishPendingWrites();
   m_nPage = 0;
   m_nSelRow = -1;
   Tell([](ScreenListener& l) {

@@ -104,6 +104,44 @@ TEST_F(Buffer, EmptyAndReopenStillMeanWhatTheySayAfterAnything) {
   EXPECT_EQ(buffer.RecordCount(), 0);
 }
 
+// A search empties the buffer without waiting for the file system to cut the file: the cut must
+// still come before anything is written there, or the old records would follow the new ones.
+TEST_F(Buffer, ACutLeftForLaterComesBeforeTheNextWriteAndAtTheClose) {
+  const std::string file = dir.File("history.buf");
+  Fill(25);
+  ASSERT_EQ(buffer.Empty(FilterBuffer::Cut::kBeforeNextWrite), 1);
+  EXPECT_EQ(ReadFileBytes(file).size(), 7500u);  // not cut yet, and counted and paged as empty
+  buffer.CountRecords();
+  EXPECT_EQ(buffer.RecordCount(), 0);
+  EXPECT_EQ(buffer.FirstPage(rows), 0);
+  EXPECT_EQ(buffer.MoreAfter(), 0);
+
+  Fill(3);  // appended records
+  EXPECT_EQ(buffer.RecordCount(), 3);
+  EXPECT_EQ(ReadFileBytes(file).size(), 900u);
+  EXPECT_EQ(Page(&FilterBuffer::FirstPage), std::make_pair(0, 3));
+
+  ASSERT_EQ(buffer.Empty(FilterBuffer::Cut::kBeforeNextWrite), 1);
+  MatchList matches;  // records written after the page was shown
+  matches.Add(2000, "P");
+  matches.Add(2001, "Q");
+  ASSERT_EQ(buffer.AppendPending(std::move(matches)), 1);
+  EXPECT_EQ(buffer.FirstPage(rows), 2);
+  EXPECT_EQ(ReadFileBytes(file).size(), 900u);
+  ASSERT_TRUE(buffer.WritePending());
+  const std::string bytes = ReadFileBytes(file);
+  ASSERT_EQ(bytes.size(), 600u);
+  EXPECT_EQ(bytes.substr(300, 4), Le32(2001));
+
+  ASSERT_EQ(buffer.Empty(FilterBuffer::Cut::kBeforeNextWrite), 1);
+  EXPECT_TRUE(buffer.FinishCut());
+  EXPECT_EQ(ReadFileBytes(file), "");
+  Fill(1);
+  ASSERT_EQ(buffer.Empty(FilterBuffer::Cut::kBeforeNextWrite), 1);
+  buffer.Close();
+  EXPECT_EQ(ReadFileBytes(file), "");
+}
+
 TEST_F(Buffer, AnEmptiedFileRemovedOrReplacedBehindItsBackIsMadeAgain) {
   const std::string file = dir.File("history.buf");
   for (const bool replace : {false, true}) {
