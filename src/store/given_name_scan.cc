@@ -91,8 +91,38 @@ bool RollDatabase::BisectWindow(const GivenNamePrefix& prefix, std::int32_t firs
     FoldStoredName(reinterpret_cast<const char*>(bytes + kSlotHeaderSize), nameLength, folded);
     return prefix.CompareFolded(folded);
   };
-  const std::int32_t low = OrderedBound(first, end, [&](std::int32_t slot) { return compare(slot) < 0; });
-  const std::int32_t high = OrderedBound(low, end, [&](std::int32_t slot) { return compare(slot) <= 0; });
+  // Each look at a slot far from the last is a read of the file. Once what is left of a bisection
+  // fits in the read-ahead buffer it is read whole, and the rest of that bisection is done there.
+  const std::int32_t buffered = static_cast<std::int32_t>(kReadBufferSize / size);
+  auto bound = [&](std::int32_t begin, std::int32_t stop, auto&& before) {
+    bool held = false;
+    while (begin < stop) {
+      if (!held && stop - begin <= buffered) {
+        held = true;
+        nameCursor.View(static_cast<std::int64_t>(begin) * slotSize,
+                        static_cast<std::size_t>(stop - begin) * size);
+      }
+      const std::int32_t mid = begin + (stop - begin) / 2;
+      if (before(mid)) {
+        begin = mid + 1;
+      } else {
+        stop = mid;
+      }
+    }
+    return begin;
+  };
+  // What the first bisection learns narrows the second: a slot seen to sort after the prefix is
+  // at or past the end of its names, one seen to match lies before that end.
+  std::int32_t afterSeen = end;
+  std::int32_t matchSeen = first;
+  const std::int32_t low = bound(first, end, [&](std::int32_t slot) {
+    const int c = compare(slot);
+    if (c > 0 && slot < afterSeen) afterSeen = slot;
+    if (c == 0 && slot >= matchSeen) matchSeen = slot + 1;
+    return c < 0;
+  });
+  const std::int32_t high = bound(std::max(low, matchSeen), std::max(low, afterSeen),
+                                  [&](std::int32_t slot) { return compare(slot) <= 0; });
   // A slot that could not be read: the whole run, whose scan then stops where the read fails.
   *from = unread ? first : low;
   *to = unread ? end : high;
