@@ -49,6 +49,12 @@ void Ask(CompanionReader& reader) {
     if (!reader.Key(k, &key)) break;
     FUZZ_CHECK(key.begin >= 0 && key.begin <= key.end && key.end <= slots);
     reader.FindKey(std::string(key.text));
+    std::string kept;
+    if (reader.NameSamples(k, &kept) && !kept.empty()) {
+      FUZZ_CHECK(key.namesOrdered && g_binding.nameLength > 0 &&
+                 kept.size() == static_cast<std::size_t>(SamplesOfRun(key.end - key.begin)) *
+                                    static_cast<std::size_t>(g_binding.nameLength));
+    }
     for (const CompanionFilter& f : filters) {
       std::int64_t count = -1;
       if (reader.CountOfKey(k, f, &count)) FUZZ_CHECK(count >= 0 && count <= key.end - key.begin);

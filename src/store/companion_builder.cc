@@ -284,9 +284,11 @@ class KeyCounter {
   std::vector<std::uint32_t> touched, sides, companies, words;
 };
 
-// Whether the names of the slots [begin, end) are in the order store/name_order.h describes.
+// Whether the names of the slots [begin, end) are in the order store/name_order.h describes, and
+// when they are, the folded names of every kCompanionSampleStep-th slot appended to *samples.
 bool NamesOrdered(const ReadOnlyFile& nameFile, std::int32_t nameLength, std::int32_t begin, std::int32_t end,
-                  std::vector<unsigned char>* buffer, bool* ordered) {
+                  std::vector<unsigned char>* buffer, bool* ordered, std::string* samples) {
+  static_assert(kNameSampleStep == kCompanionSampleStep, "the engine keeps the names the companion keeps");
   const std::size_t slotSize = static_cast<std::size_t>(nameLength) + kSlotHeaderSize;
   const std::int64_t perChunk = static_cast<std::int64_t>(buffer->size() / slotSize);
   NameOrderCheck check(nameLength);
@@ -304,6 +306,7 @@ bool NamesOrdered(const ReadOnlyFile& nameFile, std::int32_t nameLength, std::in
     first += count;
   }
   *ordered = check.Ordered();
+  if (*ordered) samples->append(check.TakeSamples());
   return true;
 }
 
@@ -551,7 +554,9 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
   if (progress && !progress(85)) return Fail(error, "cancelled");
 
   // Per key: its record, its counts and whether its names are in order.
-  std::string keyRecords, keyText, keyCounts, keyTotals, sideStarts, sideLists;
+  std::string keyRecords, keyText, keyCounts, keyTotals, sideStarts, sideLists, sampleStarts, nameSamples;
+  std::string runSamples;
+  const std::size_t length = static_cast<std::size_t>(std::max(binding.nameLength, 1));
   std::vector<std::uint32_t> sideOrder;
   KeyCounter counter(groupCount, companies.size(), words.size());
   std::int64_t wordBudget = kMaxWordCounts;
@@ -570,9 +575,13 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
     record.textLength = static_cast<std::uint8_t>(text.size());
     record.countsOffset = static_cast<std::uint32_t>(keyCounts.size());
     bool ordered = false;
-    if (!NamesOrdered(*roll.name, binding.nameLength, k.begin, k.end, &nameBuffer, &ordered)) {
+    runSamples.clear();
+    if (!NamesOrdered(*roll.name, binding.nameLength, k.begin, k.end, &nameBuffer, &ordered, &runSamples)) {
       return Fail(error, "the name file cannot be read whole");
     }
+    // The runs' slots are within the budget above, so the names kept are within 32 bits of count.
+    PutFixed32(&sampleStarts, static_cast<std::uint32_t>(nameSamples.size() / length));
+    if (ordered && RunIsSampled(k.end - k.begin)) nameSamples += runSamples;
     record.flags = static_cast<std::uint8_t>((ordered ? kKeyNamesOrdered : 0) |
                                              (text.size() != k.text.size() ? kKeyPadded : 0));
     if (!counter.Count(column, k.begin, k.end, records, wordStart, wordList, &wordBudget, &keyCounts)) {
@@ -591,6 +600,7 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
   if (sideLists.size() > UINT32_MAX)
     return Fail(error, "the roll's slot lists are too large for a companion");
   PutFixed32(&sideStarts, static_cast<std::uint32_t>(sideLists.size()));
+  PutFixed32(&sampleStarts, static_cast<std::uint32_t>(nameSamples.size() / length));
   std::vector<std::uint32_t>().swap(sideOrder);
   if (progress && !progress(95)) return Fail(error, "cancelled");
 
@@ -642,6 +652,8 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
   section(CompanionSection::kDmCodes) = std::move(dm);
   section(CompanionSection::kSideStarts) = std::move(sideStarts);
   section(CompanionSection::kSideLists) = std::move(sideLists);
+  section(CompanionSection::kSampleStarts) = std::move(sampleStarts);
+  section(CompanionSection::kNameSamples) = std::move(nameSamples);
   Assemble(binding, sections, out);
   if (stats) {
     stats->keys = static_cast<std::int64_t>(keys.size());

@@ -5,8 +5,10 @@
 // order of its names and its entries' counts by side, company and state; the groups of entries
 // that share a unit text, a side and a company, with the list of each group's slots; the group of
 // every slot; the keys under each Soundex and Daitch-Mokotoff code with prefix sums of their
-// counts. It is kept beside the roll, never on it (store/companion_cache.h), and bound to the
-// files it was built from: a companion of anything else is refused and never changes an answer.
+// counts; and, of each long run in name order, every 64th name, so that a given name's ends in
+// it are found with a read each. It is kept beside the roll, never on it
+// (store/companion_cache.h), and bound to the files it was built from: a companion of anything
+// else is refused and never changes an answer.
 //
 // Companion file: all integers little-endian; offsets absolute.
 //
@@ -16,9 +18,9 @@
 //           32 three bound files (name, line, index), 56 bytes each:
 //                u64 device | u64 file | i64 size | i64 modified | i64 changed | i64 window | i64 length
 //          200 index hash: u64 high | u64 low
-//          216 sections, kSectionCount (14) of 16 bytes: u64 offset | u64 length
-//          440 u64 block table offset | 448 u64 block count | 456 u64 block table checksum
-//          464 zeros | 504 u64 checksum of bytes 0..503
+//          216 sections, kSectionCount (16) of 16 bytes: u64 offset | u64 length
+//          472 u64 block table offset | 480 u64 block count | 488 u64 block table checksum
+//          496 zeros | 504 u64 checksum of bytes 0..503
 //   512    sections, in the order of CompanionSection, each starting where the one before ends
 //   T      block table: one u64 checksum per block of 4096 bytes of [512, T) (the last shorter)
 //
@@ -55,6 +57,11 @@
 //                  varint lists m, then m lists in ascending side: u8 side | varint entries |
 //                  varint bytes | the slots ascending, as varint deltas (the first from the run's
 //                  first slot as the index says)
+//   kSampleStarts n + 1 u32: the names in kNameSamples before each key's (the last: all of them)
+//   kNameSamples  per key whose names are in order (kKeyNamesOrdered) and whose run (cut to the
+//                name file) holds more than 2 * kCompanionSampleStep slots: the folded names
+//                (store/name_order.h) of its slots begin, begin + kCompanionSampleStep, ... up to
+//                its end, L bytes each; no names for any other key
 //   dictionary:  u32 count c | c + 1 u32 offsets from the start of the text | the text
 //
 // An entry's attributes are those a filter reads from its line (fields 1 company, 2 unit, 9
@@ -73,7 +80,7 @@
 #include "store/index_hash.h"
 
 inline constexpr char kCompanionMagic[8] = {'D', 'R', 'V', 'H', 'C', 'M', 'P', 'N'};
-inline constexpr std::uint32_t kCompanionVersion = 2;
+inline constexpr std::uint32_t kCompanionVersion = 3;
 inline constexpr int kCompanionHeaderSize = 512;
 inline constexpr std::uint32_t kCompanionBlockSize = 1u << 12;
 inline constexpr int kBoundFileSize = 56;
@@ -84,6 +91,14 @@ inline constexpr int kSlotGroupsPrefix = 8;
 inline constexpr std::uint8_t kKeyNamesOrdered = 1;  // the run's names are in the order of store/name_order.h
 inline constexpr std::uint8_t kKeyPadded = 2;        // the key is its text padded with blanks to 22
 inline constexpr std::uint32_t kMaxCompanies = 1u << 24;  // company ids share a word with the side
+inline constexpr std::int32_t kCompanionSampleStep = 64;  // every how many slots a run's name is kept
+
+// Whether the companion keeps the names of an ordered run of `runSlots` slots.
+constexpr bool RunIsSampled(std::int64_t runSlots) { return runSlots > 2 * kCompanionSampleStep; }
+// How many names it keeps of such a run.
+constexpr std::int64_t SamplesOfRun(std::int64_t runSlots) {
+  return (runSlots + kCompanionSampleStep - 1) / kCompanionSampleStep;
+}
 
 enum class CompanionSection : int {
   kKeys,
@@ -100,8 +115,10 @@ enum class CompanionSection : int {
   kDmCodes,
   kSideStarts,
   kSideLists,
+  kSampleStarts,
+  kNameSamples,
 };
-inline constexpr int kSectionCount = 14;
+inline constexpr int kSectionCount = 16;
 
 namespace companion_layout {
 inline constexpr int kRoll = 24;
@@ -110,7 +127,7 @@ inline constexpr int kIndexHash = kFiles + 3 * kBoundFileSize;
 inline constexpr int kSections = kIndexHash + 16;
 inline constexpr int kBlockTable = kSections + kSectionCount * 16;
 inline constexpr int kChecksum = kCompanionHeaderSize - 8;
-static_assert(kIndexHash == 200 && kSections == 216 && kBlockTable == 440);
+static_assert(kIndexHash == 200 && kSections == 216 && kBlockTable == 472);
 static_assert(kBlockTable + 24 <= kChecksum);
 }  // namespace companion_layout
 

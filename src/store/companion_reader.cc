@@ -152,6 +152,9 @@ bool CompanionReader::Open(ReadOnlyFile companion, const RollBinding& roll, std:
   if (length(CompanionSection::kKeys) % kKeyRecordSize != 0 ||
       length(CompanionSection::kKeyTotals) != (keys + 1) * 4 ||
       length(CompanionSection::kSideStarts) != (keys + 1) * 4 ||
+      length(CompanionSection::kSampleStarts) != (keys + 1) * 4 ||
+      (h.roll.nameLength > 0 &&
+       length(CompanionSection::kNameSamples) % static_cast<std::uint64_t>(h.roll.nameLength) != 0) ||
       length(CompanionSection::kGroups) % kGroupRecordSize != 0 || !codesShaped ||
       length(CompanionSection::kSlotGroups) < kSlotGroupsPrefix) {
     return *reason = "its sections are not shaped as the format draws them", false;
@@ -473,6 +476,30 @@ bool CompanionReader::SlotsOfKeys(std::size_t from, std::size_t to, std::uint64_
   if (GetFixed32(b) < GetFixed32(a)) return Fail("its key totals fall");
   *slots = GetFixed32(b) - GetFixed32(a);
   return true;
+}
+
+bool CompanionReader::NameSamples(std::size_t key, std::string* out) {
+  out->clear();
+  CompanionKey k;
+  if (!Key(key, &k)) return false;
+  unsigned char starts[8];
+  if (!ReadSection(CompanionSection::kSampleStarts, static_cast<std::uint64_t>(key) * 4, sizeof starts,
+                   starts))
+    return false;
+  const std::uint64_t first = GetFixed32(starts);
+  const std::uint64_t end = GetFixed32(starts + 4);
+  const auto length = static_cast<std::uint64_t>(header.roll.nameLength);
+  if (end == first) return true;
+  // Names are kept of a long ordered run only, and then of every step of it: anything else is
+  // not what the builder writes.
+  const std::uint64_t run = static_cast<std::uint64_t>(k.end - k.begin);
+  if (first > end || end * length > header.Section(CompanionSection::kNameSamples).length ||
+      !k.namesOrdered || !RunIsSampled(static_cast<std::int64_t>(run)) ||
+      end - first != static_cast<std::uint64_t>(SamplesOfRun(static_cast<std::int64_t>(run)))) {
+    return Fail("key " + std::to_string(key) + "'s kept names are malformed");
+  }
+  out->resize(static_cast<std::size_t>((end - first) * length));
+  return ReadSectionOnce(CompanionSection::kNameSamples, first * length, out->size(), out->data());
 }
 
 bool CompanionReader::SideList(std::size_t key, char side, PackedSlots* out) {

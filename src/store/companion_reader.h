@@ -99,6 +99,10 @@ class CompanionReader {
   std::shared_ptr<const SlotGroupColumn> LoadSlotGroups();
   // Whether each group's entries pass `filter` (one byte a group, made once a filter).
   std::shared_ptr<const std::vector<std::uint8_t>> GroupVerdicts(const CompanionFilter& filter);
+  // The names kept of key `key`'s run (kNameSamples: folded, L bytes each, of every
+  // kCompanionSampleStep-th slot from its begin) into *out; empty when none are kept, as for a
+  // short run or one out of order.
+  bool NameSamples(std::size_t key, std::string* out);
   // The slots of key `key`'s run whose side is `side` (as a filter reads it), ascending: as stored
   // (checked as they are unpacked: store/packed_slots.h), or appended to *out.
   bool SideList(std::size_t key, char side, PackedSlots* out);

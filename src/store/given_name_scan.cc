@@ -41,22 +41,21 @@ RollDatabase::ScanEnd RollDatabase::ScanGivenName(const GivenNameSet* names, std
                                                   std::int32_t end, const SlotVisit& take,
                                                   const ScanStep& step, std::string_view key) {
   if (end <= first) return ScanEnd::kWhole;
-  // A run whose order an earlier scan confirmed: only the parts where the set's names can stand
-  // are looked at, and they hold every match a whole scan would find, in the same order.
+  // A run whose order an earlier scan confirmed, or the companion vouches for: only the parts
+  // where the set's names can stand are looked at, and they hold every match a whole scan would
+  // find, in the same order.
   if (names != nullptr) {
-    if (const OrderedNames* ordered = nameOrders.Find(first, end)) {
+    if (const OrderedNames* ordered = KnownOrder(key, first, end)) {
       return ScanWindows(*names, first, end, take, step,
                          [&](const GivenNamePrefix& prefix, std::int32_t* from, std::int32_t* to) {
-                           ordered->Window(
-                               first, end, [&](const char* folded) { return prefix.CompareFolded(folded); },
-                               from, to);
-                         });
-    }
-    // A run the companion knows to be in order: the same, its windows bisected from the names.
-    if (!key.empty() && CompanionSaysOrdered(key, first, end)) {
-      return ScanWindows(*names, first, end, take, step,
-                         [&](const GivenNamePrefix& prefix, std::int32_t* from, std::int32_t* to) {
-                           BisectWindow(prefix, first, end, from, to);
+                           // The kept names give a window a step wider at each end at most,
+                           // without a read; a run kept without names is bisected by reads.
+                           const auto compare = [&](const char* name) { return prefix.CompareFolded(name); };
+                           if (ordered->Sampled()) {
+                             ordered->Window(first, end, compare, from, to);
+                           } else {
+                             BisectWindow(prefix, first, end, *ordered, from, to);
+                           }
                          });
     }
   }
@@ -66,18 +65,24 @@ RollDatabase::ScanEnd RollDatabase::ScanGivenName(const GivenNameSet* names, std
   return ended;
 }
 
-bool RollDatabase::CompanionSaysOrdered(std::string_view key, std::int32_t first, std::int32_t end) {
-  CompanionReader* reader = Companion();
-  if (reader == nullptr) return false;
+const OrderedNames* RollDatabase::KnownOrder(std::string_view key, std::int32_t first, std::int32_t end) {
+  if (const OrderedNames* known = nameOrders.Find(first, end)) return known;
+  CompanionReader* reader = key.empty() ? nullptr : Companion();
+  if (reader == nullptr) return nullptr;
   const std::int64_t position = reader->FindKey(key);
   CompanionKey found;
-  if (position < 0 || !reader->Key(static_cast<std::size_t>(position), &found)) return false;
+  if (position < 0 || !reader->Key(static_cast<std::size_t>(position), &found)) return nullptr;
   // The verdict is of the run the companion cut from the same index: it must be this run.
-  return found.namesOrdered && found.begin == first && found.end == end;
+  if (!found.namesOrdered || found.begin != first || found.end != end) return nullptr;
+  std::string samples;
+  if (!reader->NameSamples(static_cast<std::size_t>(position), &samples)) return nullptr;
+  // Kept as a whole scan's verdict is: the companion is bound to this open file set.
+  nameOrders.Remember(first, end, OrderedNames(std::move(samples), nameLength));
+  return nameOrders.Find(first, end);
 }
 
 bool RollDatabase::BisectWindow(const GivenNamePrefix& prefix, std::int32_t first, std::int32_t end,
-                                std::int32_t* from, std::int32_t* to) {
+                                const OrderedNames& ordered, std::int32_t* from, std::int32_t* to) {
   bool unread = false;
   char folded[kMaxNameLength];
   unsigned char bytes[kSlotHeaderSize + kMaxNameLength];
@@ -111,11 +116,29 @@ bool RollDatabase::BisectWindow(const GivenNamePrefix& prefix, std::int32_t firs
     }
     return begin;
   };
+  // The kept names narrow each end to a step, with no read. The window starts at the last kept
+  // name before the prefix (or the run's first slot), so the first slot at or after it is within a
+  // step past that. The window ends at the first kept name after the prefix (or the run's end),
+  // and the last before it, a step back, is not after the prefix.
+  std::int32_t lowStart = first;
+  std::int32_t lowStop = end;
+  std::int32_t highStart = first;
+  std::int32_t afterSeen = end;
+  if (ordered.Sampled()) {
+    std::int32_t windowFrom = first;
+    std::int32_t windowTo = end;
+    ordered.Window(
+        first, end, [&](const char* name) { return prefix.CompareFolded(name); }, &windowFrom, &windowTo);
+    lowStart = windowFrom;
+    lowStop = static_cast<std::int32_t>(
+        std::min<std::int64_t>(windowTo, std::int64_t{windowFrom} + kNameSampleStep));
+    highStart = std::max(windowFrom, windowTo - kNameSampleStep + 1);
+    afterSeen = windowTo;
+  }
   // What the first bisection learns narrows the second: a slot seen to sort after the prefix is
   // at or past the end of its names, one seen to match lies before that end.
-  std::int32_t afterSeen = end;
-  std::int32_t matchSeen = first;
-  const std::int32_t low = bound(first, end, [&](std::int32_t slot) {
+  std::int32_t matchSeen = highStart;
+  const std::int32_t low = bound(lowStart, lowStop, [&](std::int32_t slot) {
     const int c = compare(slot);
     if (c > 0 && slot < afterSeen) afterSeen = slot;
     if (c == 0 && slot >= matchSeen) matchSeen = slot + 1;
@@ -133,9 +156,8 @@ bool RollDatabase::ExactWindow(const GivenNameSet& names, std::string_view key, 
                                std::int32_t end, std::int32_t* from, std::int32_t* to) {
   const GivenNamePrefix* prefix = names.OnlyPrefix();
   if (prefix == nullptr || end <= first) return false;
-  if (nameOrders.Find(first, end) == nullptr && (key.empty() || !CompanionSaysOrdered(key, first, end)))
-    return false;
-  return BisectWindow(*prefix, first, end, from, to);
+  const OrderedNames* ordered = KnownOrder(key, first, end);
+  return ordered != nullptr && BisectWindow(*prefix, first, end, *ordered, from, to);
 }
 
 RollDatabase::ScanEnd RollDatabase::ScanRun(const GivenNameSet* names, std::int32_t first, std::int32_t end,

@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 #include <utility>
 
 inline constexpr std::int32_t kNameSampleStep = 64;
@@ -65,6 +66,9 @@ class OrderedNames {
     *to = static_cast<std::int32_t>(stop < end ? stop : end);
     if (*to < *from) *to = *from;
   }
+  // Whether any names are kept (a run the companion vouches for may come without them).
+  bool Sampled() const { return !samples.empty(); }
+  std::string_view Kept() const { return samples; }
   std::size_t Bytes() const { return samples.capacity(); }
 
  private:
@@ -81,7 +85,9 @@ class NameOrderCheck {
   // for the call.
   void Feed(const char* name);
   bool Ordered() const { return ordered; }
-  OrderedNames Take() { return OrderedNames(std::move(samples), length); }
+  OrderedNames Take() { return OrderedNames(TakeSamples(), length); }
+  // The folded names of slots 0, kNameSampleStep, ... of those fed, L bytes each.
+  std::string TakeSamples() { return std::move(samples); }
 
  private:
   int length;

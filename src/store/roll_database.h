@@ -128,8 +128,9 @@ class RollDatabase {
   // the scan by returning false. A run an earlier scan found in name order is only looked at
   // where the set's names can stand; a run scanned whole has its order checked and kept. So is a
   // run whose key `key` (as the index stores it; may be empty) the roll's companion says is in
-  // name order: its windows are found by bisecting the run's names, read a slot at a time. A
-  // slot that cannot be read ends the scan there: no row is ever made of a name not read.
+  // name order: its windows are found from the names the companion keeps of it, or, for a short
+  // run, by bisecting its names, read a slot at a time. A slot that cannot be read ends the scan
+  // there: no row is ever made of a name not read.
   enum class ScanEnd { kWhole, kReadFailed, kStopped };
   using SlotVisit = std::function<bool(std::int32_t slot, const unsigned char* bytes)>;
   using ScanStep = std::function<bool(std::int64_t slots)>;
@@ -171,13 +172,16 @@ class RollDatabase {
   template <typename Window>
   ScanEnd ScanWindows(const GivenNameSet& names, std::int32_t first, std::int32_t end, const SlotVisit& take,
                       const ScanStep& step, Window&& window);
-  // Whether the companion says the names of key `key`'s run, [first, end), are in name order.
-  bool CompanionSaysOrdered(std::string_view key, std::int32_t first, std::int32_t end);
+  // The order of the run [first, end) of key `key` (as the index stores it; may be empty) as far
+  // as it is known: from a whole scan of it, or from the companion, whose verdict and kept names
+  // are then remembered as a scan's are. Null when the run is not known to be in name order.
+  const OrderedNames* KnownOrder(std::string_view key, std::int32_t first, std::int32_t end);
   // The window of the ordered run [first, end) outside which `prefix` matches no name, found by
-  // bisecting the names, one slot read per step; for a plain prefix, it matches every name inside.
-  // False, the window widened to the run, when a slot could not be read.
-  bool BisectWindow(const GivenNamePrefix& prefix, std::int32_t first, std::int32_t end, std::int32_t* from,
-                    std::int32_t* to);
+  // bisecting the names, one slot read per step, within the step between two of `ordered`'s kept
+  // names when it has them; for a plain prefix, it matches every name inside. False, the window
+  // widened to the run, when a slot could not be read.
+  bool BisectWindow(const GivenNamePrefix& prefix, std::int32_t first, std::int32_t end,
+                    const OrderedNames& ordered, std::int32_t* from, std::int32_t* to);
   // When the names `names` matches in key `key`'s run [first, end) are exactly those of one window
   // of it (one plain prefix, the run known to be in name order from a whole scan or the
   // companion): true with the window in *from, *to.

@@ -181,6 +181,13 @@ TEST_F(CompanionBinding, ACompanionWhoseChecksumsHoldButWhoseOffsetsLieAnswersNo
   std::vector<std::int32_t> slots;
   EXPECT_FALSE(reader.GroupSlots(0, 0, 10, &slots));
   EXPECT_TRUE(slots.empty());
+  // The first key said to keep one name: not what is kept of any run (none of a short or
+  // unordered one, one a step of a long one).
+  ASSERT_TRUE(reader.Open(sealed(CompanionSection::kSampleStarts, 4, 1), binding, &reason)) << reason;
+  std::string kept = "left";
+  EXPECT_FALSE(reader.NameSamples(0, &kept));
+  EXPECT_EQ(reader.Problem(), "key 0's kept names are malformed");
+  EXPECT_TRUE(kept.empty());
 }
 
 TEST_F(CompanionBinding, NothingInTheCacheMeansNoCompanionAndAFileThereNoCache) {

@@ -101,6 +101,7 @@ class CompanionSearch : public ::testing::TestWithParam<unsigned> {
  protected:
   void SetUp() override {
     AddVariedEntries(&roll, 1500, GetParam());
+    AddLongRun(&roll, "Smith", 400, GetParam());
     roll.Build();
   }
 
@@ -147,8 +148,9 @@ TEST_P(CompanionSearch, EveryModeFilterAndGivenNameAnswersAsWithoutIt) {
   ExpectTheSameAnswers(true);
 }
 
-// The given name of an ordered run is found by bisecting its names: the run is never scanned whole,
-// so no verdict of a whole scan is kept. Without the companion, the first search scans it whole.
+// The given name of an ordered run is found from the names the companion keeps of it and a
+// bisection between two of them: the run is never scanned whole. Without the companion, the first
+// search scans it whole and keeps the same names.
 TEST_P(CompanionSearch, AGivenNameOfAnOrderedRunIsFoundWithoutScanningTheRun) {
   BuildCompanion();
   const Asked asked{"SMITH", MatchMode::kExact, {}, "J"};
@@ -160,9 +162,61 @@ TEST_P(CompanionSearch, AGivenNameOfAnOrderedRunIsFoundWithoutScanningTheRun) {
   EXPECT_EQ(Rows(answer), Rows(Run(plain, asked)));
   // Nothing is kept a slot: the names are one window of the run.
   EXPECT_EQ(answer.Bytes(), Run(quick, {"SMITH", MatchMode::kExact, {}, ""}).Bytes());
+  // The names the companion keeps of the run, and those a whole scan keeps, are the same.
   const FoundSpan run = answer.Span(0);
-  EXPECT_EQ(quick.NameOrderVerdicts().Find(run.firstSlot, run.firstSlot + run.slotCount), nullptr);
-  EXPECT_NE(plain.NameOrderVerdicts().Find(run.firstSlot, run.firstSlot + run.slotCount), nullptr);
+  const OrderedNames* kept = quick.NameOrderVerdicts().Find(run.firstSlot, run.firstSlot + run.slotCount);
+  const OrderedNames* scanned = plain.NameOrderVerdicts().Find(run.firstSlot, run.firstSlot + run.slotCount);
+  ASSERT_NE(kept, nullptr);
+  ASSERT_NE(scanned, nullptr);
+  EXPECT_TRUE(kept->Sampled());
+  EXPECT_EQ(kept->Kept(), scanned->Kept());
+}
+
+// Each end of a given name's window is found between two kept names, a step apart: every end lands
+// on its slot, on a kept name or between two, with the companion's names and a whole scan's.
+TEST(CompanionKeptNames, EveryEndOfAGivenNameLandsOnItsSlot) {
+  TestRoll roll;
+  constexpr int kNames = 300;  // four steps and a part of one
+  auto given = [](int i) {
+    return std::string{static_cast<char>('A' + i / 26), static_cast<char>('A' + i % 26)};
+  };
+  for (int i = 0; i < kNames; ++i) roll.Add("Smith", given(i));
+  roll.Add("Jones", "Al");
+  roll.Build();
+  ScopedTempDir cache;
+  std::string path;
+  BuildCompanionOf(roll, cache, &path);
+  RollDatabase quick(roll.location, BoxAnswers());
+  quick.SetCompanionDirectory(cache.Prefix());
+  RollDatabase plain(roll.location, BoxAnswers());
+  auto find = [](RollDatabase& database, const std::string& name) {
+    SearchRequest request;
+    request.SetSurname("SMITH");
+    request.SetDatabase(1);
+    request.SetGivenName(name.c_str());
+    return database.RunFind(request, FindOptions{MatchMode::kExact, {}, false}, {});
+  };
+  const std::int32_t first = find(plain, "").Span(0).firstSlot;
+  for (RollDatabase* database : {&quick, &plain}) {
+    // The first search of the plain one scans the run whole; every later one bisects.
+    for (int i = 0; i < kNames; ++i) {
+      const SearchAnswer answer = find(*database, given(i));
+      std::int32_t slot = -1;
+      std::size_t span = 0;
+      ASSERT_EQ(answer.Count(), 1) << given(i);
+      answer.At(0, &slot, &span);
+      EXPECT_EQ(slot, first + i) << given(i);
+    }
+    // A letter's names, and a name before all and after all.
+    for (int letter = 0; letter < 12; ++letter) {
+      const SearchAnswer answer = find(*database, std::string(1, static_cast<char>('A' + letter)));
+      EXPECT_EQ(answer.Count(), std::min(26, kNames - 26 * letter)) << letter;
+    }
+    EXPECT_EQ(find(*database, "0").Count(), 0);
+    EXPECT_EQ(find(*database, "ZZ").Count(), 0);
+  }
+  ASSERT_NE(quick.NameOrderVerdicts().Find(first, first + kNames), nullptr);
+  EXPECT_TRUE(quick.NameOrderVerdicts().Find(first, first + kNames)->Sampled());
 }
 
 // A run whose names are out of order: the companion says so, and its given names are scanned whole.

@@ -46,6 +46,20 @@ void AddVariedEntries(TestRoll* roll, int entries, unsigned seed) {
   }
 }
 
+void AddLongRun(TestRoll* roll, const std::string& surname, int entries, unsigned seed) {
+  std::mt19937 random(seed);
+  for (int i = 0; i < entries; ++i) {
+    std::string given = i % 3 == 0 ? std::string(kGivens[random() % std::size(kGivens)]) : "";
+    if (given.empty()) {
+      given = {static_cast<char>('A' + random() % 26), static_cast<char>('a' + random() % 26)};
+      if (random() % 2) given += " " + std::string(1, static_cast<char>('A' + random() % 26)) + ".";
+    }
+    roll->Add(surname, given,
+              {"J", kCompanies[random() % std::size(kCompanies)], kUnits[random() % std::size(kUnits)], "PVT",
+               "", "", "", "", "", kSides[random() % std::size(kSides)]});
+  }
+}
+
 OpenRoll::OpenRoll(const std::string& dataDir) {
   EXPECT_EQ(name.Open(dataDir + kNameFileName), OpenStatus::kOk);
   EXPECT_EQ(line.Open(dataDir + kLineFileName), OpenStatus::kOk);

@@ -17,6 +17,9 @@ EntryFilter Filter(char side, const std::string& state, const std::string& unit,
 
 // Adds `entries` entries drawn with `seed` to `roll` (not built).
 void AddVariedEntries(TestRoll* roll, int entries, unsigned seed);
+// Adds `entries` more of `surname`, their given names spread over the alphabet: a run long enough
+// for the companion to keep names of.
+void AddLongRun(TestRoll* roll, const std::string& surname, int entries, unsigned seed);
 
 // The three files of the roll in `dataDir`, open.
 struct OpenRoll {
