@@ -103,6 +103,14 @@ int FilterBuffer::Empty(Cut when) {
   return IsOpen() ? 1 : 0;
 }
 
+int FilterBuffer::EmptyAgain() {
+  if (leftEmpty && recordCount == 0 && appendedSize == 0 && !HasPending()) {
+    position = 0;
+    return 1;
+  }
+  return Empty(Cut::kBeforeNextWrite);
+}
+
 bool FilterBuffer::FinishCut() {
   if (!cutPending) return true;
   cutPending = false;

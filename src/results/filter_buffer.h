@@ -65,6 +65,11 @@ class FilterBuffer {
   };
   // Cuts the file to length 0 (always, on disk) and makes it ready for appends.
   int Empty(Cut when = Cut::kNow);
+  // The second emptying of one command (the list shown right after the search that emptied it):
+  // when nothing was appended or written since the last Empty, the buffer is as that left it and
+  // the file is not looked for again at its path (a file put there in between is taken at the
+  // next Empty); otherwise Empty(kBeforeNextWrite).
+  int EmptyAgain();
   // Makes a cut that Empty left for later; false when the file could not be cut (it is then
   // closed, as Empty would have left it).
   bool FinishCut();

@@ -34,14 +34,17 @@ ResultList::~ResultList() {
 }
 
 int ResultList::Reset() {
+  ClearRows();
+  // The last search's records are cut from the file when the buffer is next written, or once the
+  // new page is on screen (FinishPendingWrites): a first page need not wait for the file system.
+  return filterBuffer->Empty(FilterBuffer::Cut::kBeforeNextWrite);
+}
+
+void ResultList::ClearRows() {
   rowCount = 0;
   first = cursor = end = -1;
   answer.reset();
-  // The last search's records are cut from the file when the buffer is next written, or once the
-  // new page is on screen (FinishPendingWrites): a first page need not wait for the file system.
-  const int open = filterBuffer->Empty(FilterBuffer::Cut::kBeforeNextWrite);
   mode = 1;
-  return open;
 }
 
 void ResultList::SetRange(std::int32_t firstSlot, std::int32_t count) {
@@ -69,6 +72,17 @@ std::vector<std::string> ResultList::TakeNotices() { return std::exchange(notice
 
 void ResultList::Show(SearchAnswer&& shown) {
   Reset();
+  Take(std::move(shown));
+}
+
+void ResultList::ShowAfterReset(SearchAnswer&& shown) {
+  // The buffer was emptied by that Reset, and its file looked for at its path then.
+  ClearRows();
+  filterBuffer->EmptyAgain();
+  Take(std::move(shown));
+}
+
+void ResultList::Take(SearchAnswer&& shown) {
   if (!shown.Status().Ok()) return;
   SetDisplaySurname(shown.Request().surname);
   const bool plain = shown.Plain();

@@ -57,6 +57,9 @@ class ResultList {
   // FinishPendingWrites (or at the next page turn): the first page can be shown before they are
   // written. An answer without rows for a reason (its status) leaves the list as Reset leaves it.
   void Show(SearchAnswer&& answer);
+  // The same for the answer to a search begun with Reset in the same command, nothing shown or
+  // written between: the filter buffer's second emptying does not look for its file again.
+  void ShowAfterReset(SearchAnswer&& answer);
   // Cuts what Reset emptied from the filter buffer's file and writes the records of the last
   // given-name search that are still in memory to it. When not all could be written the count
   // and pages become what the file holds and a notice waits: true then (the screen must show the
@@ -108,6 +111,10 @@ class ResultList {
   FilterBuffer& Buffer() { return *filterBuffer; }
 
  private:
+  // The range mode's empty range, no rows, no answer; the filter buffer left as it is.
+  void ClearRows();
+  // Show's work once the list and the buffer are emptied.
+  void Take(SearchAnswer&& answer);
   // The slot range [firstSlot, firstSlot + count); no rows until a page is loaded; mode unchanged.
   void SetRange(std::int32_t firstSlot, std::int32_t count);
   // Keeps an upper-cased copy (a-z only) of `text`, cut to 29 characters, for every row.

@@ -108,7 +108,7 @@ void SearchScreen::DoSearch(const std::string& surname, const std::string& given
   SearchAnswer answer = m_pDatabase->RunSearch(*m_pRequest, m_findOptions.givenVariants);
   if (g_bShuttingDown) return;
   TellStatus(answer.Status());
-  m_pResults->Show(std::move(answer));
+  m_pResults->ShowAfterReset(std::move(answer));
   TellNotices();
   m_nSelRow = -1;
   m_nPage = 0;

@@ -142,6 +142,34 @@ TEST_F(Buffer, ACutLeftForLaterComesBeforeTheNextWriteAndAtTheClose) {
   EXPECT_EQ(ReadFileBytes(file), "");
 }
 
+// The second emptying of a search skips the look at the path only when nothing was written since
+// the first: records appended or left pending are emptied as by Empty.
+TEST_F(Buffer, ASecondEmptyingEmptiesWhatWasWrittenSinceAndElseLeavesThePathForTheNext) {
+  const std::string file = dir.File("history.buf");
+  Fill(3);
+  ASSERT_EQ(buffer.EmptyAgain(), 1);
+  buffer.CountRecords();
+  EXPECT_EQ(buffer.RecordCount(), 0);
+  EXPECT_TRUE(buffer.FinishCut());
+  EXPECT_EQ(ReadFileBytes(file), "");
+  ASSERT_EQ(buffer.Empty(FilterBuffer::Cut::kBeforeNextWrite), 1);
+  MatchList matches;
+  matches.Add(2000, "P");
+  ASSERT_EQ(buffer.AppendPending(std::move(matches)), 1);
+  ASSERT_EQ(buffer.EmptyAgain(), 1);
+  EXPECT_EQ(buffer.FirstPage(rows), 0);
+  ASSERT_TRUE(buffer.WritePending());
+  EXPECT_EQ(ReadFileBytes(file), "");
+
+  // Untouched since: a file put at the path in between is taken at the next Empty.
+  std::remove(file.c_str());
+  WriteFileBytes(file, std::string(300, 'x'));
+  EXPECT_EQ(buffer.EmptyAgain(), 1);
+  EXPECT_EQ(ReadFileBytes(file).size(), 300u);
+  EXPECT_EQ(buffer.Empty(), 1);
+  EXPECT_EQ(ReadFileBytes(file), "");
+}
+
 TEST_F(Buffer, AnEmptiedFileRemovedOrReplacedBehindItsBackIsMadeAgain) {
   const std::string file = dir.File("history.buf");
   for (const bool replace : {false, true}) {
