@@ -12,7 +12,7 @@ void EngineScreen::Search(const std::string& surname, const std::string& given) 
   request.SetSurname(surname.c_str());
   request.SetDatabase(1);
   if (!given.empty()) request.SetGivenName(given.c_str());
-  list.Show(database.RunSearch(request));
+  list.ShowAfterReset(database.RunSearch(request));
 }
 
 void EngineScreen::Find(const std::string& surname, const FindOptions& options) {
