@@ -84,12 +84,24 @@ printf '[Kinloom7m]\r\nKinloomDir=%s\\\r\nMRPath=%s\\sample\\\r\n' "$family_win"
 shots="$build/screenshots"
 mkdir -p "$shots"
 
+# The first visible window titled $1 (a pattern) within $2 seconds; its id, or "" when none came.
+# Polled rather than `search --sync`: a window that goes while xdotool walks the tree (wine's
+# short-lived helper windows do) is an X error that ends the whole search.
+find_window() {
+  local name="$1" found
+  for _ in $(seq $(($2 * 5))); do
+    found=$(xdotool search --onlyvisible --name "$name" 2>/dev/null | head -n 1 || true)
+    [[ -n "$found" ]] && { echo "$found"; return 0; }
+    sleep 0.2
+  done
+}
 # The installed viewer started with the INI file $1 (a Windows path); its main window's id in
 # $window once it is shown.
 start_viewer() {
   BREVIK_INI="$1" wine "$target\\dravenholt.exe" </dev/null >/dev/null 2>&1 &
   viewer=$!
-  if ! window=$(timeout 120 xdotool search --sync --onlyvisible --name '^Dravenholt$' | head -n 1) || [[ -z "$window" ]]; then
+  window=$(find_window '^Dravenholt$' 120)
+  if [[ -z "$window" ]]; then
     import -window root "$shots/viewer-no-window.png" 2>/dev/null || true
     say "windows on the display:"
     for w in $(xdotool search --onlyvisible --name '.' 2>/dev/null); do say "  '$(xdotool getwindowname "$w" 2>/dev/null)'"; done
@@ -123,7 +135,7 @@ done
 say "the viewer searched KELLY; screenshot: $shots/viewer-kelly.png ($pixels pixels changed)"
 
 # A window of the viewer's, by its title, within a bound; its id, or "" when it did not come.
-window_named() { timeout 60 xdotool search --sync --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true; }
+window_named() { find_window "$1" 60; }
 # A screenshot once the screen has settled: two shots in a row alike (within a bound).
 shoot() {
   local shot="$shots/$1" previous="$shots/.previous.png" diff
@@ -157,7 +169,7 @@ print_to_pdf() {
   for _ in 1 2 3; do
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus "$window" 2>/dev/null || true
     xdotool key ctrl+p
-    asked=$(timeout 20 xdotool search --sync --onlyvisible --name '^Print to PDF$' 2>/dev/null | head -n 1 || true)
+    asked=$(find_window '^Print to PDF$' 20)
     [[ -n "$asked" ]] && break
   done
   [[ -n "$asked" ]] || { import -window root "$shots/viewer-no-print.png"; fail "Print... asked for no PDF file (see $shots)"; }
