@@ -15,15 +15,14 @@ void EngineScreen::Search(const std::string& surname, const std::string& given) 
   list.ShowAfterReset(database.RunSearch(request));
 }
 
+// A Find and a roster empty the filter buffer once, when their answer is shown, as the viewer's do.
 void EngineScreen::Find(const std::string& surname, const FindOptions& options) {
-  list.Reset();
   request.SetSurname(surname.c_str());
   request.SetDatabase(1);
   list.Show(database.RunFind(request, options, {}));
 }
 
 void EngineScreen::Roster(const RosterRequest& asked) {
-  list.Reset();
   list.Show(database.RunRoster(asked, {}));
 }
 
