@@ -470,7 +470,28 @@ def mb(kbytes):
     return f"{kbytes / KB_PER_MB:.1f} MB" if kbytes is not None else "-"
 
 
-def whole_section(args, p, small_p):
+def plain_process(args, rounds):
+    """SMITH J's given-name search in a plain rollkit process and in the benchmark's, each as what
+    it costs over a search of the surname of one entry (wall time, its records written; the
+    processes use the companion the run built): (plain µs, in-process µs, hyperfine results), or
+    None when either was not measured."""
+    h = hyperfine(os.path.join(args.results, "hyperfine-rollkit-show.json"))
+    if "show_single" not in h or "show_one_letter" not in h:
+        return None
+    side = "companion" if rounds.has("search/given/one_letter", "companion") else "engine"
+
+    def cost(case):
+        wall = rounds.value(case, side, "wall_us")
+        return None if wall is None else wall + (rounds.value(case, side, "settle_us") or 0)
+
+    letter, single = cost("search/given/one_letter"), cost("search/surname/single")
+    if letter is None or single is None:
+        return None
+    plain = (h["show_one_letter"]["median"] - h["show_single"]["median"]) * 1e6
+    return plain, letter - single, h
+
+
+def whole_section(args, p, small_p, rounds):
     r = args.results
     h = hyperfine(os.path.join(r, "hyperfine-rollkit.json"))
     rows = ["| Process | Median wall time | Peak memory |", "|---|---:|---:|"]
@@ -487,6 +508,15 @@ def whole_section(args, p, small_p):
     ]
     for key, label, peak in labels:
         rows.append(f"| {label} | {wall(h.get(key))} | {mb(kb(r, peak)) if peak else '-'} |")
+    plain = plain_process(args, rounds)
+    if plain:
+        costs, h2 = plain[:2], plain[2]
+        rows.append(f"| `rollkit show {p.get('single', '?')} 0` | {wall(h2['show_single'])} | - |")
+        rows.append(f"| `rollkit show --given {p.get('one_letter', '?')} {p.get('common', '?')} 0` | "
+                    f"{wall(h2['show_one_letter'])} | - |")
+        rows.append(f"| The given-name search in a plain process: the difference of the two above (in the "
+                    f"benchmark's process, search and records written, less the one-entry surname's: "
+                    f"{us(costs[1])}) | {us(costs[0])} | - |")
     rows.append(f"| `rollkit search {small_p.get('common', '?')}` on the 100,000-entry roll "
                 f"({int(small_p.get('common_count', 0)):,} entries) | - | {mb(kb(r, 'rollkit-small'))} |")
     for kind, command in (("csv", "search --format csv '*'"), ("json", "search --format json '*'"),
@@ -611,6 +641,12 @@ def goals_section(args, rounds, p):
         if c["peak_kb"] is not None:
             rows.append(f"| Companion index built in under 256 MB | {mb(c['peak_kb'])} | {yes(c['peak_kb'] < 256 * 1024)} |")
         rows.append(f"| Companion index under 15% of the roll's size | {c['share']:.1f}% | {yes(c['share'] < 15)} |")
+    plain = plain_process(args, rounds)
+    if plain:
+        x = plain[0] / plain[1] if plain[1] > 0 else float("inf")
+        rows.append(f"| {p.get('common', '?')} {p.get('one_letter', '?')} in a plain rollkit process within 1.5× "
+                    f"of the benchmark's process (each over the one-entry surname, records written) | "
+                    f"{us(plain[0])} against {us(plain[1])}: {ratio(x)} | {yes(x <= 1.5)} |")
     paged = kb(r, "viewer-paged")
     if paged is not None:
         rows.append(f"| Viewer under 80 MB after paging | {mb(paged)} | {yes(paged < 80 * 1024)} |")
@@ -648,7 +684,7 @@ def main():
     text = replace_section(text, "roster", roster_section(rounds, notes))
     text = replace_section(text, "cold", cold_section(os.path.join(args.results, "bench-cold.json"), notes))
     text = replace_section(text, "viewer", viewer_section(os.path.join(args.results, "viewer-latency.json"), notes))
-    text = replace_section(text, "whole", whole_section(args, p, small_p))
+    text = replace_section(text, "whole", whole_section(args, p, small_p, rounds))
     text = replace_section(text, "setup", setup_section(args))
     text = replace_section(text, "goals", goals_section(args, rounds, p))
     with open(args.readme, "w", encoding="utf-8") as f:

@@ -10,7 +10,7 @@
 #   4. checks that the engine and both SQLite copies answer alike, then runs the warm cases in
 #      several rounds and the cold ones (files evicted from the page cache);
 #   5. times the viewer's searches from the Enter key to the painted screen (offscreen);
-#   6. measures whole processes: rollkit search (hyperfine, /usr/bin/time -v) and the viewer's
+#   6. measures whole processes: rollkit search and show (hyperfine, /usr/bin/time -v) and the viewer's
 #      start-up and memory under the offscreen platform;
 #   7. rewrites the tables of bench/README.md.
 #
@@ -113,6 +113,7 @@ single="$(pick single)"
 median="$(pick median)"
 common="$(pick common)"
 given="$(pick given)"
+one_letter="$(pick one_letter)"
 
 for round in $(seq 1 "$rounds"); do
   step "warm cases, round $round of $rounds ($reps repetitions of at least $min_time s per case)"
@@ -146,6 +147,11 @@ quiet hyperfine --style basic --warmup 3 --min-runs 20 --export-json "$results/h
   -n "median" "$rollkit search --data $(q "$roll") $(q "$median")" \
   -n "common" "$rollkit search --data $(q "$roll") $(q "$common")" \
   -n "common_given" "$rollkit search --data $(q "$roll") --given $(q "$given") $(q "$common")"
+# A given-name search in a process of its own, against the same process with a surname of one
+# entry: the difference is what the search costs a plain process, set beside the benchmark's.
+quiet hyperfine --style basic --warmup 3 --min-runs 40 --export-json "$results/hyperfine-rollkit-show.json" \
+  -n "show_single" "$rollkit show --data $(q "$roll") $(q "$single") 0" \
+  -n "show_one_letter" "$rollkit show --data $(q "$roll") --given $(q "$one_letter") $(q "$common") 0"
 peak() {  # name, command...: peak resident set size in kB, from /usr/bin/time -v
   local name="$1"
   shift
