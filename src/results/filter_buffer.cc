@@ -13,7 +13,8 @@ constexpr int kMaxPageRecords = 10;
 
 bool IsRoot(const char* directory) { return directory[0] == kPathSeparator && directory[1] == '\0'; }
 
-// Records written at once when the pending matches go to the file.
+// Records written at once when the pending matches go to the file (1.2 MB): each write also
+// costs the file system its own bookkeeping (the file's times, its journal), so fewer larger ones.
 constexpr std::size_t kWriteChunkRecords = 4096;
 
 }  // namespace
@@ -22,6 +23,24 @@ void MatchList::Add(std::int32_t lineOffset, std::string_view name) {
   offsets.push_back(lineOffset);
   names.append(name.data(), name.size());
   nameEnds.push_back(static_cast<std::uint32_t>(names.size()));
+}
+
+void MatchList::Reserve(std::size_t count) {
+  if (count <= offsets.size()) return;
+  const std::size_t perName = offsets.empty() ? 0 : names.size() / offsets.size() + 1;
+  offsets.reserve(count);
+  nameEnds.reserve(count);
+  names.reserve(count * perName);
+}
+
+void MatchList::Assign(MatchList&& other) {
+  if (offsets.capacity() < other.offsets.size() || names.capacity() < other.names.size()) {
+    *this = std::move(other);
+    return;
+  }
+  offsets.assign(other.offsets.begin(), other.offsets.end());
+  nameEnds.assign(other.nameEnds.begin(), other.nameEnds.end());
+  names.assign(other.names);
 }
 
 std::string_view MatchList::Name(std::size_t i) const {
@@ -142,7 +161,7 @@ int FilterBuffer::AppendPending(MatchList&& matches, std::int64_t promised, Matc
   // After the last whole record (a partial one at the end, which no count includes, is written over).
   const std::int64_t size = leftEmpty ? 0 : file.Size();
   pendingBase = size > 0 ? size / kFilterRecordSize : 0;
-  pending = std::move(matches);
+  pending.Assign(std::move(matches));
   pendingPromised = std::max(promised, static_cast<std::int64_t>(pending.Size()));
   if (pendingPromised > static_cast<std::int64_t>(pending.Size())) pendingRest = std::move(rest);
   const std::int64_t count = pendingBase + pendingPromised;
@@ -155,31 +174,32 @@ bool FilterBuffer::TakeRest() {
   if (!pendingRest) return true;
   const MatchSource rest = std::move(pendingRest);
   pendingRest = nullptr;
+  pending.Reserve(static_cast<std::size_t>(pendingPromised));
   return rest(&pending) && static_cast<std::int64_t>(pending.Size()) == pendingPromised;
 }
 
 bool FilterBuffer::WritePending() {
   if (!HasPending()) return true;
   const bool complete = TakeRest();
-  MatchList matches = std::move(pending);
-  pending.Clear();
   FinishCut();
   leftEmpty = false;
-  std::vector<unsigned char> chunk(kWriteChunkRecords * kFilterRecordSize);
+  if (!encoded)
+    encoded = std::make_unique_for_overwrite<unsigned char[]>(kWriteChunkRecords * kFilterRecordSize);
   bool whole = true;
-  for (std::size_t first = 0; whole && first < matches.Size(); first += kWriteChunkRecords) {
-    const std::size_t n = std::min(kWriteChunkRecords, matches.Size() - first);
+  for (std::size_t first = 0; whole && first < pending.Size(); first += kWriteChunkRecords) {
+    const std::size_t n = std::min(kWriteChunkRecords, pending.Size() - first);
     for (std::size_t i = 0; i < n; ++i) {
-      const std::string_view name = matches.Name(first + i);
+      const std::string_view name = pending.Name(first + i);
       char text[kRowNameSize];
       const std::size_t length = std::min<std::size_t>(name.size(), kRowNameSize - 1);
       std::memcpy(text, name.data(), length);
       text[length] = '\0';
-      EncodeFilterRecord(chunk.data() + i * kFilterRecordSize, matches.LineOffset(first + i), text, nullptr);
+      EncodeFilterRecord(encoded.get() + i * kFilterRecordSize, pending.LineOffset(first + i), text, nullptr);
     }
-    whole = file.WriteAt((pendingBase + static_cast<std::int64_t>(first)) * kFilterRecordSize, chunk.data(),
+    whole = file.WriteAt((pendingBase + static_cast<std::int64_t>(first)) * kFilterRecordSize, encoded.get(),
                          n * kFilterRecordSize);
   }
+  pending.Clear();
   if (!whole) writeFailed = true;
   if (!whole || !complete) {
     const std::int64_t size = file.Size();

@@ -29,10 +29,16 @@ inline constexpr int kAppendBufferSize = 64 * 1024;
 // per-user state directory's. "" for a null directory: the buffer is then private from the start.
 std::string FilterBufferPath(const char* familyDirectory);
 
-// Matches kept in memory: their line offsets and name texts, compactly.
+// Matches kept in memory: their line offsets and name texts, compactly. Clear keeps the memory,
+// so a list used again for each search grows only past its largest.
 class MatchList {
  public:
   void Add(std::int32_t lineOffset, std::string_view name);
+  // Room for `count` matches in all, their names about as long as those held now.
+  void Reserve(std::size_t count);
+  // Replaces what the list holds with `other`'s matches, keeping this list's memory when it is
+  // large enough.
+  void Assign(MatchList&& other);
   std::size_t Size() const { return offsets.size(); }
   std::int32_t LineOffset(std::size_t i) const { return offsets[i]; }
   std::string_view Name(std::size_t i) const;
@@ -134,6 +140,7 @@ class FilterBuffer {
   std::string notice;
   FileKind refused = FileKind::kMissing;      // what stood at Path() when it was last refused
   std::unique_ptr<unsigned char[]> appended;  // appended records not yet written
+  std::unique_ptr<unsigned char[]> encoded;   // pending records on their way to the file
   std::size_t appendedSize = 0;
   // Has `pendingRest` append the records it promised; false when it gave fewer.
   bool TakeRest();

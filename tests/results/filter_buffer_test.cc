@@ -142,6 +142,44 @@ TEST_F(Buffer, ACutLeftForLaterComesBeforeTheNextWriteAndAtTheClose) {
   EXPECT_EQ(ReadFileBytes(file), "");
 }
 
+// The buffer keeps the memory of one search's matches for the next: a small answer after a large
+// one must write its own records alone, whole and in order, the large one's across several writes.
+TEST_F(Buffer, MatchesKeptForTheNextSearchHoldOnlyItsRecords) {
+  const std::string file = dir.File("history.buf");
+  const auto pend = [&](int first, int shown, int promised) {
+    MatchList page;
+    for (int i = 0; i < shown; ++i) page.Add(first + i, "NAME " + std::to_string(first + i));
+    ASSERT_EQ(buffer.AppendPending(std::move(page), promised,
+                                   [=](MatchList* rest) {
+                                     for (int i = shown; i < promised; ++i)
+                                       rest->Add(first + i, "NAME " + std::to_string(first + i));
+                                     return true;
+                                   }),
+              1);
+  };
+  const auto expectRecords = [&](int first, int count) {
+    const std::string bytes = ReadFileBytes(file);
+    ASSERT_EQ(bytes.size(), static_cast<std::size_t>(count) * 300);
+    for (int i = 0; i < count; i += 97) {
+      EXPECT_EQ(bytes.substr(static_cast<std::size_t>(i) * 300, 4), Le32(first + i)) << i;
+      EXPECT_EQ(bytes.substr(static_cast<std::size_t>(i) * 300 + 4, 10), "NAME " + std::to_string(first + i))
+          << i;
+    }
+  };
+  ASSERT_EQ(buffer.Empty(), 1);
+  pend(10000, 10, 9000);
+  ASSERT_TRUE(buffer.WritePending());
+  expectRecords(10000, 9000);
+
+  ASSERT_EQ(buffer.Empty(FilterBuffer::Cut::kBeforeNextWrite), 1);
+  pend(20000, 2, 3);
+  EXPECT_EQ(buffer.RecordCount(), 3);
+  ASSERT_TRUE(buffer.WritePending());
+  EXPECT_FALSE(buffer.HasPending());
+  expectRecords(20000, 3);
+  EXPECT_EQ(ReadFileBytes(file).substr(600 + 4, 10), "NAME 20002");
+}
+
 // The second emptying of a search skips the look at the path only when nothing was written since
 // the first: records appended or left pending are emptied as by Empty.
 TEST_F(Buffer, ASecondEmptyingEmptiesWhatWasWrittenSince) {
