@@ -189,12 +189,8 @@ bool FilterBuffer::WritePending() {
   for (std::size_t first = 0; whole && first < pending.Size(); first += kWriteChunkRecords) {
     const std::size_t n = std::min(kWriteChunkRecords, pending.Size() - first);
     for (std::size_t i = 0; i < n; ++i) {
-      const std::string_view name = pending.Name(first + i);
-      char text[kRowNameSize];
-      const std::size_t length = std::min<std::size_t>(name.size(), kRowNameSize - 1);
-      std::memcpy(text, name.data(), length);
-      text[length] = '\0';
-      EncodeFilterRecord(encoded.get() + i * kFilterRecordSize, pending.LineOffset(first + i), text, nullptr);
+      EncodeMatchRecord(encoded.get() + i * kFilterRecordSize, pending.LineOffset(first + i),
+                        pending.Name(first + i));
     }
     whole = file.WriteAt((pendingBase + static_cast<std::int64_t>(first)) * kFilterRecordSize, encoded.get(),
                          n * kFilterRecordSize);
@@ -251,12 +247,7 @@ int FilterBuffer::ReadRecords(ResultRow* rows, std::int64_t offset, int n) {
     for (int i = 0; i < whole; ++i) {
       unsigned char record[kFilterRecordSize];
       const std::size_t at = static_cast<std::size_t>(first + i);
-      const std::string_view name = pending.Name(at);
-      char text[kRowNameSize];
-      const std::size_t length = std::min<std::size_t>(name.size(), kRowNameSize - 1);
-      std::memcpy(text, name.data(), length);
-      text[length] = '\0';
-      EncodeFilterRecord(record, pending.LineOffset(at), text, nullptr);
+      EncodeMatchRecord(record, pending.LineOffset(at), pending.Name(at));
       DecodeFilterRecord(record, &rows[i].lineOffset, rows[i].nameText, rows[i].summaryText);
     }
     position = offset + static_cast<std::int64_t>(whole) * kFilterRecordSize;

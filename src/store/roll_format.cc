@@ -1,5 +1,6 @@
 #include "store/roll_format.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/byte_order.h"
@@ -229,6 +230,13 @@ void EncodeFilterRecord(unsigned char* bytes, std::int32_t lineOffset, const cha
   EncodeFixed32(bytes, lineOffset);
   if (name) std::memcpy(bytes + kRecordNameOffset, name, strnlen(name, kRowNameSize - 1));
   if (summary) std::memcpy(bytes + kRecordSummaryOffset, summary, strnlen(summary, kRowSummarySize - 1));
+}
+
+void EncodeMatchRecord(unsigned char* bytes, std::int32_t lineOffset, std::string_view name) {
+  std::memset(bytes, 0, kFilterRecordSize);
+  EncodeFixed32(bytes, lineOffset);
+  name = name.substr(0, std::min<std::size_t>(name.find('\0'), kRowNameSize - 1));
+  std::memcpy(bytes + kRecordNameOffset, name.data(), name.size());
 }
 
 void DecodeFilterRecord(const unsigned char* bytes, std::int32_t* lineOffset, char* name, char* summary) {

@@ -196,5 +196,8 @@ static_assert(kFilterRecordSize == 300);
 // Builds one record: the line offset, the name text (cut to 254 bytes, NUL after) and the summary
 // (cut to 40 bytes, NUL after), each when given; every other byte 0.
 void EncodeFilterRecord(unsigned char* bytes, std::int32_t lineOffset, const char* name, const char* summary);
+// The same for a match's name text as it stands (up to its first NUL) and no summary: the bytes
+// EncodeFilterRecord gives for that text.
+void EncodeMatchRecord(unsigned char* bytes, std::int32_t lineOffset, std::string_view name);
 // Reads one record: the name and the summary into buffers of 255 and 41 bytes, always terminated.
 void DecodeFilterRecord(const unsigned char* bytes, std::int32_t* lineOffset, char* name, char* summary);

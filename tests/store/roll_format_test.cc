@@ -133,6 +133,21 @@ TEST(RollFormatFilterRecord, CutsTextsAndAlwaysTerminatesThem) {
   EXPECT_EQ(std::strlen(summary), 40u);
 }
 
+// A match's record is written from its name as it stands, without a terminated copy: the bytes must
+// be those of the terminated text, at every length and with a NUL inside.
+TEST(RollFormatFilterRecord, AMatchRecordIsTheRecordOfItsTerminatedText) {
+  for (const std::string& name :
+       {std::string(), std::string("JOHN A"), std::string(254, 'n'), std::string(300, 'n'),
+        std::string("JO\0HN", 5), std::string(253, 'n') + std::string("\0xyz", 4)}) {
+    unsigned char fromText[kFilterRecordSize];
+    unsigned char fromName[kFilterRecordSize];
+    std::memset(fromName, 'x', sizeof fromName);  // every byte must be written
+    EncodeFilterRecord(fromText, -7, std::string(name).c_str(), nullptr);
+    EncodeMatchRecord(fromName, -7, name);
+    EXPECT_EQ(std::memcmp(fromText, fromName, kFilterRecordSize), 0) << name.size();
+  }
+}
+
 TEST(RollFormatLines, FieldsSplitAndJoinAndOnlySeparatorAndLineFeedAreForbidden) {
   EXPECT_EQ(SplitFields("J\xFF" "A\xFF\xFF" " x\xFF\n"), (std::vector<std::string_view>{"J", "A", "", " x"}));
   EXPECT_EQ(SplitFields("last\n"), std::vector<std::string_view>{"last"});  // a last field without 0xFF
