@@ -6,15 +6,25 @@ ReadCursor::ReadCursor(std::size_t bufferSize)
 void ReadCursor::Attach(const ReadOnlyFile* source) {
   file = source;
   length = 0;
+  ended = false;
 }
 
-bool ReadCursor::Fill(std::int64_t offset) {
+void ReadCursor::Approach(std::int64_t offset, std::size_t size) {
+  const std::int64_t reach = static_cast<std::int64_t>(capacity);
+  const bool near =
+      length > 0 && offset >= start - reach && offset < start + static_cast<std::int64_t>(length) + reach;
+  if (!near) Fill(offset, size < capacity ? size : capacity);
+}
+
+bool ReadCursor::Fill(std::int64_t offset, std::size_t want) {
   length = 0;
+  ended = false;
   if (!file || offset < 0) return false;
-  const std::int64_t got = file->ReadAt(offset, buffer.get(), capacity);
+  const std::int64_t got = file->ReadAt(offset, buffer.get(), want);
   if (got <= 0) return false;
   start = offset;
   length = static_cast<std::size_t>(got);
+  ended = length < want;
   return true;
 }
 
@@ -36,11 +46,11 @@ std::size_t ReadCursor::Read(std::int64_t offset, void* out, std::size_t size) {
       const std::int64_t got = file->ReadAt(position, bytes + done, rest);
       return got > 0 ? done + static_cast<std::size_t>(got) : done;
     }
-    if (!Fill(position)) return done;
+    if (!Fill(position, capacity)) return done;
     const std::size_t n = length < rest ? length : rest;
     std::memcpy(bytes + done, buffer.get(), n);
     done += n;
-    if (length < capacity && n == length) return done;  // the file ended inside the buffer
+    if (ended && n == length) return done;  // the file ended inside the buffer
   }
   return done;
 }
@@ -49,9 +59,9 @@ std::string_view ReadCursor::View(std::int64_t offset, std::size_t size) {
   if (!file || offset < 0) return {};
   if (size > capacity) size = capacity;
   const bool held = offset >= start && offset + static_cast<std::int64_t>(size) <= start + static_cast<std::int64_t>(length);
-  // Held whole, or held up to the end of the file (a buffer shorter than its capacity ends there).
-  const bool endHeld = offset >= start && offset < start + static_cast<std::int64_t>(length) && length < capacity;
-  if (!held && !endHeld && !Fill(offset)) return {};
+  // Held whole, or held up to the end of the file.
+  const bool endHeld = offset >= start && offset < start + static_cast<std::int64_t>(length) && ended;
+  if (!held && !endHeld && !Fill(offset, capacity)) return {};
   const std::size_t at = static_cast<std::size_t>(offset - start);
   const std::size_t n = length - at < size ? length - at : size;
   return std::string_view(reinterpret_cast<const char*>(buffer.get()) + at, n);

@@ -33,22 +33,31 @@ class ReadCursor {
   // it, on a failed read or for a negative offset. For reading many lines without copying them.
   std::string_view View(std::int64_t offset, std::size_t size);
 
+  // For a reader whose reads lie far apart (a roster's rows, anywhere in the roll): when `offset`
+  // is not within a buffer's length of what the buffer holds, reads just the `size` bytes there
+  // (at most the capacity), since a whole buffer would bring mostly bytes nobody asks for. Near
+  // what it holds it does nothing: the reader is going through that part of the file, and the
+  // next whole buffer is likely used. Reads that go on past the bytes fetched fill it as usual.
+  void Approach(std::int64_t offset, std::size_t size);
+
   // The byte at `offset`, or -1 past the end of the file, on a failed read or for a negative
   // offset.
   int ByteAt(std::int64_t offset) {
     if (offset >= start && offset < start + static_cast<std::int64_t>(length)) {
       return buffer[static_cast<std::size_t>(offset - start)];
     }
-    return Fill(offset) ? buffer[0] : -1;
+    return Fill(offset, capacity) ? buffer[0] : -1;
   }
 
  private:
-  // Refills the buffer from `offset`; false when not a byte could be read there.
-  bool Fill(std::int64_t offset);
+  // Refills the buffer from `offset` with up to `want` bytes (at most the capacity); false when not
+  // a byte could be read there.
+  bool Fill(std::int64_t offset, std::size_t want);
 
   const ReadOnlyFile* file = nullptr;
   std::unique_ptr<unsigned char[]> buffer;
   std::size_t capacity;
   std::int64_t start = 0;
   std::size_t length = 0;
+  bool ended = false;  // the last fill got fewer bytes than it asked for: the file ends there
 };

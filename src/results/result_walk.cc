@@ -7,9 +7,10 @@
 
 namespace {
 
-std::string Line(RollDatabase& database, std::int32_t lineOffset) {
+std::string Line(RollDatabase& database, std::int32_t lineOffset,
+                 RollDatabase::ReadPattern pattern = RollDatabase::ReadPattern::kOnwards) {
   char line[kLineBufferSize];
-  database.ReadLine(lineOffset, line);
+  database.ReadLine(lineOffset, line, pattern);
   return std::string(line, strnlen(line, sizeof line));
 }
 
@@ -50,12 +51,14 @@ bool ResultWalk::Next(WalkedRow* row) {
   std::int32_t slot = -1;
   std::size_t span = 0;
   answer->At(position++, &slot, &span);
-  database.ReadSlot(slot);
+  // A walk goes through any answer: a roster's rows lie anywhere in the roll, and a surname's
+  // stand together, where a scattered read near the last one fills the buffer whole anyway.
+  database.ReadSlot(slot, RollDatabase::ReadPattern::kScattered);
   row->surname = ownSurnames ? std::string(answer->Span(span).surname) : displaySurname;
   // As a row holds it (and the filter buffer's record): at most 254 characters.
   row->nameText.assign(database.CurrentName(), strnlen(database.CurrentName(), kRowNameSize - 1));
   row->lineOffset = database.LineOffset();
-  row->line = Line(database, row->lineOffset);
+  row->line = Line(database, row->lineOffset, RollDatabase::ReadPattern::kScattered);
   return true;
 }
 

@@ -114,12 +114,14 @@ void RollDatabase::Close() {
 
 std::int32_t RollDatabase::SlotCount() const { return nameFile.IsOpen() ? slotTotal : 0; }
 
-void RollDatabase::ReadSlot(std::int32_t slot) {
+void RollDatabase::ReadSlot(std::int32_t slot, ReadPattern pattern) {
   lineOffset = -1;
   currentName[0] = '\0';
   if (slot < 0 || slot >= SlotCount()) return;
   unsigned char bytes[kSlotHeaderSize + kMaxNameLength];
   const std::size_t want = static_cast<std::size_t>(slotSize);
+  if (pattern == ReadPattern::kScattered)
+    nameCursor.Approach(static_cast<std::int64_t>(slot) * slotSize, want);
   if (nameCursor.Read(static_cast<std::int64_t>(slot) * slotSize, bytes, want) != want) return;
   TakeSlot(bytes);
 }
@@ -157,9 +159,10 @@ void RollDatabase::ReadSummary(std::int32_t offset, char* out) {
   if (!summary.Done()) summary.Finish(lineCursor.ByteAt(at));
 }
 
-void RollDatabase::ReadLine(std::int32_t offset, char* out) {
+void RollDatabase::ReadLine(std::int32_t offset, char* out, ReadPattern pattern) {
   out[0] = '\0';
   if (!lineFile.IsOpen() || offset < 0 || offset >= lineFile.Size()) return;
+  if (pattern == ReadPattern::kScattered) lineCursor.Approach(offset, kScatteredLineSize);
   int n = 0;
   std::int64_t at = offset;
   while (n < kLongestLine) {

@@ -57,9 +57,15 @@ class RollDatabase {
   int Open(int number, RollStatus* why = nullptr);
   void Close();
 
+  // How a reader goes through the roll's files. kOnwards: mostly what stands next to its last read
+  // (a page, a surname's entries), so a read that misses the buffer fills it whole. kScattered:
+  // rows that may lie anywhere in the roll (a roster's), so a read far from the last asks for
+  // about one slot or line instead of a whole buffer of bytes that belong to other rows.
+  enum class ReadPattern { kOnwards, kScattered };
+
   // Slot `slot` into the current slot (LineOffset, CurrentName); a slot outside the name file
   // gives -1 and "".
-  void ReadSlot(std::int32_t slot);
+  void ReadSlot(std::int32_t slot, ReadPattern pattern = ReadPattern::kOnwards);
   // Reads the slots from `first` on in one read of the file, as many whole ones as `size` bytes of `out` hold
   // and lie before both `end` and the end of the name file; returns how many (0 when none could
   // be read). TakeSlot then makes each of them current as ReadSlot would have: a scan over many
@@ -70,7 +76,7 @@ class RollDatabase {
   void ReadSummary(std::int32_t lineOffset, char* out);
   // The entry's whole line, its LF included, NUL-terminated, into `out` (kLineBufferSize bytes);
   // cut at 4,999 bytes. An offset outside the line file gives "".
-  void ReadLine(std::int32_t lineOffset, char* out);
+  void ReadLine(std::int32_t lineOffset, char* out, ReadPattern pattern = ReadPattern::kOnwards);
 
   // The number of whole slots in the open name file (0 when none is open).
   std::int32_t SlotCount() const;
@@ -204,6 +210,9 @@ class RollDatabase {
   // The buffers of the two data files: a page of slots, or a page of lines of one surname, which
   // stand next to each other, in one read.
   static constexpr std::size_t kReadBufferSize = 4096;
+  // What a scattered read of a line asks for first: most lines of a roll fit, and one that does
+  // not goes on in a whole buffer. A read of 512 bytes costs about two thirds of a 4 KB one.
+  static constexpr std::size_t kScatteredLineSize = 512;
   // Reads go through these: paging and the given-name scan go forwards, so the next slot or line
   // is mostly in the buffer already.
   ReadCursor nameCursor;

@@ -85,6 +85,34 @@ TEST(ReadCursor, GivesTheFilesBytesWhereverAndHoweverItIsAsked) {
   }
   EXPECT_EQ(cursor.ByteAt(5000), -1);
   EXPECT_EQ(cursor.ByteAt(-1), -1);
+
+  // A scattered reader's short fetches: a buffer that holds only a few bytes is not the end of
+  // the file, and one that holds the last bytes is, whichever way the bytes are then asked for.
+  auto expect = [&](std::int64_t offset, std::size_t size) {
+    const std::string want = offset < 5000 ? bytes.substr(static_cast<std::size_t>(offset), size) : "";
+    cursor.Forget();
+    cursor.Approach(offset, 3);
+    std::string out(size, '\0');
+    EXPECT_EQ(out.substr(0, cursor.Read(offset, out.data(), size)), want) << offset << "+" << size;
+    cursor.Forget();
+    cursor.Approach(offset, 3);
+    EXPECT_EQ(cursor.View(offset, size), want) << offset << "+" << size;
+    cursor.Forget();
+    cursor.Approach(offset, 3);
+    cursor.Approach(offset + 20, 3);  // near: the buffer stays as it is
+    for (std::size_t i = 0; i < size; ++i) {
+      const int byte = cursor.ByteAt(offset + static_cast<std::int64_t>(i));
+      EXPECT_EQ(byte, i < want.size() ? static_cast<unsigned char>(want[i]) : -1) << offset << "+" << i;
+    }
+  };
+  for (const std::int64_t at : {3000, 100, 4998, 4200, 0, 4999, 5000}) {
+    expect(at, 40);
+    expect(at, 2);
+  }
+  cursor.Approach(200, 0);
+  cursor.Approach(-5, 3);
+  expect(200, 64);
   cursor.Attach(nullptr);
+  cursor.Approach(0, 3);
   EXPECT_EQ(cursor.ByteAt(0), -1);
 }
