@@ -63,3 +63,12 @@ bool DataFileUnchanged(const std::string& path, const FileIdentity& identity) {
   now.window = identity.window;
   return now.Unchanged(identity);
 }
+
+std::vector<std::string> DataFileSources(const std::string& path, const FileIdentity& identity) {
+  if (identity.window < 0) return {path};
+  std::string imagePath;
+  if (!DataFileInImage(path, &imagePath)) return {path};
+  std::string sectors = DiskImage::SectorFileOf(imagePath);
+  if (sectors == imagePath) return {imagePath};
+  return {imagePath, std::move(sectors)};
+}

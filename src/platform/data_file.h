@@ -11,6 +11,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -30,3 +31,7 @@ OpenStatus OpenDataFile(const std::string& path, ReadOnlyFile* file, FileKind* k
 // size and times): for a file inside an image, whether the image file is (an unchanged image
 // holds its files where they were). One question to the file system, or two for a cue sheet.
 bool DataFileUnchanged(const std::string& path, const FileIdentity& identity);
+
+// The files DataFileUnchanged looks at for `path`: `path` itself, or for a file inside an image
+// the image (a cue sheet, then also the file its sectors lie in). For a PathWatch.
+std::vector<std::string> DataFileSources(const std::string& path, const FileIdentity& identity);

@@ -72,11 +72,17 @@ FilterBuffer::~FilterBuffer() { Close(); }
 
 std::int64_t FilterBuffer::Acquire() {
   // Still the file at the path: keep it (and its lock). Removed or replaced since: the new one.
-  // The one look at the path also tells the kept file's size.
+  // The one look at the path also tells the kept file's size; while the watch on the path is
+  // quiet, only the size is asked (another writer may have filled the file). The watch is armed
+  // before the look, so that a change after it ends the quiet.
   if (file.IsOpen() && !isPrivate && identity.known) {
+    if (pathWatch.Quiet()) return file.Size();
+    if (!watchRefused) watchRefused = !pathWatch.Arm({path}, PathWatch::Scope::kWhichFile);
     const FileIdentity now = IdentityOfPath(path);
     if (now.SameFile(identity)) return now.size;
   }
+  pathWatch.Stop();
+  watchRefused = false;
   if (file.IsOpen() && isPrivate && path.empty()) return -1;
   FinishCut();
   leftEmpty = false;
@@ -216,6 +222,7 @@ void FilterBuffer::Close() {
   FinishCut();
   leftEmpty = false;
   file.Close();
+  pathWatch.Stop();
   isPrivate = false;
 }
 

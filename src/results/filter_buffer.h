@@ -19,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/path_watch.h"
 #include "platform/scratch_file.h"
 #include "results/result_row.h"
 
@@ -137,6 +138,11 @@ class FilterBuffer {
   bool isPrivate = false;
   std::string privateDirectory;  // where the private file was made
   FileIdentity identity;         // of the file at Path() while it is the one open
+  // The kernel's watch on Path() while it names the open file: which file it names, not its
+  // bytes, so that this buffer's own writes leave it quiet. Refused: the path is looked at
+  // every time (a file system the kernel does not hear every change of, another platform).
+  PathWatch pathWatch;
+  bool watchRefused = false;
   std::string notice;
   FileKind refused = FileKind::kMissing;      // what stood at Path() when it was last refused
   std::unique_ptr<unsigned char[]> appended;  // appended records not yet written

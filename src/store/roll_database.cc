@@ -23,7 +23,17 @@ RollDatabase::RollDatabase(const DataLocation& loc, RollDialogue& asker)
 
 RollDatabase::~RollDatabase() { Close(); }
 
-bool RollDatabase::StillTheOpenedFiles() const {
+bool RollDatabase::StillTheOpenedFiles() {
+  if (openedWatch.Quiet()) return true;
+  if (!watchRefused) {
+    // Armed before the look, so that a change after it is reported at the next search.
+    std::vector<std::string> sources;
+    for (const OpenedFile& file : opened) {
+      for (std::string& source : DataFileSources(file.path, file.identity))
+        sources.push_back(std::move(source));
+    }
+    watchRefused = !openedWatch.Arm(sources, PathWatch::Scope::kFiles);
+  }
   for (const OpenedFile& file : opened) {
     if (!DataFileUnchanged(file.path, file.identity)) return false;
   }
@@ -95,6 +105,8 @@ int RollDatabase::Open(int n, RollStatus* why) {
 }
 
 void RollDatabase::Close() {
+  openedWatch.Stop();
+  watchRefused = false;
   catalogue.reset();
   companion.reset();
   companionKeys.reset();

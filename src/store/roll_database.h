@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "platform/file_system.h"
+#include "platform/path_watch.h"
 #include "platform/read_cursor.h"
 #include "store/data_location.h"
 #include "store/given_name.h"
@@ -224,8 +225,12 @@ class RollDatabase {
     std::string path;
     FileIdentity identity;
   };
-  bool StillTheOpenedFiles() const;
+  // Whether the open set is still what its paths name, unchanged: asked of the kernel's watch on
+  // them when it is armed, else by looking at each path (and then arming it for the next time).
+  bool StillTheOpenedFiles();
   OpenedFile opened[3];
+  PathWatch openedWatch;
+  bool watchRefused = false;  // the open set's paths cannot be watched: look at them every time
   std::unique_ptr<KeyCatalogue> catalogue;
   NameOrders nameOrders;
   std::string companionDirectory;
