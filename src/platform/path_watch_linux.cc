@@ -59,7 +59,7 @@ bool DirectoriesOnTheWay(const std::string& path, std::vector<std::pair<std::str
     const std::size_t slash = rest.find_last_of('/');
     std::string name = slash == std::string::npos ? rest : rest.substr(slash + 1);
     std::string directory = slash == std::string::npos ? "." : rest.substr(0, slash);
-    while (!directory.empty() && directory.size() > 1 && directory.back() == '/') directory.pop_back();
+    while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
     if (directory.empty()) directory = "/";
     if (!name.empty() && name != ".") out->push_back({directory, name});
     if (slash == std::string::npos || directory == "/") break;
