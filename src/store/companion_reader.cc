@@ -112,6 +112,8 @@ bool CompanionReader::Open(ReadOnlyFile companion, const RollBinding& roll, std:
   unitsLoaded = companiesLoaded = wordsLoaded = groupsLoaded = filterReady = false;
   groupRecords.clear();
   verdicts.reset();
+  lastSideList = {};
+  keyCountsOf = -1;
   keyCount = groupCount = 0;
   slotWidth = 0;
   unsigned char bytes[kCompanionHeaderSize];
@@ -505,14 +507,20 @@ bool CompanionReader::NameSamples(std::size_t key, std::string* out) {
 bool CompanionReader::SideList(std::size_t key, char side, PackedSlots* out) {
   CompanionKey k;
   if (!Key(key, &k)) return false;
+  // The list asked for last is handed on as it was read: a search asked again, or come back to
+  // from another screen, does not copy a list of many thousand entries for a page of ten.
+  if (lastSideList.deltas && lastSideKey == key && lastSide == side) {
+    *out = lastSideList;
+    return true;
+  }
   *out = PackedSlots{{}, k.begin, k.end, 0};
   unsigned char starts[8];
   if (!ReadSection(CompanionSection::kSideStarts, static_cast<std::uint64_t>(key) * 4, sizeof starts, starts))
     return false;
   std::uint64_t at = GetFixed32(starts);
   const std::uint64_t end = GetFixed32(starts + 4);
-  const std::string malformed = "key " + std::to_string(key) + "'s side lists are malformed";
-  if (at > end || end > header.Section(CompanionSection::kSideLists).length) return Fail(malformed);
+  const auto malformed = [key] { return "key " + std::to_string(key) + "'s side lists are malformed"; };
+  if (at > end || end > header.Section(CompanionSection::kSideLists).length) return Fail(malformed());
   // The head of the lists, then of each list: its side, entries and bytes, at most 1 + 10 + 10 bytes.
   unsigned char head[21];
   std::size_t used = 0;
@@ -523,24 +531,29 @@ bool CompanionReader::SideList(std::size_t key, char side, PackedSlots* out) {
   if (!readHead()) return false;
   const unsigned char* p = head;
   std::uint64_t lists = 0;
-  if (!GetVarint(&p, head + used, &lists) || lists > 256) return Fail(malformed);
+  if (!GetVarint(&p, head + used, &lists) || lists > 256) return Fail(malformed());
   at += static_cast<std::uint64_t>(p - head);
   for (std::uint64_t l = 0; l < lists; ++l) {
     if (!readHead()) return false;
     p = head;
     std::uint64_t entries = 0, bytes = 0;
-    if (used < 1) return Fail(malformed);
+    if (used < 1) return Fail(malformed());
     const auto listSide = static_cast<char>(*p++);
     if (!GetVarint(&p, head + used, &entries) || !GetVarint(&p, head + used, &bytes) ||
         entries > static_cast<std::uint64_t>(k.end - k.begin) ||
         bytes > end - at - static_cast<std::uint64_t>(p - head)) {
-      return Fail(malformed);
+      return Fail(malformed());
     }
     at += static_cast<std::uint64_t>(p - head);
     if (listSide == side) {
       out->count = static_cast<std::int64_t>(entries);
-      out->deltas.resize(static_cast<std::size_t>(bytes));
-      return ReadSection(CompanionSection::kSideLists, at, out->deltas.size(), out->deltas.data());
+      std::string deltas(static_cast<std::size_t>(bytes), '\0');
+      if (!ReadSection(CompanionSection::kSideLists, at, deltas.size(), deltas.data())) return false;
+      out->deltas = std::make_shared<const std::string>(std::move(deltas));
+      lastSideList = *out;
+      lastSideKey = key;
+      lastSide = side;
+      return true;
     }
     at += bytes;
   }
@@ -565,7 +578,38 @@ bool CompanionReader::CountOfKey(std::size_t key, const CompanionFilter& filter,
   if (filter.Criteria() != 1 || !filter.unit.empty()) {
     return PassingSlots(k.begin, k.end, filter, 0, 0, nullptr, count);
   }
-  // One of side, company and state: the key's own counts. Its counts end where the next key's begin.
+  if (!LoadKeyCounts(key)) return false;
+  // The id asked for in each of the three lists (sides, companies, words), -1: not that list.
+  std::int64_t wanted = -1;
+  int list = 0;
+  if (filter.side != 0) {
+    wanted = static_cast<unsigned char>(filter.side);
+  } else if (!filter.company.empty()) {
+    if (!LoadDictionary(CompanionSection::kCompanies, &companies, &companiesLoaded)) return false;
+    wanted = companies.Find(filter.company);
+    list = 1;
+  } else {
+    if (!LoadDictionary(CompanionSection::kWords, &words, &wordsLoaded)) return false;
+    wanted = words.Find(filter.state);
+    list = 2;
+  }
+  *count = 0;
+  if (wanted < 0) return true;
+  const std::vector<IdCount>& counts = keyCounts[list];
+  const auto at = std::lower_bound(counts.begin(), counts.end(), static_cast<std::uint64_t>(wanted),
+                                   [](const IdCount& c, std::uint64_t id) { return c.id < id; });
+  if (at != counts.end() && at->id == static_cast<std::uint64_t>(wanted))
+    *count = static_cast<std::int64_t>(at->entries);
+  if (*count > k.end - k.begin) return Fail("its key counts exceed the key's run");
+  return true;
+}
+
+bool CompanionReader::LoadKeyCounts(std::size_t key) {
+  // The counts of the key asked about last are kept read: a surname filtered by one state and then
+  // another reads its counts once.
+  if (keyCountsOf == static_cast<std::int64_t>(key)) return true;
+  keyCountsOf = -1;
+  // A key's counts end where the next key's begin.
   unsigned char bytes[kKeyRecordSize];
   if (!ReadSection(CompanionSection::kKeys, static_cast<std::uint64_t>(key) * kKeyRecordSize, sizeof bytes,
                    bytes))
@@ -584,36 +628,25 @@ bool CompanionReader::CountOfKey(std::size_t key, const CompanionFilter& filter,
   }
   std::vector<unsigned char> stream(static_cast<std::size_t>(to - from));
   if (!ReadSection(CompanionSection::kKeyCounts, from, stream.size(), stream.data())) return false;
-
-  // The id asked for in each of the three lists (sides, companies, words), -1: not that list.
-  std::int64_t wanted[3] = {-1, -1, -1};
-  if (filter.side != 0) wanted[0] = static_cast<unsigned char>(filter.side);
-  if (!filter.company.empty()) {
-    if (!LoadDictionary(CompanionSection::kCompanies, &companies, &companiesLoaded)) return false;
-    wanted[1] = companies.Find(filter.company);
-    if (wanted[1] < 0) return *count = 0, true;
-  }
-  if (!filter.state.empty()) {
-    if (!LoadDictionary(CompanionSection::kWords, &words, &wordsLoaded)) return false;
-    wanted[2] = words.Find(filter.state);
-    if (wanted[2] < 0) return *count = 0, true;
-  }
   const unsigned char* at = stream.data();
   const unsigned char* end = at + stream.size();
-  *count = 0;
-  for (int list = 0; list < 3; ++list) {
+  for (std::vector<IdCount>& counts : keyCounts) {
+    counts.clear();
     std::uint64_t n = 0, id = 0;
-    if (!GetVarint(&at, end, &n) || n > static_cast<std::uint64_t>(end - at))
+    // Each pair takes two bytes at least.
+    if (!GetVarint(&at, end, &n) || n > static_cast<std::uint64_t>(end - at) / 2)
       return Fail("its key counts are malformed");
+    counts.reserve(static_cast<std::size_t>(n));
     for (std::uint64_t i = 0; i < n; ++i) {
       std::uint64_t delta = 0, entries = 0;
-      if (!GetVarint(&at, end, &delta) || !GetVarint(&at, end, &entries))
+      // Ids rise within a list, the first from zero.
+      if (!GetVarint(&at, end, &delta) || !GetVarint(&at, end, &entries) || (i > 0 && delta == 0))
         return Fail("its key counts are malformed");
       id += delta;
-      if (static_cast<std::int64_t>(id) == wanted[list]) *count = static_cast<std::int64_t>(entries);
+      counts.push_back({id, entries});
     }
   }
-  if (*count > k.end - k.begin) return Fail("its key counts exceed the key's run");
+  keyCountsOf = static_cast<std::int64_t>(key);
   return true;
 }
 

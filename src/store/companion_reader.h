@@ -190,6 +190,18 @@ class CompanionReader {
   std::int64_t wantedCompany = -1;
   std::vector<std::int8_t> unitPasses;
   std::vector<std::int8_t> groupPasses;  // per group: -1 not yet known, 0 fails, 1 passes
+  // The counts of key keyCountsOf (-1: none) by side, company and word, ids ascending.
+  struct IdCount {
+    std::uint64_t id;
+    std::uint64_t entries;
+  };
+  bool LoadKeyCounts(std::size_t key);
+  std::vector<IdCount> keyCounts[3];
+  std::int64_t keyCountsOf = -1;
+  // SideList's last list with bytes, and what it was asked for.
+  PackedSlots lastSideList;
+  std::size_t lastSideKey = 0;
+  char lastSide = 0;
   // GroupVerdicts' last table, and its filter.
   CompanionFilter verdictFilter;
   std::shared_ptr<const std::vector<std::uint8_t>> verdicts;

@@ -4,9 +4,12 @@
 
 bool UnpackSlots(const PackedSlots& list, std::size_t* at, std::size_t limit,
                  std::vector<std::int32_t>* out) {
-  const auto* bytes = reinterpret_cast<const unsigned char*>(list.deltas.data());
+  static const std::string kNone;
+  const std::string& deltas = list.deltas ? *list.deltas : kNone;
+  if (*at > deltas.size()) return false;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(deltas.data());
   const unsigned char* p = bytes + *at;
-  const unsigned char* const stop = bytes + list.deltas.size();
+  const unsigned char* const stop = bytes + deltas.size();
   std::int64_t slot = out->empty() ? list.begin : out->back();
   for (std::size_t n = 0; n < limit && static_cast<std::int64_t>(out->size()) < list.count; ++n) {
     std::uint64_t delta = 0;

@@ -3,6 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 
+namespace {
+
+// How many slots of a packed or scanned list are found at first: a page of ten and one more.
+constexpr std::size_t kFirstUnpacked = 16;
+
+}  // namespace
+
 SearchAnswer::SearchAnswer(const SearchRequest& asked, const FindOptions& how, MatchMode ran,
                            bool narrowedByFields)
     : request(asked), options(how), mode(ran), narrowed(narrowedByFields) {}
@@ -143,10 +150,11 @@ void SearchAnswer::AddScanned(std::shared_ptr<const SlotGroupColumn> column,
 
 std::int32_t SearchAnswer::Packed::SlotAt(std::int64_t offset) {
   const std::lock_guard<std::mutex> held(lock);
-  // Unpacked a page's worth at least, and ever more as rows further on are asked for.
+  // Unpacked a page's worth at least (a page and the row that says there is a next one), and ever
+  // more as rows further on are asked for.
   while (!broken && static_cast<std::int64_t>(unpacked.size()) <= offset &&
          static_cast<std::int64_t>(unpacked.size()) < list.count) {
-    const std::size_t more = std::max<std::size_t>(64, unpacked.size());
+    const std::size_t more = std::max<std::size_t>(kFirstUnpacked, unpacked.size());
     if (column) {
       // A run that ends before its count is reached has no rows past its last passing slot.
       const std::size_t until = static_cast<std::size_t>(
@@ -230,7 +238,8 @@ std::size_t SearchAnswer::Bytes() const {
   std::size_t unpacked = 0;
   if (packed) {
     const std::lock_guard<std::mutex> held(packed->lock);
-    unpacked = packed->list.deltas.capacity() + packed->unpacked.capacity() * sizeof(std::int32_t);
+    unpacked = (packed->list.deltas ? packed->list.deltas->capacity() : 0) +
+               packed->unpacked.capacity() * sizeof(std::int32_t);
   }
   return unpacked + spans.capacity() * sizeof(Stored) + keys.capacity() +
          ends.capacity() * sizeof(std::int64_t) + picked.capacity() * sizeof(std::uint32_t);

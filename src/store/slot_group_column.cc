@@ -1,6 +1,7 @@
 #include "store/slot_group_column.h"
 
 #include <algorithm>
+#include <type_traits>
 
 std::shared_ptr<const SlotGroupColumn> SlotGroupColumn::Make(std::vector<unsigned char> bytes, int width,
                                                              std::size_t slotTotal, std::size_t groups) {
@@ -32,8 +33,31 @@ void SlotGroupColumn::Passing(const std::vector<std::uint8_t>& verdicts, std::in
     return;
   }
   std::int64_t s = *from;
-  for (; s < end && out->size() < until; ++s) {
-    if (verdicts[GroupOf(static_cast<std::size_t>(s))] != 0) out->push_back(static_cast<std::int32_t>(s));
+  // The width is one of four, fixed for the column: a loop of its own for each keeps the value's
+  // bytes in a load the compiler can see.
+  auto scan = [&](auto w) {
+    const unsigned char* at = bytes.data() + static_cast<std::size_t>(s) * w;
+    for (; s < end && out->size() < until; ++s, at += w) {
+      std::uint32_t g = at[0];
+      for (std::size_t b = 1; b < w; ++b) g |= static_cast<std::uint32_t>(at[b]) << (8 * b);
+      if (verdicts[g] != 0) out->push_back(static_cast<std::int32_t>(s));
+    }
+  };
+  if (s < end) {
+    switch (width) {
+      case 1:
+        scan(std::integral_constant<std::size_t, 1>{});
+        break;
+      case 2:
+        scan(std::integral_constant<std::size_t, 2>{});
+        break;
+      case 3:
+        scan(std::integral_constant<std::size_t, 3>{});
+        break;
+      default:
+        scan(std::integral_constant<std::size_t, 4>{});
+        break;
+    }
   }
   *from = std::max(s, *from);
 }

@@ -216,6 +216,32 @@ TEST_P(CompanionAnswers, FilterCountsAndPagesOfEveryKeyAsAScanFindsThem) {
   }
 }
 
+// The reader keeps the last key's counts and the last side list it read: answers asked of one key
+// under each filter in turn, each twice, and then of the key before again, are the scan's.
+TEST_P(CompanionAnswers, AnswersAskedAgainOrInTurnsAreTheAnswersAskedOnce) {
+  for (std::size_t i = 0; i < keys.size(); ++i) {
+    for (const std::size_t k : {i, i > 0 ? i - 1 : i}) {
+      const auto [begin, end] = Run(keys[k]);
+      for (const EntryFilter& filter : Filters()) {
+        const CompanionFilter f = Normalised(filter);
+        if (f.Criteria() != 1 || !f.unit.empty()) continue;
+        const std::vector<std::int32_t> expected = scan->Passing(begin, end, filter);
+        const std::string what = keys[k].key + " / " + filter.Describe();
+        for (int again = 0; again < 2; ++again) {
+          std::int64_t count = -1;
+          ASSERT_TRUE(reader.CountOfKey(k, f, &count)) << reader.Problem();
+          EXPECT_EQ(count, static_cast<std::int64_t>(expected.size())) << what;
+          std::vector<std::int32_t> listed;
+          if (f.side != 0) {
+            ASSERT_TRUE(reader.SideSlots(k, f.side, &listed)) << reader.Problem();
+            EXPECT_EQ(listed, expected) << what;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST_P(CompanionAnswers, RostersListEveryEntryOfAUnitAndSideByCompanyThenSlot) {
   // The roster as read straight from the lines: unit field as stored, side byte, company trimmed.
   std::map<std::tuple<std::string, char, std::string>, std::vector<std::int32_t>> companies;

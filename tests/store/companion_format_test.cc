@@ -43,9 +43,9 @@ TEST(CompanionFormat, IntegersAreLittleEndianAndVarintsStopAtTheirEnd) {
 // had, at bytes that end early, a slot that does not rise or one outside its run.
 TEST(CompanionFormat, PackedSlotsUnpackInPartsAndStopAtWhatDoesNotAddUp) {
   auto packed = [](std::initializer_list<std::uint64_t> deltas, std::int64_t count) {
-    PackedSlots list{{}, 100, 110, count};
-    for (const std::uint64_t d : deltas) PutVarint(&list.deltas, d);
-    return list;
+    std::string bytes;
+    for (const std::uint64_t d : deltas) PutVarint(&bytes, d);
+    return PackedSlots{std::make_shared<const std::string>(std::move(bytes)), 100, 110, count};
   };
   const PackedSlots sound = packed({0, 3, 1, 5}, 4);
   std::vector<std::int32_t> slots;
@@ -54,7 +54,7 @@ TEST(CompanionFormat, PackedSlotsUnpackInPartsAndStopAtWhatDoesNotAddUp) {
   EXPECT_EQ(slots, (std::vector<std::int32_t>{100, 103, 104}));
   ASSERT_TRUE(UnpackSlots(sound, &at, 64, &slots));
   EXPECT_EQ(slots, (std::vector<std::int32_t>{100, 103, 104, 109}));
-  EXPECT_EQ(at, sound.deltas.size());
+  EXPECT_EQ(at, sound.deltas->size());
 
   // Each with the slots it gives before it stops.
   const std::pair<PackedSlots, std::vector<std::int32_t>> bad[] = {{packed({2, 3}, 3), {102, 105}},
