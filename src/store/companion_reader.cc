@@ -579,7 +579,7 @@ bool CompanionReader::CountOfKey(std::size_t key, const CompanionFilter& filter,
     return PassingSlots(k.begin, k.end, filter, 0, 0, nullptr, count);
   }
   if (!LoadKeyCounts(key)) return false;
-  // The id asked for in each of the three lists (sides, companies, words), -1: not that list.
+  // The id asked for (-1: one the roll lacks), and its list: sides, companies or words.
   std::int64_t wanted = -1;
   int list = 0;
   if (filter.side != 0) {
