@@ -114,6 +114,7 @@ bool CompanionReader::Open(ReadOnlyFile companion, const RollBinding& roll, std:
   verdicts.reset();
   lastSideList = {};
   keyCountsOf = -1;
+  rollCountVerdicts.reset();
   keyCount = groupCount = 0;
   slotWidth = 0;
   unsigned char bytes[kCompanionHeaderSize];
@@ -746,10 +747,15 @@ bool CompanionReader::CountOfRoll(const CompanionFilter& filter, std::int64_t* c
   *count = 0;
   const std::shared_ptr<const std::vector<std::uint8_t>> passing = GroupVerdicts(filter);
   if (!passing || !LoadGroups()) return false;
+  // The sum over every group is kept with the verdicts it was made of: the same filter asked
+  // again (a search repeated, a screen of its own) does not add up a hundred thousand groups.
+  if (passing == rollCountVerdicts) return *count = rollCount, true;
   for (std::size_t g = 0; g < groupCount; ++g) {
     if ((*passing)[g] != 0) *count += groupRecords[g].entries;
   }
   if (*count > header.roll.slotTotal) return Fail("its groups hold more entries than the roll");
+  rollCountVerdicts = passing;
+  rollCount = *count;
   return true;
 }
 

@@ -202,6 +202,9 @@ class CompanionReader {
   PackedSlots lastSideList;
   std::size_t lastSideKey = 0;
   char lastSide = 0;
+  // CountOfRoll's last sum, and the verdicts it was made of.
+  std::shared_ptr<const std::vector<std::uint8_t>> rollCountVerdicts;
+  std::int64_t rollCount = 0;
   // GroupVerdicts' last table, and its filter.
   CompanionFilter verdictFilter;
   std::shared_ptr<const std::vector<std::uint8_t>> verdicts;

@@ -216,8 +216,9 @@ TEST_P(CompanionAnswers, FilterCountsAndPagesOfEveryKeyAsAScanFindsThem) {
   }
 }
 
-// The reader keeps the last key's counts and the last side list it read: answers asked of one key
-// under each filter in turn, each twice, and then of the key before again, are the scan's.
+// The reader keeps the last key's counts, the last side list and the last count of the roll it
+// made: answers asked of one key under each filter in turn, each twice, and then of the key before
+// again, are the scan's, and so are the roll's counts asked twice under each filter in turn.
 TEST_P(CompanionAnswers, AnswersAskedAgainOrInTurnsAreTheAnswersAskedOnce) {
   for (std::size_t i = 0; i < keys.size(); ++i) {
     for (const std::size_t k : {i, i > 0 ? i - 1 : i}) {
@@ -237,6 +238,17 @@ TEST_P(CompanionAnswers, AnswersAskedAgainOrInTurnsAreTheAnswersAskedOnce) {
             EXPECT_EQ(listed, expected) << what;
           }
         }
+      }
+    }
+  }
+  // The whole roll's count under every filter in turn, each twice, twice over.
+  for (int round = 0; round < 2; ++round) {
+    for (const EntryFilter& filter : Filters()) {
+      const auto expected = static_cast<std::int64_t>(scan->Passing(0, scan->SlotTotal(), filter).size());
+      for (int again = 0; again < 2; ++again) {
+        std::int64_t whole = -1;
+        ASSERT_TRUE(reader.CountOfRoll(Normalised(filter), &whole)) << reader.Problem();
+        EXPECT_EQ(whole, expected) << filter.Describe();
       }
     }
   }
