@@ -1,11 +1,12 @@
 #include "store/packed_slots.h"
 
+#include <string_view>
+
 #include "store/companion_format.h"
 
 bool UnpackSlots(const PackedSlots& list, std::size_t* at, std::size_t limit,
                  std::vector<std::int32_t>* out) {
-  static const std::string kNone;
-  const std::string& deltas = list.deltas ? *list.deltas : kNone;
+  const std::string_view deltas = list.deltas ? std::string_view(*list.deltas) : std::string_view();
   if (*at > deltas.size()) return false;
   const auto* bytes = reinterpret_cast<const unsigned char*>(deltas.data());
   const unsigned char* p = bytes + *at;
