@@ -18,6 +18,7 @@
 #include "platform/file_system.h"
 #include "platform/open_checked.h"
 #include "platform/output_file.h"
+#include "platform/read_buffer.h"
 
 namespace {
 
@@ -40,8 +41,8 @@ std::string WriteError(archive* a, const std::string& outPath) {
 }
 
 // Adds one file: its header, then its bytes, read through our own checked open.
-bool AddFile(archive* a, const IsoImageFile& file, const std::string& outPath,
-             std::vector<unsigned char>* buffer, std::string* error) {
+bool AddFile(archive* a, const IsoImageFile& file, const std::string& outPath, const ReadBuffer& buffer,
+             std::string* error) {
   ReadOnlyFile source;
   if (!OpenChecked(file.sourcePath, "a regular file", &source, error)) return false;
   const FileIdentity before = source.Identity();
@@ -59,13 +60,14 @@ bool AddFile(archive* a, const IsoImageFile& file, const std::string& outPath,
   std::int64_t copied = 0;
   while (copied < size) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(kCopyChunk, size - copied));
-    const std::int64_t n = source.ReadAt(copied, buffer->data(), want);
+    unsigned char* bytes = buffer.At(copied);
+    const std::int64_t n = source.ReadAt(copied, bytes, want);
     if (n < 0) {
       *error = SystemError(file.sourcePath);
       return false;
     }
     if (n == 0) break;
-    if (archive_write_data(a, buffer->data(), static_cast<std::size_t>(n)) != n) {
+    if (archive_write_data(a, bytes, static_cast<std::size_t>(n)) != n) {
       *error = WriteError(a, outPath);
       return false;
     }
@@ -124,9 +126,9 @@ bool WriteIsoImage(const std::vector<IsoImageFile>& files, const std::string& ou
     *error = outPath + ": " + archive_error_string(a.get());
     return false;
   }
-  std::vector<unsigned char> buffer(kCopyChunk);
+  const ReadBuffer buffer(kCopyChunk);
   for (const IsoImageFile& file : files) {
-    if (!AddFile(a.get(), file, outPath, &buffer, error)) return false;
+    if (!AddFile(a.get(), file, outPath, buffer, error)) return false;
   }
   if (archive_write_close(a.get()) != ARCHIVE_OK) {
     *error = WriteError(a.get(), outPath);

@@ -1,7 +1,6 @@
 #include "platform/read_cursor.h"
 
-ReadCursor::ReadCursor(std::size_t bufferSize)
-    : buffer(std::make_unique_for_overwrite<unsigned char[]>(bufferSize)), capacity(bufferSize) {}
+ReadCursor::ReadCursor(std::size_t bufferSize) : buffer(bufferSize), capacity(bufferSize) {}
 
 void ReadCursor::Attach(const ReadOnlyFile* source) {
   file = source;
@@ -20,8 +19,10 @@ bool ReadCursor::Fill(std::int64_t offset, std::size_t want) {
   length = 0;
   ended = false;
   if (!file || offset < 0) return false;
-  const std::int64_t got = file->ReadAt(offset, buffer.get(), want);
+  unsigned char* into = buffer.At(offset);
+  const std::int64_t got = file->ReadAt(offset, into, want);
   if (got <= 0) return false;
+  data = into;
   start = offset;
   length = static_cast<std::size_t>(got);
   ended = length < want;
@@ -36,7 +37,7 @@ std::size_t ReadCursor::Read(std::int64_t offset, void* out, std::size_t size) {
   if (offset >= start && offset < start + static_cast<std::int64_t>(length)) {
     const std::size_t at = static_cast<std::size_t>(offset - start);
     const std::size_t n = length - at < size ? length - at : size;
-    std::memcpy(bytes, buffer.get() + at, n);
+    std::memcpy(bytes, data + at, n);
     done = n;
   }
   while (done < size) {
@@ -48,7 +49,7 @@ std::size_t ReadCursor::Read(std::int64_t offset, void* out, std::size_t size) {
     }
     if (!Fill(position, capacity)) return done;
     const std::size_t n = length < rest ? length : rest;
-    std::memcpy(bytes + done, buffer.get(), n);
+    std::memcpy(bytes + done, data, n);
     done += n;
     if (ended && n == length) return done;  // the file ended inside the buffer
   }
@@ -64,5 +65,5 @@ std::string_view ReadCursor::View(std::int64_t offset, std::size_t size) {
   if (!held && !endHeld && !Fill(offset, capacity)) return {};
   const std::size_t at = static_cast<std::size_t>(offset - start);
   const std::size_t n = length - at < size ? length - at : size;
-  return std::string_view(reinterpret_cast<const char*>(buffer.get()) + at, n);
+  return std::string_view(reinterpret_cast<const char*>(data) + at, n);
 }

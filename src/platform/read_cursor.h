@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/file_system.h"
+#include "platform/read_buffer.h"
 
 class ReadCursor {
  public:
@@ -44,9 +45,9 @@ class ReadCursor {
   // offset.
   int ByteAt(std::int64_t offset) {
     if (offset >= start && offset < start + static_cast<std::int64_t>(length)) {
-      return buffer[static_cast<std::size_t>(offset - start)];
+      return data[static_cast<std::size_t>(offset - start)];
     }
-    return Fill(offset, capacity) ? buffer[0] : -1;
+    return Fill(offset, capacity) ? data[0] : -1;
   }
 
  private:
@@ -55,8 +56,9 @@ class ReadCursor {
   bool Fill(std::int64_t offset, std::size_t want);
 
   const ReadOnlyFile* file = nullptr;
-  std::unique_ptr<unsigned char[]> buffer;
+  ReadBuffer buffer;
   std::size_t capacity;
+  const unsigned char* data = nullptr;  // the bytes from `start` on, inside `buffer`
   std::int64_t start = 0;
   std::size_t length = 0;
   bool ended = false;  // the last fill got fewer bytes than it asked for: the file ends there

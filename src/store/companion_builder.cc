@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/read_buffer.h"
 #include "platform/read_cursor.h"
 #include "store/daitch_mokotoff.h"
 #include "store/index_walk.h"
@@ -144,18 +145,19 @@ class GroupPass {
            std::atomic<std::int64_t>& done, const std::function<void()>& report, std::string* error) {
     const std::size_t slotSize = static_cast<std::size_t>(length) + kSlotHeaderSize;
     const std::size_t perChunk = kSlotChunkSize / slotSize;
-    const auto chunk = std::make_unique_for_overwrite<unsigned char[]>(perChunk * slotSize);
+    const ReadBuffer chunk(perChunk * slotSize);
     EntryAttributes attributes;
     for (std::int64_t first = from; first < to;) {
       if (stop) return Fail(error, "cancelled");
       const std::int64_t count = std::min<std::int64_t>(static_cast<std::int64_t>(perChunk), to - first);
       const std::size_t bytes = static_cast<std::size_t>(count) * slotSize;
-      if (files.name->ReadAt(first * static_cast<std::int64_t>(slotSize), chunk.get(), bytes) !=
-          static_cast<std::int64_t>(bytes)) {
+      const std::int64_t offset = first * static_cast<std::int64_t>(slotSize);
+      unsigned char* slots = chunk.At(offset);
+      if (files.name->ReadAt(offset, slots, bytes) != static_cast<std::int64_t>(bytes)) {
         return Fail(error, "the name file cannot be read whole");
       }
       for (std::int64_t i = 0; i < count; ++i) {
-        const SlotValue slot = DecodeSlot(chunk.get() + static_cast<std::size_t>(i) * slotSize, length);
+        const SlotValue slot = DecodeSlot(slots + static_cast<std::size_t>(i) * slotSize, length);
         // The line as the Find run hands it to a filter: up to its LF, or nothing without one.
         std::string_view line;
         if (slot.lineOffset >= 0) {
@@ -287,21 +289,22 @@ class KeyCounter {
 // Whether the names of the slots [begin, end) are in the order store/name_order.h describes, and
 // when they are, the folded names of every kCompanionSampleStep-th slot appended to *samples.
 bool NamesOrdered(const ReadOnlyFile& nameFile, std::int32_t nameLength, std::int32_t begin, std::int32_t end,
-                  std::vector<unsigned char>* buffer, bool* ordered, std::string* samples) {
+                  const ReadBuffer& buffer, bool* ordered, std::string* samples) {
   static_assert(kNameSampleStep == kCompanionSampleStep, "the engine keeps the names the companion keeps");
   const std::size_t slotSize = static_cast<std::size_t>(nameLength) + kSlotHeaderSize;
-  const std::int64_t perChunk = static_cast<std::int64_t>(buffer->size() / slotSize);
+  const std::int64_t perChunk = static_cast<std::int64_t>(buffer.Capacity() / slotSize);
   NameOrderCheck check(nameLength);
   for (std::int64_t first = begin; first < end && check.Ordered();) {
     const std::int64_t count = std::min<std::int64_t>(perChunk, end - first);
     const std::size_t bytes = static_cast<std::size_t>(count) * slotSize;
-    if (nameFile.ReadAt(first * static_cast<std::int64_t>(slotSize), buffer->data(), bytes) !=
-        static_cast<std::int64_t>(bytes)) {
+    const std::int64_t offset = first * static_cast<std::int64_t>(slotSize);
+    unsigned char* slots = buffer.At(offset);
+    if (nameFile.ReadAt(offset, slots, bytes) != static_cast<std::int64_t>(bytes)) {
       return false;
     }
     for (std::int64_t i = 0; i < count; ++i) {
-      check.Feed(reinterpret_cast<const char*>(buffer->data() + static_cast<std::size_t>(i) * slotSize +
-                                               kSlotHeaderSize));
+      check.Feed(
+          reinterpret_cast<const char*>(slots + static_cast<std::size_t>(i) * slotSize + kSlotHeaderSize));
     }
     first += count;
   }
@@ -561,7 +564,7 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
   KeyCounter counter(groupCount, companies.size(), words.size());
   std::int64_t wordBudget = kMaxWordCounts;
   std::int64_t slotBudget = 4 * static_cast<std::int64_t>(binding.slotTotal) + (1 << 20);
-  std::vector<unsigned char> nameBuffer(kSlotChunkSize);
+  const ReadBuffer nameBuffer(kSlotChunkSize);
   std::uint32_t total = 0;  // at most the slot budget below, within 32 bits
   for (const Key& k : keys) {
     slotBudget -= k.end - k.begin;
@@ -576,7 +579,7 @@ bool BuildCompanion(const RollFilesView& roll, const CompanionProgress& progress
     record.countsOffset = static_cast<std::uint32_t>(keyCounts.size());
     bool ordered = false;
     runSamples.clear();
-    if (!NamesOrdered(*roll.name, binding.nameLength, k.begin, k.end, &nameBuffer, &ordered, &runSamples)) {
+    if (!NamesOrdered(*roll.name, binding.nameLength, k.begin, k.end, nameBuffer, &ordered, &runSamples)) {
       return Fail(error, "the name file cannot be read whole");
     }
     // The runs' slots are within the budget above, so the names kept are within 32 bits of count.

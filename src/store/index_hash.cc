@@ -8,6 +8,8 @@
 #include <memory>
 #include <vector>
 
+#include "platform/read_buffer.h"
+
 namespace {
 
 constexpr std::size_t kChunkSize = 1 << 18;
@@ -33,13 +35,14 @@ bool HashIndexFile(const ReadOnlyFile& file, IndexHash* out) {
   if (size < 0) return false;
   std::unique_ptr<XXH3_state_t, StateDeleter> state(XXH3_createState());
   if (!state || XXH3_128bits_reset(state.get()) != XXH_OK) return false;
-  const auto chunk = std::make_unique_for_overwrite<unsigned char[]>(kChunkSize);
+  const ReadBuffer chunk(kChunkSize);
   for (std::int64_t at = 0; at < size;) {
     const std::size_t want = static_cast<std::size_t>(std::min<std::int64_t>(size - at, kChunkSize));
-    const std::int64_t got = file.ReadAt(at, chunk.get(), want);
+    unsigned char* bytes = chunk.At(at);
+    const std::int64_t got = file.ReadAt(at, bytes, want);
     // A file that shrank since it was opened is not the file whose size was promised.
     if (got <= 0) return false;
-    if (XXH3_128bits_update(state.get(), chunk.get(), static_cast<std::size_t>(got)) != XXH_OK) return false;
+    if (XXH3_128bits_update(state.get(), bytes, static_cast<std::size_t>(got)) != XXH_OK) return false;
     at += got;
   }
   const XXH128_hash_t hash = XXH3_128bits_digest(state.get());

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
+#include "platform/read_buffer.h"
 #include "platform/read_cursor.h"
 #include "support/held_files.h"
 #include "support/scoped_temp_dir.h"
@@ -60,6 +63,18 @@ TEST(CreateNewFile, CreatesOnlyWhereNothingStands) {
   EXPECT_FALSE(CreateNewFile(dir.File("new"), "other"));
   EXPECT_EQ(ReadFileBytes(dir.File("new")), "abc");
   EXPECT_FALSE(CreateNewFile(dir.File("no") + kPathSeparator + "dir", "x"));
+}
+
+// A read placed by At never lands a few bytes past its file offset modulo the page (the copy that
+// runs several times slower), and has room for a whole buffer from any offset.
+TEST(ReadBuffer, PlacesEveryReadOnTheLineOfItsOffsetWithRoomForAWholeBuffer) {
+  const ReadBuffer buffer(1000);
+  EXPECT_EQ(buffer.Capacity(), 1000u);
+  for (std::int64_t offset : {0, 1, 16, 63, 64, 4080, 4095, 4096, 123457}) {
+    unsigned char* at = buffer.At(offset);
+    EXPECT_EQ((reinterpret_cast<std::uintptr_t>(at) - static_cast<std::uint64_t>(offset)) % 64, 0u) << offset;
+    std::memset(at, 0xA5, buffer.Capacity());  // out of bounds shows under the address sanitizer
+  }
 }
 
 TEST(ReadCursor, GivesTheFilesBytesWhereverAndHoweverItIsAsked) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/read_buffer.h"
 #include "store/index_walk.h"
 #include "store/roll_format.h"
 #include "tools/rollkit/terminal_text.h"
@@ -23,12 +24,13 @@ class LineFeedMap {
     const std::int64_t size = f.Size();
     mapSize = size;
     bits.assign(static_cast<std::size_t>((size + 63) / 64), 0);
-    std::unique_ptr<unsigned char[]> chunk(new unsigned char[kChunkSize]);
+    const ReadBuffer chunk(kChunkSize);
     std::int64_t position = 0;
     std::int64_t got;
-    while (position < size && (got = f.ReadAt(position, chunk.get(), kChunkSize)) > 0) {
+    while (position < size && (got = f.ReadAt(position, chunk.At(position), kChunkSize)) > 0) {
+      const unsigned char* bytes = chunk.At(position);
       for (std::int64_t i = 0; i < got && position + i < size; ++i) {
-        if (chunk[i] == kLineFeed) {
+        if (bytes[i] == kLineFeed) {
           const std::int64_t at = position + static_cast<std::int64_t>(i);
           bits[at >> 6] |= std::uint64_t{1} << (at & 63);
         }
@@ -130,15 +132,17 @@ class Checker {
     summary.slots = slotCount;
 
     const std::size_t slotsPerChunk = kChunkSize / slotSize;
-    std::vector<unsigned char> chunk(slotsPerChunk * slotSize);
+    const ReadBuffer chunk(slotsPerChunk * slotSize);
     for (std::int64_t slot = 0; slot < slotCount;) {
       const std::int64_t want = std::min<std::int64_t>(slotsPerChunk, slotCount - slot);
-      if (f.ReadAt(slot * slotSize, chunk.data(), static_cast<std::size_t>(want * slotSize)) != want * slotSize) {
+      const unsigned char* slots = chunk.At(slot * slotSize);
+      if (f.ReadAt(slot * slotSize, chunk.At(slot * slotSize), static_cast<std::size_t>(want * slotSize)) !=
+          want * slotSize) {
         Problem(path + ": read error");
         return false;
       }
       for (std::int64_t i = 0; i < want; ++i, ++slot) {
-        const SlotValue value = DecodeSlot(&chunk[i * slotSize], length);
+        const SlotValue value = DecodeSlot(slots + i * slotSize, length);
         if (length > 0 && value.name.size() == static_cast<std::size_t>(length)) {
           Problem(path + ": slot " + std::to_string(slot) + ": name text has no NUL within " +
                   std::to_string(length) + " bytes");
