@@ -1,6 +1,6 @@
 #include "platform/read_cursor.h"
 
-ReadCursor::ReadCursor(std::size_t bufferSize) : buffer(bufferSize), capacity(bufferSize) {}
+ReadCursor::ReadCursor(std::size_t bufferSize) : buffer(bufferSize) {}
 
 void ReadCursor::Attach(const ReadOnlyFile* source) {
   file = source;
@@ -9,10 +9,10 @@ void ReadCursor::Attach(const ReadOnlyFile* source) {
 }
 
 void ReadCursor::Approach(std::int64_t offset, std::size_t size) {
-  const std::int64_t reach = static_cast<std::int64_t>(capacity);
+  const std::int64_t reach = static_cast<std::int64_t>(buffer.Capacity());
   const bool near =
       length > 0 && offset >= start - reach && offset < start + static_cast<std::int64_t>(length) + reach;
-  if (!near) Fill(offset, size < capacity ? size : capacity);
+  if (!near) Fill(offset, size < buffer.Capacity() ? size : buffer.Capacity());
 }
 
 bool ReadCursor::Fill(std::int64_t offset, std::size_t want) {
@@ -43,11 +43,11 @@ std::size_t ReadCursor::Read(std::int64_t offset, void* out, std::size_t size) {
   while (done < size) {
     const std::int64_t position = offset + static_cast<std::int64_t>(done);
     const std::size_t rest = size - done;
-    if (rest >= capacity) {
+    if (rest >= buffer.Capacity()) {
       const std::int64_t got = file->ReadAt(position, bytes + done, rest);
       return got > 0 ? done + static_cast<std::size_t>(got) : done;
     }
-    if (!Fill(position, capacity)) return done;
+    if (!Fill(position, buffer.Capacity())) return done;
     const std::size_t n = length < rest ? length : rest;
     std::memcpy(bytes + done, data, n);
     done += n;
@@ -58,11 +58,11 @@ std::size_t ReadCursor::Read(std::int64_t offset, void* out, std::size_t size) {
 
 std::string_view ReadCursor::View(std::int64_t offset, std::size_t size) {
   if (!file || offset < 0) return {};
-  if (size > capacity) size = capacity;
+  if (size > buffer.Capacity()) size = buffer.Capacity();
   const bool held = offset >= start && offset + static_cast<std::int64_t>(size) <= start + static_cast<std::int64_t>(length);
   // Held whole, or held up to the end of the file.
   const bool endHeld = offset >= start && offset < start + static_cast<std::int64_t>(length) && ended;
-  if (!held && !endHeld && !Fill(offset, capacity)) return {};
+  if (!held && !endHeld && !Fill(offset, buffer.Capacity())) return {};
   const std::size_t at = static_cast<std::size_t>(offset - start);
   const std::size_t n = length - at < size ? length - at : size;
   return std::string_view(reinterpret_cast<const char*>(data) + at, n);

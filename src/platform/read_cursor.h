@@ -47,7 +47,7 @@ class ReadCursor {
     if (offset >= start && offset < start + static_cast<std::int64_t>(length)) {
       return data[static_cast<std::size_t>(offset - start)];
     }
-    return Fill(offset, capacity) ? data[0] : -1;
+    return Fill(offset, buffer.Capacity()) ? data[0] : -1;
   }
 
  private:
@@ -57,7 +57,6 @@ class ReadCursor {
 
   const ReadOnlyFile* file = nullptr;
   ReadBuffer buffer;
-  std::size_t capacity;
   const unsigned char* data = nullptr;  // the bytes from `start` on, inside `buffer`
   std::int64_t start = 0;
   std::size_t length = 0;
