@@ -82,6 +82,10 @@ OpenStatus ReadOnlyFile::Open(const std::string& path, FileKind* kind) {
     close(fd);
     return OpenStatus::kNotRegular;
   }
+  // Reading a roll's files is no use of them worth recording, and without an access time to keep,
+  // each read skips the kernel's look at whether one is due (about a sixth of a small read's
+  // cost). Only the file's owner or a privileged process may ask; anyone else reads as opened.
+  if (const int flags = fcntl(fd, F_GETFL); flags >= 0) (void)fcntl(fd, F_SETFL, flags | O_NOATIME);
   handle = fd;
   fileSize = static_cast<std::int64_t>(st.st_size);
   return OpenStatus::kOk;

@@ -2,6 +2,7 @@
 // files only others may read, and names mastered in another case.
 #include "platform/file_system.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <ctime>
 #include <string>
 
 #include "support/scoped_temp_dir.h"
@@ -67,6 +69,36 @@ TEST(ReadOnlyFile, AFileThatCannotBeReadIsNotAMissingOne) {
               return refused && !RegularFileReadable(dir.File("locked")) && RegularFileReadable(dir.File("open")) ? 0 : 1;
             }),
             0);
+}
+
+// Searching a roll is no use of its files worth writing down: their access times stay as they
+// were, on a file system that would have kept one.
+TEST(ReadOnlyFile, ReadingLeavesTheAccessTimeAsItWas) {
+  ScopedTempDir dir;
+  const std::string path = dir.File("f");
+  WriteFileBytes(path, "roll bytes");
+  // Read long ago, written before that: any access-time rule of the mount updates it on a read.
+  auto setOld = [&] {
+    const timespec times[2] = {{time(nullptr) - 3 * 86400, 0}, {time(nullptr) - 4 * 86400, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  };
+  auto accessed = [&] {
+    struct stat st;
+    EXPECT_EQ(stat(path.c_str(), &st), 0);
+    return st.st_atim.tv_sec;
+  };
+  setOld();
+  const time_t before = accessed();
+  EXPECT_EQ(ReadFileBytes(path), "roll bytes");
+  if (accessed() == before) GTEST_SKIP() << "this file system keeps no access times";
+
+  setOld();
+  ReadOnlyFile file;
+  ASSERT_EQ(file.Open(path), OpenStatus::kOk);
+  char bytes[16] = {};
+  EXPECT_EQ(file.ReadAt(0, bytes, sizeof bytes), 10);
+  file.Close();
+  EXPECT_EQ(accessed(), before);
 }
 
 TEST(ResolveDataFile, FindsANameWrittenInAnotherCaseTheSameWayEveryTime) {
