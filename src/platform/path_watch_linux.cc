@@ -60,7 +60,7 @@ bool DirectoriesOnTheWay(const std::string& path, std::vector<std::pair<std::str
     std::string name = slash == std::string::npos ? rest : rest.substr(slash + 1);
     std::string directory = slash == std::string::npos ? "." : rest.substr(0, slash);
     while (directory.size() > 1 && directory.back() == '/') directory.pop_back();
-    if (directory.empty()) directory = "/";
+    if (directory.empty()) directory.assign(1, '/');
     if (!name.empty() && name != ".") out->push_back({directory, name});
     if (slash == std::string::npos || directory == "/") break;
     rest = directory;
@@ -191,12 +191,22 @@ struct Hub {
     return true;
   }
 
+  // The file at `path` and every directory on its way, but for the file's own directory when the
+  // file is no link. A watch on a directory makes every read of a file inside it report to the
+  // kernel's notification code (about a quarter of a small read's cost), and what that watch would
+  // tell the file's own watch tells as well: the file removed, or another put in its place, changes
+  // its count of links (IN_ATTRIB); moved away, it reports IN_MOVE_SELF; its directory's own
+  // changes reach the directory above, which watches its name. A link at the path is another
+  // inode than the file its watch follows to, so for a link the directory is watched as well.
   bool AddPath(PathWatch::State* state, const std::string& path, std::uint32_t fileMask) {
     std::vector<std::pair<std::string, std::string>> way;
     if (!DirectoriesOnTheWay(path, &way)) return false;
+    struct stat at;
+    if (lstat(path.c_str(), &at) != 0) return false;
     if (!Add(state, path, false, fileMask, {})) return false;
-    for (const auto& [directory, name] : way) {
-      if (!Add(state, directory, true, kDirectoryEvents, name)) return false;
+    const std::size_t first = S_ISLNK(at.st_mode) ? 0 : 1;
+    for (std::size_t i = first; i < way.size(); ++i) {
+      if (!Add(state, way[i].first, true, kDirectoryEvents, way[i].second)) return false;
     }
     return true;
   }

@@ -75,6 +75,47 @@ TEST(PathWatch, EveryChangeALookWouldSeeEndsTheQuiet) {
   }
 }
 
+// The watch leaves out the file's own directory, whose watch would slow every read of the roll:
+// the file's own watch must hear of each change to which file its name gives, for a file named
+// by a link and a file with a second name too.
+TEST(PathWatch, TheFileItselfTellsOfEveryChangeToWhatItsNameGives) {
+  const struct {
+    const char* what;
+    const char* path;
+    std::function<void(Layout&)> change;
+  } cases[] = {
+      {"a link at the path made to lead elsewhere", "d/roll/link",
+       [](Layout& l) {
+         ASSERT_EQ(symlink("g", l.dir.File("d/roll/link2").c_str()), 0);
+         ASSERT_EQ(rename(l.dir.File("d/roll/link2").c_str(), l.dir.File("d/roll/link").c_str()), 0);
+       }},
+      {"a link at the path removed", "d/roll/link",
+       [](Layout& l) { ASSERT_EQ(unlink(l.dir.File("d/roll/link").c_str()), 0); }},
+      {"the file a link leads to replaced", "d/roll/link",
+       [](Layout& l) { ASSERT_EQ(rename(l.dir.File("d/roll/g").c_str(), l.file.c_str()), 0); }},
+      {"a file with a second name removed under the watched one", "d/roll/f",
+       [](Layout& l) {
+         ASSERT_EQ(link(l.file.c_str(), l.dir.File("d/roll/second").c_str()), 0);
+         ASSERT_EQ(unlink(l.file.c_str()), 0);
+       }},
+      {"a file moved away and another moved in", "d/roll/f",
+       [](Layout& l) {
+         ASSERT_EQ(rename(l.file.c_str(), l.dir.File("d/roll/away").c_str()), 0);
+         ASSERT_EQ(rename(l.dir.File("d/roll/g").c_str(), l.file.c_str()), 0);
+       }},
+  };
+  for (const auto& c : cases) {
+    Layout l;
+    ASSERT_EQ(symlink("f", l.dir.File("d/roll/link").c_str()), 0);
+    PathWatch watch;
+    if (!watch.Arm({l.dir.File(c.path)}, PathWatch::Scope::kWhichFile)) GTEST_SKIP() << "no watch here";
+    EXPECT_EQ(ReadFileBytes(l.dir.File(c.path)), "roll bytes");
+    EXPECT_TRUE(watch.Quiet()) << c.what;
+    c.change(l);
+    EXPECT_FALSE(watch.Quiet()) << c.what;
+  }
+}
+
 TEST(PathWatch, ChangesBesideTheWatchedPathsKeepTheQuiet) {
   Layout l;
   PathWatch watch;
