@@ -41,6 +41,13 @@ class ReadCursor {
   // next whole buffer is likely used. Reads that go on past the bytes fetched fill it as usual.
   void Approach(std::int64_t offset, std::size_t size);
 
+  // The bytes the buffer holds from `offset` on, without reading: empty when it holds none there.
+  std::string_view Held(std::int64_t offset) const {
+    if (offset < start || offset >= start + static_cast<std::int64_t>(length)) return {};
+    const auto at = static_cast<std::size_t>(offset - start);
+    return {reinterpret_cast<const char*>(data) + at, length - at};
+  }
+
   // The byte at `offset`, or -1 past the end of the file, on a failed read or for a negative
   // offset.
   int ByteAt(std::int64_t offset) {

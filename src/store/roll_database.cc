@@ -1,5 +1,6 @@
 #include "store/roll_database.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -175,13 +176,22 @@ void RollDatabase::ReadLine(std::int32_t offset, char* out, ReadPattern pattern)
   out[0] = '\0';
   if (!lineFile.IsOpen() || offset < 0 || offset >= lineFile.Size()) return;
   if (pattern == ReadPattern::kScattered) lineCursor.Approach(offset, kScatteredLineSize);
-  int n = 0;
+  std::size_t n = 0;
   std::int64_t at = offset;
-  while (n < kLongestLine) {
-    const int c = lineCursor.ByteAt(at++);
-    if (c < 0) break;
-    out[n++] = static_cast<char>(c);
-    if (c == kLineFeed) break;
+  while (n < static_cast<std::size_t>(kLongestLine)) {
+    std::string_view held = lineCursor.Held(at);
+    if (held.empty()) {
+      if (lineCursor.ByteAt(at) < 0) break;  // refills the buffer from `at`
+      held = lineCursor.Held(at);
+    }
+    const std::size_t room = std::min(held.size(), static_cast<std::size_t>(kLongestLine) - n);
+    const void* feed = std::memchr(held.data(), kLineFeed, room);
+    const std::size_t take =
+        feed ? static_cast<std::size_t>(static_cast<const char*>(feed) - held.data()) + 1 : room;
+    std::memcpy(out + n, held.data(), take);
+    n += take;
+    at += static_cast<std::int64_t>(take);
+    if (feed) break;
   }
   out[n] = '\0';
 }
