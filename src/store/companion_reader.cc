@@ -816,6 +816,28 @@ bool CompanionReader::UnitGroups(std::string_view unit, char side, std::size_t* 
   return ok;
 }
 
+namespace {
+
+// One delta of a slot list at `*at`, whole within `end`: at most five bytes, since a slot and so
+// a delta fit 32 bits. False for a longer or unfinished one.
+inline bool GetSlotDelta(const unsigned char** at, const unsigned char* end, std::uint32_t* delta) {
+  const unsigned char* p = *at;
+  std::uint32_t value = 0;
+  for (int shift = 0; shift < 35 && p < end; shift += 7) {
+    const unsigned char byte = *p++;
+    value |= static_cast<std::uint32_t>(byte & 0x7F) << shift;
+    if (byte < 0x80) {
+      if (shift == 28 && byte > 0x0F) return false;  // more than 32 bits
+      *delta = value;
+      *at = p;
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
 bool CompanionReader::GroupSlots(std::size_t g, std::int64_t skip, std::size_t limit,
                                  std::vector<std::int32_t>* out) {
   if (g >= groupCount) return Fail("group " + std::to_string(g) + " asked for");
@@ -824,15 +846,20 @@ bool CompanionReader::GroupSlots(std::size_t g, std::int64_t skip, std::size_t l
   std::uint64_t at = r.listOffset;
   const std::uint64_t sectionEnd = header.Section(CompanionSection::kSlotLists).length;
   if (at > sectionEnd) return Fail("group " + std::to_string(g) + "'s list lies outside its section");
-  std::vector<unsigned char> chunk;
-  std::size_t have = 0, used = 0, taken = 0;
+  const std::uint64_t slotTotal = static_cast<std::uint64_t>(header.roll.slotTotal);
+  // Every delta takes a byte at least: no more room than the section's bytes can claim.
+  const std::uint64_t room = std::min<std::uint64_t>({r.entries, sectionEnd - at, limit});
+  out->reserve(out->size() + static_cast<std::size_t>(room));
+  std::vector<unsigned char>& chunk = listChunk;
+  chunk.clear();
+  std::size_t used = 0, taken = 0;
   std::uint64_t slot = 0;
-  for (std::uint32_t i = 0; i < r.entries && taken < limit; ++i) {
-    // Refilled when fewer bytes are left than the longest varint takes.
-    if (have - used < 10 && at < sectionEnd) {
+  for (std::uint32_t i = 0; i < r.entries && taken < limit;) {
+    // Refilled when fewer bytes are left than the longest delta takes.
+    if (chunk.size() - used < 5 && at < sectionEnd) {
       chunk.erase(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(used));
-      // No more than the rest of the list can take, each delta of a slot in at most 5 bytes: a
-      // list of a few hundred slots reads a block or two, not a chunk.
+      // No more than the rest of the list can take, each delta in at most 5 bytes: a list of a
+      // few hundred slots reads a block or two, not a chunk.
       const std::uint64_t rest = (static_cast<std::uint64_t>(r.entries) - i) * 5;
       const std::size_t more =
           static_cast<std::size_t>(std::min<std::uint64_t>({kScanChunk, sectionEnd - at, rest}));
@@ -840,22 +867,26 @@ bool CompanionReader::GroupSlots(std::size_t g, std::int64_t skip, std::size_t l
       chunk.resize(kept + more);
       if (!ReadSection(CompanionSection::kSlotLists, at, more, chunk.data() + kept)) return false;
       at += more;
-      have = chunk.size();
       used = 0;
     }
+    // The deltas the bytes at hand hold for certain, each decoded without a look at the refill.
     const unsigned char* p = chunk.data() + used;
-    std::uint64_t delta = 0;
-    if (!GetVarint(&p, chunk.data() + have, &delta))
-      return Fail("group " + std::to_string(g) + "'s list is malformed");
+    const unsigned char* const end = chunk.data() + chunk.size();
+    const std::size_t sure = std::max<std::size_t>(static_cast<std::size_t>(end - p) / 5, 1);
+    const std::uint32_t stop = static_cast<std::uint32_t>(std::min<std::uint64_t>(r.entries, i + sure));
+    for (; i < stop && taken < limit; ++i) {
+      std::uint32_t delta = 0;
+      if (!GetSlotDelta(&p, end, &delta)) return Fail("group " + std::to_string(g) + "'s list is malformed");
+      slot += delta;
+      if (slot >= slotTotal || (i > 0 && delta == 0)) {
+        return Fail("group " + std::to_string(g) + "'s list names a slot outside the roll");
+      }
+      if (static_cast<std::int64_t>(i) >= skip) {
+        out->push_back(static_cast<std::int32_t>(slot));
+        ++taken;
+      }
+    }
     used = static_cast<std::size_t>(p - chunk.data());
-    slot += delta;
-    if (slot >= static_cast<std::uint64_t>(header.roll.slotTotal) || (i > 0 && delta == 0)) {
-      return Fail("group " + std::to_string(g) + "'s list names a slot outside the roll");
-    }
-    if (static_cast<std::int64_t>(i) >= skip) {
-      out->push_back(static_cast<std::int32_t>(slot));
-      ++taken;
-    }
   }
   return true;
 }

@@ -166,6 +166,7 @@ class CompanionReader {
   CompanionHeader header;
   std::vector<std::uint64_t> blockSums;
   std::unordered_map<std::uint64_t, std::vector<unsigned char>> blocks;
+  std::vector<unsigned char> listChunk;  // GroupSlots' bytes, kept for the next list
   std::size_t keyCount = 0;
   std::size_t groupCount = 0;
   int slotWidth = 0;

@@ -127,6 +127,7 @@ bool ScanRoll(RollDatabase& database, const ReadOnlyFile& lineFile, const KeyCat
 struct RosterGroup {
   std::string_view company;  // held by the reader
   std::size_t group;
+  std::uint32_t entries;  // as the group's record claims
 };
 
 // The groups of the roster of unit text `unit` and `side` (of `company` only, unless null), company
@@ -142,7 +143,7 @@ bool RosterGroups(CompanionReader& reader, std::string_view unit, char side, con
     for (std::size_t g = from; g < to; ++g) {
       CompanionGroup group;
       if (!reader.Group(g, &group)) return false;
-      if (!company || group.company == *company) out->push_back({group.company, g});
+      if (!company || group.company == *company) out->push_back({group.company, g, group.entries});
     }
   }
   std::stable_sort(out->begin(), out->end(), [](const RosterGroup& a, const RosterGroup& b) {
@@ -170,6 +171,10 @@ template <typename OrderByNames>
 bool ListRoster(CompanionReader& reader, const KeyRunTable& table, const std::vector<RosterGroup>& groups,
                 OrderByNames&& orderByNames, std::vector<std::uint32_t>* rows) {
   std::vector<std::int32_t> slots;
+  std::size_t total = 0;
+  for (const RosterGroup& g : groups) total += g.entries;
+  // The rows fit the roll, whatever a group claims.
+  rows->reserve(std::min<std::size_t>(total, static_cast<std::size_t>(table.Before(table.Size()))));
   for (std::size_t first = 0; first < groups.size();) {
     std::size_t last = first + 1;
     while (last < groups.size() && groups[last].company == groups[first].company) ++last;
@@ -179,7 +184,7 @@ bool ListRoster(CompanionReader& reader, const KeyRunTable& table, const std::ve
     }
     if (last - first > 1) std::sort(slots.begin(), slots.end());
     const std::size_t from = rows->size();
-    for (const std::int32_t slot : slots) rows->push_back(static_cast<std::uint32_t>(slot));
+    rows->insert(rows->end(), slots.begin(), slots.end());  // slots are never negative
     for (std::size_t at = from; !table.UnorderedKeys().empty() && at < rows->size();) {
       const std::int64_t key = UnorderedKeyOf(table, (*rows)[at]);
       std::size_t end = at + 1;
