@@ -373,6 +373,37 @@ TEST(RosterOfARoll, EmptyMalformedAndOneSidedRequestsAreRefusedWithoutRows) {
   }
 }
 
+// The companion reads a slot list a run of bytes at a time: one group of some 74,000 entries, its
+// list longer than one such run, deltas of one and two bytes, reads on across the run's edge and
+// lists each slot once.
+TEST(RosterOfARoll, AGroupLongerThanOneReadOfTheCompanionListsEverySlot) {
+  ScriptedMessageBox box;
+  TestRoll roll;
+  for (int i = 0; i < 80000; ++i) {
+    const char* unit = i % 97 == 5 ? "5 IL CAV" : "5 IL INF";
+    roll.Add(i % 2000 == 7 ? "Abbot" : "Kelly", "N" + std::to_string(i),
+             {"J", "D", unit, "", "", "", "", "", "", i % 2000 < 1860 ? "U" : "C"});
+  }
+  roll.Build();
+  ScopedTempDir cache;
+  {
+    OpenRoll files(roll.dataDir);
+    std::string path, error;
+    ASSERT_TRUE(BuildCompanionInCache(cache.Prefix(), files.View(), {}, kDefaultCompanionCacheCap, &path,
+                                      nullptr, &error))
+        << error;
+  }
+  const RollScan scan(roll.dataDir);
+  const std::string indexBytes = ReadFileBytes(roll.dataDir + kIndexFileName);
+  RollDatabase database(roll.location, BoxAnswers());
+  database.SetCompanionDirectory(cache.Prefix());
+  for (const char side : {'U', 'C'}) {
+    const auto expected = BruteRoster(scan, indexBytes, Ask("5 IL INF", side));
+    EXPECT_EQ(Rows(database.RunRoster(Ask("5 IL INF", side), {})), expected) << side;
+  }
+  EXPECT_NE(database.Companion(), nullptr);
+}
+
 TEST(RosterOfARoll, AStoppedScanSaysSoAndListsNothing) {
   ScriptedMessageBox box;
   TestRoll roll;
