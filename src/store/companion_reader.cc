@@ -847,8 +847,9 @@ bool CompanionReader::GroupSlots(std::size_t g, std::int64_t skip, std::size_t l
   const std::uint64_t sectionEnd = header.Section(CompanionSection::kSlotLists).length;
   if (at > sectionEnd) return Fail("group " + std::to_string(g) + "'s list lies outside its section");
   const std::uint64_t slotTotal = static_cast<std::uint64_t>(header.roll.slotTotal);
-  // Every delta takes a byte at least: no more room than the section's bytes can claim.
-  const std::uint64_t room = std::min<std::uint64_t>({r.entries, sectionEnd - at, limit});
+  // Room for no more than a sound list can hold: a slot of the roll each, ascending, and a byte of
+  // the section at least each, whatever the record claims.
+  const std::uint64_t room = std::min<std::uint64_t>({r.entries, sectionEnd - at, limit, slotTotal});
   out->reserve(out->size() + static_cast<std::size_t>(room));
   std::vector<unsigned char>& chunk = listChunk;
   chunk.clear();
